@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+// One grid cell, stored in files byte for byte. While the generator counts,
+// bytes 0-3 and 4-7 hold the two threads' int32 hit counters instead of the
+// altitude.
+struct LandCell {
+    double altitude;     // normalised to [0, 1]
+    uint16_t region;     // index of the nearest concentration point
+    uint8_t reserved[6];
+};
+static_assert(sizeof(LandCell) == 16);
+static_assert(offsetof(LandCell, altitude) == 0);
+static_assert(offsetof(LandCell, region) == 8);
+static_assert(std::is_trivially_copyable_v<LandCell>);

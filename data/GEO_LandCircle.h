@@ -1,0 +1,35 @@
+#pragma once
+// One disc stencil (cell offsets around the stamp's centre) and the table of
+// stencils, element k being the disc of diameter k + 1.
+
+#include "data/CObject.h"
+#include "data/GrowableArray.h"
+#include "data/PointArray.h"
+
+#include <filesystem>
+
+class GEO_LandCircle : public PointArray, public CObject {
+public:
+    const RuntimeClass* GetRuntimeClass() const override;
+    void Serialize(Archive& archive) override;  // int32 count, then the points
+    static const RuntimeClass classGEO_LandCircle;
+};
+
+class GEO_LandCircleArray : public GrowableArray<GEO_LandCircle>, public CObject {
+public:
+    static constexpr int32_t stencilCount = 200;
+
+    const RuntimeClass* GetRuntimeClass() const override;
+    void Serialize(Archive& archive) override;  // int32 count, then each circle
+
+    int32_t AddCircle(const PointArray& points);  // returns the new index
+    GEO_LandCircle CopyOf(int32_t k) const;
+
+    // Fills an empty table from the cache file, or builds it and writes the
+    // cache. A cache that is not a complete, sane table of 200 stencils is
+    // rebuilt and rewritten; an unwritable cache leaves the built table in
+    // memory. Returns true when the table is ready.
+    bool LoadOrBuild(const std::filesystem::path& cachePath = "makeland.bin");
+
+    static const RuntimeClass classGEO_LandCircleArray;
+};

@@ -1,0 +1,29 @@
+#pragma once
+// The platform's open and save dialogs behind one seam, so tests answer them.
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+struct FileDialogRequest {
+    enum class Kind { Open, Save } kind = Kind::Open;
+    QWidget* owner = nullptr;
+    QString filter;         // the program's "Text (*.x)|*.x|...||" form
+    QString defaultSuffix;  // "ld"
+    QString initialName;    // "LandData"
+};
+
+using FileDialogAnswerer = std::function<std::optional<QString>(const FileDialogRequest&)>;
+
+// Returns the chosen full path, or nothing when the user cancelled. Save asks
+// before replacing an existing file; neither shows a read-only option; open
+// does not insist that the file exists.
+std::optional<QString> AskFileName(const FileDialogRequest& request);
+
+// "A (*.a)|*.a|B (*.b)|*.b||" -> "A (*.a);;B (*.b)"
+QString QtFilterFromProgramFilter(const QString& filter);
+
+void SetFileDialogAnswerer(FileDialogAnswerer answerer);
