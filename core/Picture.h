@@ -2,6 +2,7 @@
 // A 32-bit picture laid out so that a QImage of Format_RGB32 can wrap it
 // without a copy: one 0xFFRRGGBB word per pixel, rows top to bottom.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -1,0 +1,153 @@
+#include "cli/PngFile.h"
+
+#include "core/GEO_MakeLand.h"
+#include "data/Archive.h"
+#include "data/SafeSave.h"
+
+#include <png.h>
+
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace cli {
+
+namespace {
+
+// Everything libpng's callbacks touch. libpng unwinds with longjmp, so the
+// callbacks never let a C++ exception cross it and the frame that calls
+// setjmp owns nothing with a destructor.
+struct Encoding {
+    std::vector<unsigned char>* bytes = nullptr;
+    bool outOfMemory = false;
+    char message[256] = "";
+    // Fills one row of samples.
+    void (*fillRow)(const void* source, uint32_t y, unsigned char* row) = nullptr;
+    const void* source = nullptr;
+    unsigned char* row = nullptr;
+};
+
+void AppendBytes(png_structp png, png_bytep data, png_size_t n) {
+    auto* e = static_cast<Encoding*>(png_get_io_ptr(png));
+    try {
+        e->bytes->insert(e->bytes->end(), data, data + n);
+    } catch (const std::bad_alloc&) {
+        e->outOfMemory = true;
+    }
+    if (e->outOfMemory) png_error(png, "out of memory");
+}
+
+void Flush(png_structp) {}
+
+[[noreturn]] void OnError(png_structp png, png_const_charp message) {
+    auto* e = static_cast<Encoding*>(png_get_error_ptr(png));
+    std::strncpy(e->message, message ? message : "", sizeof e->message - 1);
+    png_longjmp(png, 1);
+}
+
+void OnWarning(png_structp, png_const_charp) {}
+
+bool WriteRows(png_structp png, png_infop info, Encoding& e, uint32_t width, uint32_t height,
+               int bitDepth, int colourType) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_write_fn(png, &e, &AppendBytes, &Flush);
+    png_set_IHDR(png, info, width, height, bitDepth, colourType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (uint32_t y = 0; y < height; ++y) {
+        e.fillRow(e.source, y, e.row);
+        png_write_row(png, e.row);
+    }
+    png_write_end(png, info);
+    return true;
+}
+
+std::vector<unsigned char> Encode(uint32_t width, uint32_t height, int bitDepth, int colourType,
+                                  size_t bytesPerPixel,
+                                  void (*fillRow)(const void*, uint32_t, unsigned char*),
+                                  const void* source) {
+    if (width == 0 || height == 0) throw PngFailure("a picture needs at least one pixel");
+    std::vector<unsigned char> bytes;
+    std::vector<unsigned char> row(size_t(width) * bytesPerPixel);
+    Encoding e;
+    e.bytes = &bytes;
+    e.fillRow = fillRow;
+    e.source = source;
+    e.row = row.data();
+
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &e, &OnError, &OnWarning);
+    if (png == nullptr) throw std::bad_alloc();
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_write_struct(&png, nullptr);
+        throw std::bad_alloc();
+    }
+    const bool ok = WriteRows(png, info, e, width, height, bitDepth, colourType);
+    png_destroy_write_struct(&png, &info);
+    if (e.outOfMemory) throw std::bad_alloc();
+    if (!ok) throw PngFailure(std::string("PNG encoding failed: ") + e.message);
+    return bytes;
+}
+
+void FillRgbRow(const void* source, uint32_t y, unsigned char* row) {
+    const auto& picture = *static_cast<const Picture*>(source);
+    const uint32_t* p = &picture.pixels[size_t(y) * size_t(picture.width)];
+    for (int32_t x = 0; x < picture.width; ++x) {
+        row[3 * x] = static_cast<unsigned char>(p[x] >> 16);
+        row[3 * x + 1] = static_cast<unsigned char>(p[x] >> 8);
+        row[3 * x + 2] = static_cast<unsigned char>(p[x]);
+    }
+}
+
+struct HeightSource {
+    const LandCell* cells;
+    int32_t width;
+};
+
+void FillHeightRow(const void* source, uint32_t y, unsigned char* row) {
+    const auto& s = *static_cast<const HeightSource*>(source);
+    const LandCell* cells = s.cells + size_t(y) * size_t(s.width);
+    for (int32_t x = 0; x < s.width; ++x) {
+        const uint16_t v = HeightSample(cells[x].altitude);
+        row[2 * x] = static_cast<unsigned char>(v >> 8);  // PNG samples are big-endian
+        row[2 * x + 1] = static_cast<unsigned char>(v);
+    }
+}
+
+}  // namespace
+
+uint16_t HeightSample(double altitude) {
+    const double v = altitude * 65535.0;
+    if (!(v > 0)) return 0;
+    if (v >= 65535.0) return 65535;
+    return static_cast<uint16_t>(std::lround(v));
+}
+
+std::vector<unsigned char> EncodePicturePng(const Picture& picture) {
+    if (picture.width < 0 || picture.height < 0 ||
+        picture.pixels.size() != size_t(picture.width) * size_t(picture.height))
+        throw PngFailure("picture size does not match its pixels");
+    return Encode(uint32_t(picture.width), uint32_t(picture.height), 8, PNG_COLOR_TYPE_RGB, 3,
+                  &FillRgbRow, &picture);
+}
+
+std::vector<unsigned char> EncodeHeightmapPng(const GEO_MakeLand& terrain) {
+    const int64_t n = terrain.GetSize();
+    int32_t w = terrain.gridWidth;
+    int32_t h = terrain.gridHeight;
+    if (!(w > 0 && h > 0 && int64_t{w} * h == n)) {
+        w = terrain.width;
+        h = terrain.height;
+    }
+    if (!(w > 0 && h > 0 && int64_t{w} * h == n))
+        throw PngFailure("the map's cells do not form a grid of its size");
+    const HeightSource source{terrain.GetData(), w};
+    return Encode(uint32_t(w), uint32_t(h), 16, PNG_COLOR_TYPE_GRAY, 2, &FillHeightRow, &source);
+}
+
+void SaveBytes(const std::filesystem::path& target, const std::vector<unsigned char>& bytes) {
+    SaveSafely(target, [&bytes](Archive& archive) { archive.Write(bytes.data(), bytes.size()); });
+}
+
+}  // namespace cli

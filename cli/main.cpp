@@ -1,0 +1,197 @@
+// glenvar-cli: generates, renders and reports on terrain maps without a window.
+// Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments.
+
+#include "cli/CliOptions.h"
+#include "cli/PngFile.h"
+#include "cli/ProgressBar.h"
+#include "core/GEO_MakeLand.h"
+#include "core/PointMarks.h"
+#include "data/Failures.h"
+#include "data/GEO_LandCircle.h"
+#include "data/MapFile.h"
+#include "dialogs/LandReport.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <new>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using cli::Options;
+
+constexpr int exitFailure = 1;
+constexpr int exitUsage = 2;
+
+// A failure of our own (the model's failures carry the desktop program's texts).
+class CliFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Catches a missing or unusable target directory before minutes of work,
+// with the message the save itself would give.
+void CheckWritable(const std::string& target) {
+    std::error_code error;
+    if (fs::is_directory(target, error)) throw FileFailure(fileErrorCauseFromErrno(EISDIR), target);
+    fs::path parent = fs::path(target).parent_path();
+    if (parent.empty()) parent = ".";
+    const fs::file_status status = fs::status(parent, error);
+    if (!fs::exists(status)) throw FileFailure(fileErrorCauseFromErrno(ENOENT), target);
+    if (!fs::is_directory(status)) throw FileFailure(fileErrorCauseFromErrno(ENOTDIR), target);
+}
+
+void CheckOutputs(const Options& o) {
+    for (const cli::Output& out : o.outputs) CheckWritable(out.path);
+    for (const std::string& path : o.heightmaps) CheckWritable(path);
+}
+
+void LoadInput(GEO_MakeLand& terrain, const std::string& path) {
+    if (LoadMapFile(terrain, fs::path(path)) == MapFileKind::None)
+        throw CliFailure(path + ": not a map file or raw data file");
+    if (terrain.GetSize() == 0) throw CliFailure(path + ": the map holds no cells");
+}
+
+// The grid's own size, as the renderer uses it.
+void GridSize(const GEO_MakeLand& terrain, int32_t& w, int32_t& h) {
+    w = terrain.gridWidth;
+    h = terrain.gridHeight;
+    if (!(w > 0 && h > 0 && int64_t{w} * h == terrain.GetSize())) {
+        w = terrain.width;
+        h = terrain.height;
+    }
+    if (!(w > 0 && h > 0 && int64_t{w} * h == terrain.GetSize()))
+        throw CliFailure("the map's cells do not form a grid of its size");
+}
+
+void WritePictures(GEO_MakeLand& terrain, const Options& o) {
+    cli::ProgressBar& bar = cli::ProgressBar::instance();
+    std::optional<std::vector<unsigned char>> png;
+    for (const cli::Output& out : o.outputs) {
+        if (out.kind == cli::OutputKind::Map) {
+            bar.Show("saving", -1);
+            SaveMapFile(terrain, out.path);
+        } else if (out.kind == cli::OutputKind::Raw) {
+            bar.Show("saving", -1);
+            SaveRawFile(terrain, out.path);
+        } else {
+            if (!png) {
+                int32_t w = 0, h = 0;
+                GridSize(terrain, w, h);
+                Picture picture(w, h);
+                terrain.Render(picture, o.regions,
+                               bar.enabled() ? &cli::ProgressBar::Rendering : nullptr);
+                if (o.regions && terrain.concentrationPoints.GetSize() > 0)
+                    DrawPointMarks(picture, terrain.concentrationPoints);
+                bar.Show("encoding", -1);
+                png = cli::EncodePicturePng(picture);
+            }
+            bar.Show("saving", -1);
+            cli::SaveBytes(out.path, *png);
+        }
+    }
+    for (const std::string& path : o.heightmaps) {
+        bar.Show("heightmap", -1);
+        cli::SaveBytes(path, cli::EncodeHeightmapPng(terrain));
+    }
+    bar.Finish();
+}
+
+int RunGenerate(const Options& o) {
+    CheckOutputs(o);
+    GEO_LandCircleArray circles;
+    if (!circles.LoadOrBuild(fs::path(o.stencils)))
+        throw CliFailure("the disc stencil table could not be built");
+
+    GEO_MakeLand terrain;
+    terrain.seed = o.seed;
+    terrain.width = o.width;
+    terrain.height = o.height;
+    terrain.unitAmount = o.unitAmount;
+    terrain.processAmount = o.processAmount;
+    terrain.waterLevel = o.waterLevel.value_or(0.5);
+    terrain.concentrationRate = o.concentrationRate;
+    terrain.concentrationAmount = o.concentrationAmount;
+    terrain.concentrationPointCount = o.pointCount;
+    terrain.keepRandomState = o.keepRandomState ? 1 : 0;
+    // Hand placement keeps the random point count as it was, as the desktop program does.
+    terrain.manualPlacement = o.points.empty() ? 0 : 1;
+    for (const Point& p : o.points) terrain.concentrationPoints.Add(p);
+    terrain.twoThreads = o.threads == 2 ? 1 : 0;
+
+    cli::ProgressBar& bar = cli::ProgressBar::instance();
+    terrain.Generate(circles, nullptr, bar.enabled() ? &cli::ProgressBar::Generation : nullptr);
+    WritePictures(terrain, o);
+    return 0;
+}
+
+int RunRender(const Options& o) {
+    CheckOutputs(o);
+    GEO_MakeLand terrain;
+    LoadInput(terrain, o.input);
+    if (o.waterLevel) terrain.waterLevel = *o.waterLevel;
+    terrain.twoThreads = o.threads == 2 ? 1 : 0;
+    WritePictures(terrain, o);
+    return 0;
+}
+
+int RunInfo(const Options& o) {
+    GEO_MakeLand terrain;
+    LoadInput(terrain, o.input);
+    std::string text = BuildLandReport(terrain.GetData(), size_t(terrain.GetSize()), terrain.waterLevel);
+    std::string lines;
+    lines.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        lines += text[i];
+    }
+    std::fputs(lines.c_str(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : exitFailure;
+}
+
+int Run(const Options& o) {
+    switch (o.command) {
+    case cli::Command::Help:
+        std::fputs(cli::UsageText(o.helpTopic).c_str(), stdout);
+        return 0;
+    case cli::Command::Generate:
+        return RunGenerate(o);
+    case cli::Command::Render:
+        return RunRender(o);
+    case cli::Command::Info:
+        return RunInfo(o);
+    }
+    return exitUsage;
+}
+
+void Report(const std::string& line) {
+    cli::ProgressBar::instance().Finish();
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const cli::ParseResult parsed = cli::Parse(args);
+    if (!parsed.options) {
+        std::fprintf(stderr, "glenvar-cli: %s\n", parsed.error.c_str());
+        return exitUsage;
+    }
+    try {
+        return Run(*parsed.options);
+    } catch (const CommandFailure& failure) {
+        // The same text the desktop program shows in its message box.
+        Report(failure.what());
+    } catch (const std::bad_alloc&) {
+        Report(MemoryFailure().what());
+    } catch (const std::exception& failure) {
+        Report(std::string("glenvar-cli: ") + failure.what());
+    }
+    return exitFailure;
+}
