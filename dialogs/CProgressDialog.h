@@ -28,5 +28,8 @@ protected:
     void reject() override;
 
 private:
+    void CentreOn(const QWidget* frame);
+
     QProgressBar* bar_ = nullptr;
+    bool exposeAwaited_ = false;
 };

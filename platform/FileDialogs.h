@@ -2,6 +2,7 @@
 // The platform's open and save dialogs behind one seam, so tests answer them.
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -25,5 +26,8 @@ std::optional<QString> AskFileName(const FileDialogRequest& request);
 
 // "A (*.a)|*.a|B (*.b)|*.b||" -> "A (*.a);;B (*.b)"
 QString QtFilterFromProgramFilter(const QString& filter);
+// The name filters handed to the dialog: each shown text followed by the
+// patterns Qt matches ("*.*" becomes "*", so names without a dot match too).
+QStringList QtNameFiltersFromProgramFilter(const QString& filter);
 
 void SetFileDialogAnswerer(FileDialogAnswerer answerer);

@@ -28,6 +28,8 @@ using MessageAnswerer = std::function<MessageAnswer(const MessageRequest&)>;
 MessageAnswer ShowMessage(QWidget* owner, const QString& text, MessageIcon icon,
                           MessageButtons buttons = MessageButtons::Ok,
                           const QString& title = QString());
+// The same with every field given; an empty title becomes "Glenvar".
+MessageAnswer ShowMessage(const MessageRequest& request);
 
 // Installs an answerer for every later box; an empty one restores real boxes.
 void SetMessageAnswerer(MessageAnswerer answerer);

@@ -1,0 +1,77 @@
+#include "dialogs/CProgressDialog.h"
+
+#include "platform/DataExchange.h"
+#include "platform/DialogBuilder.h"
+#include "resources/DialogTemplates.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QProgressBar>
+#include <QWindow>
+
+CProgressDialog::CProgressDialog(QWidget* parent) : QDialog(parent) {
+    BuildDialog(this, ProgressDialogTemplate);
+    setModal(false);
+    bar_ = ControlAs<QProgressBar>(this, ProgressControl::Bar);
+    TransferToControls();
+    if (parent)
+        CentreOn(parent->window());
+}
+
+void CProgressDialog::CentreOn(const QWidget* frame) {
+    // Rectangles as the reference platform gives them: right and bottom exclusive,
+    // halves truncated toward zero, the size rebuilt from the halves.
+    const QRect outer = frame->frameGeometry();
+    const int cx = (outer.left() + (outer.left() + outer.width())) / 2;
+    const int cy = (outer.top() + (outer.top() + outer.height())) / 2;
+    const QRect own = frameGeometry();
+    const int hw = own.width() / 2;
+    const int hh = own.height() / 2;
+    setFixedSize(width() - (own.width() - 2 * hw), height() - (own.height() - 2 * hh));
+    move(cx - hw, cy - hh);
+}
+
+QProgressBar* CProgressDialog::progressBar() const {
+    return bar_;
+}
+
+void CProgressDialog::TransferToControls() {
+    SetControlText(this, ProgressControl::Status, statusText);
+    SetControlText(this, ProgressControl::Phase, phaseLabel);
+}
+
+void CProgressDialog::ShowAndRepaint() {
+    if (!isVisible())
+        show();
+    // Qt paints only into a window the platform has mapped. Wait for that once,
+    // dispatching nothing but system events, so user input still waits.
+    if (!exposeAwaited_) {
+        exposeAwaited_ = true;
+        QElapsedTimer timer;
+        timer.start();
+        while (windowHandle() && !windowHandle()->isExposed() && timer.elapsed() < 1000)
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    }
+    repaint();
+}
+
+void CProgressDialog::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void CProgressDialog::closeEvent(QCloseEvent* event) {
+    // Only the operation that owns this window may end it.
+    event->ignore();
+}
+
+void CProgressDialog::reject() {}

@@ -1,0 +1,91 @@
+#include "platform/FileDialogs.h"
+
+#include <QFileDialog>
+#include <QStringList>
+
+namespace {
+
+FileDialogAnswerer& InstalledAnswerer() {
+    static FileDialogAnswerer answerer;
+    return answerer;
+}
+
+struct FilterEntry {
+    QString display;
+    QString patterns;  // ";"-separated, as the program writes them
+};
+
+// "A|*.a|B|*.b||": pairs of display text and patterns; the empty tail ends it.
+QList<FilterEntry> ParseProgramFilter(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QList<FilterEntry> entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        entries.append({parts[i], parts[i + 1]});
+    }
+    return entries;
+}
+
+// Qt matches "*.*" only against names with a dot; the program means every file.
+QString QtPatterns(const QString& patterns) {
+    QStringList result;
+    for (QString pattern : patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        pattern = pattern.trimmed();
+        result.append(pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
+    }
+    return result.join(QLatin1Char(' '));
+}
+
+// The dialog shows each entry's own text and filters by the trailing group,
+// which HideNameFilterDetails keeps out of sight.
+QStringList QtNameFilters(const QString& filter) {
+    QStringList filters;
+    for (const FilterEntry& entry : ParseProgramFilter(filter))
+        filters.append(entry.display + QStringLiteral(" (") + QtPatterns(entry.patterns) +
+                       QLatin1Char(')'));
+    return filters;
+}
+
+std::optional<QString> ShowRealDialog(const FileDialogRequest& request) {
+    QFileDialog dialog(request.owner);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(request.kind == FileDialogRequest::Kind::Save ? QFileDialog::AcceptSave
+                                                                       : QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.setNameFilters(QtNameFilters(request.filter));
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.initialName.isEmpty())
+        dialog.selectFile(request.initialName);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty())
+        return std::nullopt;
+    return files.first();
+}
+
+}  // namespace
+
+QString QtFilterFromProgramFilter(const QString& filter) {
+    QStringList displays;
+    for (const FilterEntry& entry : ParseProgramFilter(filter))
+        displays.append(entry.display);
+    return displays.join(QStringLiteral(";;"));
+}
+
+QStringList QtNameFiltersFromProgramFilter(const QString& filter) {
+    return QtNameFilters(filter);
+}
+
+std::optional<QString> AskFileName(const FileDialogRequest& request) {
+    if (const FileDialogAnswerer& answerer = InstalledAnswerer())
+        return answerer(request);
+    return ShowRealDialog(request);
+}
+
+void SetFileDialogAnswerer(FileDialogAnswerer answerer) {
+    InstalledAnswerer() = std::move(answerer);
+}
