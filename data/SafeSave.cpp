@@ -1,0 +1,119 @@
+#include "data/SafeSave.h"
+
+#include "data/Failures.h"
+#include "data/FileDevices.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void Fail(int error, const fs::path& target) {
+    throw FileFailure(fileErrorCauseFromErrno(error), target, error);
+}
+
+mode_t CurrentUmask() {
+    // /proc tells without changing anything; umask() itself can only be read by setting it.
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    }
+    mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+// A symbolic link keeps pointing at the saved file: the file it names is replaced.
+fs::path Destination(const fs::path& target) {
+    std::error_code error;
+    if (!fs::is_symlink(fs::symlink_status(target, error))) return target;
+    fs::path resolved = fs::weakly_canonical(target, error);
+    return error ? target : resolved;
+}
+
+// Removes the temporary file unless the save got as far as renaming it.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const fs::path& destination) {
+        fs::path directory = destination.parent_path();
+        if (directory.empty()) directory = ".";
+        std::string pattern = (directory / ("." + destination.filename().string() + ".XXXXXX")).string();
+        name_.assign(pattern.begin(), pattern.end());
+        name_.push_back('\0');
+        fd_ = ::mkostemp(name_.data(), O_CLOEXEC);
+        error_ = fd_ < 0 ? errno : 0;
+    }
+    ~TemporaryFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (error_ == 0 && !renamed_) ::unlink(name_.data());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    int fd() const { return fd_; }
+    int error() const { return error_; }  // errno of a failed creation, else 0
+    const char* name() const { return name_.data(); }
+    // Returns 0 or the errno of a failed close.
+    int Close() {
+        int result = ::close(fd_);
+        fd_ = -1;
+        // Linux releases the descriptor even when close reports EINTR.
+        return result == 0 || errno == EINTR ? 0 : errno;
+    }
+    void MarkRenamed() { renamed_ = true; }
+
+private:
+    std::vector<char> name_;
+    int fd_ = -1;
+    int error_ = 0;
+    bool renamed_ = false;
+};
+
+}  // namespace
+
+void SaveSafely(const fs::path& target, const std::function<void(Archive&)>& writeBody) {
+    fs::path destination = Destination(target);
+    if (destination.filename().empty()) Fail(EISDIR, target);
+
+    mode_t mode = 0666 & ~CurrentUmask();
+    struct stat existing {};
+    if (::stat(destination.c_str(), &existing) == 0) {
+        // Refused before the body is written rather than by the final rename.
+        if (S_ISDIR(existing.st_mode)) Fail(EISDIR, target);
+        if (S_ISREG(existing.st_mode)) mode = existing.st_mode & 07777;
+    }
+
+    TemporaryFile temporary(destination);
+    if (temporary.error() != 0) Fail(temporary.error(), target);
+    // mkstemp creates the file 0600; give it what a plain create would have.
+    (void)::fchmod(temporary.fd(), mode);
+
+    FileSink sink(temporary.fd(), target);
+    Archive archive(sink);
+    writeBody(archive);
+    archive.Close();
+
+    // The old file is replaced only by one whose bytes are known to be on the disk.
+    if (::fsync(temporary.fd()) != 0 && errno != EINVAL) Fail(errno, target);
+    if (int error = temporary.Close(); error != 0) Fail(error, target);
+    if (::rename(temporary.name(), destination.c_str()) != 0) Fail(errno, target);
+    temporary.MarkRenamed();
+
+    // Makes the rename itself durable; the save has succeeded whether or not this works.
+    fs::path directory = destination.parent_path();
+    if (directory.empty()) directory = ".";
+    int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        (void)::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
