@@ -1,0 +1,68 @@
+#include "data/MapFile.h"
+
+#include "core/GEO_MakeLand.h"
+#include "data/Failures.h"
+#include "data/FileDevices.h"
+#include "data/SafeSave.h"
+
+#include <cstring>
+
+namespace {
+
+// Only a grid that matches its stated size may reach the renderer, the
+// statistics or the generator.
+void RequireConsistentGrid(const GEO_MakeLand& terrain) {
+    int64_t cells = terrain.GetSize();
+    if (cells == 0) return;
+    if (terrain.width <= 0 || terrain.height <= 0) throw FormatFailure();
+    if (int64_t{terrain.width} * terrain.height != cells) throw FormatFailure();
+}
+
+// All or nothing: CopyParametersFrom changes nothing when it fails, and the swap cannot fail.
+void TakeOver(GEO_MakeLand& terrain, GEO_MakeLand& loaded) {
+    terrain.CopyParametersFrom(loaded);
+    static_cast<GrowableArray<LandCell>&>(terrain).Swap(loaded);
+    bool hasCells = terrain.GetSize() > 0;
+    terrain.gridWidth = hasCells ? terrain.width : 0;
+    terrain.gridHeight = hasCells ? terrain.height : 0;
+}
+
+}  // namespace
+
+MapFileKind LoadMapFile(GEO_MakeLand& terrain, Archive& archive) {
+    char marker[2] = {};
+    if (archive.Read(marker, sizeof marker) != sizeof marker) return MapFileKind::None;
+    MapFileKind kind = MapFileKind::None;
+    if (std::memcmp(marker, "LS", 2) == 0) kind = MapFileKind::Map;
+    if (std::memcmp(marker, "LD", 2) == 0) kind = MapFileKind::Raw;
+    if (kind == MapFileKind::None) return kind;
+
+    // A raw file holds no parameters, so those it lacks come from the terrain.
+    GEO_MakeLand loaded;
+    loaded.CopyParametersFrom(terrain);
+    if (kind == MapFileKind::Map) loaded.Serialize(archive);
+    else loaded.SerializeRaw(archive);
+    RequireConsistentGrid(loaded);
+    TakeOver(terrain, loaded);
+    return kind;
+}
+
+MapFileKind LoadMapFile(GEO_MakeLand& terrain, const std::filesystem::path& path) {
+    FileSource source(path);
+    Archive archive(source);
+    return LoadMapFile(terrain, archive);
+}
+
+// Storing does not change the terrain; Serialize is non-const only because it
+// also loads.
+void SaveMapFile(const GEO_MakeLand& terrain, const std::filesystem::path& path) {
+    SaveSafely(path, [&terrain](Archive& archive) {
+        const_cast<GEO_MakeLand&>(terrain).Serialize(archive);
+    });
+}
+
+void SaveRawFile(const GEO_MakeLand& terrain, const std::filesystem::path& path) {
+    SaveSafely(path, [&terrain](Archive& archive) {
+        const_cast<GEO_MakeLand&>(terrain).SerializeRaw(archive);
+    });
+}
