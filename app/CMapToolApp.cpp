@@ -1,0 +1,49 @@
+#include "app/CMapToolApp.h"
+
+#include "app/AppIcon.h"
+#include "app/CAboutDialog.h"
+#include "app/CMainFrame.h"
+#include "resources/MenuTable.h"
+#include "resources/Strings.h"
+
+#include <QApplication>
+
+#include <exception>
+#include <memory>
+
+void CMapToolApp::PrepareApplication() {
+    // No display name: Qt would append it to every window title.
+    QApplication::setApplicationName(QString::fromUtf8(Strings::AppTitle));
+    QApplication::setWindowIcon(AppIcon());
+}
+
+bool CMapToolApp::InitInstance(QString* error) {
+    try {
+        auto frame = std::make_unique<CMainFrame>(this);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->showMaximized();
+        if (frame->windowHandle() == nullptr || frame->winId() == 0) {
+            if (error) *error = QStringLiteral("the main window could not be created");
+            return false;
+        }
+        mainFrame_ = frame.release();
+        return true;
+    } catch (const std::exception& failure) {
+        if (error)
+            *error = QStringLiteral("the main window could not be created: %1")
+                         .arg(QString::fromLocal8Bit(failure.what()));
+        return false;
+    }
+}
+
+CMainFrame* CMapToolApp::mainFrame() const { return mainFrame_; }
+
+bool CMapToolApp::handlesCommand(int id) const { return id == CommandId::AppAbout; }
+
+bool CMapToolApp::isCommandEnabled(int id) const { return id == CommandId::AppAbout; }
+
+void CMapToolApp::executeCommand(int id) {
+    if (id != CommandId::AppAbout) return;
+    CAboutDialog about(mainFrame_);
+    about.exec();
+}

@@ -1,0 +1,314 @@
+// The map commands, the two long operations and their progress callbacks.
+
+#include "view/MapView.h"
+
+#include "core/PointMarks.h"
+#include "data/Failures.h"
+#include "dialogs/CGenerateDialog.h"
+#include "dialogs/CInfoDialog.h"
+#include "dialogs/CProgressDialog.h"
+#include "dialogs/CWaterLevelDialog.h"
+#include "platform/MessageBox.h"
+#include "resources/MenuTable.h"
+#include "resources/ViewStrings.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QProgressBar>
+
+#include <new>
+
+CProgressDialog* currentProgressDialog = nullptr;
+
+namespace {
+
+// The progress window of one long operation: created hidden, published in
+// currentProgressDialog, destroyed on every way out of the operation.
+class ProgressWindow {
+public:
+    explicit ProgressWindow(QWidget* view)
+        : previous_(currentProgressDialog), dialog_(new CProgressDialog(view)) {
+        currentProgressDialog = dialog_;
+    }
+    ~ProgressWindow() { close(); }
+    ProgressWindow(const ProgressWindow&) = delete;
+    ProgressWindow& operator=(const ProgressWindow&) = delete;
+
+    void close() {
+        if (!dialog_) return;
+        currentProgressDialog = previous_;
+        delete dialog_;
+        dialog_ = nullptr;
+    }
+
+private:
+    CProgressDialog* previous_;
+    CProgressDialog* dialog_;
+};
+
+// A picture of the given size, or nothing when it cannot be had: drawing
+// failures end an operation without a message.
+std::optional<Picture> makePicture(QSize size) {
+    if (size.width() <= 0 || size.height() <= 0) return Picture(0, 0);
+    try {
+        return Picture(size.width(), size.height());
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    } catch (const std::length_error&) {
+        return std::nullopt;
+    }
+}
+
+// A progress bar of range 0..0 would show Qt's busy animation; the platform
+// bar shows an empty bar instead.
+void setBarRange(QProgressBar* bar, int32_t maximum) {
+    bar->setRange(0, maximum > 0 ? maximum : 1);
+    bar->setValue(0);
+}
+
+// Qt ignores positions outside the range; the platform bar clamps them.
+void setBarPosition(QProgressBar* bar, int32_t position) {
+    if (position < bar->minimum()) position = bar->minimum();
+    if (position > bar->maximum()) position = bar->maximum();
+    bar->setValue(position);
+}
+
+QString percentText(int32_t done, int32_t total) {
+    return QString::asprintf(ViewStrings::StatusPercentFormat,
+                             double(done) / double(total) * 100.0);
+}
+
+QString text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+}  // namespace
+
+void MapView::runReporting(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const CommandFailure& failure) {
+        ReportFailure(this, failure);
+    } catch (const std::bad_alloc&) {
+        ReportFailure(this, MemoryFailure());
+    } catch (const std::exception& other) {
+        // Anything else still ends the command with a message, not a crash.
+        ReportFailure(this, CommandFailure(other.what(), FailureIcon::Stop));
+    }
+}
+
+bool MapView::handlesCommand(int id) const {
+    switch (id) {
+    case CommandId::Generate:
+    case CommandId::WaterLevel:
+    case CommandId::CopyToClipboard:
+    case CommandId::RegionDisplay:
+    case CommandId::Move:
+    case CommandId::Information:
+    case CommandId::FileOpen:
+    case CommandId::FileSave:
+    case CommandId::RawSave:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MapView::isCommandEnabled(int id) const {
+    const bool hasCells = terrain.GetSize() > 0;
+    switch (id) {
+    case CommandId::Generate:
+        return mapPicture.has_value();
+    case CommandId::WaterLevel:
+    case CommandId::FileOpen:
+    case CommandId::FileSave:
+        return true;
+    case CommandId::CopyToClipboard:
+    case CommandId::Information:
+        return memoryDc && hasCells;
+    case CommandId::RegionDisplay:
+        return hasCells && terrain.concentrationPoints.GetSize() > 0;
+    case CommandId::RawSave:
+        return hasCells;
+    default:
+        return false;  // Move and anything unknown
+    }
+}
+
+void MapView::executeCommand(int id) {
+    if (!handlesCommand(id) || !isCommandEnabled(id)) return;
+    runReporting([this, id] {
+        switch (id) {
+        case CommandId::Generate: generateCommand(); break;
+        case CommandId::WaterLevel: waterLevelCommand(); break;
+        case CommandId::CopyToClipboard: clipboardCommand(); break;
+        case CommandId::RegionDisplay: regionDisplayCommand(); break;
+        case CommandId::Information: informationCommand(); break;
+        case CommandId::FileOpen: openCommand(); break;
+        case CommandId::FileSave: saveCommand(false); break;
+        case CommandId::RawSave: saveCommand(true); break;
+        default: break;
+        }
+    });
+}
+
+int MapView::runDialog(QDialog& dialog) {
+    return dialogRunner_ ? dialogRunner_(dialog) : dialog.exec();
+}
+
+QSize MapView::renderSize() const {
+    if (terrain.GetSize() > 0) return QSize(terrain.gridWidth, terrain.gridHeight);
+    return QSize(terrain.width, terrain.height);
+}
+
+void MapView::generateCommand() {
+    savedWidth = terrain.width;
+    savedHeight = terrain.height;
+    {
+        CGenerateDialog dialog(&terrain, this);
+        if (runDialog(dialog) != QDialog::Accepted) return;
+    }
+    const QString title = text(ViewStrings::GenerateTitle);
+    if (terrain.manualPlacement) {
+        const MessageAnswer keep =
+            ShowMessage(this, text(ViewStrings::KeepPlacementQuestion), MessageIcon::Question,
+                        MessageButtons::YesNo, title);
+        if (keep != MessageAnswer::Yes) {
+            placement.begin();
+            layoutPicture();
+            update();
+            ShowMessage(this, text(ViewStrings::PlacementInstruction), MessageIcon::Information,
+                        MessageButtons::Ok, text(ViewStrings::PlacementTitle));
+            return;
+        }
+    }
+    const MessageAnswer create = ShowMessage(this, text(ViewStrings::CreateQuestion),
+                                             MessageIcon::Question, MessageButtons::YesNo, title);
+    if (create == MessageAnswer::Yes) {
+        generateAndRender();
+    } else {
+        terrain.width = savedWidth;
+        terrain.height = savedHeight;
+    }
+}
+
+void MapView::generateAndRender() {
+    ProgressWindow progress(this);
+    if (landCircles.IsEmpty() && !landCircles.LoadOrBuild("makeland.bin")) return;
+    terrain.Generate(landCircles, nullptr, &MapView::generationProgress);
+    pictureWidth = terrain.width;
+    pictureHeight = terrain.height;
+    layoutPicture();
+    mapPicture.reset();
+    std::optional<Picture> fresh = makePicture(QSize(terrain.width, terrain.height));
+    if (!fresh) return;
+    terrain.Render(*fresh, false, &MapView::renderProgress);
+    mapPicture = std::move(fresh);
+    layoutPicture();
+    progress.close();
+    showRegions = false;
+    regionPicture.reset();
+    update();
+}
+
+void MapView::renderPicture(bool regions) {
+    ProgressWindow progress(this);
+    if (!regions) {
+        regionPicture.reset();
+        showRegions = false;
+    }
+    std::optional<Picture>& target = regions ? regionPicture : mapPicture;
+    target.reset();
+    std::optional<Picture> fresh = makePicture(renderSize());
+    if (!fresh) return;
+    terrain.Render(*fresh, regions, &MapView::renderProgress);
+    if (regions) DrawPointMarks(*fresh, terrain.concentrationPoints);
+    target = std::move(fresh);
+    layoutPicture();
+    update();
+}
+
+int32_t MapView::generationProgress(GEO_MakeLand& terrain, int32_t phase) {
+    CProgressDialog* dialog = currentProgressDialog;
+    if (!dialog) return 0;
+    switch (phase) {
+    case 0:
+        setBarRange(dialog->progressBar(), terrain.progressTotal);
+        dialog->phaseLabel = text(ViewStrings::PhaseGenerate);
+        dialog->statusText = text(ViewStrings::StatusPreparing);
+        break;
+    case 1:
+        setBarPosition(dialog->progressBar(), terrain.progressCount);
+        if (terrain.progressTotal > 0)
+            dialog->statusText = percentText(terrain.progressCount, terrain.progressTotal);
+        break;
+    case 2:
+        setBarPosition(dialog->progressBar(), terrain.progressTotal);
+        dialog->statusText = text(ViewStrings::StatusNormalising);
+        break;
+    default:
+        return 0;
+    }
+    dialog->TransferToControls();
+    dialog->ShowAndRepaint();
+    return 0;
+}
+
+int32_t MapView::renderProgress(GEO_MakeLand& terrain, int32_t cellsDone) {
+    CProgressDialog* dialog = currentProgressDialog;
+    if (!dialog) return 0;
+    const int32_t cells = terrain.GetSize();
+    if (cellsDone == 0) {
+        setBarRange(dialog->progressBar(), cells);
+        dialog->phaseLabel = text(ViewStrings::PhaseRender);
+        dialog->statusText = text(ViewStrings::StatusRenderStart);
+    } else {
+        setBarPosition(dialog->progressBar(), cellsDone);
+        if (cells > 0) dialog->statusText = percentText(cellsDone, cells);
+    }
+    dialog->TransferToControls();
+    dialog->ShowAndRepaint();
+    return 0;
+}
+
+void MapView::waterLevelCommand() {
+    const double before = terrain.waterLevel;
+    CWaterLevelDialog dialog(&terrain, this);
+    if (runDialog(dialog) != QDialog::Accepted) return;
+    if (terrain.GetSize() > 0 && terrain.waterLevel != before) renderPicture(false);
+}
+
+void MapView::clipboardCommand() {
+    // The whole shown picture at one pixel per cell, whatever the window shows.
+    const QSize size = renderSize();
+    if (size.width() <= 0 || size.height() <= 0) return;
+    const std::optional<Picture>& source = showRegions ? regionPicture : mapPicture;
+    QImage image;
+    try {
+        image = QImage(size, QImage::Format_RGB32);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    if (image.isNull()) return;
+    image.fill(Qt::black);
+    if (source) {
+        const QImage wrapped(reinterpret_cast<const uchar*>(source->pixels.data()), source->width,
+                             source->height, source->width * 4, QImage::Format_RGB32);
+        const int w = std::min(size.width(), source->width);
+        const int h = std::min(size.height(), source->height);
+        for (int y = 0; y < h; ++y)
+            std::copy_n(reinterpret_cast<const uint32_t*>(wrapped.constScanLine(y)), w,
+                        reinterpret_cast<uint32_t*>(image.scanLine(y)));
+    }
+    QGuiApplication::clipboard()->setImage(image);
+}
+
+void MapView::regionDisplayCommand() {
+    if (!showRegions && !regionPicture) renderPicture(true);
+    showRegions = !showRegions;
+    update();
+}
+
+void MapView::informationCommand() {
+    // No parent of its own: the main window owns the box.
+    CInfoDialog dialog(&terrain, window());
+    runDialog(dialog);
+}
