@@ -92,7 +92,7 @@ QString ControlText(const QWidget* dialog, int id) {
     if (auto* edit = qobject_cast<QLineEdit*>(control))
         return edit->text();
     if (auto* edit = qobject_cast<QPlainTextEdit*>(control))
-        return edit->toPlainText();
+        return edit->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     if (auto* label = qobject_cast<QLabel*>(control))
         return label->text();
     if (auto* button = qobject_cast<QAbstractButton*>(control))
@@ -106,7 +106,8 @@ void SetControlText(QWidget* dialog, int id, const QString& text) {
         edit->setText(text);
         edit->setCursorPosition(0);
     } else if (auto* edit = qobject_cast<QPlainTextEdit*>(control)) {
-        edit->setPlainText(text);
+        // A multi-line edit breaks lines at "\r\n"; Qt's document wants "\n" alone.
+        edit->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     } else if (auto* label = qobject_cast<QLabel*>(control)) {
         label->setText(text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {

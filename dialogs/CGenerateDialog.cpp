@@ -1,0 +1,151 @@
+#include "dialogs/CGenerateDialog.h"
+
+#include "core/GEO_MakeLand.h"
+#include "dialogs/SliderScale.h"
+#include "platform/DataExchange.h"
+#include "platform/DialogBuilder.h"
+#include "platform/Trackbar.h"
+#include "resources/DialogTemplates.h"
+
+#include <array>
+
+using namespace GenerateControl;
+using namespace SliderScale;
+
+namespace {
+
+constexpr int MinSize = 100;
+constexpr int MaxSize = 3000;
+constexpr int MaxPointCount = 255;
+
+}  // namespace
+
+struct CGenerateDialog::Impl {
+    Impl(CGenerateDialog* d, GEO_MakeLand* t) : dialog(d), terrain(t) {}
+
+    CGenerateDialog* dialog;
+    GEO_MakeLand* terrain;
+
+    // Exchange values: what the controls show, as last read or written.
+    uint32_t seed = 0;
+    int32_t pointCount = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    QString processAmountText, concentrationRateText, concentrationAmountText, unitAmountText;
+    int32_t manualPlacement = 0;
+    int32_t keepRandomState = 0;
+    int32_t twoThreads = 0;
+
+    Trackbar* slider(int id) const { return ControlAs<Trackbar>(dialog, id); }
+
+    void ComputeLabels() {
+        processAmountText = IntegerLabel(slider(ProcessAmount)->GetPos());
+        concentrationRateText = PercentLabel(slider(ConcentrationRate)->GetPos());
+        concentrationAmountText = PercentLabel(slider(ConcentrationAmount)->GetPos());
+        unitAmountText = IntegerLabel(slider(UnitAmount)->GetPos());
+    }
+
+    void SetUpSlider(int id, int minimum, int maximum, int position, int page) {
+        Trackbar* bar = slider(id);
+        bar->SetRange(minimum, maximum);
+        bar->SetPos(position);
+        bar->SetLineSize(1);
+        bar->SetPageSize(page);
+    }
+
+    void Open() {
+        seed = static_cast<uint32_t>(terrain->seed);
+        width = terrain->width;
+        height = terrain->height;
+        SetUpSlider(ProcessAmount, 1, 500, ProcessAmountPosition(terrain->processAmount), 1);
+        processAmountText = IntegerLabel(slider(ProcessAmount)->GetPos());
+        SetUpSlider(ConcentrationRate, 0, 100000, FinePosition(terrain->concentrationRate), 10);
+        concentrationRateText = PercentLabel(slider(ConcentrationRate)->GetPos());
+        SetUpSlider(ConcentrationAmount, 0, 100000, FinePosition(terrain->concentrationAmount), 10);
+        concentrationAmountText = PercentLabel(slider(ConcentrationAmount)->GetPos());
+        SetUpSlider(UnitAmount, 1, 200, terrain->unitAmount, 10);
+        unitAmountText = IntegerLabel(slider(UnitAmount)->GetPos());
+        keepRandomState = terrain->keepRandomState;
+        manualPlacement = terrain->manualPlacement;
+        pointCount = terrain->concentrationPointCount;
+        twoThreads = terrain->twoThreads;
+        WriteControls();
+    }
+
+    void WriteControls() {
+        WriteUInt(dialog, Seed, seed);
+        WriteInt(dialog, PointCount, pointCount);
+        WriteInt(dialog, Width, width);
+        WriteInt(dialog, Height, height);
+        SetControlText(dialog, ProcessAmountText, processAmountText);
+        SetControlText(dialog, ConcentrationRateText, concentrationRateText);
+        SetControlText(dialog, ConcentrationAmountText, concentrationAmountText);
+        SetControlText(dialog, UnitAmountText, unitAmountText);
+        SetChecked(dialog, ManualPlacement, manualPlacement != 0);
+        SetChecked(dialog, KeepRandomState, keepRandomState != 0);
+        SetChecked(dialog, TwoThreads, twoThreads != 0);
+    }
+
+    // Stops at the first field that fails, after its message.
+    bool ReadControls() {
+        if (!ReadUInt(dialog, Seed, seed))
+            return false;
+        if (!ReadInt(dialog, PointCount, pointCount) ||
+            !CheckRange(dialog, PointCount, pointCount, 0, MaxPointCount))
+            return false;
+        if (!ReadInt(dialog, Width, width) || !CheckRange(dialog, Width, width, MinSize, MaxSize))
+            return false;
+        if (!ReadInt(dialog, Height, height) ||
+            !CheckRange(dialog, Height, height, MinSize, MaxSize))
+            return false;
+        processAmountText = ControlText(dialog, ProcessAmountText);
+        concentrationRateText = ControlText(dialog, ConcentrationRateText);
+        concentrationAmountText = ControlText(dialog, ConcentrationAmountText);
+        unitAmountText = ControlText(dialog, UnitAmountText);
+        manualPlacement = IsChecked(dialog, ManualPlacement) ? 1 : 0;
+        keepRandomState = IsChecked(dialog, KeepRandomState) ? 1 : 0;
+        twoThreads = IsChecked(dialog, TwoThreads) ? 1 : 0;
+        return true;
+    }
+
+    // The end of a slider interaction (mouse or key released), not its course.
+    void EndTrack() {
+        if (!ReadControls())
+            return;
+        ComputeLabels();
+        WriteControls();
+    }
+
+    void Store() const {
+        terrain->seed = seed;  // high 32 bits cleared
+        terrain->width = width;
+        terrain->height = height;
+        terrain->processAmount = ProcessAmountValue(slider(ProcessAmount)->GetPos());
+        terrain->concentrationRate = FineValue(slider(ConcentrationRate)->GetPos());
+        terrain->concentrationAmount = FineValue(slider(ConcentrationAmount)->GetPos());
+        terrain->unitAmount = slider(UnitAmount)->GetPos();
+        terrain->keepRandomState = keepRandomState;
+        terrain->manualPlacement = manualPlacement;
+        terrain->concentrationPointCount = pointCount;
+        terrain->twoThreads = twoThreads;
+    }
+};
+
+CGenerateDialog::CGenerateDialog(GEO_MakeLand* terrain, QWidget* parent)
+    : QDialog(parent), impl_(new Impl(this, terrain)) {
+    BuildDialog(this, GenerateDialogTemplate);
+    for (int id : {ProcessAmount, ConcentrationRate, ConcentrationAmount, UnitAmount})
+        connect(impl_->slider(id), &Trackbar::endTrack, this, [this] { impl_->EndTrack(); });
+    impl_->Open();
+}
+
+CGenerateDialog::~CGenerateDialog() {
+    delete impl_;
+}
+
+void CGenerateDialog::accept() {
+    if (!impl_->ReadControls())
+        return;
+    impl_->Store();
+    QDialog::accept();
+}

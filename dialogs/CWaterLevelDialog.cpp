@@ -1,0 +1,45 @@
+#include "dialogs/CWaterLevelDialog.h"
+
+#include "core/GEO_MakeLand.h"
+#include "dialogs/SliderScale.h"
+#include "platform/DataExchange.h"
+#include "platform/DialogBuilder.h"
+#include "platform/Trackbar.h"
+#include "resources/DialogTemplates.h"
+
+using namespace SliderScale;
+
+struct CWaterLevelDialog::Impl {
+    Impl(CWaterLevelDialog* d, GEO_MakeLand* t) : dialog(d), terrain(t) {}
+
+    CWaterLevelDialog* dialog;
+    GEO_MakeLand* terrain;
+    Trackbar* slider = nullptr;
+    QString label;
+
+    void ShowLabel() {
+        label = PercentLabel(slider->GetPos());
+        SetControlText(dialog, WaterLevelControl::Text, label);
+    }
+};
+
+CWaterLevelDialog::CWaterLevelDialog(GEO_MakeLand* terrain, QWidget* parent)
+    : QDialog(parent), impl_(new Impl(this, terrain)) {
+    BuildDialog(this, WaterLevelDialogTemplate);
+    impl_->slider = ControlAs<Trackbar>(this, WaterLevelControl::Slider);
+    impl_->slider->SetRange(1, 100000);
+    impl_->slider->SetPos(FinePosition(terrain->waterLevel));
+    impl_->slider->SetLineSize(1);
+    impl_->slider->SetPageSize(10);
+    impl_->ShowLabel();
+    connect(impl_->slider, &Trackbar::endTrack, this, [this] { impl_->ShowLabel(); });
+}
+
+CWaterLevelDialog::~CWaterLevelDialog() {
+    delete impl_;
+}
+
+void CWaterLevelDialog::accept() {
+    impl_->terrain->waterLevel = FineValue(impl_->slider->GetPos());
+    QDialog::accept();
+}
