@@ -147,7 +147,8 @@ void BuildDialog(QDialog* dialog, const DialogTemplate& t) {
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     dialog->setWindowFlags(flags);
     dialog->setWindowTitle(QString::fromUtf8(t.caption));
-    dialog->setObjectName(QStringLiteral("dialog%1").arg(t.id));
+    if (dialog->objectName().isEmpty())
+        dialog->setObjectName(QStringLiteral("dialog%1").arg(t.id));
 
     const QFont font = DialogFont(t.fontName, t.pointSize);
     dialog->setFont(font);

@@ -47,8 +47,9 @@ QStringList QtNameFilters(const QString& filter) {
     return filters;
 }
 
-std::optional<QString> ShowRealDialog(const FileDialogRequest& request) {
-    QFileDialog dialog(request.owner);
+}  // namespace
+
+void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -59,6 +60,13 @@ std::optional<QString> ShowRealDialog(const FileDialogRequest& request) {
     dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.initialName.isEmpty())
         dialog.selectFile(request.initialName);
+}
+
+namespace {
+
+std::optional<QString> ShowRealDialog(const FileDialogRequest& request) {
+    QFileDialog dialog(request.owner);
+    ConfigureFileDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 struct FileDialogRequest {
@@ -29,5 +30,8 @@ QString QtFilterFromProgramFilter(const QString& filter);
 // The name filters handed to the dialog: each shown text followed by the
 // patterns Qt matches ("*.*" becomes "*", so names without a dot match too).
 QStringList QtNameFiltersFromProgramFilter(const QString& filter);
+
+// Sets up a dialog as AskFileName shows it: Qt's own dialog on every system.
+void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 
 void SetFileDialogAnswerer(FileDialogAnswerer answerer);
