@@ -18,10 +18,11 @@ class GrowableArray {
 public:
     GrowableArray() = default;
     GrowableArray(const GrowableArray& other) { CopyFrom(other); }
+    // Copy first, then swap: a copy that runs out of memory leaves this array as it was.
     GrowableArray& operator=(const GrowableArray& other) {
         if (this != &other) {
-            SetSize(0);
-            CopyFrom(other);
+            GrowableArray copy(other);
+            Swap(copy);
         }
         return *this;
     }
@@ -63,7 +64,7 @@ public:
         }
         if (data_ == nullptr) {
             data_ = Allocate(n);
-            InitRange(0, n);
+            InitFreshRange(0, n);
             count_ = capacity_ = n;
             return;
         }
@@ -80,13 +81,14 @@ public:
             if (step > 1024) step = 1024;
         }
         int64_t wanted = int64_t{capacity_} + step;
+        if (wanted > std::numeric_limits<int32_t>::max()) wanted = std::numeric_limits<int32_t>::max();
         int32_t newCapacity = n >= wanted ? n : static_cast<int32_t>(wanted);
         T* fresh = Allocate(newCapacity);
         Relocate(fresh);
         std::free(data_);
         data_ = fresh;
         capacity_ = newCapacity;
-        InitRange(count_, n);
+        InitFreshRange(count_, n);
         count_ = n;
     }
 
@@ -129,6 +131,12 @@ private:
         }
     }
 
+    // Storage straight from Allocate is zeroed already; leaving its pages
+    // untouched keeps a large grid that is about to be read into cheap.
+    void InitFreshRange(int32_t from, int32_t to) {
+        if constexpr (!std::is_trivially_copyable_v<T>) InitRange(from, to);
+    }
+
     void DestroyRange(int32_t from, int32_t to) {
         if constexpr (!std::is_trivially_destructible_v<T>) {
             for (int32_t i = from; i < to; ++i) data_[i].~T();
@@ -153,10 +161,19 @@ private:
         capacity_ = other.count_;
         if constexpr (std::is_trivially_copyable_v<T>) {
             std::memcpy(static_cast<void*>(data_), other.data_, sizeof(T) * size_t(other.count_));
+            count_ = other.count_;
         } else {
-            for (int32_t i = 0; i < other.count_; ++i) new (data_ + i) T(other.data_[i]);
+            // Counted one by one so a failing element copy releases those made before it.
+            try {
+                for (int32_t i = 0; i < other.count_; ++i) {
+                    new (data_ + i) T(other.data_[i]);
+                    count_ = i + 1;
+                }
+            } catch (...) {
+                SetSize(0);
+                throw;
+            }
         }
-        count_ = other.count_;
     }
 
     T* data_ = nullptr;
