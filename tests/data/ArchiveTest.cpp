@@ -69,20 +69,6 @@ TEST(ArchiveEncoding, ValuesAreLittleEndianWithoutGaps) {
     EXPECT_EQ(archive.GetFloat64(), 0.5);
 }
 
-TEST(ArchiveStore, BuffersUntilFullOrClosed) {
-    MemorySink sink;
-    Archive archive(sink);
-    Bytes block(Archive::bufferSize - 1, 0x11);
-    archive.Write(block.data(), block.size());
-    EXPECT_TRUE(sink.bytes().empty());
-    archive.PutUInt16(0x2233);  // crosses the buffer's end
-    EXPECT_EQ(sink.bytes().size(), Archive::bufferSize);
-    archive.Close();
-    ASSERT_EQ(sink.bytes().size(), Archive::bufferSize + 1);
-    EXPECT_EQ(sink.bytes()[Archive::bufferSize - 1], 0x33);
-    EXPECT_EQ(sink.bytes()[Archive::bufferSize], 0x22);
-}
-
 // Mixed small and large transfers against a plain byte-by-byte reference.
 TEST(ArchiveStore, AnyMixOfWritesGivesTheBytesInOrder) {
     std::mt19937 random(7);
@@ -100,6 +86,37 @@ TEST(ArchiveStore, AnyMixOfWritesGivesTheBytesInOrder) {
         archive.Close();
         ASSERT_EQ(sink.bytes(), expected);
     }
+}
+
+// Takes `capacity` bytes, then fails like a full disk.
+class FailingSink : public ByteSink {
+public:
+    explicit FailingSink(size_t capacity) : capacity_(capacity) {}
+    void WriteAll(const void*, size_t n) override {
+        if (n > capacity_) throw FileFailure(FileErrorCause::DiskFull, "/m/out.ld", ENOSPC);
+        capacity_ -= n;
+    }
+
+private:
+    size_t capacity_;
+};
+
+TEST(ArchiveStore, SinkFailuresReachTheCaller) {
+    // Failing while the buffer is written out, on a large direct write, and on closing.
+    FailingSink full(0);
+    Archive buffered(full);
+    Bytes block(Archive::bufferSize, 1);
+    EXPECT_THROW(buffered.Write(block.data(), block.size()), FileFailure);
+
+    FailingSink small(Archive::bufferSize);
+    Archive direct(small);
+    Bytes large(5 * Archive::bufferSize, 2);
+    EXPECT_THROW(direct.Write(large.data(), large.size()), FileFailure);
+
+    FailingSink tiny(3);
+    Archive closing(tiny);
+    closing.PutInt32(1);
+    EXPECT_THROW(closing.Close(), FileFailure);
 }
 
 TEST(ArchiveLoad, AnyMixOfReadsGivesTheBytesInOrder) {
@@ -240,21 +257,6 @@ TEST(FileDevices, SourceRefusesMissingFilesAndDirectories) {
     EXPECT_THROW(FileSource("/dev/zero"), FileFailure);
 }
 
-TEST(FileDevices, SourceDeliversTheWholeFile) {
-    ScratchDir dir;
-    Bytes data(9000);
-    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<unsigned char>(i * 7);
-    WriteFileBytes(dir / "f", data);
-    FileSource source(dir / "f");
-    EXPECT_EQ(source.BytesLeft(), data.size());
-    Archive archive(source);
-    Bytes got(data.size() + 10);
-    EXPECT_EQ(archive.Read(got.data(), got.size()), data.size());
-    got.resize(data.size());
-    EXPECT_EQ(got, data);
-    EXPECT_EQ(archive.BytesLeft(), 0u);
-}
-
 TEST(FileDevices, SinkReportsAFullDevice) {
     int fd = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
     if (fd < 0) GTEST_SKIP() << "no /dev/full here";
@@ -267,15 +269,6 @@ TEST(FileDevices, SinkReportsAFullDevice) {
         EXPECT_EQ(failure.path(), "/m/out.ld");
     }
     ::close(fd);
-}
-
-TEST(FileDevices, SinkReportsABadDescriptor) {
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    FileSink sink(fds[0], "/m/out.ld");  // the read end
-    EXPECT_THROW(sink.WriteAll("abc", 3), FileFailure);
-    ::close(fds[0]);
-    ::close(fds[1]);
 }
 
 }  // namespace

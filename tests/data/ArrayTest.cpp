@@ -84,18 +84,6 @@ TEST(GrowableArray, SizingKeepsZeroesAndDropsTheTail) {
     EXPECT_THROW(array.SetSize(-1), MemoryFailure);
 }
 
-TEST(GrowableArray, CopiesAreIndependent) {
-    PointArray a = Points({{1, 1}, {2, 2}});
-    PointArray b = a;
-    b[0] = {9, 9};
-    EXPECT_EQ(a[0], (Point{1, 1}));
-    b = a;
-    EXPECT_EQ(b[0], (Point{1, 1}));
-    PointArray moved = std::move(b);
-    EXPECT_EQ(moved.GetSize(), 2);
-    EXPECT_EQ(b.GetSize(), 0);
-}
-
 TEST(SerializedForms, PointArrayUsesAShortCount) {
     PointArray empty;
     EXPECT_EQ(Serialized(empty), (Bytes{0x00, 0x00}));

@@ -345,33 +345,6 @@ TEST(MapFile, TheSecondPointListIsKept) {
     EXPECT_EQ(t[5].region, 1);
 }
 
-TEST(MapFile, RawLoadTakesOnlyGridAndPoints) {
-    GEO_MakeLand withoutPoints = Sample(2, 2, 0);
-    Bytes bytes = Stored(withoutPoints, MapFileKind::Raw);
-    GEO_MakeLand target = Target();
-    ASSERT_EQ(Load(target, bytes), MapFileKind::Raw);
-    EXPECT_EQ(target.concentrationPointCount, 0);
-    EXPECT_EQ(target.concentrationPoints.GetSize(), 0);
-    EXPECT_EQ(target.seed, 42u);
-    EXPECT_EQ(target.unitAmount, 5);
-    EXPECT_EQ(target.waterLevel, 0.75);
-}
-
-TEST(MapFile, CutAfterTwentyBytesChangesNothing) {
-    GEO_MakeLand sample = Sample();
-    Bytes bytes = Stored(sample, MapFileKind::Map);
-    bytes.resize(20);
-    GEO_MakeLand target = Target();
-    const GEO_MakeLand before = target;
-    try {
-        Load(target, bytes);
-        FAIL() << "a cut file loaded";
-    } catch (const EndOfFileFailure& failure) {
-        EXPECT_STREQ(failure.what(), "無題のﾌｧｲﾙ の末尾以降にｱｸｾｽしようとしました。");
-    }
-    ExpectSameTerrain(target, before);
-}
-
 TEST(MapFile, InconsistentGridsAreRefused) {
     auto mapWith = [](int32_t w, int32_t h, int32_t cells) {
         ByteWriter b;
