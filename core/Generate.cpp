@@ -1,0 +1,365 @@
+#include "core/GEO_MakeLand.h"
+
+#include "core/NUM_Random.h"
+#include "core/RandomDraws.h"
+#include "core/RegionLabels.h"
+#include "core/StampSpans.h"
+#include "core/TorusMath.h"
+#include "core/WorkShare.h"
+#include "data/Failures.h"
+#include "data/GEO_LandCircle.h"
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+namespace {
+
+// Everything Generate takes from the terrain, read once and checked, so that
+// a callback cannot pull the ground from under a running generation.
+struct Plan {
+    int32_t width;
+    int32_t height;
+    int32_t cells;
+    int32_t stamps;
+    int32_t unitAmount;
+    int32_t pointCount;
+    double rate;
+    double amount;
+    uint64_t seed;
+    bool keepRandomState;
+    bool manualPlacement;
+    bool twoThreads;
+};
+
+std::string Number(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", v);
+    return text;
+}
+
+[[noreturn]] void Refuse(const std::string& why) {
+    throw std::invalid_argument("cannot generate: " + why);
+}
+
+Plan CheckedPlan(const GEO_MakeLand& t, int32_t circleCount) {
+    if (t.width < 1) Refuse("width must be at least 1, not " + std::to_string(t.width));
+    if (t.height < 1) Refuse("height must be at least 1, not " + std::to_string(t.height));
+    const int64_t cells = int64_t{t.width} * t.height;
+    if (cells > INT32_MAX)
+        Refuse("a grid of " + std::to_string(t.width) + " x " + std::to_string(t.height) +
+               " cells is larger than 2147483647 cells");
+    if (t.unitAmount < 1 || t.unitAmount > circleCount)
+        Refuse("unitAmount must lie in 1.." + std::to_string(circleCount) +
+               " (the land circles at hand), not " + std::to_string(t.unitAmount));
+    if (!std::isfinite(t.processAmount) || t.processAmount < 0)
+        Refuse("processAmount must be a finite number of at least 0, not " +
+               Number(t.processAmount));
+    const double stamps = static_cast<double>(static_cast<int32_t>(cells)) * t.processAmount;
+    if (!(stamps < 2147483648.0))
+        Refuse("processAmount " + Number(t.processAmount) + " asks for " + Number(stamps) +
+               " stamps, more than 2147483647");
+    if (!(t.concentrationAmount >= 0.0 && t.concentrationAmount <= 1.0))
+        Refuse("concentrationAmount must lie in [0, 1], not " + Number(t.concentrationAmount));
+    if (t.concentrationPointCount < 0)
+        Refuse("concentrationPointCount must be at least 0, not " +
+               std::to_string(t.concentrationPointCount));
+    return {t.width,
+            t.height,
+            static_cast<int32_t>(cells),
+            static_cast<int32_t>(stamps),
+            t.unitAmount,
+            t.concentrationPointCount,
+            t.concentrationRate,
+            t.concentrationAmount,
+            t.seed,
+            t.keepRandomState != 0,
+            t.manualPlacement != 0,
+            t.twoThreads != 0};
+}
+
+// A stamp once drawn and pulled: its centre cell and its land circle.
+struct Stamp {
+    int32_t cell;
+    int32_t circle;
+};
+
+// The centre moved toward the nearest copy of the point. Differences are
+// formed in 64 bits and wrapped by mathematical modulo: for points on the
+// grid this is the literal int32 formula, and a point anywhere else still
+// lands the stamp on the grid.
+int32_t PulledCell(int32_t cell, const Point& p, const Plan& plan) {
+    const int64_t w = plan.width, h = plan.height;
+    const int64_t x = cell % plan.width, y = cell / plan.width;
+    const TorusImage image = NearestTorusImage(p.x, p.y, x, y, w, h);
+    const int64_t dx = static_cast<int64_t>(static_cast<double>(image.x - x) * plan.amount);
+    const int64_t dy = static_cast<int64_t>(static_cast<double>(image.y - y) * plan.amount);
+    return static_cast<int32_t>(FloorMod(dy + h + y, h) * w + FloorMod(dx + w + x, w));
+}
+
+template <class NextBits>
+void DrawStamps(NextBits&& next, const Plan& plan, const Point* points, int32_t pointCount,
+                Stamp* out) {
+    for (int32_t i = 0; i < plan.stamps; ++i) {
+        int32_t cell = DrawBelow(next, plan.cells);
+        const int32_t circle = DrawBelow(next, plan.unitAmount);
+        if (pointCount > 0) {
+            const double roll = DrawUnit(next);
+            if (plan.rate > roll) cell = PulledCell(cell, points[i % pointCount], plan);
+        }
+        out[i] = {cell, circle};
+    }
+}
+
+void DrawAllStamps(NUM_Random& source, const Plan& plan, const PointArray& points, Stamp* out) {
+    // The usual source is stepped inline; any other goes through its virtuals.
+    // Both run the same draw rules (RandomDraws.h).
+    if (typeid(source) == typeid(NUM_AdvancedRandom)) {
+        auto& lcg = static_cast<NUM_AdvancedRandom&>(source);
+        uint64_t state = lcg.state;
+        DrawStamps([&state](int32_t bits) { return LcgNext(state, bits); }, plan,
+                   points.GetData(), points.GetSize(), out);
+        lcg.state = state;
+    } else {
+        DrawStamps([&source](int32_t bits) { return source.Next(bits); }, plan, points.GetData(),
+                   points.GetSize(), out);
+    }
+}
+
+// Stamps in bands of rows, left to right within a band, so that consecutive
+// stamps touch neighbouring counters.
+std::unique_ptr<Stamp[]> InLocalityOrder(const Stamp* stamps, const Plan& plan) {
+    constexpr int32_t band = 32;
+    const int64_t w = plan.width;
+    const auto key = [&](int32_t cell) { return (cell / w / band) * w + cell % w; };
+    std::vector<uint32_t> start(size_t((plan.height + band - 1) / band) * size_t(w) + 1, 0);
+    for (int32_t i = 0; i < plan.stamps; ++i) ++start[size_t(key(stamps[i].cell)) + 1];
+    for (size_t k = 1; k < start.size(); ++k) start[k] += start[k - 1];
+    std::unique_ptr<Stamp[]> ordered(new Stamp[size_t(plan.stamps)]);
+    for (int32_t i = 0; i < plan.stamps; ++i) ordered[start[size_t(key(stamps[i].cell))]++] = stamps[i];
+    return ordered;
+}
+
+uint32_t Tick() {
+    using namespace std::chrono;
+    return static_cast<uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// Phase-1 reports, at most one per 200 ms of the tick counter.
+struct Reporter {
+    GEO_MakeLand& terrain;
+    ProgressCallback progress;
+    uint32_t last;
+
+    void Report(int64_t done) {
+        if (!progress) return;
+        const uint32_t now = Tick();
+        if (now >= static_cast<uint32_t>(last + 200u)) {
+            terrain.progressCount = static_cast<int32_t>(done);
+            last = now;
+            progress(terrain, 1);
+        }
+    }
+};
+
+struct TotalRange {
+    int32_t largest = 0;
+    int32_t smallest = INT32_MAX;
+};
+
+void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& landCircles,
+              NUM_Random* source, ProgressCallback progress) {
+    const int32_t w = plan.width, h = plan.height, s = plan.stamps;
+    t.SetSize(0);
+    t.gridWidth = t.gridHeight = 0;
+    t.SetSize(plan.cells);
+
+    NUM_Random& random = source ? *source : defaultRandom;
+    if (!plan.keepRandomState)
+        random.SetSeed(static_cast<uint32_t>(plan.seed), static_cast<uint32_t>(plan.seed >> 32));
+    if (!plan.manualPlacement) {
+        t.concentrationPoints.SetSize(plan.pointCount);
+        for (int32_t i = 0; i < plan.pointCount; ++i) {
+            const int32_t y = random.NextInt(h);  // the row first
+            const int32_t x = random.NextInt(w);
+            t.concentrationPoints[i] = {x, y};
+        }
+    }
+
+    std::unique_ptr<Stamp[]> ordered;
+    {
+        std::unique_ptr<Stamp[]> drawn(new Stamp[size_t(s)]);
+        DrawAllStamps(random, plan, t.concentrationPoints, drawn.get());
+        ordered = InLocalityOrder(drawn.get(), plan);
+    }
+
+    // Stamping. Each thread counts into its own word of every cell (bytes 0-3
+    // for the caller, 4-7 for the worker), as row differences.
+    const StencilSpans spans(landCircles, plan.unitAmount);
+    std::vector<uint32_t> extraMain(size_t(h), 0), extraWorker(size_t(h), 0);
+    CounterWord* words = reinterpret_cast<CounterWord*>(t.GetData());
+    const int64_t rowWords = int64_t{4} * w;
+    const CounterGrid mainGrid{words, extraMain.data(), 4, rowWords, w, h};
+    const CounterGrid workerGrid{words + 1, extraWorker.data(), 4, rowWords, w, h};
+    const int32_t perChunk = std::clamp(s / 512, 16, 1024);
+    const auto stampChunks = static_cast<int32_t>((int64_t{s} + perChunk - 1) / perChunk);
+    const auto stampChunk = [&](const CounterGrid& grid, int32_t c) -> int64_t {
+        const int64_t first = int64_t{c} * perChunk;
+        const int64_t end = std::min<int64_t>(first + perChunk, s);
+        for (int64_t i = first; i < end; ++i) {
+            const Stamp& stamp = ordered[size_t(i)];
+            spans.Stamp(grid, stamp.circle, stamp.cell % w, stamp.cell / w);
+        }
+        return end - first;
+    };
+
+    if (progress) progress(t, 1);
+    Reporter reporter{t, progress, Tick()};
+    int64_t mainDone = 0;
+    ShareChunks(
+        plan.twoThreads, stampChunks,
+        [&](int32_t c, int64_t workerDone) {
+            mainDone += stampChunk(mainGrid, c);
+            reporter.Report(mainDone + workerDone);
+        },
+        [&](int32_t c) { return stampChunk(workerGrid, c); },
+        [&](int64_t workerDone) { reporter.Report(mainDone + workerDone); });
+    ordered.reset();
+    t.progressCount = s > 0 ? s : 0;
+    if (progress) progress(t, 2);
+
+    // Totals: running sums of both words along each row, into bytes 0-3. The
+    // region columns are prepared alongside.
+    RegionLabeller labeller(t.concentrationPoints.GetData(), t.concentrationPoints.GetSize(), w, h);
+    const int32_t rowsPerChunk = std::max(1, 8192 / w);
+    const int32_t rowChunks = (h + rowsPerChunk - 1) / rowsPerChunk;
+    constexpr int32_t columnsPerChunk = 8;
+    const int32_t columnChunks = (labeller.ColumnCount() + columnsPerChunk - 1) / columnsPerChunk;
+    TotalRange mainRange, workerRange;
+    std::vector<uint64_t> mainScratch, workerScratch;
+    const auto totalsChunk = [&](int32_t c, TotalRange& range, std::vector<uint64_t>& scratch) {
+        if (c >= rowChunks) {
+            const int32_t first = (c - rowChunks) * columnsPerChunk;
+            const int32_t end = std::min(first + columnsPerChunk, labeller.ColumnCount());
+            for (int32_t slot = first; slot < end; ++slot) labeller.PrepareColumn(slot, scratch);
+            return;
+        }
+        const int32_t first = c * rowsPerChunk;
+        const int32_t end = std::min(first + rowsPerChunk, h);
+        for (int32_t y = first; y < end; ++y) {
+            CounterWord* cell = words + y * rowWords;
+            const uint32_t extra = extraMain[size_t(y)] + extraWorker[size_t(y)];
+            uint32_t sum = 0;
+            for (int32_t x = 0; x < w; ++x, cell += 4) {
+                sum += cell[0] + cell[1];
+                const auto total = static_cast<int32_t>(sum + extra);
+                cell[0] = static_cast<uint32_t>(total);
+                range.largest = std::max(range.largest, total);
+                range.smallest = std::min(range.smallest, total);
+            }
+        }
+    };
+    ShareChunks(
+        plan.twoThreads, rowChunks + columnChunks,
+        [&](int32_t c, int64_t) { totalsChunk(c, mainRange, mainScratch); },
+        [&](int32_t c) -> int64_t {
+            totalsChunk(c, workerRange, workerScratch);
+            return 1;
+        },
+        [](int64_t) {});
+    const int32_t largest = std::max(mainRange.largest, workerRange.largest);
+    const int32_t smallest = std::min(mainRange.smallest, workerRange.smallest);
+
+    // Altitudes and regions. Equal totals leave every altitude 0.0 and the
+    // regions as cleared.
+    const bool flat = largest <= smallest;
+    const bool regions = !flat && t.concentrationPoints.GetSize() > 0;
+    const auto spread = static_cast<double>(
+        static_cast<int32_t>(static_cast<uint32_t>(largest) - static_cast<uint32_t>(smallest)));
+    std::vector<int32_t> mainLabels, workerLabels;
+    const auto finishChunk = [&](int32_t c, std::vector<int32_t>& labels,
+                                 std::vector<uint64_t>& scratch) {
+        const int32_t first = c * rowsPerChunk;
+        const int32_t end = std::min(first + rowsPerChunk, h);
+        labels.resize(size_t(w));
+        for (int32_t y = first; y < end; ++y) {
+            LandCell* row = t.GetData() + int64_t{y} * w;
+            if (flat) {
+                for (int32_t x = 0; x < w; ++x) row[x].altitude = 0.0;
+                continue;
+            }
+            if (regions) labeller.LabelRow(y, labels.data(), scratch);
+            for (int32_t x = 0; x < w; ++x) {
+                uint32_t total;
+                std::memcpy(&total, &row[x], sizeof total);
+                const auto above = static_cast<int32_t>(total - static_cast<uint32_t>(smallest));
+                row[x].altitude = static_cast<double>(above) / spread;
+                if (regions) row[x].region = static_cast<uint16_t>(labels[size_t(x)]);
+            }
+        }
+    };
+    ShareChunks(
+        plan.twoThreads, rowChunks,
+        [&](int32_t c, int64_t) { finishChunk(c, mainLabels, mainScratch); },
+        [&](int32_t c) -> int64_t {
+            finishChunk(c, workerLabels, workerScratch);
+            return 1;
+        },
+        [](int64_t) {});
+
+    t.gridWidth = w;
+    t.gridHeight = h;
+}
+
+}  // namespace
+
+void GEO_MakeLand::Generate(const GEO_LandCircleArray& landCircles, NUM_Random* source,
+                            ProgressCallback progress) {
+    const Plan plan = CheckedPlan(*this, landCircles.GetSize());
+    progressTotal = plan.stamps;
+    progressCount = 0;
+    if (progress) progress(*this, 0);
+    try {
+        GrowLand(*this, plan, landCircles, source, progress);
+    } catch (...) {
+        // Never leave counters posing as a map: the grid goes, and with it its size.
+        SetSize(0);
+        gridWidth = gridHeight = 0;
+        try {
+            throw;
+        } catch (const std::bad_alloc&) {
+            throw MemoryFailure();
+        }
+    }
+    if (progress) progress(*this, 3);
+}
+
+Point GEO_MakeLand::NearestImage(int32_t px, int32_t py, int32_t x, int32_t y) const {
+    const TorusImage image = NearestTorusImage(px, py, x, y, width, height);
+    return {static_cast<int32_t>(image.x), static_cast<int32_t>(image.y)};
+}
+
+int32_t GEO_MakeLand::NearestConcentrationPoint(int32_t x, int32_t y, Point* image) const {
+    int32_t nearest = -1;
+    TorusImage best{0, 0, INT64_MAX};
+    for (int32_t i = 0; i < concentrationPoints.GetSize(); ++i) {
+        const Point& p = concentrationPoints[i];
+        const TorusImage candidate = NearestTorusImage(p.x, p.y, x, y, width, height);
+        if (candidate.distance < best.distance) {
+            best = candidate;
+            nearest = i;
+        }
+    }
+    if (image && nearest >= 0) *image = {static_cast<int32_t>(best.x), static_cast<int32_t>(best.y)};
+    return nearest;
+}

@@ -1,0 +1,132 @@
+#include "core/StampSpans.h"
+
+#include "core/TorusMath.h"
+#include "data/GEO_LandCircle.h"
+
+#include <algorithm>
+
+namespace {
+// Offsets beyond this take the general path, where 64-bit arithmetic is safe.
+constexpr int64_t simpleLimit = int64_t{1} << 30;
+
+bool StrictlyRowOrdered(const Point* p, int32_t n) {
+    for (int32_t i = 1; i < n; ++i) {
+        if (p[i].y < p[i - 1].y) return false;
+        if (p[i].y == p[i - 1].y && p[i].x <= p[i - 1].x) return false;
+    }
+    return true;
+}
+}  // namespace
+
+StencilSpans::StencilSpans(const GEO_LandCircleArray& circles, int32_t count) {
+    stencils_.reserve(static_cast<size_t>(count));
+    for (int32_t k = 0; k < count; ++k) AddStencil(circles[k].GetData(), circles[k].GetSize());
+}
+
+void StencilSpans::AddStencil(const Point* points, int32_t n) {
+    // Tables built here come row by row in ascending order; anything else
+    // (a cache file from elsewhere) is sorted first, duplicates kept.
+    std::vector<Point> sorted;
+    if (!StrictlyRowOrdered(points, n)) {
+        sorted.assign(points, points + n);
+        std::sort(sorted.begin(), sorted.end(), [](const Point& a, const Point& b) {
+            return a.y != b.y ? a.y < b.y : a.x < b.x;
+        });
+        points = sorted.data();
+    }
+
+    Stencil s;
+    s.firstRow = static_cast<uint32_t>(rows_.size());
+    s.firstRun = static_cast<uint32_t>(runs_.size());
+    for (int32_t i = 0; i < n;) {
+        const int32_t dy = points[i].y;
+        Row row{dy, static_cast<uint32_t>(events_.size()), 0};
+        // Each distinct column with multiplicity m adds +m at x and -m at x + 1;
+        // coinciding positions merge and cancelled ones vanish.
+        while (i < n && points[i].y == dy) {
+            const int64_t x = points[i].x;
+            int32_t m = 0;
+            while (i < n && points[i].y == dy && points[i].x == x) {
+                ++m;
+                ++i;
+            }
+            if (events_.size() > row.firstEvent && events_.back().pos == x) {
+                events_.back().delta += m;
+                if (events_.back().delta == 0) events_.pop_back();
+            } else {
+                events_.push_back({x, m});
+            }
+            events_.push_back({x + 1, -m});
+        }
+        row.endEvent = static_cast<uint32_t>(events_.size());
+        rows_.push_back(row);
+    }
+    s.endRow = static_cast<uint32_t>(rows_.size());
+
+    for (uint32_t r = s.firstRow; r < s.endRow; ++r) {
+        const Row& row = rows_[r];
+        s.dyMin = std::min(s.dyMin, row.dy);
+        s.dyMax = std::max(s.dyMax, row.dy);
+        for (uint32_t e = row.firstEvent; e < row.endEvent; ++e) {
+            s.posMin = std::min(s.posMin, events_[e].pos);
+            s.posMax = std::max(s.posMax, events_[e].pos);
+        }
+    }
+    if (s.endRow > s.firstRow) {
+        s.dyMin = rows_[s.firstRow].dy;
+        s.dyMax = rows_[s.endRow - 1].dy;
+    }
+
+    // Simple: consecutive rows, each a single run, offsets small.
+    s.simple = s.dyMin >= -simpleLimit && s.dyMax <= simpleLimit && s.posMin >= -simpleLimit &&
+               s.posMax <= simpleLimit;
+    for (uint32_t r = s.firstRow; s.simple && r < s.endRow; ++r) {
+        const Row& row = rows_[r];
+        s.simple = row.endEvent - row.firstEvent == 2 && events_[row.firstEvent].delta == 1 &&
+                   events_[row.firstEvent + 1].delta == -1 &&
+                   row.dy == rows_[s.firstRow].dy + (r - s.firstRow);
+    }
+    if (s.simple) {
+        for (uint32_t r = s.firstRow; r < s.endRow; ++r) {
+            runs_.push_back(static_cast<int32_t>(events_[rows_[r].firstEvent].pos));
+            runs_.push_back(static_cast<int32_t>(events_[rows_[r].firstEvent + 1].pos));
+        }
+    }
+    stencils_.push_back(s);
+}
+
+void StencilSpans::Stamp(const CounterGrid& grid, int32_t circle, int32_t x, int32_t y) const {
+    const Stencil& s = stencils_[circle];
+    if (s.simple && y + s.dyMin >= 0 && y + s.dyMax < grid.height && x + s.posMin >= 0 &&
+        x + s.posMax < grid.width) {
+        // Inside the grid: no wrapping, and every run ends before the row does.
+        const int32_t* run = runs_.data() + s.firstRun;
+        const int32_t rows = static_cast<int32_t>(s.endRow - s.firstRow);
+        CounterWord* line = grid.words + (y + s.dyMin) * grid.rowStride + x * grid.cellStride;
+        const int64_t cs = grid.cellStride;
+        for (int32_t j = 0; j < rows; ++j, run += 2, line += grid.rowStride) {
+            line[run[0] * cs] += 1u;
+            line[run[1] * cs] -= 1u;
+        }
+        return;
+    }
+    StampGeneral(grid, s, x, y);
+}
+
+void StencilSpans::StampGeneral(const CounterGrid& grid, const Stencil& s, int64_t x,
+                                int64_t y) const {
+    // An event at absolute column q lands on column q mod w; each whole turn
+    // round the row (the floor quotient) is owed to every cell of the row.
+    for (uint32_t r = s.firstRow; r < s.endRow; ++r) {
+        const Row& row = rows_[r];
+        int64_t turns;
+        const int64_t line = WrapCounted(y + row.dy, grid.height, turns);
+        CounterWord* words = grid.words + line * grid.rowStride;
+        for (uint32_t e = row.firstEvent; e < row.endEvent; ++e) {
+            const int64_t column = WrapCounted(x + events_[e].pos, grid.width, turns);
+            const uint32_t delta = static_cast<uint32_t>(events_[e].delta);
+            words[column * grid.cellStride] += delta;
+            if (turns != 0) grid.rowExtra[line] -= delta * static_cast<uint32_t>(turns);
+        }
+    }
+}
