@@ -37,7 +37,11 @@ bool ReadCache(const std::filesystem::path& cachePath, GEO_LandCircleArray& tabl
         constexpr uint64_t largestSaneCache = 4 + 200 * 4 + 8 * (200ull * 201 * 401 / 6);
         if (source.BytesLeft() > largestSaneCache) return false;
         Archive archive(source);
-        table.Serialize(archive);
+        // The count is checked before the circles exist: a table of millions of
+        // empty circles would cost far more memory than the file.
+        if (archive.GetInt32() != GEO_LandCircleArray::stencilCount) return false;
+        table.SetSize(GEO_LandCircleArray::stencilCount);
+        for (GEO_LandCircle& circle : table) circle.Serialize(archive);
         return archive.BytesLeft() == 0 && IsSaneTable(table);
     } catch (const CommandFailure&) {
         return false;
