@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <exception>
 #include <fcntl.h>
 #include <fstream>
 #include <string>
@@ -25,7 +26,13 @@ mode_t CurrentUmask() {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+        if (line.rfind("Umask:", 0) == 0) {
+            try {
+                return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8) & 0777);
+            } catch (const std::exception&) {
+                break;
+            }
+        }
     }
     mode_t mask = ::umask(022);
     ::umask(mask);
@@ -89,7 +96,9 @@ void SaveSafely(const fs::path& target, const std::function<void(Archive&)>& wri
     if (::stat(destination.c_str(), &existing) == 0) {
         // Refused before the body is written rather than by the final rename.
         if (S_ISDIR(existing.st_mode)) Fail(EISDIR, target);
-        if (S_ISREG(existing.st_mode)) mode = existing.st_mode & 07777;
+        // Renaming over a device or a pipe would replace the node itself.
+        if (!S_ISREG(existing.st_mode)) Fail(EINVAL, target);
+        mode = existing.st_mode & 07777;
     }
 
     TemporaryFile temporary(destination);

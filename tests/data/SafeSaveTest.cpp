@@ -131,7 +131,9 @@ TEST_F(SafeSave, UnusablePlacesNameTheTarget) {
         FileErrorCause cause;
     };
     std::filesystem::create_directory(dir / "folder");
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
     const Case cases[] = {
+        {dir / "pipe", FileErrorCause::BadPath},  // renaming over it would replace the node
         {dir / "missing" / "a.ld", FileErrorCause::FileNotFound},
         {target / "a.ld", FileErrorCause::BadPath},  // below a regular file
         {dir / "folder", FileErrorCause::BadPath},
@@ -148,6 +150,7 @@ TEST_F(SafeSave, UnusablePlacesNameTheTarget) {
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir / "folder"));
     EXPECT_TRUE(std::filesystem::is_empty(dir / "folder"));
+    EXPECT_TRUE(std::filesystem::is_fifo(dir / "pipe"));
     EXPECT_EQ(ReadFileBytes(target), old);
 }
 
