@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -23,15 +24,31 @@ constexpr uint8_t regionTints[7][3] = {
     {192, 192, 128}, {128, 192, 192}, {192, 128, 192},
 };
 
-constexpr COLORREF white = 0xFFFFFFu;
+// (channel x tint) div 255 for every channel value, so tinting is a lookup.
+struct TintTable {
+    uint8_t value[7][3][256];
+};
+constexpr TintTable MakeTintTable() {
+    TintTable t{};
+    for (int k = 0; k < 7; ++k)
+        for (int c = 0; c < 3; ++c)
+            for (int v = 0; v < 256; ++v) t.value[k][c][v] = uint8_t(v * regionTints[k][c] / 255);
+    return t;
+}
+constexpr TintTable tintTable = MakeTintTable();
+
 constexpr uint32_t blackPixel = 0xFF000000u;
+
+struct Rgb {
+    uint32_t r, g, b;
+};
 
 // Truncation toward zero keeping the low 8 bits. NaN and values outside int32
 // give 0, which is what the processor's truncating conversion (INT32_MIN)
 // leaves in the low byte; in C++ the conversion itself would be undefined.
 inline uint32_t Channel(double v) {
-    if (!(v > -2147483649.0 && v < 2147483648.0)) return 0;
-    return static_cast<uint32_t>(static_cast<int32_t>(v)) & 0xFFu;
+    const double inRange = (v > -2147483649.0 && v < 2147483648.0) ? v : 0.0;
+    return static_cast<uint32_t>(static_cast<int32_t>(inRange)) & 0xFFu;
 }
 
 // The water level and the half-height of the land bands, fixed for a terrain.
@@ -43,29 +60,34 @@ struct Bands {
     double lowTop;
 };
 
-inline COLORREF PlainColour(double a, const Bands& b) {
+// Each band divides once: water a / W, low land (a - W) / m, high land
+// (a - W - m) / m; choosing the operands first keeps it to one division per
+// cell. With W = 0 only a <= 0 is water, and a / 0 is NaN or -inf there, so
+// those cells come out black as required.
+inline Rgb PlainColour(double a, const Bands& b) {
     const double w = b.water;
-    if (!(a > w)) {
-        if (w == 0) return 0;
-        const double f = a / w;
-        const uint32_t rg = Channel(f * 64);
-        return rg | rg << 8 | Channel(f * 192) << 16;
-    }
     const double m = b.half;
-    if (a <= b.lowTop) {
-        const double t = (a - w) / m;
-        return Channel(255 - t * 127) | 0xFF00u | Channel(255 - t * 255) << 16;
+    const bool land = a > w;
+    const bool high = a > b.lowTop;  // implies land unless the bands are inverted
+    const double numerator = !land ? a : high ? a - w - m : a - w;
+    const double q = numerator / (land ? m : w);
+    if (!land) {
+        const uint32_t rg = Channel(q * 64);
+        return {rg, rg, Channel(q * 192)};
     }
-    const double t = (a - w - m) / m;
-    return Channel(t * 127 + 128) | Channel(255 - t * 255) << 8;
+    if (!high) return {Channel(255 - q * 127), 255, Channel(255 - q * 255)};
+    return {Channel(q * 127 + 128), Channel(255 - q * 255), 0};
 }
 
-inline COLORREF Tinted(COLORREF c, uint16_t region) {
-    const uint8_t* k = regionTints[region % 7];
-    const uint32_t r = (c & 0xFFu) * k[0] / 255;
-    const uint32_t g = ((c >> 8) & 0xFFu) * k[1] / 255;
-    const uint32_t b = ((c >> 16) & 0xFFu) * k[2] / 255;
-    return r | g << 8 | b << 16;
+inline Rgb Tinted(Rgb c, uint16_t region) {
+    const auto& k = tintTable.value[region % 7];
+    return {k[0][c.r], k[1][c.g], k[2][c.b]};
+}
+
+template <bool asPixels>
+constexpr uint32_t Compose(Rgb c) {
+    if constexpr (asPixels) return blackPixel | c.r << 16 | c.g << 8 | c.b;
+    else return c.r | c.g << 8 | c.b << 16;
 }
 
 // The grid's own size. A grid whose own size was never recorded but matches
@@ -132,51 +154,77 @@ public:
     RowColourer(const GEO_MakeLand& t, Shape s, bool showRegions)
         : cells_(t.GetData()), w_(s.w), h_(s.h), bands_(t.waterLevel),
           regions_(showRegions && t.concentrationPoints.GetSize() > 0) {
+        altitudes_.resize(size_t(w_) * (regions_ ? 3 : 1));
         if (regions_) {
-            ring_.resize(3 * size_t(w_));
+            ringRegions_.resize(3 * size_t(w_));
             same_.resize(size_t(w_));
+            inside_.resize(size_t(w_));
         }
     }
 
-    // Writes row y as COLORREF values, or as picture pixels when asPixels is set.
+    // Writes the first `count` cells of row y as COLORREF values, or as
+    // picture pixels when asPixels is set.
     template <bool asPixels>
     void Row(int32_t y, uint32_t* out, int32_t count) {
-        const LandCell* row = cells_ + size_t(y) * size_t(w_);
         if (!regions_) {
-            for (int32_t x = 0; x < count; ++x) out[x] = Out<asPixels>(PlainColour(row[x].altitude, bands_));
+            // A tight copy first keeps many cache lines in flight; the colour
+            // loop then reads from cache instead of stalling on memory.
+            const LandCell* row = cells_ + size_t(y) * size_t(w_);
+            double* altitude = altitudes_.data();
+            for (int32_t x = 0; x < count; ++x) altitude[x] = row[x].altitude;
+            for (int32_t x = 0; x < count; ++x)
+                out[x] = Compose<asPixels>(PlainColour(altitude[x], bands_));
             return;
         }
-        LoadRegionRows(y);
-        const uint16_t* up = &ring_[size_t(upSlot_) * size_t(w_)];
-        const uint16_t* mid = &ring_[size_t((upSlot_ + 1) % 3) * size_t(w_)];
-        const uint16_t* down = &ring_[size_t((upSlot_ + 2) % 3) * size_t(w_)];
-        uint8_t* same = same_.data();
-        for (int32_t x = 0; x < w_; ++x) same[x] = (up[x] == mid[x]) & (down[x] == mid[x]);
-        for (int32_t x = 0; x < count; ++x) {
-            const int32_t l = x == 0 ? w_ - 1 : x - 1;
-            const int32_t r = x == w_ - 1 ? 0 : x + 1;
-            const uint16_t c = mid[x];
-            const bool inside = same[l] & same[x] & same[r] & (mid[l] == c) & (mid[r] == c);
-            out[x] = Out<asPixels>(inside ? Tinted(PlainColour(row[x].altitude, bands_), c) : white);
-        }
+        LoadRows(y);
+        const int32_t midSlot = (upSlot_ + 1) % 3;
+        const uint16_t* up = Regions(upSlot_);
+        const uint16_t* mid = Regions(midSlot);
+        const uint16_t* down = Regions((upSlot_ + 2) % 3);
+        const double* altitude = &altitudes_[size_t(midSlot) * size_t(w_)];
+        FindInside(up, mid, down);
+        const uint8_t* inside = inside_.data();
+        constexpr uint32_t white = Compose<asPixels>({255, 255, 255});
+        for (int32_t x = 0; x < count; ++x)
+            out[x] = inside[x] ? Compose<asPixels>(Tinted(PlainColour(altitude[x], bands_), mid[x]))
+                               : white;
     }
 
 private:
-    template <bool asPixels>
-    static uint32_t Out(COLORREF c) {
-        if constexpr (asPixels) return PixelFromColorRef(c);
-        else return c;
+    uint16_t* Regions(int32_t slot) { return &ringRegions_[size_t(slot) * size_t(w_)]; }
+
+    // inside[x]: all eight wrapped neighbours share the region of x. A column
+    // is "same" when its three rows agree; x is inside when its own and both
+    // neighbouring columns are same and the middle row agrees across them.
+    void FindInside(const uint16_t* up, const uint16_t* mid, const uint16_t* down) {
+        uint8_t* same = same_.data();
+        uint8_t* inside = inside_.data();
+        const int32_t last = w_ - 1;
+        for (int32_t x = 0; x < w_; ++x) same[x] = (up[x] == mid[x]) & (down[x] == mid[x]);
+        for (int32_t x = 1; x < last; ++x)
+            inside[x] = same[x - 1] & same[x] & same[x + 1] & (mid[x - 1] == mid[x]) &
+                        (mid[x + 1] == mid[x]);
+        for (int32_t x : {int32_t{0}, last}) {
+            const int32_t l = x == 0 ? last : x - 1;
+            const int32_t r = x == last ? 0 : x + 1;
+            inside[x] = same[l] & same[x] & same[r] & (mid[l] == mid[x]) & (mid[r] == mid[x]);
+        }
     }
 
+    // One pass over the cells of row y fills both of its ring slots.
     void Extract(int32_t y, int32_t slot) {
         const LandCell* row = cells_ + size_t(y) * size_t(w_);
-        uint16_t* dst = &ring_[size_t(slot) * size_t(w_)];
-        for (int32_t x = 0; x < w_; ++x) dst[x] = row[x].region;
+        uint16_t* region = Regions(slot);
+        double* altitude = &altitudes_[size_t(slot) * size_t(w_)];
+        for (int32_t x = 0; x < w_; ++x) {
+            region[x] = row[x].region;
+            altitude[x] = row[x].altitude;
+        }
     }
 
     // Keeps rows y - 1, y, y + 1 (wrapped) in the ring; one new row per step
     // when rows come in order.
-    void LoadRegionRows(int32_t y) {
+    void LoadRows(int32_t y) {
         if (loaded_ >= 0 && y == (loaded_ + 1) % h_) {
             Extract((y + 1) % h_, upSlot_);
             upSlot_ = (upSlot_ + 1) % 3;
@@ -194,16 +242,57 @@ private:
     int32_t h_;
     Bands bands_;
     bool regions_;
-    std::vector<uint16_t> ring_;
+    std::vector<double> altitudes_;  // one row, or the ring's three with regions
+    std::vector<uint16_t> ringRegions_;
     std::vector<uint8_t> same_;
+    std::vector<uint8_t> inside_;
     int32_t upSlot_ = 0;
     int32_t loaded_ = -1;
 };
 
-// Joins the colouring thread however the rendering ends.
+// The colouring thread's share of a two-thread rendering. Colours pass
+// through a ring of rows rather than a buffer for every cell: a fresh buffer
+// the size of the grid costs more in page faults than the colouring itself.
+// `done` (cells coloured) is written only by the colouring thread and
+// publishes rows; `copied` (rows taken) is written only by the calling thread
+// and frees ring slots for reuse.
+struct ColourJob {
+    ColourJob(const GEO_MakeLand& terrain, Shape s, bool showRegions)
+        : shape(s), colourer(terrain, s, showRegions),
+          ringRows(std::clamp<int32_t>(ringCells / s.w, 2, std::max(s.h, 2))),
+          ring(new COLORREF[size_t(ringRows) * size_t(s.w)]) {}
+
+    static constexpr int32_t ringCells = 1 << 16;
+
+    COLORREF* Slot(int32_t y) { return ring.get() + size_t(y % ringRows) * size_t(shape.w); }
+
+    void Run() {
+        for (int32_t y = 0; y < shape.h; ++y) {
+            while (y - copied.load(std::memory_order_acquire) >= ringRows) {
+                if (abandoned.load(std::memory_order_relaxed)) return;
+                std::this_thread::yield();
+            }
+            colourer.Row<false>(y, Slot(y), shape.w);
+            done.store((y + 1) * shape.w, std::memory_order_release);
+        }
+    }
+
+    Shape shape;
+    RowColourer colourer;
+    int32_t ringRows;
+    std::unique_ptr<COLORREF[]> ring;  // left uninitialised: every row is written before use
+    std::atomic<int32_t> done{0};
+    std::atomic<int32_t> copied{0};
+    std::atomic<bool> abandoned{false};
+};
+
+// Joins the colouring thread however the rendering ends; a progress callback
+// that throws leaves it waiting for ring slots, so it is told to stop.
 struct JoinOnExit {
     std::thread& thread;
+    ColourJob& job;
     ~JoinOnExit() {
+        job.abandoned.store(true, std::memory_order_relaxed);
         if (thread.joinable()) thread.join();
     }
 };
@@ -225,8 +314,8 @@ COLORREF GEO_MakeLand::CellColour(int32_t i, bool showRegions) const {
     const int32_t n = GetSize();
     if (i < 0 || i >= n) return 0;
     const LandCell* cells = GetData();
-    const COLORREF plain = PlainColour(cells[i].altitude, Bands(waterLevel));
-    if (!showRegions || concentrationPoints.GetSize() == 0) return plain;
+    const Rgb plain = PlainColour(cells[i].altitude, Bands(waterLevel));
+    if (!showRegions || concentrationPoints.GetSize() == 0) return Compose<false>(plain);
 
     const Shape s = ShapeOf(*this);
     const int32_t x = i % s.w;
@@ -236,9 +325,9 @@ COLORREF GEO_MakeLand::CellColour(int32_t i, bool showRegions) const {
                                              {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
     for (const auto& d : around) {
         const int64_t j = Wrap(x + d[0], s.w) + int64_t{s.w} * Wrap(y + d[1], s.h);
-        if (j < n && cells[j].region != r) return white;
+        if (j < n && cells[j].region != r) return RGB(255, 255, 255);
     }
-    return Tinted(plain, r);
+    return Compose<false>(Tinted(plain, r));
 }
 
 void GEO_MakeLand::Render(Picture& picture, bool showRegions, ProgressCallback progress) {
@@ -274,35 +363,28 @@ void GEO_MakeLand::Render(Picture& picture, bool showRegions, ProgressCallback p
     } else if (!twoThreads) {
         oneThread();
     } else {
-        // The colouring thread publishes whole rows; this thread copies a row only
-        // once the counter covers all of it.
-        std::vector<COLORREF> colours;
-        std::atomic<int32_t> done{0};
+        std::unique_ptr<ColourJob> job;
         std::thread worker;
-        JoinOnExit joiner{worker};
         try {
-            colours.resize(static_cast<size_t>(n));
-            worker = std::thread([this, s, showRegions, &colours, &done] {
-                RowColourer colourer(*this, s, showRegions);
-                for (int32_t y = 0; y < s.h; ++y) {
-                    colourer.Row<false>(y, colours.data() + size_t(y) * size_t(s.w), s.w);
-                    done.store((y + 1) * s.w, std::memory_order_release);
-                }
-            });
+            job = std::make_unique<ColourJob>(*this, s, showRegions);
+            worker = std::thread([&job] { job->Run(); });
         } catch (const std::exception&) {
-            // No memory for the buffer or no thread to be had: the same picture on this thread.
+            // No memory or no thread to be had: the same picture on this thread.
             oneThread();
             if (progress) progress(*this, n);
             return;
         }
+        JoinOnExit joiner{worker, *job};
+        // A row is copied only once the counter covers all of it.
         for (int32_t y = 0; y < s.h; ++y) {
             const int32_t end = (y + 1) * s.w;
-            while (done.load(std::memory_order_acquire) < end) std::this_thread::yield();
+            while (job->done.load(std::memory_order_acquire) < end) std::this_thread::yield();
             if (y < ph) {
-                const COLORREF* src = colours.data() + size_t(y) * size_t(s.w);
+                const COLORREF* src = job->Slot(y);
                 uint32_t* dst = &picture.at(0, y);
                 for (int32_t x = 0; x < visible; ++x) dst[x] = PixelFromColorRef(src[x]);
             }
+            job->copied.store(y + 1, std::memory_order_release);
             throttle.Passed(y * s.w, end);
         }
     }
