@@ -16,8 +16,10 @@ CProgressDialog::CProgressDialog(QWidget* parent) : QDialog(parent) {
     setModal(false);
     bar_ = ControlAs<QProgressBar>(this, ProgressControl::Bar);
     TransferToControls();
-    if (parent)
-        CentreOn(parent->window());
+    if (parent) {
+        frame_ = parent->window();
+        CentreOn(frame_);
+    }
 }
 
 void CProgressDialog::CentreOn(const QWidget* frame) {
@@ -53,6 +55,9 @@ void CProgressDialog::ShowAndRepaint() {
         timer.start();
         while (windowHandle() && !windowHandle()->isExposed() && timer.elapsed() < 1000)
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+        // A window manager's decorations are known only now; centre the whole window.
+        if (frame_ && frameGeometry().size() != size())
+            CentreOn(frame_);
     }
     repaint();
 }

@@ -4,6 +4,7 @@
 // it; it offers no way to stop the operation and ignores Enter and Escape.
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 class QProgressBar;
@@ -31,5 +32,6 @@ private:
     void CentreOn(const QWidget* frame);
 
     QProgressBar* bar_ = nullptr;
+    QPointer<QWidget> frame_;  // the main frame this window is centred on
     bool exposeAwaited_ = false;
 };
