@@ -1,42 +1,36 @@
 #pragma once
-// Shared helpers of the dialog tests: a recorder that answers every message box,
-// and the raw input a user gives a slider.
+// Helpers of the dialog tests: a recorder that answers every message box, and
+// the raw keyboard and mouse input a user gives a slider.
 
+#include "platform/DataExchange.h"
 #include "platform/DialogBuilder.h"
 #include "platform/MessageBox.h"
 #include "platform/Trackbar.h"
 
 #include <QApplication>
-#include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
 
 #include <bit>
-#include <cstdint>
 #include <vector>
 
-// Answers every box with `answer` and keeps what was asked; restores real boxes
-// when it goes.
+// Answers every box with `answer` and keeps what was asked.
 class MessageRecorder {
 public:
     explicit MessageRecorder(MessageAnswer answer = MessageAnswer::Ok) {
-        SetMessageAnswerer([this, answer](const MessageRequest& request) {
-            requests.push_back(request);
+        SetMessageAnswerer([this, answer](const MessageRequest& r) {
+            requests.push_back(r);
             return answer;
         });
     }
     ~MessageRecorder() { SetMessageAnswerer(nullptr); }
-    MessageRecorder(const MessageRecorder&) = delete;
-    MessageRecorder& operator=(const MessageRecorder&) = delete;
-
     QStringList texts() const {
         QStringList result;
         for (const MessageRequest& r : requests)
             result.append(r.text);
         return result;
     }
-
     std::vector<MessageRequest> requests;
 };
 
@@ -44,21 +38,21 @@ inline uint64_t Bits(double value) {
     return std::bit_cast<uint64_t>(value);
 }
 
-// Shows a dialog non-modally and makes it the active window, as a user sees it.
 inline bool ShowActive(QWidget* dialog) {
     dialog->show();
     QApplication::setActiveWindow(dialog);
     return QTest::qWaitForWindowExposed(dialog) && QTest::qWaitForWindowActive(dialog);
 }
 
-// Key presses and releases as the keyboard delivers them; a held key repeats
-// its press and its release, flagged as auto-repeat.
-inline void PressKey(QWidget* target, Qt::Key key) {
-    QTest::keyPress(target, key);
-}
+// A held key repeats its release too, flagged as auto-repeat.
 inline void ReleaseKey(QWidget* target, Qt::Key key, bool autoRepeat = false) {
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(), autoRepeat);
     QApplication::sendEvent(target, &release);
+}
+
+inline void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
 }
 
 inline QPoint HandleCentre(const Trackbar* slider) {
@@ -69,22 +63,13 @@ inline QPoint HandleCentre(const Trackbar* slider) {
     option.maximum = slider->maximum();
     option.sliderPosition = slider->sliderPosition();
     option.sliderValue = slider->value();
-    option.singleStep = slider->singleStep();
-    option.pageStep = slider->pageStep();
-    option.tickPosition = slider->tickPosition();
     option.subControls = QStyle::SC_All;
     return slider->style()
         ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider)
         .center();
 }
 
-inline void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
-    QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton, buttons,
-                      Qt::NoModifier);
-    QApplication::sendEvent(target, &event);
-}
-
-// Presses the thumb and drags it `dx` pixels; the caller releases it.
+// Presses the thumb and drags it `dx` pixels; ReleaseThumb lets go.
 inline void DragThumb(Trackbar* slider, int dx) {
     const QPoint start = HandleCentre(slider);
     SendMouse(slider, QEvent::MouseButtonPress, start, Qt::LeftButton);
