@@ -1,0 +1,124 @@
+#include "CliHarness.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace clitest {
+
+namespace {
+
+fs::path MakeTempDir(const char* stem) {
+    std::string pattern = (fs::temp_directory_path() / stem).string() + "-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (::mkdtemp(name.data()) == nullptr) throw std::system_error(errno, std::generic_category());
+    return name.data();
+}
+
+std::string ReadText(const fs::path& path) {
+    const Bytes bytes = ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+bool ReadRows(png_structp png, png_infop info, FILE* file, PngImage* image) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_init_io(png, file);
+    png_read_info(png, info);
+    image->width = png_get_image_width(png, info);
+    image->height = png_get_image_height(png, info);
+    image->bitDepth = png_get_bit_depth(png, info);
+    image->colourType = png_get_color_type(png, info);
+    const size_t rowBytes = png_get_rowbytes(png, info);
+    image->data.resize(rowBytes * image->height);
+    for (uint32_t y = 0; y < image->height; ++y)
+        png_read_row(png, image->data.data() + rowBytes * y, nullptr);
+    png_read_end(png, nullptr);
+    return true;
+}
+
+}  // namespace
+
+ScratchDir::ScratchDir() : path_(MakeTempDir("glenvar-cli")) {}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+std::vector<std::string> ScratchDir::Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path_))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir,
+                 uint64_t fileSizeLimit) {
+    // Captured output goes to a directory of its own, so `dir` holds only what the CLI wrote.
+    ScratchDir capture;
+    const std::string outPath = (capture / "out").string();
+    const std::string errPath = (capture / "err").string();
+    std::vector<std::string> argv{GLENVAR_CLI};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> pointers;
+    for (std::string& a : argv) pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+
+    const pid_t child = fork();
+    if (child == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
+            ::chdir(dir.c_str()) != 0)
+            _exit(126);
+        if (fileSizeLimit > 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+        }
+        ::execv(pointers[0], pointers.data());
+        _exit(127);
+    }
+    RunResult result;
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child) return result;
+    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    result.out = ReadText(outPath);
+    result.err = ReadText(errPath);
+    return result;
+}
+
+Bytes ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const fs::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+bool ReadPng(const fs::path& path, PngImage& image) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    const bool ok = info != nullptr && ReadRows(png, info, file, &image);
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    return ok;
+}
+
+}  // namespace clitest

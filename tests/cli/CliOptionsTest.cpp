@@ -1,0 +1,161 @@
+#include "cli/CliOptions.h"
+#include "core/GEO_MakeLand.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using cli::Parse;
+using Args = std::vector<std::string>;
+
+std::string ErrorOf(const Args& args) {
+    const cli::ParseResult r = Parse(args);
+    EXPECT_FALSE(r.options.has_value()) << "accepted";
+    EXPECT_EQ(r.error.find('\n'), std::string::npos) << "one line";
+    return r.error;
+}
+
+cli::Options OptionsOf(const Args& args) {
+    const cli::ParseResult r = Parse(args);
+    EXPECT_TRUE(r.options.has_value()) << r.error;
+    return r.options.value_or(cli::Options{});
+}
+
+uint64_t Bits(double d) { return std::bit_cast<uint64_t>(d); }
+
+TEST(CliOptions, DefaultsAreTheTerrainDefaultsBitForBit) {
+    const cli::Options o = OptionsOf({"generate", "-o", "m.ld"});
+    const GEO_MakeLand t;
+    EXPECT_EQ(o.seed, t.seed);
+    EXPECT_EQ(o.width, t.width);
+    EXPECT_EQ(o.height, t.height);
+    EXPECT_EQ(o.unitAmount, t.unitAmount);
+    EXPECT_EQ(Bits(o.processAmount), Bits(t.processAmount));
+    EXPECT_EQ(Bits(o.concentrationRate), Bits(t.concentrationRate));
+    EXPECT_EQ(Bits(o.concentrationAmount), Bits(t.concentrationAmount));
+    EXPECT_EQ(o.pointCount, t.concentrationPointCount);
+    EXPECT_FALSE(o.keepRandomState);
+    EXPECT_FALSE(o.waterLevel.has_value());
+    EXPECT_EQ(o.threads, 1);
+    EXPECT_EQ(o.stencils, "makeland.bin");
+    EXPECT_TRUE(o.points.empty());
+}
+
+TEST(CliOptions, DecimalDefaultsParseToTheirExactBitPatterns) {
+    const cli::Options o = OptionsOf({"generate", "--process-amount", "0.009999999776482582",
+                                      "--concentration-rate", "0.20000000298023224",
+                                      "--concentration-amount=0.4000000059604645", "-o", "m.ld"});
+    EXPECT_EQ(Bits(o.processAmount), 0x3F847AE140000000u);
+    EXPECT_EQ(Bits(o.concentrationRate), 0x3FC99999A0000000u);
+    EXPECT_EQ(Bits(o.concentrationAmount), 0x3FD99999A0000000u);
+}
+
+TEST(CliOptions, EveryGenerateOptionLandsInItsField) {
+    const cli::Options o = OptionsOf(
+        {"generate", "--seed", "18446744073709551615", "--width", "100", "--height=3000",
+         "--unit-amount", "200", "--points", "0", "--point", "5,7", "--point", "99,2999",
+         "--keep-random-state", "--water-level", "1", "--threads", "2", "--stencils", "s.bin",
+         "--regions", "-o", "a.LD", "-o", "b.dat", "-o", "c.Png", "--heightmap", "h.png"});
+    EXPECT_EQ(o.command, cli::Command::Generate);
+    EXPECT_EQ(o.seed, UINT64_MAX);
+    EXPECT_EQ(o.width, 100);
+    EXPECT_EQ(o.height, 3000);
+    EXPECT_EQ(o.unitAmount, 200);
+    EXPECT_EQ(o.pointCount, 0);
+    EXPECT_EQ(o.points, (std::vector<Point>{{5, 7}, {99, 2999}}));
+    EXPECT_TRUE(o.keepRandomState);
+    EXPECT_EQ(o.waterLevel, 1.0);
+    EXPECT_EQ(o.threads, 2);
+    EXPECT_EQ(o.stencils, "s.bin");
+    EXPECT_TRUE(o.regions);
+    ASSERT_EQ(o.outputs.size(), 3u);
+    EXPECT_EQ(o.outputs[0].kind, cli::OutputKind::Map);
+    EXPECT_EQ(o.outputs[1].kind, cli::OutputKind::Raw);
+    EXPECT_EQ(o.outputs[2].kind, cli::OutputKind::Png);
+    EXPECT_EQ(o.heightmaps, std::vector<std::string>{"h.png"});
+}
+
+TEST(CliOptions, RenderAndInfo) {
+    const cli::Options r = OptionsOf({"render", "in.ld", "-o", "out.png", "--regions",
+                                      "--water-level", "0.25", "--heightmap", "h.png"});
+    EXPECT_EQ(r.command, cli::Command::Render);
+    EXPECT_EQ(r.input, "in.ld");
+    EXPECT_EQ(r.waterLevel, 0.25);
+    EXPECT_TRUE(r.regions);
+    const cli::Options i = OptionsOf({"info", "in.dat"});
+    EXPECT_EQ(i.command, cli::Command::Info);
+    EXPECT_EQ(i.input, "in.dat");
+}
+
+TEST(CliOptions, HelpWinsOverEverythingElse) {
+    EXPECT_EQ(OptionsOf({"--help"}).command, cli::Command::Help);
+    const cli::Options o = OptionsOf({"generate", "--width", "7", "--help"});
+    EXPECT_EQ(o.command, cli::Command::Help);
+    EXPECT_EQ(o.helpTopic, cli::Command::Generate);
+    EXPECT_NE(cli::UsageText(cli::Command::Generate).find("--concentration-amount"),
+              std::string::npos);
+}
+
+struct Refusal {
+    Args args;
+    const char* mentions;  // the option and, for numbers, the range
+};
+
+TEST(CliOptions, RefusalsNameTheOptionAndItsRange) {
+    const Refusal refusals[] = {
+        {{}, "no command"},
+        {{"grow"}, "unknown command"},
+        {{"generate"}, "-o"},
+        {{"generate", "-o", "m.txt"}, ".ld, .dat or .png"},
+        {{"generate", "-o", "m"}, ".ld, .dat or .png"},
+        {{"generate", "-o"}, "-o: missing value"},
+        {{"generate", "--width", "99", "-o", "m.ld"}, "--width: expected an integer from 100 to 3000"},
+        {{"generate", "--width", "3001", "-o", "m.ld"}, "100 to 3000"},
+        {{"generate", "--width", "1e3", "-o", "m.ld"}, "--width"},
+        {{"generate", "--width", " 200", "-o", "m.ld"}, "--width"},
+        {{"generate", "--width", "+200", "-o", "m.ld"}, "--width"},
+        {{"generate", "--width", "200x", "-o", "m.ld"}, "--width"},
+        {{"generate", "--height", "", "-o", "m.ld"}, "--height"},
+        {{"generate", "--unit-amount", "0", "-o", "m.ld"}, "--unit-amount: expected an integer from 1 to 200"},
+        {{"generate", "--points", "256", "-o", "m.ld"}, "--points: expected an integer from 0 to 255"},
+        {{"generate", "--seed", "-1", "-o", "m.ld"}, "--seed: expected an integer from 0 to 18446744073709551615"},
+        {{"generate", "--seed", "18446744073709551616", "-o", "m.ld"}, "--seed"},
+        {{"generate", "--process-amount", "0", "-o", "m.ld"}, "--process-amount: expected a number greater than 0 and at most 0.5"},
+        {{"generate", "--process-amount", "0.5000000000000001", "-o", "m.ld"}, "--process-amount"},
+        {{"generate", "--process-amount", "nan", "-o", "m.ld"}, "--process-amount"},
+        {{"generate", "--concentration-rate", "inf", "-o", "m.ld"}, "--concentration-rate: expected a number from 0 to 1"},
+        {{"generate", "--concentration-rate", "1e999", "-o", "m.ld"}, "--concentration-rate"},
+        {{"generate", "--concentration-amount", "-0.1", "-o", "m.ld"}, "--concentration-amount"},
+        {{"generate", "--concentration-amount", "0x1p-1", "-o", "m.ld"}, "--concentration-amount"},
+        {{"generate", "--water-level", "1.5", "-o", "m.ld"}, "--water-level: expected a number from 0 to 1"},
+        {{"generate", "--threads", "3", "-o", "m.ld"}, "--threads: expected an integer from 1 to 2"},
+        {{"generate", "--point", "5", "-o", "m.ld"}, "--point: expected X,Y"},
+        {{"generate", "--point", "5,", "-o", "m.ld"}, "--point"},
+        {{"generate", "--point", "1280,0", "-o", "m.ld"}, "0 <= X < 1280"},
+        {{"generate", "--width", "200", "--point", "0,-1", "-o", "m.ld"}, "0 <= Y < 1024"},
+        {{"generate", "--frobnicate", "-o", "m.ld"}, "unknown option \"--frobnicate\""},
+        {{"generate", "--regions=yes", "-o", "m.ld"}, "--regions: takes no value"},
+        {{"generate", "extra", "-o", "m.ld"}, "unexpected argument \"extra\""},
+        {{"generate", "-o", "a.png", "--heightmap", "./a.png"}, "more than once"},
+        {{"generate", "-o", "m.ld", "--heightmap", "h.tif"}, "--heightmap: FILE must end in .png"},
+        {{"render", "-o", "a.png"}, "no input file"},
+        {{"render", "in.ld"}, "render: no output"},
+        {{"render", "in.ld", "-o", "out.ld"}, "-o: FILE must end in .png"},
+        {{"render", "in.ld", "-o", "o.png", "--seed", "3"}, "unknown option \"--seed\""},
+        {{"render", "a.ld", "b.ld", "-o", "o.png"}, "unexpected argument \"b.ld\""},
+        {{"info"}, "no input file"},
+        {{"info", "a.ld", "--regions"}, "unknown option"},
+    };
+    for (const Refusal& r : refusals) {
+        const std::string error = ErrorOf(r.args);
+        EXPECT_NE(error.find(r.mentions), std::string::npos)
+            << "error \"" << error << "\" lacks \"" << r.mentions << "\"";
+    }
+}
+
+}  // namespace

@@ -1,0 +1,297 @@
+// The built glenvar-cli, run as scripts run it.
+
+#include "CliHarness.h"
+#include "cli/PngFile.h"
+#include "core/GEO_MakeLand.h"
+#include "core/PointMarks.h"
+#include "data/Failures.h"
+#include "data/MapFile.h"
+#include "dialogs/LandReport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace clitest;
+using Args = std::vector<std::string>;
+
+// One stencil cache for every test, built by whichever runs first.
+Args WithCache(Args args) {
+    args.push_back("--stencils");
+    args.push_back(GLENVAR_TEST_STENCILS);
+    return args;
+}
+
+// Small maps keep each run short; the rest of the parameters stay at their defaults.
+Args Small(Args args) {
+    for (const char* a : {"--width", "200", "--height", "150"}) args.push_back(a);
+    return WithCache(std::move(args));
+}
+
+void Load(GEO_MakeLand& terrain, const fs::path& path) {
+    ASSERT_EQ(LoadMapFile(terrain, path) == MapFileKind::None, false) << path;
+}
+
+// The picture must be CellColour of every cell, pixel for pixel, with the
+// concentration points marked when regions are shown.
+void ExpectPictureOf(const fs::path& png, const GEO_MakeLand& terrain, bool regions) {
+    PngImage image;
+    ASSERT_TRUE(ReadPng(png, image)) << png;
+    ASSERT_EQ(image.bitDepth, 8);
+    ASSERT_EQ(image.colourType, 2);  // RGB
+    ASSERT_EQ(int64_t(image.width) * image.height, terrain.GetSize());
+    ASSERT_EQ(int32_t(image.width), terrain.gridWidth);
+    Picture expected(terrain.gridWidth, terrain.gridHeight);
+    for (int32_t i = 0; i < terrain.GetSize(); ++i)
+        expected.pixels[size_t(i)] = PixelFromColorRef(terrain.CellColour(i, regions));
+    if (regions) {
+        // Mark pixels are checked separately: here they must hold the mark colour.
+        Picture marks(terrain.gridWidth, terrain.gridHeight, 0);
+        DrawPointMarks(marks, terrain.concentrationPoints);
+        for (size_t p = 0; p < marks.pixels.size(); ++p)
+            if (marks.pixels[p] != 0) expected.pixels[p] = marks.pixels[p];
+    }
+    size_t mismatches = 0;
+    for (size_t p = 0; p < expected.pixels.size(); ++p) {
+        const uint32_t e = expected.pixels[p];
+        const unsigned char* rgb = &image.data[3 * p];
+        if (rgb[0] != ((e >> 16) & 0xFF) || rgb[1] != ((e >> 8) & 0xFF) || rgb[2] != (e & 0xFF))
+            ++mismatches;
+    }
+    EXPECT_EQ(mismatches, 0u) << png;
+}
+
+std::string InfoText(const GEO_MakeLand& terrain) {
+    std::string text = BuildLandReport(terrain.GetData(), size_t(terrain.GetSize()), terrain.waterLevel);
+    std::string lines;
+    for (char c : text)
+        if (c != '\r') lines += c;
+    return lines;
+}
+
+TEST(CliRun, HelpGoesToStandardOutput) {
+    ScratchDir dir;
+    const RunResult all = RunCli({"--help"}, dir.path());
+    EXPECT_EQ(all.exitCode, 0);
+    EXPECT_NE(all.out.find("glenvar-cli generate"), std::string::npos);
+    EXPECT_NE(all.out.find("glenvar-cli render"), std::string::npos);
+    const RunResult one = RunCli({"info", "--help"}, dir.path());
+    EXPECT_EQ(one.exitCode, 0);
+    EXPECT_NE(one.out.find("glenvar-cli info IN"), std::string::npos);
+    EXPECT_TRUE(dir.Entries().empty());
+}
+
+TEST(CliRun, BadArgumentsExitTwoAndWriteNothing) {
+    ScratchDir dir;
+    WriteBytes(dir / "old.png", {'o', 'l', 'd'});
+    const std::vector<Args> refused = {
+        {},
+        {"generate"},
+        {"generate", "--width", "99", "-o", "old.png"},
+        {"generate", "--seed", "12x", "-o", "old.png"},
+        {"generate", "--process-amount", "nan", "-o", "old.png"},
+        {"generate", "--frobnicate", "-o", "old.png"},
+        {"generate", "-o", "old.png", "-o", "map.txt"},  // checked before anything is written
+        {"render", "old.png"},
+        {"render", "missing.ld", "-o", "out.bmp"},
+        {"info"},
+    };
+    for (const Args& args : refused) {
+        const RunResult r = RunCli(args, dir.path());
+        EXPECT_EQ(r.exitCode, 2) << testing::PrintToString(args);
+        EXPECT_TRUE(r.out.empty());
+        // One line on stderr, prefixed with the program's name.
+        EXPECT_EQ(r.err.rfind("glenvar-cli: ", 0), 0u) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"old.png"});  // no cache, no output
+    EXPECT_EQ(ReadBytes(dir / "old.png"), (Bytes{'o', 'l', 'd'}));
+}
+
+TEST(CliRun, UnreadableInputShowsTheDesktopMessage) {
+    ScratchDir dir;
+    // Missing file: the platform's file-not-found text with the full path.
+    RunResult r = RunCli({"info", "missing.ld"}, dir.path());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, std::string(FileFailure(FileErrorCause::FileNotFound, dir / "missing.ld").what()) + "\n");
+
+    // A map cut short: the archive's end-of-file text.
+    ASSERT_EQ(RunCli(Small({"generate", "-o", "whole.ld"}), dir.path()).exitCode, 0);
+    Bytes whole = ReadBytes(dir / "whole.ld");
+    WriteBytes(dir / "cut.ld", Bytes(whole.begin(), whole.begin() + 20));
+    for (const char* command : {"info", "render"}) {
+        Args args{command, "cut.ld"};
+        if (std::string(command) == "render") args.insert(args.end(), {"-o", "cut.png"});
+        r = RunCli(args, dir.path());
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, std::string(EndOfFileFailure().what()) + "\n");
+    }
+
+    // Neither marker, and a map that never held cells: our own words, still exit 1.
+    WriteBytes(dir / "text.ld", {'h', 'e', 'l', 'l', 'o'});
+    r = RunCli({"render", "text.ld", "-o", "text.png"}, dir.path());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("not a map file"), std::string::npos) << r.err;
+    GEO_MakeLand empty;
+    SaveMapFile(empty, dir / "empty.ld");
+    r = RunCli({"info", "empty.ld"}, dir.path());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("holds no cells"), std::string::npos) << r.err;
+
+    for (const char* name : {"cut.png", "text.png"}) EXPECT_FALSE(fs::exists(dir / name));
+}
+
+TEST(CliRun, FailedWritesLeaveNoFileAndTheOldOneIntact) {
+    ScratchDir dir;
+    // A directory that does not exist is found before the generation starts.
+    RunResult r = RunCli(Small({"generate", "-o", "nowhere/map.ld"}), dir.path());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err,
+              std::string(FileFailure(FileErrorCause::FileNotFound, dir / "nowhere/map.ld").what()) + "\n");
+    EXPECT_TRUE(dir.Entries().empty());
+
+    // A write cut short, as on a full disk: every form keeps the old file.
+    const Bytes old{'o', 'l', 'd', ' ', 'f', 'i', 'l', 'e'};
+    for (const char* name : {"m.ld", "m.dat", "m.png"}) {
+        WriteBytes(dir / name, old);
+        r = RunCli(Small({"generate", "-o", name}), dir.path(), 4096);
+        EXPECT_EQ(r.exitCode, 1) << name;
+        EXPECT_EQ(ReadBytes(dir / name), old) << name;
+        EXPECT_NE(r.err.find(fs::absolute(dir / name).string()), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"m.dat", "m.ld", "m.png"}));  // no leftovers
+}
+
+TEST(CliRun, GenerateWritesEveryFormOfTheSameMap) {
+    ScratchDir dir;
+    const RunResult r = RunCli(Small({"generate", "--seed", "42", "-o", "m.ld", "-o", "m.dat", "-o",
+                                      "m.png", "--heightmap", "h.png"}),
+                               dir.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_TRUE(r.err.empty()) << "no progress bar without a terminal";
+
+    GEO_MakeLand map, raw;
+    Load(map, dir / "m.ld");
+    Load(raw, dir / "m.dat");
+    EXPECT_EQ(map.seed, 42u);
+    EXPECT_EQ(map.width, 200);
+    EXPECT_EQ(map.height, 150);
+    EXPECT_EQ(map.waterLevel, 0.5);
+    EXPECT_EQ(map.concentrationPoints.GetSize(), 4);
+    EXPECT_EQ(map.manualPlacement, 0);
+    ASSERT_EQ(map.GetSize(), 200 * 150);
+    ASSERT_EQ(raw.GetSize(), map.GetSize());
+    EXPECT_EQ(std::memcmp(raw.GetData(), map.GetData(), sizeof(LandCell) * size_t(map.GetSize())), 0);
+    ExpectPictureOf(dir / "m.png", map, false);
+
+    PngImage heights;
+    ASSERT_TRUE(ReadPng(dir / "h.png", heights));
+    EXPECT_EQ(heights.bitDepth, 16);
+    EXPECT_EQ(heights.colourType, 0);  // greyscale
+    ASSERT_EQ(heights.data.size(), size_t(map.GetSize()) * 2);
+    size_t wrong = 0;
+    for (int32_t i = 0; i < map.GetSize(); ++i) {
+        const unsigned v = heights.data[2 * size_t(i)] << 8 | heights.data[2 * size_t(i) + 1];
+        wrong += v != cli::HeightSample(map[i].altitude);
+    }
+    EXPECT_EQ(wrong, 0u);
+
+    const RunResult info = RunCli({"info", "m.ld"}, dir.path());
+    EXPECT_EQ(info.exitCode, 0);
+    EXPECT_EQ(info.out, InfoText(map));
+}
+
+TEST(CliRun, OneAndTwoThreadsWriteIdenticalFiles) {
+    ScratchDir dir;
+    for (const char* threads : {"1", "2"}) {
+        const std::string n = threads;
+        const RunResult r = RunCli(Small({"generate", "--seed", "7", "--threads", threads, "-o",
+                                          "m" + n + ".ld", "-o", "m" + n + ".png"}),
+                                   dir.path());
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const RunResult regions = RunCli(
+            {"render", "m" + n + ".ld", "--regions", "--threads", threads, "-o", "r" + n + ".png"},
+            dir.path());
+        ASSERT_EQ(regions.exitCode, 0) << regions.err;
+    }
+    for (const char* name : {"m%.ld", "m%.png", "r%.png"}) {
+        std::string one = name, two = name;
+        one.replace(one.find('%'), 1, "1");
+        two.replace(two.find('%'), 1, "2");
+        EXPECT_EQ(ReadBytes(dir / one), ReadBytes(dir / two)) << one;
+    }
+}
+
+TEST(CliRun, RegionPicturesAndWaterLevels) {
+    ScratchDir dir;
+    ASSERT_EQ(RunCli(Small({"generate", "--seed", "3", "--regions", "--water-level", "0.3", "-o",
+                            "m.ld", "-o", "regions.png"}),
+                     dir.path())
+                  .exitCode,
+              0);
+    GEO_MakeLand map;
+    Load(map, dir / "m.ld");
+    EXPECT_EQ(map.waterLevel, 0.3);
+    ExpectPictureOf(dir / "regions.png", map, true);
+
+    // render: the same picture from the file, and another water level on request.
+    ASSERT_EQ(RunCli({"render", "m.ld", "--regions", "-o", "again.png"}, dir.path()).exitCode, 0);
+    EXPECT_EQ(ReadBytes(dir / "again.png"), ReadBytes(dir / "regions.png"));
+    ASSERT_EQ(RunCli({"render", "m.ld", "--water-level", "0.7", "-o", "w.png"}, dir.path()).exitCode, 0);
+    map.waterLevel = 0.7;
+    ExpectPictureOf(dir / "w.png", map, false);
+
+    // Without concentration points, --regions draws the plain colours.
+    ASSERT_EQ(RunCli(Small({"generate", "--points", "0", "-o", "none.ld"}), dir.path()).exitCode, 0);
+    ASSERT_EQ(RunCli({"render", "none.ld", "--regions", "-o", "a.png"}, dir.path()).exitCode, 0);
+    ASSERT_EQ(RunCli({"render", "none.ld", "-o", "b.png"}, dir.path()).exitCode, 0);
+    EXPECT_EQ(ReadBytes(dir / "a.png"), ReadBytes(dir / "b.png"));
+}
+
+TEST(CliRun, HandPlacedPointsAndTheKeptRandomState) {
+    ScratchDir dir;
+    ASSERT_EQ(RunCli(Small({"generate", "--points", "7", "--point", "10,20", "--point", "199,0",
+                            "-o", "hand.ld"}),
+                     dir.path())
+                  .exitCode,
+              0);
+    GEO_MakeLand hand;
+    Load(hand, dir / "hand.ld");
+    EXPECT_EQ(hand.manualPlacement, 1);
+    EXPECT_EQ(hand.concentrationPointCount, 7);  // stored unchanged
+    ASSERT_EQ(hand.concentrationPoints.GetSize(), 2);
+    EXPECT_EQ(hand.concentrationPoints[0], (Point{10, 20}));
+    EXPECT_EQ(hand.concentrationPoints[1], (Point{199, 0}));
+
+    // A fresh process starts from state 0, the state the seed 0x5DEECE66D gives.
+    ASSERT_EQ(RunCli(Small({"generate", "--keep-random-state", "-o", "kept.ld"}), dir.path()).exitCode, 0);
+    ASSERT_EQ(RunCli(Small({"generate", "--seed", "25214903917", "-o", "seeded.ld"}), dir.path()).exitCode, 0);
+    GEO_MakeLand kept, seeded;
+    Load(kept, dir / "kept.ld");
+    Load(seeded, dir / "seeded.ld");
+    EXPECT_EQ(kept.keepRandomState, 1);
+    ASSERT_EQ(kept.GetSize(), seeded.GetSize());
+    EXPECT_EQ(std::memcmp(kept.GetData(), seeded.GetData(), sizeof(LandCell) * size_t(kept.GetSize())), 0);
+    EXPECT_EQ(kept.concentrationPoints[0], seeded.concentrationPoints[0]);
+}
+
+TEST(CliRun, DefaultMapAtFullSize) {
+    ScratchDir dir;
+    const RunResult r = RunCli(WithCache({"generate", "-o", "map.ld", "-o", "map.png"}), dir.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(fs::file_size(dir / "map.ld"), 20971660u);
+    GEO_MakeLand map;
+    Load(map, dir / "map.ld");
+    ASSERT_EQ(map.concentrationPoints.GetSize(), 4);
+    EXPECT_EQ(map.concentrationPoints[0], (Point{668, 748}));
+    EXPECT_EQ(map.concentrationPoints[3], (Point{641, 563}));
+    ExpectPictureOf(dir / "map.png", map, false);
+}
+
+}  // namespace
