@@ -79,10 +79,11 @@ inline Rgb PlainColour(double a, const Bands& b) {
     return {Channel(q * 127 + 128), Channel(255 - q * 255), 0};
 }
 
-inline Rgb Tinted(Rgb c, uint16_t region) {
-    const auto& k = tintTable.value[region % 7];
-    return {k[0][c.r], k[1][c.g], k[2][c.b]};
-}
+using Tint = uint8_t[3][256];
+
+inline const Tint& TintOf(uint16_t region) { return tintTable.value[region % 7]; }
+
+inline Rgb Tinted(Rgb c, const Tint& k) { return {k[0][c.r], k[1][c.g], k[2][c.b]}; }
 
 template <bool asPixels>
 constexpr uint32_t Compose(Rgb c) {
@@ -133,11 +134,11 @@ public:
     // Called once the cells [from, to) are in the picture.
     void Passed(int32_t from, int32_t to) {
         if (progress_ == nullptr) return;
-        for (int32_t i = (from + 199) / 200 * 200; i < to; i += 200) {
+        for (int64_t i = (int64_t{from} + 199) / 200 * 200; i < to; i += 200) {
             const uint32_t now = Tick();
             if (now >= static_cast<uint32_t>(last_ + 200u)) {
                 last_ = now;
-                progress_(terrain_, i);
+                progress_(terrain_, static_cast<int32_t>(i));
             }
         }
     }
@@ -185,9 +186,17 @@ public:
         FindInside(up, mid, down);
         const uint8_t* inside = inside_.data();
         constexpr uint32_t white = Compose<asPixels>({255, 255, 255});
-        for (int32_t x = 0; x < count; ++x)
-            out[x] = inside[x] ? Compose<asPixels>(Tinted(PlainColour(altitude[x], bands_), mid[x]))
+        // Regions come in patches: look the tint up again only when the region changes.
+        uint16_t tintRegion = mid[0];
+        const Tint* tint = &TintOf(tintRegion);
+        for (int32_t x = 0; x < count; ++x) {
+            if (mid[x] != tintRegion) {
+                tintRegion = mid[x];
+                tint = &TintOf(tintRegion);
+            }
+            out[x] = inside[x] ? Compose<asPixels>(Tinted(PlainColour(altitude[x], bands_), *tint))
                                : white;
+        }
     }
 
 private:
@@ -327,7 +336,7 @@ COLORREF GEO_MakeLand::CellColour(int32_t i, bool showRegions) const {
         const int64_t j = Wrap(x + d[0], s.w) + int64_t{s.w} * Wrap(y + d[1], s.h);
         if (j < n && cells[j].region != r) return RGB(255, 255, 255);
     }
-    return Compose<false>(Tinted(plain, r));
+    return Compose<false>(Tinted(plain, TintOf(r)));
 }
 
 void GEO_MakeLand::Render(Picture& picture, bool showRegions, ProgressCallback progress) {
