@@ -10,6 +10,7 @@ packages=(
   libpng-dev
   fonts-ipafont-gothic
   xvfb xauth openbox xdotool
+  clang-14 libclang-rt-14-dev   # libFuzzer, for scripts/fuzz.sh
 )
 
 missing=()

@@ -1,0 +1,234 @@
+// Writes the seed inputs of every fuzz target: valid files of each form made
+// by the program's own writers, and truncated or hostile variants built by
+// hand. Small on purpose (3 x 2 maps): the fuzzer grows what it needs.
+// Usage: fuzz_seeds <corpus folder>
+
+#include "core/GEO_MakeLand.h"
+#include "data/DiscStencil.h"
+#include "data/FileDevices.h"
+#include "data/GEO_LandCircle.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+fs::path root;
+
+void Write(const std::string& target, const std::string& name, const Bytes& bytes) {
+    fs::create_directories(root / target);
+    std::ofstream out(root / target / name, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// Little-endian fields put together by hand.
+struct Builder {
+    Bytes bytes;
+    Builder& text(const char* s) {
+        bytes.insert(bytes.end(), s, s + std::strlen(s));
+        return *this;
+    }
+    Builder& le(uint64_t v, int n) {
+        for (int i = 0; i < n; ++i) bytes.push_back(static_cast<unsigned char>(v >> (8 * i)));
+        return *this;
+    }
+    Builder& u16(uint16_t v) { return le(v, 2); }
+    Builder& i32(int32_t v) { return le(uint32_t(v), 4); }
+    Builder& u32(uint32_t v) { return le(v, 4); }
+    Builder& f64(double v) {
+        uint64_t bits;
+        std::memcpy(&bits, &v, 8);
+        return le(bits, 8);
+    }
+    Builder& raw(const Bytes& b) {
+        bytes.insert(bytes.end(), b.begin(), b.end());
+        return *this;
+    }
+};
+
+GEO_MakeLand SmallMap(int32_t w, int32_t h, int32_t points) {
+    GEO_MakeLand t;
+    t.seed = 0x0123456789ABCDEFull;
+    t.width = t.gridWidth = w;
+    t.height = t.gridHeight = h;
+    t.unitAmount = 20;
+    t.concentrationPointCount = points;
+    for (int32_t i = 0; i < points; ++i) t.concentrationPoints.Add({i % w, i % h});
+    t.SetSize(w * h);
+    for (int32_t i = 0; i < w * h; ++i)
+        t[i] = LandCell{double(i) / (w * h > 1 ? w * h - 1 : 1), uint16_t(i % (points > 0 ? points : 1)), {}};
+    return t;
+}
+
+Bytes Stored(GEO_MakeLand t, bool raw) {
+    MemorySink sink;
+    Archive archive(sink);
+    if (raw) t.SerializeRaw(archive);
+    else t.Serialize(archive);
+    archive.Close();
+    return sink.bytes();
+}
+
+Bytes Cut(const Bytes& b, size_t n) { return Bytes(b.begin(), b.begin() + long(n < b.size() ? n : b.size())); }
+
+// The map form up to and including the first point list (empty).
+Builder MapHeader(int32_t w, int32_t h) {
+    Builder b;
+    b.text("LS").u16(1).le(0, 8).i32(w).i32(h).i32(150);
+    b.f64(0.01).f64(0.5).f64(0.2).f64(0.4).i32(4).i32(0).i32(0);
+    return b;
+}
+
+void MapFileSeeds() {
+    const std::string t = "map_file";
+    Write(t, "DefaultTerrain.ld", Stored(GEO_MakeLand(), false));
+    const Bytes map = Stored(SmallMap(3, 2, 2), false);
+    const Bytes raw = Stored(SmallMap(3, 2, 2), true);
+    Write(t, "Map3x2.ld", map);
+    Write(t, "Raw3x2.dat", raw);
+    Write(t, "Map1x1NoPoints.ld", Stored(SmallMap(1, 1, 0), false));
+    Write(t, "Raw2x3NoPoints.dat", Stored(SmallMap(2, 3, 0), true));
+    Write(t, "RawNoCells.dat", Builder().text("LD").u16(1).i32(0).i32(7).i32(0).bytes);
+    GEO_MakeLand odd = SmallMap(3, 2, 2);
+    odd.waterLevel = std::nan("");
+    odd[0].region = 0xFFFF;
+    odd[5].altitude = -1e300;
+    Write(t, "NaNWaterLevelAndWildCells.ld", Stored(odd, false));
+
+    Write(t, "MapCutAfter20Bytes.ld", Cut(map, 20));
+    Write(t, "MapCutInsideTheCells.ld", Cut(map, map.size() - 40));
+    Write(t, "MapCutInsideTheLastPoints.ld", Cut(map, map.size() - 3));
+    Write(t, "RawCutInsideTheCells.dat", Cut(raw, 30));
+    Write(t, "RawCutInsideThePointCount.dat", Cut(raw, 12 + 96 + 2));
+    Write(t, "OneByte.ld", {'L'});
+    Write(t, "Empty.ld", {});
+    Write(t, "OtherMarker.ld", Builder().text("XY").raw(Cut(map, 40)).bytes);
+
+    Write(t, "CellCountNegative.ld", MapHeader(3, 2).u16(0).i32(-1).bytes);
+    Write(t, "CellCountHuge.ld", MapHeader(3, 2).u16(0).i32(0x7FFFFFFF).bytes);
+    Write(t, "Announces3000x3000CellsHoldsFew.ld",
+          MapHeader(3000, 3000).u16(0).i32(3000 * 3000).raw(Bytes(64, 0x3F)).bytes);
+    Write(t, "CellCountNotWidthTimesHeight.ld", MapHeader(3, 2).u16(0).i32(5).raw(Bytes(80, 0)).u16(0).bytes);
+    Write(t, "CellsWithZeroWidth.ld", MapHeader(0, 2).u16(0).i32(1).raw(Bytes(16, 0)).u16(0).bytes);
+    Write(t, "PointCountEscapeForASmallCount.ld",
+          MapHeader(1, 1).u16(0xFFFF).u32(1).i32(0).i32(0).i32(1).raw(Bytes(16, 0)).u16(0xFFFF).u32(1).i32(0).i32(0).bytes);
+    Write(t, "PointCountEscapeHuge.ld", MapHeader(1, 1).u16(0xFFFF).u32(0xFFFFFFFF).bytes);
+    Write(t, "SecondPointListHuge.ld", MapHeader(1, 1).u16(0).i32(0).u16(0xFFFF).u32(0x80000000).bytes);
+    Write(t, "Raw3000x3000HoldsFew.dat", Builder().text("LD").u16(1).i32(3000).i32(3000).raw(Bytes(64, 0)).bytes);
+    Write(t, "RawNegativeSides.dat", Builder().text("LD").u16(1).i32(-3).i32(-2).raw(Bytes(96, 0)).i32(0).bytes);
+    Write(t, "RawSidesOverflowInt32.dat", Builder().text("LD").u16(1).i32(65536).i32(65536).bytes);
+    Write(t, "RawPointCountNegative.dat", Builder().text("LD").u16(1).i32(1).i32(1).raw(Bytes(16, 0)).i32(-1).bytes);
+}
+
+Bytes TableBytes(const std::vector<PointArray>& stencils, int32_t statedCount) {
+    Builder b;
+    b.i32(statedCount);
+    for (const PointArray& s : stencils) {
+        b.i32(s.GetSize());
+        for (const Point& p : s) b.i32(p.x).i32(p.y);
+    }
+    return b.bytes;
+}
+
+void StencilCacheSeeds() {
+    const std::string t = "stencil_cache";
+    const int32_t n = GEO_LandCircleArray::stencilCount;
+    const size_t count = size_t(n);
+    std::vector<PointArray> empty(count);
+    std::vector<PointArray> centres(count);
+    for (PointArray& s : centres) s.Add({0, 0});
+    // Our own discs for the small diameters, the rest empty: sane, and small.
+    std::vector<PointArray> smallDiscs(count);
+    for (int32_t d = 1; d <= 24; ++d) smallDiscs[size_t(d - 1)] = BuildDiscStencil(d);
+
+    Write(t, "EmptyStencils.bin", TableBytes(empty, n));
+    Write(t, "CentreOnly.bin", TableBytes(centres, n));
+    Write(t, "SmallDiscsOnly.bin", TableBytes(smallDiscs, n));
+    Write(t, "Empty.bin", {});
+    Write(t, "CutInsideTheTableCount.bin", {0xC8, 0x00});
+    Write(t, "OnlyTheTableCount.bin", {0xC8, 0x00, 0x00, 0x00});
+    Write(t, "CutInsideAPoint.bin", Cut(TableBytes(smallDiscs, n), 1000));
+    Write(t, "199Stencils.bin", TableBytes(std::vector<PointArray>(size_t(n - 1)), n - 1));
+    Write(t, "201Stencils.bin", TableBytes(std::vector<PointArray>(size_t(n + 1)), n + 1));
+    Write(t, "TableCountNegative.bin", Builder().i32(-1).bytes);
+    Write(t, "TableCountHuge.bin", Builder().i32(0x7FFFFFFF).raw(Bytes(64, 0)).bytes);
+
+    std::vector<PointArray> crowded = empty;
+    crowded[0].Add({0, 0});
+    crowded[0].Add({0, 0});
+    Write(t, "MorePointsThanDSquared.bin", TableBytes(crowded, n));
+    std::vector<PointArray> outside = centres;
+    outside[9][0] = {5, 0};
+    Write(t, "OffsetOutsideTheSquare.bin", TableBytes(outside, n));
+    Bytes stencilHuge = TableBytes(empty, n);
+    std::memcpy(stencilHuge.data() + 4 + 4 * 5, "\xFF\xFF\xFF\x7F", 4);
+    Write(t, "StencilCountHuge.bin", stencilHuge);
+    Bytes stencilNegative = TableBytes(empty, n);
+    std::memcpy(stencilNegative.data() + 4 + 4 * 5, "\xFF\xFF\xFF\xFF", 4);
+    Write(t, "StencilCountNegative.bin", stencilNegative);
+    Bytes trailing = TableBytes(empty, n);
+    trailing.push_back(0);
+    Write(t, "AByteAfterTheTable.bin", trailing);
+}
+
+void CliArgsSeeds() {
+    const std::string t = "cli_args";
+    auto line = [&](const std::string& name, std::initializer_list<const char*> args) {
+        Bytes b;
+        bool first = true;
+        for (const char* a : args) {
+            if (!first) b.push_back(0);
+            first = false;
+            b.insert(b.end(), a, a + std::strlen(a));
+        }
+        Write(t, name, b);
+    };
+    line("Help", {"--help"});
+    line("GenerateHelp", {"generate", "--width", "x", "--help"});
+    line("GenerateDefaults", {"generate", "-o", "map.png"});
+    line("GenerateEverything",
+         {"generate", "--seed", "18446744073709551615", "--width", "100", "--height=3000",
+          "--unit-amount", "200", "--process-amount", "0.5", "--concentration-rate", "0",
+          "--concentration-amount=1", "--points", "255", "--point", "0,0", "--point", "99,2999",
+          "--keep-random-state", "--water-level", "0.25", "--threads", "2", "--stencils", "s.bin",
+          "--regions", "-o", "a.ld", "-o", "b.DAT", "-o", "c.png", "--heightmap", "h.png"});
+    line("Render", {"render", "in.ld", "-o", "out.png", "--regions", "--water-level=0.5", "--threads=1"});
+    line("Info", {"info", "in.dat"});
+    line("UnknownCommand", {"grow"});
+    line("WidthBelowRange", {"generate", "--width", "99", "-o", "a.png"});
+    line("PointOffTheGrid", {"generate", "--width", "100", "--point", "100,0", "-o", "a.png"});
+    line("PointWithoutComma", {"generate", "--point", "7", "-o", "a.png"});
+    line("SameOutputTwice", {"generate", "-o", "a.png", "-o", "./a.png"});
+    line("NegativeSeed", {"generate", "--seed=-1", "-o", "a.png"});
+    line("NaNProcessAmount", {"generate", "--process-amount", "nan", "-o", "a.png"});
+    line("FlagWithValue", {"generate", "--regions=1", "-o", "a.png"});
+    line("MissingValue", {"generate", "-o"});
+    line("RenderToMapFile", {"render", "in.ld", "-o", "x.ld"});
+    line("InfoTwoInputs", {"info", "a.ld", "b.ld"});
+    line("EmptyArguments", {"", ""});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
+        return 2;
+    }
+    root = argv[1];
+    MapFileSeeds();
+    StencilCacheSeeds();
+    CliArgsSeeds();
+    return 0;
+}
