@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -150,8 +151,9 @@ int RunInfo(const Options& o) {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
         lines += text[i];
     }
-    std::fputs(lines.c_str(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : exitFailure;
+    if (std::fputs(lines.c_str(), stdout) < 0 || std::fflush(stdout) != 0)
+        throw CliFailure(std::string("the report could not be written: ") + std::strerror(errno));
+    return 0;
 }
 
 int Run(const Options& o) {

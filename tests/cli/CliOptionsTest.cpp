@@ -80,18 +80,6 @@ TEST(CliOptions, EveryGenerateOptionLandsInItsField) {
     EXPECT_EQ(o.heightmaps, std::vector<std::string>{"h.png"});
 }
 
-TEST(CliOptions, RenderAndInfo) {
-    const cli::Options r = OptionsOf({"render", "in.ld", "-o", "out.png", "--regions",
-                                      "--water-level", "0.25", "--heightmap", "h.png"});
-    EXPECT_EQ(r.command, cli::Command::Render);
-    EXPECT_EQ(r.input, "in.ld");
-    EXPECT_EQ(r.waterLevel, 0.25);
-    EXPECT_TRUE(r.regions);
-    const cli::Options i = OptionsOf({"info", "in.dat"});
-    EXPECT_EQ(i.command, cli::Command::Info);
-    EXPECT_EQ(i.input, "in.dat");
-}
-
 TEST(CliOptions, HelpWinsOverEverythingElse) {
     EXPECT_EQ(OptionsOf({"--help"}).command, cli::Command::Help);
     const cli::Options o = OptionsOf({"generate", "--width", "7", "--help"});

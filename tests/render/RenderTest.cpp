@@ -73,14 +73,6 @@ TEST(CellColour, ChannelsKeepTheLowEightBits) {
     EXPECT_EQ(ColourOf(0.7, std::numeric_limits<double>::quiet_NaN()), RGB(0, 0, 0));
 }
 
-TEST(CellColour, IndexOutsideTheGridIsBlack) {
-    GEO_MakeLand t;
-    MakeGrid(t, 2, 2);
-    for (LandCell& c : t) c.altitude = 1.0;
-    EXPECT_EQ(t.CellColour(-1, false), 0u);
-    EXPECT_EQ(t.CellColour(4, true), 0u);
-}
-
 // A 5 x 4 grid of one region with the given cells in region 1.
 void RegionGrid(GEO_MakeLand& t, std::initializer_list<Point> others, double altitude = 0.5) {
     t.SetSize(0);
@@ -315,14 +307,6 @@ TEST(PointMarks, FilledDiscsClippedToThePicture) {
             EXPECT_EQ(picture.at(x, y), first || second ? orange : 0xFF000000u) << x << "," << y;
         }
     }
-}
-
-TEST(PointMarks, EmptyPictureIsLeftAlone) {
-    Picture picture;
-    PointArray points;
-    points.Add({0, 0});
-    DrawPointMarks(picture, points);
-    EXPECT_TRUE(picture.pixels.empty());
 }
 
 }  // namespace
