@@ -283,9 +283,11 @@ TEST(CliRun, HandPlacedPointsAndTheKeptRandomState) {
 
 TEST(CliRun, DefaultMapAtFullSize) {
     ScratchDir dir;
-    const RunResult r = RunCli(WithCache({"generate", "-o", "map.ld", "-o", "map.png"}), dir.path());
+    const RunResult r =
+        RunCli(WithCache({"generate", "-o", "map.ld", "-o", "map.dat", "-o", "map.png"}), dir.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(fs::file_size(dir / "map.ld"), 20971660u);
+    EXPECT_EQ(fs::file_size(dir / "map.dat"), 20971568u);
     GEO_MakeLand map;
     Load(map, dir / "map.ld");
     ASSERT_EQ(map.concentrationPoints.GetSize(), 4);

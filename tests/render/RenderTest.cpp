@@ -143,7 +143,8 @@ TEST(WrapCell, MathematicalModuloOfTheGridSize) {
     EXPECT_EQ(empty.WrapCell(-1, -1), (Point{1279, 1023}));
 }
 
-// Random grids whose regions come in patches, so both borders and interiors occur.
+// Random grids whose regions come in patches, so both borders and interiors
+// occur, or are labelled by nearest point with ties.
 void RandomGrid(GEO_MakeLand& t, std::mt19937& rng) {
     std::uniform_int_distribution<int32_t> size(1, 14);
     MakeGrid(t, size(rng), size(rng));
@@ -162,6 +163,16 @@ void RandomGrid(GEO_MakeLand& t, std::mt19937& rng) {
     }
     t.concentrationPoints.RemoveAll();
     if (rng() % 5 != 0) t.concentrationPoints.Add({0, 0});
+    if (rng() % 3 == 0) {
+        // Regions as the generator labels them, from points placed symmetrically
+        // so that many cells lie at equal distance from two of them.
+        t.concentrationPoints.RemoveAll();
+        const int32_t count = 2 + int32_t(rng() % 3);
+        for (int32_t k = 0; k < count; ++k)
+            t.concentrationPoints.Add({(k * t.width) / count, (k % 2) * (t.height / 2)});
+        for (int32_t i = 0; i < t.GetSize(); ++i)
+            t[i].region = uint16_t(t.NearestConcentrationPoint(i % t.width, i / t.width));
+    }
 }
 
 TEST(Render, MatchesTheLiteralRendererOnRandomGrids) {
