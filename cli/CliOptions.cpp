@@ -287,14 +287,16 @@ std::string UsageText(Command topic) {
         "  --concentration-amount X    how far they are pulled, 0..1 (default 0.4000000059604645)\n"
         "  --points N                  concentration points placed at random, 0..255 (default 4)\n"
         "  --point X,Y                 place a concentration point by hand (repeatable, in order)\n"
-        "  --keep-random-state         continue the random sequence instead of seeding it\n"
+        "  --keep-random-state         do not seed: draw on from the source's state, which\n"
+        "                              is 0 for the first generation of a process\n"
         "  --water-level X             water level stored in the map and used for pictures,\n"
         "                              0..1 (default 0.5)\n"
         "  --threads N                 1 or 2 (default 1)\n"
         "  --stencils FILE             disc stencil cache (default makeland.bin; built when\n"
         "                              missing or unusable)\n"
         "  --regions                   pictures show regions and concentration points\n"
-        "  --heightmap FILE.png        also write the altitudes as a 16-bit greyscale PNG\n";
+        "  --heightmap FILE.png        also write the altitudes as a 16-bit greyscale PNG\n"
+        "                              (altitude x 65535, rounded to nearest)\n";
     static const std::string render =
         "glenvar-cli render IN -o OUT.png [options]\n"
         "  Draws a map file or raw data file as a picture.\n"
