@@ -1,9 +1,10 @@
 // Colouring of altitudes and the region picture.
 //
-// Render works row by row: the region border test compares whole rows of
-// regions (held in a ring of three rows) instead of looking up eight wrapped
-// neighbours per cell, and the plain colour is the same expression CellColour
-// uses, so both give identical colours.
+// Render works row by row. The region border test compares whole rows of
+// regions, kept in a ring of three rows, instead of looking up eight wrapped
+// neighbours per cell; CellColour keeps the cell-by-cell form. Both share the
+// colour arithmetic, so they agree exactly. With two threads, the colouring
+// thread hands rows over through a small ring (see ColourJob).
 
 #include "core/GEO_MakeLand.h"
 
