@@ -43,6 +43,7 @@ FileErrorCause fileErrorCauseFromErrno(int error) {
         return FileErrorCause::AccessDenied;
     case ENOSPC:
     case EDQUOT:
+    case EFBIG:  // the file cannot grow: to the user the same as a full disk
         return FileErrorCause::DiskFull;
     case EMFILE:
     case ENFILE:

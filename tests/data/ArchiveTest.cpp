@@ -231,7 +231,7 @@ TEST(Failures, ErrnoMapsOntoTheMessageTable) {
         {EROFS, C::AccessDenied},       {ENOSPC, C::DiskFull},      {EDQUOT, C::DiskFull},
         {EMFILE, C::TooManyOpenFiles},  {ENFILE, C::TooManyOpenFiles},
         {ENAMETOOLONG, C::BadPath},     {ENOTDIR, C::BadPath},      {EISDIR, C::BadPath},
-        {EINVAL, C::BadPath},           {EIO, C::HardIO},           {EFBIG, C::Generic},
+        {EINVAL, C::BadPath},           {EIO, C::HardIO},           {EFBIG, C::DiskFull},
         {0, C::Generic},
     };
     for (const auto& [error, cause] : cases) EXPECT_EQ(fileErrorCauseFromErrno(error), cause) << error;
