@@ -33,7 +33,7 @@ void CMainFrame::buildMenuBar() {
             QAction* action = bar->addAction(text);
             const int id = entry.commandId;
             action->setData(id);
-            connect(action, &QAction::triggered, this, [this, id] { routeCommand(id); });
+            connectMenuCommand(action, id);
             menuActions_[id] = action;
             continue;
         }
@@ -46,13 +46,21 @@ void CMainFrame::buildMenuBar() {
             QAction* action = menu->addAction(QString::fromUtf8(item.text));
             const int id = item.id;
             action->setData(id);
-            connect(action, &QAction::triggered, this, [this, id] { routeCommand(id); });
+            connectMenuCommand(action, id);
             menuActions_[id] = action;
         }
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { updateMenuItems(menu); });
         updateMenuItems(menu);
     }
     setMenuBar(bar);
+}
+
+void CMainFrame::connectMenuCommand(QAction* action, int id) {
+    // The command arrives once the menu has closed, as a posted command
+    // would: a dialog it opens never finds the bar still highlighted.
+    connect(
+        action, &QAction::triggered, this, [this, id] { routeCommand(id); },
+        Qt::QueuedConnection);
 }
 
 void CMainFrame::buildAccelerators() {

@@ -34,6 +34,7 @@ public:
 private:
     void buildMenuBar();
     void buildAccelerators();
+    void connectMenuCommand(QAction* action, int id);
     void updateMenuItems(QMenu* menu);
 
     MapView* view_ = nullptr;

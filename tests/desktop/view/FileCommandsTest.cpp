@@ -4,6 +4,7 @@
 
 #include "resources/ViewStrings.h"
 
+#include <QDialog>
 #include <QFileInfo>
 #include <QTest>
 
@@ -198,6 +199,36 @@ private slots:
             QCOMPARE(QFileInfo(blocker).size(), blockerSize);
         }
         QCOMPARE(view.terrainModel().GetSize(), 160 * 120);
+    }
+
+    // Hand placement has changed the size but not the cells yet: both saves
+    // still write the map they hold.
+    void savesDuringPlacementKeepTheGridsOwnSize() {
+        MapView view;
+        loadSample(view);
+        view.setDialogRunner([&view](QDialog&) {
+            view.terrainModel().width = 900;
+            view.terrainModel().height = 700;
+            view.terrainModel().manualPlacement = 1;
+            return int(QDialog::Accepted);
+        });
+        {
+            ScriptedMessages boxes;
+            boxes.answers = {MessageAnswer::No, MessageAnswer::Ok};
+            view.executeCommand(CommandId::Generate);
+        }
+        QVERIFY(view.placementMode().placing);
+        const QString map = dir_.file("placing.ld");
+        const QString raw = dir_.file("placing.dat");
+        Save(view, CommandId::FileSave, map);
+        Save(view, CommandId::RawSave, raw);
+        for (const QString& path : {map, raw}) {
+            GEO_MakeLand reread;
+            QVERIFY(LoadMapFile(reread, FsPath(path)) != MapFileKind::None);
+            QCOMPARE(reread.GetSize(), 160 * 120);
+            QCOMPARE(reread.gridWidth, 160);
+            QVERIFY(SameCells(reread, view.terrainModel()));
+        }
     }
 
     void saveOverAnExistingFileReplacesIt() {

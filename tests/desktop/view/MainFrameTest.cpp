@@ -30,6 +30,12 @@ QMenu* MenuAt(CMainFrame& frame, int index) { return frame.menuBar()->actions().
 
 void OpenMenu(QMenu* menu) { emit menu->aboutToShow(); }
 
+// Menu commands arrive posted, after the menu has closed.
+void Choose(QAction* action) {
+    action->trigger();
+    QCoreApplication::processEvents();
+}
+
 }  // namespace
 
 class MainFrameTest : public QObject {
@@ -101,10 +107,10 @@ private slots:
             QVERIFY(frame.menuAction(id)->isEnabled());
         int runs = 0;
         frame.mapView()->setDialogRunner([&runs](QDialog&) { ++runs; return int(QDialog::Rejected); });
-        frame.menuAction(CommandId::Generate)->trigger();  // not painted yet: ignored
-        frame.menuAction(CommandId::Information)->trigger();
+        Choose(frame.menuAction(CommandId::Generate));  // not painted yet: ignored
+        Choose(frame.menuAction(CommandId::Information));
         QCOMPARE(runs, 0);
-        frame.menuAction(CommandId::WaterLevel)->trigger();  // reaches the view
+        Choose(frame.menuAction(CommandId::WaterLevel));  // reaches the view
         QCOMPARE(runs, 1);
 
         // With cells, the File items follow.
@@ -166,9 +172,12 @@ private slots:
         QVERIFY(frame->isRouteEnabled(CommandId::AppAbout));
         QString caption, version;
         bool hasIcon = false;
-        QTimer::singleShot(0, [&] {
+        QTimer watcher;
+        watcher.setInterval(10);
+        connect(&watcher, &QTimer::timeout, [&] {
             auto* about = qobject_cast<CAboutDialog*>(QApplication::activeModalWidget());
             if (!about) return;
+            watcher.stop();
             caption = about->windowTitle();
             for (QLabel* label : about->findChildren<QLabel*>()) {
                 if (!label->text().isEmpty()) version = label->text();
@@ -176,7 +185,9 @@ private slots:
             }
             QTest::keyClick(about, Qt::Key_Escape);
         });
-        frame->menuAction(CommandId::AppAbout)->trigger();
+        watcher.start();
+        Choose(frame->menuAction(CommandId::AppAbout));
+        QTRY_VERIFY(!watcher.isActive());
         QCOMPARE(caption, QStringLiteral("Glenvar Version"));
         QCOMPARE(version, QStringLiteral("Glenvar Version 0.1"));
         QVERIFY(hasIcon);
@@ -191,7 +202,7 @@ private slots:
         OpenThroughMenu(*frame->mapView(), WriteTerrain(dir_, "exit.ld", MakeTerrain(100, 100)));
         ScriptedMessages boxes;
         ScriptedFiles files;
-        frame->menuAction(CommandId::AppExit)->trigger();
+        Choose(frame->menuAction(CommandId::AppExit));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(frame.isNull());
         QCOMPARE(boxes.requests.size(), size_t(0));
