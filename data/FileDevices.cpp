@@ -17,8 +17,10 @@ namespace {
 }  // namespace
 
 FileSource::FileSource(const std::filesystem::path& path) : path_(path) {
+    // Non-blocking, so that a pipe without a writer is refused below instead of
+    // hanging the open; reads from a regular file are unaffected.
     do {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0) ThrowFileFailure(errno, path_);
     struct stat info {};
