@@ -41,6 +41,8 @@ int main(int, char** argv) {
                      "or use the command-line tool: build/cli/glenvar-cli --help\n");
         return 1;
     }
+    // One screen pixel per cell: no scaling of the window contents.
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     // Qt sees the program name only, so no option reaches it.
     static int qtArgc = 1;
     static char* qtArgv[] = {argv[0], nullptr};
