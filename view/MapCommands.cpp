@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 #include <QProgressBar>
 
+#include <algorithm>
 #include <new>
 
 CProgressDialog* currentProgressDialog = nullptr;
@@ -281,21 +282,14 @@ void MapView::clipboardCommand() {
     const QSize size = renderSize();
     if (size.width() <= 0 || size.height() <= 0) return;
     const std::optional<Picture>& source = showRegions ? regionPicture : mapPicture;
-    QImage image;
-    try {
-        image = QImage(size, QImage::Format_RGB32);
-    } catch (const std::bad_alloc&) {
-        return;
-    }
-    if (image.isNull()) return;
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) return;  // no memory for the copy: nothing is handed over
     image.fill(Qt::black);
     if (source) {
-        const QImage wrapped(reinterpret_cast<const uchar*>(source->pixels.data()), source->width,
-                             source->height, source->width * 4, QImage::Format_RGB32);
         const int w = std::min(size.width(), source->width);
         const int h = std::min(size.height(), source->height);
         for (int y = 0; y < h; ++y)
-            std::copy_n(reinterpret_cast<const uint32_t*>(wrapped.constScanLine(y)), w,
+            std::copy_n(source->pixels.data() + size_t(y) * size_t(source->width), w,
                         reinterpret_cast<uint32_t*>(image.scanLine(y)));
     }
     QGuiApplication::clipboard()->setImage(image);
