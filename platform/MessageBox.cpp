@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <utility>
+
 namespace {
 
 MessageAnswerer& InstalledAnswerer() {
@@ -63,6 +65,15 @@ MessageAnswer ShowRealBox(const MessageRequest& request) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Yes);
         break;
+    }
+    const std::pair<QMessageBox::StandardButton, const char*> labels[] = {
+        {QMessageBox::Ok, Strings::BoxOk},
+        {QMessageBox::Yes, Strings::BoxYes},
+        {QMessageBox::No, Strings::BoxNo},
+        {QMessageBox::Cancel, Strings::BoxCancel},
+    };
+    for (const auto& [which, text] : labels) {
+        if (QAbstractButton* button = box.button(which)) button->setText(QString::fromUtf8(text));
     }
     box.setWindowModality(Qt::ApplicationModal);
     if (request.systemModal)

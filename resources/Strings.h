@@ -8,6 +8,13 @@ inline constexpr const char* AppTitle = "Glenvar";  // strings 57344 and 128
 inline constexpr const char* Ok = "OK";
 inline constexpr const char* Cancel = "ｷｬﾝｾﾙ";
 
+// Message box buttons, as the Japanese system labels them; the placement
+// question refers to 「いいえ」 by name.
+inline constexpr const char* BoxOk = "OK";
+inline constexpr const char* BoxYes = "はい(&Y)";
+inline constexpr const char* BoxNo = "いいえ(&N)";
+inline constexpr const char* BoxCancel = "キャンセル";
+
 // Value exchange: a numeric edit that does not hold what it must.
 inline constexpr const char* EnterPositiveInteger = "正の整数を入力してください。";
 inline constexpr const char* EnterInteger = "整数を入力してください。";
