@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -28,9 +27,16 @@ namespace robustness {
 using Bytes = std::vector<unsigned char>;
 namespace fs = std::filesystem;
 
+// Empty when the file cannot be read.
 inline Bytes ReadBytes(const fs::path& path) {
+    std::error_code error;
+    const uintmax_t size = fs::file_size(path, error);
+    if (error) return {};
+    Bytes bytes(size_t(size), 0);
     std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    bytes.resize(size_t(in.gcount()));
+    return bytes;
 }
 
 inline void WriteBytes(const fs::path& path, const Bytes& bytes) {
