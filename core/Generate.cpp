@@ -14,7 +14,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -180,9 +179,9 @@ struct TotalRange {
 void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& landCircles,
               NUM_Random* source, ProgressCallback progress) {
     const int32_t w = plan.width, h = plan.height, s = plan.stamps;
+    ChunkWorker worker(plan.twoThreads);  // up early: ready by the time stamping starts
     t.SetSize(0);
     t.gridWidth = t.gridHeight = 0;
-    t.SetSize(plan.cells);
 
     NUM_Random& random = source ? *source : defaultRandom;
     if (!plan.keepRandomState)
@@ -203,14 +202,17 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
         ordered = InLocalityOrder(drawn.get(), plan);
     }
 
-    // Stamping. Each thread counts into its own word of every cell (bytes 0-3
-    // for the caller, 4-7 for the worker), as row differences.
+    // Stamping, as row differences. Each thread counts into its own plane of
+    // counters, so the two never write the same memory; the planes are added
+    // up afterwards. The grid itself is allocated only once the counting is
+    // done: it never has to coexist with the stamp tables.
     const StencilSpans spans(landCircles, plan.unitAmount);
-    std::vector<uint32_t> extraMain(size_t(h), 0), extraWorker(size_t(h), 0);
-    CounterWord* words = reinterpret_cast<CounterWord*>(t.GetData());
-    const int64_t rowWords = int64_t{4} * w;
-    const CounterGrid mainGrid{words, extraMain.data(), 4, rowWords, w, h};
-    const CounterGrid workerGrid{words + 1, extraWorker.data(), 4, rowWords, w, h};
+    const size_t cells = size_t(plan.cells);
+    const size_t rows = size_t(h);
+    std::vector<uint32_t> mainCounts(cells), mainExtra(rows);
+    std::vector<uint32_t> workerCounts(plan.twoThreads ? cells : 0), workerExtra(rows);
+    const CounterGrid mainGrid{mainCounts.data(), mainExtra.data(), w, h};
+    const CounterGrid workerGrid{workerCounts.data(), workerExtra.data(), w, h};
     const int32_t perChunk = std::clamp(s / 512, 16, 1024);
     const auto stampChunks = static_cast<int32_t>((int64_t{s} + perChunk - 1) / perChunk);
     const auto stampChunk = [&](const CounterGrid& grid, int32_t c) -> int64_t {
@@ -226,8 +228,8 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
     if (progress) progress(t, 1);
     Reporter reporter{t, progress, Tick()};
     int64_t mainDone = 0;
-    ShareChunks(
-        plan.twoThreads, stampChunks,
+    worker.Share(
+        stampChunks,
         [&](int32_t c, int64_t workerDone) {
             mainDone += stampChunk(mainGrid, c);
             reporter.Report(mainDone + workerDone);
@@ -238,8 +240,10 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
     t.progressCount = s > 0 ? s : 0;
     if (progress) progress(t, 2);
 
-    // Totals: running sums of both words along each row, into bytes 0-3. The
-    // region columns are prepared alongside.
+    t.SetSize(plan.cells);
+
+    // Totals: running sums along each row of both planes, into the caller's
+    // plane. The region columns are prepared alongside.
     RegionLabeller labeller(t.concentrationPoints.GetData(), t.concentrationPoints.GetSize(), w, h);
     const int32_t rowsPerChunk = std::max(1, 8192 / w);
     const int32_t rowChunks = (h + rowsPerChunk - 1) / rowsPerChunk;
@@ -257,59 +261,74 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
         const int32_t first = c * rowsPerChunk;
         const int32_t end = std::min(first + rowsPerChunk, h);
         for (int32_t y = first; y < end; ++y) {
-            CounterWord* cell = words + y * rowWords;
-            const uint32_t extra = extraMain[size_t(y)] + extraWorker[size_t(y)];
+            uint32_t* counts = mainCounts.data() + size_t(y) * size_t(w);
+            const uint32_t* other = plan.twoThreads ? workerCounts.data() + size_t(y) * size_t(w) : nullptr;
+            const uint32_t extra = mainExtra[size_t(y)] + workerExtra[size_t(y)];
             uint32_t sum = 0;
-            for (int32_t x = 0; x < w; ++x, cell += 4) {
-                sum += cell[0] + cell[1];
+            for (int32_t x = 0; x < w; ++x) {
+                sum += counts[x] + (other ? other[x] : 0u);
                 const auto total = static_cast<int32_t>(sum + extra);
-                cell[0] = static_cast<uint32_t>(total);
+                counts[x] = static_cast<uint32_t>(total);
                 range.largest = std::max(range.largest, total);
                 range.smallest = std::min(range.smallest, total);
             }
         }
     };
-    ShareChunks(
-        plan.twoThreads, rowChunks + columnChunks,
+    worker.Share(
+        rowChunks + columnChunks,
         [&](int32_t c, int64_t) { totalsChunk(c, mainRange, mainScratch); },
         [&](int32_t c) -> int64_t {
             totalsChunk(c, workerRange, workerScratch);
             return 1;
         },
         [](int64_t) {});
+    workerCounts = {};
     const int32_t largest = std::max(mainRange.largest, workerRange.largest);
     const int32_t smallest = std::min(mainRange.smallest, workerRange.smallest);
 
-    // Altitudes and regions. Equal totals leave every altitude 0.0 and the
-    // regions as cleared.
-    const bool flat = largest <= smallest;
-    const bool regions = !flat && t.concentrationPoints.GetSize() > 0;
-    const auto spread = static_cast<double>(
-        static_cast<int32_t>(static_cast<uint32_t>(largest) - static_cast<uint32_t>(smallest)));
-    std::vector<int32_t> mainLabels, workerLabels;
+    // Altitudes and regions. Equal totals leave every cell as cleared:
+    // altitude 0.0, no region.
+    if (largest <= smallest) {
+        t.gridWidth = w;
+        t.gridHeight = h;
+        return;
+    }
+    const bool regions = t.concentrationPoints.GetSize() > 0;
+    const auto spreadCount =
+        static_cast<int32_t>(static_cast<uint32_t>(largest) - static_cast<uint32_t>(smallest));
+    const auto spread = static_cast<double>(spreadCount);
+    // Totals above the smallest take the values 0..spread; when there are
+    // fewer of those than cells, each quotient is divided out once and looked
+    // up after (the same divisions, so the same doubles).
+    std::vector<double> quotients;
+    if (spreadCount > 0 && spreadCount < plan.cells && spreadCount < (1 << 24)) {
+        quotients.resize(size_t(spreadCount) + 1);
+        for (int32_t v = 0; v <= spreadCount; ++v) quotients[size_t(v)] = static_cast<double>(v) / spread;
+    }
+    std::vector<int32_t> mainLabels(static_cast<size_t>(w)), workerLabels(mainLabels);
     const auto finishChunk = [&](int32_t c, std::vector<int32_t>& labels,
                                  std::vector<uint64_t>& scratch) {
         const int32_t first = c * rowsPerChunk;
         const int32_t end = std::min(first + rowsPerChunk, h);
-        labels.resize(size_t(w));
         for (int32_t y = first; y < end; ++y) {
-            LandCell* row = t.GetData() + int64_t{y} * w;
-            if (flat) {
-                for (int32_t x = 0; x < w; ++x) row[x].altitude = 0.0;
-                continue;
+            LandCell* row = t.GetData() + size_t(y) * size_t(w);
+            const uint32_t* totals = mainCounts.data() + size_t(y) * size_t(w);
+            if (!quotients.empty()) {
+                for (int32_t x = 0; x < w; ++x)
+                    row[x].altitude = quotients[totals[x] - static_cast<uint32_t>(smallest)];
+            } else {
+                for (int32_t x = 0; x < w; ++x) {
+                    const auto above = static_cast<int32_t>(totals[x] - static_cast<uint32_t>(smallest));
+                    row[x].altitude = static_cast<double>(above) / spread;
+                }
             }
-            if (regions) labeller.LabelRow(y, labels.data(), scratch);
-            for (int32_t x = 0; x < w; ++x) {
-                uint32_t total;
-                std::memcpy(&total, &row[x], sizeof total);
-                const auto above = static_cast<int32_t>(total - static_cast<uint32_t>(smallest));
-                row[x].altitude = static_cast<double>(above) / spread;
-                if (regions) row[x].region = static_cast<uint16_t>(labels[size_t(x)]);
-            }
+            if (!regions) continue;
+            labeller.LabelRow(y, labels.data(), scratch);
+            for (int32_t x = 0; x < w; ++x) row[x].region = static_cast<uint16_t>(labels[size_t(x)]);
         }
     };
-    ShareChunks(
-        plan.twoThreads, rowChunks,
+    worker.Share(
+        rowChunks,
         [&](int32_t c, int64_t) { finishChunk(c, mainLabels, mainScratch); },
         [&](int32_t c) -> int64_t {
             finishChunk(c, workerLabels, workerScratch);

@@ -3,9 +3,11 @@
 // nearest copy (of nine on the wrapped plane) is closest by Manhattan
 // distance, the lowest index on ties. With every point on the grid that
 // distance is the torus distance, which splits into a column and a row part:
-// one pass down each column holding points, then one along each row, so the
-// cost does not grow with the number of points. A point off the grid makes
-// the nine-copy rule differ from the torus distance; then every cell is
+// first down each column holding points, then along each row from those
+// columns. Along a ring, a cell between two neighbouring sources is won by one
+// of the two, so each row costs one step per source plus filling its cells,
+// and the cost hardly grows with the number of points. A point off the grid
+// makes the nine-copy rule differ from the torus distance; then every cell is
 // compared with every point as the rule says.
 
 #include "data/PointArray.h"
@@ -37,4 +39,5 @@ private:
     std::vector<uint32_t> pointsByColumn_;  // point indices grouped by column slot
     std::vector<uint32_t> columnStart_;     // slot -> first entry of pointsByColumn_
     std::vector<uint64_t> columnBest_;   // row-major: (row, slot) -> best key
+    std::vector<int64_t> columnGaps_;    // slot -> distance to the next column, round the ring
 };

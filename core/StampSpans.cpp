@@ -24,42 +24,51 @@ StencilSpans::StencilSpans(const GEO_LandCircleArray& circles, int32_t count) {
 }
 
 void StencilSpans::AddStencil(const Point* points, int32_t n) {
-    // Tables built here come row by row in ascending order; anything else
-    // (a cache file from elsewhere) is sorted first, duplicates kept.
-    std::vector<Point> sorted;
-    if (!StrictlyRowOrdered(points, n)) {
-        sorted.assign(points, points + n);
-        std::sort(sorted.begin(), sorted.end(), [](const Point& a, const Point& b) {
-            return a.y != b.y ? a.y < b.y : a.x < b.x;
-        });
-        points = sorted.data();
-    }
-
     Stencil s;
     s.firstRow = static_cast<uint32_t>(rows_.size());
     s.firstRun = static_cast<uint32_t>(runs_.size());
-    for (int32_t i = 0; i < n;) {
-        const int32_t dy = points[i].y;
-        Row row{dy, static_cast<uint32_t>(events_.size()), 0};
-        // Each distinct column with multiplicity m adds +m at x and -m at x + 1;
-        // coinciding positions merge and cancelled ones vanish.
-        while (i < n && points[i].y == dy) {
-            const int64_t x = points[i].x;
-            int32_t m = 0;
-            while (i < n && points[i].y == dy && points[i].x == x) {
-                ++m;
-                ++i;
+    if (StrictlyRowOrdered(points, n)) {
+        // Tables built here come row by row in ascending order: each run of
+        // adjacent columns is +1 at its start and -1 just past its end.
+        for (int32_t i = 0; i < n;) {
+            const int32_t dy = points[i].y;
+            Row row{dy, static_cast<uint32_t>(events_.size()), 0};
+            while (i < n && points[i].y == dy) {
+                const int64_t start = points[i].x;
+                int64_t end = start + 1;
+                for (++i; i < n && points[i].y == dy && points[i].x == end; ++i) ++end;
+                events_.push_back({start, 1});
+                events_.push_back({end, -1});
             }
-            if (events_.size() > row.firstEvent && events_.back().pos == x) {
-                events_.back().delta += m;
-                if (events_.back().delta == 0) events_.pop_back();
-            } else {
-                events_.push_back({x, m});
-            }
-            events_.push_back({x + 1, -m});
+            row.endEvent = static_cast<uint32_t>(events_.size());
+            rows_.push_back(row);
         }
-        row.endEvent = static_cast<uint32_t>(events_.size());
-        rows_.push_back(row);
+    } else {
+        // Anything else (a cache file from elsewhere) is sorted first,
+        // duplicates kept: a column with multiplicity m adds +m at x and -m
+        // at x + 1, coinciding positions merge and cancelled ones vanish.
+        std::vector<Point> sorted(points, points + n);
+        std::sort(sorted.begin(), sorted.end(), [](const Point& a, const Point& b) {
+            return a.y != b.y ? a.y < b.y : a.x < b.x;
+        });
+        for (int32_t i = 0; i < n;) {
+            const int32_t dy = sorted[size_t(i)].y;
+            Row row{dy, static_cast<uint32_t>(events_.size()), 0};
+            while (i < n && sorted[size_t(i)].y == dy) {
+                const int64_t x = sorted[size_t(i)].x;
+                int32_t m = 0;
+                for (; i < n && sorted[size_t(i)].y == dy && sorted[size_t(i)].x == x; ++i) ++m;
+                if (events_.size() > row.firstEvent && events_.back().pos == x) {
+                    events_.back().delta += m;
+                    if (events_.back().delta == 0) events_.pop_back();
+                } else {
+                    events_.push_back({x, m});
+                }
+                events_.push_back({x + 1, -m});
+            }
+            row.endEvent = static_cast<uint32_t>(events_.size());
+            rows_.push_back(row);
+        }
     }
     s.endRow = static_cast<uint32_t>(rows_.size());
 
@@ -102,11 +111,11 @@ void StencilSpans::Stamp(const CounterGrid& grid, int32_t circle, int32_t x, int
         // Inside the grid: no wrapping, and every run ends before the row does.
         const int32_t* run = runs_.data() + s.firstRun;
         const int32_t rows = static_cast<int32_t>(s.endRow - s.firstRow);
-        CounterWord* line = grid.words + (y + s.dyMin) * grid.rowStride + x * grid.cellStride;
-        const int64_t cs = grid.cellStride;
-        for (int32_t j = 0; j < rows; ++j, run += 2, line += grid.rowStride) {
-            line[run[0] * cs] += 1u;
-            line[run[1] * cs] -= 1u;
+        const int64_t w = grid.width;
+        uint32_t* line = grid.words + (y + s.dyMin) * w + x;
+        for (int32_t j = 0; j < rows; ++j, run += 2, line += w) {
+            line[run[0]] += 1u;
+            line[run[1]] -= 1u;
         }
         return;
     }
@@ -121,11 +130,11 @@ void StencilSpans::StampGeneral(const CounterGrid& grid, const Stencil& s, int64
         const Row& row = rows_[r];
         int64_t turns;
         const int64_t line = WrapCounted(y + row.dy, grid.height, turns);
-        CounterWord* words = grid.words + line * grid.rowStride;
+        uint32_t* words = grid.words + line * grid.width;
         for (uint32_t e = row.firstEvent; e < row.endEvent; ++e) {
             const int64_t column = WrapCounted(x + events_[e].pos, grid.width, turns);
             const uint32_t delta = static_cast<uint32_t>(events_[e].delta);
-            words[column * grid.cellStride] += delta;
+            words[column] += delta;
             if (turns != 0) grid.rowExtra[line] -= delta * static_cast<uint32_t>(turns);
         }
     }

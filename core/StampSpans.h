@@ -11,19 +11,12 @@
 
 class GEO_LandCircleArray;
 
-// A counter word may live inside another record (the grid's cells hold their
-// counters where the altitude goes later), so it may alias anything.
-using CounterWord = uint32_t __attribute__((__may_alias__));
-
-// The counters being stamped: one uint32 word per cell, `cellStride` words
-// apart, rows `rowStride` words apart, plus one word per row for what spans
-// wrapping round the whole row add to every cell of it. Arithmetic wraps
-// modulo 2^32, as int32 hit counts do.
+// The counters being stamped: one uint32 word per cell, row by row, plus one
+// word per row for what spans wrapping round the whole row add to every cell
+// of it. Arithmetic wraps modulo 2^32, as int32 hit counts do.
 struct CounterGrid {
-    CounterWord* words = nullptr;
+    uint32_t* words = nullptr;
     uint32_t* rowExtra = nullptr;
-    int64_t cellStride = 1;
-    int64_t rowStride = 0;
     int32_t width = 0;
     int32_t height = 0;
 };

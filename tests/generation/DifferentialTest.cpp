@@ -28,7 +28,7 @@ void ExpectSpansCountLikeOffsets(const GEO_LandCircleArray& table, const Stencil
                                  std::mt19937& rng, int32_t w, int32_t h) {
     std::vector<uint32_t> words(size_t(w) * size_t(h), 0), extra(size_t(h), 0);
     std::vector<uint32_t> expected(words.size(), 0);
-    const CounterGrid grid{words.data(), extra.data(), 1, w, w, h};
+    const CounterGrid grid{words.data(), extra.data(), w, h};
     for (int i = 0; i < 40; ++i) {
         const int32_t k = Pick(rng, 0, table.GetSize() - 1);
         const int32_t x = Pick(rng, 0, w - 1), y = Pick(rng, 0, h - 1);
