@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -94,6 +95,12 @@ TEST(RegionLabels, MatchTheNineCopyRuleWithTiesAndDuplicates) {
         for (int32_t i = Pick(rng, 1, 6); i > 0; --i) places.push_back({Pick(rng, 0, w - 1), Pick(rng, 0, h - 1)});
         std::vector<Point> points;
         for (int32_t i = Pick(rng, 1, 40); i > 0; --i) points.push_back(places[size_t(Pick(rng, 0, int32_t(places.size()) - 1))]);
+        ExpectLabelsLikeNineCopies(points, w, h);
+    }
+    // Wide gaps between source columns and rows, odd and even sizes.
+    for (const auto& [w, h, n] : {std::tuple{257, 181, 120}, std::tuple{200, 160, 2}, std::tuple{160, 1, 5}}) {
+        std::vector<Point> points;
+        for (int32_t i = 0; i < n; ++i) points.push_back({Pick(rng, 0, w - 1), Pick(rng, 0, h - 1)});
         ExpectLabelsLikeNineCopies(points, w, h);
     }
 }

@@ -347,19 +347,26 @@ TEST(GenerateGuards, RefuseBadParametersAndChangeNothing) {
 }
 
 TEST(GenerateGuards, AFailingCallbackLeavesNoHalfGrownGrid) {
-    GEO_MakeLand t;
-    t.width = t.height = 100;
-    t.Generate(ProgramTable());
-    ASSERT_EQ(t.gridWidth, 100);
-    EXPECT_THROW(t.Generate(ProgramTable(), nullptr,
-                            [](GEO_MakeLand&, int32_t phase) -> int32_t {
-                                if (phase == 1) throw std::runtime_error("cancelled");
-                                return 0;
-                            }),
-                 std::runtime_error);
-    EXPECT_EQ(t.GetSize(), 0);
-    EXPECT_EQ(t.gridWidth, 0);
-    EXPECT_EQ(t.gridHeight, 0);
+    static int32_t failAt;
+    for (int32_t threads : {0, 1}) {
+        for (int32_t phase : {1, 2}) {
+            GEO_MakeLand t;
+            t.width = t.height = 300;  // enough stamps for the worker to be busy
+            t.twoThreads = threads;
+            t.Generate(ProgramTable());
+            ASSERT_EQ(t.gridWidth, 300);
+            failAt = phase;
+            EXPECT_THROW(t.Generate(ProgramTable(), nullptr,
+                                    [](GEO_MakeLand&, int32_t p) -> int32_t {
+                                        if (p == failAt) throw std::runtime_error("cancelled");
+                                        return 0;
+                                    }),
+                         std::runtime_error);
+            EXPECT_EQ(t.GetSize(), 0);
+            EXPECT_EQ(t.gridWidth, 0);
+            EXPECT_EQ(t.gridHeight, 0);
+        }
+    }
 }
 
 TEST(GenerateGuards, PointsOffTheGridStillLandEveryStampOnIt) {

@@ -1,0 +1,99 @@
+#include "core/WorkShare.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace {
+
+void Busy() {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
+    while (std::chrono::steady_clock::now() < until) {
+    }
+}
+
+TEST(ChunkWorker, EveryChunkRunsOnceAndBothThreadsShare) {
+    ChunkWorker worker(true);
+    for (int32_t chunks : {0, 1, 2, 3, 40, 500}) {
+        std::vector<std::atomic<int>> runs(static_cast<size_t>(chunks));
+        int64_t mainRuns = 0, workerUnits = 0;
+        worker.Share(
+            chunks,
+            [&](int32_t c, int64_t) {
+                ++runs[size_t(c)];
+                ++mainRuns;
+                Busy();
+            },
+            [&](int32_t c) -> int64_t {
+                ++runs[size_t(c)];
+                Busy();
+                return 3;
+            },
+            [&](int64_t units) { workerUnits = units; });
+        for (int32_t c = 0; c < chunks; ++c) ASSERT_EQ(runs[size_t(c)], 1) << c << " of " << chunks;
+        if (chunks == 500) {
+            EXPECT_GT(mainRuns, 0);
+            EXPECT_LT(mainRuns, 500) << "the worker took no share";
+        }
+    }
+}
+
+TEST(ChunkWorker, WithoutAThreadTheCallerDoesEverything) {
+    ChunkWorker alone(false);
+    int mainRuns = 0;
+    alone.Share(
+        100, [&](int32_t, int64_t) { ++mainRuns; },
+        [&](int32_t) -> int64_t {
+            ADD_FAILURE() << "no worker was asked for";
+            return 1;
+        },
+        [](int64_t) {});
+    EXPECT_EQ(mainRuns, 100);
+}
+
+TEST(ChunkWorker, FailuresOnEitherSideReachTheCallerAndTheWorkerServesOn) {
+    ChunkWorker worker(true);
+    const auto noWait = [](int64_t) {};
+    EXPECT_THROW(worker.Share(
+                     400,
+                     [&](int32_t c, int64_t) {
+                         Busy();
+                         if (c == 20) throw std::runtime_error("caller");
+                     },
+                     [&](int32_t) -> int64_t {
+                         Busy();
+                         return 1;
+                     },
+                     noWait),
+                 std::runtime_error);
+    std::atomic<bool> workerRan{false};
+    EXPECT_THROW(worker.Share(
+                     400, [&](int32_t, int64_t) { Busy(); },
+                     [&](int32_t) -> int64_t {
+                         workerRan = true;
+                         throw std::logic_error("worker");
+                     },
+                     noWait),
+                 std::logic_error);
+    EXPECT_TRUE(workerRan);
+    int total = 0;
+    std::atomic<int> workerTotal{0};
+    worker.Share(
+        300,
+        [&](int32_t, int64_t) {
+            ++total;
+            Busy();
+        },
+        [&](int32_t) -> int64_t {
+            ++workerTotal;
+            Busy();
+            return 1;
+        },
+        noWait);
+    EXPECT_EQ(total + workerTotal, 300);
+}
+
+}  // namespace
