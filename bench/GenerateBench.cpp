@@ -15,6 +15,7 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -90,27 +91,56 @@ void BM_DefaultRender(benchmark::State& state) {
 BENCHMARK(BM_DefaultRender)->ArgName("threads")->Arg(1)->Arg(2)
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3);
 
-// Region labels of the default grid for a number of points.
-void BM_RegionLabels(benchmark::State& state) {
-    const int32_t w = 1280, h = 1024;
+// Region labels of the default grid for a number of points: the labels
+// alone, and as the generator uses them, stored into every cell's region.
+std::vector<Point> RandomPoints(int64_t count, int32_t w, int32_t h) {
     NUM_AdvancedRandom random;
     random.SetSeed(1, 0);
     std::vector<Point> points;
-    for (int64_t i = 0; i < state.range(0); ++i) {
+    for (int64_t i = 0; i < count; ++i) {
         const int32_t y = random.NextInt(h);
         points.push_back({random.NextInt(w), y});
     }
-    std::vector<int32_t> labels(size_t{w});
-    std::vector<uint64_t> scratch;
+    return points;
+}
+
+void BM_RegionLabels(benchmark::State& state) {
+    const int32_t w = 1280, h = 1024;
+    const std::vector<Point> points = RandomPoints(state.range(0), w, h);
+    LabelScratch scratch;
     for (auto _ : state) {
         RegionLabeller labeller(points.data(), int32_t(points.size()), w, h);
         for (int32_t slot = 0; slot < labeller.ColumnCount(); ++slot) labeller.PrepareColumn(slot, scratch);
-        for (int32_t y = 0; y < h; ++y) labeller.LabelRow(y, labels.data(), scratch);
-        benchmark::DoNotOptimize(labels.data());
+        for (int32_t y = 0; y < h; y += RegionLabeller::blockRows)
+            benchmark::DoNotOptimize(labeller.LabelRows(y, std::min(RegionLabeller::blockRows, h - y), scratch));
     }
     state.SetItemsProcessed(state.iterations() * int64_t{w} * h);
 }
 BENCHMARK(BM_RegionLabels)->ArgName("points")->Arg(4)->Arg(255)
+    ->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+void BM_RegionLabelsIntoGrid(benchmark::State& state) {
+    const int32_t w = 1280, h = 1024;
+    const std::vector<Point> points = RandomPoints(state.range(0), w, h);
+    std::vector<LandCell> grid(size_t{w} * size_t{h});
+    LabelScratch scratch;
+    for (auto _ : state) {
+        RegionLabeller labeller(points.data(), int32_t(points.size()), w, h);
+        for (int32_t slot = 0; slot < labeller.ColumnCount(); ++slot) labeller.PrepareColumn(slot, scratch);
+        for (int32_t y = 0; y < h; y += RegionLabeller::blockRows) {
+            const int32_t count = std::min(RegionLabeller::blockRows, h - y);
+            const int32_t* labels = labeller.LabelRows(y, count, scratch);
+            for (int32_t r = 0; r < count; ++r) {
+                LandCell* row = grid.data() + size_t(y + r) * size_t{w};
+                const int32_t* line = labels + size_t(r) * labeller.RowStride();
+                for (int32_t x = 0; x < w; ++x) row[x].region = uint16_t(line[x]);
+            }
+        }
+        benchmark::DoNotOptimize(grid.data());
+    }
+    state.SetItemsProcessed(state.iterations() * int64_t{w} * h);
+}
+BENCHMARK(BM_RegionLabelsIntoGrid)->ArgName("points")->Arg(4)->Arg(255)
     ->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // The largest settings the dialog allows. The picture is made once at the end

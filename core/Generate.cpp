@@ -245,13 +245,15 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
     // Totals: running sums along each row of both planes, into the caller's
     // plane. The region columns are prepared alongside.
     RegionLabeller labeller(t.concentrationPoints.GetData(), t.concentrationPoints.GetSize(), w, h);
-    const int32_t rowsPerChunk = std::max(1, 8192 / w);
+    // Whole label blocks per chunk, so that no block is labelled twice.
+    const int32_t rowsPerChunk =
+        std::max(1, 8192 / w / RegionLabeller::blockRows) * RegionLabeller::blockRows;
     const int32_t rowChunks = (h + rowsPerChunk - 1) / rowsPerChunk;
     constexpr int32_t columnsPerChunk = 8;
     const int32_t columnChunks = (labeller.ColumnCount() + columnsPerChunk - 1) / columnsPerChunk;
     TotalRange mainRange, workerRange;
-    std::vector<uint64_t> mainScratch, workerScratch;
-    const auto totalsChunk = [&](int32_t c, TotalRange& range, std::vector<uint64_t>& scratch) {
+    LabelScratch mainScratch, workerScratch;
+    const auto totalsChunk = [&](int32_t c, TotalRange& range, LabelScratch& scratch) {
         if (c >= rowChunks) {
             const int32_t first = (c - rowChunks) * columnsPerChunk;
             const int32_t end = std::min(first + columnsPerChunk, labeller.ColumnCount());
@@ -305,11 +307,10 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
         quotients.resize(size_t(spreadCount) + 1);
         for (int32_t v = 0; v <= spreadCount; ++v) quotients[size_t(v)] = static_cast<double>(v) / spread;
     }
-    std::vector<int32_t> mainLabels(static_cast<size_t>(w)), workerLabels(mainLabels);
-    const auto finishChunk = [&](int32_t c, std::vector<int32_t>& labels,
-                                 std::vector<uint64_t>& scratch) {
+    const auto finishChunk = [&](int32_t c, LabelScratch& scratch) {
         const int32_t first = c * rowsPerChunk;
         const int32_t end = std::min(first + rowsPerChunk, h);
+        const int32_t* labels = nullptr;
         for (int32_t y = first; y < end; ++y) {
             LandCell* row = t.GetData() + size_t(y) * size_t(w);
             const uint32_t* totals = mainCounts.data() + size_t(y) * size_t(w);
@@ -323,15 +324,20 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
                 }
             }
             if (!regions) continue;
-            labeller.LabelRow(y, labels.data(), scratch);
-            for (int32_t x = 0; x < w; ++x) row[x].region = static_cast<uint16_t>(labels[size_t(x)]);
+            const int32_t inBlock = (y - first) % RegionLabeller::blockRows;
+            if (inBlock == 0) {
+                labels = labeller.LabelRows(
+                    y, std::min(RegionLabeller::blockRows, end - y), scratch);
+            }
+            const int32_t* line = labels + size_t(inBlock) * labeller.RowStride();
+            for (int32_t x = 0; x < w; ++x) row[x].region = static_cast<uint16_t>(line[x]);
         }
     };
     worker.Share(
         rowChunks,
-        [&](int32_t c, int64_t) { finishChunk(c, mainLabels, mainScratch); },
+        [&](int32_t c, int64_t) { finishChunk(c, mainScratch); },
         [&](int32_t c) -> int64_t {
-            finishChunk(c, workerLabels, workerScratch);
+            finishChunk(c, workerScratch);
             return 1;
         },
         [](int64_t) {});

@@ -15,6 +15,14 @@
 #include <cstdint>
 #include <vector>
 
+// Working memory of one thread.
+struct LabelScratch {
+    std::vector<uint64_t> keys;
+    std::vector<uint64_t> settled;
+    std::vector<int64_t> columns;
+    std::vector<int32_t> labels;
+};
+
 class RegionLabeller {
 public:
     RegionLabeller(const Point* points, int32_t count, int32_t width, int32_t height);
@@ -22,11 +30,16 @@ public:
     // Work before the rows: one column each. Distinct columns may be prepared
     // on different threads.
     int32_t ColumnCount() const { return static_cast<int32_t>(columns_.size()); }
-    void PrepareColumn(int32_t slot, std::vector<uint64_t>& scratch);
+    void PrepareColumn(int32_t slot, LabelScratch& scratch);
 
-    // Labels of row y into labels[0..width); all columns must be prepared.
-    // Safe to call from several threads with their own scratch.
-    void LabelRow(int32_t y, int32_t* labels, std::vector<uint64_t>& scratch) const;
+    // Labels of rows first .. first + count - 1 (count up to blockRows), row
+    // after row RowStride() entries apart, valid until the scratch is used
+    // again. All columns must be prepared. Safe on several threads with their
+    // own scratch. Rows in a block share their passes over the columns.
+    static constexpr int32_t blockRows = 8;
+    const int32_t* LabelRows(int32_t first, int32_t count, LabelScratch& scratch) const;
+    const int32_t* LabelRow(int32_t y, LabelScratch& scratch) const { return LabelRows(y, 1, scratch); }
+    size_t RowStride() const { return size_t(width_) + 8; }
 
     bool Separable() const { return separable_; }
 
@@ -36,8 +49,10 @@ private:
     int32_t height_;
     bool separable_ = true;
     std::vector<int32_t> columns_;       // distinct columns holding points
-    std::vector<uint32_t> pointsByColumn_;  // point indices grouped by column slot
-    std::vector<uint32_t> columnStart_;     // slot -> first entry of pointsByColumn_
-    std::vector<uint64_t> columnBest_;   // row-major: (row, slot) -> best key
+    std::vector<uint32_t> columnStart_;  // slot -> its first source below
+    std::vector<int32_t> sourceRows_;    // per column, its distinct rows holding points
+    std::vector<uint64_t> sourceIndex_;  // and the lowest point index on each
+    std::vector<uint64_t> columnBest_;   // column-major: (slot, row) -> best key
+    size_t columnStride_ = 0;            // height and a cache line, against set aliasing
     std::vector<int64_t> columnGaps_;    // slot -> distance to the next column, round the ring
 };

@@ -71,16 +71,26 @@ void ExpectLabelsLikeNineCopies(const std::vector<Point>& points, int32_t w, int
     t.height = h;
     for (const Point& p : points) t.concentrationPoints.Add(p);
     RegionLabeller labeller(points.data(), int32_t(points.size()), w, h);
-    std::vector<uint64_t> scratch;
+    LabelScratch scratch;
     for (int32_t slot = 0; slot < labeller.ColumnCount(); ++slot) labeller.PrepareColumn(slot, scratch);
-    std::vector<int32_t> labels(static_cast<size_t>(w));
     for (int32_t y = 0; y < h; ++y) {
-        labeller.LabelRow(y, labels.data(), scratch);
+        // Single rows, and blocks of rows starting anywhere.
+        const int32_t count = std::min(1 + y % RegionLabeller::blockRows, h - y);
+        const int32_t* block = labeller.LabelRows(y, count, scratch);
+        const int32_t* labels = y % 2 ? labeller.LabelRow(y, scratch) : block;
         for (int32_t x = 0; x < w; ++x) {
-            ASSERT_EQ(labels[size_t(x)], reference::NearestConcentrationPoint(t, x, y))
+            ASSERT_EQ(labels[x], reference::NearestConcentrationPoint(t, x, y))
                 << "cell (" << x << ", " << y << ") of " << w << " x " << h << ", "
                 << points.size() << " points";
-            ASSERT_EQ(labels[size_t(x)], t.NearestConcentrationPoint(x, y));
+            ASSERT_EQ(labels[x], t.NearestConcentrationPoint(x, y));
+        }
+        if (y % 2) continue;
+        for (int32_t r = 1; r < count; ++r) {
+            for (int32_t x = 0; x < w; ++x) {
+                ASSERT_EQ(block[size_t(r) * labeller.RowStride() + size_t(x)],
+                          reference::NearestConcentrationPoint(t, x, y + r))
+                    << "cell (" << x << ", " << y + r << ") in a block of " << count;
+            }
         }
     }
 }
