@@ -106,12 +106,16 @@ void StencilSpans::AddStencil(const Point* points, int32_t n) {
 
 void StencilSpans::Stamp(const CounterGrid& grid, int32_t circle, int32_t x, int32_t y) const {
     const Stencil& s = stencils_[circle];
-    if (s.simple && y + s.dyMin >= 0 && y + s.dyMax < grid.height && x + s.posMin >= 0 &&
-        x + s.posMax < grid.width) {
+    if (!s.simple) {
+        StampGeneral(grid, s, x, y);
+        return;
+    }
+    const int64_t w = grid.width, h = grid.height;
+    const int32_t* run = runs_.data() + s.firstRun;
+    const auto rows = static_cast<int32_t>(s.endRow - s.firstRow);
+    const bool columnsInside = x + s.posMin >= 0 && x + s.posMax < w;
+    if (columnsInside && y + s.dyMin >= 0 && y + s.dyMax < h) {
         // Inside the grid: no wrapping, and every run ends before the row does.
-        const int32_t* run = runs_.data() + s.firstRun;
-        const int32_t rows = static_cast<int32_t>(s.endRow - s.firstRow);
-        const int64_t w = grid.width;
         uint32_t* line = grid.words + (y + s.dyMin) * w + x;
         for (int32_t j = 0; j < rows; ++j, run += 2, line += w) {
             line[run[0]] += 1u;
@@ -119,7 +123,25 @@ void StencilSpans::Stamp(const CounterGrid& grid, int32_t circle, int32_t x, int
         }
         return;
     }
-    StampGeneral(grid, s, x, y);
+    // Across an edge: rows wrap one by one, and a run that leaves the row
+    // owes its whole turns to the row (see StampGeneral).
+    int64_t row = FloorMod(y + s.dyMin, h);
+    for (int32_t j = 0; j < rows; ++j, run += 2) {
+        uint32_t* line = grid.words + row * w;
+        if (columnsInside) {
+            line[x + run[0]] += 1u;
+            line[x + run[1]] -= 1u;
+        } else {
+            int64_t turns;
+            const int64_t start = WrapCounted(int64_t{x} + run[0], w, turns);
+            line[start] += 1u;
+            grid.rowExtra[row] -= static_cast<uint32_t>(turns);
+            const int64_t end = WrapCounted(int64_t{x} + run[1], w, turns);
+            line[end] -= 1u;
+            grid.rowExtra[row] += static_cast<uint32_t>(turns);
+        }
+        if (++row == h) row = 0;
+    }
 }
 
 void StencilSpans::StampGeneral(const CounterGrid& grid, const Stencil& s, int64_t x,
