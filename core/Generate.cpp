@@ -135,16 +135,26 @@ void DrawAllStamps(NUM_Random& source, const Plan& plan, const PointArray& point
 }
 
 // Stamps in bands of rows, left to right within a band, so that consecutive
-// stamps touch neighbouring counters.
+// stamps touch neighbouring counters. On grids of odd shape the bands widen
+// and the columns coarsen until there are no more buckets than stamps (or
+// 65536): the order only speeds things up, and its table must stay small.
 std::unique_ptr<Stamp[]> InLocalityOrder(const Stamp* stamps, const Plan& plan) {
-    constexpr int32_t band = 32;
-    const int64_t w = plan.width;
-    const auto key = [&](int32_t cell) { return (cell / w / band) * w + cell % w; };
-    std::vector<uint32_t> start(size_t((plan.height + band - 1) / band) * size_t(w) + 1, 0);
-    for (int32_t i = 0; i < plan.stamps; ++i) ++start[size_t(key(stamps[i].cell)) + 1];
+    const int64_t w = plan.width, h = plan.height;
+    const int64_t limit = std::max<int64_t>(plan.stamps, 65536);
+    int64_t bandRows = 32;
+    while ((h + bandRows - 1) / bandRows > limit) bandRows *= 2;
+    const int64_t bands = (h + bandRows - 1) / bandRows;
+    int columnShift = 0;
+    while (bands * (((w - 1) >> columnShift) + 1) > limit) ++columnShift;
+    const int64_t columns = ((w - 1) >> columnShift) + 1;
+    const auto key = [&](int32_t cell) {
+        return size_t((cell / w / bandRows) * columns + ((cell % w) >> columnShift));
+    };
+    std::vector<uint32_t> start(size_t(bands * columns) + 1, 0);
+    for (int32_t i = 0; i < plan.stamps; ++i) ++start[key(stamps[i].cell) + 1];
     for (size_t k = 1; k < start.size(); ++k) start[k] += start[k - 1];
     std::unique_ptr<Stamp[]> ordered(new Stamp[size_t(plan.stamps)]);
-    for (int32_t i = 0; i < plan.stamps; ++i) ordered[start[size_t(key(stamps[i].cell))]++] = stamps[i];
+    for (int32_t i = 0; i < plan.stamps; ++i) ordered[start[key(stamps[i].cell)]++] = stamps[i];
     return ordered;
 }
 

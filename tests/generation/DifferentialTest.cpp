@@ -197,6 +197,27 @@ TEST(GenerateDifferential, HostileTableRandomMaps) {
     }
 }
 
+TEST(GenerateDifferential, GridsOfOddShape) {
+    // Single cells, single rows and columns, and long thin strips.
+    struct Shape {
+        int32_t w, h;
+        double processAmount;
+    };
+    for (const Shape& shape : {Shape{1, 1, 40.0}, Shape{1, 7, 3.0}, Shape{9, 1, 3.0},
+                               Shape{120000, 1, 0.01}, Shape{1, 90000, 0.01}, Shape{3, 50000, 0.01}}) {
+        for (int32_t threads : {0, 1}) {
+            Scenario s;
+            s.terrain.width = shape.w;
+            s.terrain.height = shape.h;
+            s.terrain.processAmount = shape.processAmount;
+            s.terrain.unitAmount = 60;
+            s.terrain.twoThreads = threads;
+            ExpectSameGeneration(s, ProgramTable(), 4);
+            if (HasFatalFailure()) return;
+        }
+    }
+}
+
 TEST(GenerateDifferential, ManyStampsOnASmallGrid) {
     // Counts in the thousands per cell, both thread modes.
     std::mt19937 rng(3);
