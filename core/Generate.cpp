@@ -108,9 +108,11 @@ int32_t PulledCell(int32_t cell, const Point& p, const Plan& plan) {
 template <class NextBits>
 void DrawStamps(NextBits&& next, const Plan& plan, const Point* points, int32_t pointCount,
                 Stamp* out) {
+    const Divisor cells(static_cast<uint32_t>(plan.cells));
+    const Divisor circles(static_cast<uint32_t>(plan.unitAmount));
     for (int32_t i = 0; i < plan.stamps; ++i) {
-        int32_t cell = DrawBelow(next, plan.cells);
-        const int32_t circle = DrawBelow(next, plan.unitAmount);
+        int32_t cell = DrawBelow(next, plan.cells, cells);
+        const int32_t circle = DrawBelow(next, plan.unitAmount, circles);
         if (pointCount > 0) {
             const double roll = DrawUnit(next);
             if (plan.rate > roll) cell = PulledCell(cell, points[i % pointCount], plan);
@@ -138,17 +140,20 @@ void DrawAllStamps(NUM_Random& source, const Plan& plan, const PointArray& point
 // stamps touch neighbouring counters. On grids of odd shape the bands widen
 // and the columns coarsen until there are no more buckets than stamps (or
 // 65536): the order only speeds things up, and its table must stay small.
-std::unique_ptr<Stamp[]> InLocalityOrder(const Stamp* stamps, const Plan& plan) {
+std::unique_ptr<Stamp[]> InLocalityOrder(const Stamp* stamps, const Plan& plan,
+                                         const Divisor& byWidth) {
     const int64_t w = plan.width, h = plan.height;
     const int64_t limit = std::max<int64_t>(plan.stamps, 65536);
-    int64_t bandRows = 32;
-    while ((h + bandRows - 1) / bandRows > limit) bandRows *= 2;
-    const int64_t bands = (h + bandRows - 1) / bandRows;
+    int bandShift = 5;  // bands of 32 rows
+    while (((h - 1) >> bandShift) + 1 > limit) ++bandShift;
+    const int64_t bands = ((h - 1) >> bandShift) + 1;
     int columnShift = 0;
     while (bands * (((w - 1) >> columnShift) + 1) > limit) ++columnShift;
     const int64_t columns = ((w - 1) >> columnShift) + 1;
     const auto key = [&](int32_t cell) {
-        return size_t((cell / w / bandRows) * columns + ((cell % w) >> columnShift));
+        const uint32_t y = byWidth.Quotient(uint32_t(cell));
+        const uint32_t x = uint32_t(cell) - y * uint32_t(w);
+        return size_t((int64_t{y >> bandShift}) * columns + (x >> columnShift));
     };
     std::vector<uint32_t> start(size_t(bands * columns) + 1, 0);
     for (int32_t i = 0; i < plan.stamps; ++i) ++start[key(stamps[i].cell) + 1];
@@ -205,11 +210,12 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
         }
     }
 
+    const Divisor byWidth(static_cast<uint32_t>(w));
     std::unique_ptr<Stamp[]> ordered;
     {
         std::unique_ptr<Stamp[]> drawn(new Stamp[size_t(s)]);
         DrawAllStamps(random, plan, t.concentrationPoints, drawn.get());
-        ordered = InLocalityOrder(drawn.get(), plan);
+        ordered = InLocalityOrder(drawn.get(), plan, byWidth);
     }
 
     // Stamping, as row differences. Each thread counts into its own plane of
@@ -230,7 +236,8 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
         const int64_t end = std::min<int64_t>(first + perChunk, s);
         for (int64_t i = first; i < end; ++i) {
             const Stamp& stamp = ordered[size_t(i)];
-            spans.Stamp(grid, stamp.circle, stamp.cell % w, stamp.cell / w);
+            const uint32_t y = byWidth.Quotient(uint32_t(stamp.cell));
+            spans.Stamp(grid, stamp.circle, int32_t(uint32_t(stamp.cell) - y * uint32_t(w)), int32_t(y));
         }
         return end - first;
     };

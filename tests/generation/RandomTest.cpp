@@ -1,4 +1,5 @@
 #include "core/NUM_Random.h"
+#include "core/RandomDraws.h"
 
 #include <gtest/gtest.h>
 
@@ -121,6 +122,24 @@ TEST(AdvancedRandom, RejectionPathSkipsTheTopPartialBlock) {
         }
         ASSERT_EQ(r.NextInt(bound), expected);
     }
+}
+
+TEST(AdvancedRandom, DivisionByMultiplicationIsExact) {
+    // The generator's draws and cell positions divide this way; any slip
+    // would move stamps.
+    NUM_AdvancedRandom r = Seeded(17);
+    const auto check = [](uint32_t a, uint32_t d) {
+        const Divisor divisor(d);
+        ASSERT_EQ(divisor.Quotient(a), a / d) << a << " / " << d;
+        ASSERT_EQ(divisor.Remainder(a), a % d) << a << " % " << d;
+    };
+    for (uint32_t d : {1u, 2u, 3u, 7u, 10u, 150u, 200u, 1280u, 3000u, 1310720u, 9000000u,
+                       0x7FFFFFFEu, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+        for (uint32_t a : {0u, 1u, d - 1, d, d + 1, 0x7FFFFFFFu, 0xFFFFFFFFu}) check(a, d);
+        for (int i = 0; i < 20000; ++i) check(static_cast<uint32_t>(r.Next(32)), d);
+    }
+    for (int i = 0; i < 20000; ++i)
+        check(static_cast<uint32_t>(r.Next(32)), static_cast<uint32_t>(r.Next(32)) | 1u);
 }
 
 TEST(AdvancedRandom, GaussiansComeInPairsFromThePolarMethod) {
