@@ -96,7 +96,13 @@ public:
 
     void SetAtGrow(int32_t i, const T& value) {
         if (i < 0) throw MemoryFailure();
-        if (i >= count_) SetSize(i + 1);
+        if (i >= count_) {
+            // `value` may be one of our own elements, which growing frees.
+            T copy = value;
+            SetSize(i + 1);
+            data_[i] = std::move(copy);
+            return;
+        }
         data_[i] = value;
     }
 

@@ -84,6 +84,15 @@ TEST(GrowableArray, SizingKeepsZeroesAndDropsTheTail) {
     EXPECT_THROW(array.SetSize(-1), MemoryFailure);
 }
 
+// Growing moves the storage; an element of the array itself must be copied first.
+TEST(GrowableArray, AppendingItsOwnElementWhileGrowing) {
+    PointArray array = Points({{7, -3}});
+    for (int32_t i = 0; i < 40; ++i) array.Add(array[0]);
+    array.SetAtGrow(100, array[0]);
+    EXPECT_EQ(array.GetSize(), 101);
+    for (int32_t i = 0; i < 101; ++i) EXPECT_EQ(array[i], (i <= 40 || i == 100 ? Point{7, -3} : Point{0, 0})) << i;
+}
+
 TEST(SerializedForms, PointArrayUsesAShortCount) {
     PointArray empty;
     EXPECT_EQ(Serialized(empty), (Bytes{0x00, 0x00}));
