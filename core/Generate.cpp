@@ -72,6 +72,13 @@ Plan CheckedPlan(const GEO_MakeLand& t, int32_t circleCount) {
     if (t.concentrationPointCount < 0)
         Refuse("concentrationPointCount must be at least 0, not " +
                std::to_string(t.concentrationPointCount));
+    // Points beyond both the cell count and the 65536 regions a cell can
+    // name give no map anything; from a damaged file such a count would ask
+    // for gigabytes before anything could be said.
+    const int64_t mostPoints = std::max<int64_t>(cells, 65536);
+    if (!t.manualPlacement && t.concentrationPointCount > mostPoints)
+        Refuse("concentrationPointCount " + std::to_string(t.concentrationPointCount) +
+               " is more than " + std::to_string(mostPoints) + " (the cells of the grid, or 65536)");
     return {t.width,
             t.height,
             static_cast<int32_t>(cells),

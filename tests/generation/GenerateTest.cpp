@@ -318,6 +318,7 @@ TEST(GenerateGuards, RefuseBadParametersAndChangeNothing) {
         {"concentrationAmount", [](GEO_MakeLand& t) { t.concentrationAmount = 1.5; }},
         {"concentrationAmount", [](GEO_MakeLand& t) { t.concentrationAmount = std::nan(""); }},
         {"concentrationPointCount", [](GEO_MakeLand& t) { t.concentrationPointCount = -1; }},
+        {"concentrationPointCount", [](GEO_MakeLand& t) { t.concentrationPointCount = 2147483647; }},
     };
     for (const Case& c : cases) {
         GEO_MakeLand t;
