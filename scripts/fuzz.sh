@@ -50,8 +50,14 @@ for t in "${targets[@]}"; do
   log="$build/logs/$t.log"
   execs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')
   last=$(grep -E '^#[0-9]+' "$log" | tail -n1 | grep -oE 'cov: [0-9]+ ft: [0-9]+' || echo 'cov: ? ft: ?')
-  crashes=$(find "$build/artifacts/$t" -type f | wc -l)
-  echo "fuzz: $t: $execs executions, $last, $crashes finding(s)"
-  [ "$crashes" -eq 0 ] || find "$build/artifacts/$t" -type f -printf '  %p\n'
+  # Slow units are worth a look but are no failure; crashes, leaks, timeouts
+  # and running out of memory are.
+  findings=$(find "$build/artifacts/$t" -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \))
+  slow=$(find "$build/artifacts/$t" -type f -name 'slow-unit-*' | wc -l)
+  echo "fuzz: $t: $execs executions, $last, $(printf '%s' "$findings" | grep -c . || true) finding(s), $slow slow unit(s)"
+  if [ -n "$findings" ]; then
+    printf '  %s\n' $findings
+    status=1
+  fi
 done
 exit $status
