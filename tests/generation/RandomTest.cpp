@@ -90,15 +90,7 @@ TEST(AdvancedRandom, OutOfRangeBoundsDrawNothing) {
     EXPECT_EQ(r.NextInt(), untouched.NextInt());
 }
 
-TEST(AdvancedRandom, BoundedDrawsStayInRangeAndRollDiceSumsInOrder) {
-    NUM_AdvancedRandom r = Seeded(7);
-    for (int32_t bound : {1, 2, 3, 7, 1000, 1 << 30, INT32_MAX}) {
-        for (int i = 0; i < 200; ++i) {
-            const int32_t v = r.NextInt(bound);
-            ASSERT_GE(v, 0);
-            ASSERT_LT(v, bound);
-        }
-    }
+TEST(AdvancedRandom, RollDiceSumsItsRollsInOrder) {
     NUM_AdvancedRandom a = Seeded(11), b = Seeded(11);
     int32_t sum = 0;
     for (int i = 0; i < 5; ++i) sum += b.NextInt(6) + 1;
@@ -228,19 +220,6 @@ TEST(SystemRandom, ConstructingOneLeavesRandAlone) {
     NUM_SystemRandom another;
     (void)another;
     EXPECT_EQ(std::rand(), first);
-}
-
-TEST(SystemRandom, SharedOperationsUseItsNext) {
-    NUM_SystemRandom r;
-    r.SetSeed(5, 0);
-    const double d = r.NextDouble();
-    EXPECT_GE(d, 0.0);
-    EXPECT_LT(d, 1.0);
-    for (int i = 0; i < 100; ++i) {
-        const int32_t v = r.NextInt(37);
-        ASSERT_GE(v, 0);
-        ASSERT_LT(v, 37);
-    }
 }
 
 }  // namespace

@@ -41,19 +41,6 @@ TEST(ChunkWorker, EveryChunkRunsOnceAndBothThreadsShare) {
     }
 }
 
-TEST(ChunkWorker, WithoutAThreadTheCallerDoesEverything) {
-    ChunkWorker alone(false);
-    int mainRuns = 0;
-    alone.Share(
-        100, [&](int32_t, int64_t) { ++mainRuns; },
-        [&](int32_t) -> int64_t {
-            ADD_FAILURE() << "no worker was asked for";
-            return 1;
-        },
-        [](int64_t) {});
-    EXPECT_EQ(mainRuns, 100);
-}
-
 TEST(ChunkWorker, FailuresOnEitherSideReachTheCallerAndTheWorkerServesOn) {
     ChunkWorker worker(true);
     const auto noWait = [](int64_t) {};
