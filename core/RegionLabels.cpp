@@ -8,7 +8,6 @@
 namespace {
 // Keys order (distance, index) lexicographically as plain integers.
 constexpr uint64_t step = uint64_t{1} << 32;
-constexpr uint64_t unreached = uint64_t{0x7FFFFFFF} << 32;
 
 // Sources at increasing positions round a ring, gaps[i] from source i to the
 // next (the last one's gap reaches round to the first). Lowers every key to
