@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpng-dev
   fonts-ipafont-gothic
-  xvfb xauth openbox xdotool
+  xvfb xauth openbox xdotool imagemagick   # the real-window smoke run
   clang-14 libclang-rt-14-dev   # libFuzzer, for scripts/fuzz.sh
 )
 

@@ -5,3 +5,6 @@ cd "$(dirname "$0")/.."
 bash scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j2
+unset QT_QPA_PLATFORM
+# The real program in a real (virtual) X window: generate through the menu, exit.
+bash scripts/smoke.sh build
