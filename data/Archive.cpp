@@ -69,6 +69,8 @@ void Archive::Flush() {
 // Load.
 
 size_t Archive::Read(void* destination, size_t n) {
+    // An empty read may come with no destination at all (an empty block).
+    if (n == 0) return 0;
     auto* bytes = static_cast<unsigned char*>(destination);
     size_t done = 0;
     size_t buffered = filled_ - position_;
