@@ -23,15 +23,21 @@ if [ "$which" = all ] || [ "$which" = asan ]; then
     -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
   cmake --build build-asan -j2
   export QT_QPA_PLATFORM=offscreen
+  # The sweep over 256 cut stencil caches rebuilds the table 256 times, minutes
+  # under ASan; the plain run has it, and here the other cache cases and the
+  # fuzz corpus replay read damaged caches.
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir build-asan --output-on-failure -j2
+    ctest --test-dir build-asan --output-on-failure -j2 \
+      -E '^StencilCacheFault\.CutAtEveryFourByteBoundaryOfTheFirstKilobyte$'
 fi
 
 if [ "$which" = all ] || [ "$which" = tsan ]; then
   cmake -S . -B build-tsan "${common[@]}" -DGLENVAR_DESKTOP=OFF \
     -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" >/dev/null
   cmake --build build-tsan -j2 --target glenvar_generation_tests render_tests
+  # Test names of glenvar_generation_tests and render_tests: a new suite there
+  # belongs in this list.
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
     ctest --test-dir build-tsan --output-on-failure -j2 \
-      -R '^(Generate|Render|CellColour|WrapCell|RegionLabels|StampSpans)'
+      -R '^(Generate|ChunkWorker|Render|CellColour|WrapCell|RegionLabels|StampSpans)'
 fi
