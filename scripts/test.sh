@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test; then the same tests
+# under AddressSanitizer/UBSan and the threaded ones under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
@@ -8,3 +9,4 @@ ctest --test-dir build --output-on-failure -j2
 unset QT_QPA_PLATFORM
 # The real program in a real (virtual) X window: generate through the menu, exit.
 bash scripts/smoke.sh build
+bash scripts/sanitizers.sh
