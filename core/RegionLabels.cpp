@@ -3,6 +3,7 @@
 #include "core/TorusMath.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 namespace {
@@ -48,19 +49,26 @@ void SettleSources(uint64_t* key, const int64_t* gaps, size_t n) {
 }
 
 // Labels a run of cells. Runs come in increasing order and each may spill
-// up to 8 cells past its end, which the runs after it overwrite; the buffer
-// has 8 cells to spare at the end. Short runs then cost one fixed store and
-// no unpredictable branch.
-constexpr int64_t spill = 8;
+// up to 32 cells past its end, which the runs after it overwrite; the buffer
+// has 32 cells to spare at the end. Most runs are shorter than that: a fixed
+// store and no branch whose outcome varies from run to run.
+constexpr int64_t spill = 32;
 
 inline void FillRun(int32_t* labels, int64_t start, int64_t length, int32_t label) {
     std::fill_n(labels + start, spill, label);
-    for (int64_t x = start + spill; x < start + length; ++x) labels[x] = label;
+    for (int64_t x = start + spill; x < start + length; x += 8) std::fill_n(labels + x, 8, label);
 }
+
+// A scratch remembers its band by labeller; a new labeller at the address of
+// an old one must not find the old band.
+std::atomic<uint64_t> nextLabellerId{1};
 }  // namespace
 
 RegionLabeller::RegionLabeller(const Point* points, int32_t count, int32_t width, int32_t height)
-    : points_(points, points + count), width_(width), height_(height) {
+    : id_(nextLabellerId.fetch_add(1, std::memory_order_relaxed)),
+      points_(points, points + count),
+      width_(width),
+      height_(height) {
     for (const Point& p : points_) {
         if (p.x < 0 || p.x >= width || p.y < 0 || p.y >= height) separable_ = false;
     }
@@ -84,40 +92,72 @@ RegionLabeller::RegionLabeller(const Point* points, int32_t count, int32_t width
         }
         if (newColumn || p.y != points_[order[i - 1]].y) {
             sourceRows_.push_back(p.y);
-            sourceIndex_.push_back(order[i]);
+            sourceKeys_.push_back(order[i]);
         }
     }
     columnStart_.push_back(uint32_t(sourceRows_.size()));
-    columnStride_ = size_t(height) + 8;
-    columnBest_.resize(columnStride_ * columns_.size());
+    sourceGaps_.resize(sourceRows_.size());
     for (size_t k = 0; k < columns_.size(); ++k) {
+        const uint32_t first = columnStart_[k], end = columnStart_[k + 1];
+        for (uint32_t i = first; i < end; ++i)
+            sourceGaps_[i] = (i + 1 < end ? sourceRows_[i + 1] : int64_t{sourceRows_[first]} + height) - sourceRows_[i];
         const int64_t next = k + 1 < columns_.size() ? columns_[k + 1] : int64_t{columns_[0]} + width;
         columnGaps_.push_back(next - columns_[k]);
     }
 }
 
-void RegionLabeller::PrepareColumn(int32_t slot, LabelScratch& scratch) {
-    const uint32_t first = columnStart_[slot];
-    const size_t n = columnStart_[slot + 1] - first;
-    const int32_t* rows = sourceRows_.data() + first;
-    std::vector<uint64_t>& keys = scratch.keys;
-    std::vector<int64_t>& gaps = scratch.columns;
-    keys.assign(sourceIndex_.begin() + first, sourceIndex_.begin() + first + ptrdiff_t(n));
-    gaps.resize(n);
-    for (size_t i = 0; i < n; ++i)
-        gaps[i] = (i + 1 < n ? rows[i + 1] : int64_t{rows[0]} + height_) - rows[i];
-    SettleSources<1>(keys.data(), gaps.data(), n);
+void RegionLabeller::PrepareColumn(int32_t slot, LabelScratch&) {
+    const uint32_t first = columnStart_[size_t(slot)];
+    SettleSources<1>(sourceKeys_.data() + first, sourceGaps_.data() + first,
+                     columnStart_[size_t(slot) + 1] - first);
+}
 
-    // Between two neighbouring sources every row takes the better of the two.
-    uint64_t* column = columnBest_.data() + size_t(slot) * columnStride_;
-    for (size_t i = 0; i < n; ++i) {
-        const uint64_t from = keys[i], to = keys[i + 1 == n ? 0 : i + 1];
-        int64_t y = rows[i];
-        for (int64_t t = 0; t < gaps[i]; ++t, ++y) {
-            if (y == height_) y = 0;
-            column[y] = std::min(from + uint64_t(t) * step, to + uint64_t(gaps[i] - t) * step);
-        }
+// Between two neighbouring sources of the column every row takes the better
+// of the two.
+uint64_t RegionLabeller::ColumnKey(int32_t slot, int32_t y) const {
+    const uint32_t first = columnStart_[size_t(slot)], end = columnStart_[size_t(slot) + 1];
+    const int32_t* rows = sourceRows_.data();
+    if (end - first == 1) {
+        const int64_t d = y >= rows[first] ? y - rows[first] : rows[first] - y;
+        return sourceKeys_[first] + uint64_t(std::min<int64_t>(d, height_ - d)) * step;
     }
+    uint32_t i = uint32_t(std::upper_bound(rows + first, rows + end, y) - rows);
+    i = (i == first ? end : i) - 1;
+    const int64_t t = y >= rows[i] ? y - rows[i] : int64_t{y} + height_ - rows[i];
+    const uint32_t next = i + 1 == end ? first : i + 1;
+    return std::min(sourceKeys_[i] + uint64_t(t) * step, sourceKeys_[next] + uint64_t(sourceGaps_[i] - t) * step);
+}
+
+// The columns that may win somewhere in rows first .. end - 1. A column's
+// own distance and the best any column offers it both change by at most one
+// per row, so one beaten by more than twice the distance to the band's middle
+// row is beaten, strictly, in every row of the band; leaving it out changes
+// neither a winner nor a tie.
+void RegionLabeller::ChooseContenders(int32_t first, int32_t end, LabelScratch& scratch) const {
+    const int32_t middle = first + (end - 1 - first) / 2;
+    const uint64_t margin = uint64_t(2 * std::max(middle - first, end - 1 - middle));
+    const size_t n = columns_.size();
+    std::vector<uint64_t>& own = scratch.keys;
+    std::vector<uint64_t>& best = scratch.settled;
+    own.resize(n);
+    for (size_t k = 0; k < n; ++k) own[k] = ColumnKey(int32_t(k), middle);
+    best = own;
+    SettleSources<1>(best.data(), columnGaps_.data(), n);
+    scratch.contenders.clear();
+    for (size_t k = 0; k < n; ++k) {
+        if ((own[k] >> 32) - (best[k] >> 32) <= margin) scratch.contenders.push_back(int32_t(k));
+    }
+    const size_t m = scratch.contenders.size();
+    scratch.contenderGaps.resize(m);
+    for (size_t q = 0; q < m; ++q) {
+        const int64_t x = columns_[size_t(scratch.contenders[q])];
+        const int64_t next = q + 1 < m ? columns_[size_t(scratch.contenders[q + 1])]
+                                       : int64_t{columns_[size_t(scratch.contenders[0])]} + width_;
+        scratch.contenderGaps[q] = next - x;
+    }
+    scratch.owner = id_;
+    scratch.bandFirst = first;
+    scratch.bandEnd = end;
 }
 
 const int32_t* RegionLabeller::LabelRows(int32_t first, int32_t count, LabelScratch& scratch) const {
@@ -148,19 +188,44 @@ const int32_t* RegionLabeller::LabelRows(int32_t first, int32_t count, LabelScra
         return scratch.labels.data();
     }
 
+    // The band holding the block, or the block alone when it straddles two.
+    int32_t bandFirst = first - first % bandRows;
+    int32_t bandEnd = std::min(bandFirst + bandRows, height_);
+    if (first + count > bandEnd) {
+        bandFirst = first;
+        bandEnd = first + count;
+    }
+    if (scratch.owner != id_ || scratch.bandFirst != bandFirst || scratch.bandEnd != bandEnd)
+        ChooseContenders(bandFirst, bandEnd, scratch);
+
     // The column keys of the block's rows, side by side; missing rows of a
     // short block repeat the last one.
-    const size_t n = columns_.size();
+    const std::vector<int32_t>& contenders = scratch.contenders;
+    const size_t n = contenders.size();
     constexpr int lanes = blockRows;
     std::vector<uint64_t>& keys = scratch.keys;
     std::vector<uint64_t>& settled = scratch.settled;
     keys.resize(n * lanes);
+    const int32_t* rows = sourceRows_.data();
     for (size_t k = 0; k < n; ++k) {
-        const uint64_t* column = columnBest_.data() + k * columnStride_ + size_t(first);
-        for (int j = 0; j < lanes; ++j) keys[k * lanes + size_t(j)] = column[std::min(j, count - 1)];
+        const uint32_t slot = uint32_t(contenders[k]);
+        const uint32_t begin = columnStart_[slot], end = columnStart_[slot + 1];
+        // The source at or above the first row, then down the block.
+        uint32_t i = uint32_t(std::upper_bound(rows + begin, rows + end, first) - rows);
+        i = (i == begin ? end : i) - 1;
+        int64_t t = first >= rows[i] ? first - rows[i] : int64_t{first} + height_ - rows[i];
+        for (int j = 0; j < lanes; ++j) {
+            if (j > 0 && j < count && ++t == sourceGaps_[i]) {
+                i = i + 1 == end ? begin : i + 1;
+                t = 0;
+            }
+            const uint32_t next = i + 1 == end ? begin : i + 1;
+            keys[k * lanes + size_t(j)] = std::min(sourceKeys_[i] + uint64_t(t) * step,
+                                                   sourceKeys_[next] + uint64_t(sourceGaps_[i] - t) * step);
+        }
     }
     settled = keys;
-    SettleSources<lanes>(settled.data(), columnGaps_.data(), n);
+    SettleSources<lanes>(settled.data(), scratch.contenderGaps.data(), n);
 
     std::vector<int64_t>& alive = scratch.columns;
     alive.resize(n);
@@ -173,7 +238,7 @@ const int32_t* RegionLabeller::LabelRows(int32_t first, int32_t count, LabelScra
         for (size_t k = 0; k < n; ++k) {
             const uint64_t own = keys[k * lanes + size_t(r)];
             keys[m * lanes + size_t(r)] = own;
-            alive[m] = columns_[k];
+            alive[m] = columns_[size_t(contenders[k])];
             m += settled[k * lanes + size_t(r)] == own;
         }
         const auto key = [&](size_t i) { return keys[i * lanes + size_t(r)]; };
@@ -198,11 +263,14 @@ const int32_t* RegionLabeller::LabelRows(int32_t first, int32_t count, LabelScra
                 FillRun(labels, start, leftCells, leftLabel);
                 FillRun(labels, start + leftCells, gap - leftCells, rightLabel);
             } else {
-                // The last run: exact writes, since the row's first cells are done.
-                for (int64_t t = 0; t < gap; ++t) {
-                    const int64_t x = start + t;
-                    labels[x < width_ ? x : x - width_] = t < leftCells ? leftLabel : rightLabel;
-                }
+                // The last run: exact writes past the edge, since the row's
+                // first cells are done.
+                const int64_t edge = width_ - start;
+                const int64_t leftHere = std::min(leftCells, edge);
+                FillRun(labels, start, leftHere, leftLabel);
+                FillRun(labels, start + leftHere, edge - leftHere, rightLabel);
+                std::fill(labels, labels + std::max<int64_t>(leftCells - edge, 0), leftLabel);
+                std::fill(labels + std::max<int64_t>(leftCells - edge, 0), labels + (gap - edge), rightLabel);
             }
         }
     }

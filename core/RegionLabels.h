@@ -5,22 +5,31 @@
 // distance is the torus distance, which splits into a column and a row part:
 // first down each column holding points, then along each row from those
 // columns. Along a ring, a cell between two neighbouring sources is won by one
-// of the two, so each row costs one step per source plus filling its cells,
-// and the cost hardly grows with the number of points. A point off the grid
-// makes the nine-copy rule differ from the torus distance; then every cell is
-// compared with every point as the rule says.
+// of the two, so each row costs one step per source plus filling its cells.
+// Both parts change by at most one per row, so a column beaten by a wide
+// enough margin at the middle of a band of rows is beaten throughout the
+// band; each row then steps only over the columns that may still win, and the
+// cost hardly grows with the number of points. A point off the grid makes the
+// nine-copy rule differ from the torus distance; then every cell is compared
+// with every point as the rule says.
 
 #include "data/PointArray.h"
 
 #include <cstdint>
 #include <vector>
 
-// Working memory of one thread.
+// Working memory of one thread, with the columns that may win in the band of
+// rows it last served.
 struct LabelScratch {
     std::vector<uint64_t> keys;
     std::vector<uint64_t> settled;
     std::vector<int64_t> columns;
     std::vector<int32_t> labels;
+    uint64_t owner = 0;  // the labeller the band belongs to, 0 for none
+    int32_t bandFirst = 0;
+    int32_t bandEnd = 0;
+    std::vector<int32_t> contenders;     // slots, in column order
+    std::vector<int64_t> contenderGaps;  // to the next contender, round the ring
 };
 
 class RegionLabeller {
@@ -39,11 +48,19 @@ public:
     static constexpr int32_t blockRows = 8;
     const int32_t* LabelRows(int32_t first, int32_t count, LabelScratch& scratch) const;
     const int32_t* LabelRow(int32_t y, LabelScratch& scratch) const { return LabelRows(y, 1, scratch); }
-    size_t RowStride() const { return size_t(width_) + 8; }
+    size_t RowStride() const { return size_t(width_) + 32; }
 
     bool Separable() const { return separable_; }
 
+    // Bands of this many rows, from multiples of it, share one choice of the
+    // columns that may win.
+    static constexpr int32_t bandRows = 32;
+
 private:
+    uint64_t ColumnKey(int32_t slot, int32_t y) const;
+    void ChooseContenders(int32_t first, int32_t end, LabelScratch& scratch) const;
+
+    uint64_t id_;
     std::vector<Point> points_;
     int32_t width_;
     int32_t height_;
@@ -51,8 +68,7 @@ private:
     std::vector<int32_t> columns_;       // distinct columns holding points
     std::vector<uint32_t> columnStart_;  // slot -> its first source below
     std::vector<int32_t> sourceRows_;    // per column, its distinct rows holding points
-    std::vector<uint64_t> sourceIndex_;  // and the lowest point index on each
-    std::vector<uint64_t> columnBest_;   // column-major: (slot, row) -> best key
-    size_t columnStride_ = 0;            // height and a cache line, against set aliasing
+    std::vector<uint64_t> sourceKeys_;   // their lowest point index, then their settled keys
+    std::vector<int64_t> sourceGaps_;    // rows to the column's next source, round the ring
     std::vector<int64_t> columnGaps_;    // slot -> distance to the next column, round the ring
 };

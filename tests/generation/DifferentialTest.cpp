@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <tuple>
 #include <vector>
@@ -112,6 +113,44 @@ TEST(RegionLabels, MatchTheNineCopyRuleWithTiesAndDuplicates) {
         std::vector<Point> points;
         for (int32_t i = 0; i < n; ++i) points.push_back({Pick(rng, 0, w - 1), Pick(rng, 0, h - 1)});
         ExpectLabelsLikeNineCopies(points, w, h);
+    }
+}
+
+TEST(RegionLabels, TallGridsWithTiesAcrossManyBandsOfRows) {
+    // Columns beaten in the middle of a band may win at its ends; few places,
+    // several points per column and even sizes keep ties on the band edges.
+    std::mt19937 rng(79);
+    for (int round = 0; round < 40; ++round) {
+        const int32_t w = Pick(rng, 1, 40), h = Pick(rng, 2 * RegionLabeller::bandRows, 5 * RegionLabeller::bandRows);
+        std::vector<Point> places;
+        for (int32_t i = Pick(rng, 1, 30); i > 0; --i) places.push_back({Pick(rng, 0, w - 1), Pick(rng, 0, h - 1)});
+        std::vector<Point> points;
+        for (int32_t i = Pick(rng, 1, 60); i > 0; --i) points.push_back(places[size_t(Pick(rng, 0, int32_t(places.size()) - 1))]);
+        ExpectLabelsLikeNineCopies(points, w, h);
+    }
+}
+
+TEST(RegionLabels, AScratchServesOneLabellerAfterAnother) {
+    // The scratch keeps the columns chosen for a band of rows; a labeller
+    // built later, even in the same place, must not label with them.
+    std::mt19937 rng(80);
+    const int32_t w = 64, h = 3 * RegionLabeller::bandRows;
+    LabelScratch scratch;
+    std::optional<RegionLabeller> labeller;
+    for (int round = 0; round < 20; ++round) {
+        std::vector<Point> points;
+        for (int32_t i = Pick(rng, 1, 12); i > 0; --i) points.push_back({Pick(rng, 0, w - 1), Pick(rng, 0, h - 1)});
+        GEO_MakeLand t;
+        t.width = w;
+        t.height = h;
+        for (const Point& p : points) t.concentrationPoints.Add(p);
+        labeller.emplace(points.data(), int32_t(points.size()), w, h);
+        for (int32_t slot = 0; slot < labeller->ColumnCount(); ++slot) labeller->PrepareColumn(slot, scratch);
+        for (const int32_t y : {h - 1, 0, 8, RegionLabeller::bandRows + 3, h - 2}) {
+            const int32_t* labels = labeller->LabelRow(y, scratch);
+            for (int32_t x = 0; x < w; ++x)
+                ASSERT_EQ(labels[x], reference::NearestConcentrationPoint(t, x, y)) << "round " << round;
+        }
     }
 }
 
