@@ -1,0 +1,34 @@
+#pragma once
+// What the stage benchmarks share: the disc table, the default and the
+// largest settings, maps generated once per process, and the literal
+// reference's sampled timing where a full run would take minutes.
+
+#include "core/GEO_MakeLand.h"
+#include "data/GEO_LandCircle.h"
+
+#include <cstdint>
+
+const GEO_LandCircleArray& DiscTable();
+
+// The largest settings the generation dialog allows; the default settings
+// are those of a fresh terrain.
+void Largest(GEO_MakeLand& t);
+
+// Generated maps, made once with the program's generator (byte-identical to
+// the reference's). Users change nothing but the thread mode.
+GEO_MakeLand& DefaultMap();
+GEO_MakeLand& LargestMap();
+
+// Memory a generation with its picture is allowed: the 16-byte cells, the
+// 4-byte pixels and one 16-byte entry per stamp for its drawn values.
+double BudgetMegabytes(const GEO_MakeLand& t);
+
+// The reference's region labels of `cells` evenly spread cells of t, on one
+// thread or split in two halves as its normalisation splits the grid, in
+// seconds scaled up to every cell.
+double ReferenceLabelSeconds(const GEO_MakeLand& t, int64_t cells, bool twoThreads);
+
+// The reference's whole generation at the largest settings, in seconds:
+// every draw and the totals for real, the stamping of a sample of the stamps
+// and the labels of a sample of the cells scaled up to all of them.
+double ReferenceLargestGenerateSeconds(bool twoThreads);

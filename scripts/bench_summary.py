@@ -1,0 +1,130 @@
+#!/usr/bin/env python3
+"""Prints the ratios the speed and memory targets are about, from the JSON
+file of one glenvar_bench run (medians where repeated), so that every ratio
+compares figures measured under the same load."""
+
+import json
+import re
+import statistics
+import sys
+
+UNIT_SECONDS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
+DECORATION = re.compile(r"^(repeats|iterations|min_time|threads_used):|^(real|manual|process)_time$")
+
+
+def key_of(name):
+    return "/".join(p for p in name.split("/") if not DECORATION.match(p))
+
+
+def load(path):
+    with open(path) as f:
+        data = json.load(f)
+    medians, singles = {}, {}
+    for run in data.get("benchmarks", []):
+        if run.get("error_occurred"):
+            continue
+        key = key_of(run.get("run_name", run["name"]))
+        if run.get("run_type") == "aggregate":
+            if run.get("aggregate_name") == "median":
+                medians[key] = run
+        else:
+            singles.setdefault(key, []).append(run)
+    runs = dict(medians)
+    for key, group in singles.items():
+        if key not in runs:
+            # No aggregate: the run nearest the median time, counters and all.
+            middle = statistics.median_low(r["real_time"] for r in group)
+            runs[key] = next(r for r in group if r["real_time"] == middle)
+    return data.get("context", {}), runs
+
+
+def seconds(runs, key):
+    run = runs.get(key)
+    return None if run is None else run["real_time"] * UNIT_SECONDS[run.get("time_unit", "ns")]
+
+
+def ratio(runs, numerator, denominator):
+    a, b = seconds(runs, numerator), seconds(runs, denominator)
+    return None if a is None or b is None or b == 0 else a / b
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit("usage: bench_summary.py BENCH.json")
+    context, runs = load(sys.argv[1])
+    load_avg = context.get("load_avg")
+
+    rows = []  # (what, measured, goal, holds)
+
+    def target(what, value, at_least=None, at_most=None):
+        if value is None:
+            rows.append((what, "not run", "", ""))
+            return
+        goal = f">= {at_least:g}x" if at_least is not None else f"<= {at_most:g}x"
+        holds = value >= at_least if at_least is not None else value <= at_most
+        rows.append((what, f"{value:.2f}x", goal, "holds" if holds else "MISSED"))
+
+    for t in (1, 2):
+        target(f"largest generate+render, reference / program, {t} thread(s)",
+               ratio(runs, f"BM_GenerateRenderLargestReference/threads:{t}", f"BM_GenerateRenderLargest/threads:{t}"),
+               at_least=100)
+    for t in (1, 2):
+        target(f"default generate+render, reference / program, {t} thread(s)",
+               ratio(runs, f"BM_GenerateRenderReference/threads:{t}", f"BM_GenerateRender/threads:{t}"),
+               at_least=8)
+    target("region labels, 255 / 4 points, labels alone",
+           ratio(runs, "BM_Labels/points:255", "BM_Labels/points:4"), at_most=2)
+    target("region labels, 255 / 4 points, stored into the grid",
+           ratio(runs, "BM_LabelsIntoGrid/points:255", "BM_LabelsIntoGrid/points:4"), at_most=2)
+    for regions in (0, 1):
+        for t in (1, 2):
+            target(f"render 3000x3000 {'regions' if regions else 'plain  '} / one plain pass, {t} thread(s)",
+                   ratio(runs, f"BM_RenderLargest/threads:{t}/regions:{regions}", "BM_PlainPassLargest"),
+                   at_most=3)
+    for t in (1, 2):
+        run = runs.get(f"BM_LargestPeakMemory/threads:{t}")
+        value = None if run is None else run.get("peak_per_budget")
+        target(f"peak memory / budget, largest, {t} thread(s)", value, at_most=1.2)
+        if run is not None:
+            rows[-1] = rows[-1][:1] + (f"{value:.2f}x ({run['peak_MB']:.0f} of {run['budget_MB']:.0f} MiB)",) + rows[-1][2:]
+
+    stages = []  # (stage, threads, reference / program)
+    pairs = [
+        ("generate, default", "BM_GenerateReference/threads:{t}", "BM_Generate/threads:{t}"),
+        ("generate, largest", "BM_GenerateLargestReference/threads:{t}", "BM_GenerateLargest/threads:{t}"),
+        ("region labels, default", "BM_LabelsStageReference/threads:{t}", "BM_LabelsStage/threads:{t}"),
+        ("region labels, largest", "BM_LabelsStageLargestReference/threads:{t}", "BM_LabelsStageLargest/threads:{t}"),
+        ("render plain, default", "BM_RenderReference/regions:0", "BM_Render/threads:{t}/regions:0"),
+        ("render regions, default", "BM_RenderReference/regions:1", "BM_Render/threads:{t}/regions:1"),
+        ("render plain, largest", "BM_RenderLargestReference/regions:0", "BM_RenderLargest/threads:{t}/regions:0"),
+        ("render regions, largest", "BM_RenderLargestReference/regions:1", "BM_RenderLargest/threads:{t}/regions:1"),
+        ("generate+render, default", "BM_GenerateRenderReference/threads:{t}", "BM_GenerateRender/threads:{t}"),
+        ("generate+render, largest", "BM_GenerateRenderLargestReference/threads:{t}", "BM_GenerateRenderLargest/threads:{t}"),
+    ]
+    for stage, reference, program in pairs:
+        cells = []
+        for t in (1, 2):
+            r = ratio(runs, reference.format(t=t), program.format(t=t))
+            p = seconds(runs, program.format(t=t))
+            cells.append("not run" if r is None else f"{r:6.1f}x ({p * 1e3:.1f} ms)")
+        stages.append((stage, *cells))
+
+    print()
+    print("Summary: ratios of medians from this one run", end="")
+    print(f" (load average at the start {', '.join(f'{v:.2f}' for v in load_avg)})" if load_avg else "")
+    width = max(len(r[0]) for r in rows)
+    print(f"{'target':<{width}}  {'measured':<26}  {'goal':<8}  verdict")
+    for what, measured, goal, verdict in rows:
+        print(f"{what:<{width}}  {measured:<26}  {goal:<8}  {verdict}")
+    print()
+    print("Stages, reference / program (the program's median time)")
+    width = max(len(s[0]) for s in stages)
+    print(f"{'stage':<{width}}  {'1 thread':<24}  2 threads")
+    for stage, one, two in stages:
+        print(f"{stage:<{width}}  {one:<24}  {two}")
+    print("The literal renderer has one mode. The largest reference generation is estimated from")
+    print("1 % of the stamps and 30000 cells' labels; its labels alone from 30000 cells.")
+
+
+if __name__ == "__main__":
+    main()
