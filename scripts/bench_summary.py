@@ -4,6 +4,7 @@ file of one glenvar_bench run (medians where repeated), so that every ratio
 compares figures measured under the same load."""
 
 import json
+import os
 import re
 import statistics
 import sys
@@ -110,8 +111,11 @@ def main():
         stages.append((stage, *cells))
 
     print()
-    print("Summary: ratios of medians from this one run", end="")
-    print(f" (load average at the start {', '.join(f'{v:.2f}' for v in load_avg)})" if load_avg else "")
+    # Other work on the machine slows the two-thread runs most; both loads say
+    # whether it changed during the run.
+    start = f"{', '.join(f'{v:.2f}' for v in load_avg)} at the start, " if load_avg else ""
+    end = ", ".join(f"{v:.2f}" for v in os.getloadavg())
+    print(f"Summary: ratios of medians from this one run (load average {start}{end} at the end)")
     width = max(len(r[0]) for r in rows)
     print(f"{'target':<{width}}  {'measured':<26}  {'goal':<8}  verdict")
     for what, measured, goal, verdict in rows:
