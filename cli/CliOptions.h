@@ -4,6 +4,8 @@
 
 #include "data/PointArray.h"
 
+#include "core/ParameterLimits.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,15 +22,8 @@ struct Output {
     OutputKind kind = OutputKind::Png;
 };
 
-// Ranges and defaults of the generation parameters, in one place for parsing,
-// help and tests. The fractional defaults are single-precision values widened,
-// as the terrain stores them.
-namespace limits {
-constexpr int32_t minSize = 100, maxSize = 3000;
-constexpr int32_t minUnitAmount = 1, maxUnitAmount = 200;
-constexpr int32_t minPoints = 0, maxPoints = 255;
-constexpr double maxProcessAmount = 0.5;
-}  // namespace limits
+// The defaults are a new terrain's; the fractional ones are single-precision
+// values widened, as the terrain stores them. Ranges: core/ParameterLimits.h.
 
 struct Options {
     Command command = Command::Help;

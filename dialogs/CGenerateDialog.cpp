@@ -1,6 +1,7 @@
 #include "dialogs/CGenerateDialog.h"
 
 #include "core/GEO_MakeLand.h"
+#include "core/ParameterLimits.h"
 #include "dialogs/SliderScale.h"
 #include "platform/DataExchange.h"
 #include "platform/DialogBuilder.h"
@@ -11,14 +12,6 @@
 
 using namespace GenerateControl;
 using namespace SliderScale;
-
-namespace {
-
-constexpr int MinSize = 100;
-constexpr int MaxSize = 3000;
-constexpr int MaxPointCount = 255;
-
-}  // namespace
 
 struct CGenerateDialog::Impl {
     Impl(CGenerateDialog* d, GEO_MakeLand* t) : dialog(d), terrain(t) {}
@@ -63,7 +56,8 @@ struct CGenerateDialog::Impl {
         concentrationRateText = PercentLabel(slider(ConcentrationRate)->GetPos());
         SetUpSlider(ConcentrationAmount, 0, 100000, FinePosition(terrain->concentrationAmount), 10);
         concentrationAmountText = PercentLabel(slider(ConcentrationAmount)->GetPos());
-        SetUpSlider(UnitAmount, 1, 200, terrain->unitAmount, 10);
+        SetUpSlider(UnitAmount, limits::minUnitAmount, limits::maxUnitAmount, terrain->unitAmount,
+                    10);
         unitAmountText = IntegerLabel(slider(UnitAmount)->GetPos());
         keepRandomState = terrain->keepRandomState;
         manualPlacement = terrain->manualPlacement;
@@ -91,12 +85,13 @@ struct CGenerateDialog::Impl {
         if (!ReadUInt(dialog, Seed, seed))
             return false;
         if (!ReadInt(dialog, PointCount, pointCount) ||
-            !CheckRange(dialog, PointCount, pointCount, 0, MaxPointCount))
+            !CheckRange(dialog, PointCount, pointCount, limits::minPoints, limits::maxPoints))
             return false;
-        if (!ReadInt(dialog, Width, width) || !CheckRange(dialog, Width, width, MinSize, MaxSize))
+        if (!ReadInt(dialog, Width, width) ||
+            !CheckRange(dialog, Width, width, limits::minSize, limits::maxSize))
             return false;
         if (!ReadInt(dialog, Height, height) ||
-            !CheckRange(dialog, Height, height, MinSize, MaxSize))
+            !CheckRange(dialog, Height, height, limits::minSize, limits::maxSize))
             return false;
         processAmountText = ControlText(dialog, ProcessAmountText);
         concentrationRateText = ControlText(dialog, ConcentrationRateText);
