@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QStringList>
 
+#include <optional>
+
 namespace {
 
 FileDialogAnswerer& InstalledAnswerer() {
@@ -47,6 +49,26 @@ QStringList QtNameFilters(const QString& filter) {
     return filters;
 }
 
+// "Data Files (*.dat) (*.dat)" -> "dat"; nothing when the filter is not one
+// plain extension ("*" and the like).
+std::optional<QString> SingleExtension(const QString& nameFilter) {
+    const qsizetype open = nameFilter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = nameFilter.lastIndexOf(QLatin1Char(')'));
+    if (open < 0 || close < open)
+        return std::nullopt;
+    const QString pattern = nameFilter.mid(open + 1, close - open - 1).trimmed();
+    if (!pattern.startsWith(QLatin1String("*.")))
+        return std::nullopt;
+    const QString extension = pattern.mid(2);
+    for (const QChar c : extension)
+        if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('[') ||
+            c == QLatin1Char(' ') || c == QLatin1Char('.'))
+            return std::nullopt;
+    if (extension.isEmpty())
+        return std::nullopt;
+    return extension;
+}
+
 }  // namespace
 
 void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
@@ -58,6 +80,16 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) 
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.setNameFilters(QtNameFilters(request.filter));
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (request.kind == FileDialogRequest::Kind::Save) {
+        // As the platform's own save dialog does, a name typed without an
+        // extension takes the chosen file type's: a raw save offered as
+        // "*.dat" must not land on "LandData.ld" and replace a map file.
+        const auto followFilter = [&dialog, fallback = request.defaultSuffix](const QString& nameFilter) {
+            dialog.setDefaultSuffix(SingleExtension(nameFilter).value_or(fallback));
+        };
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
+        followFilter(dialog.selectedNameFilter());
+    }
     if (!request.initialName.isEmpty())
         dialog.selectFile(request.initialName);
 }

@@ -22,7 +22,8 @@ using FileDialogAnswerer = std::function<std::optional<QString>(const FileDialog
 
 // Returns the chosen full path, or nothing when the user cancelled. Save asks
 // before replacing an existing file; neither shows a read-only option; open
-// does not insist that the file exists.
+// does not insist that the file exists. In a save dialog a name without an
+// extension takes the chosen file type's, or defaultSuffix for "All Files".
 std::optional<QString> AskFileName(const FileDialogRequest& request);
 
 // "A (*.a)|*.a|B (*.b)|*.b||" -> "A (*.a);;B (*.b)"

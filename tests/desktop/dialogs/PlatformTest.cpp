@@ -32,6 +32,7 @@ private slots:
     void trackbarKeysMoveAsTheTrackbarDoes();
     void messageBoxDefaultsAndFailureMapping();
     void programFilterBecomesQtFilters();
+    void saveSuffixFollowsTheChosenType();
 };
 
 void PlatformTest::dialogUnitsFollowTheFont() {
@@ -246,6 +247,40 @@ void PlatformTest::programFilterBecomesQtFilters() {
     SetFileDialogAnswerer([](const FileDialogRequest& r) { return std::optional<QString>(r.filter); });
     QCOMPARE(AskFileName(request), std::optional<QString>(open));
     SetFileDialogAnswerer(nullptr);
+}
+
+// A raw save typed as "LandData" must become LandData.dat, never replace
+// LandData.ld; a type without one extension falls back to "ld".
+void PlatformTest::saveSuffixFollowsTheChosenType() {
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Save;
+    request.defaultSuffix = QStringLiteral("ld");
+    request.initialName = QStringLiteral("LandData");
+    request.filter = QStringLiteral("Data Files (*.dat)|*.dat|All Files (*.*)|*.*||");
+    QFileDialog raw;
+    ConfigureFileDialog(raw, request);
+    QCOMPARE(raw.defaultSuffix(), QStringLiteral("dat"));
+    auto* combo = raw.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    const auto choose = [combo](int index) {  // what a user's pick emits
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+        emit combo->textActivated(combo->itemText(index));
+    };
+    choose(1);
+    QCOMPARE(raw.defaultSuffix(), QStringLiteral("ld"));
+    choose(0);
+    QCOMPARE(raw.defaultSuffix(), QStringLiteral("dat"));
+
+    request.filter = QStringLiteral("Land Files (*.ld)|*.ld|All Files (*.*)|*.*||");
+    QFileDialog save;
+    ConfigureFileDialog(save, request);
+    QCOMPARE(save.defaultSuffix(), QStringLiteral("ld"));
+
+    request.kind = FileDialogRequest::Kind::Open;
+    request.filter = QStringLiteral("Data Files (*.dat)|*.dat|All Files (*.*)|*.*||");
+    QFileDialog open;
+    ConfigureFileDialog(open, request);
+    QCOMPARE(open.defaultSuffix(), QStringLiteral("ld"));
 }
 
 QTEST_MAIN(PlatformTest)
