@@ -56,8 +56,19 @@ void CProgressDialog::ShowAndRepaint() {
         while (windowHandle() && !windowHandle()->isExposed() && timer.elapsed() < 1000)
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
         // A window manager's decorations are known only now; centre the whole window.
-        if (frame_ && frameGeometry().size() != size())
+        if (frame_ && frameGeometry().size() != size()) {
+            const QRect before = frameGeometry();
             CentreOn(frame_);
+            // Until the operation ends nothing else repaints the frame, so
+            // repaint the strip the move uncovered once the window system has
+            // moved the window, or a stale copy of this window stays there.
+            timer.restart();
+            while (timer.elapsed() < 100)
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+            const QRect uncovered(frame_->mapFromGlobal(before.topLeft()), before.size());
+            frame_->repaint(QRegion(uncovered).subtracted(
+                QRect(frame_->mapFromGlobal(frameGeometry().topLeft()), frameGeometry().size())));
+        }
     }
     repaint();
 }

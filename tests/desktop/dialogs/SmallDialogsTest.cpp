@@ -76,7 +76,9 @@ void SmallDialogsTest::progressCentresOnTheMainFrame_data() {
     QTest::addColumn<QRect>("frame");
     QTest::newRow("even frame") << QRect(0, 0, 1280, 1024);
     QTest::newRow("odd frame") << QRect(13, 7, 1001, 777);
-    QTest::newRow("negative origin") << QRect(-301, -45, 900, 601);
+    // Wide enough that the window itself lands on screen: the offscreen
+    // platform pushes windows with negative positions back onto it.
+    QTest::newRow("negative origin") << QRect(-301, -45, 1501, 601);
 }
 
 void SmallDialogsTest::progressCentresOnTheMainFrame() {
