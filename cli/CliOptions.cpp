@@ -193,8 +193,8 @@ Options ParseCommand(Command command, const std::vector<std::string>& args) {
         } else if (option == "--process-amount") {
             const auto x = ToNumber(v);
             if (!x || !(*x > 0.0 && *x <= limits::maxProcessAmount))
-                throw Failure{"--process-amount: expected a number greater than 0 and at most 0.5, got " +
-                              Quoted(v)};
+                throw Failure{std::string("--process-amount: expected a number greater than 0 and at most ") +
+                              limits::maxProcessAmountText + ", got " + Quoted(v)};
             o.processAmount = *x;
         } else if (option == "--concentration-rate") {
             o.concentrationRate = FractionIn(option, v);
@@ -282,7 +282,8 @@ std::string UsageText(Command topic) {
         "  --seed N                    seed, 0..18446744073709551615 (default 0)\n"
         "  --width N, --height N       grid size, 100..3000 (default 1280, 1024)\n"
         "  --unit-amount N             largest disc diameter, 1..200 (default 150)\n"
-        "  --process-amount X          stamps per cell, 0 < X <= 0.5 (default 0.009999999776482582)\n"
+        "  --process-amount X          stamps per cell, 0 < X <= 0.5000000237487257, the\n"
+        "                              dialog's largest (default 0.009999999776482582)\n"
         "  --concentration-rate X      share of stamps pulled, 0..1 (default 0.20000000298023224)\n"
         "  --concentration-amount X    how far they are pulled, 0..1 (default 0.4000000059604645)\n"
         "  --points N                  concentration points placed at random, 0..255 (default 4)\n"

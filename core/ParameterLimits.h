@@ -9,5 +9,8 @@ namespace limits {
 constexpr int32_t minSize = 100, maxSize = 3000;
 constexpr int32_t minUnitAmount = 1, maxUnitAmount = 200;  // the stencil table's size
 constexpr int32_t minPoints = 0, maxPoints = 255;
-constexpr double maxProcessAmount = 0.5;  // 500 thousandths, the slider's end
+// The slider's end as the dialog writes it: 500 steps of the single-precision
+// 0.001, 0.5000000237487257, a hair above 0.5.
+constexpr double maxProcessAmount = 500 * static_cast<double>(0.001f);
+constexpr const char* maxProcessAmountText = "0.5000000237487257";
 }  // namespace limits

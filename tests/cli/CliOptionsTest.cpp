@@ -1,9 +1,11 @@
 #include "cli/CliOptions.h"
 #include "core/GEO_MakeLand.h"
+#include "core/ParameterLimits.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -53,6 +55,15 @@ TEST(CliOptions, DecimalDefaultsParseToTheirExactBitPatterns) {
     EXPECT_EQ(Bits(o.processAmount), 0x3F847AE140000000u);
     EXPECT_EQ(Bits(o.concentrationRate), 0x3FC99999A0000000u);
     EXPECT_EQ(Bits(o.concentrationAmount), 0x3FD99999A0000000u);
+}
+
+// The parameters dialog's largest processing amount, 500 x 0.001f, is a hair
+// above 0.5; a map made with it must be reproducible here.
+TEST(CliOptions, AcceptsTheDialogsLargestProcessAmount) {
+    const cli::Options o = OptionsOf({"generate", "--process-amount", "0.5000000237487257", "-o", "m.ld"});
+    EXPECT_EQ(Bits(o.processAmount), 0x3FE000000CC00000u);
+    EXPECT_EQ(o.processAmount, 500 * static_cast<double>(0.001f));
+    EXPECT_EQ(std::strtod(limits::maxProcessAmountText, nullptr), limits::maxProcessAmount);
 }
 
 TEST(CliOptions, EveryGenerateOptionLandsInItsField) {
@@ -114,7 +125,7 @@ TEST(CliOptions, RefusalsNameTheOptionAndItsRange) {
         {{"generate", "--seed", "-1", "-o", "m.ld"}, "--seed: expected an integer from 0 to 18446744073709551615"},
         {{"generate", "--seed", "18446744073709551616", "-o", "m.ld"}, "--seed"},
         {{"generate", "--process-amount", "0", "-o", "m.ld"}, "--process-amount: expected a number greater than 0 and at most 0.5"},
-        {{"generate", "--process-amount", "0.5000000000000001", "-o", "m.ld"}, "--process-amount"},
+        {{"generate", "--process-amount", "0.5000000238", "-o", "m.ld"}, "--process-amount"},
         {{"generate", "--process-amount", "nan", "-o", "m.ld"}, "--process-amount"},
         {{"generate", "--concentration-rate", "inf", "-o", "m.ld"}, "--concentration-rate: expected a number from 0 to 1"},
         {{"generate", "--concentration-rate", "1e999", "-o", "m.ld"}, "--concentration-rate"},
