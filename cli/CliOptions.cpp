@@ -88,18 +88,30 @@ Point PointFrom(std::string_view text) {
     return {*x, *y};
 }
 
-const char* CommandName(Command c) {
-    switch (c) {
-    case Command::Generate:
-        return "generate";
-    case Command::Render:
-        return "render";
-    case Command::Info:
-        return "info";
-    case Command::Help:
-        break;
-    }
+// One table for both directions, so the parser and its messages cannot drift apart.
+struct CommandWord {
+    std::string_view name;
+    Command command;
+};
+constexpr CommandWord commandWords[] = {
+    {"generate", Command::Generate}, {"render", Command::Render}, {"info", Command::Info}};
+
+std::string_view CommandName(Command c) {
+    for (const CommandWord& w : commandWords)
+        if (w.command == c) return w.name;
     return "glenvar-cli";
+}
+
+std::optional<Command> CommandNamed(std::string_view name) {
+    for (const CommandWord& w : commandWords)
+        if (w.name == name) return w.command;
+    return std::nullopt;
+}
+
+std::string SeedMax() { return std::to_string(std::numeric_limits<uint64_t>::max()); }
+
+std::string Range(int32_t low, int32_t high) {
+    return std::to_string(low) + ".." + std::to_string(high);
 }
 
 // Which options each command takes; anything else is unknown to it.
@@ -138,7 +150,7 @@ void RefuseRepeatedPaths(const Options& o) {
 Options ParseCommand(Command command, const std::vector<std::string>& args) {
     Options o;
     o.command = command;
-    const std::string name = CommandName(command);
+    const std::string name(CommandName(command));
     bool inputSeen = false;
 
     for (size_t i = 1; i < args.size(); ++i) {
@@ -179,7 +191,7 @@ Options ParseCommand(Command command, const std::vector<std::string>& args) {
         if (option == "--seed") {
             const auto seed = ToInteger<uint64_t>(v);
             if (!seed)
-                throw Failure{"--seed: expected an integer from 0 to 18446744073709551615, got " +
+                throw Failure{"--seed: expected an integer from 0 to " + SeedMax() + ", got " +
                               Quoted(v)};
             o.seed = *seed;
         } else if (option == "--width") {
@@ -244,20 +256,16 @@ ParseResult Parse(const std::vector<std::string>& args) {
         return result;
     }
     const std::string& first = args[0];
-    Command command;
     if (first == "--help" || first == "-h" || first == "help") {
         result.options = help;
         return result;
-    } else if (first == "generate") {
-        command = Command::Generate;
-    } else if (first == "render") {
-        command = Command::Render;
-    } else if (first == "info") {
-        command = Command::Info;
-    } else {
+    }
+    const std::optional<Command> named = CommandNamed(first);
+    if (!named) {
         result.error = "unknown command " + Quoted(first) + "; see glenvar-cli --help";
         return result;
     }
+    const Command command = *named;
     // Help wins over everything else on the line, malformed values included.
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--help" || args[i] == "-h") {
@@ -275,18 +283,23 @@ ParseResult Parse(const std::vector<std::string>& args) {
 }
 
 std::string UsageText(Command topic) {
+    // The ranges come from the parser's own limits, so the text cannot promise others.
     static const std::string generate =
         "glenvar-cli generate [options] -o FILE [-o FILE ...]\n"
         "  Grows a terrain map and writes it; FILE by extension: .ld map file,\n"
         "  .dat raw data file, .png picture (one pixel per cell).\n"
-        "  --seed N                    seed, 0..18446744073709551615 (default 0)\n"
-        "  --width N, --height N       grid size, 100..3000 (default 1280, 1024)\n"
-        "  --unit-amount N             largest disc diameter, 1..200 (default 150)\n"
-        "  --process-amount X          stamps per cell, 0 < X <= 0.5000000237487257, the\n"
+        "  --seed N                    seed, 0.." + SeedMax() + " (default 0)\n"
+        "  --width N, --height N       grid size, " + Range(limits::minSize, limits::maxSize) +
+        " (default 1280, 1024)\n"
+        "  --unit-amount N             largest disc diameter, " +
+        Range(limits::minUnitAmount, limits::maxUnitAmount) + " (default 150)\n"
+        "  --process-amount X          stamps per cell, 0 < X <= " + limits::maxProcessAmountText +
+        ", the\n"
         "                              dialog's largest (default 0.009999999776482582)\n"
         "  --concentration-rate X      share of stamps pulled, 0..1 (default 0.20000000298023224)\n"
         "  --concentration-amount X    how far they are pulled, 0..1 (default 0.4000000059604645)\n"
-        "  --points N                  concentration points placed at random, 0..255 (default 4)\n"
+        "  --points N                  concentration points placed at random, " +
+        Range(limits::minPoints, limits::maxPoints) + " (default 4)\n"
         "  --point X,Y                 place a concentration point by hand (repeatable, in order)\n"
         "  --keep-random-state         do not seed: draw on from the source's state, which\n"
         "                              is 0 for the first generation of a process\n"

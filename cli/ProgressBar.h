@@ -14,7 +14,6 @@ public:
     static ProgressBar& instance();
 
     bool enabled() const { return enabled_; }
-    void setEnabled(bool on) { enabled_ = on; }
 
     // The callbacks handed to Generate and Render.
     static int32_t Generation(GEO_MakeLand& terrain, int32_t phase);

@@ -5,11 +5,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-if ! command -v python3 > /dev/null; then   # for the summary
-  as_root=()
-  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-  "${as_root[@]}" apt-get install -y -q --no-install-recommends python3-minimal
-fi
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLENVAR_BENCH=ON \
   -DGLENVAR_DESKTOP=OFF > /dev/null
 cmake --build build-bench -j2 --target glenvar_bench

@@ -11,6 +11,7 @@ packages=(
   fonts-ipafont-gothic
   xvfb xauth openbox xdotool imagemagick   # the real-window smoke run
   clang-14 libclang-rt-14-dev   # libFuzzer, for scripts/fuzz.sh
+  python3   # the benchmark summary
 )
 
 missing=()
@@ -24,7 +25,8 @@ if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   as_root=()
   [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${as_root[@]}" apt-get update -q
-  "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # Through env: sudo drops the caller's environment.
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
