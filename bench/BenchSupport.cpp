@@ -2,7 +2,7 @@
 
 #include "ReferenceGenerate.h"
 
-#include "data/DiscStencil.h"
+#include "core/ParameterLimits.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,38 +15,36 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-GEO_MakeLand& Generated(bool largest) {
-    static GEO_MakeLand maps[2];
-    static bool made[2] = {false, false};
-    GEO_MakeLand& t = maps[largest];
-    if (!made[largest]) {
-        if (largest) Largest(t);
-        t.Generate(DiscTable());
-        made[largest] = true;
-    }
+GEO_MakeLand Generated(bool largest) {
+    GEO_MakeLand t;
+    if (largest) Largest(t);
+    t.Generate(DiscTable());
     return t;
 }
 
 }  // namespace
 
 const GEO_LandCircleArray& DiscTable() {
-    static const GEO_LandCircleArray table = [] {
-        GEO_LandCircleArray t;
-        for (int32_t d = 1; d <= GEO_LandCircleArray::stencilCount; ++d) t.AddCircle(BuildDiscStencil(d));
-        return t;
-    }();
+    static const GEO_LandCircleArray table = GEO_LandCircleArray::Built();
     return table;
 }
 
 void Largest(GEO_MakeLand& t) {
-    t.width = t.height = 3000;
+    t.width = t.height = limits::maxSize;
     t.processAmount = 0.5;
-    t.unitAmount = 200;
-    t.concentrationPointCount = 255;
+    t.unitAmount = limits::maxUnitAmount;
+    t.concentrationPointCount = limits::maxPoints;
 }
 
-GEO_MakeLand& DefaultMap() { return Generated(false); }
-GEO_MakeLand& LargestMap() { return Generated(true); }
+GEO_MakeLand& DefaultMap() {
+    static GEO_MakeLand map = Generated(false);
+    return map;
+}
+
+GEO_MakeLand& LargestMap() {
+    static GEO_MakeLand map = Generated(true);
+    return map;
+}
 
 double BudgetMegabytes(const GEO_MakeLand& t) {
     const double cells = double(t.width) * double(t.height);

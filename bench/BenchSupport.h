@@ -10,8 +10,9 @@
 
 const GEO_LandCircleArray& DiscTable();
 
-// The largest settings the generation dialog allows; the default settings
-// are those of a fresh terrain.
+// The largest settings the generation dialog allows, except for the
+// processing amount: 0.5 here, where the dialog's largest is a hair above
+// (0.5000000237487257). The default settings are those of a fresh terrain.
 void Largest(GEO_MakeLand& t);
 
 // Generated maps, made once with the program's generator (byte-identical to

@@ -26,7 +26,7 @@ void LabelInto(std::vector<LandCell>& grid, const std::vector<Point>& points, in
     ChunkWorker worker(twoThreads);
     RegionLabeller labeller(points.data(), int32_t(points.size()), w, h);
     LabelScratch mainScratch, workerScratch;
-    for (int32_t slot = 0; slot < labeller.ColumnCount(); ++slot) labeller.PrepareColumn(slot, mainScratch);
+    for (int32_t slot = 0; slot < labeller.ColumnCount(); ++slot) labeller.PrepareColumn(slot);
     constexpr int32_t block = RegionLabeller::blockRows;
     const auto chunk = [&](int32_t c, LabelScratch& scratch) {
         const int32_t y = c * block, count = std::min(block, h - y);
@@ -101,7 +101,7 @@ void BM_Labels(benchmark::State& state) {
     LabelScratch scratch;
     for (auto _ : state) {
         RegionLabeller labeller(points.data(), int32_t(points.size()), w, h);
-        for (int32_t slot = 0; slot < labeller.ColumnCount(); ++slot) labeller.PrepareColumn(slot, scratch);
+        for (int32_t slot = 0; slot < labeller.ColumnCount(); ++slot) labeller.PrepareColumn(slot);
         for (int32_t y = 0; y < h; y += RegionLabeller::blockRows)
             benchmark::DoNotOptimize(labeller.LabelRows(y, std::min(RegionLabeller::blockRows, h - y), scratch));
     }

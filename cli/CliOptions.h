@@ -4,6 +4,7 @@
 
 #include "data/PointArray.h"
 
+#include "core/GEO_MakeLand.h"
 #include "core/ParameterLimits.h"
 
 #include <cstdint>
@@ -22,28 +23,32 @@ struct Output {
     OutputKind kind = OutputKind::Png;
 };
 
-// The defaults are a new terrain's; the fractional ones are single-precision
-// values widened, as the terrain stores them. Ranges: core/ParameterLimits.h.
+// A terrain as it is made, whose parameters are the defaults.
+inline const GEO_MakeLand& NewTerrain() {
+    static const GEO_MakeLand terrain;
+    return terrain;
+}
 
+// Ranges: core/ParameterLimits.h.
 struct Options {
     Command command = Command::Help;
     Command helpTopic = Command::Help;  // with Command::Help: which usage to print
 
     // generate
-    uint64_t seed = 0;
-    int32_t width = 1280;
-    int32_t height = 1024;
-    int32_t unitAmount = 150;
-    double processAmount = 0.009999999776482582;
-    double concentrationRate = 0.20000000298023224;
-    double concentrationAmount = 0.4000000059604645;
-    int32_t pointCount = 4;
+    uint64_t seed = NewTerrain().seed;
+    int32_t width = NewTerrain().width;
+    int32_t height = NewTerrain().height;
+    int32_t unitAmount = NewTerrain().unitAmount;
+    double processAmount = NewTerrain().processAmount;
+    double concentrationRate = NewTerrain().concentrationRate;
+    double concentrationAmount = NewTerrain().concentrationAmount;
+    int32_t pointCount = NewTerrain().concentrationPointCount;
     std::vector<Point> points;  // placed by hand when not empty
     bool keepRandomState = false;
     std::string stencils = "makeland.bin";
 
     // generate and render
-    std::optional<double> waterLevel;  // generate stores 0.5 without it; render keeps the map's
+    std::optional<double> waterLevel;  // without it, the new or loaded terrain's
     int32_t threads = 1;
     bool regions = false;
     std::vector<Output> outputs;

@@ -135,14 +135,8 @@ std::vector<unsigned char> EncodePicturePng(const Picture& picture) {
 }
 
 std::vector<unsigned char> EncodeHeightmapPng(const GEO_MakeLand& terrain) {
-    const int64_t n = terrain.GetSize();
-    int32_t w = terrain.gridWidth;
-    int32_t h = terrain.gridHeight;
-    if (!(w > 0 && h > 0 && int64_t{w} * h == n)) {
-        w = terrain.width;
-        h = terrain.height;
-    }
-    if (!(w > 0 && h > 0 && int64_t{w} * h == n))
+    int32_t w = 0, h = 0;
+    if (!terrain.CellGridSize(w, h))
         throw PngFailure("the map's cells do not form a grid of its size");
     const HeightSource source{terrain.GetData(), w};
     return Encode(uint32_t(w), uint32_t(h), 16, PNG_COLOR_TYPE_GRAY, 2, &FillHeightRow, &source);

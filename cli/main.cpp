@@ -60,13 +60,7 @@ void LoadInput(GEO_MakeLand& terrain, const std::string& path) {
 
 // The grid's own size, as the renderer uses it.
 void GridSize(const GEO_MakeLand& terrain, int32_t& w, int32_t& h) {
-    w = terrain.gridWidth;
-    h = terrain.gridHeight;
-    if (!(w > 0 && h > 0 && int64_t{w} * h == terrain.GetSize())) {
-        w = terrain.width;
-        h = terrain.height;
-    }
-    if (!(w > 0 && h > 0 && int64_t{w} * h == terrain.GetSize()))
+    if (!terrain.CellGridSize(w, h))
         throw CliFailure("the map's cells do not form a grid of its size");
 }
 
@@ -87,8 +81,7 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o) {
                 Picture picture(w, h);
                 terrain.Render(picture, o.regions,
                                bar.enabled() ? &cli::ProgressBar::Rendering : nullptr);
-                if (o.regions && terrain.concentrationPoints.GetSize() > 0)
-                    DrawPointMarks(picture, terrain.concentrationPoints);
+                if (o.regions) DrawPointMarks(picture, terrain.concentrationPoints);
                 bar.Show("encoding", -1);
                 png = cli::EncodePicturePng(picture);
             }
@@ -115,7 +108,7 @@ int RunGenerate(const Options& o) {
     terrain.height = o.height;
     terrain.unitAmount = o.unitAmount;
     terrain.processAmount = o.processAmount;
-    terrain.waterLevel = o.waterLevel.value_or(0.5);
+    if (o.waterLevel) terrain.waterLevel = *o.waterLevel;
     terrain.concentrationRate = o.concentrationRate;
     terrain.concentrationAmount = o.concentrationAmount;
     terrain.concentrationPointCount = o.pointCount;

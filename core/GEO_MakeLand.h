@@ -44,6 +44,11 @@ public:
     // Everything but the cells (and the grid's own size, which goes with them).
     void CopyParametersFrom(const GEO_MakeLand& other);
 
+    // The size the cells form a grid of: the grid's own size, or width x
+    // height for cells set up by hand without one. False, leaving w and h
+    // alone, when neither has positive sides matching the cell count.
+    bool CellGridSize(int32_t& w, int32_t& h) const;
+
     uint64_t seed = 0;
     int32_t width = 1280;
     int32_t height = 1024;

@@ -4,13 +4,13 @@
 #include "core/RandomDraws.h"
 #include "core/RegionLabels.h"
 #include "core/StampSpans.h"
+#include "core/Ticks.h"
 #include "core/TorusMath.h"
 #include "core/WorkShare.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -170,12 +170,6 @@ std::unique_ptr<Stamp[]> InLocalityOrder(const Stamp* stamps, const Plan& plan,
     return ordered;
 }
 
-uint32_t Tick() {
-    using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
 // Phase-1 reports, at most one per 200 ms of the tick counter.
 struct Reporter {
     GEO_MakeLand& terrain;
@@ -264,7 +258,11 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
     t.progressCount = s > 0 ? s : 0;
     if (progress) progress(t, 2);
 
+    // The grid's size goes with it from here on; should anything below fail,
+    // Generate takes both away again.
     t.SetSize(plan.cells);
+    t.gridWidth = w;
+    t.gridHeight = h;
 
     // Totals: running sums along each row of both planes, into the caller's
     // plane. The region columns are prepared alongside.
@@ -277,11 +275,11 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
     const int32_t columnChunks = (labeller.ColumnCount() + columnsPerChunk - 1) / columnsPerChunk;
     TotalRange mainRange, workerRange;
     LabelScratch mainScratch, workerScratch;
-    const auto totalsChunk = [&](int32_t c, TotalRange& range, LabelScratch& scratch) {
+    const auto totalsChunk = [&](int32_t c, TotalRange& range) {
         if (c >= rowChunks) {
             const int32_t first = (c - rowChunks) * columnsPerChunk;
             const int32_t end = std::min(first + columnsPerChunk, labeller.ColumnCount());
-            for (int32_t slot = first; slot < end; ++slot) labeller.PrepareColumn(slot, scratch);
+            for (int32_t slot = first; slot < end; ++slot) labeller.PrepareColumn(slot);
             return;
         }
         const int32_t first = c * rowsPerChunk;
@@ -302,9 +300,9 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
     };
     worker.Share(
         rowChunks + columnChunks,
-        [&](int32_t c, int64_t) { totalsChunk(c, mainRange, mainScratch); },
+        [&](int32_t c, int64_t) { totalsChunk(c, mainRange); },
         [&](int32_t c) -> int64_t {
-            totalsChunk(c, workerRange, workerScratch);
+            totalsChunk(c, workerRange);
             return 1;
         },
         [](int64_t) {});
@@ -314,11 +312,7 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
 
     // Altitudes and regions. Equal totals leave every cell as cleared:
     // altitude 0.0, no region.
-    if (largest <= smallest) {
-        t.gridWidth = w;
-        t.gridHeight = h;
-        return;
-    }
+    if (largest <= smallest) return;
     const bool regions = t.concentrationPoints.GetSize() > 0;
     const auto spreadCount =
         static_cast<int32_t>(static_cast<uint32_t>(largest) - static_cast<uint32_t>(smallest));
@@ -365,9 +359,6 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
             return 1;
         },
         [](int64_t) {});
-
-    t.gridWidth = w;
-    t.gridHeight = h;
 }
 
 }  // namespace

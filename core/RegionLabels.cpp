@@ -106,7 +106,7 @@ RegionLabeller::RegionLabeller(const Point* points, int32_t count, int32_t width
     }
 }
 
-void RegionLabeller::PrepareColumn(int32_t slot, LabelScratch&) {
+void RegionLabeller::PrepareColumn(int32_t slot) {
     const uint32_t first = columnStart_[size_t(slot)];
     SettleSources<1>(sourceKeys_.data() + first, sourceGaps_.data() + first,
                      columnStart_[size_t(slot) + 1] - first);

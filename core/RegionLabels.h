@@ -39,7 +39,7 @@ public:
     // Work before the rows: one column each. Distinct columns may be prepared
     // on different threads.
     int32_t ColumnCount() const { return static_cast<int32_t>(columns_.size()); }
-    void PrepareColumn(int32_t slot, LabelScratch& scratch);
+    void PrepareColumn(int32_t slot);
 
     // Labels of rows first .. first + count - 1 (count up to blockRows), row
     // after row RowStride() entries apart, valid until the scratch is used
@@ -49,8 +49,6 @@ public:
     const int32_t* LabelRows(int32_t first, int32_t count, LabelScratch& scratch) const;
     const int32_t* LabelRow(int32_t y, LabelScratch& scratch) const { return LabelRows(y, 1, scratch); }
     size_t RowStride() const { return size_t(width_) + 32; }
-
-    bool Separable() const { return separable_; }
 
     // Bands of this many rows, from multiples of it, share one choice of the
     // columns that may win.

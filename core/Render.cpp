@@ -8,9 +8,11 @@
 
 #include "core/GEO_MakeLand.h"
 
+#include "core/Ticks.h"
+#include "core/TorusMath.h"
+
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -92,10 +94,9 @@ constexpr uint32_t Compose(Rgb c) {
     else return c.r | c.g << 8 | c.b << 16;
 }
 
-// The grid's own size. A grid whose own size was never recorded but matches
-// width x height (cells set up by hand) uses that. Otherwise the shape is not
-// exact: rows of `w` cells, the last one possibly short, and every read is
-// checked against the cell count.
+// The size the cells form a grid of, when they form one. Otherwise the shape
+// is not exact: rows of `w` cells, the last one possibly short, and every
+// read is checked against the cell count.
 struct Shape {
     int32_t w = 0;
     int32_t h = 0;
@@ -103,27 +104,20 @@ struct Shape {
 };
 
 Shape ShapeOf(const GEO_MakeLand& t) {
+    Shape s;
+    if (t.CellGridSize(s.w, s.h)) {
+        s.exact = true;
+        return s;
+    }
     const int64_t n = t.GetSize();
-    if (t.gridWidth > 0 && t.gridHeight > 0 && int64_t{t.gridWidth} * t.gridHeight == n)
-        return {t.gridWidth, t.gridHeight, true};
-    if (t.width > 0 && t.height > 0 && int64_t{t.width} * t.height == n)
-        return {t.width, t.height, true};
     int32_t w = t.gridWidth > 0 ? t.gridWidth : t.width > 0 ? t.width : 1;
     if (n > 0 && w > n) w = static_cast<int32_t>(n);
     return {w, static_cast<int32_t>((n + w - 1) / w), false};
 }
 
+// A terrain without cells may have no size to wrap in.
 inline int32_t Wrap(int32_t v, int32_t size) {
-    if (size <= 0) return 0;
-    int64_t r = (v < 0 ? -int64_t{v} : int64_t{v}) % size;
-    if (v < 0 && r != 0) r = size - r;
-    return static_cast<int32_t>(r);
-}
-
-uint32_t Tick() {
-    using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return size > 0 ? static_cast<int32_t>(FloorMod(v, size)) : 0;
 }
 
 // Reports at cell indices that are multiples of 200, at most every 200 ms.

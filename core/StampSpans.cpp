@@ -74,13 +74,12 @@ void StencilSpans::AddStencil(const Point* points, int32_t n) {
 
     for (uint32_t r = s.firstRow; r < s.endRow; ++r) {
         const Row& row = rows_[r];
-        s.dyMin = std::min(s.dyMin, row.dy);
-        s.dyMax = std::max(s.dyMax, row.dy);
         for (uint32_t e = row.firstEvent; e < row.endEvent; ++e) {
             s.posMin = std::min(s.posMin, events_[e].pos);
             s.posMax = std::max(s.posMax, events_[e].pos);
         }
     }
+    // Both forms above make rows in ascending order of dy.
     if (s.endRow > s.firstRow) {
         s.dyMin = rows_[s.firstRow].dy;
         s.dyMax = rows_[s.endRow - 1].dy;

@@ -102,29 +102,17 @@ void Archive::GetExact(void* destination, size_t n) {
     if (Read(destination, n) != n) throw EndOfFileFailure();
 }
 
-uint16_t Archive::GetUInt16() {
-    uint16_t value;
+template <class T>
+T Archive::GetValue() {
+    T value;
     GetExact(&value, sizeof value);
     return value;
 }
 
-int32_t Archive::GetInt32() {
-    int32_t value;
-    GetExact(&value, sizeof value);
-    return value;
-}
-
-uint32_t Archive::GetUInt32() {
-    uint32_t value;
-    GetExact(&value, sizeof value);
-    return value;
-}
-
-double Archive::GetFloat64() {
-    double value;
-    GetExact(&value, sizeof value);
-    return value;
-}
+uint16_t Archive::GetUInt16() { return GetValue<uint16_t>(); }
+int32_t Archive::GetInt32() { return GetValue<int32_t>(); }
+uint32_t Archive::GetUInt32() { return GetValue<uint32_t>(); }
+double Archive::GetFloat64() { return GetValue<double>(); }
 
 uint32_t Archive::GetShortCount() {
     uint16_t first = GetUInt16();

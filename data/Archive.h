@@ -57,6 +57,8 @@ public:
 
 private:
     void GetExact(void* destination, size_t n);
+    template <class T>
+    T GetValue();  // the strict get behind the typed ones
     void Flush();
 
     ByteSink* sink_ = nullptr;

@@ -89,3 +89,7 @@ const char* fileErrorTemplate(FileErrorCause cause) {
 FileFailure::FileFailure(FileErrorCause cause, const std::filesystem::path& path, int error)
     : CommandFailure(ReplacePlaceholder(fileErrorTemplate(cause), FullPath(path)), FailureIcon::Stop),
       cause_(cause), path_(path), error_(error) {}
+
+void ThrowFileFailure(int error, const std::filesystem::path& path) {
+    throw FileFailure(fileErrorCauseFromErrno(error), path, error);
+}

@@ -69,3 +69,6 @@ private:
     std::filesystem::path path_;
     int error_;
 };
+
+// The FileFailure for an errno value met on path.
+[[noreturn]] void ThrowFileFailure(int error, const std::filesystem::path& path);

@@ -8,14 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-[[noreturn]] void ThrowFileFailure(int error, const std::filesystem::path& path) {
-    throw FileFailure(fileErrorCauseFromErrno(error), path, error);
-}
-
-}  // namespace
-
 FileSource::FileSource(const std::filesystem::path& path) : path_(path) {
     // Non-blocking, so that a pipe without a writer is refused below instead of
     // hanging the open; reads from a regular file are unaffected.

@@ -101,6 +101,12 @@ GEO_LandCircle GEO_LandCircleArray::CopyOf(int32_t k) const {
     return circle;
 }
 
+GEO_LandCircleArray GEO_LandCircleArray::Built() {
+    GEO_LandCircleArray table;
+    for (int32_t d = 1; d <= stencilCount; ++d) table.AddCircle(BuildDiscStencil(d));
+    return table;
+}
+
 bool GEO_LandCircleArray::LoadOrBuild(const std::filesystem::path& cachePath) {
     if (GetSize() > 0) return true;
 
@@ -110,9 +116,9 @@ bool GEO_LandCircleArray::LoadOrBuild(const std::filesystem::path& cachePath) {
         Swap(table);
         return true;
     }
-    table.RemoveAll();
-    for (int32_t d = 1; d <= stencilCount; ++d) table.AddCircle(BuildDiscStencil(d));
-    Swap(table);
+    table.RemoveAll();  // what the cache left, before the build needs the memory
+    GEO_LandCircleArray built = Built();
+    Swap(built);
     try {
         SaveSafely(cachePath, [this](Archive& archive) { Serialize(archive); });
     } catch (const FileFailure&) {

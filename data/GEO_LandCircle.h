@@ -25,6 +25,9 @@ public:
     int32_t AddCircle(const PointArray& points);  // returns the new index
     GEO_LandCircle CopyOf(int32_t k) const;
 
+    // A new table of all 200 stencils from our own rasterization.
+    static GEO_LandCircleArray Built();
+
     // Fills an empty table from the cache file, or builds it and writes the
     // cache. A cache that is not a complete, sane table of 200 stencils is
     // rebuilt and rewritten; an unwritable cache leaves the built table in

@@ -17,10 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-[[noreturn]] void Fail(int error, const fs::path& target) {
-    throw FileFailure(fileErrorCauseFromErrno(error), target, error);
-}
-
 mode_t CurrentUmask() {
     // /proc tells without changing anything; umask() itself can only be read by setting it.
     std::ifstream status("/proc/self/status");
@@ -89,20 +85,20 @@ private:
 
 void SaveSafely(const fs::path& target, const std::function<void(Archive&)>& writeBody) {
     fs::path destination = Destination(target);
-    if (destination.filename().empty()) Fail(EISDIR, target);
+    if (destination.filename().empty()) ThrowFileFailure(EISDIR, target);
 
     mode_t mode = 0666 & ~CurrentUmask();
     struct stat existing {};
     if (::stat(destination.c_str(), &existing) == 0) {
         // Refused before the body is written rather than by the final rename.
-        if (S_ISDIR(existing.st_mode)) Fail(EISDIR, target);
+        if (S_ISDIR(existing.st_mode)) ThrowFileFailure(EISDIR, target);
         // Renaming over a device or a pipe would replace the node itself.
-        if (!S_ISREG(existing.st_mode)) Fail(EINVAL, target);
+        if (!S_ISREG(existing.st_mode)) ThrowFileFailure(EINVAL, target);
         mode = existing.st_mode & 07777;
     }
 
     TemporaryFile temporary(destination);
-    if (temporary.error() != 0) Fail(temporary.error(), target);
+    if (temporary.error() != 0) ThrowFileFailure(temporary.error(), target);
     // mkstemp creates the file 0600; give it what a plain create would have.
     (void)::fchmod(temporary.fd(), mode);
 
@@ -112,9 +108,9 @@ void SaveSafely(const fs::path& target, const std::function<void(Archive&)>& wri
     archive.Close();
 
     // The old file is replaced only by one whose bytes are known to be on the disk.
-    if (::fsync(temporary.fd()) != 0 && errno != EINVAL) Fail(errno, target);
-    if (int error = temporary.Close(); error != 0) Fail(error, target);
-    if (::rename(temporary.name(), destination.c_str()) != 0) Fail(errno, target);
+    if (::fsync(temporary.fd()) != 0 && errno != EINVAL) ThrowFileFailure(errno, target);
+    if (int error = temporary.Close(); error != 0) ThrowFileFailure(error, target);
+    if (::rename(temporary.name(), destination.c_str()) != 0) ThrowFileFailure(errno, target);
     temporary.MarkRenamed();
 
     // Makes the rename itself durable; the save has succeeded whether or not this works.

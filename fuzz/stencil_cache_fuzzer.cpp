@@ -4,7 +4,6 @@
 // stands; a file it refuses is replaced by the built table.
 
 #include "FuzzCheck.h"
-#include "data/DiscStencil.h"
 #include "data/FileDevices.h"
 #include "data/GEO_LandCircle.h"
 
@@ -34,8 +33,7 @@ Bytes Serialized(GEO_LandCircleArray& table) {
 
 const Bytes& BuiltBytes() {
     static const Bytes bytes = [] {
-        GEO_LandCircleArray table;
-        for (int32_t d = 1; d <= GEO_LandCircleArray::stencilCount; ++d) table.AddCircle(BuildDiscStencil(d));
+        GEO_LandCircleArray table = GEO_LandCircleArray::Built();
         return Serialized(table);
     }();
     return bytes;

@@ -94,11 +94,7 @@ TEST(DiscStencil, ShapeOfEveryStencil) {
 
 // The cache.
 
-GEO_LandCircleArray BuiltTable() {
-    GEO_LandCircleArray table;
-    for (int32_t d = 1; d <= tableSize; ++d) table.AddCircle(BuildDiscStencil(d));
-    return table;
-}
+GEO_LandCircleArray BuiltTable() { return GEO_LandCircleArray::Built(); }
 
 const GEO_LandCircleArray& Built() {
     static const GEO_LandCircleArray table = BuiltTable();

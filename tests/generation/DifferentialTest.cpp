@@ -73,7 +73,7 @@ void ExpectLabelsLikeNineCopies(const std::vector<Point>& points, int32_t w, int
     for (const Point& p : points) t.concentrationPoints.Add(p);
     RegionLabeller labeller(points.data(), int32_t(points.size()), w, h);
     LabelScratch scratch;
-    for (int32_t slot = 0; slot < labeller.ColumnCount(); ++slot) labeller.PrepareColumn(slot, scratch);
+    for (int32_t slot = 0; slot < labeller.ColumnCount(); ++slot) labeller.PrepareColumn(slot);
     for (int32_t y = 0; y < h; ++y) {
         // Single rows, and blocks of rows starting anywhere.
         const int32_t count = std::min(1 + y % RegionLabeller::blockRows, h - y);
@@ -145,7 +145,7 @@ TEST(RegionLabels, AScratchServesOneLabellerAfterAnother) {
         t.height = h;
         for (const Point& p : points) t.concentrationPoints.Add(p);
         labeller.emplace(points.data(), int32_t(points.size()), w, h);
-        for (int32_t slot = 0; slot < labeller->ColumnCount(); ++slot) labeller->PrepareColumn(slot, scratch);
+        for (int32_t slot = 0; slot < labeller->ColumnCount(); ++slot) labeller->PrepareColumn(slot);
         for (const int32_t y : {h - 1, 0, 8, RegionLabeller::bandRows + 3, h - 2}) {
             const int32_t* labels = labeller->LabelRow(y, scratch);
             for (int32_t x = 0; x < w; ++x)

@@ -1,15 +1,9 @@
 #include "TestTables.h"
 
-#include "data/DiscStencil.h"
-
 #include <cstring>
 
 const GEO_LandCircleArray& ProgramTable() {
-    static const GEO_LandCircleArray table = [] {
-        GEO_LandCircleArray t;
-        for (int32_t d = 1; d <= GEO_LandCircleArray::stencilCount; ++d) t.AddCircle(BuildDiscStencil(d));
-        return t;
-    }();
+    static const GEO_LandCircleArray table = GEO_LandCircleArray::Built();
     return table;
 }
 

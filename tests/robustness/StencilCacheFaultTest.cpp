@@ -16,11 +16,7 @@ namespace {
 
 constexpr int32_t stencils = GEO_LandCircleArray::stencilCount;
 
-GEO_LandCircleArray FreshTable() {
-    GEO_LandCircleArray table;
-    for (int32_t d = 1; d <= stencils; ++d) table.AddCircle(BuildDiscStencil(d));
-    return table;
-}
+GEO_LandCircleArray FreshTable() { return GEO_LandCircleArray::Built(); }
 
 Bytes Serialized(GEO_LandCircleArray table) {
     MemorySink sink;
