@@ -30,11 +30,7 @@ void CMainFrame::buildMenuBar() {
         const QString text = QString::fromUtf8(entry.text);
         if (entry.commandId != 0) {
             // A command on the bar itself: never greyed, checked on arrival.
-            QAction* action = bar->addAction(text);
-            const int id = entry.commandId;
-            action->setData(id);
-            connectMenuCommand(action, id);
-            menuActions_[id] = action;
+            addMenuCommand(bar->addAction(text), entry.commandId);
             continue;
         }
         QMenu* menu = bar->addMenu(text);
@@ -44,10 +40,8 @@ void CMainFrame::buildMenuBar() {
                 continue;
             }
             QAction* action = menu->addAction(QString::fromUtf8(item.text));
-            const int id = item.id;
-            action->setData(id);
-            connectMenuCommand(action, id);
-            menuActions_[id] = action;
+            action->setData(item.id);  // updateMenuItems reads it
+            addMenuCommand(action, item.id);
         }
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { updateMenuItems(menu); });
         updateMenuItems(menu);
@@ -55,12 +49,13 @@ void CMainFrame::buildMenuBar() {
     setMenuBar(bar);
 }
 
-void CMainFrame::connectMenuCommand(QAction* action, int id) {
+void CMainFrame::addMenuCommand(QAction* action, int id) {
     // The command arrives once the menu has closed, as a posted command
     // would: a dialog it opens never finds the bar still highlighted.
     connect(
         action, &QAction::triggered, this, [this, id] { routeCommand(id); },
         Qt::QueuedConnection);
+    menuActions_[id] = action;
 }
 
 void CMainFrame::buildAccelerators() {
@@ -70,7 +65,6 @@ void CMainFrame::buildAccelerators() {
                                          QKeySequence::PortableText));
         action->setShortcutContext(Qt::WindowShortcut);
         const int id = accelerator.commandId;
-        action->setData(id);
         connect(action, &QAction::triggered, this, [this, id] { routeCommand(id); });
         addAction(action);
     }
@@ -86,20 +80,22 @@ QAction* CMainFrame::menuAction(int id) const {
     return it == menuActions_.end() ? nullptr : it->second;
 }
 
-void CMainFrame::routeCommand(int id) {
+CommandTarget* CMainFrame::handlerOf(int id) {
     CommandTarget* const targets[] = {view_, this, application_};
-    for (CommandTarget* target : targets) {
-        if (target == nullptr || !target->handlesCommand(id)) continue;
-        if (target->isCommandEnabled(id)) target->executeCommand(id);
-        return;
-    }
+    for (CommandTarget* target : targets)
+        if (target != nullptr && target->handlesCommand(id)) return target;
+    return nullptr;
 }
 
-bool CMainFrame::isRouteEnabled(int id) const {
-    const CommandTarget* const targets[] = {view_, this, application_};
-    for (const CommandTarget* target : targets)
-        if (target != nullptr && target->handlesCommand(id)) return target->isCommandEnabled(id);
-    return false;  // nobody handles it: greyed, and its keys do nothing
+void CMainFrame::routeCommand(int id) {
+    CommandTarget* target = handlerOf(id);
+    if (target != nullptr && target->isCommandEnabled(id)) target->executeCommand(id);
+}
+
+bool CMainFrame::isRouteEnabled(int id) {
+    // A command nobody handles is greyed, and its keys do nothing.
+    const CommandTarget* target = handlerOf(id);
+    return target != nullptr && target->isCommandEnabled(id);
 }
 
 bool CMainFrame::handlesCommand(int id) const { return id == CommandId::AppExit; }

@@ -23,7 +23,7 @@ public:
     MapView* mapView() const { return view_; }
 
     void routeCommand(int id);
-    bool isRouteEnabled(int id) const;
+    bool isRouteEnabled(int id);
     // The menu action of a command (drop-down item or menu bar command).
     QAction* menuAction(int id) const;
 
@@ -34,7 +34,10 @@ public:
 private:
     void buildMenuBar();
     void buildAccelerators();
-    void connectMenuCommand(QAction* action, int id);
+    // Sends the action's command once its menu has closed, and records the action.
+    void addMenuCommand(QAction* action, int id);
+    // The first target that handles the command, in the order they are offered it.
+    CommandTarget* handlerOf(int id);
     void updateMenuItems(QMenu* menu);
 
     MapView* view_ = nullptr;

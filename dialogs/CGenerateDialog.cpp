@@ -19,24 +19,17 @@ struct CGenerateDialog::Impl {
     CGenerateDialog* dialog;
     GEO_MakeLand* terrain;
 
-    // Exchange values: what the controls show, as last read or written.
+    // Exchange values: what the controls show, as last read or written. The
+    // slider labels are not kept: they are always written from the positions.
     uint32_t seed = 0;
     int32_t pointCount = 0;
     int32_t width = 0;
     int32_t height = 0;
-    QString processAmountText, concentrationRateText, concentrationAmountText, unitAmountText;
     int32_t manualPlacement = 0;
     int32_t keepRandomState = 0;
     int32_t twoThreads = 0;
 
     Trackbar* slider(int id) const { return ControlAs<Trackbar>(dialog, id); }
-
-    void ComputeLabels() {
-        processAmountText = IntegerLabel(slider(ProcessAmount)->GetPos());
-        concentrationRateText = PercentLabel(slider(ConcentrationRate)->GetPos());
-        concentrationAmountText = PercentLabel(slider(ConcentrationAmount)->GetPos());
-        unitAmountText = IntegerLabel(slider(UnitAmount)->GetPos());
-    }
 
     void SetUpSlider(int id, int minimum, int maximum, int position, int page) {
         Trackbar* bar = slider(id);
@@ -50,15 +43,12 @@ struct CGenerateDialog::Impl {
         seed = static_cast<uint32_t>(terrain->seed);
         width = terrain->width;
         height = terrain->height;
-        SetUpSlider(ProcessAmount, 1, 500, ProcessAmountPosition(terrain->processAmount), 1);
-        processAmountText = IntegerLabel(slider(ProcessAmount)->GetPos());
+        SetUpSlider(ProcessAmount, 1, ProcessAmountPosition(limits::maxProcessAmount),
+                    ProcessAmountPosition(terrain->processAmount), 1);
         SetUpSlider(ConcentrationRate, 0, 100000, FinePosition(terrain->concentrationRate), 10);
-        concentrationRateText = PercentLabel(slider(ConcentrationRate)->GetPos());
         SetUpSlider(ConcentrationAmount, 0, 100000, FinePosition(terrain->concentrationAmount), 10);
-        concentrationAmountText = PercentLabel(slider(ConcentrationAmount)->GetPos());
         SetUpSlider(UnitAmount, limits::minUnitAmount, limits::maxUnitAmount, terrain->unitAmount,
                     10);
-        unitAmountText = IntegerLabel(slider(UnitAmount)->GetPos());
         keepRandomState = terrain->keepRandomState;
         manualPlacement = terrain->manualPlacement;
         pointCount = terrain->concentrationPointCount;
@@ -71,10 +61,12 @@ struct CGenerateDialog::Impl {
         WriteInt(dialog, PointCount, pointCount);
         WriteInt(dialog, Width, width);
         WriteInt(dialog, Height, height);
-        SetControlText(dialog, ProcessAmountText, processAmountText);
-        SetControlText(dialog, ConcentrationRateText, concentrationRateText);
-        SetControlText(dialog, ConcentrationAmountText, concentrationAmountText);
-        SetControlText(dialog, UnitAmountText, unitAmountText);
+        SetControlText(dialog, ProcessAmountText, IntegerLabel(slider(ProcessAmount)->GetPos()));
+        SetControlText(dialog, ConcentrationRateText,
+                       PercentLabel(slider(ConcentrationRate)->GetPos()));
+        SetControlText(dialog, ConcentrationAmountText,
+                       PercentLabel(slider(ConcentrationAmount)->GetPos()));
+        SetControlText(dialog, UnitAmountText, IntegerLabel(slider(UnitAmount)->GetPos()));
         SetChecked(dialog, ManualPlacement, manualPlacement != 0);
         SetChecked(dialog, KeepRandomState, keepRandomState != 0);
         SetChecked(dialog, TwoThreads, twoThreads != 0);
@@ -93,21 +85,17 @@ struct CGenerateDialog::Impl {
         if (!ReadInt(dialog, Height, height) ||
             !CheckRange(dialog, Height, height, limits::minSize, limits::maxSize))
             return false;
-        processAmountText = ControlText(dialog, ProcessAmountText);
-        concentrationRateText = ControlText(dialog, ConcentrationRateText);
-        concentrationAmountText = ControlText(dialog, ConcentrationAmountText);
-        unitAmountText = ControlText(dialog, UnitAmountText);
         manualPlacement = IsChecked(dialog, ManualPlacement) ? 1 : 0;
         keepRandomState = IsChecked(dialog, KeepRandomState) ? 1 : 0;
         twoThreads = IsChecked(dialog, TwoThreads) ? 1 : 0;
         return true;
     }
 
-    // The end of a slider interaction (mouse or key released), not its course.
+    // The end of a slider interaction (mouse or key released), not its course:
+    // the only time besides opening that the controls, labels included, are written.
     void EndTrack() {
         if (!ReadControls())
             return;
-        ComputeLabels();
         WriteControls();
     }
 

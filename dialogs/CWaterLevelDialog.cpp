@@ -15,11 +15,9 @@ struct CWaterLevelDialog::Impl {
     CWaterLevelDialog* dialog;
     GEO_MakeLand* terrain;
     Trackbar* slider = nullptr;
-    QString label;
 
     void ShowLabel() {
-        label = PercentLabel(slider->GetPos());
-        SetControlText(dialog, WaterLevelControl::Text, label);
+        SetControlText(dialog, WaterLevelControl::Text, PercentLabel(slider->GetPos()));
     }
 };
 

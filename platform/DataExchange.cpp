@@ -57,13 +57,22 @@ Scanned Scan(const QString& text, bool allowMinus) {
 // The platform's prompt after a failed read: the message, then the field to fix.
 bool Fail(QWidget* dialog, int id, const QString& message) {
     ShowMessage(dialog, message, MessageIcon::Exclamation, MessageButtons::Ok);
-    if (auto* edit = ControlAs<QLineEdit>(dialog, id)) {
-        edit->setFocus(Qt::OtherFocusReason);
-        edit->selectAll();
-    } else if (QWidget* control = FindControl(dialog, id)) {
+    if (QWidget* control = FindControl(dialog, id)) {
         control->setFocus(Qt::OtherFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(control))
+            edit->selectAll();
     }
     return false;
+}
+
+template <class T>
+bool ReadNumber(QWidget* dialog, int id, T& value, std::optional<T> (*parse)(const QString&),
+                const char* message) {
+    const std::optional<T> parsed = parse(ControlText(dialog, id));
+    if (!parsed)
+        return Fail(dialog, id, QString::fromUtf8(message));
+    value = *parsed;
+    return true;
 }
 
 }  // namespace
@@ -134,19 +143,11 @@ void WriteUInt(QWidget* dialog, int id, uint32_t value) {
 }
 
 bool ReadInt(QWidget* dialog, int id, int32_t& value) {
-    const std::optional<int32_t> parsed = ParseInt32(ControlText(dialog, id));
-    if (!parsed)
-        return Fail(dialog, id, QString::fromUtf8(Strings::EnterInteger));
-    value = *parsed;
-    return true;
+    return ReadNumber(dialog, id, value, ParseInt32, Strings::EnterInteger);
 }
 
 bool ReadUInt(QWidget* dialog, int id, uint32_t& value) {
-    const std::optional<uint32_t> parsed = ParseUInt32(ControlText(dialog, id));
-    if (!parsed)
-        return Fail(dialog, id, QString::fromUtf8(Strings::EnterPositiveInteger));
-    value = *parsed;
-    return true;
+    return ReadNumber(dialog, id, value, ParseUInt32, Strings::EnterPositiveInteger);
 }
 
 bool CheckRange(QWidget* dialog, int id, int32_t value, int32_t minimum, int32_t maximum) {

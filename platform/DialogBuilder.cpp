@@ -1,6 +1,7 @@
 #include "platform/DialogBuilder.h"
 
 #include "platform/Trackbar.h"
+#include "resources/DialogTemplates.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,7 +30,7 @@ QFont DialogFont(const char* family, int pointSize) {
     static const bool substituted = [] {
         // The resources name the reference platform's face; this metric-compatible
         // one ships with the system (fonts-ipafont-gothic).
-        QFont::insertSubstitution(QString::fromUtf8("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+        QFont::insertSubstitution(QString::fromUtf8(DialogFontName), QStringLiteral("IPAPGothic"));
         return true;
     }();
     (void)substituted;
@@ -50,9 +51,13 @@ QRect DialogUnitsToPixels(const QRect& units, DialogBaseUnits base) {
                  MulDiv(units.width(), base.cx, 4), MulDiv(units.height(), base.cy, 8));
 }
 
+namespace {
+
 QString ControlObjectName(int id) {
     return QStringLiteral("id%1").arg(id);
 }
+
+}  // namespace
 
 QWidget* FindControl(const QWidget* dialog, int id) {
     if (!dialog)

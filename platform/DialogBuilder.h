@@ -37,5 +37,3 @@ template <class T>
 T* ControlAs(const QWidget* dialog, int id) {
     return qobject_cast<T*>(FindControl(dialog, id));
 }
-
-QString ControlObjectName(int id);

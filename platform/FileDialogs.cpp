@@ -39,16 +39,6 @@ QString QtPatterns(const QString& patterns) {
     return result.join(QLatin1Char(' '));
 }
 
-// The dialog shows each entry's own text and filters by the trailing group,
-// which HideNameFilterDetails keeps out of sight.
-QStringList QtNameFilters(const QString& filter) {
-    QStringList filters;
-    for (const FilterEntry& entry : ParseProgramFilter(filter))
-        filters.append(entry.display + QStringLiteral(" (") + QtPatterns(entry.patterns) +
-                       QLatin1Char(')'));
-    return filters;
-}
-
 // "Data Files (*.dat) (*.dat)" -> "dat"; nothing when the filter is not one
 // plain extension ("*" and the like).
 std::optional<QString> SingleExtension(const QString& nameFilter) {
@@ -78,8 +68,7 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) 
     dialog.setAcceptMode(request.kind == FileDialogRequest::Kind::Save ? QFileDialog::AcceptSave
                                                                        : QFileDialog::AcceptOpen);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    dialog.setNameFilters(QtNameFilters(request.filter));
-    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setNameFilters(QtNameFiltersFromProgramFilter(request.filter));
     if (request.kind == FileDialogRequest::Kind::Save) {
         // As the platform's own save dialog does, a name typed without an
         // extension takes the chosen file type's: a raw save offered as
@@ -89,6 +78,8 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) 
         };
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
         followFilter(dialog.selectedNameFilter());
+    } else {
+        dialog.setDefaultSuffix(request.defaultSuffix);
     }
     if (!request.initialName.isEmpty())
         dialog.selectFile(request.initialName);
@@ -116,8 +107,14 @@ QString QtFilterFromProgramFilter(const QString& filter) {
     return displays.join(QStringLiteral(";;"));
 }
 
+// The dialog shows each entry's own text and filters by the trailing group,
+// which HideNameFilterDetails keeps out of sight.
 QStringList QtNameFiltersFromProgramFilter(const QString& filter) {
-    return QtNameFilters(filter);
+    QStringList filters;
+    for (const FilterEntry& entry : ParseProgramFilter(filter))
+        filters.append(entry.display + QStringLiteral(" (") + QtPatterns(entry.patterns) +
+                       QLatin1Char(')'));
+    return filters;
 }
 
 std::optional<QString> AskFileName(const FileDialogRequest& request) {

@@ -32,18 +32,41 @@ QMessageBox::Icon QtIcon(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-// What a box closed without a button (window manager close) answers.
-MessageAnswer Dismissed(MessageButtons buttons) {
+// The buttons of each kind of box, its default one, and what closing it
+// without a button (window manager close) answers.
+struct ButtonSet {
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton;
+    MessageAnswer dismissed;
+};
+
+ButtonSet ButtonSetOf(MessageButtons buttons) {
     switch (buttons) {
     case MessageButtons::Ok:
-        return MessageAnswer::Ok;
+        return {QMessageBox::Ok, QMessageBox::Ok, MessageAnswer::Ok};
     case MessageButtons::YesNo:
-        return MessageAnswer::No;
+        return {QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, MessageAnswer::No};
     case MessageButtons::YesNoCancel:
-        return MessageAnswer::Cancel;
+        return {QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes,
+                MessageAnswer::Cancel};
     }
-    return MessageAnswer::Cancel;
+    return {QMessageBox::NoButton, QMessageBox::NoButton, MessageAnswer::Cancel};
 }
+
+// Each Qt button the boxes use, the answer it gives and its label, as the
+// Japanese system shows it.
+struct ButtonRow {
+    QMessageBox::StandardButton button;
+    MessageAnswer answer;
+    const char* label;
+};
+
+constexpr ButtonRow buttonRows[] = {
+    {QMessageBox::Ok, MessageAnswer::Ok, Strings::BoxOk},
+    {QMessageBox::Yes, MessageAnswer::Yes, Strings::BoxYes},
+    {QMessageBox::No, MessageAnswer::No, Strings::BoxNo},
+    {QMessageBox::Cancel, MessageAnswer::Cancel, Strings::BoxCancel},
+};
 
 MessageAnswer ShowRealBox(const MessageRequest& request) {
     QWidget* owner = request.owner ? request.owner : QApplication::activeWindow();
@@ -52,45 +75,23 @@ MessageAnswer ShowRealBox(const MessageRequest& request) {
     box.setTextFormat(Qt::PlainText);
     box.setText(request.text);
     box.setIcon(QtIcon(request.icon));
-    switch (request.buttons) {
-    case MessageButtons::Ok:
-        box.setStandardButtons(QMessageBox::Ok);
-        box.setDefaultButton(QMessageBox::Ok);
-        break;
-    case MessageButtons::YesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-        break;
-    case MessageButtons::YesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Yes);
-        break;
-    }
-    const std::pair<QMessageBox::StandardButton, const char*> labels[] = {
-        {QMessageBox::Ok, Strings::BoxOk},
-        {QMessageBox::Yes, Strings::BoxYes},
-        {QMessageBox::No, Strings::BoxNo},
-        {QMessageBox::Cancel, Strings::BoxCancel},
-    };
-    for (const auto& [which, text] : labels) {
-        if (QAbstractButton* button = box.button(which)) button->setText(QString::fromUtf8(text));
+    const ButtonSet set = ButtonSetOf(request.buttons);
+    box.setStandardButtons(set.buttons);
+    box.setDefaultButton(set.defaultButton);
+    for (const ButtonRow& row : buttonRows) {
+        if (QAbstractButton* button = box.button(row.button))
+            button->setText(QString::fromUtf8(row.label));
     }
     box.setWindowModality(Qt::ApplicationModal);
     if (request.systemModal)
         box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box.exec();
-    switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Ok:
-        return MessageAnswer::Ok;
-    case QMessageBox::Yes:
-        return MessageAnswer::Yes;
-    case QMessageBox::No:
-        return MessageAnswer::No;
-    case QMessageBox::Cancel:
-        return MessageAnswer::Cancel;
-    default:
-        return Dismissed(request.buttons);
+    const QMessageBox::StandardButton clicked = box.standardButton(box.clickedButton());
+    for (const ButtonRow& row : buttonRows) {
+        if (row.button == clicked)
+            return row.answer;
     }
+    return set.dismissed;
 }
 
 }  // namespace
@@ -123,7 +124,6 @@ void ReportFailure(QWidget* owner, const CommandFailure& failure) {
     MessageRequest request;
     request.owner = owner;
     request.text = QString::fromUtf8(failure.what());
-    request.title = QString::fromUtf8(Strings::AppTitle);
     request.icon =
         failure.icon() == FailureIcon::Stop ? MessageIcon::Stop : MessageIcon::Exclamation;
     request.buttons = MessageButtons::Ok;

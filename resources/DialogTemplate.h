@@ -25,22 +25,16 @@ inline constexpr uint32_t TabStop = 1u << 3;
 inline constexpr uint32_t CentreH = 1u << 4;       // static text
 inline constexpr uint32_t CentreV = 1u << 5;       // static text
 inline constexpr uint32_t Border = 1u << 6;        // edit
-inline constexpr uint32_t AutoHScroll = 1u << 7;   // edit
 inline constexpr uint32_t MultiLine = 1u << 8;     // edit, no word wrap
 inline constexpr uint32_t ReadOnly = 1u << 9;      // edit
-inline constexpr uint32_t WantReturn = 1u << 10;   // multi-line edit
 inline constexpr uint32_t ScrollBars = 1u << 11;   // multi-line edit, both as needed
-inline constexpr uint32_t BothSided = 1u << 12;    // slider thumb
 inline constexpr uint32_t NoTicks = 1u << 13;      // slider
-inline constexpr uint32_t Smooth = 1u << 14;       // progress bar
 }  // namespace Style
 
 // Dialog style bits.
 namespace DialogStyle {
 inline constexpr uint32_t Caption = 1u << 0;
 inline constexpr uint32_t SystemMenu = 1u << 1;
-inline constexpr uint32_t ModalFrame = 1u << 2;
-inline constexpr uint32_t Visible = 1u << 3;  // shown as soon as it is created
 }  // namespace DialogStyle
 
 inline constexpr int StaticId = -1;  // controls nobody addresses

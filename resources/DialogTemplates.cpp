@@ -8,9 +8,8 @@ namespace {
 
 using namespace Style;
 constexpr uint32_t Centred = CentreH | CentreV;
-constexpr uint32_t NumberEdit = Border | AutoHScroll | TabStop;
-constexpr uint32_t Trackbar = BothSided | NoTicks | TabStop;
-constexpr uint32_t Frame = DialogStyle::Caption | DialogStyle::SystemMenu | DialogStyle::ModalFrame;
+constexpr uint32_t NumberEdit = Border | TabStop;
+constexpr uint32_t Trackbar = NoTicks | TabStop;
 
 constexpr auto aboutControls = std::to_array<ControlTemplate>({
     {StaticId, ControlKind::Icon, "", 11, 17, 20, 20, None},
@@ -49,7 +48,7 @@ constexpr auto generateControls = std::to_array<ControlTemplate>({
 constexpr auto progressControls = std::to_array<ControlTemplate>({
     {ControlId::Ok, ControlKind::PushButton, Strings::Ok, 180, 5, 50, 15, DefaultButton | Hidden | Disabled | TabStop},
     {ControlId::Cancel, ControlKind::PushButton, Strings::Cancel, 200, 5, 50, 15, Hidden | Disabled | TabStop},
-    {ProgressControl::Bar, ControlKind::ProgressBar, "", 20, 5, 230, 15, Smooth},
+    {ProgressControl::Bar, ControlKind::ProgressBar, "", 20, 5, 230, 15, None},
     {ProgressControl::Phase, ControlKind::Static, Strings::ProgressPhase, 0, 5, 20, 15, Centred},
     {ProgressControl::Status, ControlKind::Static, "", 250, 5, 40, 15, Centred},
 });
@@ -66,37 +65,25 @@ constexpr auto infoControls = std::to_array<ControlTemplate>({
     {ControlId::Ok, ControlKind::PushButton, Strings::Ok, 5, 190, 50, 15, Hidden | Disabled | TabStop},
     {ControlId::Cancel, ControlKind::PushButton, Strings::Ok, 95, 190, 50, 15, DefaultButton | TabStop},
     {InfoControl::Report, ControlKind::Edit, "", 5, 5, 140, 180,
-     MultiLine | ReadOnly | WantReturn | ScrollBars | TabStop},
+     MultiLine | ReadOnly | ScrollBars | TabStop},
 });
+
+// The dialogs share their frame, origin and font.
+constexpr DialogTemplate MakeDialog(int id, const char* caption, int cx, int cy,
+                                    std::span<const ControlTemplate> controls) {
+    return {id, caption, 0, 0, cx, cy, DialogFontName, DialogFontPointSize,
+            DialogStyle::Caption | DialogStyle::SystemMenu, controls};
+}
 
 }  // namespace
 
-const DialogTemplate AboutDialogTemplate{
-    DialogId::About, Strings::AboutCaption, 0, 0, 200, 61,
-    DialogFontName, DialogFontPointSize, Frame | DialogStyle::Visible, aboutControls};
-
-const DialogTemplate GenerateDialogTemplate{
-    DialogId::Generate, Strings::GenerateCaption, 0, 0, 300, 121,
-    DialogFontName, DialogFontPointSize, Frame | DialogStyle::Visible, generateControls};
-
-const DialogTemplate ProgressDialogTemplate{
-    DialogId::Progress, Strings::ProgressCaption, 0, 0, 294, 26,
-    DialogFontName, DialogFontPointSize, Frame, progressControls};
-
-const DialogTemplate WaterLevelDialogTemplate{
-    DialogId::WaterLevel, Strings::WaterLevelCaption, 0, 0, 274, 46,
-    DialogFontName, DialogFontPointSize, Frame | DialogStyle::Visible, waterLevelControls};
-
-const DialogTemplate InfoDialogTemplate{
-    DialogId::Info, Strings::InfoCaption, 0, 0, 149, 211,
-    DialogFontName, DialogFontPointSize, Frame | DialogStyle::Visible, infoControls};
-
-const DialogTemplate* FindDialogTemplate(int id) {
-    for (const DialogTemplate* t : {&AboutDialogTemplate, &GenerateDialogTemplate,
-                                    &ProgressDialogTemplate, &WaterLevelDialogTemplate,
-                                    &InfoDialogTemplate}) {
-        if (t->id == id)
-            return t;
-    }
-    return nullptr;
-}
+const DialogTemplate AboutDialogTemplate =
+    MakeDialog(DialogId::About, Strings::AboutCaption, 200, 61, aboutControls);
+const DialogTemplate GenerateDialogTemplate =
+    MakeDialog(DialogId::Generate, Strings::GenerateCaption, 300, 121, generateControls);
+const DialogTemplate ProgressDialogTemplate =
+    MakeDialog(DialogId::Progress, Strings::ProgressCaption, 294, 26, progressControls);
+const DialogTemplate WaterLevelDialogTemplate =
+    MakeDialog(DialogId::WaterLevel, Strings::WaterLevelCaption, 274, 46, waterLevelControls);
+const DialogTemplate InfoDialogTemplate =
+    MakeDialog(DialogId::Info, Strings::InfoCaption, 149, 211, infoControls);

@@ -58,6 +58,3 @@ extern const DialogTemplate GenerateDialogTemplate;
 extern const DialogTemplate ProgressDialogTemplate;
 extern const DialogTemplate WaterLevelDialogTemplate;
 extern const DialogTemplate InfoDialogTemplate;
-
-// nullptr for an unknown id.
-const DialogTemplate* FindDialogTemplate(int id);

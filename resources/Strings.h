@@ -23,7 +23,6 @@ inline constexpr const char* EnterIntegerInRange = "%1 から %2 までの整数
 // About box (100).
 inline constexpr const char* AboutCaption = "Glenvar Version";
 inline constexpr const char* AboutVersion = "Glenvar Version 0.1";
-inline constexpr const char* AppComment = "簡易地図自動生成ツール";
 
 // Generation parameters (130).
 inline constexpr const char* GenerateCaption = "地図生成";

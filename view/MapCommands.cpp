@@ -186,9 +186,13 @@ void MapView::generateCommand() {
     if (create == MessageAnswer::Yes) {
         generateAndRender();
     } else {
-        terrain.width = savedWidth;
-        terrain.height = savedHeight;
+        restoreSavedSize();
     }
+}
+
+void MapView::restoreSavedSize() {
+    terrain.width = savedWidth;
+    terrain.height = savedHeight;
 }
 
 void MapView::generateAndRender() {

@@ -161,8 +161,7 @@ void MapView::endPlacementQuestion() {
         });
         return;
     }
-    terrain.width = savedWidth;
-    terrain.height = savedHeight;
+    restoreSavedSize();
     placement.end();
     layoutPicture();
     update();

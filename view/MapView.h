@@ -79,6 +79,8 @@ private:
     void openCommand();
     void saveCommand(bool raw);
     void endPlacementQuestion();
+    // Back to the size the terrain had before the parameters dialog.
+    void restoreSavedSize();
 
     int runDialog(QDialog& dialog);
     // Runs an action that may fail; failures go to the common handler.

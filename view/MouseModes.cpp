@@ -46,8 +46,7 @@ void PlacementMode::begin() {
     placing = true;
 }
 
-bool PlacementMode::click(Point cell, int32_t width, int32_t height) {
-    if (cell.x < 0 || cell.x >= width || cell.y < 0 || cell.y >= height) return false;
+void PlacementMode::click(Point cell, int32_t width, int32_t height) {
+    if (cell.x < 0 || cell.x >= width || cell.y < 0 || cell.y >= height) return;
     placedPoints.Add(cell);
-    return true;
 }

@@ -47,8 +47,8 @@ class PlacementMode {
 public:
     void begin();
     void end() { placing = false; }
-    // Appends the cell if it lies inside width x height; true if it did.
-    bool click(Point cell, int32_t width, int32_t height);
+    // Appends the cell if it lies inside width x height.
+    void click(Point cell, int32_t width, int32_t height);
 
     bool placing = false;
     PointArray placedPoints;
