@@ -9,12 +9,16 @@
 #include "data/Failures.h"
 #include "data/FileDevices.h"
 #include "data/MapFile.h"
+#include "tests/support/ArchiveBytes.h"
 
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 namespace {
+
+using testsupport::Load;
+using testsupport::Stored;
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -65,21 +69,6 @@ GEO_MakeLand OpenMap() {
     t.SetSize(6);
     for (int32_t i = 0; i < 6; ++i) t[i] = LandCell{i / 5.0, uint16_t(i % 2), {}};
     return t;
-}
-
-std::vector<unsigned char> Stored(GEO_MakeLand& t, MapFileKind kind) {
-    MemorySink sink;
-    Archive archive(sink);
-    if (kind == MapFileKind::Map) t.Serialize(archive);
-    else t.SerializeRaw(archive);
-    archive.Close();
-    return sink.bytes();
-}
-
-MapFileKind Load(GEO_MakeLand& t, std::vector<unsigned char> bytes) {
-    MemorySource source(std::move(bytes));
-    Archive archive(source);
-    return LoadMapFile(t, archive);
 }
 
 void CheckRendering(GEO_MakeLand& t) {

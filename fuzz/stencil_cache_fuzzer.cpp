@@ -6,6 +6,7 @@
 #include "FuzzCheck.h"
 #include "data/FileDevices.h"
 #include "data/GEO_LandCircle.h"
+#include "tests/support/ArchiveBytes.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -22,14 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-Bytes Serialized(GEO_LandCircleArray& table) {
-    MemorySink sink;
-    Archive archive(sink);
-    table.Serialize(archive);
-    archive.Close();
-    return sink.bytes();
-}
+using testsupport::Serialized;
 
 const Bytes& BuiltBytes() {
     static const Bytes bytes = [] {

@@ -2,29 +2,16 @@
 
 #include <png.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace clitest {
 
 namespace {
-
-fs::path MakeTempDir(const char* stem) {
-    std::string pattern = (fs::temp_directory_path() / stem).string() + "-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (::mkdtemp(name.data()) == nullptr) throw std::system_error(errno, std::generic_category());
-    return name.data();
-}
 
 std::string ReadText(const fs::path& path) {
     const Bytes bytes = ReadBytes(path);
@@ -48,21 +35,6 @@ bool ReadRows(png_structp png, png_infop info, FILE* file, PngImage* image) {
 }
 
 }  // namespace
-
-ScratchDir::ScratchDir() : path_(MakeTempDir("glenvar-cli")) {}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
-
-std::vector<std::string> ScratchDir::Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir,
                  uint64_t fileSizeLimit) {
@@ -98,16 +70,6 @@ RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir,
     result.out = ReadText(outPath);
     result.err = ReadText(errPath);
     return result;
-}
-
-Bytes ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 bool ReadPng(const fs::path& path, PngImage& image) {

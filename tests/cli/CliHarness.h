@@ -1,6 +1,8 @@
 #pragma once
 // Runs the built glenvar-cli in a scratch directory and reads what it wrote.
 
+#include "tests/support/ScratchFiles.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -9,23 +11,10 @@
 namespace clitest {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<unsigned char>;
-
-// A fresh directory under the system temp folder, removed with its contents.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    const fs::path& path() const { return path_; }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-    std::vector<std::string> Entries() const;  // sorted names
-
-private:
-    fs::path path_;
-};
+using testsupport::Bytes;
+using testsupport::ReadBytes;
+using testsupport::ScratchDir;
+using testsupport::WriteBytes;
 
 struct RunResult {
     int exitCode = -1;  // -1: killed by a signal
@@ -38,9 +27,6 @@ struct RunResult {
 // past it fail as on a full disk.
 RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir,
                  uint64_t fileSizeLimit = 0);
-
-Bytes ReadBytes(const fs::path& path);
-void WriteBytes(const fs::path& path, const Bytes& bytes);
 
 struct PngImage {
     uint32_t width = 0;

@@ -5,6 +5,7 @@
 #include "data/FileDevices.h"
 #include "data/GEO_LandCircle.h"
 #include "data/PointArray.h"
+#include "tests/support/ArchiveBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +15,8 @@
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-template <class T>
-Bytes Serialized(T& object) {
-    MemorySink sink;
-    Archive archive(sink);
-    object.Serialize(archive);
-    archive.Close();
-    return sink.bytes();
-}
-
-template <class T>
-void Deserialize(T& object, const Bytes& bytes) {
-    MemorySource source(bytes);
-    Archive archive(source);
-    object.Serialize(archive);
-}
+using testsupport::Deserialize;
+using testsupport::Serialized;
 
 PointArray Points(std::initializer_list<Point> points) {
     PointArray array;

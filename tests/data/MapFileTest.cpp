@@ -5,6 +5,7 @@
 #include "core/GEO_MakeLand.h"
 #include "data/FileDevices.h"
 #include "data/MapFile.h"
+#include "tests/support/ArchiveBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,9 @@
 #include <sys/resource.h>
 
 namespace {
+
+using testsupport::Load;
+using testsupport::Stored;
 
 const std::filesystem::path fixtures = GLENVAR_TEST_DATA;
 
@@ -119,21 +123,6 @@ void ExpectSameTerrain(const GEO_MakeLand& a, const GEO_MakeLand& b) {
     if (a.GetSize() > 0) {
         EXPECT_EQ(std::memcmp(a.GetData(), b.GetData(), sizeof(LandCell) * size_t(a.GetSize())), 0);
     }
-}
-
-Bytes Stored(GEO_MakeLand& t, MapFileKind kind) {
-    MemorySink sink;
-    Archive archive(sink);
-    if (kind == MapFileKind::Map) t.Serialize(archive);
-    else t.SerializeRaw(archive);
-    archive.Close();
-    return sink.bytes();
-}
-
-MapFileKind Load(GEO_MakeLand& t, const Bytes& bytes) {
-    MemorySource source(bytes);
-    Archive archive(source);
-    return LoadMapFile(t, archive);
 }
 
 Bytes DefaultMapBytes() {

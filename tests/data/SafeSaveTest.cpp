@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <optional>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -158,28 +159,21 @@ TEST_F(SafeSave, UnusablePlacesNameTheTarget) {
 class SmallDisk : public testing::Test {
 protected:
     void SetUp() override {
-        mountPoint = dir / "disk";
-        std::filesystem::create_directory(mountPoint);
-        if (::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=16k") != 0)
+        disk.emplace("16k");  // here, not in the constructor, so errno is still mount()'s below
+        if (!disk->mounted())
             GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
-        mounted = true;
+        mountPoint = disk->path();
         target = mountPoint / "LandData.ld";
         WriteFileBytes(target, old);
     }
-    void TearDown() override {
-        if (mounted) ::umount2(mountPoint.c_str(), MNT_DETACH);
-    }
     void ExpectUntouched() {
         EXPECT_EQ(ReadFileBytes(target), old);
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(mountPoint))
-            names.push_back(entry.path().filename().string());
+        const std::vector<std::string> names = Entries(mountPoint);
         EXPECT_EQ(names, std::vector<std::string>{"LandData.ld"});
     }
 
-    ScratchDir dir;
+    std::optional<testsupport::SmallDisk> disk;  // qualified: SmallDisk here names this fixture
     std::filesystem::path mountPoint, target;
-    bool mounted = false;
     const Bytes old = Bytes(3000, 0x44);
 };
 

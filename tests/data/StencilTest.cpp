@@ -4,6 +4,7 @@
 #include "data/DiscStencil.h"
 #include "data/FileDevices.h"
 #include "data/GEO_LandCircle.h"
+#include "tests/support/ArchiveBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,9 @@
 #include <sys/mount.h>
 
 namespace {
+
+using testsupport::PutInt32At;
+using testsupport::Serialized;
 
 constexpr int32_t tableSize = GEO_LandCircleArray::stencilCount;
 
@@ -110,24 +114,12 @@ bool SameTable(const GEO_LandCircleArray& a, const GEO_LandCircleArray& b) {
     return true;
 }
 
-Bytes Serialized(GEO_LandCircleArray& table) {
-    MemorySink sink;
-    Archive archive(sink);
-    table.Serialize(archive);
-    archive.Close();
-    return sink.bytes();
-}
-
 const Bytes& BuiltBytes() {
     static const Bytes bytes = [] {
         GEO_LandCircleArray table = BuiltTable();
         return Serialized(table);
     }();
     return bytes;
-}
-
-void PutInt32At(Bytes& bytes, size_t at, int32_t value) {
-    std::memcpy(bytes.data() + at, &value, 4);
 }
 
 TEST(StencilCache, WithoutACacheTheTableIsBuiltAndWritten) {
@@ -246,15 +238,10 @@ TEST(StencilCache, AnUnwritablePlaceStillGivesATable) {
 }
 
 TEST(StencilCache, AReadOnlyDirectoryStillGivesATable) {
-    ScratchDir dir;
-    std::filesystem::path mountPoint = dir / "ro";
-    std::filesystem::create_directory(mountPoint);
-    if (::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0)
+    testsupport::SmallDisk disk("64k");
+    if (!disk.mounted())
         GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
-    struct Unmount {
-        std::filesystem::path path;
-        ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
-    } unmount{mountPoint};
+    const std::filesystem::path& mountPoint = disk.path();
     ASSERT_EQ(::mount(nullptr, mountPoint.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0)
         << std::strerror(errno);
 

@@ -3,6 +3,7 @@
 // tests, and a terrain that differs from the defaults in every field.
 
 #include "core/GEO_MakeLand.h"
+#include "tests/support/ScratchFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
-#include <sys/mount.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
@@ -24,57 +23,13 @@
 
 namespace robustness {
 
-using Bytes = std::vector<unsigned char>;
 namespace fs = std::filesystem;
-
-// Empty when the file cannot be read.
-inline Bytes ReadBytes(const fs::path& path) {
-    std::error_code error;
-    const uintmax_t size = fs::file_size(path, error);
-    if (error) return {};
-    Bytes bytes(size_t(size), 0);
-    std::ifstream in(path, std::ios::binary);
-    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
-    bytes.resize(size_t(in.gcount()));
-    return bytes;
-}
-
-inline void WriteBytes(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-inline std::vector<std::string> Entries(const fs::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// A fresh directory, removed with everything in it. `base` lets a test put it
-// on a memory file system when it writes a lot.
-class ScratchDir {
-public:
-    explicit ScratchDir(const fs::path& base = fs::temp_directory_path()) {
-        std::string pattern = (base / "glenvar-robustness-XXXXXX").string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        if (::mkdtemp(name.data()) == nullptr) throw std::system_error(errno, std::generic_category(), pattern);
-        path_ = name.data();
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    const fs::path& path() const { return path_; }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
+using testsupport::Bytes;
+using testsupport::Entries;
+using testsupport::ReadBytes;
+using testsupport::ScratchDir;
+using testsupport::SmallDisk;
+using testsupport::WriteBytes;
 
 // Where a test that rewrites the 16 MB stencil cache many times should work.
 inline fs::path MemoryBackedTemp() {
@@ -82,36 +37,6 @@ inline fs::path MemoryBackedTemp() {
     return fs::is_directory("/dev/shm", error) && ::access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm")
                                                                                   : fs::temp_directory_path();
 }
-
-// A tmpfs of the given size mounted on a fresh directory, when the process may
-// mount (as root); otherwise mounted() is false and why() says why.
-class SmallDisk {
-public:
-    explicit SmallDisk(const char* size) : mountPoint_(dir_ / "disk") {
-        fs::create_directory(mountPoint_);
-        std::string options = std::string("size=") + size;
-        if (::mount("tmpfs", mountPoint_.c_str(), "tmpfs", 0, options.c_str()) == 0) mounted_ = true;
-        else why_ = std::string("cannot mount a tmpfs here: ") + std::strerror(errno);
-    }
-    ~SmallDisk() {
-        if (mounted_) ::umount2(mountPoint_.c_str(), MNT_DETACH);
-    }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-
-    bool mounted() const { return mounted_; }
-    const std::string& why() const { return why_; }
-    const fs::path& path() const { return mountPoint_; }
-    bool MakeReadOnly() {
-        return ::mount(nullptr, mountPoint_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-    }
-
-private:
-    ScratchDir dir_;
-    fs::path mountPoint_;
-    bool mounted_ = false;
-    std::string why_;
-};
 
 // Runs body in a forked child; returns its exit code, or -signal when it was
 // killed. The child never returns into the test runner.

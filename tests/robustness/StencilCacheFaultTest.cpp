@@ -8,23 +8,19 @@
 #include "data/DiscStencil.h"
 #include "data/FileDevices.h"
 #include "data/GEO_LandCircle.h"
+#include "tests/support/ArchiveBytes.h"
 
 #include <sys/stat.h>
 
 namespace robustness {
 namespace {
 
+using testsupport::PutInt32At;
+using testsupport::Serialized;
+
 constexpr int32_t stencils = GEO_LandCircleArray::stencilCount;
 
 GEO_LandCircleArray FreshTable() { return GEO_LandCircleArray::Built(); }
-
-Bytes Serialized(GEO_LandCircleArray table) {
-    MemorySink sink;
-    Archive archive(sink);
-    table.Serialize(archive);
-    archive.Close();
-    return sink.bytes();
-}
 
 const Bytes& GoodCache() {
     static const Bytes bytes = Serialized(FreshTable());
@@ -60,8 +56,6 @@ void ExpectUsableTable(const fs::path& cache) {
     ASSERT_EQ(table.GetSize(), stencils);
     EXPECT_TRUE(Generation(table) == FreshGeneration()) << "the generation differs from a fresh table's";
 }
-
-void PutInt32(Bytes& bytes, size_t at, int32_t value) { std::memcpy(bytes.data() + at, &value, 4); }
 
 // Each case in a directory of its own; the 16 MB rewrites stay off the disk.
 class StencilCacheFault : public testing::Test {
@@ -100,11 +94,11 @@ TEST_F(StencilCacheFault, WrongOrHugeCounts) {
     GEO_LandCircleArray more = FreshTable();
     more.AddCircle(PointArray());
     Bytes hugeTable = GoodCache();
-    PutInt32(hugeTable, 0, 0x7FFFFFFF);
+    PutInt32At(hugeTable, 0, 0x7FFFFFFF);
     Bytes hugeStencil = GoodCache();
-    PutInt32(hugeStencil, 4, 0x7FFFFFFF);  // stencil 0's point count
+    PutInt32At(hugeStencil, 4, 0x7FFFFFFF);  // stencil 0's point count
     Bytes negativeTable = GoodCache();
-    PutInt32(negativeTable, 0, -200);
+    PutInt32At(negativeTable, 0, -200);
 
     const std::pair<const char*, Bytes> cases[] = {
         {"199 stencils", Serialized(fewer)},

@@ -206,17 +206,7 @@ private slots:
     void savesDuringPlacementKeepTheGridsOwnSize() {
         MapView view;
         loadSample(view);
-        view.setDialogRunner([&view](QDialog&) {
-            view.terrainModel().width = 900;
-            view.terrainModel().height = 700;
-            view.terrainModel().manualPlacement = 1;
-            return int(QDialog::Accepted);
-        });
-        {
-            ScriptedMessages boxes;
-            boxes.answers = {MessageAnswer::No, MessageAnswer::Ok};
-            view.executeCommand(CommandId::Generate);
-        }
+        RequestPlacement(view, 900, 700);
         QVERIFY(view.placementMode().placing);
         const QString map = dir_.file("placing.ld");
         const QString raw = dir_.file("placing.dat");

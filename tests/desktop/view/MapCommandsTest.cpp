@@ -327,9 +327,7 @@ private slots:
         ShowWithClient(view, 300, 200);
         const GEO_MakeLand terrain = MakeTerrain(700, 450);
         OpenThroughMenu(view, WriteTerrain(dir_, "clip.ld", terrain));
-        QTest::mousePress(&view, Qt::LeftButton, {}, At(view, 200, 150));
-        QTest::mouseMove(&view, At(view, 100, 100));
-        QTest::mouseRelease(&view, Qt::LeftButton, {}, At(view, 100, 100));
+        Drag(view, At(view, 200, 150), At(view, 100, 100));
         QCOMPARE(view.scrollState().scrollX, 100);
 
         view.executeCommand(CommandId::CopyToClipboard);

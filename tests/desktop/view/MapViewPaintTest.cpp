@@ -13,15 +13,7 @@ private:
 
     // Enters hand placement for a w x h map through the generate command.
     void startPlacement(MapView& view, int w, int h) {
-        view.setDialogRunner([&view, w, h](QDialog&) {
-            view.terrainModel().width = w;
-            view.terrainModel().height = h;
-            view.terrainModel().manualPlacement = 1;
-            return int(QDialog::Accepted);
-        });
-        ScriptedMessages boxes;
-        boxes.answers = {MessageAnswer::No, MessageAnswer::Ok};
-        view.executeCommand(CommandId::Generate);
+        RequestPlacement(view, w, h);
         QVERIFY(view.placementMode().placing);
     }
 
@@ -49,9 +41,7 @@ private slots:
         QCOMPARE(view.scrollState().scrollRangeX, 0);
         QCOMPARE(view.scrollState().scrollRangeY, 0);
 
-        QTest::mousePress(&view, Qt::LeftButton, {}, At(view, 100, 100));
-        QTest::mouseMove(&view, At(view, 10, 10));
-        QTest::mouseRelease(&view, Qt::LeftButton, {}, At(view, 10, 10));
+        Drag(view, At(view, 100, 100), At(view, 10, 10));
         QVERIFY(!view.dragTracker().dragging);
 
         const QImage image = ClientImage(view);
@@ -72,9 +62,7 @@ private slots:
         QCOMPARE(view.scrollState().scrollRangeX, 2200);
         QCOMPARE(view.scrollState().scrollRangeY, 0);
 
-        QTest::mousePress(&view, Qt::LeftButton, {}, At(view, 700, 300));
-        QTest::mouseMove(&view, At(view, 400, 200));
-        QTest::mouseRelease(&view, Qt::LeftButton, {}, At(view, 400, 200));
+        Drag(view, At(view, 700, 300), At(view, 400, 200));
         QCOMPARE(view.scrollState().scrollX, 300);
         QCOMPARE(view.scrollState().scrollY, 0);
 
@@ -161,9 +149,7 @@ private slots:
         QCOMPARE(view.placementMode().placedPoints.GetSize(), 1);
 
         // A move of one pixel makes a drag, which adds nothing.
-        QTest::mousePress(&view, Qt::LeftButton, {}, At(view, 50, 50));
-        QTest::mouseMove(&view, At(view, 51, 50));
-        QTest::mouseRelease(&view, Qt::LeftButton, {}, At(view, 51, 50));
+        Drag(view, At(view, 50, 50), At(view, 51, 50));
         QCOMPARE(view.placementMode().placedPoints.GetSize(), 1);
 
         // A right press alone does nothing; the right release asks.
@@ -182,9 +168,7 @@ private slots:
         startPlacement(view, 3000, 3000);
         QCOMPARE(view.scrollState().scrollRangeX, 2200);
         QCOMPARE(view.scrollState().scrollRangeY, 2400);
-        QTest::mousePress(&view, Qt::LeftButton, {}, At(view, 500, 500));
-        QTest::mouseMove(&view, At(view, 400, 300));
-        QTest::mouseRelease(&view, Qt::LeftButton, {}, At(view, 400, 300));
+        Drag(view, At(view, 500, 500), At(view, 400, 300));
         QCOMPARE(view.scrollState().scrollX, 100);
         QCOMPARE(view.scrollState().scrollY, 200);
         QTest::mouseClick(&view, Qt::LeftButton, {}, At(view, 10, 20));

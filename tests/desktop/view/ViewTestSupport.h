@@ -9,6 +9,7 @@
 #include "resources/MenuTable.h"
 #include "view/MapView.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -75,7 +76,6 @@ class ScratchDirectory {
 public:
     ScratchDirectory() : previous_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
     ~ScratchDirectory() { QDir::setCurrent(previous_); }
-    QString path() const { return dir_.path(); }
     QString file(const QString& name) const { return dir_.filePath(name); }
 
 private:
@@ -148,4 +148,27 @@ inline constexpr uint32_t Orange = PixelFromColorRef(RGB(255, 128, 0));
 // Client position -> view position for synthetic mouse events.
 inline QPoint At(const MapView& view, int x, int y) {
     return view.clientRect().topLeft() + QPoint(x, y);
+}
+
+// A left-button drag in one move, between view positions (see At).
+inline void Drag(MapView& view, QPoint from, QPoint to) {
+    QTest::mousePress(&view, Qt::LeftButton, {}, from);
+    QTest::mouseMove(&view, to);
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, to);
+}
+
+// Asks for hand placement on a w x h map through the generate command: the
+// dialog is accepted with those sizes, then the boxes are answered No (do not
+// reuse the last placement) and OK (the instructions). Callers check that
+// placement began: a QVERIFY here would only leave this function.
+inline void RequestPlacement(MapView& view, int w, int h) {
+    view.setDialogRunner([&view, w, h](QDialog&) {
+        view.terrainModel().width = w;
+        view.terrainModel().height = h;
+        view.terrainModel().manualPlacement = 1;
+        return int(QDialog::Accepted);
+    });
+    ScriptedMessages boxes;
+    boxes.answers = {MessageAnswer::No, MessageAnswer::Ok};
+    view.executeCommand(CommandId::Generate);
 }
