@@ -1,6 +1,7 @@
 #include "platform/FileDialogs.h"
 
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <optional>
@@ -39,24 +40,14 @@ QString QtPatterns(const QString& patterns) {
     return result.join(QLatin1Char(' '));
 }
 
-// "Data Files (*.dat) (*.dat)" -> "dat"; nothing when the filter is not one
-// plain extension ("*" and the like).
+// "Data Files (*.dat) (*.dat)" -> "dat"; nothing when the filter does not end
+// in one plain extension ("(*)", "(*.*)" and the like).
 std::optional<QString> SingleExtension(const QString& nameFilter) {
-    const qsizetype open = nameFilter.lastIndexOf(QLatin1Char('('));
-    const qsizetype close = nameFilter.lastIndexOf(QLatin1Char(')'));
-    if (open < 0 || close < open)
+    static const QRegularExpression oneExtension(QStringLiteral(R"(\(\*\.(\w+)\)\s*$)"));
+    const QRegularExpressionMatch match = oneExtension.match(nameFilter);
+    if (!match.hasMatch())
         return std::nullopt;
-    const QString pattern = nameFilter.mid(open + 1, close - open - 1).trimmed();
-    if (!pattern.startsWith(QLatin1String("*.")))
-        return std::nullopt;
-    const QString extension = pattern.mid(2);
-    for (const QChar c : extension)
-        if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('[') ||
-            c == QLatin1Char(' ') || c == QLatin1Char('.'))
-            return std::nullopt;
-    if (extension.isEmpty())
-        return std::nullopt;
-    return extension;
+    return match.captured(1);
 }
 
 }  // namespace
