@@ -161,7 +161,7 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
     Timings spent;
     auto start = Clock::now();
 
-    // 1-3.
+    // Phase 0 with the stamp count, then a cleared grid.
     const int32_t cellCount = static_cast<int32_t>(int64_t{t.width} * t.height);
     const auto s = static_cast<int32_t>(static_cast<double>(cellCount) * t.processAmount);
     t.progressTotal = s;
@@ -170,7 +170,7 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
     t.SetSize(0);
     t.SetSize(cellCount);
 
-    // 4-6.
+    // Seeding and the concentration points.
     NUM_Random& random = source ? *source : defaultRandom;
     if (!t.keepRandomState)
         random.SetSeed(static_cast<uint32_t>(t.seed), static_cast<uint32_t>(t.seed >> 32));
@@ -184,7 +184,7 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
     }
     const int32_t pointCount = t.concentrationPoints.GetSize();
 
-    // 7-8.
+    // Every draw for every stamp, before any is stamped.
     std::vector<int32_t> iterationCells(static_cast<size_t>(s)), iterationCircles(static_cast<size_t>(s));
     std::vector<double> iterationRolls(pointCount > 0 ? size_t(s) : 0);
     for (int32_t i = 0; i < s; ++i) {
@@ -196,7 +196,7 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
     spent.drawing = Since(start);
     start = Clock::now();
 
-    // 9.
+    // Stamping, on one thread or split in two halves.
     const int64_t stamped = options.stampLimit < 0 ? s : std::min<int64_t>(s, options.stampLimit);
     GenerationSlice slice{&t,
                           &landCircles,
@@ -232,7 +232,7 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
         worker.join();
     }
 
-    // 10.
+    // The draws are done with; phase 2.
     iterationCells = {};
     iterationCircles = {};
     iterationRolls = {};
@@ -241,7 +241,7 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
     spent.stamping = Since(start);
     start = Clock::now();
 
-    // 11.
+    // Totals, then normalisation and regions.
     int32_t largest = 0;
     int32_t smallest = 2147483647;
     for (int32_t i = 0; i < cellCount; ++i) {
@@ -281,7 +281,7 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
     t.gridWidth = t.width;
     t.gridHeight = t.height;
 
-    // 12.
+    // Phase 3.
     if (progress) progress(t, 3);
     if (timings) *timings = spent;
 }
