@@ -19,10 +19,10 @@ fi
 
 deb=$(bash scripts/package.sh "$build" | tail -n1)
 scratch=$(mktemp -d)
-# What the installation would pull in besides the package, so that exactly
-# that is removed again.
+# What the installation would newly install besides the package, so that
+# exactly that is removed again (upgrades, "Inst name [old] (new)", are kept).
 pulled=$(apt-get install -s -q --no-install-recommends "./$deb" |
-  sed -n 's/^Inst \([^ ]*\) .*/\1/p' | grep -vx glenvar || true)
+  sed -n 's/^Inst \([^ ]*\) (.*/\1/p' | grep -vx glenvar || true)
 cleanup() {
   "${apt_root[@]}" dpkg --purge glenvar >/dev/null || true
   [ -z "$pulled" ] || "${apt_root[@]}" apt-get purge -y -q $pulled >/dev/null || true
