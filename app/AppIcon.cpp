@@ -3,12 +3,10 @@
 #include <QPainter>
 #include <QPixmap>
 
-namespace {
-
-QPixmap islandPixmap(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(QColor(32, 32, 96));
-    QPainter painter(&pixmap);
+QImage AppIconImage(int size) {
+    QImage image(size, size, QImage::Format_RGB32);
+    image.fill(QColor(32, 32, 96));
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     const qreal s = size / 32.0;
@@ -20,13 +18,11 @@ QPixmap islandPixmap(int size) {
     painter.drawEllipse(QRectF(11 * s, 12 * s, 10 * s, 8 * s));
     painter.setBrush(QColor(191, 127, 0));
     painter.drawEllipse(QRectF(14 * s, 14 * s, 4 * s, 4 * s));
-    return pixmap;
+    return image;
 }
-
-}  // namespace
 
 QIcon AppIcon() {
     QIcon icon;
-    for (int size : {16, 32, 48}) icon.addPixmap(islandPixmap(size));
+    for (int size : {16, 32, 48}) icon.addPixmap(QPixmap::fromImage(AppIconImage(size)));
     return icon;
 }

@@ -12,6 +12,9 @@ packages=(
   xvfb xauth openbox xdotool imagemagick   # the real-window smoke run
   clang-14 libclang-rt-14-dev   # libFuzzer, for scripts/fuzz.sh
   python3   # the benchmark summary
+  desktop-file-utils appstream help2man   # installed files: validators, the CLI's man page
+  dpkg-dev fakeroot file   # scripts/package.sh: CPack's Debian package and its library dependencies
+  qt6-translations-l10n qt6-qpa-plugins   # the package's run-time needs, so its install test stays offline
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test; then the same tests
+# Installs what is missing, builds, and runs every test; then the real program
+# in a virtual X window, the Debian package installed and run, and the tests
 # under AddressSanitizer/UBSan and the threaded ones under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,4 +10,6 @@ ctest --test-dir build --output-on-failure -j2
 unset QT_QPA_PLATFORM
 # The real program in a real (virtual) X window: generate through the menu, exit.
 bash scripts/smoke.sh build
+# The Debian package: built, installed, run, checked and removed again.
+bash scripts/package-test.sh
 bash scripts/sanitizers.sh
