@@ -9,4 +9,6 @@ ctest --test-dir build --output-on-failure -j2
 unset QT_QPA_PLATFORM
 # The real program in a real (virtual) X window: generate through the menu, exit.
 bash scripts/smoke.sh build
+# The web page in headless chromium against glenvar-cli.
+bash scripts/web.sh test
 bash scripts/sanitizers.sh

@@ -57,6 +57,19 @@ browser_env() {
   export GLENVAR_CLI=${GLENVAR_CLI:-$PWD/build/cli/glenvar-cli}
 }
 
+# The same work natively (Release, one thread), for the benchmark's ratios.
+native_timing() {
+  cmake -S . -B build-web-native -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLENVAR_DESKTOP=OFF >/dev/null
+  cmake --build build-web-native -j2 --target glenvar_report
+  local libraries
+  mapfile -t libraries < <(find build-web-native -maxdepth 3 -name 'libglenvar_*.a')
+  g++ -std=c++20 -O3 -DNDEBUG -ffp-contract=off -Wall -Wextra -Wpedantic -I. \
+    web/bench/NativeTiming.cpp web/bindings/WebMap.cpp \
+    -Wl,--start-group "${libraries[@]}" -Wl,--end-group -pthread \
+    -o build-web-native/native-timing
+  export GLENVAR_NATIVE_TIMING=$PWD/build-web-native/native-timing
+}
+
 case "$command" in
   build) build_site ;;
   serve)
@@ -68,11 +81,12 @@ case "$command" in
     build_site
     browser_env
     [ -x "$GLENVAR_CLI" ] || { echo "Needs $GLENVAR_CLI: bash scripts/build.sh first" >&2; exit 1; }
-    node --test web/tests/
+    node --test web/tests/page.test.mjs
     ;;
   bench)
     build_site
     browser_env
+    native_timing
     node web/bench/bench.mjs
     ;;
   *) echo "usage: bash scripts/web.sh [build|serve|test|bench]" >&2; exit 2 ;;

@@ -1,0 +1,68 @@
+// The page's speed against the native generator, both doing WebMap's
+// generate + render on one thread, median of the runs of one session; and the
+// site's compressed size.
+import { execFileSync } from "node:child_process";
+import { cpSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from "node:fs";
+import { tmpdir, loadavg } from "node:os";
+import { join } from "node:path";
+import { gzipSync } from "node:zlib";
+import { startBrowser } from "../tests/browser.js";
+
+const site = process.env.GLENVAR_SITE;
+const native = process.env.GLENVAR_NATIVE_TIMING;
+const settings = {
+  default: { seed: "0", width: 1280, height: 1024, unitAmount: 150, processAmount: 0.009999999776482582,
+             concentrationRate: 0.20000000298023224, concentrationAmount: 0.4000000059604645,
+             pointCount: 4 },
+  largest: { seed: "0", width: 3000, height: 3000, unitAmount: 200,
+             processAmount: 500 * Math.fround(0.001), concentrationRate: 0.20000000298023224,
+             concentrationAmount: 0.4000000059604645, pointCount: 255 },
+};
+const common = { waterLevel: 0.5, keepRandomState: false, manualPlacement: false,
+                 twoThreads: false, points: [] };
+const repeats = { default: 7, largest: 3 };
+const goals = { default: 2, largest: 2.5 };
+
+const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
+const total = (runs) => median(runs.map(([g, r]) => g + r));
+
+// The site and the benchmark's worker, served together.
+const folder = mkdtempSync(join(tmpdir(), "glenvar-bench-"));
+cpSync(site, folder, { recursive: true });
+cpSync(new URL("./worker.js", import.meta.url), join(folder, "bench-worker.js"));
+writeFileSync(join(folder, "bench.html"), "<!doctype html><title>bench</title>");
+process.env.GLENVAR_SITE = folder;
+const session = await startBrowser();
+const page = await session.browser.newPage();
+await page.goto(session.base.replace("index.html", "bench.html"));
+
+console.log(`load average at start: ${loadavg().map((l) => l.toFixed(2)).join(" ")}`);
+let failed = false;
+for (const name of ["default", "largest"]) {
+  const nativeRuns = JSON.parse(execFileSync(native, [name, String(repeats[name])], { encoding: "utf8" }));
+  const webRuns = await page.evaluate((s, n) => new Promise((resolve, reject) => {
+    const w = new Worker("bench-worker.js");
+    w.onmessage = (e) => resolve(e.data);
+    w.onerror = (e) => reject(new Error(e.message));
+    w.postMessage({ settings: s, repeats: n });
+  }), { ...settings[name], ...common }, repeats[name]);
+  const ratio = total(webRuns) / total(nativeRuns);
+  const ok = ratio <= goals[name];
+  failed ||= !ok;
+  console.log(`${name}: page ${total(webRuns).toFixed(1)} ms (generate ${median(webRuns.map((r) => r[0])).toFixed(1)}), ` +
+              `native ${total(nativeRuns).toFixed(1)} ms (generate ${median(nativeRuns.map((r) => r[0])).toFixed(1)}), ` +
+              `ratio ${ratio.toFixed(2)} (goal <= ${goals[name]}) ${ok ? "holds" : "MISSED"}`);
+}
+await session.close();
+rmSync(folder, { recursive: true, force: true });
+
+let raw = 0, compressed = 0;
+for (const f of readdirSync(site)) {
+  const bytes = readFileSync(join(site, f));
+  raw += bytes.length;
+  compressed += gzipSync(bytes, { level: 9 }).length;
+}
+console.log(`site: ${raw} bytes, ${compressed} bytes gzipped file by file (goal < 1048576) ` +
+            `${compressed < 1048576 ? "holds" : "MISSED"}`);
+console.log(`load average at end: ${loadavg().map((l) => l.toFixed(2)).join(" ")}`);
+process.exit(failed || compressed >= 1048576 ? 1 : 0);
