@@ -18,6 +18,11 @@ function call(op, ...args) {
     worker.postMessage({ id, op, args });
   });
 }
+// A worker that cannot start or has died fails every call still waiting.
+worker.onerror = (e) => {
+  for (const { reject } of pending.values()) reject(new Error(e.message || "worker failed"));
+  pending.clear();
+};
 worker.onmessage = ({ data }) => {
   if (data.progress) return showProgress(data.progress);
   const { resolve, reject } = pending.get(data.id);
@@ -135,6 +140,10 @@ async function open(file) {
 
 function wire() {
   $("generate").onclick = generate;
+  // Enter accepts the values shown, as the dialog's default button does.
+  $("parameters").addEventListener("keydown", (e) => {
+    if (e.key === "Enter") generate();
+  });
   $("fit").onchange = (e) => view.setFit(e.target.checked);
   $("regions").onchange = (e) => {
     form.regions = e.target.checked;

@@ -23,8 +23,10 @@ export class MapView {
       this.canvas.height = height;
       this.scrollX = this.scrollY = 0;
     }
-    const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length);
-    this.context.putImageData(new ImageData(pixels, width, height), 0, 0);
+    if (width > 0 && height > 0) {
+      const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length);
+      this.context.putImageData(new ImageData(pixels, width, height), 0, 0);
+    }
     this.place();
   }
 

@@ -117,11 +117,31 @@ test("a cut file gives the desktop program's end-of-file message and keeps the m
   await page.close();
 });
 
-test("a link reproduces its map and report; a bad one is refused as the dialog does", async () => {
+// glenvar-cli render of the link test's map.
+const cliPicture = (name, options) => {
+  const png = join(work, `${name}.png`);
+  execFileSync(process.env.GLENVAR_CLI, ["render", join(work, "link.ld"), ...options, "-o", png]);
+  return decode(readFileSync(png));
+};
+
+test("a link reproduces its map, report, regions and water level; a bad one is refused", async () => {
   const page = await openPage(session, "seed=7&width=160&height=120&points=3");
   const cli = cliMap("link", ["--seed", "7", "--width", "160", "--height", "120", "--points", "3"]);
   await assertShowsPicture(page, cli.picture);
   assert.equal(await report(page), cli.report);
+
+  // Regions with their point marks, then a new water level (which ends the region display).
+  await page.click("#regions");
+  await page.waitForSelector("body:not(.busy)");
+  await assertShowsPicture(page, cliPicture("regions", ["--regions"]));
+  await page.$eval("#water", (e) => {
+    e.value = "30000";
+    e.dispatchEvent(new Event("change"));
+  });
+  await page.waitForFunction(() => !document.getElementById("regions").checked);
+  await page.waitForSelector("body:not(.busy)");
+  await assertShowsPicture(page, cliPicture("water", ["--water-level", String(30000 * 0.00001)]));
+  assert.equal(await page.$eval("#water-label", (e) => e.textContent), "30.00%");
 
   const refused = await openPage(session, "width=99");
   assert.equal(await refused.$eval("#message-text", (e) => e.textContent),
