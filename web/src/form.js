@@ -10,10 +10,10 @@ const edits = [
   { key: "pointCount", gloss: "concentration points", hint: "0–255" },
 ];
 const sliderRows = [
-  { key: "processAmount", gloss: "processing amount (‰ of the cells stamped)" },
-  { key: "concentrationRate", gloss: "concentration rate (share of stamps pulled)" },
-  { key: "concentrationAmount", gloss: "concentration amount (how far they are pulled)" },
-  { key: "unitAmount", gloss: "unit amount (largest disc diameter)" },
+  { key: "processAmount", gloss: "processing (stamps per 1000 cells)" },
+  { key: "concentrationRate", gloss: "concentration rate (share pulled)" },
+  { key: "concentrationAmount", gloss: "concentration amount (how far)" },
+  { key: "unitAmount", gloss: "unit amount (largest disc)" },
 ];
 const checks = [
   { key: "manualPlacement", gloss: "place the points by hand: click the map" },
