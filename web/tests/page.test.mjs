@@ -9,6 +9,7 @@ import { join } from "node:path";
 import { setTimeout as sleep } from "node:timers/promises";
 import { decode } from "fast-png";
 import { startBrowser, openPage } from "./browser.js";
+import { fixed, parseInt32, parseUInt32, sliders } from "../src/numbers.js";
 
 const work = mkdtempSync(join(tmpdir(), "glenvar-web-test-"));
 let session;
@@ -88,7 +89,7 @@ test("default map and a map of hand-placed points: the CLI's file and pixels", a
   await page.click("#p-manualPlacement");
   await page.waitForSelector("body[data-state='placing']");
   const box = await (await page.$("#map")).boundingBox();
-  const cells = [[5, 7], [640, 150], [901, 299]];
+  const cells = [[5, 7], [640, 150], [851, 299]];
   for (const [i, [x, y]] of cells.entries()) {
     await page.mouse.click(box.x + x + 0.5, box.y + y + 0.5);
     await page.waitForFunction((n) => document.getElementById("point-count").textContent === n,
@@ -100,7 +101,7 @@ test("default map and a map of hand-placed points: the CLI's file and pixels", a
     ...cells.flatMap(([x, y]) => ["--point", `${x},${y}`])]);
   assert.ok((await downloaded(page, "#save-ld", "LandData.ld", folder)).equals(placed.ld));
   await assertShowsPicture(page, placed.picture);
-  assert.match(page.url(), /point=5%2C7&point=640%2C150&point=901%2C299/);
+  assert.match(page.url(), /point=5%2C7&point=640%2C150&point=851%2C299/);
   await page.close();
 });
 
@@ -114,6 +115,15 @@ test("a cut file gives the desktop program's end-of-file message and keeps the m
   assert.equal(await page.$eval("#message-text", (e) => e.textContent),
                "無題のﾌｧｲﾙ の末尾以降にｱｸｾｽしようとしました。");
   assert.deepEqual(await canvasRgb(page), before);
+  await page.click("#message button");
+
+  // The raw form of another map opens in its place.
+  const raw = cliMap("raw", ["--seed", "3", "--width", "200", "--height", "150"]);
+  writeFileSync(join(work, "raw-copy.dat"), raw.dat);
+  await (await page.$("#open")).uploadFile(join(work, "raw-copy.dat"));
+  await page.waitForFunction(() => document.getElementById("map").width === 200);
+  await page.waitForSelector("body:not(.busy)");
+  await assertShowsPicture(page, raw.picture);
   await page.close();
 });
 
@@ -147,4 +157,26 @@ test("a link reproduces its map, report, regions and water level; a bad one is r
   assert.equal(await refused.$eval("#message-text", (e) => e.textContent),
                "100 から 3000 までの整数を入力してください。");
   await Promise.all([page.close(), refused.close()]);
+});
+
+test("slider labels and edit reads follow the desktop program's rules", () => {
+  // Labels: printf's rounding (Python's % formatting rounds the same exact values).
+  const positions = Array.from({ length: 100001 }, (_, p) => p);
+  const printf = execFileSync("python3", ["-c",
+    "print('\\n'.join('%.2f%%' % (p * 0.001) for p in range(100001)))"], { encoding: "utf8" });
+  assert.deepEqual(positions.map((p) => sliders.concentrationRate.label(p)),
+                   printf.trimEnd().split("\n"));
+  assert.equal(sliders.processAmount.value(10), 0.010000000474974513);
+  assert.equal(sliders.concentrationRate.position(0.123456), 12345);
+
+  const reads = [
+    [" 12\t", 12, 12], ["+0", null, null], ["-0", null, null], ["0", 0, 0], ["", null, null],
+    ["abc", null, null], ["-1", -1, null], ["4294967296", 2147483647, 4294967295],
+    ["-99999999999", -2147483648, null], ["+7", 7, 7], ["1 2", null, null],
+  ];
+  for (const [text, signed, unsigned] of reads) {
+    assert.equal(parseInt32(text), signed, `signed read of "${text}"`);
+    assert.equal(parseUInt32(text), unsigned, `seed read of "${text}"`);
+  }
+  assert.equal(fixed(0.125, 2), "0.12");
 });
