@@ -1,6 +1,7 @@
 // Times the page's work natively: WebMap's generate and render, in process,
 // on one thread, after one untimed run that builds the stencil table.
-// Usage: native-timing default|largest REPEATS; prints one JSON line of ms.
+// Usage: native-timing default|largest REPEATS; prints one JSON line: the
+// settings and, per run, the milliseconds of generate and render.
 
 #include "web/bench/Settings.h"
 
@@ -43,6 +44,15 @@ int main(int argc, char** argv) {
                       Milliseconds(generated - start), Milliseconds(rendered - generated));
         runs += run;
     }
-    std::printf("[%s]\n", runs.c_str());
+    // The settings go out with the runs, so the page is timed on exactly these.
+    std::printf("{\"settings\": {\"seed\": \"%llu\", \"width\": %d, \"height\": %d, "
+                "\"unitAmount\": %d, \"processAmount\": %.17g, \"waterLevel\": %.17g, "
+                "\"concentrationRate\": %.17g, \"concentrationAmount\": %.17g, "
+                "\"pointCount\": %d, \"keepRandomState\": false, \"manualPlacement\": false, "
+                "\"twoThreads\": false, \"points\": []}, \"runs\": [%s]}\n",
+                static_cast<unsigned long long>(request.seed), request.width, request.height,
+                request.unitAmount, request.processAmount, request.waterLevel,
+                request.concentrationRate, request.concentrationAmount, request.pointCount,
+                runs.c_str());
     return 0;
 }

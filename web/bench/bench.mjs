@@ -10,16 +10,6 @@ import { startBrowser } from "../tests/browser.js";
 
 const site = process.env.GLENVAR_SITE;
 const native = process.env.GLENVAR_NATIVE_TIMING;
-const settings = {
-  default: { seed: "0", width: 1280, height: 1024, unitAmount: 150, processAmount: 0.009999999776482582,
-             concentrationRate: 0.20000000298023224, concentrationAmount: 0.4000000059604645,
-             pointCount: 4 },
-  largest: { seed: "0", width: 3000, height: 3000, unitAmount: 200,
-             processAmount: 500 * Math.fround(0.001), concentrationRate: 0.20000000298023224,
-             concentrationAmount: 0.4000000059604645, pointCount: 255 },
-};
-const common = { waterLevel: 0.5, keepRandomState: false, manualPlacement: false,
-                 twoThreads: false, points: [] };
 const repeats = { default: 7, largest: 3 };
 const goals = { default: 2, largest: 2.5 };
 
@@ -39,18 +29,21 @@ await page.goto(session.base.replace("index.html", "bench.html"));
 console.log(`load average at start: ${loadavg().map((l) => l.toFixed(2)).join(" ")}`);
 let failed = false;
 for (const name of ["default", "largest"]) {
-  const nativeRuns = JSON.parse(execFileSync(native, [name, String(repeats[name])], { encoding: "utf8" }));
+  const output = execFileSync(native, [name, String(repeats[name])], { encoding: "utf8" });
+  const timed = JSON.parse(output);
+  const nativeRuns = timed.runs;
   const webRuns = await page.evaluate((s, n) => new Promise((resolve, reject) => {
     const w = new Worker("bench-worker.js");
     w.onmessage = (e) => resolve(e.data);
     w.onerror = (e) => reject(new Error(e.message));
     w.postMessage({ settings: s, repeats: n });
-  }), { ...settings[name], ...common }, repeats[name]);
+  }), timed.settings, repeats[name]);
   const ratio = total(webRuns) / total(nativeRuns);
   const ok = ratio <= goals[name];
   failed ||= !ok;
-  console.log(`${name}: page ${total(webRuns).toFixed(1)} ms (generate ${median(webRuns.map((r) => r[0])).toFixed(1)}), ` +
-              `native ${total(nativeRuns).toFixed(1)} ms (generate ${median(nativeRuns.map((r) => r[0])).toFixed(1)}), ` +
+  const generate = (runs) => median(runs.map((r) => r[0])).toFixed(1);
+  console.log(`${name}: page ${total(webRuns).toFixed(1)} ms (generate ${generate(webRuns)}), ` +
+              `native ${total(nativeRuns).toFixed(1)} ms (generate ${generate(nativeRuns)}), ` +
               `ratio ${ratio.toFixed(2)} (goal <= ${goals[name]}) ${ok ? "holds" : "MISSED"}`);
 }
 await session.close();

@@ -175,18 +175,14 @@ export class ParameterForm {
 
   // Reads an address: edits take its text as typed (the read checks it),
   // sliders its number (held at the slider's nearer end when outside).
-  // Returns true when the address names any parameter.
   fromAddress(search) {
     const q = new URLSearchParams(search);
     const next = {};
-    let any = false;
     for (const [key, name] of Object.entries(addressNames)) {
       if (!q.has(name)) continue;
-      any = true;
-      if (sliders[key]) {
-        const n = Number(q.get(name));
-        if (q.get(name).trim() !== "" && Number.isFinite(n)) next[key] = sliderValue(sliders[key], n);
-      }
+      const n = Number(q.get(name));
+      if (sliders[key] && q.get(name).trim() !== "" && Number.isFinite(n))
+        next[key] = sliderValue(sliders[key], n);
     }
     const points = q.getAll("point").map((p) => p.split(",").map((n) => parseInt32(n)));
     next.points = points.filter((p) => p.length === 2 && p[0] !== null && p[1] !== null);
@@ -194,11 +190,9 @@ export class ParameterForm {
     next.keepRandomState = q.get("keep-random-state") === "1";
     next.twoThreads = q.get("threads") === "2";
     this.regions = q.get("regions") === "1";
-    any ||= q.has("point") || q.has("manual") || q.has("keep-random-state") || q.has("threads");
     this.show(next);
     // Edits show the address's text; the validated read decides on it.
     for (const key of ["seed", "width", "height", "pointCount"])
       if (q.has(addressNames[key])) this.inputs[key].value = q.get(addressNames[key]);
-    return any || this.regions;
   }
 }

@@ -165,6 +165,9 @@ function wire() {
     if (e.target.checked) showPlacement();
     else if (map) showMap(map);
   });
+  // The placement picture follows a new size as soon as the edit is left.
+  for (const key of ["width", "height"])
+    form.inputs[key].addEventListener("change", () => placing && showPlacement());
   $("place").onclick = () => {
     form.inputs.manualPlacement.checked = true;
     form.values.manualPlacement = true;
@@ -179,9 +182,11 @@ function wire() {
     e.preventDefault();
     generate();
   });
-  $("save-ld").onclick = async () => download(await call("mapFile"), "LandData.ld", "application/octet-stream");
-  $("save-dat").onclick = async () => download(await call("rawFile"), "LandData.dat", "application/octet-stream");
-  $("save-png").onclick = () => download(picturePng(map.width, map.height, map.rgba), "LandData.png", "image/png");
+  const binary = "application/octet-stream";
+  $("save-ld").onclick = async () => download(await call("mapFile"), "LandData.ld", binary);
+  $("save-dat").onclick = async () => download(await call("rawFile"), "LandData.dat", binary);
+  $("save-png").onclick = () =>
+    download(picturePng(map.width, map.height, map.rgba), "LandData.png", "image/png");
   $("save-height").onclick = async () => {
     const h = await call("heightSamples");
     download(heightmapPng(h.width, h.height, h.samples), "LandData-height.png", "image/png");

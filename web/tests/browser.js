@@ -16,7 +16,8 @@ function serve(folder) {
     const path = normalize(decodeURIComponent(new URL(request.url, "http://x").pathname));
     try {
       const body = readFileSync(join(folder, path === "/" ? "index.html" : path));
-      response.writeHead(200, { "content-type": types[extname(path)] ?? "application/octet-stream" });
+      const type = types[extname(path)] ?? "application/octet-stream";
+      response.writeHead(200, { "content-type": type });
       response.end(body);
     } catch {
       response.writeHead(404);

@@ -77,7 +77,8 @@ test("default map and a map of hand-placed points: the CLI's file and pixels", a
   await assertShowsPicture(page, cli.picture);
   assert.equal(await report(page), cli.report);
   assert.ok((await downloaded(page, "#save-dat", "LandData.dat", folder)).equals(cli.dat));
-  assert.ok(samePng(decode(await downloaded(page, "#save-png", "LandData.png", folder)), cli.picture));
+  const png = await downloaded(page, "#save-png", "LandData.png", folder);
+  assert.ok(samePng(decode(png), cli.picture));
   assert.ok(samePng(decode(await downloaded(page, "#save-height", "LandData-height.png", folder)),
                     cli.heights));
 
@@ -134,7 +135,7 @@ const cliPicture = (name, options) => {
   return decode(readFileSync(png));
 };
 
-test("a link reproduces its map, report, regions and water level; a bad one is refused", async () => {
+test("a link reproduces map, report, regions and water level; a bad one is refused", async () => {
   const page = await openPage(session, "seed=7&width=160&height=120&points=3");
   const cli = cliMap("link", ["--seed", "7", "--width", "160", "--height", "120", "--points", "3"]);
   await assertShowsPicture(page, cli.picture);
