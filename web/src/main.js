@@ -78,8 +78,9 @@ function showMap(result) {
   map = result;
   placing = false;
   view.show(result.width, result.height, result.rgba);
-  $("report").textContent = result.report;
   const hasCells = result.width > 0 && result.height > 0;
+  // As the desktop's information command, no report without cells.
+  $("report").textContent = hasCells ? result.report : "";
   const p = result.parameters;
   for (const id of ["save-ld", "save-dat", "save-png", "save-height"]) $(id).disabled = !hasCells;
   $("regions").disabled = !hasCells || p.points.length === 0;
