@@ -2,7 +2,7 @@
 // the worker that holds the map.
 import { ParameterForm } from "./form.js";
 import { MapView } from "./view.js";
-import { sliders } from "./numbers.js";
+import { fixed, sliders } from "./numbers.js";
 import { picturePng, heightmapPng } from "./png.js";
 
 const $ = (id) => document.getElementById(id);
@@ -37,7 +37,7 @@ let placing = false;
 
 // The progress window's two texts: the phase and its state.
 function showProgress({ phase, done, total }) {
-  const percent = total > 0 ? `${((done / total) * 100).toFixed(2)}%` : "0%";
+  const percent = total > 0 ? `${fixed((done / total) * 100, 2)}%` : "0%";
   const [label, status, share] =
     phase === 0 ? [texts.phaseGenerate, texts.preparing, 0]
     : phase === 1 ? [texts.phaseGenerate, percent, total > 0 ? done / total : 0]
