@@ -1,10 +1,12 @@
 // The benchmark's worker: the page's module, timed around the same calls the
-// page's worker makes (generate, then render), after one untimed run.
+// page's worker makes (generate, then render), after one untimed run per request.
 /* global importScripts, createGlenvar */
 importScripts("glenvar.js");
 
+const module = createGlenvar();
+
 onmessage = async ({ data: { settings, repeats } }) => {
-  const m = await createGlenvar();
+  const m = await module;
   const quiet = () => {};
   const runs = [];
   for (let i = 0; i <= repeats; ++i) {
