@@ -36,7 +36,8 @@ export async function startBrowser() {
     userDataDir: profile,
     args: ["--no-sandbox", "--disable-gpu", "--disable-background-networking",
            "--disable-component-update", "--disable-sync", "--no-first-run",
-           "--window-size=1400,900"],
+           // Containers often have a small /dev/shm.
+           "--disable-dev-shm-usage", "--window-size=1400,900"],
   });
   const base = `http://127.0.0.1:${server.address().port}/index.html`;
   return {
