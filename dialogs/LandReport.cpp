@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -10,9 +11,16 @@ namespace {
 // defined), whatever locale the desktop program runs in.
 void AppendShare(std::string& text, double share) {
     char digits[400];  // room for any double in fixed notation
+#if defined(__cpp_lib_to_chars)
     const auto result = std::to_chars(digits, digits + sizeof digits, share,
                                       std::chars_format::fixed, 1);
     text.append(digits, result.ptr);
+#else
+    // libc++ 14 (emscripten's) lacks floating-point to_chars. Its printf runs
+    // in the "C" locale only and rounds the exact binary value the same way.
+    const int n = std::snprintf(digits, sizeof digits, "%.1f", share);
+    text.append(digits, n > 0 ? size_t(n) : 0);
+#endif
 }
 
 }  // namespace

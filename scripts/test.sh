@@ -12,4 +12,6 @@ unset QT_QPA_PLATFORM
 bash scripts/smoke.sh build
 # The Debian package: built, installed, run, checked and removed again.
 bash scripts/package-test.sh
+# The web page in headless chromium against glenvar-cli.
+bash scripts/web.sh test
 bash scripts/sanitizers.sh

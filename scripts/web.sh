@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The web page: WebAssembly module (Debian's emscripten) + page scripts
+# (esbuild, fast-png from npm), made into build-web/site/.
+#   bash scripts/web.sh build   install what is missing, build the site
+#   bash scripts/web.sh [serve] build, then serve it on http://localhost:${PORT:-8000}/
+#   bash scripts/web.sh test    build, then the browser tests against build/cli/glenvar-cli
+#   bash scripts/web.sh bench   build, then time the page against the native generator
+set -euo pipefail
+cd "$(dirname "$0")/.."
+command=${1:-serve}
+site=build-web/site
+
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+
+install_packages() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  ((${#missing[@]})) || return 0
+  echo "Installing: ${missing[*]}"
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+install_tools() {
+  install_packages cmake ninja-build python3 emscripten node-acorn
+  # A node that came with its own npm (nodesource) must not be replaced by Debian's.
+  command -v npm >/dev/null || install_packages npm
+  if [ ! -f web/node_modules/.package-lock.json ] ||
+     [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then
+    (cd web && npm ci --no-audit --no-fund)
+  fi
+}
+
+build_site() {
+  install_tools
+  # Debian's emscripten finds its optimizer's acorn here.
+  export NODE_PATH=/usr/share/nodejs
+  emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build-web -j2 --target glenvar_web
+  rm -rf "$site"
+  mkdir -p "$site"
+  local esbuild=web/node_modules/.bin/esbuild
+  "$esbuild" web/src/main.js --bundle --minify --format=iife --log-level=warning --outfile="$site/app.js"
+  "$esbuild" web/src/worker.js --bundle --minify --format=iife --log-level=warning --outfile="$site/worker.js"
+  cp web/index.html web/style.css build-web/web/glenvar.js build-web/web/glenvar.wasm "$site/"
+  echo "Site: $site ($(du -sh "$site" | cut -f1), $(tar -C "$site" -cf - . | gzip -9 | wc -c) bytes gzipped)"
+}
+
+browser_env() {
+  install_packages chromium fonts-ipafont-gothic
+  export CHROMIUM=${CHROMIUM:-/usr/bin/chromium}
+  export GLENVAR_SITE=$PWD/$site
+  export GLENVAR_CLI=${GLENVAR_CLI:-$PWD/build/cli/glenvar-cli}
+}
+
+# The same work natively (Release, one thread), for the benchmark's ratios.
+native_timing() {
+  cmake -S . -B build-web-native -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLENVAR_DESKTOP=OFF >/dev/null
+  cmake --build build-web-native -j2 --target glenvar_report
+  local libraries
+  mapfile -t libraries < <(find build-web-native -maxdepth 3 -name 'libglenvar_*.a')
+  g++ -std=c++20 -O3 -DNDEBUG -ffp-contract=off -Wall -Wextra -Wpedantic -I. \
+    web/bench/NativeTiming.cpp web/bindings/WebMap.cpp \
+    -Wl,--start-group "${libraries[@]}" -Wl,--end-group -pthread \
+    -o build-web-native/native-timing
+  export GLENVAR_NATIVE_TIMING=$PWD/build-web-native/native-timing
+}
+
+case "$command" in
+  build) build_site ;;
+  serve)
+    build_site
+    echo "Serving on http://localhost:${PORT:-8000}/ (Ctrl+C stops)"
+    python3 -m http.server --bind 127.0.0.1 --directory "$site" "${PORT:-8000}"
+    ;;
+  test)
+    build_site
+    browser_env
+    [ -x "$GLENVAR_CLI" ] || { echo "Needs $GLENVAR_CLI: bash scripts/build.sh first" >&2; exit 1; }
+    node --test web/tests/page.test.mjs
+    ;;
+  bench)
+    build_site
+    browser_env
+    native_timing
+    node web/bench/bench.mjs
+    ;;
+  *) echo "usage: bash scripts/web.sh [build|serve|test|bench]" >&2; exit 2 ;;
+esac

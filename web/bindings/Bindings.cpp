@@ -1,0 +1,175 @@
+// What the page's worker calls: plain values in, typed arrays and texts out.
+
+#include "web/bindings/WebMap.h"
+
+#include "resources/Strings.h"
+#include "resources/ViewStrings.h"
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <charconv>
+#include <string>
+#include <utility>
+#include <vector>
+
+using emscripten::val;
+
+namespace {
+
+WebMap& Map() {
+    static WebMap map;
+    return map;
+}
+
+// Results stay here until the next call, while JavaScript copies them out.
+template <class T>
+val Held(std::vector<T> data) {
+    static std::vector<T> held;
+    held = std::move(data);
+    return val(emscripten::typed_memory_view(held.size(), held.data()));
+}
+
+ProgressReport Reporter(val callback) {
+    return [callback](int32_t phase, int32_t done, int32_t total) {
+        callback(phase, done, total);
+    };
+}
+
+std::vector<Point> PointsFrom(const val& list) {
+    std::vector<Point> points;
+    const int n = list["length"].as<int>();
+    for (int i = 0; i < n; ++i)
+        points.push_back({list[i][0].as<int32_t>(), list[i][1].as<int32_t>()});
+    return points;
+}
+
+// The seed travels as a decimal text: it has 64 bits, more than a JS number holds.
+uint64_t SeedFrom(const std::string& text) {
+    uint64_t seed = 0;
+    std::from_chars(text.data(), text.data() + text.size(), seed);
+    return seed;
+}
+
+std::string Generate(val p, val progress) {
+    GenerateRequest r;
+    r.seed = SeedFrom(p["seed"].as<std::string>());
+    r.width = p["width"].as<int32_t>();
+    r.height = p["height"].as<int32_t>();
+    r.unitAmount = p["unitAmount"].as<int32_t>();
+    r.processAmount = p["processAmount"].as<double>();
+    r.waterLevel = p["waterLevel"].as<double>();
+    r.concentrationRate = p["concentrationRate"].as<double>();
+    r.concentrationAmount = p["concentrationAmount"].as<double>();
+    r.pointCount = p["pointCount"].as<int32_t>();
+    r.keepRandomState = p["keepRandomState"].as<bool>();
+    r.manualPlacement = p["manualPlacement"].as<bool>();
+    r.twoThreads = p["twoThreads"].as<bool>();
+    r.points = PointsFrom(p["points"]);
+    return Map().Generate(r, Reporter(progress));
+}
+
+val Load(val bytes) {
+    std::vector<unsigned char> copy(bytes["length"].as<size_t>());
+    val(emscripten::typed_memory_view(copy.size(), copy.data())).call<void>("set", bytes);
+    std::string message;
+    const LoadResult result = Map().Load(std::move(copy), message);
+    static constexpr const char* kinds[] = {"map", "raw", "none", "failed"};
+    val out = val::object();
+    out.set("kind", kinds[static_cast<int>(result)]);
+    out.set("message", message);
+    return out;
+}
+
+// The terrain's parameters, for the form after a load.
+val Parameters() {
+    const GEO_MakeLand& t = Map().terrain();
+    val out = val::object();
+    out.set("seed", std::to_string(t.seed));
+    out.set("width", t.width);
+    out.set("height", t.height);
+    out.set("unitAmount", t.unitAmount);
+    out.set("processAmount", t.processAmount);
+    out.set("waterLevel", t.waterLevel);
+    out.set("concentrationRate", t.concentrationRate);
+    out.set("concentrationAmount", t.concentrationAmount);
+    out.set("pointCount", t.concentrationPointCount);
+    out.set("keepRandomState", t.keepRandomState != 0);
+    out.set("manualPlacement", t.manualPlacement != 0);
+    val points = val::array();
+    for (const Point& p : t.concentrationPoints) {
+        val pair = val::array();
+        pair.call<void>("push", p.x, p.y);
+        points.call<void>("push", pair);
+    }
+    out.set("points", points);
+    int32_t w = 0, h = 0;
+    Map().GridSize(w, h);
+    out.set("gridWidth", w);
+    out.set("gridHeight", h);
+    return out;
+}
+
+val Render(bool regions, val progress) { return Held(Map().Render(regions, Reporter(progress))); }
+
+val PlacementPicture(int32_t width, int32_t height, val list) {
+    PointArray points;
+    for (const Point& p : PointsFrom(list)) points.Add(p);
+    return Held(WebMap::PlacementPicture(width, height, points));
+}
+
+val HeightSamples() { return Held(Map().HeightSamples()); }
+val MapFileBytes() { return Held(Map().MapFileBytes()); }
+val RawFileBytes() { return Held(Map().RawFileBytes()); }
+std::string Report() { return Map().Report(); }
+void SetWaterLevel(double level) { Map().SetWaterLevel(level); }
+
+// The desktop program's own texts, so the page cannot drift from them.
+val Texts() {
+    val t = val::object();
+    const std::pair<const char*, const char*> texts[] = {
+        {"appTitle", Strings::AppTitle},
+        {"generateCaption", Strings::GenerateCaption},
+        {"seed", Strings::SeedLabel},
+        {"width", Strings::WidthLabel},
+        {"height", Strings::HeightLabel},
+        {"processAmount", Strings::ProcessAmountLabel},
+        {"pointCount", Strings::PointCountLabel},
+        {"concentrationRate", Strings::ConcentrationRateLabel},
+        {"concentrationAmount", Strings::ConcentrationAmountLabel},
+        {"unitAmount", Strings::UnitAmountLabel},
+        {"manualPlacement", Strings::ManualPlacement},
+        {"keepRandomState", Strings::KeepRandomState},
+        {"twoThreads", Strings::TwoThreads},
+        {"enterPositiveInteger", Strings::EnterPositiveInteger},
+        {"enterInteger", Strings::EnterInteger},
+        {"enterIntegerInRange", Strings::EnterIntegerInRange},
+        {"progressCaption", Strings::ProgressCaption},
+        {"waterLevelCaption", Strings::WaterLevelCaption},
+        {"waterLevel", Strings::WaterLevelLabel},
+        {"infoCaption", Strings::InfoCaption},
+        {"phaseGenerate", ViewStrings::PhaseGenerate},
+        {"phaseRender", ViewStrings::PhaseRender},
+        {"preparing", ViewStrings::StatusPreparing},
+        {"normalising", ViewStrings::StatusNormalising},
+        {"placementInstruction", ViewStrings::PlacementInstruction},
+    };
+    for (const auto& [key, text] : texts) t.set(key, std::string(text));
+    return t;
+}
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(glenvar) {
+    emscripten::function("generate", &Generate);
+    emscripten::function("load", &Load);
+    emscripten::function("parameters", &Parameters);
+    emscripten::function("render", &Render);
+    emscripten::function("placementPicture", &PlacementPicture);
+    emscripten::function("heightSamples", &HeightSamples);
+    emscripten::function("mapFileBytes", &MapFileBytes);
+    emscripten::function("rawFileBytes", &RawFileBytes);
+    emscripten::function("report", &Report);
+    emscripten::function("setWaterLevel", &SetWaterLevel);
+    emscripten::function("texts", &Texts);
+}

@@ -1,0 +1,198 @@
+#include "web/bindings/WebMap.h"
+
+#include "core/PointMarks.h"
+#include "data/Archive.h"
+#include "data/Failures.h"
+#include "data/FileDevices.h"
+#include "data/GEO_LandCircle.h"
+#include "data/MapFile.h"
+#include "dialogs/LandReport.h"
+
+#include <cmath>
+#include <exception>
+#include <new>
+
+namespace {
+
+// Built on first use: there is no disk for the stencil cache in a browser.
+const GEO_LandCircleArray& LandCircles() {
+    static const GEO_LandCircleArray circles = GEO_LandCircleArray::Built();
+    return circles;
+}
+
+// The model's callbacks are plain functions; the running operation's report
+// waits here while it runs.
+const ProgressReport* runningReport = nullptr;
+
+int32_t GenerationProgress(GEO_MakeLand& terrain, int32_t phase) {
+    (*runningReport)(phase, terrain.progressCount, terrain.progressTotal);
+    return 0;
+}
+
+int32_t RenderProgress(GEO_MakeLand& terrain, int32_t cells) {
+    (*runningReport)(4, cells, terrain.GetSize());
+    return 0;
+}
+
+class ReportWhileRunning {
+public:
+    explicit ReportWhileRunning(const ProgressReport& report) { runningReport = &report; }
+    ~ReportWhileRunning() { runningReport = nullptr; }
+    ReportWhileRunning(const ReportWhileRunning&) = delete;
+    ReportWhileRunning& operator=(const ReportWhileRunning&) = delete;
+};
+
+// The module has no threads; the flag goes back once the work is done, so
+// saved files and the form still carry it.
+class OneThread {
+public:
+    explicit OneThread(GEO_MakeLand& terrain) : terrain_(terrain), flag_(terrain.twoThreads) {
+        terrain_.twoThreads = 0;
+    }
+    ~OneThread() { terrain_.twoThreads = flag_; }
+    OneThread(const OneThread&) = delete;
+    OneThread& operator=(const OneThread&) = delete;
+
+private:
+    GEO_MakeLand& terrain_;
+    int32_t flag_;
+};
+
+// What the desktop program's common handler would show for the failure in flight.
+std::string FailureText() {
+    try {
+        throw;
+    } catch (const CommandFailure& failure) {
+        return failure.what();
+    } catch (const std::bad_alloc&) {
+        return MemoryFailure().what();
+    } catch (const std::exception& other) {
+        return other.what();
+    }
+}
+
+std::vector<unsigned char> RgbaBytes(const Picture& picture) {
+    std::vector<unsigned char> bytes(picture.pixels.size() * 4);
+    for (size_t i = 0; i < picture.pixels.size(); ++i) {
+        const uint32_t p = picture.pixels[i];
+        bytes[4 * i] = static_cast<unsigned char>(p >> 16);
+        bytes[4 * i + 1] = static_cast<unsigned char>(p >> 8);
+        bytes[4 * i + 2] = static_cast<unsigned char>(p);
+        bytes[4 * i + 3] = 255;
+    }
+    return bytes;
+}
+
+// The heightmap's sample for an altitude, as glenvar-cli writes it.
+uint16_t HeightSample(double altitude) {
+    const double v = altitude * 65535.0;
+    if (!(v > 0)) return 0;
+    if (v >= 65535.0) return 65535;
+    return static_cast<uint16_t>(std::lround(v));
+}
+
+template <class Store>
+std::vector<unsigned char> FileBytes(const GEO_MakeLand& terrain, Store store) {
+    MemorySink sink;
+    Archive archive(sink);
+    store(const_cast<GEO_MakeLand&>(terrain), archive);
+    archive.Close();
+    return sink.bytes();
+}
+
+}  // namespace
+
+std::string WebMap::Generate(const GenerateRequest& r, const ProgressReport& progress) {
+    // As the dialog's OK does, every parameter is written before the map is
+    // grown; a refused generation keeps the old cells.
+    GEO_MakeLand& t = terrain_;
+    t.seed = r.seed;
+    t.width = r.width;
+    t.height = r.height;
+    t.unitAmount = r.unitAmount;
+    t.processAmount = r.processAmount;
+    t.waterLevel = r.waterLevel;
+    t.concentrationRate = r.concentrationRate;
+    t.concentrationAmount = r.concentrationAmount;
+    t.concentrationPointCount = r.pointCount;
+    t.keepRandomState = r.keepRandomState ? 1 : 0;
+    t.manualPlacement = r.manualPlacement ? 1 : 0;
+    t.twoThreads = r.twoThreads ? 1 : 0;
+    try {
+        if (r.manualPlacement) {
+            t.concentrationPoints.RemoveAll();
+            for (const Point& p : r.points) t.concentrationPoints.Add(p);
+        }
+        ReportWhileRunning reporting(progress);
+        OneThread oneThread(t);
+        t.Generate(LandCircles(), nullptr, &GenerationProgress);
+    } catch (...) {
+        return FailureText();
+    }
+    return "";
+}
+
+LoadResult WebMap::Load(std::vector<unsigned char> bytes, std::string& message) {
+    try {
+        MemorySource source(std::move(bytes));
+        Archive archive(source);
+        switch (LoadMapFile(terrain_, archive)) {
+        case MapFileKind::Map:
+            return LoadResult::Map;
+        case MapFileKind::Raw:
+            return LoadResult::Raw;
+        case MapFileKind::None:
+            return LoadResult::None;
+        }
+    } catch (...) {
+        message = FailureText();
+    }
+    return LoadResult::Failed;
+}
+
+bool WebMap::GridSize(int32_t& width, int32_t& height) const {
+    width = height = 0;
+    if (terrain_.GetSize() == 0) return false;
+    return terrain_.CellGridSize(width, height);
+}
+
+std::vector<unsigned char> WebMap::Render(bool regions, const ProgressReport& progress) {
+    int32_t w = 0, h = 0;
+    if (!GridSize(w, h)) return {};
+    Picture picture(w, h);
+    {
+        ReportWhileRunning reporting(progress);
+        OneThread oneThread(terrain_);
+        terrain_.Render(picture, regions, &RenderProgress);
+    }
+    if (regions) DrawPointMarks(picture, terrain_.concentrationPoints);
+    return RgbaBytes(picture);
+}
+
+std::vector<unsigned char> WebMap::PlacementPicture(int32_t width, int32_t height,
+                                                    const PointArray& points) {
+    Picture picture(width, height);
+    DrawPointMarks(picture, points);
+    return RgbaBytes(picture);
+}
+
+std::vector<uint16_t> WebMap::HeightSamples() const {
+    int32_t w = 0, h = 0;
+    if (!GridSize(w, h)) return {};
+    std::vector<uint16_t> samples(size_t(w) * size_t(h));
+    const LandCell* cells = terrain_.GetData();
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = HeightSample(cells[i].altitude);
+    return samples;
+}
+
+std::string WebMap::Report() const {
+    return BuildLandReport(terrain_.GetData(), size_t(terrain_.GetSize()), terrain_.waterLevel);
+}
+
+std::vector<unsigned char> WebMap::MapFileBytes() const {
+    return FileBytes(terrain_, [](GEO_MakeLand& t, Archive& a) { t.Serialize(a); });
+}
+
+std::vector<unsigned char> WebMap::RawFileBytes() const {
+    return FileBytes(terrain_, [](GEO_MakeLand& t, Archive& a) { t.SerializeRaw(a); });
+}

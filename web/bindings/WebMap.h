@@ -1,0 +1,63 @@
+#pragma once
+// The page's one map, as the worker holds it: generated, loaded, rendered and
+// saved through the same model as the desktop program. Failures come back as
+// the texts the desktop program shows, never as exceptions.
+
+#include "core/GEO_MakeLand.h"
+#include "data/PointArray.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Everything the generation dialog sets, hand-placed points included.
+struct GenerateRequest {
+    uint64_t seed = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t unitAmount = 0;
+    double processAmount = 0;
+    double waterLevel = 0;
+    double concentrationRate = 0;
+    double concentrationAmount = 0;
+    int32_t pointCount = 0;
+    bool keepRandomState = false;
+    bool manualPlacement = false;
+    bool twoThreads = false;  // kept in the terrain; the page computes on one thread
+    std::vector<Point> points;
+};
+
+// phase: 0 preparing, 1 stamping, 2 normalising, 3 generated, 4 rendering;
+// done and total count stamps or cells where the phase has them.
+using ProgressReport = std::function<void(int32_t phase, int32_t done, int32_t total)>;
+
+enum class LoadResult { Map, Raw, None, Failed };
+
+class WebMap {
+public:
+    // "" when the map was made; otherwise the message, with the old map kept.
+    std::string Generate(const GenerateRequest& request, const ProgressReport& progress);
+    // Reads a map or raw file; on failure `message` gets the desktop's text.
+    LoadResult Load(std::vector<unsigned char> bytes, std::string& message);
+
+    // The picture at one pixel per cell as RGBA bytes, regions with point marks.
+    std::vector<unsigned char> Render(bool regions, const ProgressReport& progress);
+    // Black width x height with the marks of the points placed so far.
+    static std::vector<unsigned char> PlacementPicture(int32_t width, int32_t height,
+                                                       const PointArray& points);
+    // Samples of a 16-bit grey heightmap, row by row.
+    std::vector<uint16_t> HeightSamples() const;
+
+    std::string Report() const;
+    std::vector<unsigned char> MapFileBytes() const;
+    std::vector<unsigned char> RawFileBytes() const;
+
+    void SetWaterLevel(double level) { terrain_.waterLevel = level; }
+    // The size of the grid the pictures show; 0 x 0 without cells.
+    bool GridSize(int32_t& width, int32_t& height) const;
+    const GEO_MakeLand& terrain() const { return terrain_; }
+
+private:
+    GEO_MakeLand terrain_;
+};

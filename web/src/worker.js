@@ -1,0 +1,60 @@
+// Runs the WebAssembly module off the page's thread: every call arrives as
+// {id, op, args} and is answered with {id, result} or {id, error}; progress
+// goes out as {progress} while a call runs.
+/* global importScripts, createGlenvar */
+importScripts("glenvar.js");
+
+const ready = createGlenvar();
+
+const copy = (view) => view.slice(); // out of the module's memory before the next call
+const progress = (phase, done, total) => postMessage({ progress: { phase, done, total } });
+
+function picture(m, regions) {
+  const p = m.parameters();
+  const rgba = copy(m.render(regions, progress));
+  return { width: p.gridWidth, height: p.gridHeight, rgba, report: m.report(), parameters: p };
+}
+
+const ops = {
+  start: (m) => ({ texts: m.texts(), defaults: m.parameters() }),
+  generate: (m, [params, regions]) => {
+    const message = m.generate(params, progress);
+    if (message) return { message };
+    return picture(m, regions);
+  },
+  render: (m, [regions, waterLevel]) => {
+    if (waterLevel !== undefined) m.setWaterLevel(waterLevel);
+    return picture(m, regions);
+  },
+  load: (m, [bytes]) => {
+    const { kind, message } = m.load(bytes);
+    if (kind === "failed") return { message };
+    return { kind, ...picture(m, false) };
+  },
+  placement: (m, [width, height, points]) => ({
+    width, height, rgba: copy(m.placementPicture(width, height, points)),
+  }),
+  mapFile: (m) => copy(m.mapFileBytes()),
+  rawFile: (m) => copy(m.rawFileBytes()),
+  heightSamples: (m) => {
+    const p = m.parameters();
+    return { width: p.gridWidth, height: p.gridHeight, samples: copy(m.heightSamples()) };
+  },
+};
+
+function transferables(result) {
+  const list = [];
+  for (const v of Object.values(result ?? {})) if (ArrayBuffer.isView(v)) list.push(v.buffer);
+  if (ArrayBuffer.isView(result)) list.push(result.buffer);
+  return list;
+}
+
+onmessage = async ({ data: { id, op, args } }) => {
+  try {
+    const m = await ready;
+    const result = ops[op](m, args ?? []);
+    postMessage({ id, result }, transferables(result));
+  } catch (e) {
+    postMessage({ id, error: String(e?.message ?? e) });
+  }
+};

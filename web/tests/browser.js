@@ -1,0 +1,65 @@
+// The site served from its folder and Debian's chromium driven through
+// puppeteer-core, shared by the browser tests and the benchmark.
+import { createServer } from "node:http";
+import { mkdtempSync, readFileSync, rmSync } from "node:fs";
+import { tmpdir } from "node:os";
+import { extname, join, normalize } from "node:path";
+import puppeteer from "puppeteer-core";
+
+const types = {
+  ".html": "text/html; charset=utf-8", ".js": "text/javascript", ".css": "text/css",
+  ".wasm": "application/wasm",
+};
+
+function serve(folder) {
+  const server = createServer((request, response) => {
+    const path = normalize(decodeURIComponent(new URL(request.url, "http://x").pathname));
+    try {
+      const body = readFileSync(join(folder, path === "/" ? "index.html" : path));
+      const type = types[extname(path)] ?? "application/octet-stream";
+      response.writeHead(200, { "content-type": type });
+      response.end(body);
+    } catch {
+      response.writeHead(404);
+      response.end();
+    }
+  });
+  return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
+}
+
+export async function startBrowser() {
+  const server = await serve(process.env.GLENVAR_SITE);
+  const profile = mkdtempSync(join(tmpdir(), "glenvar-chromium-"));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
+    headless: true,
+    userDataDir: profile,
+    args: ["--no-sandbox", "--disable-gpu", "--disable-background-networking",
+           "--disable-component-update", "--disable-sync", "--no-first-run",
+           // Containers often have a small /dev/shm.
+           "--disable-dev-shm-usage", "--window-size=1400,900"],
+  });
+  const base = `http://127.0.0.1:${server.address().port}/index.html`;
+  return {
+    browser,
+    base,
+    async close() {
+      await browser.close();
+      server.close();
+      rmSync(profile, { recursive: true, force: true });
+    },
+  };
+}
+
+// A page opened at the query, once its first map is shown.
+export async function openPage(session, query, downloads) {
+  const page = await session.browser.newPage();
+  await page.setViewport({ width: 1400, height: 900 });
+  if (downloads) {
+    const cdp = await page.createCDPSession();
+    await cdp.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: downloads });
+  }
+  await page.goto(query ? `${session.base}?${query}` : session.base);
+  await page.waitForSelector("body[data-ready='1']", { timeout: 120000 });
+  return page;
+}

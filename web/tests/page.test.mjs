@@ -1,0 +1,183 @@
+// The page in headless chromium against glenvar-cli: the same file bytes, the
+// same pixels, the same report and the desktop program's messages.
+import { test, before, after } from "node:test";
+import assert from "node:assert/strict";
+import { execFileSync } from "node:child_process";
+import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from "node:fs";
+import { tmpdir } from "node:os";
+import { join } from "node:path";
+import { setTimeout as sleep } from "node:timers/promises";
+import { decode } from "fast-png";
+import { startBrowser, openPage } from "./browser.js";
+import { fixed, parseInt32, parseUInt32, sliders } from "../src/numbers.js";
+
+const work = mkdtempSync(join(tmpdir(), "glenvar-web-test-"));
+let session;
+
+before(async () => {
+  session = await startBrowser();
+});
+after(async () => {
+  await session?.close();
+  rmSync(work, { recursive: true, force: true });
+});
+
+// glenvar-cli generate's map file and picture for the options.
+function cliMap(name, options) {
+  const file = (ext) => join(work, `${name}${ext}`);
+  execFileSync(process.env.GLENVAR_CLI, ["generate", ...options, "--stencils",
+    join(work, "makeland.bin"), "-o", file(".ld"), "-o", file(".dat"), "-o", file(".png"),
+    "--heightmap", file("-height.png")]);
+  return {
+    ld: readFileSync(file(".ld")),
+    dat: readFileSync(file(".dat")),
+    picture: decode(readFileSync(file(".png"))),
+    heights: decode(readFileSync(file("-height.png"))),
+    report: execFileSync(process.env.GLENVAR_CLI, ["info", file(".ld")], { encoding: "utf8" }),
+  };
+}
+
+const bytes = (a) => Buffer.from(a.buffer, a.byteOffset, a.byteLength);
+const samePng = (a, b) =>
+  a.width === b.width && a.height === b.height && a.depth === b.depth &&
+  a.channels === b.channels && bytes(a.data).equals(bytes(b.data));
+
+async function canvasRgb(page) {
+  const { width, height, data } = await page.evaluate(() => {
+    const c = document.getElementById("map");
+    const d = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
+    return { width: c.width, height: c.height, data: Array.from(d) };
+  });
+  const rgb = new Uint8Array(width * height * 3);
+  for (let i = 0, j = 0; i < rgb.length; i += 3, j += 4) rgb.set(data.slice(j, j + 3), i);
+  return { width, height, rgb };
+}
+
+async function assertShowsPicture(page, picture) {
+  const shown = await canvasRgb(page);
+  assert.deepEqual([shown.width, shown.height], [picture.width, picture.height]);
+  assert.ok(Buffer.from(shown.rgb).equals(bytes(picture.data)), "canvas pixels differ");
+}
+
+async function downloaded(page, button, name, folder) {
+  rmSync(join(folder, name), { force: true });
+  await page.click(button);
+  for (let i = 0; i < 600 && !existsSync(join(folder, name)); ++i) await sleep(100);
+  await sleep(200); // the file is renamed into place once complete
+  return readFileSync(join(folder, name));
+}
+
+const report = (page) => page.$eval("#report", (e) => e.textContent.replace(/\r/g, ""));
+
+test("default map and a map of hand-placed points: the CLI's file and pixels", async () => {
+  const folder = mkdtempSync(join(work, "downloads-"));
+  const page = await openPage(session, "", folder);
+  const cli = cliMap("default", []);
+  assert.ok((await downloaded(page, "#save-ld", "LandData.ld", folder)).equals(cli.ld));
+  await assertShowsPicture(page, cli.picture);
+  assert.equal(await report(page), cli.report);
+  assert.ok((await downloaded(page, "#save-dat", "LandData.dat", folder)).equals(cli.dat));
+  const png = await downloaded(page, "#save-png", "LandData.png", folder);
+  assert.ok(samePng(decode(png), cli.picture));
+  assert.ok(samePng(decode(await downloaded(page, "#save-height", "LandData-height.png", folder)),
+                    cli.heights));
+
+  // Placement by clicking: the cells under the clicks, on a map wider than the view.
+  await page.evaluate(() => {
+    document.getElementById("p-width").value = "2000";
+    document.getElementById("p-height").value = "300";
+  });
+  await page.click("#p-manualPlacement");
+  await page.waitForSelector("body[data-state='placing']");
+  const box = await (await page.$("#map")).boundingBox();
+  const cells = [[5, 7], [640, 150], [851, 299]];
+  for (const [i, [x, y]] of cells.entries()) {
+    await page.mouse.click(box.x + x + 0.5, box.y + y + 0.5);
+    await page.waitForFunction((n) => document.getElementById("point-count").textContent === n,
+                               {}, String(i + 1));
+  }
+  await page.click("#generate");
+  await page.waitForSelector("body[data-state='map']:not(.busy)");
+  const placed = cliMap("placed", ["--width", "2000", "--height", "300",
+    ...cells.flatMap(([x, y]) => ["--point", `${x},${y}`])]);
+  assert.ok((await downloaded(page, "#save-ld", "LandData.ld", folder)).equals(placed.ld));
+  await assertShowsPicture(page, placed.picture);
+  assert.match(page.url(), /point=5%2C7&point=640%2C150&point=851%2C299/);
+  await page.close();
+});
+
+test("a cut file gives the desktop program's end-of-file message and keeps the map", async () => {
+  const page = await openPage(session, "width=300&height=200");
+  const before = await canvasRgb(page);
+  const cut = join(work, "cut.ld");
+  writeFileSync(cut, cliMap("whole", ["--width", "300", "--height", "200"]).ld.subarray(0, 5000));
+  await (await page.$("#open")).uploadFile(cut);
+  await page.waitForSelector("#message[open]");
+  assert.equal(await page.$eval("#message-text", (e) => e.textContent),
+               "無題のﾌｧｲﾙ の末尾以降にｱｸｾｽしようとしました。");
+  assert.deepEqual(await canvasRgb(page), before);
+  await page.click("#message button");
+
+  // The raw form of another map opens in its place.
+  const raw = cliMap("raw", ["--seed", "3", "--width", "200", "--height", "150"]);
+  writeFileSync(join(work, "raw-copy.dat"), raw.dat);
+  await (await page.$("#open")).uploadFile(join(work, "raw-copy.dat"));
+  await page.waitForFunction(() => document.getElementById("map").width === 200);
+  await page.waitForSelector("body:not(.busy)");
+  await assertShowsPicture(page, raw.picture);
+  await page.close();
+});
+
+// glenvar-cli render of the link test's map.
+const cliPicture = (name, options) => {
+  const png = join(work, `${name}.png`);
+  execFileSync(process.env.GLENVAR_CLI, ["render", join(work, "link.ld"), ...options, "-o", png]);
+  return decode(readFileSync(png));
+};
+
+test("a link reproduces map, report, regions and water level; a bad one is refused", async () => {
+  const page = await openPage(session, "seed=7&width=160&height=120&points=3");
+  const cli = cliMap("link", ["--seed", "7", "--width", "160", "--height", "120", "--points", "3"]);
+  await assertShowsPicture(page, cli.picture);
+  assert.equal(await report(page), cli.report);
+
+  // Regions with their point marks, then a new water level (which ends the region display).
+  await page.click("#regions");
+  await page.waitForSelector("body:not(.busy)");
+  await assertShowsPicture(page, cliPicture("regions", ["--regions"]));
+  await page.$eval("#water", (e) => {
+    e.value = "30000";
+    e.dispatchEvent(new Event("change"));
+  });
+  await page.waitForFunction(() => !document.getElementById("regions").checked);
+  await page.waitForSelector("body:not(.busy)");
+  await assertShowsPicture(page, cliPicture("water", ["--water-level", String(30000 * 0.00001)]));
+  assert.equal(await page.$eval("#water-label", (e) => e.textContent), "30.00%");
+
+  const refused = await openPage(session, "width=99");
+  assert.equal(await refused.$eval("#message-text", (e) => e.textContent),
+               "100 から 3000 までの整数を入力してください。");
+  await Promise.all([page.close(), refused.close()]);
+});
+
+test("slider labels and edit reads follow the desktop program's rules", () => {
+  // Labels: printf's rounding (Python's % formatting rounds the same exact values).
+  const positions = Array.from({ length: 100001 }, (_, p) => p);
+  const printf = execFileSync("python3", ["-c",
+    "print('\\n'.join('%.2f%%' % (p * 0.001) for p in range(100001)))"], { encoding: "utf8" });
+  assert.deepEqual(positions.map((p) => sliders.concentrationRate.label(p)),
+                   printf.trimEnd().split("\n"));
+  assert.equal(sliders.processAmount.value(10), 0.010000000474974513);
+  assert.equal(sliders.concentrationRate.position(0.123456), 12345);
+
+  const reads = [
+    [" 12\t", 12, 12], ["+0", null, null], ["-0", null, null], ["0", 0, 0], ["", null, null],
+    ["abc", null, null], ["-1", -1, null], ["4294967296", 2147483647, 4294967295],
+    ["-99999999999", -2147483648, null], ["+7", 7, 7], ["1 2", null, null],
+  ];
+  for (const [text, signed, unsigned] of reads) {
+    assert.equal(parseInt32(text), signed, `signed read of "${text}"`);
+    assert.equal(parseUInt32(text), unsigned, `seed read of "${text}"`);
+  }
+  assert.equal(fixed(0.125, 2), "0.12");
+});
