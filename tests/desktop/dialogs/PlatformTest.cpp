@@ -13,7 +13,12 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QGlyphRun>
 #include <QListView>
+#include <QMessageBox>
+#include <QRawFont>
+#include <QTextLayout>
+#include <QTimer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -31,6 +36,7 @@ private slots:
     void trackbarSignalsOnlyWhenAnInteractionEnds();
     void trackbarKeysMoveAsTheTrackbarDoes();
     void messageBoxDefaultsAndFailureMapping();
+    void realBoxesTakeEscapeOnlyWithCancelAndOneFont();
     void programFilterBecomesQtFilters();
     void saveSuffixFollowsTheChosenType();
 };
@@ -202,6 +208,62 @@ void PlatformTest::messageBoxDefaultsAndFailureMapping() {
     for (const MessageRequest& r : messages.requests)
         QVERIFY(r.title == QStringLiteral("Glenvar") && r.buttons == MessageButtons::Ok &&
                 r.owner == &owner);
+}
+
+// What a real box does with Escape and a close request, then with a click on
+// Yes if it is still open; and which faces draw its text.
+struct RealBoxRun {
+    MessageAnswer answer = MessageAnswer::Ok;
+    bool openAfterEscape = false;
+    bool openAfterClose = false;
+    bool closeButton = false;
+    QStringList faces;
+};
+
+RealBoxRun RunRealBox(const QString& text, MessageButtons buttons) {
+    RealBoxRun run;
+    QTimer::singleShot(0, [&run] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        run.closeButton = box->windowFlags().testFlag(Qt::WindowCloseButtonHint);
+        auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        QTextLayout layout(label->text(), label->font());
+        layout.beginLayout();
+        while (layout.createLine().isValid()) {}
+        layout.endLayout();
+        for (const QGlyphRun& glyphs : layout.glyphRuns())
+            run.faces.append(glyphs.rawFont().familyName().toLower());
+        run.faces.removeDuplicates();
+        QTest::keyClick(box, Qt::Key_Escape);
+        run.openAfterEscape = box->isVisible();
+        if (run.openAfterEscape)
+            box->close();
+        run.openAfterClose = box->isVisible();
+        if (run.openAfterClose)
+            box->button(QMessageBox::Yes)->click();
+    });
+    run.answer = ShowMessage(nullptr, text, MessageIcon::Question, buttons);
+    return run;
+}
+
+void PlatformTest::realBoxesTakeEscapeOnlyWithCancelAndOneFont() {
+    const QString question = QString::fromUtf8(
+        "以上で作成を開始します。よろしいですか？( 優先pt 12 個 )\n「いいえ」を押すと");
+    const RealBoxRun yesNo = RunRealBox(question, MessageButtons::YesNo);
+    QVERIFY(yesNo.openAfterEscape && yesNo.openAfterClose && !yesNo.closeButton);
+    QCOMPARE(yesNo.answer, MessageAnswer::Yes);
+
+    const RealBoxRun withCancel = RunRealBox(question, MessageButtons::YesNoCancel);
+    QVERIFY(!withCancel.openAfterEscape && withCancel.closeButton);
+    QCOMPARE(withCancel.answer, MessageAnswer::Cancel);
+
+    const RealBoxRun ok = RunRealBox(QString::fromUtf8("ﾒﾓﾘが不足しています。"), MessageButtons::Ok);
+    QVERIFY(!ok.openAfterEscape && ok.closeButton);
+    QCOMPARE(ok.answer, MessageAnswer::Ok);
+
+    for (const RealBoxRun* run : {&yesNo, &withCancel, &ok})
+        QCOMPARE(run->faces, QStringList{QStringLiteral("ipapgothic")});
 }
 
 void PlatformTest::programFilterBecomesQtFilters() {

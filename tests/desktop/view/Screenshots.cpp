@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -47,9 +48,9 @@ void saveDialog(QDialog& dialog, const char* name) {
 void saveMessage(QWidget* owner, const QString& text, MessageIcon icon, MessageButtons buttons,
                  const QString& title, const char* name) {
     QTimer::singleShot(50, [name] {
-        if (QWidget* box = QApplication::activeModalWidget()) {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             save(box, name);
-            box->close();
+            box->defaultButton()->click();  // a Yes/No box cannot be closed
         }
     });
     ShowMessage(owner, text, icon, buttons, title);
