@@ -3,6 +3,7 @@
 #include "app/AppIcon.h"
 #include "app/CAboutDialog.h"
 #include "app/CMainFrame.h"
+#include "platform/StandardDialogs.h"
 #include "resources/MenuTable.h"
 #include "resources/Strings.h"
 
@@ -15,6 +16,7 @@ void CMapToolApp::PrepareApplication() {
     // No display name: Qt would append it to every window title.
     QApplication::setApplicationName(QString::fromUtf8(Strings::AppTitle));
     QApplication::setWindowIcon(AppIcon());
+    PrepareStandardDialogs();
 }
 
 bool CMapToolApp::InitInstance(QString* error) {

@@ -22,7 +22,8 @@ public:
     bool isCommandEnabled(int id) const override;
     void executeCommand(int id) override;
 
-    // Qt's own set-up for the whole process: names, icon.
+    // Qt's own set-up for the whole process: names, icon, the standard
+    // dialogs in Japanese.
     static void PrepareApplication();
 
 private:

@@ -1,8 +1,6 @@
 #include "platform/MessageBox.h"
 
 #include "data/Failures.h"
-#include "platform/DialogBuilder.h"
-#include "resources/DialogTemplates.h"
 #include "resources/Strings.h"
 
 #include <QApplication>
@@ -111,11 +109,6 @@ MessageAnswer ShowRealBox(const MessageRequest& request) {
     QWidget* owner = request.owner ? request.owner : QApplication::activeWindow();
     const ButtonSet set = ButtonSetOf(request.buttons);
     ProgramBox box(owner, set.dismissed.has_value());
-    // Every box in the dialog face: left to fontconfig, texts with digits or
-    // half-width katakana would fall back to a fixed-width one.
-    QFont font = box.font();
-    font.setFamily(DialogFont(DialogFontName, DialogFontPointSize).family());
-    box.setFont(font);
     box.setWindowTitle(request.title);
     box.setTextFormat(Qt::PlainText);
     box.setText(request.text);

@@ -5,6 +5,7 @@
 
 #include "data/Failures.h"
 #include "platform/FileDialogs.h"
+#include "platform/StandardDialogs.h"
 #include "resources/DialogTemplates.h"
 
 #include <QComboBox>
@@ -14,11 +15,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QGlyphRun>
+#include <QHeaderView>
 #include <QListView>
 #include <QMessageBox>
 #include <QRawFont>
 #include <QTextLayout>
 #include <QTimer>
+#include <QTreeView>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -39,6 +42,7 @@ private slots:
     void realBoxesTakeEscapeOnlyWithCancelAndOneFont();
     void programFilterBecomesQtFilters();
     void saveSuffixFollowsTheChosenType();
+    void standardDialogsSpeakJapaneseAndShowWholeColumns();
 };
 
 void PlatformTest::dialogUnitsFollowTheFont() {
@@ -248,6 +252,7 @@ RealBoxRun RunRealBox(const QString& text, MessageButtons buttons) {
 }
 
 void PlatformTest::realBoxesTakeEscapeOnlyWithCancelAndOneFont() {
+    PrepareStandardDialogs();  // as the program starts
     const QString question = QString::fromUtf8(
         "以上で作成を開始します。よろしいですか？( 優先pt 12 個 )\n「いいえ」を押すと");
     const RealBoxRun yesNo = RunRealBox(question, MessageButtons::YesNo);
@@ -343,6 +348,45 @@ void PlatformTest::saveSuffixFollowsTheChosenType() {
     QFileDialog open;
     ConfigureFileDialog(open, request);
     QCOMPARE(open.defaultSuffix(), QStringLiteral("ld"));
+}
+
+void PlatformTest::standardDialogsSpeakJapaneseAndShowWholeColumns() {
+    const auto title = [](QFileDialog::AcceptMode mode) {
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setAcceptMode(mode);
+        return dialog.windowTitle();
+    };
+    QTemporaryDir nothing;
+    QVERIFY(!PrepareStandardDialogs(nothing.path()));  // no translations: English, no harm
+    QCOMPARE(title(QFileDialog::AcceptOpen), QStringLiteral("Open"));
+    QVERIFY(PrepareStandardDialogs());
+    QCOMPARE(title(QFileDialog::AcceptOpen), QString::fromUtf8("開く"));
+    QCOMPARE(title(QFileDialog::AcceptSave), QString::fromUtf8("名前を付けて保存"));
+    QCOMPARE(QFileDialog::tr("%1 already exists.\nDo you want to replace it?").arg("startup.ld"),
+             QString::fromUtf8("startup.ld は既に存在します。\n置き換えますか?"));
+    QCOMPARE(QApplication::font("QMessageBox").family(), QString::fromUtf8(DialogFontName));
+
+    // 480,000 bytes is "468.75 KiB", wider than Qt's own sample.
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("small.ld")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(480000));
+    file.close();
+    FileDialogRequest request;
+    request.filter = QStringLiteral("Land Files (*.ld)|*.ld||");
+    QFileDialog dialog;
+    ConfigureFileDialog(dialog, request);
+    dialog.setDirectory(dir.path());
+    dialog.show();
+    auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    QTRY_COMPARE(tree->model()->rowCount(tree->rootIndex()), 1);
+    QVERIFY(tree->header()->length() <= tree->viewport()->width());
+    const QFontMetrics metrics(tree->font());
+    for (int column : {1, 3}) {
+        const QModelIndex cell = tree->model()->index(0, column, tree->rootIndex());
+        QVERIFY2(metrics.horizontalAdvance(cell.data().toString()) < tree->header()->sectionSize(column),
+                 qPrintable(cell.data().toString()));
+    }
 }
 
 QTEST_MAIN(PlatformTest)
