@@ -99,8 +99,9 @@ private:
         const int needed = tree_.header()->length() + 2 * tree_.frameWidth() +
                            tree_.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &tree_);
         const int missing = needed - tree_.width();
+        // Before QDialog's own show handling, which then centres the grown dialog.
         if (missing > 0)
-            dialog_.setGeometry(dialog_.geometry().adjusted(-missing / 2, 0, missing - missing / 2, 0));
+            dialog_.resize(dialog_.width() + missing, dialog_.height());
     }
 
     QFileDialog& dialog_;
