@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <utility>
 
 namespace {
 

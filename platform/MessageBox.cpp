@@ -68,7 +68,8 @@ public:
         setWindowModality(Qt::ApplicationModal);
         Qt::WindowFlags flags = windowFlags();
         if (!dismissable_)
-            flags = (flags | Qt::CustomizeWindowHint | Qt::WindowTitleHint) & ~Qt::WindowCloseButtonHint;
+            flags = (flags | Qt::CustomizeWindowHint | Qt::WindowTitleHint) &
+                    ~Qt::WindowCloseButtonHint;
         setWindowFlags(flags | (onTop ? Qt::WindowStaysOnTopHint : Qt::WindowFlags()));
     }
 

@@ -384,8 +384,8 @@ void PlatformTest::standardDialogsSpeakJapaneseAndShowWholeColumns() {
     const QFontMetrics metrics(tree->font());
     for (int column : {1, 3}) {
         const QModelIndex cell = tree->model()->index(0, column, tree->rootIndex());
-        QVERIFY2(metrics.horizontalAdvance(cell.data().toString()) < tree->header()->sectionSize(column),
-                 qPrintable(cell.data().toString()));
+        const QString text = cell.data().toString();
+        QVERIFY2(metrics.horizontalAdvance(text) < tree->header()->sectionSize(column), qPrintable(text));
     }
 }
 

@@ -85,7 +85,8 @@ std::optional<QString> saveFileDialog(const FileDialogRequest& request) {
                 box->button(QMessageBox::No)->click();
             }
         });
-        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("startup.ld"));
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        name->setText(QStringLiteral("startup.ld"));  // as typed
         static_cast<QDialog&>(dialog).accept();  // as the Save button does
     }
     dialog.reject();
