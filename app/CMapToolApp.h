@@ -5,6 +5,7 @@
 #include "view/CommandTarget.h"
 
 #include <QPointer>
+#include <QRect>
 #include <QString>
 
 class CMainFrame;
@@ -22,8 +23,13 @@ public:
     bool isCommandEnabled(int id) const override;
     void executeCommand(int id) override;
 
-    // Qt's own set-up for the whole process: names, icon.
+    // Qt's own set-up for the whole process: names, icon, the standard
+    // dialogs in Japanese.
     static void PrepareApplication();
+
+    // The frame's normal (restored) place: three quarters of the screen's
+    // available area each way, centred.
+    static QRect NormalFrameGeometry(const QRect& available);
 
 private:
     QPointer<CMainFrame> mainFrame_;

@@ -107,22 +107,21 @@ GEO_LandCircleArray GEO_LandCircleArray::Built() {
     return table;
 }
 
-bool GEO_LandCircleArray::LoadOrBuild(const std::filesystem::path& cachePath) {
-    if (GetSize() > 0) return true;
+void GEO_LandCircleArray::LoadOrBuild(const std::filesystem::path& cachePath, Builder build) {
+    if (GetSize() > 0) return;
 
     // Both roads fill a separate table, so a damaged cache never leaves this one half-read.
     GEO_LandCircleArray table;
     if (ReadCache(cachePath, table)) {
         Swap(table);
-        return true;
+        return;
     }
     table.RemoveAll();  // what the cache left, before the build needs the memory
-    GEO_LandCircleArray built = Built();
+    GEO_LandCircleArray built = build();
     Swap(built);
     try {
         SaveSafely(cachePath, [this](Archive& archive) { Serialize(archive); });
     } catch (const FileFailure&) {
         // An unwritable cache only costs the next run a rebuild; the table is ready.
     }
-    return true;
 }

@@ -28,11 +28,15 @@ public:
     // A new table of all 200 stencils from our own rasterization.
     static GEO_LandCircleArray Built();
 
-    // Fills an empty table from the cache file, or builds it and writes the
-    // cache. A cache that is not a complete, sane table of 200 stencils is
-    // rebuilt and rewritten; an unwritable cache leaves the built table in
-    // memory. Returns true when the table is ready.
-    bool LoadOrBuild(const std::filesystem::path& cachePath = "makeland.bin");
+    using Builder = GEO_LandCircleArray (*)();
+
+    // Fills an empty table from the cache file, or builds it with `build` and
+    // writes the cache. A cache that is not a complete, sane table of 200
+    // stencils is rebuilt and rewritten; an unwritable cache leaves the built
+    // table in memory. Afterwards the table is filled: nothing but running out
+    // of memory (which throws) can stop it.
+    void LoadOrBuild(const std::filesystem::path& cachePath = "makeland.bin",
+                     Builder build = &Built);
 
     static const RuntimeClass classGEO_LandCircleArray;
 };

@@ -3,6 +3,8 @@
 #include "core/GEO_MakeLand.h"
 #include "data/ArchiveBlocks.h"
 
+#include <limits>
+
 namespace {
 
 constexpr uint16_t formatVersion = 1;
@@ -22,6 +24,25 @@ GridSize SavedSize(const GEO_MakeLand& terrain) {
         return {terrain.gridWidth, terrain.gridHeight};
     if (int64_t{terrain.width} * terrain.height == cells) return {terrain.width, terrain.height};
     return {terrain.gridWidth, terrain.gridHeight};
+}
+
+// The second point list, the last block of a map file. A file cut inside it
+// still holds the whole map, so it loads: the points it lacks keep what the
+// first copy gave them, zero for points the second count adds. A count that
+// outgrows the first copy by more than the bytes left is not a cut copy, and
+// refusing it keeps a hostile count from costing more memory than the file.
+void LoadLastPointList(Archive& archive, PointArray& points) {
+    uint64_t count = archive.GetShortCount();
+    uint64_t left = archive.BytesLeft();
+    if (count * sizeof(Point) <= left) {
+        LoadBlock(archive, points, count);
+        return;
+    }
+    uint64_t reach = uint64_t(points.GetSize()) + (left + sizeof(Point) - 1) / sizeof(Point);
+    if (count > reach) throw EndOfFileFailure();
+    if (count > uint64_t(std::numeric_limits<int32_t>::max())) throw FormatFailure();
+    points.SetSize(static_cast<int32_t>(count));
+    archive.Read(points.GetData(), static_cast<size_t>(left));
 }
 
 }  // namespace
@@ -65,7 +86,7 @@ void GEO_MakeLand::Serialize(Archive& archive) {
         // The list stands twice; the copy after the cells is the one kept.
         concentrationPoints.Serialize(archive);
         LoadBlock<LandCell>(archive, *this, GetLongCount(archive));
-        concentrationPoints.Serialize(archive);
+        LoadLastPointList(archive, concentrationPoints);
     }
 }
 

@@ -1,9 +1,16 @@
 #include "platform/FileDialogs.h"
 
+#include <QDateTime>
+#include <QEvent>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QLocale>
 #include <QRegularExpression>
+#include <QStyle>
 #include <QStringList>
+#include <QTreeView>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -50,6 +57,56 @@ std::optional<QString> SingleExtension(const QString& nameFilter) {
     return match.captured(1);
 }
 
+// Qt sizes the size and date columns for English samples and leaves the list
+// narrower than its columns, so sizes ("468…KiB") and dates end cut or behind
+// a scroll bar. Both columns get room for their widest text, and each time the
+// dialog is shown, once its layout is known, it grows until every column fits.
+class FileColumnsFitter : public QObject {
+public:
+    FileColumnsFitter(QFileDialog& dialog, QTreeView& tree)
+        : QObject(&dialog), dialog_(dialog), tree_(tree) {
+        const QLocale locale = QLocale::system();
+        QStringList sizes;
+        for (qint64 unit = 1; unit <= (qint64{1} << 40); unit <<= 10)
+            sizes.append(locale.formattedDataSize(1023 * unit + unit * 99 / 100));
+        const QDateTime latest(QDate(2000, 12, 28), QTime(20, 58, 58));
+        widen(1, sizes);
+        widen(3, {locale.toString(latest, QLocale::ShortFormat)});
+        dialog.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            fit();
+        return false;
+    }
+
+private:
+    void widen(int section, const QStringList& samples) {
+        QHeaderView* header = tree_.header();
+        const QFontMetrics metrics(tree_.font());
+        int width = metrics.horizontalAdvance(
+            header->model()->headerData(section, Qt::Horizontal).toString());
+        for (const QString& sample : samples)
+            width = std::max(width, metrics.horizontalAdvance(sample));
+        // Cell margins, and the header's sort arrow.
+        width += 4 * metrics.averageCharWidth();
+        header->resizeSection(section, std::max(width, header->sectionSize(section)));
+    }
+
+    void fit() {
+        const int needed = tree_.header()->length() + 2 * tree_.frameWidth() +
+                           tree_.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &tree_);
+        const int missing = needed - tree_.width();
+        // Before QDialog's own show handling, which then centres the grown dialog.
+        if (missing > 0)
+            dialog_.resize(dialog_.width() + missing, dialog_.height());
+    }
+
+    QFileDialog& dialog_;
+    QTreeView& tree_;
+};
+
 }  // namespace
 
 void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
@@ -74,6 +131,8 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) 
     }
     if (!request.initialName.isEmpty())
         dialog.selectFile(request.initialName);
+    if (auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView")))
+        new FileColumnsFitter(dialog, *tree);  // owned by the dialog
 }
 
 namespace {

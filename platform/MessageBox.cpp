@@ -4,9 +4,12 @@
 #include "resources/Strings.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <optional>
 #include <utility>
 
 namespace {
@@ -32,12 +35,13 @@ QMessageBox::Icon QtIcon(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-// The buttons of each kind of box, its default one, and what closing it
-// without a button (window manager close) answers.
+// The buttons of each kind of box, its default one, and what Escape or
+// closing it without a button answers. A Yes/No box has no such answer: a
+// stray key must not throw away what the question would keep.
 struct ButtonSet {
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton;
-    MessageAnswer dismissed;
+    std::optional<MessageAnswer> dismissed;
 };
 
 ButtonSet ButtonSetOf(MessageButtons buttons) {
@@ -45,13 +49,47 @@ ButtonSet ButtonSetOf(MessageButtons buttons) {
     case MessageButtons::Ok:
         return {QMessageBox::Ok, QMessageBox::Ok, MessageAnswer::Ok};
     case MessageButtons::YesNo:
-        return {QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, MessageAnswer::No};
+        return {QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, std::nullopt};
     case MessageButtons::YesNoCancel:
         return {QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes,
                 MessageAnswer::Cancel};
     }
     return {QMessageBox::NoButton, QMessageBox::NoButton, MessageAnswer::Cancel};
 }
+
+// Qt lets Escape answer No in a Yes/No box and offers a close button on
+// every box; one that cannot be dismissed takes neither.
+class ProgramBox : public QMessageBox {
+public:
+    ProgramBox(QWidget* owner, bool dismissable) : QMessageBox(owner), dismissable_(dismissable) {}
+
+    // QMessageBox resets the flags when its modality is set, so this comes after.
+    void setApplicationModal(bool onTop) {
+        setWindowModality(Qt::ApplicationModal);
+        Qt::WindowFlags flags = windowFlags();
+        if (!dismissable_)
+            flags = (flags | Qt::CustomizeWindowHint | Qt::WindowTitleHint) &
+                    ~Qt::WindowCloseButtonHint;
+        setWindowFlags(flags | (onTop ? Qt::WindowStaysOnTopHint : Qt::WindowFlags()));
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!dismissable_ && event->matches(QKeySequence::Cancel))
+            return;
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (!dismissable_) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+
+private:
+    bool dismissable_;
+};
 
 // Each Qt button the boxes use, the answer it gives and its label, as the
 // Japanese system shows it.
@@ -70,28 +108,26 @@ constexpr ButtonRow buttonRows[] = {
 
 MessageAnswer ShowRealBox(const MessageRequest& request) {
     QWidget* owner = request.owner ? request.owner : QApplication::activeWindow();
-    QMessageBox box(owner);
+    const ButtonSet set = ButtonSetOf(request.buttons);
+    ProgramBox box(owner, set.dismissed.has_value());
     box.setWindowTitle(request.title);
     box.setTextFormat(Qt::PlainText);
     box.setText(request.text);
     box.setIcon(QtIcon(request.icon));
-    const ButtonSet set = ButtonSetOf(request.buttons);
     box.setStandardButtons(set.buttons);
     box.setDefaultButton(set.defaultButton);
     for (const ButtonRow& row : buttonRows) {
         if (QAbstractButton* button = box.button(row.button))
             button->setText(QString::fromUtf8(row.label));
     }
-    box.setWindowModality(Qt::ApplicationModal);
-    if (request.systemModal)
-        box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    box.setApplicationModal(request.systemModal);
     box.exec();
     const QMessageBox::StandardButton clicked = box.standardButton(box.clickedButton());
     for (const ButtonRow& row : buttonRows) {
         if (row.button == clicked)
             return row.answer;
     }
-    return set.dismissed;
+    return set.dismissed.value_or(MessageAnswer::No);
 }
 
 }  // namespace

@@ -25,6 +25,8 @@ struct MessageRequest {
 using MessageAnswerer = std::function<MessageAnswer(const MessageRequest&)>;
 
 // Shows a modal box owned by `owner` (or answers through the installed seam).
+// Escape and the window's close answer Cancel, or OK in an OK box; a Yes/No
+// box takes neither and is answered by its buttons alone.
 MessageAnswer ShowMessage(QWidget* owner, const QString& text, MessageIcon icon,
                           MessageButtons buttons = MessageButtons::Ok,
                           const QString& title = QString());

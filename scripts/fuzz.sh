@@ -20,8 +20,8 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TY
   -DGLENVAR_FUZZ=ON -DGLENVAR_DESKTOP=OFF -DGLENVAR_BENCH=OFF >/dev/null
 cmake --build "$build" -j2 --target "${targets[@]/#/fuzz_}"
 
-# A refused stencil cache means a rebuild of the table, which churns through
-# large blocks: a small quarantine keeps the memory in bounds.
+# Map grids and stencil tables churn through large blocks: a small quarantine
+# keeps the memory in bounds.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64:malloc_context_size=5}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 

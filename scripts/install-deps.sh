@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpng-dev
   fonts-ipafont-gothic
+  qt6-translations-l10n   # Qt's own dialogs in Japanese (qtbase_ja.qm)
   xvfb xauth openbox xdotool imagemagick   # the real-window smoke run
   clang-14 libclang-rt-14-dev   # libFuzzer, for scripts/fuzz.sh
   python3   # the benchmark summary

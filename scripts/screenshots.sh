@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Renders the main window (empty, with a map, with regions), its menus and
-# every dialog and box on Qt's offscreen platform into <build>/screenshots/.
+# Renders the main window (empty, with a map, with regions), its menus, every
+# dialog and box, the open and save dialogs and the question before a file is
+# replaced, on Qt's offscreen platform into <build>/screenshots/.
 # Usage: scripts/screenshots.sh [build folder, default build]
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -197,7 +197,7 @@ void MapView::restoreSavedSize() {
 
 void MapView::generateAndRender() {
     ProgressWindow progress(this);
-    if (landCircles.IsEmpty() && !landCircles.LoadOrBuild("makeland.bin")) return;
+    landCircles.LoadOrBuild("makeland.bin");
     terrain.Generate(landCircles, nullptr, &MapView::generationProgress);
     pictureWidth = terrain.width;
     pictureHeight = terrain.height;

@@ -131,6 +131,14 @@ TEST(CliRun, UnreadableInputShowsTheDesktopMessage) {
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.err, std::string(EndOfFileFailure().what()) + "\n");
     }
+    // Cut inside its last block, the second point list, the map is all there.
+    WriteBytes(dir / "tail.ld", Bytes(whole.begin(), whole.end() - 5));
+    r = RunCli({"info", "tail.ld"}, dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, RunCli({"info", "whole.ld"}, dir.path()).out);
+    ASSERT_EQ(RunCli({"render", "tail.ld", "-o", "tail.png"}, dir.path()).exitCode, 0);
+    ASSERT_EQ(RunCli({"render", "whole.ld", "-o", "whole.png"}, dir.path()).exitCode, 0);
+    EXPECT_EQ(ReadBytes(dir / "tail.png"), ReadBytes(dir / "whole.png"));
 
     // Neither marker, and a map that never held cells: our own words, still exit 1.
     WriteBytes(dir / "text.ld", {'h', 'e', 'l', 'l', 'o'});

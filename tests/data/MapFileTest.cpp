@@ -256,8 +256,12 @@ TEST_P(BothForms, RoundTripIsBitForBit) {
     }
 }
 
-TEST_P(BothForms, EveryTruncationIsRefusedAndChangesNothing) {
-    Bytes whole = Saved(Sample());
+// A map file cut inside its second point list still holds the whole map and
+// loads as the uncut file does; every other cut is refused and changes nothing.
+TEST_P(BothForms, EveryTruncationButInsideTheLastPointListIsRefused) {
+    const GEO_MakeLand file = Sample();
+    Bytes whole = Saved(file);
+    size_t lastBlock = whole.size() - 8 * size_t(file.concentrationPoints.GetSize());
     for (size_t length = 0; length < whole.size(); ++length) {
         SCOPED_TRACE(length);
         GEO_MakeLand target = Target();
@@ -265,6 +269,10 @@ TEST_P(BothForms, EveryTruncationIsRefusedAndChangesNothing) {
         Bytes cut(whole.begin(), whole.begin() + long(length));
         if (length < 2) {
             EXPECT_EQ(LoadFile(target, cut), MapFileKind::None);
+        } else if (GetParam().kind == MapFileKind::Map && length >= lastBlock) {
+            EXPECT_EQ(LoadFile(target, cut), MapFileKind::Map);
+            ExpectSameTerrain(target, GetParam().expected(file, before));
+            continue;
         } else {
             EXPECT_THROW(LoadFile(target, cut), EndOfFileFailure);
         }
@@ -332,6 +340,36 @@ TEST(MapFile, TheSecondPointListIsKept) {
     EXPECT_EQ(t.GetSize(), 6);
     EXPECT_EQ(t[5].altitude, 1.0);
     EXPECT_EQ(t[5].region, 1);
+}
+
+// The second list read over the first: what the cut file still holds wins
+// byte by byte, points past the first copy are zero, and a count the first
+// copy and the bytes left cannot nearly cover is no cut copy.
+TEST(MapFile, ACutSecondPointListKeepsTheFirstCopysRest) {
+    auto cutMap = [](uint16_t second, const Bytes& tail) {
+        ByteWriter b;
+        b.text("LS").u16(1).u64(0).i32(0).i32(0).i32(150);
+        b.f64(0.01).f64(0.5).f64(0.2).f64(0.4).i32(2).i32(0).i32(0);
+        b.u16(2).i32(1).i32(2).i32(3).i32(4).i32(0).u16(second);
+        return b.raw(tail.data(), tail.size()).bytes;
+    };
+    const Bytes tail = ByteWriter().i32(-5).i32(-6).u16(0xFFFF).raw("\x7F", 1).bytes;
+    GEO_MakeLand t;
+    ASSERT_EQ(Load(t, cutMap(4, tail)), MapFileKind::Map);
+    ASSERT_EQ(t.concentrationPoints.GetSize(), 4);
+    EXPECT_EQ(t.concentrationPoints[0], (Point{-5, -6}));
+    EXPECT_EQ(t.concentrationPoints[1], (Point{0x7FFFFF, 4}));
+    EXPECT_EQ(t.concentrationPoints[2], (Point{}));
+    EXPECT_EQ(t.concentrationPoints[3], (Point{}));
+
+    GEO_MakeLand untouched = Target();
+    const GEO_MakeLand before = untouched;
+    EXPECT_THROW(Load(untouched, cutMap(5, tail)), EndOfFileFailure);
+    ExpectSameTerrain(untouched, before);
+
+    ASSERT_EQ(Load(t, cutMap(1, {})), MapFileKind::Map);  // ends right after the count
+    ASSERT_EQ(t.concentrationPoints.GetSize(), 1);
+    EXPECT_EQ(t.concentrationPoints[0], (Point{1, 2}));
 }
 
 TEST(MapFile, InconsistentGridsAreRefused) {

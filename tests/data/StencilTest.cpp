@@ -125,7 +125,7 @@ const Bytes& BuiltBytes() {
 TEST(StencilCache, WithoutACacheTheTableIsBuiltAndWritten) {
     ScratchDir dir;
     GEO_LandCircleArray table;
-    ASSERT_TRUE(table.LoadOrBuild(dir / "makeland.bin"));
+    table.LoadOrBuild(dir / "makeland.bin");
     EXPECT_TRUE(SameTable(table, Built()));
 
     Bytes file = ReadFileBytes(dir / "makeland.bin");
@@ -141,7 +141,7 @@ TEST(StencilCache, AFilledTableIsLeftAlone) {
     ScratchDir dir;
     GEO_LandCircleArray table;
     table.AddCircle(PointArray());
-    EXPECT_TRUE(table.LoadOrBuild(dir / "makeland.bin"));
+    table.LoadOrBuild(dir / "makeland.bin");
     EXPECT_EQ(table.GetSize(), 1);
     EXPECT_TRUE(dir.Entries().empty());
 }
@@ -163,7 +163,7 @@ TEST(StencilCache, ASaneCacheIsUsedAsItStands) {
     WriteFileBytes(dir / "makeland.bin", bytes);
 
     GEO_LandCircleArray table;
-    ASSERT_TRUE(table.LoadOrBuild(dir / "makeland.bin"));
+    table.LoadOrBuild(dir / "makeland.bin");
     EXPECT_TRUE(SameTable(table, other));
     EXPECT_EQ(ReadFileBytes(dir / "makeland.bin"), bytes);
 }
@@ -212,7 +212,7 @@ TEST(StencilCache, ADamagedCacheIsRebuiltAndRewritten) {
         ScratchDir dir;
         WriteFileBytes(dir / "makeland.bin", bytes);
         GEO_LandCircleArray table;
-        ASSERT_TRUE(table.LoadOrBuild(dir / "makeland.bin"));
+        table.LoadOrBuild(dir / "makeland.bin");
         EXPECT_TRUE(SameTable(table, Built()));
         EXPECT_EQ(ReadFileBytes(dir / "makeland.bin"), good);
         EXPECT_EQ(dir.Entries().size(), 1u);
@@ -223,7 +223,7 @@ TEST(StencilCache, ADirectoryInThePlaceOfTheCacheStillGivesATable) {
     ScratchDir dir;
     std::filesystem::create_directory(dir / "makeland.bin");
     GEO_LandCircleArray table;
-    ASSERT_TRUE(table.LoadOrBuild(dir / "makeland.bin"));
+    table.LoadOrBuild(dir / "makeland.bin");
     EXPECT_TRUE(SameTable(table, Built()));
     EXPECT_TRUE(std::filesystem::is_directory(dir / "makeland.bin"));
 }
@@ -233,7 +233,7 @@ TEST(StencilCache, AnUnwritablePlaceStillGivesATable) {
     ScratchDir dir;
     WriteFileBytes(dir / "file", {1});
     GEO_LandCircleArray table;
-    ASSERT_TRUE(table.LoadOrBuild(dir / "file" / "makeland.bin"));
+    table.LoadOrBuild(dir / "file" / "makeland.bin");
     EXPECT_TRUE(SameTable(table, Built()));
 }
 
@@ -246,7 +246,7 @@ TEST(StencilCache, AReadOnlyDirectoryStillGivesATable) {
         << std::strerror(errno);
 
     GEO_LandCircleArray table;
-    ASSERT_TRUE(table.LoadOrBuild(mountPoint / "makeland.bin"));
+    table.LoadOrBuild(mountPoint / "makeland.bin");
     EXPECT_TRUE(SameTable(table, Built()));
     EXPECT_FALSE(std::filesystem::exists(mountPoint / "makeland.bin"));
 }

@@ -5,6 +5,7 @@
 
 #include "data/Failures.h"
 #include "platform/FileDialogs.h"
+#include "platform/StandardDialogs.h"
 #include "resources/DialogTemplates.h"
 
 #include <QComboBox>
@@ -13,7 +14,14 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QGlyphRun>
+#include <QHeaderView>
 #include <QListView>
+#include <QMessageBox>
+#include <QRawFont>
+#include <QTextLayout>
+#include <QTimer>
+#include <QTreeView>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -31,8 +39,10 @@ private slots:
     void trackbarSignalsOnlyWhenAnInteractionEnds();
     void trackbarKeysMoveAsTheTrackbarDoes();
     void messageBoxDefaultsAndFailureMapping();
+    void realBoxesTakeEscapeOnlyWithCancelAndOneFont();
     void programFilterBecomesQtFilters();
     void saveSuffixFollowsTheChosenType();
+    void standardDialogsSpeakJapaneseAndShowWholeColumns();
 };
 
 void PlatformTest::dialogUnitsFollowTheFont() {
@@ -204,6 +214,63 @@ void PlatformTest::messageBoxDefaultsAndFailureMapping() {
                 r.owner == &owner);
 }
 
+// What a real box does with Escape and a close request, then with a click on
+// Yes if it is still open; and which faces draw its text.
+struct RealBoxRun {
+    MessageAnswer answer = MessageAnswer::Ok;
+    bool openAfterEscape = false;
+    bool openAfterClose = false;
+    bool closeButton = false;
+    QStringList faces;
+};
+
+RealBoxRun RunRealBox(const QString& text, MessageButtons buttons) {
+    RealBoxRun run;
+    QTimer::singleShot(0, [&run] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        run.closeButton = box->windowFlags().testFlag(Qt::WindowCloseButtonHint);
+        auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        QTextLayout layout(label->text(), label->font());
+        layout.beginLayout();
+        while (layout.createLine().isValid()) {}
+        layout.endLayout();
+        for (const QGlyphRun& glyphs : layout.glyphRuns())
+            run.faces.append(glyphs.rawFont().familyName().toLower());
+        run.faces.removeDuplicates();
+        QTest::keyClick(box, Qt::Key_Escape);
+        run.openAfterEscape = box->isVisible();
+        if (run.openAfterEscape)
+            box->close();
+        run.openAfterClose = box->isVisible();
+        if (run.openAfterClose)
+            box->button(QMessageBox::Yes)->click();
+    });
+    run.answer = ShowMessage(nullptr, text, MessageIcon::Question, buttons);
+    return run;
+}
+
+void PlatformTest::realBoxesTakeEscapeOnlyWithCancelAndOneFont() {
+    PrepareStandardDialogs();  // as the program starts
+    const QString question = QString::fromUtf8(
+        "以上で作成を開始します。よろしいですか？( 優先pt 12 個 )\n「いいえ」を押すと");
+    const RealBoxRun yesNo = RunRealBox(question, MessageButtons::YesNo);
+    QVERIFY(yesNo.openAfterEscape && yesNo.openAfterClose && !yesNo.closeButton);
+    QCOMPARE(yesNo.answer, MessageAnswer::Yes);
+
+    const RealBoxRun withCancel = RunRealBox(question, MessageButtons::YesNoCancel);
+    QVERIFY(!withCancel.openAfterEscape && withCancel.closeButton);
+    QCOMPARE(withCancel.answer, MessageAnswer::Cancel);
+
+    const RealBoxRun ok = RunRealBox(QString::fromUtf8("ﾒﾓﾘが不足しています。"), MessageButtons::Ok);
+    QVERIFY(!ok.openAfterEscape && ok.closeButton);
+    QCOMPARE(ok.answer, MessageAnswer::Ok);
+
+    for (const RealBoxRun* run : {&yesNo, &withCancel, &ok})
+        QCOMPARE(run->faces, QStringList{QStringLiteral("ipapgothic")});
+}
+
 void PlatformTest::programFilterBecomesQtFilters() {
     const QString open = QStringLiteral(
         "Land Files (*.ld)|*.ld|Data Files (*.dat)|*.dat|All Files (*.*)|*.*||");
@@ -281,6 +348,45 @@ void PlatformTest::saveSuffixFollowsTheChosenType() {
     QFileDialog open;
     ConfigureFileDialog(open, request);
     QCOMPARE(open.defaultSuffix(), QStringLiteral("ld"));
+}
+
+void PlatformTest::standardDialogsSpeakJapaneseAndShowWholeColumns() {
+    const auto title = [](QFileDialog::AcceptMode mode) {
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setAcceptMode(mode);
+        return dialog.windowTitle();
+    };
+    QTemporaryDir nothing;
+    QVERIFY(!PrepareStandardDialogs(nothing.path()));  // no translations: English, no harm
+    QCOMPARE(title(QFileDialog::AcceptOpen), QStringLiteral("Open"));
+    QVERIFY(PrepareStandardDialogs());
+    QCOMPARE(title(QFileDialog::AcceptOpen), QString::fromUtf8("開く"));
+    QCOMPARE(title(QFileDialog::AcceptSave), QString::fromUtf8("名前を付けて保存"));
+    QCOMPARE(QFileDialog::tr("%1 already exists.\nDo you want to replace it?").arg("startup.ld"),
+             QString::fromUtf8("startup.ld は既に存在します。\n置き換えますか?"));
+    QCOMPARE(QApplication::font("QMessageBox").family(), QString::fromUtf8(DialogFontName));
+
+    // 480,000 bytes is "468.75 KiB", wider than Qt's own sample.
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("small.ld")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(480000));
+    file.close();
+    FileDialogRequest request;
+    request.filter = QStringLiteral("Land Files (*.ld)|*.ld||");
+    QFileDialog dialog;
+    ConfigureFileDialog(dialog, request);
+    dialog.setDirectory(dir.path());
+    dialog.show();
+    auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    QTRY_COMPARE(tree->model()->rowCount(tree->rootIndex()), 1);
+    QVERIFY(tree->header()->length() <= tree->viewport()->width());
+    const QFontMetrics metrics(tree->font());
+    for (int column : {1, 3}) {
+        const QModelIndex cell = tree->model()->index(0, column, tree->rootIndex());
+        const QString text = cell.data().toString();
+        QVERIFY2(metrics.horizontalAdvance(text) < tree->header()->sectionSize(column), qPrintable(text));
+    }
 }
 
 QTEST_MAIN(PlatformTest)

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -62,6 +63,14 @@ private slots:
         QVERIFY(frame->findChildren<QToolBar*>().isEmpty());
         QVERIFY(frame->findChildren<QStatusBar*>().isEmpty());
         QVERIFY(frame->testAttribute(Qt::WA_DeleteOnClose));
+        // Un-maximised, it keeps a usable size: three quarters of the screen, centred.
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect normal = CMapToolApp::NormalFrameGeometry(available);
+        QCOMPARE(frame->normalGeometry(), normal);
+        QCOMPARE(CMapToolApp::NormalFrameGeometry(QRect(0, 0, 1280, 1024)), QRect(160, 128, 960, 768));
+        QCOMPARE(CMapToolApp::NormalFrameGeometry(QRect(100, 30, 1001, 801)), QRect(226, 131, 750, 600));
+        frame->showNormal();
+        QTRY_COMPARE(frame->geometry(), normal);
         frame->close();  // deletes itself
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(app.mainFrame() == nullptr);

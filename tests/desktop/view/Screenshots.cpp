@@ -9,7 +9,9 @@
 #include "dialogs/CInfoDialog.h"
 #include "dialogs/CProgressDialog.h"
 #include "dialogs/CWaterLevelDialog.h"
+#include "data/MapFile.h"
 #include "platform/DataExchange.h"
+#include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
 #include "resources/DialogTemplates.h"
 #include "resources/MenuTable.h"
@@ -17,14 +19,21 @@
 #include "view/MapView.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QProgressBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -47,12 +56,41 @@ void saveDialog(QDialog& dialog, const char* name) {
 void saveMessage(QWidget* owner, const QString& text, MessageIcon icon, MessageButtons buttons,
                  const QString& title, const char* name) {
     QTimer::singleShot(50, [name] {
-        if (QWidget* box = QApplication::activeModalWidget()) {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             save(box, name);
-            box->close();
+            box->defaultButton()->click();  // a Yes/No box cannot be closed
         }
     });
     ShowMessage(owner, text, icon, buttons, title);
+}
+
+// Shows the real dialog a file command asks for, in the working folder, and
+// photographs it; the save dialog is then told to replace startup.ld, and the
+// question it asks is photographed too. Every dialog ends cancelled.
+std::optional<QString> saveFileDialog(const FileDialogRequest& request) {
+    const bool saving = request.kind == FileDialogRequest::Kind::Save;
+    QFileDialog dialog(request.owner);
+    ConfigureFileDialog(dialog, request);
+    dialog.setDirectory(QDir::currentPath());
+    dialog.show();
+    auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("treeView"));
+    for (int wait = 0; wait < 200 && list->model()->rowCount(list->rootIndex()) < 2; ++wait)
+        QTest::qWait(10);
+    QTest::qWait(100);
+    save(&dialog, saving ? "dialog-save" : "dialog-open");
+    if (saving) {
+        QTimer::singleShot(50, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                save(box, "box-replace");
+                box->button(QMessageBox::No)->click();
+            }
+        });
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        name->setText(QStringLiteral("startup.ld"));  // as typed
+        static_cast<QDialog&>(dialog).accept();  // as the Save button does
+    }
+    dialog.reject();
+    return std::nullopt;
 }
 
 }  // namespace
@@ -132,5 +170,17 @@ int main(int argc, char** argv) {
     saveMessage(view, QString::asprintf(ViewStrings::PlacementStartQuestion, 3),
                 MessageIcon::Question, MessageButtons::YesNoCancel,
                 QString::fromUtf8(ViewStrings::PlacementTitle), "box-placement");
+
+    SaveMapFile(terrain, "startup.ld");
+    SaveMapFile(GEO_MakeLand(), "empty.ld");
+    GEO_MakeLand small;
+    small.width = small.gridWidth = 200;
+    small.height = small.gridHeight = 150;
+    small.SetSize(200 * 150);
+    SaveMapFile(small, "small.ld");  // 468.82 KiB, the widest size text
+    SetFileDialogAnswerer(&saveFileDialog);
+    view->executeCommand(CommandId::FileOpen);
+    view->executeCommand(CommandId::FileSave);
+    SetFileDialogAnswerer({});
     return 0;
 }
