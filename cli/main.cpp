@@ -8,8 +8,8 @@
 #include "core/PointMarks.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
-#include "data/MapFile.h"
-#include "dialogs/LandReport.h"
+#include "core/MapFile.h"
+#include "core/LandReport.h"
 
 #include <cerrno>
 #include <cstdio>

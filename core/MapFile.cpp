@@ -1,4 +1,4 @@
-#include "data/MapFile.h"
+#include "core/MapFile.h"
 
 #include "core/GEO_MakeLand.h"
 #include "data/Failures.h"

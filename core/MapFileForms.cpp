@@ -1,4 +1,4 @@
-// The terrain's two file forms, kept beside the archive they are written through.
+// The terrain's two file forms, kept beside the terrain they serialize.
 
 #include "core/GEO_MakeLand.h"
 #include "data/ArchiveBlocks.h"
