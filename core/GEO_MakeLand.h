@@ -14,8 +14,17 @@ class GEO_LandCircleArray;
 class GEO_MakeLand;
 class NUM_Random;
 
-// Generation passes a phase (0..3), rendering a count of cells.
+// Generation passes a GenerationPhase, rendering a count of cells.
 using ProgressCallback = int32_t (*)(GEO_MakeLand& terrain, int32_t value);
+
+// The phases of a generation, reported in this order: the stamp count known
+// (progressTotal), stamping under way (progressCount of them done), the
+// stamps done and the grid being normalised, the map complete.
+enum class GenerationPhase : int32_t { Preparing = 0, Stamping = 1, Normalising = 2, Done = 3 };
+
+inline void ReportPhase(ProgressCallback progress, GEO_MakeLand& terrain, GenerationPhase phase) {
+    if (progress) progress(terrain, static_cast<int32_t>(phase));
+}
 
 class GEO_MakeLand : public GrowableArray<LandCell>, public CObject {
 public:

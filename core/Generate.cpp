@@ -170,7 +170,7 @@ std::unique_ptr<Stamp[]> InLocalityOrder(const Stamp* stamps, const Plan& plan,
     return ordered;
 }
 
-// Phase-1 reports, at most one per 200 ms of the tick counter.
+// Stamping reports, at most one per 200 ms of the tick counter.
 struct Reporter {
     GEO_MakeLand& terrain;
     ProgressCallback progress;
@@ -182,7 +182,7 @@ struct Reporter {
         if (now >= static_cast<uint32_t>(last + 200u)) {
             terrain.progressCount = static_cast<int32_t>(done);
             last = now;
-            progress(terrain, 1);
+            ReportPhase(progress, terrain, GenerationPhase::Stamping);
         }
     }
 };
@@ -424,12 +424,12 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
     // The grid itself is allocated only once the counting is done: it never
     // has to coexist with the stamp tables.
     Counters counters(plan);
-    if (progress) progress(t, 1);
+    ReportPhase(progress, t, GenerationPhase::Stamping);
     Reporter reporter{t, progress, Tick()};
     StampCounts(counters, ordered.get(), plan, landCircles, byWidth, worker, reporter);
     ordered.reset();
     t.progressCount = plan.stamps > 0 ? plan.stamps : 0;
-    if (progress) progress(t, 2);
+    ReportPhase(progress, t, GenerationPhase::Normalising);
 
     // The grid's size goes with it from here on; should anything below fail,
     // Generate takes both away again.
@@ -452,7 +452,7 @@ void GEO_MakeLand::Generate(const GEO_LandCircleArray& landCircles, NUM_Random* 
     const Plan plan = CheckedPlan(*this, landCircles.GetSize());
     progressTotal = plan.stamps;
     progressCount = 0;
-    if (progress) progress(*this, 0);
+    ReportPhase(progress, *this, GenerationPhase::Preparing);
     try {
         GrowLand(*this, plan, landCircles, source, progress);
     } catch (...) {
@@ -465,7 +465,7 @@ void GEO_MakeLand::Generate(const GEO_LandCircleArray& landCircles, NUM_Random* 
             throw MemoryFailure();
         }
     }
-    if (progress) progress(*this, 3);
+    ReportPhase(progress, *this, GenerationPhase::Done);
 }
 
 Point GEO_MakeLand::NearestImage(int32_t px, int32_t py, int32_t x, int32_t y) const {

@@ -234,18 +234,18 @@ void MapView::renderPicture(bool regions) {
 int32_t MapView::generationProgress(GEO_MakeLand& terrain, int32_t phase) {
     CProgressDialog* dialog = currentProgressDialog;
     if (!dialog) return 0;
-    switch (phase) {
-    case 0:
+    switch (static_cast<GenerationPhase>(phase)) {
+    case GenerationPhase::Preparing:
         setBarRange(dialog->progressBar(), terrain.progressTotal);
         dialog->phaseLabel = text(ViewStrings::PhaseGenerate);
         dialog->statusText = text(ViewStrings::StatusPreparing);
         break;
-    case 1:
+    case GenerationPhase::Stamping:
         setBarPosition(dialog->progressBar(), terrain.progressCount);
         if (terrain.progressTotal > 0)
             dialog->statusText = percentText(terrain.progressCount, terrain.progressTotal);
         break;
-    case 2:
+    case GenerationPhase::Normalising:
         setBarPosition(dialog->progressBar(), terrain.progressTotal);
         dialog->statusText = text(ViewStrings::StatusNormalising);
         break;
