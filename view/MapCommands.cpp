@@ -4,12 +4,14 @@
 
 #include "core/PointMarks.h"
 #include "data/Failures.h"
+#include "data/StencilCacheFile.h"
 #include "dialogs/CGenerateDialog.h"
 #include "dialogs/CInfoDialog.h"
 #include "dialogs/CProgressDialog.h"
 #include "dialogs/CWaterLevelDialog.h"
 #include "platform/MessageBox.h"
 #include "resources/MenuTable.h"
+#include "resources/Strings.h"
 #include "resources/ViewStrings.h"
 
 #include <QClipboard>
@@ -167,7 +169,7 @@ void MapView::generateCommand() {
         CGenerateDialog dialog(&terrain, this);
         if (runDialog(dialog) != QDialog::Accepted) return;
     }
-    const QString title = text(ViewStrings::GenerateTitle);
+    const QString title = text(Strings::GenerateCaption);
     if (terrain.manualPlacement) {
         const MessageAnswer keep =
             ShowMessage(this, text(ViewStrings::KeepPlacementQuestion), MessageIcon::Question,
@@ -197,7 +199,7 @@ void MapView::restoreSavedSize() {
 
 void MapView::generateAndRender() {
     ProgressWindow progress(this);
-    if (landCircles.IsEmpty() && !landCircles.LoadOrBuild("makeland.bin")) return;
+    if (landCircles.IsEmpty() && !landCircles.LoadOrBuild(stencilCacheFile)) return;
     terrain.Generate(landCircles, nullptr, &MapView::generationProgress);
     pictureWidth = terrain.width;
     pictureHeight = terrain.height;
@@ -237,7 +239,7 @@ int32_t MapView::generationProgress(GEO_MakeLand& terrain, int32_t phase) {
     switch (static_cast<GenerationPhase>(phase)) {
     case GenerationPhase::Preparing:
         setBarRange(dialog->progressBar(), terrain.progressTotal);
-        dialog->phaseLabel = text(ViewStrings::PhaseGenerate);
+        dialog->phaseLabel = text(Strings::ProgressPhase);
         dialog->statusText = text(ViewStrings::StatusPreparing);
         break;
     case GenerationPhase::Stamping:
