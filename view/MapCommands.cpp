@@ -94,7 +94,7 @@ void MapView::runReporting(const std::function<void()>& action) {
         ReportFailure(this, MemoryFailure());
     } catch (const std::exception& other) {
         // Anything else still ends the command with a message, not a crash.
-        ReportFailure(this, CommandFailure(other.what(), FailureIcon::Stop));
+        ReportFailure(this, CommandFailure(other.what(), FailureKind::Other));
     }
 }
 
