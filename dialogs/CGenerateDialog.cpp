@@ -115,16 +115,14 @@ struct CGenerateDialog::Impl {
 };
 
 CGenerateDialog::CGenerateDialog(GEO_MakeLand* terrain, QWidget* parent)
-    : QDialog(parent), impl_(new Impl(this, terrain)) {
+    : QDialog(parent), impl_(std::make_unique<Impl>(this, terrain)) {
     BuildDialog(this, GenerateDialogTemplate);
     for (int id : {ProcessAmount, ConcentrationRate, ConcentrationAmount, UnitAmount})
         connect(impl_->slider(id), &Trackbar::endTrack, this, [this] { impl_->EndTrack(); });
     impl_->Open();
 }
 
-CGenerateDialog::~CGenerateDialog() {
-    delete impl_;
-}
+CGenerateDialog::~CGenerateDialog() = default;
 
 void CGenerateDialog::accept() {
     if (!impl_->ReadControls())

@@ -22,7 +22,7 @@ struct CWaterLevelDialog::Impl {
 };
 
 CWaterLevelDialog::CWaterLevelDialog(GEO_MakeLand* terrain, QWidget* parent)
-    : QDialog(parent), impl_(new Impl(this, terrain)) {
+    : QDialog(parent), impl_(std::make_unique<Impl>(this, terrain)) {
     BuildDialog(this, WaterLevelDialogTemplate);
     impl_->slider = ControlAs<Trackbar>(this, WaterLevelControl::Slider);
     impl_->slider->SetRange(1, 100000);
@@ -33,9 +33,7 @@ CWaterLevelDialog::CWaterLevelDialog(GEO_MakeLand* terrain, QWidget* parent)
     connect(impl_->slider, &Trackbar::endTrack, this, [this] { impl_->ShowLabel(); });
 }
 
-CWaterLevelDialog::~CWaterLevelDialog() {
-    delete impl_;
-}
+CWaterLevelDialog::~CWaterLevelDialog() = default;
 
 void CWaterLevelDialog::accept() {
     impl_->terrain->waterLevel = FineValue(impl_->slider->GetPos());
