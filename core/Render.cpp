@@ -66,7 +66,7 @@ struct Bands {
 // Each band divides once: water a / W, low land (a - W) / m, high land
 // (a - W - m) / m; choosing the operands first keeps it to one division per
 // cell. With W = 0 only a <= 0 is water, and a / 0 is NaN or -inf there, so
-// those cells come out black as required.
+// those cells come out black.
 inline Rgb PlainColour(double a, const Bands& b) {
     const double w = b.water;
     const double m = b.half;

@@ -36,7 +36,7 @@ public:
     FormatFailure();
 };
 
-// The platform's file errors, as the message table distinguishes them.
+// The causes of a file error, one per message text.
 enum class FileErrorCause {
     Generic,
     FileNotFound,

@@ -23,8 +23,9 @@ CProgressDialog::CProgressDialog(QWidget* parent) : QDialog(parent) {
 }
 
 void CProgressDialog::CentreOn(const QWidget* frame) {
-    // Rectangles as the reference platform gives them: right and bottom exclusive,
-    // halves truncated toward zero, the size rebuilt from the halves.
+    // The frame's centre from its exclusive right and bottom edges, halves
+    // truncated toward zero; the window's size is rebuilt from its halves, so
+    // an odd side loses a pixel.
     const QRect outer = frame->frameGeometry();
     const int cx = (outer.left() + (outer.left() + outer.width())) / 2;
     const int cy = (outer.top() + (outer.top() + outer.height())) / 2;

@@ -28,8 +28,8 @@ int MulDiv(int a, int b, int c) {
 
 QFont DialogFont(const char* family, int pointSize) {
     static const bool substituted = [] {
-        // The resources name the reference platform's face; this metric-compatible
-        // one ships with the system (fonts-ipafont-gothic).
+        // The resources name "ＭＳ Ｐゴシック", which Debian does not ship; IPAPGothic
+        // (fonts-ipafont-gothic) has the same metrics, so the layouts keep their size.
         QFont::insertSubstitution(QString::fromUtf8(DialogFontName), QStringLiteral("IPAPGothic"));
         return true;
     }();

@@ -69,7 +69,7 @@ void setBarRange(QProgressBar* bar, int32_t maximum) {
     bar->setValue(0);
 }
 
-// Qt ignores positions outside the range; the platform bar clamps them.
+// Qt ignores positions outside the range; the bar should stop at its ends instead.
 void setBarPosition(QProgressBar* bar, int32_t position) {
     if (position < bar->minimum()) position = bar->minimum();
     if (position > bar->maximum()) position = bar->maximum();
