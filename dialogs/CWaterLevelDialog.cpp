@@ -16,7 +16,7 @@ struct CWaterLevelDialog::Impl {
     GEO_MakeLand* terrain;
     Trackbar* slider = nullptr;
 
-    void ShowLabel() {
+    void showLabel() {
         SetControlText(dialog, WaterLevelControl::Text, PercentLabel(slider->GetPos()));
     }
 };
@@ -29,8 +29,8 @@ CWaterLevelDialog::CWaterLevelDialog(GEO_MakeLand* terrain, QWidget* parent)
     impl_->slider->SetPos(FinePosition(terrain->waterLevel));
     impl_->slider->SetLineSize(1);
     impl_->slider->SetPageSize(10);
-    impl_->ShowLabel();
-    connect(impl_->slider, &Trackbar::endTrack, this, [this] { impl_->ShowLabel(); });
+    impl_->showLabel();
+    connect(impl_->slider, &Trackbar::endTrack, this, [this] { impl_->showLabel(); });
 }
 
 CWaterLevelDialog::~CWaterLevelDialog() = default;

@@ -254,8 +254,8 @@ int32_t MapView::generationProgress(GEO_MakeLand& terrain, int32_t phase) {
     default:
         return 0;
     }
-    dialog->TransferToControls();
-    dialog->ShowAndRepaint();
+    dialog->transferToControls();
+    dialog->showAndRepaint();
     return 0;
 }
 
@@ -271,8 +271,8 @@ int32_t MapView::renderProgress(GEO_MakeLand& terrain, int32_t cellsDone) {
         setBarPosition(dialog->progressBar(), cellsDone);
         if (cells > 0) dialog->statusText = percentText(cellsDone, cells);
     }
-    dialog->TransferToControls();
-    dialog->ShowAndRepaint();
+    dialog->transferToControls();
+    dialog->showAndRepaint();
     return 0;
 }
 
