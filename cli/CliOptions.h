@@ -3,6 +3,7 @@
 // that tests and fuzzers can drive it directly.
 
 #include "data/PointArray.h"
+#include "data/StencilCacheFile.h"
 
 #include "core/GEO_MakeLand.h"
 #include "core/ParameterLimits.h"
@@ -45,7 +46,7 @@ struct Options {
     int32_t pointCount = NewTerrain().concentrationPointCount;
     std::vector<Point> points;  // placed by hand when not empty
     bool keepRandomState = false;
-    std::string stencils = "makeland.bin";
+    std::string stencils = stencilCacheFile;
 
     // generate and render
     std::optional<double> waterLevel;  // without it, the new or loaded terrain's

@@ -14,16 +14,16 @@ ProgressBar& ProgressBar::instance() {
 
 int32_t ProgressBar::Generation(GEO_MakeLand& terrain, int32_t phase) {
     ProgressBar& bar = instance();
-    switch (phase) {
-    case 0:
+    switch (static_cast<GenerationPhase>(phase)) {
+    case GenerationPhase::Preparing:
         bar.Show("preparing", -1);
         break;
-    case 1:
+    case GenerationPhase::Stamping:
         bar.Show("stamping", terrain.progressTotal > 0
                                  ? double(terrain.progressCount) / terrain.progressTotal * 100
                                  : 0.0);
         break;
-    case 2:
+    case GenerationPhase::Normalising:
         bar.Show("normalising", -1);
         break;
     default:

@@ -14,8 +14,17 @@ class GEO_LandCircleArray;
 class GEO_MakeLand;
 class NUM_Random;
 
-// Generation passes a phase (0..3), rendering a count of cells.
+// Generation passes a GenerationPhase, rendering a count of cells.
 using ProgressCallback = int32_t (*)(GEO_MakeLand& terrain, int32_t value);
+
+// The phases of a generation, reported in this order: the stamp count known
+// (progressTotal), stamping under way (progressCount of them done), the
+// stamps done and the grid being normalised, the map complete.
+enum class GenerationPhase : int32_t { Preparing = 0, Stamping = 1, Normalising = 2, Done = 3 };
+
+inline void ReportPhase(ProgressCallback progress, GEO_MakeLand& terrain, GenerationPhase phase) {
+    if (progress) progress(terrain, static_cast<int32_t>(phase));
+}
 
 class GEO_MakeLand : public GrowableArray<LandCell>, public CObject {
 public:
@@ -45,9 +54,15 @@ public:
     void CopyParametersFrom(const GEO_MakeLand& other);
 
     // The size the cells form a grid of: the grid's own size, or width x
-    // height for cells set up by hand without one. False, leaving w and h
-    // alone, when neither has positive sides matching the cell count.
-    bool CellGridSize(int32_t& w, int32_t& h) const;
+    // height for cells set up by hand without one. When neither has positive
+    // sides matching the cell count, the grid's own size, not forming a grid.
+    // Without cells: width x height (the next grid's size), forming none.
+    struct GridSize {
+        int32_t width;
+        int32_t height;
+        bool formsGrid;
+    };
+    GridSize CellGridSize() const;
 
     uint64_t seed = 0;
     int32_t width = 1280;

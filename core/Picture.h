@@ -11,9 +11,6 @@ using COLORREF = uint32_t;  // red in bits 0-7, green 8-15, blue 16-23
 constexpr uint32_t PixelFromColorRef(COLORREF c) {
     return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
-constexpr COLORREF ColorRefFromPixel(uint32_t p) {
-    return ((p >> 16) & 0xFFu) | (p & 0xFF00u) | ((p & 0xFFu) << 16);
-}
 constexpr COLORREF RGB(uint8_t r, uint8_t g, uint8_t b) {
     return uint32_t{r} | (uint32_t{g} << 8) | (uint32_t{b} << 16);
 }

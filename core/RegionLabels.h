@@ -47,7 +47,6 @@ public:
     // own scratch. Rows in a block share their passes over the columns.
     static constexpr int32_t blockRows = 8;
     const int32_t* LabelRows(int32_t first, int32_t count, LabelScratch& scratch) const;
-    const int32_t* LabelRow(int32_t y, LabelScratch& scratch) const { return LabelRows(y, 1, scratch); }
     size_t RowStride() const { return size_t(width_) + 32; }
 
     // Bands of this many rows, from multiples of it, share one choice of the
@@ -57,6 +56,11 @@ public:
 private:
     uint64_t ColumnKey(int32_t slot, int32_t y) const;
     void ChooseContenders(int32_t first, int32_t end, LabelScratch& scratch) const;
+    // The stages of LabelRows.
+    void LabelByComparison(int32_t first, int32_t count, LabelScratch& scratch) const;
+    void ServeBand(int32_t first, int32_t count, LabelScratch& scratch) const;
+    void KeyBlockRows(int32_t first, int32_t count, LabelScratch& scratch) const;
+    void LabelRowRuns(int32_t r, LabelScratch& scratch) const;
 
     uint64_t id_;
     std::vector<Point> points_;

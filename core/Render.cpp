@@ -66,7 +66,7 @@ struct Bands {
 // Each band divides once: water a / W, low land (a - W) / m, high land
 // (a - W - m) / m; choosing the operands first keeps it to one division per
 // cell. With W = 0 only a <= 0 is water, and a / 0 is NaN or -inf there, so
-// those cells come out black as required.
+// those cells come out black.
 inline Rgb PlainColour(double a, const Bands& b) {
     const double w = b.water;
     const double m = b.half;
@@ -104,11 +104,8 @@ struct Shape {
 };
 
 Shape ShapeOf(const GEO_MakeLand& t) {
-    Shape s;
-    if (t.CellGridSize(s.w, s.h)) {
-        s.exact = true;
-        return s;
-    }
+    const GEO_MakeLand::GridSize size = t.CellGridSize();
+    if (size.formsGrid) return {size.width, size.height, true};
     const int64_t n = t.GetSize();
     int32_t w = t.gridWidth > 0 ? t.gridWidth : t.width > 0 ? t.width : 1;
     if (n > 0 && w > n) w = static_cast<int32_t>(n);

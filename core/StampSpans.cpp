@@ -27,51 +27,69 @@ void StencilSpans::AddStencil(const Point* points, int32_t n) {
     Stencil s;
     s.firstRow = static_cast<uint32_t>(rows_.size());
     s.firstRun = static_cast<uint32_t>(runs_.size());
-    if (StrictlyRowOrdered(points, n)) {
-        // Tables built here come row by row in ascending order: each run of
-        // adjacent columns is +1 at its start and -1 just past its end.
-        for (int32_t i = 0; i < n;) {
-            const int32_t dy = points[i].y;
-            Row row{dy, static_cast<uint32_t>(events_.size()), 0};
-            while (i < n && points[i].y == dy) {
-                const int64_t start = points[i].x;
-                int64_t end = start + 1;
-                for (++i; i < n && points[i].y == dy && points[i].x == end; ++i) ++end;
-                events_.push_back({start, 1});
-                events_.push_back({end, -1});
-            }
-            row.endEvent = static_cast<uint32_t>(events_.size());
-            rows_.push_back(row);
+    if (StrictlyRowOrdered(points, n)) AddOrderedRows(points, n);
+    else AddSortedRows(points, n);
+    s.endRow = static_cast<uint32_t>(rows_.size());
+    MeasureStencil(s);
+    if (IsSimpleForm(s)) {
+        for (uint32_t r = s.firstRow; r < s.endRow; ++r) {
+            runs_.push_back(static_cast<int32_t>(events_[rows_[r].firstEvent].pos));
+            runs_.push_back(static_cast<int32_t>(events_[rows_[r].firstEvent + 1].pos));
         }
     } else {
-        // Anything else (a cache file from elsewhere) is sorted first,
-        // duplicates kept: a column with multiplicity m adds +m at x and -m
-        // at x + 1, coinciding positions merge and cancelled ones vanish.
-        std::vector<Point> sorted(points, points + n);
-        std::sort(sorted.begin(), sorted.end(), [](const Point& a, const Point& b) {
-            return a.y != b.y ? a.y < b.y : a.x < b.x;
-        });
-        for (int32_t i = 0; i < n;) {
-            const int32_t dy = sorted[size_t(i)].y;
-            Row row{dy, static_cast<uint32_t>(events_.size()), 0};
-            while (i < n && sorted[size_t(i)].y == dy) {
-                const int64_t x = sorted[size_t(i)].x;
-                int32_t m = 0;
-                for (; i < n && sorted[size_t(i)].y == dy && sorted[size_t(i)].x == x; ++i) ++m;
-                if (events_.size() > row.firstEvent && events_.back().pos == x) {
-                    events_.back().delta += m;
-                    if (events_.back().delta == 0) events_.pop_back();
-                } else {
-                    events_.push_back({x, m});
-                }
-                events_.push_back({x + 1, -m});
-            }
-            row.endEvent = static_cast<uint32_t>(events_.size());
-            rows_.push_back(row);
-        }
+        s.simple = false;
     }
-    s.endRow = static_cast<uint32_t>(rows_.size());
+    stencils_.push_back(s);
+}
 
+// Tables built here come row by row in ascending order: each run of adjacent
+// columns is +1 at its start and -1 just past its end.
+void StencilSpans::AddOrderedRows(const Point* points, int32_t n) {
+    for (int32_t i = 0; i < n;) {
+        const int32_t dy = points[i].y;
+        Row row{dy, static_cast<uint32_t>(events_.size()), 0};
+        while (i < n && points[i].y == dy) {
+            const int64_t start = points[i].x;
+            int64_t end = start + 1;
+            for (++i; i < n && points[i].y == dy && points[i].x == end; ++i) ++end;
+            events_.push_back({start, 1});
+            events_.push_back({end, -1});
+        }
+        row.endEvent = static_cast<uint32_t>(events_.size());
+        rows_.push_back(row);
+    }
+}
+
+// Anything else (a cache file from elsewhere) is sorted first, duplicates
+// kept: a column with multiplicity m adds +m at x and -m at x + 1,
+// coinciding positions merge and cancelled ones vanish.
+void StencilSpans::AddSortedRows(const Point* points, int32_t n) {
+    std::vector<Point> sorted(points, points + n);
+    std::sort(sorted.begin(), sorted.end(), [](const Point& a, const Point& b) {
+        return a.y != b.y ? a.y < b.y : a.x < b.x;
+    });
+    for (int32_t i = 0; i < n;) {
+        const int32_t dy = sorted[size_t(i)].y;
+        Row row{dy, static_cast<uint32_t>(events_.size()), 0};
+        while (i < n && sorted[size_t(i)].y == dy) {
+            const int64_t x = sorted[size_t(i)].x;
+            int32_t m = 0;
+            for (; i < n && sorted[size_t(i)].y == dy && sorted[size_t(i)].x == x; ++i) ++m;
+            if (events_.size() > row.firstEvent && events_.back().pos == x) {
+                events_.back().delta += m;
+                if (events_.back().delta == 0) events_.pop_back();
+            } else {
+                events_.push_back({x, m});
+            }
+            events_.push_back({x + 1, -m});
+        }
+        row.endEvent = static_cast<uint32_t>(events_.size());
+        rows_.push_back(row);
+    }
+}
+
+// The stencil's extent in rows and columns.
+void StencilSpans::MeasureStencil(Stencil& s) const {
     for (uint32_t r = s.firstRow; r < s.endRow; ++r) {
         const Row& row = rows_[r];
         for (uint32_t e = row.firstEvent; e < row.endEvent; ++e) {
@@ -79,28 +97,24 @@ void StencilSpans::AddStencil(const Point* points, int32_t n) {
             s.posMax = std::max(s.posMax, events_[e].pos);
         }
     }
-    // Both forms above make rows in ascending order of dy.
+    // Both forms of adding make rows in ascending order of dy.
     if (s.endRow > s.firstRow) {
         s.dyMin = rows_[s.firstRow].dy;
         s.dyMax = rows_[s.endRow - 1].dy;
     }
+}
 
-    // Simple: consecutive rows, each a single run, offsets small.
-    s.simple = s.dyMin >= -simpleLimit && s.dyMax <= simpleLimit && s.posMin >= -simpleLimit &&
-               s.posMax <= simpleLimit;
-    for (uint32_t r = s.firstRow; s.simple && r < s.endRow; ++r) {
+// Simple: consecutive rows, each a single run, offsets small.
+bool StencilSpans::IsSimpleForm(const Stencil& s) const {
+    bool simple = s.dyMin >= -simpleLimit && s.dyMax <= simpleLimit &&
+                  s.posMin >= -simpleLimit && s.posMax <= simpleLimit;
+    for (uint32_t r = s.firstRow; simple && r < s.endRow; ++r) {
         const Row& row = rows_[r];
-        s.simple = row.endEvent - row.firstEvent == 2 && events_[row.firstEvent].delta == 1 &&
-                   events_[row.firstEvent + 1].delta == -1 &&
-                   row.dy == rows_[s.firstRow].dy + (r - s.firstRow);
+        simple = row.endEvent - row.firstEvent == 2 && events_[row.firstEvent].delta == 1 &&
+                 events_[row.firstEvent + 1].delta == -1 &&
+                 row.dy == rows_[s.firstRow].dy + (r - s.firstRow);
     }
-    if (s.simple) {
-        for (uint32_t r = s.firstRow; r < s.endRow; ++r) {
-            runs_.push_back(static_cast<int32_t>(events_[rows_[r].firstEvent].pos));
-            runs_.push_back(static_cast<int32_t>(events_[rows_[r].firstEvent + 1].pos));
-        }
-    }
-    stencils_.push_back(s);
+    return simple;
 }
 
 void StencilSpans::Stamp(const CounterGrid& grid, int32_t circle, int32_t x, int32_t y) const {

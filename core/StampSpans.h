@@ -55,6 +55,10 @@ private:
     };
 
     void AddStencil(const Point* points, int32_t n);
+    void AddOrderedRows(const Point* points, int32_t n);
+    void AddSortedRows(const Point* points, int32_t n);
+    void MeasureStencil(Stencil& s) const;
+    bool IsSimpleForm(const Stencil& s) const;
     void StampGeneral(const CounterGrid& grid, const Stencil& s, int64_t x, int64_t y) const;
 
     std::vector<Stencil> stencils_;

@@ -1,13 +1,33 @@
 #include "data/Failures.h"
 
 #include <cerrno>
+#include <iterator>
 #include <system_error>
 
 namespace {
 
+// Every text this layer shows, "%1" standing for a full path.
+namespace texts {
+constexpr const char* outOfMemory = "ﾒﾓﾘが不足しています。";
+constexpr const char* format = "予期しない形式のﾌｧｲﾙです。";
 // The archive knows no file name, so the end-of-file text names an untitled file.
 constexpr const char* untitledFile = "無題のﾌｧｲﾙ";
-constexpr const char* endOfFileTemplate = "%1 の末尾以降にｱｸｾｽしようとしました。";
+constexpr const char* endOfFile = "%1 の末尾以降にｱｸｾｽしようとしました。";
+// By FileErrorCause.
+constexpr const char* fileErrors[] = {
+    "%1 へのｱｸｾｽ中に不明なｴﾗｰが発生しました。",
+    "%1 が見つかりませんでした。",
+    "%1 には無効なﾊﾟｽが含まれています。",
+    "開いているﾌｧｲﾙが多すぎるため、%1 を開けませんでした。",
+    "%1 へのｱｸｾｽは拒否されました。",
+    "%1 を作成できませんでした。そのﾃﾞｨﾚｸﾄﾘはいっぱいです。",
+    "%1 へのｱｸｾｽ中にﾊｰﾄﾞｳｪｱ I/O ｴﾗｰが報告されました。",
+    "%1 へのｱｸｾｽ中に共有違反が発生しました。",
+    "%1 へのｱｸｾｽ中にﾛｯｸ違反が発生しました。",
+    "%1 へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。",
+};
+static_assert(std::size(fileErrors) == size_t(FileErrorCause::DiskFull) + 1);
+}  // namespace texts
 
 std::string ReplacePlaceholder(const char* pattern, const std::string& value) {
     std::string text = pattern;
@@ -25,13 +45,13 @@ std::string FullPath(const std::filesystem::path& path) {
 
 }  // namespace
 
-MemoryFailure::MemoryFailure()
-    : CommandFailure("ﾒﾓﾘが不足しています。", FailureIcon::Exclamation, true) {}
+MemoryFailure::MemoryFailure() : CommandFailure(texts::outOfMemory, FailureKind::OutOfMemory) {}
 
 EndOfFileFailure::EndOfFileFailure()
-    : CommandFailure(ReplacePlaceholder(endOfFileTemplate, untitledFile), FailureIcon::Stop) {}
+    : CommandFailure(ReplacePlaceholder(texts::endOfFile, texts::untitledFile),
+                     FailureKind::EndOfFile) {}
 
-FormatFailure::FormatFailure() : CommandFailure("予期しない形式のﾌｧｲﾙです。", FailureIcon::Stop) {}
+FormatFailure::FormatFailure() : CommandFailure(texts::format, FailureKind::Format) {}
 
 FileErrorCause fileErrorCauseFromErrno(int error) {
     switch (error) {
@@ -61,33 +81,13 @@ FileErrorCause fileErrorCauseFromErrno(int error) {
 }
 
 const char* fileErrorTemplate(FileErrorCause cause) {
-    switch (cause) {
-    case FileErrorCause::Generic:
-        return "%1 へのｱｸｾｽ中に不明なｴﾗｰが発生しました。";
-    case FileErrorCause::FileNotFound:
-        return "%1 が見つかりませんでした。";
-    case FileErrorCause::BadPath:
-        return "%1 には無効なﾊﾟｽが含まれています。";
-    case FileErrorCause::TooManyOpenFiles:
-        return "開いているﾌｧｲﾙが多すぎるため、%1 を開けませんでした。";
-    case FileErrorCause::AccessDenied:
-        return "%1 へのｱｸｾｽは拒否されました。";
-    case FileErrorCause::DirectoryFull:
-        return "%1 を作成できませんでした。そのﾃﾞｨﾚｸﾄﾘはいっぱいです。";
-    case FileErrorCause::HardIO:
-        return "%1 へのｱｸｾｽ中にﾊｰﾄﾞｳｪｱ I/O ｴﾗｰが報告されました。";
-    case FileErrorCause::SharingViolation:
-        return "%1 へのｱｸｾｽ中に共有違反が発生しました。";
-    case FileErrorCause::LockViolation:
-        return "%1 へのｱｸｾｽ中にﾛｯｸ違反が発生しました。";
-    case FileErrorCause::DiskFull:
-        return "%1 へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。";
-    }
-    return "%1 へのｱｸｾｽ中に不明なｴﾗｰが発生しました。";
+    const auto index = size_t(cause);
+    return index < std::size(texts::fileErrors) ? texts::fileErrors[index] : texts::fileErrors[0];
 }
 
 FileFailure::FileFailure(FileErrorCause cause, const std::filesystem::path& path, int error)
-    : CommandFailure(ReplacePlaceholder(fileErrorTemplate(cause), FullPath(path)), FailureIcon::Stop),
+    : CommandFailure(ReplacePlaceholder(fileErrorTemplate(cause), FullPath(path)),
+                     FailureKind::File),
       cause_(cause), path_(path), error_(error) {}
 
 void ThrowFileFailure(int error, const std::filesystem::path& path) {

@@ -1,26 +1,24 @@
 #pragma once
-// Failures that end a running command. Each carries what the program's common
-// handler shows: the text, the icon and whether the box is system-modal.
+// Failures that end a running command. Each carries its text and its kind;
+// how a kind is shown (icon, modality) is the user interface's business.
 
 #include <filesystem>
 #include <stdexcept>
 #include <string>
 
-enum class FailureIcon { Stop, Exclamation };
+enum class FailureKind { OutOfMemory, EndOfFile, Format, File, Other };
 
 class CommandFailure : public std::runtime_error {
 public:
-    CommandFailure(const std::string& text, FailureIcon icon, bool systemModal = false)
-        : std::runtime_error(text), icon_(icon), systemModal_(systemModal) {}
-    FailureIcon icon() const { return icon_; }
-    bool systemModal() const { return systemModal_; }
+    CommandFailure(const std::string& text, FailureKind kind)
+        : std::runtime_error(text), kind_(kind) {}
+    FailureKind kind() const { return kind_; }
 
 private:
-    FailureIcon icon_;
-    bool systemModal_;
+    FailureKind kind_;
 };
 
-// An array could not grow: "ﾒﾓﾘが不足しています。", exclamation, system-modal.
+// An array could not grow: "ﾒﾓﾘが不足しています。".
 class MemoryFailure : public CommandFailure {
 public:
     MemoryFailure();
@@ -38,7 +36,7 @@ public:
     FormatFailure();
 };
 
-// The platform's file errors, as the message table distinguishes them.
+// The causes of a file error, one per message text.
 enum class FileErrorCause {
     Generic,
     FileNotFound,

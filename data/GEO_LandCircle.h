@@ -5,6 +5,7 @@
 #include "data/CObject.h"
 #include "data/GrowableArray.h"
 #include "data/PointArray.h"
+#include "data/StencilCacheFile.h"
 
 #include <filesystem>
 
@@ -35,7 +36,7 @@ public:
     // stencils is rebuilt and rewritten; an unwritable cache leaves the built
     // table in memory. Afterwards the table is filled: nothing but running out
     // of memory (which throws) can stop it.
-    void LoadOrBuild(const std::filesystem::path& cachePath = "makeland.bin",
+    void LoadOrBuild(const std::filesystem::path& cachePath = stencilCacheFile,
                      Builder build = &Built);
 
     static const RuntimeClass classGEO_LandCircleArray;

@@ -31,7 +31,7 @@ struct CGenerateDialog::Impl {
 
     Trackbar* slider(int id) const { return ControlAs<Trackbar>(dialog, id); }
 
-    void SetUpSlider(int id, int minimum, int maximum, int position, int page) {
+    void setUpSlider(int id, int minimum, int maximum, int position, int page) {
         Trackbar* bar = slider(id);
         bar->SetRange(minimum, maximum);
         bar->SetPos(position);
@@ -39,24 +39,24 @@ struct CGenerateDialog::Impl {
         bar->SetPageSize(page);
     }
 
-    void Open() {
+    void open() {
         seed = static_cast<uint32_t>(terrain->seed);
         width = terrain->width;
         height = terrain->height;
-        SetUpSlider(ProcessAmount, 1, ProcessAmountPosition(limits::maxProcessAmount),
+        setUpSlider(ProcessAmount, 1, ProcessAmountPosition(limits::maxProcessAmount),
                     ProcessAmountPosition(terrain->processAmount), 1);
-        SetUpSlider(ConcentrationRate, 0, 100000, FinePosition(terrain->concentrationRate), 10);
-        SetUpSlider(ConcentrationAmount, 0, 100000, FinePosition(terrain->concentrationAmount), 10);
-        SetUpSlider(UnitAmount, limits::minUnitAmount, limits::maxUnitAmount, terrain->unitAmount,
+        setUpSlider(ConcentrationRate, 0, 100000, FinePosition(terrain->concentrationRate), 10);
+        setUpSlider(ConcentrationAmount, 0, 100000, FinePosition(terrain->concentrationAmount), 10);
+        setUpSlider(UnitAmount, limits::minUnitAmount, limits::maxUnitAmount, terrain->unitAmount,
                     10);
         keepRandomState = terrain->keepRandomState;
         manualPlacement = terrain->manualPlacement;
         pointCount = terrain->concentrationPointCount;
         twoThreads = terrain->twoThreads;
-        WriteControls();
+        writeControls();
     }
 
-    void WriteControls() {
+    void writeControls() {
         WriteUInt(dialog, Seed, seed);
         WriteInt(dialog, PointCount, pointCount);
         WriteInt(dialog, Width, width);
@@ -73,7 +73,7 @@ struct CGenerateDialog::Impl {
     }
 
     // Stops at the first field that fails, after its message.
-    bool ReadControls() {
+    bool readControls() {
         if (!ReadUInt(dialog, Seed, seed))
             return false;
         if (!ReadInt(dialog, PointCount, pointCount) ||
@@ -93,13 +93,13 @@ struct CGenerateDialog::Impl {
 
     // The end of a slider interaction (mouse or key released), not its course:
     // the only time besides opening that the controls, labels included, are written.
-    void EndTrack() {
-        if (!ReadControls())
+    void endTrack() {
+        if (!readControls())
             return;
-        WriteControls();
+        writeControls();
     }
 
-    void Store() const {
+    void store() const {
         terrain->seed = seed;  // high 32 bits cleared
         terrain->width = width;
         terrain->height = height;
@@ -115,20 +115,18 @@ struct CGenerateDialog::Impl {
 };
 
 CGenerateDialog::CGenerateDialog(GEO_MakeLand* terrain, QWidget* parent)
-    : QDialog(parent), impl_(new Impl(this, terrain)) {
+    : QDialog(parent), impl_(std::make_unique<Impl>(this, terrain)) {
     BuildDialog(this, GenerateDialogTemplate);
     for (int id : {ProcessAmount, ConcentrationRate, ConcentrationAmount, UnitAmount})
-        connect(impl_->slider(id), &Trackbar::endTrack, this, [this] { impl_->EndTrack(); });
-    impl_->Open();
+        connect(impl_->slider(id), &Trackbar::endTrack, this, [this] { impl_->endTrack(); });
+    impl_->open();
 }
 
-CGenerateDialog::~CGenerateDialog() {
-    delete impl_;
-}
+CGenerateDialog::~CGenerateDialog() = default;
 
 void CGenerateDialog::accept() {
-    if (!impl_->ReadControls())
+    if (!impl_->readControls())
         return;
-    impl_->Store();
+    impl_->store();
     QDialog::accept();
 }

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class GEO_MakeLand;
 
 class CGenerateDialog : public QDialog {
@@ -16,5 +18,5 @@ public:
 
 private:
     struct Impl;
-    Impl* impl_;
+    std::unique_ptr<Impl> impl_;
 };

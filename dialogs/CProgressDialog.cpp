@@ -15,16 +15,17 @@ CProgressDialog::CProgressDialog(QWidget* parent) : QDialog(parent) {
     BuildDialog(this, ProgressDialogTemplate);
     setModal(false);
     bar_ = ControlAs<QProgressBar>(this, ProgressControl::Bar);
-    TransferToControls();
+    transferToControls();
     if (parent) {
         frame_ = parent->window();
-        CentreOn(frame_);
+        centreOn(frame_);
     }
 }
 
-void CProgressDialog::CentreOn(const QWidget* frame) {
-    // Rectangles as the reference platform gives them: right and bottom exclusive,
-    // halves truncated toward zero, the size rebuilt from the halves.
+void CProgressDialog::centreOn(const QWidget* frame) {
+    // The frame's centre from its exclusive right and bottom edges, halves
+    // truncated toward zero; the window's size is rebuilt from its halves, so
+    // an odd side loses a pixel.
     const QRect outer = frame->frameGeometry();
     const int cx = (outer.left() + (outer.left() + outer.width())) / 2;
     const int cy = (outer.top() + (outer.top() + outer.height())) / 2;
@@ -39,12 +40,12 @@ QProgressBar* CProgressDialog::progressBar() const {
     return bar_;
 }
 
-void CProgressDialog::TransferToControls() {
+void CProgressDialog::transferToControls() {
     SetControlText(this, ProgressControl::Status, statusText);
     SetControlText(this, ProgressControl::Phase, phaseLabel);
 }
 
-void CProgressDialog::ShowAndRepaint() {
+void CProgressDialog::showAndRepaint() {
     if (!isVisible())
         show();
     // Qt paints only into a window the platform has mapped. Wait for that once,
@@ -58,7 +59,7 @@ void CProgressDialog::ShowAndRepaint() {
         // A window manager's decorations are known only now; centre the whole window.
         if (frame_ && frameGeometry().size() != size()) {
             const QRect before = frameGeometry();
-            CentreOn(frame_);
+            centreOn(frame_);
             // Until the operation ends nothing else repaints the frame, so
             // repaint the strip the move uncovered once the window system has
             // moved the window, or a stale copy of this window stays there.

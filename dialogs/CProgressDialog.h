@@ -19,9 +19,9 @@ public:
     QString phaseLabel;                 // control 1010
 
     // Moves statusText and phaseLabel into their controls (no validation).
-    void TransferToControls();
+    void transferToControls();
     // Shows the window if hidden and repaints it at once, without handling input.
-    void ShowAndRepaint();
+    void showAndRepaint();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -29,7 +29,7 @@ protected:
     void reject() override;
 
 private:
-    void CentreOn(const QWidget* frame);
+    void centreOn(const QWidget* frame);
 
     QProgressBar* bar_ = nullptr;
     QPointer<QWidget> frame_;  // the main frame this window is centred on

@@ -16,26 +16,24 @@ struct CWaterLevelDialog::Impl {
     GEO_MakeLand* terrain;
     Trackbar* slider = nullptr;
 
-    void ShowLabel() {
+    void showLabel() {
         SetControlText(dialog, WaterLevelControl::Text, PercentLabel(slider->GetPos()));
     }
 };
 
 CWaterLevelDialog::CWaterLevelDialog(GEO_MakeLand* terrain, QWidget* parent)
-    : QDialog(parent), impl_(new Impl(this, terrain)) {
+    : QDialog(parent), impl_(std::make_unique<Impl>(this, terrain)) {
     BuildDialog(this, WaterLevelDialogTemplate);
     impl_->slider = ControlAs<Trackbar>(this, WaterLevelControl::Slider);
     impl_->slider->SetRange(1, 100000);
     impl_->slider->SetPos(FinePosition(terrain->waterLevel));
     impl_->slider->SetLineSize(1);
     impl_->slider->SetPageSize(10);
-    impl_->ShowLabel();
-    connect(impl_->slider, &Trackbar::endTrack, this, [this] { impl_->ShowLabel(); });
+    impl_->showLabel();
+    connect(impl_->slider, &Trackbar::endTrack, this, [this] { impl_->showLabel(); });
 }
 
-CWaterLevelDialog::~CWaterLevelDialog() {
-    delete impl_;
-}
+CWaterLevelDialog::~CWaterLevelDialog() = default;
 
 void CWaterLevelDialog::accept() {
     impl_->terrain->waterLevel = FineValue(impl_->slider->GetPos());

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class GEO_MakeLand;
 
 class CWaterLevelDialog : public QDialog {
@@ -15,5 +17,5 @@ public:
 
 private:
     struct Impl;
-    Impl* impl_;
+    std::unique_ptr<Impl> impl_;
 };

@@ -28,8 +28,8 @@ int MulDiv(int a, int b, int c) {
 
 QFont DialogFont(const char* family, int pointSize) {
     static const bool substituted = [] {
-        // The resources name the reference platform's face; this metric-compatible
-        // one ships with the system (fonts-ipafont-gothic).
+        // The resources name "ＭＳ Ｐゴシック", which Debian does not ship; IPAPGothic
+        // (fonts-ipafont-gothic) has the same metrics, so the layouts keep their size.
         QFont::insertSubstitution(QString::fromUtf8(DialogFontName), QStringLiteral("IPAPGothic"));
         return true;
     }();
@@ -71,68 +71,87 @@ bool Has(uint32_t style, uint32_t bit) {
     return (style & bit) != 0;
 }
 
+// OK (id 1) and Cancel (id 2) close the dialog as accepted or rejected.
+QWidget* MakeButton(QDialog* dialog, const ControlTemplate& c, const QString& text) {
+    auto* button = new QPushButton(text, dialog);
+    button->setAutoDefault(true);
+    if (Has(c.style, Style::DefaultButton))
+        button->setDefault(true);
+    if (c.id == 1)
+        QObject::connect(button, &QPushButton::clicked, dialog, &QDialog::accept);
+    else if (c.id == 2)
+        QObject::connect(button, &QPushButton::clicked, dialog, &QDialog::reject);
+    return button;
+}
+
+QWidget* MakeStatic(QDialog* dialog, const ControlTemplate& c, const QString& text) {
+    auto* label = new QLabel(text, dialog);
+    label->setTextFormat(Qt::PlainText);
+    Qt::Alignment alignment = Has(c.style, Style::CentreH) ? Qt::AlignHCenter : Qt::AlignLeft;
+    alignment |= Has(c.style, Style::CentreV) ? Qt::AlignVCenter : Qt::AlignTop;
+    label->setAlignment(alignment);
+    return label;
+}
+
+QWidget* MakeIcon(QDialog* dialog) {
+    auto* label = new QLabel(dialog);
+    label->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QWidget* MakeEdit(QDialog* dialog, const ControlTemplate& c) {
+    if (!Has(c.style, Style::MultiLine)) {
+        auto* edit = new QLineEdit(dialog);
+        edit->setFrame(Has(c.style, Style::Border));
+        edit->setReadOnly(Has(c.style, Style::ReadOnly));
+        return edit;
+    }
+    auto* edit = new QPlainTextEdit(dialog);
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setReadOnly(Has(c.style, Style::ReadOnly));
+    edit->setTabChangesFocus(true);
+    if (!Has(c.style, Style::Border))
+        edit->setFrameShape(QFrame::NoFrame);
+    const Qt::ScrollBarPolicy bars =
+        Has(c.style, Style::ScrollBars) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+    edit->setHorizontalScrollBarPolicy(bars);
+    edit->setVerticalScrollBarPolicy(bars);
+    return edit;
+}
+
+QWidget* MakeSlider(QDialog* dialog, const ControlTemplate& c) {
+    auto* slider = new Trackbar(dialog);
+    slider->setTickPosition(Has(c.style, Style::NoTicks) ? QSlider::NoTicks
+                                                         : QSlider::TicksBelow);
+    return slider;
+}
+
+QWidget* MakeProgressBar(QDialog* dialog) {
+    auto* bar = new QProgressBar(dialog);
+    bar->setTextVisible(false);
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    return bar;
+}
+
 QWidget* MakeControl(QDialog* dialog, const ControlTemplate& c) {
     const QString text = QString::fromUtf8(c.text);
     switch (c.kind) {
-    case ControlKind::PushButton: {
-        auto* button = new QPushButton(text, dialog);
-        button->setAutoDefault(true);
-        if (Has(c.style, Style::DefaultButton))
-            button->setDefault(true);
-        if (c.id == 1)
-            QObject::connect(button, &QPushButton::clicked, dialog, &QDialog::accept);
-        else if (c.id == 2)
-            QObject::connect(button, &QPushButton::clicked, dialog, &QDialog::reject);
-        return button;
-    }
+    case ControlKind::PushButton:
+        return MakeButton(dialog, c, text);
     case ControlKind::CheckBox:
         return new QCheckBox(text, dialog);
-    case ControlKind::Static: {
-        auto* label = new QLabel(text, dialog);
-        label->setTextFormat(Qt::PlainText);
-        Qt::Alignment alignment = Has(c.style, Style::CentreH) ? Qt::AlignHCenter : Qt::AlignLeft;
-        alignment |= Has(c.style, Style::CentreV) ? Qt::AlignVCenter : Qt::AlignTop;
-        label->setAlignment(alignment);
-        return label;
-    }
-    case ControlKind::Icon: {
-        auto* label = new QLabel(dialog);
-        label->setPixmap(QApplication::windowIcon().pixmap(32, 32));
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        return label;
-    }
+    case ControlKind::Static:
+        return MakeStatic(dialog, c, text);
+    case ControlKind::Icon:
+        return MakeIcon(dialog);
     case ControlKind::Edit:
-        if (Has(c.style, Style::MultiLine)) {
-            auto* edit = new QPlainTextEdit(dialog);
-            edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-            edit->setReadOnly(Has(c.style, Style::ReadOnly));
-            edit->setTabChangesFocus(true);
-            if (!Has(c.style, Style::Border))
-                edit->setFrameShape(QFrame::NoFrame);
-            const Qt::ScrollBarPolicy bars =
-                Has(c.style, Style::ScrollBars) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
-            edit->setHorizontalScrollBarPolicy(bars);
-            edit->setVerticalScrollBarPolicy(bars);
-            return edit;
-        } else {
-            auto* edit = new QLineEdit(dialog);
-            edit->setFrame(Has(c.style, Style::Border));
-            edit->setReadOnly(Has(c.style, Style::ReadOnly));
-            return edit;
-        }
-    case ControlKind::Slider: {
-        auto* slider = new Trackbar(dialog);
-        slider->setTickPosition(Has(c.style, Style::NoTicks) ? QSlider::NoTicks
-                                                             : QSlider::TicksBelow);
-        return slider;
-    }
-    case ControlKind::ProgressBar: {
-        auto* bar = new QProgressBar(dialog);
-        bar->setTextVisible(false);
-        bar->setRange(0, 100);
-        bar->setValue(0);
-        return bar;
-    }
+        return MakeEdit(dialog, c);
+    case ControlKind::Slider:
+        return MakeSlider(dialog, c);
+    case ControlKind::ProgressBar:
+        return MakeProgressBar(dialog);
     }
     return new QWidget(dialog);
 }

@@ -1,7 +1,7 @@
 #pragma once
-// Turns a dialog resource into widgets the way the reference platform lays it
-// out: dialog units scaled by the dialog font's base units, controls in tab
-// order, each reachable by its id (object name "id<N>").
+// Turns a dialog resource into widgets: positions and sizes in dialog units,
+// scaled by the dialog font's average character width and height; controls in
+// tab order, each reachable by its id (object name "id<N>").
 
 #include "resources/DialogTemplate.h"
 

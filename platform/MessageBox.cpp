@@ -160,9 +160,10 @@ void ReportFailure(QWidget* owner, const CommandFailure& failure) {
     MessageRequest request;
     request.owner = owner;
     request.text = QString::fromUtf8(failure.what());
-    request.icon =
-        failure.icon() == FailureIcon::Stop ? MessageIcon::Stop : MessageIcon::Exclamation;
+    // Running out of memory concerns the whole program, not one command.
+    const bool outOfMemory = failure.kind() == FailureKind::OutOfMemory;
+    request.icon = outOfMemory ? MessageIcon::Exclamation : MessageIcon::Stop;
     request.buttons = MessageButtons::Ok;
-    request.systemModal = failure.systemModal();
+    request.systemModal = outOfMemory;
     ShowMessage(request);
 }

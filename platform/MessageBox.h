@@ -37,5 +37,6 @@ MessageAnswer ShowMessage(const MessageRequest& request);
 void SetMessageAnswerer(MessageAnswerer answerer);
 
 // The program's common handler of failed commands: one box with the failure's
-// text and icon, title "Glenvar", OK button.
+// text, title "Glenvar", OK button; a stop icon, or for running out of memory
+// an exclamation mark on a system-modal box.
 void ReportFailure(QWidget* owner, const CommandFailure& failure);

@@ -1,8 +1,8 @@
 #pragma once
-// A horizontal slider that behaves like the reference platform's trackbar:
-// keys move it as that control does, and endTrack() is emitted when an
-// interaction ends (mouse button released, movement key released), never while
-// the thumb is being dragged.
+// A horizontal slider with line and page steps for the arrow and page keys,
+// Home and End for the ends; endTrack() is emitted when an interaction ends
+// (mouse button released, movement key released), never while the thumb is
+// being dragged.
 
 #include <QSlider>
 

@@ -8,7 +8,7 @@ inline constexpr const char* AppTitle = "Glenvar";  // strings 57344 and 128
 inline constexpr const char* Ok = "OK";
 inline constexpr const char* Cancel = "ｷｬﾝｾﾙ";
 
-// Message box buttons, as the Japanese system labels them; the placement
+// Message box buttons, with their Japanese labels and accelerators; the placement
 // question refers to 「いいえ」 by name.
 inline constexpr const char* BoxOk = "OK";
 inline constexpr const char* BoxYes = "はい(&Y)";

@@ -4,7 +4,6 @@
 namespace ViewStrings {
 
 // Generate command.
-inline constexpr const char* GenerateTitle = "地図生成";
 inline constexpr const char* KeepPlacementQuestion = "直前の配置をそのまま使用しますか？";
 inline constexpr const char* CreateQuestion = "作成しますか？";
 
@@ -18,7 +17,6 @@ inline constexpr const char* PlacementStartQuestion =
     "「いいえ」を押すと、集中ポイント追加を続行します";
 
 // Progress window.
-inline constexpr const char* PhaseGenerate = "生成";
 inline constexpr const char* PhaseRender = "描画";
 inline constexpr const char* StatusPreparing = "準備中";
 inline constexpr const char* StatusNormalising = "正規化中";

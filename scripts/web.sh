@@ -60,7 +60,7 @@ browser_env() {
 # The same work natively (Release, one thread), for the benchmark's ratios.
 native_timing() {
   cmake -S . -B build-web-native -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLENVAR_DESKTOP=OFF >/dev/null
-  cmake --build build-web-native -j2 --target glenvar_report
+  cmake --build build-web-native -j2 --target glenvar_core
   local libraries
   mapfile -t libraries < <(find build-web-native -maxdepth 3 -name 'libglenvar_*.a')
   g++ -std=c++20 -O3 -DNDEBUG -ffp-contract=off -Wall -Wextra -Wpedantic -I. \

@@ -4,12 +4,14 @@
 
 #include "core/PointMarks.h"
 #include "data/Failures.h"
+#include "data/StencilCacheFile.h"
 #include "dialogs/CGenerateDialog.h"
 #include "dialogs/CInfoDialog.h"
 #include "dialogs/CProgressDialog.h"
 #include "dialogs/CWaterLevelDialog.h"
 #include "platform/MessageBox.h"
 #include "resources/MenuTable.h"
+#include "resources/Strings.h"
 #include "resources/ViewStrings.h"
 
 #include <QClipboard>
@@ -67,7 +69,7 @@ void setBarRange(QProgressBar* bar, int32_t maximum) {
     bar->setValue(0);
 }
 
-// Qt ignores positions outside the range; the platform bar clamps them.
+// Qt ignores positions outside the range; the bar should stop at its ends instead.
 void setBarPosition(QProgressBar* bar, int32_t position) {
     if (position < bar->minimum()) position = bar->minimum();
     if (position > bar->maximum()) position = bar->maximum();
@@ -92,7 +94,7 @@ void MapView::runReporting(const std::function<void()>& action) {
         ReportFailure(this, MemoryFailure());
     } catch (const std::exception& other) {
         // Anything else still ends the command with a message, not a crash.
-        ReportFailure(this, CommandFailure(other.what(), FailureIcon::Stop));
+        ReportFailure(this, CommandFailure(other.what(), FailureKind::Other));
     }
 }
 
@@ -156,8 +158,8 @@ int MapView::runDialog(QDialog& dialog) {
 }
 
 QSize MapView::renderSize() const {
-    if (terrain.GetSize() > 0) return QSize(terrain.gridWidth, terrain.gridHeight);
-    return QSize(terrain.width, terrain.height);
+    const GEO_MakeLand::GridSize size = terrain.CellGridSize();
+    return QSize(size.width, size.height);
 }
 
 void MapView::generateCommand() {
@@ -167,7 +169,7 @@ void MapView::generateCommand() {
         CGenerateDialog dialog(&terrain, this);
         if (runDialog(dialog) != QDialog::Accepted) return;
     }
-    const QString title = text(ViewStrings::GenerateTitle);
+    const QString title = text(Strings::GenerateCaption);
     if (terrain.manualPlacement) {
         const MessageAnswer keep =
             ShowMessage(this, text(ViewStrings::KeepPlacementQuestion), MessageIcon::Question,
@@ -197,7 +199,7 @@ void MapView::restoreSavedSize() {
 
 void MapView::generateAndRender() {
     ProgressWindow progress(this);
-    landCircles.LoadOrBuild("makeland.bin");
+    landCircles.LoadOrBuild(stencilCacheFile);
     terrain.Generate(landCircles, nullptr, &MapView::generationProgress);
     pictureWidth = terrain.width;
     pictureHeight = terrain.height;
@@ -234,26 +236,26 @@ void MapView::renderPicture(bool regions) {
 int32_t MapView::generationProgress(GEO_MakeLand& terrain, int32_t phase) {
     CProgressDialog* dialog = currentProgressDialog;
     if (!dialog) return 0;
-    switch (phase) {
-    case 0:
+    switch (static_cast<GenerationPhase>(phase)) {
+    case GenerationPhase::Preparing:
         setBarRange(dialog->progressBar(), terrain.progressTotal);
-        dialog->phaseLabel = text(ViewStrings::PhaseGenerate);
+        dialog->phaseLabel = text(Strings::ProgressPhase);
         dialog->statusText = text(ViewStrings::StatusPreparing);
         break;
-    case 1:
+    case GenerationPhase::Stamping:
         setBarPosition(dialog->progressBar(), terrain.progressCount);
         if (terrain.progressTotal > 0)
             dialog->statusText = percentText(terrain.progressCount, terrain.progressTotal);
         break;
-    case 2:
+    case GenerationPhase::Normalising:
         setBarPosition(dialog->progressBar(), terrain.progressTotal);
         dialog->statusText = text(ViewStrings::StatusNormalising);
         break;
     default:
         return 0;
     }
-    dialog->TransferToControls();
-    dialog->ShowAndRepaint();
+    dialog->transferToControls();
+    dialog->showAndRepaint();
     return 0;
 }
 
@@ -269,8 +271,8 @@ int32_t MapView::renderProgress(GEO_MakeLand& terrain, int32_t cellsDone) {
         setBarPosition(dialog->progressBar(), cellsDone);
         if (cells > 0) dialog->statusText = percentText(cellsDone, cells);
     }
-    dialog->TransferToControls();
-    dialog->ShowAndRepaint();
+    dialog->transferToControls();
+    dialog->showAndRepaint();
     return 0;
 }
 

@@ -58,7 +58,6 @@ public:
     const std::optional<Picture>& mapPictureData() const { return mapPicture; }
     const std::optional<Picture>& regionPictureData() const { return regionPicture; }
     int32_t shownPictureWidth() const { return pictureWidth; }
-    int32_t shownPictureHeight() const { return pictureHeight; }
     // The client area in view coordinates (inside the sunken edge).
     QRect clientRect() const { return contentsRect(); }
 

@@ -5,8 +5,8 @@
 #include "core/GEO_MakeLand.h"
 #include "core/PointMarks.h"
 #include "data/Failures.h"
-#include "data/MapFile.h"
-#include "dialogs/LandReport.h"
+#include "core/MapFile.h"
+#include "core/LandReport.h"
 
 #include <gtest/gtest.h>
 
@@ -115,7 +115,7 @@ TEST(CliRun, BadArgumentsExitTwoAndWriteNothing) {
 
 TEST(CliRun, UnreadableInputShowsTheDesktopMessage) {
     ScratchDir dir;
-    // Missing file: the platform's file-not-found text with the full path.
+    // Missing file: the file-not-found text with the full path.
     RunResult r = RunCli({"info", "missing.ld"}, dir.path());
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, std::string(FileFailure(FileErrorCause::FileNotFound, dir / "missing.ld").what()) + "\n");

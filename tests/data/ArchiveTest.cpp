@@ -180,17 +180,15 @@ TEST(ArchiveLoad, RequireBytesCountsBufferedAndUnreadBytes) {
 TEST(Failures, TextsAndIcons) {
     MemoryFailure memory;
     EXPECT_STREQ(memory.what(), "ﾒﾓﾘが不足しています。");
-    EXPECT_EQ(memory.icon(), FailureIcon::Exclamation);
-    EXPECT_TRUE(memory.systemModal());
+    EXPECT_EQ(memory.kind(), FailureKind::OutOfMemory);
 
     EndOfFileFailure endOfFile;
     EXPECT_STREQ(endOfFile.what(), "無題のﾌｧｲﾙ の末尾以降にｱｸｾｽしようとしました。");
-    EXPECT_EQ(endOfFile.icon(), FailureIcon::Stop);
-    EXPECT_FALSE(endOfFile.systemModal());
+    EXPECT_EQ(endOfFile.kind(), FailureKind::EndOfFile);
 
     FormatFailure format;
     EXPECT_STREQ(format.what(), "予期しない形式のﾌｧｲﾙです。");
-    EXPECT_EQ(format.icon(), FailureIcon::Stop);
+    EXPECT_EQ(format.kind(), FailureKind::Format);
 }
 
 TEST(Failures, FileErrorsNameTheFullPath) {
@@ -213,7 +211,7 @@ TEST(Failures, FileErrorsNameTheFullPath) {
     for (const Case& c : cases) {
         FileFailure failure(c.cause, "/m/a.ld", 0);
         EXPECT_STREQ(failure.what(), c.text);
-        EXPECT_EQ(failure.icon(), FailureIcon::Stop);
+        EXPECT_EQ(failure.kind(), FailureKind::File);
         EXPECT_NE(std::string(fileErrorTemplate(c.cause)).find("%1"), std::string::npos);
     }
     // A relative name is shown in full; a "%1" inside a name is not expanded again.

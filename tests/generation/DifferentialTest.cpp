@@ -78,7 +78,7 @@ void ExpectLabelsLikeNineCopies(const std::vector<Point>& points, int32_t w, int
         // Single rows, and blocks of rows starting anywhere.
         const int32_t count = std::min(1 + y % RegionLabeller::blockRows, h - y);
         const int32_t* block = labeller.LabelRows(y, count, scratch);
-        const int32_t* labels = y % 2 ? labeller.LabelRow(y, scratch) : block;
+        const int32_t* labels = y % 2 ? labeller.LabelRows(y, 1, scratch) : block;
         for (int32_t x = 0; x < w; ++x) {
             ASSERT_EQ(labels[x], reference::NearestConcentrationPoint(t, x, y))
                 << "cell (" << x << ", " << y << ") of " << w << " x " << h << ", "
@@ -147,7 +147,7 @@ TEST(RegionLabels, AScratchServesOneLabellerAfterAnother) {
         labeller.emplace(points.data(), int32_t(points.size()), w, h);
         for (int32_t slot = 0; slot < labeller->ColumnCount(); ++slot) labeller->PrepareColumn(slot);
         for (const int32_t y : {h - 1, 0, 8, RegionLabeller::bandRows + 3, h - 2}) {
-            const int32_t* labels = labeller->LabelRow(y, scratch);
+            const int32_t* labels = labeller->LabelRows(y, 1, scratch);
             for (int32_t x = 0; x < w; ++x)
                 ASSERT_EQ(labels[x], reference::NearestConcentrationPoint(t, x, y)) << "round " << round;
         }

@@ -1,5 +1,5 @@
 #pragma once
-// The generator written the plain way, step by step as its definition reads,
+// The generator written the plain way, one stage after another with no shortcut,
 // for differential tests and benchmarks. Slow on purpose: every stamp copies
 // its circle and adds one cell at a time; every region compares all nine
 // copies of every point.

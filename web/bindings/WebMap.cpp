@@ -5,8 +5,8 @@
 #include "data/Failures.h"
 #include "data/FileDevices.h"
 #include "data/GEO_LandCircle.h"
-#include "data/MapFile.h"
-#include "dialogs/LandReport.h"
+#include "core/MapFile.h"
+#include "core/LandReport.h"
 
 #include <cmath>
 #include <exception>

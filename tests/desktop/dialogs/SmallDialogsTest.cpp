@@ -6,7 +6,7 @@
 #include "dialogs/CInfoDialog.h"
 #include "dialogs/CProgressDialog.h"
 #include "dialogs/CWaterLevelDialog.h"
-#include "dialogs/LandReport.h"
+#include "core/LandReport.h"
 #include "resources/DialogTemplates.h"
 
 #include <QMainWindow>
@@ -64,9 +64,9 @@ void SmallDialogsTest::progressStartsHiddenAndEmpty() {
 
     dialog.phaseLabel = QString::fromUtf8("生成");
     dialog.statusText = QStringLiteral("42%");
-    dialog.TransferToControls();
+    dialog.transferToControls();
     QVERIFY(!dialog.isVisible());
-    dialog.ShowAndRepaint();
+    dialog.showAndRepaint();
     QVERIFY(dialog.isVisible());
     QCOMPARE(ControlText(&dialog, 1010), QString::fromUtf8("生成"));
     QCOMPARE(ControlText(&dialog, 1001), QStringLiteral("42%"));
@@ -99,7 +99,7 @@ void SmallDialogsTest::progressCentresOnTheMainFrame() {
 
     // Once shown, the decorations are known and the whole window is centred.
     const QSize beforeShowing = dialog.size();
-    dialog.ShowAndRepaint();
+    dialog.showAndRepaint();
     const QSize decorations = dialog.frameGeometry().size() - dialog.size();
     QCOMPARE(dialog.frameGeometry(),
              ExpectedProgressRect(mainFrame.frameGeometry(), beforeShowing + decorations));
@@ -109,7 +109,7 @@ void SmallDialogsTest::progressIgnoresInputUntilDestroyed() {
     QWidget frame;
     frame.show();
     QPointer<CProgressDialog> dialog = new CProgressDialog(&frame);
-    dialog->ShowAndRepaint();
+    dialog->showAndRepaint();
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
         QTest::keyClick(dialog, key);
     QVERIFY(!dialog->close());

@@ -9,12 +9,13 @@
 #include "dialogs/CInfoDialog.h"
 #include "dialogs/CProgressDialog.h"
 #include "dialogs/CWaterLevelDialog.h"
-#include "data/MapFile.h"
+#include "core/MapFile.h"
 #include "platform/DataExchange.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
 #include "resources/DialogTemplates.h"
 #include "resources/MenuTable.h"
+#include "resources/Strings.h"
 #include "resources/ViewStrings.h"
 #include "view/MapView.h"
 
@@ -165,7 +166,7 @@ int main(int argc, char** argv) {
         delete dialog;
     }
     saveMessage(view, QString::fromUtf8(ViewStrings::CreateQuestion), MessageIcon::Question,
-                MessageButtons::YesNo, QString::fromUtf8(ViewStrings::GenerateTitle),
+                MessageButtons::YesNo, QString::fromUtf8(Strings::GenerateCaption),
                 "box-create");
     saveMessage(view, QString::asprintf(ViewStrings::PlacementStartQuestion, 3),
                 MessageIcon::Question, MessageButtons::YesNoCancel,

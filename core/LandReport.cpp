@@ -1,4 +1,4 @@
-#include "dialogs/LandReport.h"
+#include "core/LandReport.h"
 
 #include <charconv>
 #include <cstdint>
@@ -6,6 +6,21 @@
 #include <string>
 
 namespace {
+
+// Every text of the report, in the order it reads.
+namespace texts {
+constexpr const char* landShare = "陸の割合: ";
+constexpr const char* percent = "％";
+constexpr const char* bandLabels[10] = {
+    "10％未満: ",         "10％以上20％未満: ", "20％以上30％未満: ", "30％以上40％未満: ",
+    "40％以上50％未満: ", "50％以上60％未満: ", "60％以上70％未満: ", "70％以上80％未満: ",
+    "80％以上90％未満: ", "90％以上: ",
+};
+constexpr const char* lowest = "最低高度: ";
+constexpr const char* highest = "最高高度: ";
+constexpr const char* cellCount = "個";
+constexpr const char* lineEnd = "\r\n";
+}  // namespace texts
 
 // "%.1f" as printf gives it in the "C" locale (which is how to_chars is
 // defined), whatever locale the desktop program runs in.
@@ -46,20 +61,17 @@ std::string BuildLandReport(const LandCell* cells, size_t count, double waterLev
     const double d = static_cast<double>(count) * 0.01;
     auto share = [d](int32_t counter) { return d > 0 ? counter / d : 0.0; };
 
-    static constexpr const char* bandLabels[10] = {
-        "10％未満: ",         "10％以上20％未満: ", "20％以上30％未満: ", "30％以上40％未満: ",
-        "40％以上50％未満: ", "50％以上60％未満: ", "60％以上70％未満: ", "70％以上80％未満: ",
-        "80％以上90％未満: ", "90％以上: ",
-    };
-    std::string text = "陸の割合: ";
+    std::string text = texts::landShare;
     AppendShare(text, share(land));
-    text += "％\r\n\r\n";
+    text += std::string(texts::percent) + texts::lineEnd + texts::lineEnd;
     for (int k = 0; k < 10; ++k) {
-        text += bandLabels[k];
+        text += texts::bandLabels[k];
         AppendShare(text, share(bands[k]));
-        text += "％\r\n";
+        text += std::string(texts::percent) + texts::lineEnd;
     }
-    text += "\r\n最低高度: " + std::to_string(lowest) + "個\r\n";
-    text += "最高高度: " + std::to_string(highest) + "個\r\n";
+    text += std::string(texts::lineEnd) + texts::lowest + std::to_string(lowest) +
+            texts::cellCount + texts::lineEnd;
+    text += std::string(texts::highest) + std::to_string(highest) + texts::cellCount +
+            texts::lineEnd;
     return text;
 }
