@@ -1,7 +1,7 @@
 // The main frame: its menu bar and accelerators, command routing, focus,
 // the About box and Exit.
 
-#include "ViewTestSupport.h"
+#include "tests/support/ViewTestSupport.h"
 
 #include "app/CAboutDialog.h"
 #include "app/CMainFrame.h"

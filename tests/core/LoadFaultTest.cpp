@@ -3,7 +3,7 @@
 // platform file error's text (or the end-of-file text) and the open map as it
 // was. And a file that announces far more cells than it holds costs no memory.
 
-#include "FaultSupport.h"
+#include "tests/support/FaultSupport.h"
 #include "data/Failures.h"
 #include "data/FileDevices.h"
 #include "data/MapFile.h"

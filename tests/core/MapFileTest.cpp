@@ -1,7 +1,7 @@
 // The map and raw file forms: exact bytes, round trips over both forms, and
 // loads that must leave the terrain untouched.
 
-#include "TestFiles.h"
+#include "tests/data/TestFiles.h"
 #include "core/GEO_MakeLand.h"
 #include "data/FileDevices.h"
 #include "data/MapFile.h"

@@ -2,7 +2,7 @@
 // file with the disk-full text, the previous file stays byte-identical, and no
 // temporary file is left beside it to keep the disk full.
 
-#include "FaultSupport.h"
+#include "tests/support/FaultSupport.h"
 #include "data/Failures.h"
 #include "data/MapFile.h"
 

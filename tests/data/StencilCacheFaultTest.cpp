@@ -3,7 +3,7 @@
 // use, and the generation made with it must be the one a fresh table gives:
 // a damaged cache must never stop or change a generation.
 
-#include "FaultSupport.h"
+#include "tests/support/FaultSupport.h"
 #include "core/NUM_Random.h"
 #include "data/DiscStencil.h"
 #include "data/FileDevices.h"

@@ -1,6 +1,6 @@
 // The generation parameters dialog driven as a user drives it.
 
-#include "DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 #include "core/GEO_MakeLand.h"
 #include "dialogs/CGenerateDialog.h"

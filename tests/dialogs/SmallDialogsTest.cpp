@@ -1,6 +1,6 @@
 // The progress window, the water-level dialog and the information dialog.
 
-#include "DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 #include "core/GEO_MakeLand.h"
 #include "dialogs/CInfoDialog.h"

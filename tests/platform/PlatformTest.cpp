@@ -1,7 +1,7 @@
 // The platform layer: dialog units, templates turned into widgets, number
 // reading, the trackbar's end of interaction, the message and file dialog seams.
 
-#include "DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 #include "data/Failures.h"
 #include "platform/FileDialogs.h"

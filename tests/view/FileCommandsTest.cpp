@@ -1,6 +1,6 @@
 // Open, save and raw save through the file dialog seam, with their failures.
 
-#include "ViewTestSupport.h"
+#include "tests/support/ViewTestSupport.h"
 
 #include "resources/ViewStrings.h"
 

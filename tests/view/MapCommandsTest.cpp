@@ -2,7 +2,7 @@
 // parameters dialog, hand placement, water level, regions, clipboard,
 // information, and the progress callbacks.
 
-#include "ViewTestSupport.h"
+#include "tests/support/ViewTestSupport.h"
 
 #include "dialogs/CGenerateDialog.h"
 #include "dialogs/CInfoDialog.h"

@@ -1,6 +1,6 @@
 // Painting and mouse handling of the map view, checked on grabbed pixels.
 
-#include "ViewTestSupport.h"
+#include "tests/support/ViewTestSupport.h"
 
 #include <QDialog>
 #include <QTest>
