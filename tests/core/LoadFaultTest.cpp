@@ -25,7 +25,7 @@ class LoadFault : public testing::Test {
 protected:
     void SetUp() override {
         path = dir / "LandData.ld";
-        SaveMapFile(OpenMap(7, 3), path);  // what the dialog saw
+        SaveMapFile(SampleTerrain(7, 3, 3), path);  // what the dialog saw
     }
     // The failure the open command reports, or "" when the load went through.
     std::string LoadFailure() {
@@ -39,35 +39,35 @@ protected:
 
     ScratchDir dir;
     fs::path path;
-    GEO_MakeLand terrain = OpenMap();
+    GEO_MakeLand terrain = SampleTerrain(40, 30, 3);
     const GEO_MakeLand before = terrain;
 };
 
 TEST_F(LoadFault, AFileThatVanishedIsNotFound) {
     fs::remove(path);
     EXPECT_EQ(LoadFailure(), Text("%1 が見つかりませんでした。", path));
-    ExpectSameTerrain(terrain, before);
+    EXPECT_EQ(DifferingFields(terrain, before), "");
 
     fs::create_symlink(dir / "elsewhere.ld", path);  // a link left pointing nowhere
     EXPECT_EQ(LoadFailure(), Text("%1 が見つかりませんでした。", path));
-    ExpectSameTerrain(terrain, before);
+    EXPECT_EQ(DifferingFields(terrain, before), "");
 }
 
 TEST_F(LoadFault, AFileReplacedByAFolderIsAnInvalidPath) {
     fs::remove(path);
     fs::create_directory(path);
     EXPECT_EQ(LoadFailure(), Text("%1 には無効なﾊﾟｽが含まれています。", path));
-    ExpectSameTerrain(terrain, before);
+    EXPECT_EQ(DifferingFields(terrain, before), "");
 
     // Its folder replaced by a file.
     fs::path inside = dir / "maps" / "LandData.ld";
     fs::create_directory(dir / "maps");
-    SaveMapFile(OpenMap(7, 3), inside);
+    SaveMapFile(SampleTerrain(7, 3, 3), inside);
     fs::remove_all(dir / "maps");
     WriteBytes(dir / "maps", {1, 2, 3});
     path = inside;
     EXPECT_EQ(LoadFailure(), Text("%1 には無効なﾊﾟｽが含まれています。", path));
-    ExpectSameTerrain(terrain, before);
+    EXPECT_EQ(DifferingFields(terrain, before), "");
 }
 
 // A pipe has no writer to wait for: opening it must not hang the program.
@@ -83,7 +83,7 @@ TEST_F(LoadFault, AFileReplacedByAPipeIsRefusedAtOnce) {
     });
     ASSERT_EQ(code, 0) << (code == -SIGALRM ? "opening the pipe hung" : "wrong failure");
     EXPECT_EQ(LoadFailure(), Text("%1 には無効なﾊﾟｽが含まれています。", path));
-    ExpectSameTerrain(terrain, before);
+    EXPECT_EQ(DifferingFields(terrain, before), "");
 }
 
 // Permission bits do not stop root, so the read is tried as nobody.
@@ -93,7 +93,7 @@ TEST_F(LoadFault, AFileMadeUnreadableIsAccessDenied) {
     int code = InChild([&] {
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 10;
         if (LoadFailure() != Text("%1 へのｱｸｾｽは拒否されました。", path)) return 1;
-        ExpectSameTerrain(terrain, before);
+        EXPECT_EQ(DifferingFields(terrain, before), "");
         return ::testing::Test::HasFailure() ? 2 : 0;
     });
     if (code == 10) GTEST_SKIP() << "cannot drop to an unprivileged user here";
@@ -104,7 +104,7 @@ TEST_F(LoadFault, AFileMadeUnreadableIsAccessDenied) {
 TEST_F(LoadFault, AFileCutShortWhileOpenEndsWithTheEndOfFileText) {
     for (uintmax_t length : {uintmax_t{0}, uintmax_t{1}, uintmax_t{30}, uintmax_t{100}}) {
         SCOPED_TRACE(length);
-        SaveMapFile(OpenMap(7, 3), path);
+        SaveMapFile(SampleTerrain(7, 3, 3), path);
         FileSource source(path);
         fs::resize_file(path, length);
         Archive archive(source);
@@ -114,7 +114,7 @@ TEST_F(LoadFault, AFileCutShortWhileOpenEndsWithTheEndOfFileText) {
         } catch (const EndOfFileFailure& failure) {
             EXPECT_STREQ(failure.what(), "無題のﾌｧｲﾙ の末尾以降にｱｸｾｽしようとしました。");
         }
-        ExpectSameTerrain(terrain, before);
+        EXPECT_EQ(DifferingFields(terrain, before), "");
     }
 }
 
@@ -128,7 +128,7 @@ long PeakGrowthLoading(const fs::path& file) {
         rusage usage{};
         ::getrusage(RUSAGE_SELF, &usage);
         long before = usage.ru_maxrss;
-        GEO_MakeLand t = OpenMap();
+        GEO_MakeLand t = SampleTerrain(40, 30, 3);
         const GEO_MakeLand unchanged = t;
         bool refused = false;
         try {
@@ -138,7 +138,7 @@ long PeakGrowthLoading(const fs::path& file) {
         }
         ::getrusage(RUSAGE_SELF, &usage);
         long growth = refused ? usage.ru_maxrss - before : -2;
-        ExpectSameTerrain(t, unchanged);
+        EXPECT_EQ(DifferingFields(t, unchanged), "");
         if (::testing::Test::HasFailure()) growth = -3;
         return ::write(pipe[1], &growth, sizeof growth) == sizeof growth ? 0 : 1;
     });
@@ -152,7 +152,7 @@ long PeakGrowthLoading(const fs::path& file) {
 // 3000 x 3000 cells are 144 MB; the file holds a few kilobytes of them.
 TEST(LoadMemory, AnAnnounced3000x3000GridIsRefusedBeforeAllocation) {
     ScratchDir dir;
-    GEO_MakeLand announcing = OpenMap(64, 16);  // 1024 cells of real bytes
+    GEO_MakeLand announcing = SampleTerrain(64, 16, 3);  // 1024 cells of real bytes
     announcing.width = announcing.gridWidth = 3000;
     announcing.height = announcing.gridHeight = 3000;
     constexpr int32_t announced = 3000 * 3000;

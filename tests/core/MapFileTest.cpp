@@ -1,11 +1,13 @@
 // The map and raw file forms: exact bytes, round trips over both forms, and
 // loads that must leave the terrain untouched.
 
-#include "tests/data/TestFiles.h"
 #include "core/GEO_MakeLand.h"
 #include "data/FileDevices.h"
 #include "data/MapFile.h"
 #include "tests/support/ArchiveBytes.h"
+#include "tests/support/ByteWriter.h"
+#include "tests/support/ScratchFiles.h"
+#include "tests/support/Terrains.h"
 
 #include <gtest/gtest.h>
 
@@ -16,74 +18,21 @@
 
 namespace {
 
+using testsupport::Bytes;
+using testsupport::ByteWriter;
+using testsupport::DifferingFields;
 using testsupport::Load;
+using testsupport::ReadBytes;
+using testsupport::SampleTerrain;
+using testsupport::ScratchDir;
 using testsupport::Stored;
+using testsupport::WriteBytes;
 
 const std::filesystem::path fixtures = GLENVAR_TEST_DATA;
 
-// Little-endian bytes put together by hand, independent of the archive.
-struct ByteWriter {
-    Bytes bytes;
-    ByteWriter& raw(const void* p, size_t n) {
-        auto* b = static_cast<const unsigned char*>(p);
-        bytes.insert(bytes.end(), b, b + n);
-        return *this;
-    }
-    ByteWriter& text(const char* s) { return raw(s, std::strlen(s)); }
-    ByteWriter& u16(uint16_t v) { return le(v, 2); }
-    ByteWriter& i32(int32_t v) { return le(uint32_t(v), 4); }
-    ByteWriter& u32(uint32_t v) { return le(v, 4); }
-    ByteWriter& u64(uint64_t v) { return le(v, 8); }
-    ByteWriter& f64(double v) {
-        uint64_t bits;
-        std::memcpy(&bits, &v, 8);
-        return le(bits, 8);
-    }
-    ByteWriter& le(uint64_t v, int n) {
-        for (int i = 0; i < n; ++i) bytes.push_back(static_cast<unsigned char>(v >> (8 * i)));
-        return *this;
-    }
-};
-
-double FromBits(uint64_t bits) {
-    double d;
-    std::memcpy(&d, &bits, 8);
-    return d;
-}
-
-uint64_t Bits(double d) {
-    uint64_t bits;
-    std::memcpy(&bits, &d, 8);
-    return bits;
-}
-
-// A small generated-looking terrain whose every byte is worth checking: odd
-// float64 patterns, regions and the cells' reserved bytes.
-GEO_MakeLand Sample(int32_t w = 3, int32_t h = 2, int32_t points = 2) {
-    GEO_MakeLand t;
-    t.seed = 0x123456789ABCDEF0ull;
-    t.width = t.gridWidth = w;
-    t.height = t.gridHeight = h;
-    t.unitAmount = 77;
-    t.processAmount = FromBits(0x3F50624DD2F1A9FCull);
-    t.waterLevel = FromBits(0x7FF8000000000123ull);  // a NaN with a payload
-    t.concentrationRate = -0.0;
-    t.concentrationAmount = FromBits(0x0000000000000001ull);
-    t.concentrationPointCount = 9;
-    t.keepRandomState = 1;
-    t.manualPlacement = 1;
-    for (int32_t i = 0; i < points; ++i) t.concentrationPoints.Add({i * 3 - 1, 100000 + i});
-    t.SetSize(w * h);
-    for (int32_t i = 0; i < w * h; ++i) {
-        auto* bytes = reinterpret_cast<unsigned char*>(&t[i]);
-        for (int b = 0; b < 16; ++b) bytes[b] = static_cast<unsigned char>(i * 31 + b * 7 + 1);
-    }
-    return t;
-}
-
 // Something to load into, different from the sample in every field.
 GEO_MakeLand Target() {
-    GEO_MakeLand t = Sample(5, 4, 3);
+    GEO_MakeLand t = SampleTerrain(5, 4, 3);
     t.seed = 42;
     t.unitAmount = 5;
     t.processAmount = 0.25;
@@ -94,35 +43,9 @@ GEO_MakeLand Target() {
     t.keepRandomState = 0;
     t.manualPlacement = 0;
     t.progressTotal = 13107;
-    t.progressCount = 99;
-    t.twoThreads = 1;
+    t.progressCount = 7;
+    t.twoThreads = 0;
     return t;
-}
-
-void ExpectSameTerrain(const GEO_MakeLand& a, const GEO_MakeLand& b) {
-    EXPECT_EQ(a.seed, b.seed);
-    EXPECT_EQ(a.width, b.width);
-    EXPECT_EQ(a.height, b.height);
-    EXPECT_EQ(a.unitAmount, b.unitAmount);
-    EXPECT_EQ(Bits(a.processAmount), Bits(b.processAmount));
-    EXPECT_EQ(Bits(a.waterLevel), Bits(b.waterLevel));
-    EXPECT_EQ(Bits(a.concentrationRate), Bits(b.concentrationRate));
-    EXPECT_EQ(Bits(a.concentrationAmount), Bits(b.concentrationAmount));
-    EXPECT_EQ(a.concentrationPointCount, b.concentrationPointCount);
-    ASSERT_EQ(a.concentrationPoints.GetSize(), b.concentrationPoints.GetSize());
-    EXPECT_TRUE(std::equal(a.concentrationPoints.begin(), a.concentrationPoints.end(),
-                           b.concentrationPoints.begin()));
-    EXPECT_EQ(a.keepRandomState, b.keepRandomState);
-    EXPECT_EQ(a.manualPlacement, b.manualPlacement);
-    EXPECT_EQ(a.progressTotal, b.progressTotal);
-    EXPECT_EQ(a.progressCount, b.progressCount);
-    EXPECT_EQ(a.twoThreads, b.twoThreads);
-    EXPECT_EQ(a.gridWidth, b.gridWidth);
-    EXPECT_EQ(a.gridHeight, b.gridHeight);
-    ASSERT_EQ(a.GetSize(), b.GetSize());
-    if (a.GetSize() > 0) {
-        EXPECT_EQ(std::memcmp(a.GetData(), b.GetData(), sizeof(LandCell) * size_t(a.GetSize())), 0);
-    }
 }
 
 Bytes DefaultMapBytes() {
@@ -139,21 +62,21 @@ TEST(MapFile, DefaultTerrainIsTheSeventySixBytes) {
     Bytes expected = DefaultMapBytes();
     ASSERT_EQ(expected.size(), 76u);
     EXPECT_EQ(Stored(fresh, MapFileKind::Map), expected);
-    EXPECT_EQ(ReadFileBytes(fixtures / "DefaultTerrain.ld"), expected);
+    EXPECT_EQ(ReadBytes(fixtures / "DefaultTerrain.ld"), expected);
 
     ScratchDir dir;
     SaveMapFile(fresh, dir / "LandData.ld");
-    EXPECT_EQ(ReadFileBytes(dir / "LandData.ld"), expected);
+    EXPECT_EQ(ReadBytes(dir / "LandData.ld"), expected);
 
     GEO_MakeLand loaded = Target();
     loaded.twoThreads = 0;
     loaded.progressTotal = loaded.progressCount = 0;
     EXPECT_EQ(LoadMapFile(loaded, fixtures / "DefaultTerrain.ld"), MapFileKind::Map);
-    ExpectSameTerrain(loaded, GEO_MakeLand());
+    EXPECT_EQ(DifferingFields(loaded, GEO_MakeLand()), "");
 }
 
 TEST(MapFile, BytesMatchTheLayoutByHand) {
-    GEO_MakeLand t = Sample();
+    GEO_MakeLand t = SampleTerrain();
     ByteWriter w;
     w.text("LS").u16(1).u64(t.seed).i32(3).i32(2).i32(77);
     w.f64(t.processAmount).f64(t.waterLevel).f64(t.concentrationRate).f64(t.concentrationAmount);
@@ -236,10 +159,10 @@ class BothForms : public testing::TestWithParam<Form> {
 protected:
     Bytes Saved(const GEO_MakeLand& t) {
         GetParam().save(t, dir / "saved");
-        return ReadFileBytes(dir / "saved");
+        return ReadBytes(dir / "saved");
     }
     MapFileKind LoadFile(GEO_MakeLand& t, const Bytes& bytes) {
-        WriteFileBytes(dir / "loaded", bytes);
+        WriteBytes(dir / "loaded", bytes);
         return LoadMapFile(t, dir / "loaded");
     }
     ScratchDir dir;
@@ -248,16 +171,16 @@ protected:
 TEST_P(BothForms, RoundTripIsBitForBit) {
     for (auto [w, h, n] : {std::tuple{3, 2, 2}, {1, 1, 0}, {17, 300, 300}, {0, 0, 1}}) {
         SCOPED_TRACE(testing::Message() << w << "x" << h << " " << n);
-        GEO_MakeLand file = Sample(w, h, n);
+        GEO_MakeLand file = SampleTerrain(w, h, n);
         GEO_MakeLand target = Target();
         GEO_MakeLand expected = GetParam().expected(file, target);
         ASSERT_EQ(LoadFile(target, Saved(file)), GetParam().kind);
-        ExpectSameTerrain(target, expected);
+        EXPECT_EQ(DifferingFields(target, expected), "");
     }
 }
 
 TEST_P(BothForms, EveryTruncationIsRefusedAndChangesNothing) {
-    Bytes whole = Saved(Sample());
+    Bytes whole = Saved(SampleTerrain());
     for (size_t length = 0; length < whole.size(); ++length) {
         SCOPED_TRACE(length);
         GEO_MakeLand target = Target();
@@ -268,14 +191,14 @@ TEST_P(BothForms, EveryTruncationIsRefusedAndChangesNothing) {
         } else {
             EXPECT_THROW(LoadFile(target, cut), EndOfFileFailure);
         }
-        ExpectSameTerrain(target, before);
+        EXPECT_EQ(DifferingFields(target, before), "");
     }
 }
 
 // While hand placement has changed width/height ahead of the cells, a saved
 // file still states the size of the grid it holds.
 TEST_P(BothForms, SavesStateTheGridsOwnSize) {
-    GEO_MakeLand t = Sample(3, 2, 2);
+    GEO_MakeLand t = SampleTerrain(3, 2, 2);
     t.width = 1000;
     t.height = 800;
     GEO_MakeLand back;
@@ -318,7 +241,7 @@ TEST(MapFile, OtherMarkersLoadNothing) {
         GEO_MakeLand target = Target();
         const GEO_MakeLand before = target;
         EXPECT_EQ(Load(target, bytes), MapFileKind::None);
-        ExpectSameTerrain(target, before);
+        EXPECT_EQ(DifferingFields(target, before), "");
     }
 }
 
@@ -345,8 +268,8 @@ TEST(MapFile, InconsistentGridsAreRefused) {
         return b.bytes;
     };
     const std::pair<const char*, Bytes> cases[] = {
-        {"fixture: 5 cells in 3 x 2", ReadFileBytes(fixtures / "CellCountNotWidthTimesHeight.ld")},
-        {"fixture: raw -2 x -3", ReadFileBytes(fixtures / "RawNegativeSides.dat")},
+        {"fixture: 5 cells in 3 x 2", ReadBytes(fixtures / "CellCountNotWidthTimesHeight.ld")},
+        {"fixture: raw -2 x -3", ReadBytes(fixtures / "RawNegativeSides.dat")},
         {"7 cells in 3 x 2", mapWith(3, 2, 7)},
         {"cells with width 0", mapWith(0, 2, 2)},
         {"6 cells in -3 x -2", mapWith(-3, -2, 6)},
@@ -359,7 +282,7 @@ TEST(MapFile, InconsistentGridsAreRefused) {
         GEO_MakeLand target = Target();
         const GEO_MakeLand before = target;
         EXPECT_THROW(Load(target, bytes), FormatFailure);
-        ExpectSameTerrain(target, before);
+        EXPECT_EQ(DifferingFields(target, before), "");
     }
 }
 
@@ -440,7 +363,7 @@ TEST(MapFile, UnreadablePathsAreFileFailures) {
 }
 
 TEST(MapFile, CopyParametersLeavesTheCellsAlone) {
-    GEO_MakeLand from = Sample(3, 2, 2);
+    GEO_MakeLand from = SampleTerrain(3, 2, 2);
     from.progressTotal = 5;
     from.twoThreads = 1;
     GEO_MakeLand to = Target();
@@ -449,7 +372,7 @@ TEST(MapFile, CopyParametersLeavesTheCellsAlone) {
     expected.gridWidth = to.gridWidth;
     expected.gridHeight = to.gridHeight;
     to.CopyParametersFrom(from);
-    ExpectSameTerrain(to, expected);
+    EXPECT_EQ(DifferingFields(to, expected), "");
     from.concentrationPoints[0] = {0, 0};
     EXPECT_EQ(to.concentrationPoints[0], (Point{-1, 100000}));
 }

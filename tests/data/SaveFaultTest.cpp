@@ -25,14 +25,17 @@ std::string DiskFullText(const fs::path& target) {
     return fs::absolute(target).string() + " へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。";
 }
 
-// 0 when the save failed as a full disk should, else a code naming what went wrong.
-int SaveExpectingDiskFull(const SaveCommand& command, const GEO_MakeLand& terrain, const fs::path& target) {
+// 0 when the save failed as a full disk should, with the system's `error`,
+// else a code naming what went wrong.
+int SaveExpectingDiskFull(const SaveCommand& command, const GEO_MakeLand& terrain, const fs::path& target,
+                          int error) {
     try {
         command.save(terrain, target);
     } catch (const FileFailure& failure) {
         if (failure.cause() != FileErrorCause::DiskFull) return 2;
         if (failure.path() != target) return 3;
         if (failure.what() != DiskFullText(target)) return 4;
+        if (failure.error() != error) return 6;
         return 0;
     } catch (...) {
         return 5;
@@ -48,6 +51,7 @@ const char* Explain(int code) {
     case 3: return "the failure names another file";
     case 4: return "the message is not the disk-full text";
     case 5: return "failed with something other than a file failure";
+    case 6: return "the failure carries another system error";
     case 10: return "could not set the file size limit";
     default: return "the child died";
     }
@@ -58,7 +62,7 @@ protected:
     // The file saved earlier, in `dir`, is a real save of another map.
     void SaveOld(const fs::path& dir) {
         target = dir / "LandData.ld";
-        GetParam().save(OpenMap(5, 4), target);
+        GetParam().save(SampleTerrain(5, 4, 3), target);
         old = ReadBytes(target);
         ASSERT_FALSE(old.empty());
     }
@@ -67,7 +71,7 @@ protected:
         EXPECT_EQ(Entries(dir), std::vector<std::string>{"LandData.ld"});
     }
 
-    const GEO_MakeLand big = OpenMap(100, 100);  // 160 kB in either form
+    const GEO_MakeLand big = SampleTerrain(100, 100, 3);  // 160 kB in either form
     fs::path target;
     Bytes old;
 };
@@ -83,7 +87,7 @@ TEST_P(SaveFault, AWriteLimitFailsAsAFullDiskAndKeepsTheOldFile) {
             std::signal(SIGXFSZ, SIG_IGN);
             rlimit fsize{limit, limit};
             if (::setrlimit(RLIMIT_FSIZE, &fsize) != 0) return 10;
-            return SaveExpectingDiskFull(GetParam(), big, target);
+            return SaveExpectingDiskFull(GetParam(), big, target, EFBIG);
         });
         EXPECT_EQ(code, 0) << Explain(code);
         ExpectOldFileAlone(dir.path());
@@ -94,12 +98,12 @@ TEST_P(SaveFault, AFullDiskKeepsTheOldFileAndFreesItsSpace) {
     SmallDisk disk("16k");
     if (!disk.mounted()) GTEST_SKIP() << disk.why();
     SaveOld(disk.path());
-    int code = SaveExpectingDiskFull(GetParam(), big, target);
+    int code = SaveExpectingDiskFull(GetParam(), big, target, ENOSPC);
     EXPECT_EQ(code, 0) << Explain(code);
     ExpectOldFileAlone(disk.path());
 
     // Nothing of the failed save still holds the space: a map that fits is saved.
-    const GEO_MakeLand small = OpenMap(6, 5);
+    const GEO_MakeLand small = SampleTerrain(6, 5, 3);
     GetParam().save(small, target);
     GEO_MakeLand back;
     LoadMapFile(back, target);

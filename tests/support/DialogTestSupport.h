@@ -6,13 +6,13 @@
 #include "platform/DialogBuilder.h"
 #include "platform/MessageBox.h"
 #include "platform/Trackbar.h"
+#include "tests/support/Bits.h"
 
 #include <QApplication>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTest>
 
-#include <bit>
 #include <vector>
 
 // Answers every box with `answer` and keeps what was asked.
@@ -34,9 +34,7 @@ public:
     std::vector<MessageRequest> requests;
 };
 
-inline uint64_t Bits(double value) {
-    return std::bit_cast<uint64_t>(value);
-}
+using testsupport::Bits;
 
 inline bool ShowActive(QWidget* dialog) {
     dialog->show();

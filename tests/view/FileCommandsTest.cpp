@@ -3,19 +3,21 @@
 #include "tests/support/ViewTestSupport.h"
 
 #include "resources/ViewStrings.h"
+#include "tests/support/Terrains.h"
 
 #include <QDialog>
 #include <QFileInfo>
 #include <QTest>
 
-#include <cstring>
 #include <fstream>
 
 namespace {
 
-bool SameCells(const GEO_MakeLand& a, const GEO_MakeLand& b) {
-    return a.GetSize() == b.GetSize() &&
-           std::memcmp(a.GetData(), b.GetData(), size_t(a.GetSize()) * sizeof(LandCell)) == 0;
+using testsupport::SameCells;
+
+// Field for field and bit for bit; the names of the fields that differ otherwise.
+QString Differences(const GEO_MakeLand& a, const GEO_MakeLand& b) {
+    return QString::fromStdString(testsupport::DifferingFields(a, b));
 }
 
 void Save(MapView& view, int id, const QString& path) {
@@ -56,8 +58,7 @@ private:
         QCOMPARE(boxes.requests[0].icon, MessageIcon::Stop);
         QCOMPARE(boxes.requests[0].buttons, MessageButtons::Ok);
         QCOMPARE(boxes.requests[0].title, QStringLiteral("Glenvar"));
-        QVERIFY(SameCells(view.terrainModel(), before));
-        QCOMPARE(view.terrainModel().waterLevel, 0.4);
+        QCOMPARE(Differences(view.terrainModel(), before), QString());
         QVERIFY(view.isShowingRegions());
         QCOMPARE(view.shownPictureWidth(), 160);
         QVERIFY(ClientImage(view) == shown);
@@ -98,12 +99,9 @@ private slots:
         OpenThroughMenu(target, path);
         const GEO_MakeLand& a = source.terrainModel();
         const GEO_MakeLand& b = target.terrainModel();
-        QVERIFY(SameCells(a, b));
+        QCOMPARE(Differences(a, b), QString());
         QCOMPARE(b.width, 160);
-        QCOMPARE(b.waterLevel, 0.4);
-        QCOMPARE(b.seed, a.seed);
         QCOMPARE(b.concentrationPoints.GetSize(), 2);
-        QCOMPARE(b.concentrationPoints[1], (Point{100, 60}));
         QVERIFY(source.mapPictureData()->pixels == target.mapPictureData()->pixels);
         QVERIFY(ClientImage(source) == ClientImage(target));
     }
