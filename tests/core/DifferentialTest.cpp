@@ -8,6 +8,7 @@
 #include "core/NUM_Random.h"
 #include "core/RegionLabels.h"
 #include "core/StampSpans.h"
+#include "tests/support/Terrains.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,8 @@
 #include <vector>
 
 namespace {
+
+using testsupport::SameCells;
 
 int32_t Pick(std::mt19937& rng, int32_t low, int32_t high) {
     return std::uniform_int_distribution<int32_t>(low, high)(rng);
@@ -207,7 +210,7 @@ void ExpectSameGeneration(Scenario s, const GEO_LandCircleArray& table, uint32_t
     fast.Generate(table, &a);
     reference::Generate(slow, table, &b, nullptr);
     ASSERT_EQ(fast.GetSize(), slow.GetSize());
-    ASSERT_TRUE(GridBytes(fast) == GridBytes(slow))
+    ASSERT_TRUE(SameCells(fast, slow))
         << fast.width << " x " << fast.height << ", seed " << fast.seed << ", " << fast.progressTotal
         << " stamps, threads " << fast.twoThreads << "/" << slow.twoThreads;
     EXPECT_TRUE(std::equal(fast.concentrationPoints.begin(), fast.concentrationPoints.end(),

@@ -208,7 +208,7 @@ TEST_P(BothForms, SavesStateTheGridsOwnSize) {
     EXPECT_EQ(back.gridWidth, 3);
     EXPECT_EQ(back.gridHeight, 2);
     ASSERT_EQ(back.GetSize(), 6);
-    EXPECT_EQ(std::memcmp(back.GetData(), t.GetData(), 6 * 16), 0);
+    EXPECT_TRUE(testsupport::SameCells(back, t));
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, BothForms, testing::ValuesIn(forms),

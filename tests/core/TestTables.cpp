@@ -1,6 +1,5 @@
 #include "TestTables.h"
 
-#include <cstring>
 
 const GEO_LandCircleArray& ProgramTable() {
     static const GEO_LandCircleArray table = GEO_LandCircleArray::Built();
@@ -64,10 +63,4 @@ GEO_LandCircleArray HostileTable(std::mt19937& rng, int32_t circles) {
         table.push_back(std::move(c));
     }
     return TableOf(table);
-}
-
-std::vector<unsigned char> GridBytes(const GEO_MakeLand& terrain) {
-    std::vector<unsigned char> bytes(sizeof(LandCell) * size_t(terrain.GetSize()));
-    if (!bytes.empty()) std::memcpy(bytes.data(), terrain.GetData(), bytes.size());
-    return bytes;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Stencil tables and comparisons shared by the generation tests.
+// Stencil tables shared by the generation tests.
 
 #include "core/GEO_MakeLand.h"
 #include "data/GEO_LandCircle.h"
@@ -17,6 +17,3 @@ GEO_LandCircleArray TableOf(const std::vector<std::vector<Point>>& circles);
 // duplicate offsets, gaps and unsorted rows, spans wider than the grid,
 // offsets far beyond it, empty circles.
 GEO_LandCircleArray HostileTable(std::mt19937& rng, int32_t circles);
-
-// The grid bytes, for byte-for-byte comparison.
-std::vector<unsigned char> GridBytes(const GEO_MakeLand& terrain);
