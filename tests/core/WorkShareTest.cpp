@@ -19,12 +19,18 @@ TEST(ChunkWorker, EveryChunkRunsOnceAndBothThreadsShare) {
     ChunkWorker worker(true);
     for (int32_t chunks : {0, 1, 2, 3, 40, 500}) {
         std::vector<std::atomic<int>> runs(static_cast<size_t>(chunks));
-        int64_t mainRuns = 0, workerUnits = 0;
+        int64_t mainRuns = 0, lastUnits = 0;
+        bool unitsAdd = true;  // the worker's units seen here: its chunks' sum so far
+        const auto seeUnits = [&](int64_t units) {
+            if (units < lastUnits || units % 3 != 0) unitsAdd = false;
+            lastUnits = units;
+        };
         worker.Share(
             chunks,
-            [&](int32_t c, int64_t) {
+            [&](int32_t c, int64_t units) {
                 ++runs[size_t(c)];
                 ++mainRuns;
+                seeUnits(units);
                 Busy();
             },
             [&](int32_t c) -> int64_t {
@@ -32,8 +38,10 @@ TEST(ChunkWorker, EveryChunkRunsOnceAndBothThreadsShare) {
                 Busy();
                 return 3;
             },
-            [&](int64_t units) { workerUnits = units; });
+            seeUnits);
         for (int32_t c = 0; c < chunks; ++c) ASSERT_EQ(runs[size_t(c)], 1) << c << " of " << chunks;
+        EXPECT_TRUE(unitsAdd);
+        EXPECT_LE(lastUnits, 3 * (chunks - mainRuns));
         if (chunks == 500) {
             EXPECT_GT(mainRuns, 0);
             EXPECT_LT(mainRuns, 500) << "the worker took no share";
