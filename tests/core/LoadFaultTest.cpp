@@ -4,6 +4,7 @@
 // was. And a file that announces far more cells than it holds costs no memory.
 
 #include "tests/support/FaultSupport.h"
+#include "tests/support/Terrains.h"
 #include "data/Failures.h"
 #include "data/FileDevices.h"
 #include "data/MapFile.h"
@@ -14,6 +15,9 @@
 
 namespace robustness {
 namespace {
+
+using testsupport::DifferingFields;
+using testsupport::SampleTerrain;
 
 std::string Text(const char* pattern, const fs::path& path) {
     std::string text = pattern;

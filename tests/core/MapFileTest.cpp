@@ -4,7 +4,7 @@
 #include "core/GEO_MakeLand.h"
 #include "data/FileDevices.h"
 #include "data/MapFile.h"
-#include "tests/support/ArchiveBytes.h"
+#include "tests/support/MapFileBytes.h"
 #include "tests/support/ByteWriter.h"
 #include "tests/support/ScratchFiles.h"
 #include "tests/support/Terrains.h"

@@ -3,6 +3,7 @@
 // temporary file is left beside it to keep the disk full.
 
 #include "tests/support/FaultSupport.h"
+#include "tests/support/Terrains.h"
 #include "data/Failures.h"
 #include "data/MapFile.h"
 
@@ -11,6 +12,8 @@
 
 namespace robustness {
 namespace {
+
+using testsupport::SampleTerrain;
 
 struct SaveCommand {
     const char* name;

@@ -1,6 +1,6 @@
 // Saving never destroys the previous file: failures part-way leave it
 // byte-identical and leave no temporary file behind. A disk that fills up
-// part-way is in SaveFaultTest.cpp.
+// part-way is in tests/core/SaveFaultTest.cpp.
 
 #include "data/Archive.h"
 #include "data/Failures.h"

@@ -1,9 +1,8 @@
 #pragma once
 // Scratch places, small disks and child processes for the fault-injection
-// tests, and the sample terrain that is open when the fault strikes.
+// tests.
 
 #include "tests/support/ScratchFiles.h"
-#include "tests/support/Terrains.h"
 
 #include <gtest/gtest.h>
 
@@ -25,10 +24,8 @@ namespace robustness {
 
 namespace fs = std::filesystem;
 using testsupport::Bytes;
-using testsupport::DifferingFields;
 using testsupport::Entries;
 using testsupport::ReadBytes;
-using testsupport::SampleTerrain;
 using testsupport::ScratchDir;
 using testsupport::SmallDisk;
 using testsupport::WriteBytes;
