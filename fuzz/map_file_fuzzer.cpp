@@ -23,7 +23,9 @@ using testsupport::DifferingFields;
 using testsupport::Load;
 using testsupport::Stored;
 
-bool SameTerrain(const GEO_MakeLand& a, const GEO_MakeLand& b) { return DifferingFields(a, b).empty(); }
+bool SameTerrain(const GEO_MakeLand& a, const GEO_MakeLand& b) {
+    return DifferingFields(a, b).empty();
+}
 
 // The map already open: different from any default in every field, so a
 // half-taken load shows.

@@ -30,8 +30,8 @@ std::string DiskFullText(const fs::path& target) {
 
 // 0 when the save failed as a full disk should, with the system's `error`,
 // else a code naming what went wrong.
-int SaveExpectingDiskFull(const SaveCommand& command, const GEO_MakeLand& terrain, const fs::path& target,
-                          int error) {
+int SaveExpectingDiskFull(const SaveCommand& command, const GEO_MakeLand& terrain,
+                          const fs::path& target, int error) {
     try {
         command.save(terrain, target);
     } catch (const FileFailure& failure) {

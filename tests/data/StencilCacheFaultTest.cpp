@@ -43,7 +43,8 @@ protected:
 TEST_F(StencilCacheFault, CutAtEveryFourByteBoundaryOfTheFirstKilobyte) {
     for (size_t length = 4; length <= 1024; length += 4) {
         SCOPED_TRACE(testing::Message() << length << " bytes");
-        WriteBytes(cache, Bytes(BuiltCacheBytes().begin(), BuiltCacheBytes().begin() + long(length)));
+        const Bytes& whole = BuiltCacheBytes();
+        WriteBytes(cache, Bytes(whole.begin(), whole.begin() + long(length)));
         ExpectUsableTable(cache);
         ExpectRewritten();
         if (testing::Test::HasFailure()) break;
