@@ -7,6 +7,7 @@
 #include "data/DiscStencil.h"
 #include "data/FileDevices.h"
 #include "data/GEO_LandCircle.h"
+#include "tests/support/ByteWriter.h"
 
 #include <cmath>
 #include <cstdint>
@@ -32,30 +33,7 @@ void Write(const std::string& target, const std::string& name, const Bytes& byte
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-// Little-endian fields put together by hand.
-struct Builder {
-    Bytes bytes;
-    Builder& text(const char* s) {
-        bytes.insert(bytes.end(), s, s + std::strlen(s));
-        return *this;
-    }
-    Builder& le(uint64_t v, int n) {
-        for (int i = 0; i < n; ++i) bytes.push_back(static_cast<unsigned char>(v >> (8 * i)));
-        return *this;
-    }
-    Builder& u16(uint16_t v) { return le(v, 2); }
-    Builder& i32(int32_t v) { return le(uint32_t(v), 4); }
-    Builder& u32(uint32_t v) { return le(v, 4); }
-    Builder& f64(double v) {
-        uint64_t bits;
-        std::memcpy(&bits, &v, 8);
-        return le(bits, 8);
-    }
-    Builder& raw(const Bytes& b) {
-        bytes.insert(bytes.end(), b.begin(), b.end());
-        return *this;
-    }
-};
+using testsupport::ByteWriter;
 
 GEO_MakeLand SmallMap(int32_t w, int32_t h, int32_t points) {
     GEO_MakeLand t;
@@ -83,8 +61,8 @@ Bytes Stored(GEO_MakeLand t, bool raw) {
 Bytes Cut(const Bytes& b, size_t n) { return Bytes(b.begin(), b.begin() + long(n < b.size() ? n : b.size())); }
 
 // The map form up to and including the first point list (empty).
-Builder MapHeader(int32_t w, int32_t h) {
-    Builder b;
+ByteWriter MapHeader(int32_t w, int32_t h) {
+    ByteWriter b;
     b.text("LS").u16(1).le(0, 8).i32(w).i32(h).i32(150);
     b.f64(0.01).f64(0.5).f64(0.2).f64(0.4).i32(4).i32(0).i32(0);
     return b;
@@ -99,7 +77,7 @@ void MapFileSeeds() {
     Write(t, "Raw3x2.dat", raw);
     Write(t, "Map1x1NoPoints.ld", Stored(SmallMap(1, 1, 0), false));
     Write(t, "Raw2x3NoPoints.dat", Stored(SmallMap(2, 3, 0), true));
-    Write(t, "RawNoCells.dat", Builder().text("LD").u16(1).i32(0).i32(7).i32(0).bytes);
+    Write(t, "RawNoCells.dat", ByteWriter().text("LD").u16(1).i32(0).i32(7).i32(0).bytes);
     GEO_MakeLand odd = SmallMap(3, 2, 2);
     odd.waterLevel = std::nan("");
     odd[0].region = 0xFFFF;
@@ -113,7 +91,7 @@ void MapFileSeeds() {
     Write(t, "RawCutInsideThePointCount.dat", Cut(raw, 12 + 96 + 2));
     Write(t, "OneByte.ld", {'L'});
     Write(t, "Empty.ld", {});
-    Write(t, "OtherMarker.ld", Builder().text("XY").raw(Cut(map, 40)).bytes);
+    Write(t, "OtherMarker.ld", ByteWriter().text("XY").raw(Cut(map, 40)).bytes);
 
     Write(t, "CellCountNegative.ld", MapHeader(3, 2).u16(0).i32(-1).bytes);
     Write(t, "CellCountHuge.ld", MapHeader(3, 2).u16(0).i32(0x7FFFFFFF).bytes);
@@ -125,14 +103,14 @@ void MapFileSeeds() {
           MapHeader(1, 1).u16(0xFFFF).u32(1).i32(0).i32(0).i32(1).raw(Bytes(16, 0)).u16(0xFFFF).u32(1).i32(0).i32(0).bytes);
     Write(t, "PointCountEscapeHuge.ld", MapHeader(1, 1).u16(0xFFFF).u32(0xFFFFFFFF).bytes);
     Write(t, "SecondPointListHuge.ld", MapHeader(1, 1).u16(0).i32(0).u16(0xFFFF).u32(0x80000000).bytes);
-    Write(t, "Raw3000x3000HoldsFew.dat", Builder().text("LD").u16(1).i32(3000).i32(3000).raw(Bytes(64, 0)).bytes);
-    Write(t, "RawNegativeSides.dat", Builder().text("LD").u16(1).i32(-3).i32(-2).raw(Bytes(96, 0)).i32(0).bytes);
-    Write(t, "RawSidesOverflowInt32.dat", Builder().text("LD").u16(1).i32(65536).i32(65536).bytes);
-    Write(t, "RawPointCountNegative.dat", Builder().text("LD").u16(1).i32(1).i32(1).raw(Bytes(16, 0)).i32(-1).bytes);
+    Write(t, "Raw3000x3000HoldsFew.dat", ByteWriter().text("LD").u16(1).i32(3000).i32(3000).raw(Bytes(64, 0)).bytes);
+    Write(t, "RawNegativeSides.dat", ByteWriter().text("LD").u16(1).i32(-3).i32(-2).raw(Bytes(96, 0)).i32(0).bytes);
+    Write(t, "RawSidesOverflowInt32.dat", ByteWriter().text("LD").u16(1).i32(65536).i32(65536).bytes);
+    Write(t, "RawPointCountNegative.dat", ByteWriter().text("LD").u16(1).i32(1).i32(1).raw(Bytes(16, 0)).i32(-1).bytes);
 }
 
 Bytes TableBytes(const std::vector<PointArray>& stencils, int32_t statedCount) {
-    Builder b;
+    ByteWriter b;
     b.i32(statedCount);
     for (const PointArray& s : stencils) {
         b.i32(s.GetSize());
@@ -161,8 +139,8 @@ void StencilCacheSeeds() {
     Write(t, "CutInsideAPoint.bin", Cut(TableBytes(smallDiscs, n), 1000));
     Write(t, "199Stencils.bin", TableBytes(std::vector<PointArray>(size_t(n - 1)), n - 1));
     Write(t, "201Stencils.bin", TableBytes(std::vector<PointArray>(size_t(n + 1)), n + 1));
-    Write(t, "TableCountNegative.bin", Builder().i32(-1).bytes);
-    Write(t, "TableCountHuge.bin", Builder().i32(0x7FFFFFFF).raw(Bytes(64, 0)).bytes);
+    Write(t, "TableCountNegative.bin", ByteWriter().i32(-1).bytes);
+    Write(t, "TableCountHuge.bin", ByteWriter().i32(0x7FFFFFFF).raw(Bytes(64, 0)).bytes);
 
     std::vector<PointArray> crowded = empty;
     crowded[0].Add({0, 0});

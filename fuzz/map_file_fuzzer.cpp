@@ -9,7 +9,8 @@
 #include "data/Failures.h"
 #include "data/FileDevices.h"
 #include "core/MapFile.h"
-#include "tests/support/ArchiveBytes.h"
+#include "tests/support/MapFileBytes.h"
+#include "tests/support/Terrains.h"
 
 #include <cstdint>
 #include <cstring>
@@ -17,33 +18,13 @@
 
 namespace {
 
+using testsupport::Bits;
+using testsupport::DifferingFields;
 using testsupport::Load;
 using testsupport::Stored;
 
-bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-bool SamePoints(const PointArray& a, const PointArray& b) {
-    return a.GetSize() == b.GetSize() &&
-           (a.GetSize() == 0 || std::memcmp(a.GetData(), b.GetData(), sizeof(Point) * size_t(a.GetSize())) == 0);
-}
-
-bool SameCells(const GEO_MakeLand& a, const GEO_MakeLand& b) {
-    return a.GetSize() == b.GetSize() &&
-           (a.GetSize() == 0 ||
-            std::memcmp(a.GetData(), b.GetData(), sizeof(LandCell) * size_t(a.GetSize())) == 0);
-}
-
 bool SameTerrain(const GEO_MakeLand& a, const GEO_MakeLand& b) {
-    return a.seed == b.seed && a.width == b.width && a.height == b.height &&
-           a.unitAmount == b.unitAmount && SameBits(a.processAmount, b.processAmount) &&
-           SameBits(a.waterLevel, b.waterLevel) && SameBits(a.concentrationRate, b.concentrationRate) &&
-           SameBits(a.concentrationAmount, b.concentrationAmount) &&
-           a.concentrationPointCount == b.concentrationPointCount &&
-           SamePoints(a.concentrationPoints, b.concentrationPoints) &&
-           a.keepRandomState == b.keepRandomState && a.manualPlacement == b.manualPlacement &&
-           a.progressTotal == b.progressTotal && a.progressCount == b.progressCount &&
-           a.twoThreads == b.twoThreads && a.gridWidth == b.gridWidth &&
-           a.gridHeight == b.gridHeight && SameCells(a, b);
+    return DifferingFields(a, b).empty();
 }
 
 // The map already open: different from any default in every field, so a
@@ -114,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                terrain.progressCount == before.progressCount && terrain.twoThreads == before.twoThreads);
     if (kind == MapFileKind::Raw) {
         FUZZ_CHECK(terrain.seed == before.seed && terrain.unitAmount == before.unitAmount &&
-                   SameBits(terrain.waterLevel, before.waterLevel));
+                   Bits(terrain.waterLevel) == Bits(before.waterLevel));
         FUZZ_CHECK(terrain.concentrationPointCount == terrain.concentrationPoints.GetSize());
     }
 

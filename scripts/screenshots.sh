@@ -11,4 +11,4 @@ if [ ! -f "$build/build.ninja" ]; then
 fi
 cmake --build "$build" -j2 --target glenvar_screenshots
 mkdir -p "$build/screenshots"
-QT_QPA_PLATFORM=offscreen "$build/tests/desktop/view/glenvar_screenshots" "$build/screenshots"
+QT_QPA_PLATFORM=offscreen "$build/tests/app/glenvar_screenshots" "$build/screenshots"

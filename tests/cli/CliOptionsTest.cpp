@@ -1,10 +1,10 @@
 #include "cli/CliOptions.h"
 #include "core/GEO_MakeLand.h"
 #include "core/ParameterLimits.h"
+#include "tests/support/Bits.h"
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -28,7 +28,7 @@ cli::Options OptionsOf(const Args& args) {
     return r.options.value_or(cli::Options{});
 }
 
-uint64_t Bits(double d) { return std::bit_cast<uint64_t>(d); }
+using testsupport::Bits;
 
 TEST(CliOptions, DefaultsAreTheTerrainDefaultsBitForBit) {
     const cli::Options o = OptionsOf({"generate", "-o", "m.ld"});

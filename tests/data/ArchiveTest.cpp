@@ -1,9 +1,9 @@
 // The archive's encodings and buffering, the failure texts and the file devices.
 
-#include "TestFiles.h"
 #include "data/Archive.h"
 #include "data/Failures.h"
 #include "data/FileDevices.h"
+#include "tests/support/ScratchFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,8 @@
 
 namespace {
 
+using testsupport::Bytes;
+using testsupport::ScratchDir;
 Bytes Stored(const std::function<void(Archive&)>& put) {
     MemorySink sink;
     Archive archive(sink);
@@ -177,7 +179,7 @@ TEST(ArchiveLoad, RequireBytesCountsBufferedAndUnreadBytes) {
     EXPECT_THROW(archive.RequireBytes(UINT64_MAX), EndOfFileFailure);
 }
 
-TEST(Failures, TextsAndIcons) {
+TEST(Failures, TextsAndKinds) {
     MemoryFailure memory;
     EXPECT_STREQ(memory.what(), "ﾒﾓﾘが不足しています。");
     EXPECT_EQ(memory.kind(), FailureKind::OutOfMemory);

@@ -1,6 +1,6 @@
 #pragma once
 // Scratch directories, small disks and whole-file reads and writes, shared by
-// the data, robustness and command-line tests. Free of any test framework so
+// the data, core and command-line tests. Free of any test framework so
 // that every kind of test program can use it.
 
 #include <algorithm>

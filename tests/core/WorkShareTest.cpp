@@ -1,0 +1,94 @@
+#include "core/WorkShare.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace {
+
+void Busy() {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
+    while (std::chrono::steady_clock::now() < until) {
+    }
+}
+
+TEST(ChunkWorker, EveryChunkRunsOnceAndBothThreadsShare) {
+    ChunkWorker worker(true);
+    for (int32_t chunks : {0, 1, 2, 3, 40, 500}) {
+        std::vector<std::atomic<int>> runs(static_cast<size_t>(chunks));
+        int64_t mainRuns = 0, lastUnits = 0;
+        bool unitsAdd = true;  // the worker's units seen here: its chunks' sum so far
+        const auto seeUnits = [&](int64_t units) {
+            if (units < lastUnits || units % 3 != 0) unitsAdd = false;
+            lastUnits = units;
+        };
+        worker.Share(
+            chunks,
+            [&](int32_t c, int64_t units) {
+                ++runs[size_t(c)];
+                ++mainRuns;
+                seeUnits(units);
+                Busy();
+            },
+            [&](int32_t c) -> int64_t {
+                ++runs[size_t(c)];
+                Busy();
+                return 3;
+            },
+            seeUnits);
+        for (int32_t c = 0; c < chunks; ++c) ASSERT_EQ(runs[size_t(c)], 1) << c << " of " << chunks;
+        EXPECT_TRUE(unitsAdd);
+        EXPECT_LE(lastUnits, 3 * (chunks - mainRuns));
+        if (chunks == 500) {
+            EXPECT_GT(mainRuns, 0);
+            EXPECT_LT(mainRuns, 500) << "the worker took no share";
+        }
+    }
+}
+
+TEST(ChunkWorker, FailuresOnEitherSideReachTheCallerAndTheWorkerServesOn) {
+    ChunkWorker worker(true);
+    const auto noWait = [](int64_t) {};
+    EXPECT_THROW(worker.Share(
+                     400,
+                     [&](int32_t c, int64_t) {
+                         Busy();
+                         if (c == 20) throw std::runtime_error("caller");
+                     },
+                     [&](int32_t) -> int64_t {
+                         Busy();
+                         return 1;
+                     },
+                     noWait),
+                 std::runtime_error);
+    std::atomic<bool> workerRan{false};
+    EXPECT_THROW(worker.Share(
+                     400, [&](int32_t, int64_t) { Busy(); },
+                     [&](int32_t) -> int64_t {
+                         workerRan = true;
+                         throw std::logic_error("worker");
+                     },
+                     noWait),
+                 std::logic_error);
+    EXPECT_TRUE(workerRan);
+    int total = 0;
+    std::atomic<int> workerTotal{0};
+    worker.Share(
+        300,
+        [&](int32_t, int64_t) {
+            ++total;
+            Busy();
+        },
+        [&](int32_t) -> int64_t {
+            ++workerTotal;
+            Busy();
+            return 1;
+        },
+        noWait);
+    EXPECT_EQ(total + workerTotal, 300);
+}
+
+}  // namespace
