@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libpng-dev
+  libpng-dev libtiff-dev   # PNG pictures and heightmaps; float TIFF heightmaps
   fonts-ipafont-gothic
   xvfb xauth openbox xdotool imagemagick   # the real-window smoke run
   clang-14 libclang-rt-14-dev   # libFuzzer, for scripts/fuzz.sh
