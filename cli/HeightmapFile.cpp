@@ -18,8 +18,10 @@ namespace cli {
 namespace {
 
 void RequireGrid(const GEO_MakeLand& terrain, int32_t& w, int32_t& h) {
-    if (!terrain.CellGridSize(w, h))
-        throw HeightmapFailure("the map's cells do not form a grid of its size");
+    const GEO_MakeLand::GridSize size = terrain.CellGridSize();
+    if (!size.formsGrid) throw HeightmapFailure("the map's cells do not form a grid of its size");
+    w = size.width;
+    h = size.height;
 }
 
 // libtiff writes through these into memory: it seeks back to patch offsets,

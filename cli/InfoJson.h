@@ -1,8 +1,8 @@
 #pragma once
 // The land report and the map's parameters as one JSON object, for scripts.
 
-#include "data/MapFile.h"
-#include "dialogs/LandReport.h"
+#include "core/LandReport.h"
+#include "core/MapFile.h"
 
 #include <string>
 

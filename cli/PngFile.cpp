@@ -135,11 +135,10 @@ std::vector<unsigned char> EncodePicturePng(const Picture& picture) {
 }
 
 std::vector<unsigned char> EncodeHeightmapPng(const GEO_MakeLand& terrain) {
-    int32_t w = 0, h = 0;
-    if (!terrain.CellGridSize(w, h))
-        throw PngFailure("the map's cells do not form a grid of its size");
-    const HeightSource source{terrain.GetData(), w};
-    return Encode(uint32_t(w), uint32_t(h), 16, PNG_COLOR_TYPE_GRAY, 2, &FillHeightRow, &source);
+    const GEO_MakeLand::GridSize size = terrain.CellGridSize();
+    if (!size.formsGrid) throw PngFailure("the map's cells do not form a grid of its size");
+    const HeightSource source{terrain.GetData(), size.width};
+    return Encode(uint32_t(size.width), uint32_t(size.height), 16, PNG_COLOR_TYPE_GRAY, 2, &FillHeightRow, &source);
 }
 
 void SaveBytes(const std::filesystem::path& target, const std::vector<unsigned char>& bytes) {

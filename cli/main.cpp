@@ -11,8 +11,8 @@
 #include "core/PointMarks.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
-#include "data/MapFile.h"
-#include "dialogs/LandReport.h"
+#include "core/MapFile.h"
+#include "core/LandReport.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -63,9 +63,10 @@ MapFileKind LoadInput(GEO_MakeLand& terrain, const std::string& path) {
 }
 
 // The grid's own size, as the renderer uses it.
-void GridSize(const GEO_MakeLand& terrain, int32_t& w, int32_t& h) {
-    if (!terrain.CellGridSize(w, h))
-        throw CliFailure("the map's cells do not form a grid of its size");
+GEO_MakeLand::GridSize ConsistentGridSize(const GEO_MakeLand& terrain) {
+    const GEO_MakeLand::GridSize size = terrain.CellGridSize();
+    if (!size.formsGrid) throw CliFailure("the map's cells do not form a grid of its size");
+    return size;
 }
 
 void WritePictures(GEO_MakeLand& terrain, const Options& o) {
@@ -80,9 +81,8 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o) {
             SaveRawFile(terrain, out.path);
         } else {
             if (!png) {
-                int32_t w = 0, h = 0;
-                GridSize(terrain, w, h);
-                Picture picture(w, h);
+                const GEO_MakeLand::GridSize size = ConsistentGridSize(terrain);
+                Picture picture(size.width, size.height);
                 terrain.Render(picture, o.regions,
                                bar.enabled() ? &cli::ProgressBar::Rendering : nullptr);
                 if (o.regions) DrawPointMarks(picture, terrain.concentrationPoints);

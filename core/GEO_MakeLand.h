@@ -45,9 +45,15 @@ public:
     void CopyParametersFrom(const GEO_MakeLand& other);
 
     // The size the cells form a grid of: the grid's own size, or width x
-    // height for cells set up by hand without one. False, leaving w and h
-    // alone, when neither has positive sides matching the cell count.
-    bool CellGridSize(int32_t& w, int32_t& h) const;
+    // height for cells set up by hand without one. When neither has positive
+    // sides matching the cell count, the grid's own size, not forming a grid.
+    // Without cells: width x height (the next grid's size), forming none.
+    struct GridSize {
+        int32_t width;
+        int32_t height;
+        bool formsGrid;
+    };
+    GridSize CellGridSize() const;
 
     uint64_t seed = 0;
     int32_t width = 1280;

@@ -192,44 +192,79 @@ struct TotalRange {
     int32_t smallest = INT32_MAX;
 };
 
-void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& landCircles,
-              NUM_Random* source, ProgressCallback progress) {
-    const int32_t w = plan.width, h = plan.height, s = plan.stamps;
-    ChunkWorker worker(plan.twoThreads);  // up early: ready by the time stamping starts
-    t.SetSize(0);
-    t.gridWidth = t.gridHeight = 0;
+// The stamp counters: a plane per thread, so the two never write the same
+// memory, with a word per row for what a stamp adds to a whole row.
+struct Counters {
+    explicit Counters(const Plan& plan)
+        : width(plan.width),
+          height(plan.height),
+          mainCounts(size_t(plan.cells)),
+          mainExtra(size_t(plan.height)),
+          workerCounts(plan.twoThreads ? size_t(plan.cells) : 0),
+          workerExtra(size_t(plan.height)) {}
 
+    CounterGrid MainGrid() { return {mainCounts.data(), mainExtra.data(), width, height}; }
+    CounterGrid WorkerGrid() { return {workerCounts.data(), workerExtra.data(), width, height}; }
+
+    int32_t width;
+    int32_t height;
+    std::vector<uint32_t> mainCounts;
+    std::vector<uint32_t> mainExtra;
+    std::vector<uint32_t> workerCounts;
+    std::vector<uint32_t> workerExtra;
+};
+
+// Rows in chunks of whole label blocks, so that no block is labelled twice.
+struct RowChunks {
+    RowChunks(int32_t width, int32_t height)
+        : height(height),
+          perChunk(std::max(1, 8192 / width / RegionLabeller::blockRows) *
+                   RegionLabeller::blockRows),
+          count((height + perChunk - 1) / perChunk) {}
+
+    int32_t First(int32_t c) const { return c * perChunk; }
+    int32_t End(int32_t c) const { return std::min(First(c) + perChunk, height); }
+
+    int32_t height;
+    int32_t perChunk;
+    int32_t count;
+};
+
+// Points: the source seeded unless told to draw on, then the concentration
+// points placed at random unless placed by hand.
+NUM_Random& PlacePoints(GEO_MakeLand& t, const Plan& plan, NUM_Random* source) {
     NUM_Random& random = source ? *source : defaultRandom;
     if (!plan.keepRandomState)
         random.SetSeed(static_cast<uint32_t>(plan.seed), static_cast<uint32_t>(plan.seed >> 32));
     if (!plan.manualPlacement) {
         t.concentrationPoints.SetSize(plan.pointCount);
         for (int32_t i = 0; i < plan.pointCount; ++i) {
-            const int32_t y = random.NextInt(h);  // the row first
-            const int32_t x = random.NextInt(w);
+            const int32_t y = random.NextInt(plan.height);  // the row first
+            const int32_t x = random.NextInt(plan.width);
             t.concentrationPoints[i] = {x, y};
         }
     }
+    return random;
+}
 
-    const Divisor byWidth(static_cast<uint32_t>(w));
-    std::unique_ptr<Stamp[]> ordered;
-    {
-        std::unique_ptr<Stamp[]> drawn(new Stamp[size_t(s)]);
-        DrawAllStamps(random, plan, t.concentrationPoints, drawn.get());
-        ordered = InLocalityOrder(drawn.get(), plan, byWidth);
-    }
+// Stamps drawn, every draw before any stamping, then put in locality order;
+// the drawn table is gone before the counters are allocated.
+std::unique_ptr<Stamp[]> DrawnInLocalityOrder(NUM_Random& random, const Plan& plan,
+                                              const PointArray& points, const Divisor& byWidth) {
+    std::unique_ptr<Stamp[]> drawn(new Stamp[size_t(plan.stamps)]);
+    DrawAllStamps(random, plan, points, drawn.get());
+    return InLocalityOrder(drawn.get(), plan, byWidth);
+}
 
-    // Stamping, as row differences. Each thread counts into its own plane of
-    // counters, so the two never write the same memory; the planes are added
-    // up afterwards. The grid itself is allocated only once the counting is
-    // done: it never has to coexist with the stamp tables.
+// Counts stamped, as row differences, in chunks shared by the two threads.
+void StampCounts(Counters& counters, const Stamp* ordered, const Plan& plan,
+                 const GEO_LandCircleArray& landCircles, const Divisor& byWidth,
+                 ChunkWorker& worker, Reporter& reporter) {
     const StencilSpans spans(landCircles, plan.unitAmount);
-    const size_t cells = size_t(plan.cells);
-    const size_t rows = size_t(h);
-    std::vector<uint32_t> mainCounts(cells), mainExtra(rows);
-    std::vector<uint32_t> workerCounts(plan.twoThreads ? cells : 0), workerExtra(rows);
-    const CounterGrid mainGrid{mainCounts.data(), mainExtra.data(), w, h};
-    const CounterGrid workerGrid{workerCounts.data(), workerExtra.data(), w, h};
+    const CounterGrid mainGrid = counters.MainGrid();
+    const CounterGrid workerGrid = counters.WorkerGrid();
+    const int32_t s = plan.stamps;
+    const auto w = uint32_t(plan.width);
     const int32_t perChunk = std::clamp(s / 512, 16, 1024);
     const auto stampChunks = static_cast<int32_t>((int64_t{s} + perChunk - 1) / perChunk);
     const auto stampChunk = [&](const CounterGrid& grid, int32_t c) -> int64_t {
@@ -238,13 +273,10 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
         for (int64_t i = first; i < end; ++i) {
             const Stamp& stamp = ordered[size_t(i)];
             const uint32_t y = byWidth.Quotient(uint32_t(stamp.cell));
-            spans.Stamp(grid, stamp.circle, int32_t(uint32_t(stamp.cell) - y * uint32_t(w)), int32_t(y));
+            spans.Stamp(grid, stamp.circle, int32_t(uint32_t(stamp.cell) - y * w), int32_t(y));
         }
         return end - first;
     };
-
-    if (progress) progress(t, 1);
-    Reporter reporter{t, progress, Tick()};
     int64_t mainDone = 0;
     worker.Share(
         stampChunks,
@@ -254,111 +286,163 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
         },
         [&](int32_t c) { return stampChunk(workerGrid, c); },
         [&](int64_t workerDone) { reporter.Report(mainDone + workerDone); });
-    ordered.reset();
-    t.progressCount = s > 0 ? s : 0;
-    if (progress) progress(t, 2);
+}
 
-    // The grid's size goes with it from here on; should anything below fail,
-    // Generate takes both away again.
-    t.SetSize(plan.cells);
-    t.gridWidth = w;
-    t.gridHeight = h;
+// Totals of rows first .. end - 1: running sums along each row of both
+// planes, into the main plane.
+void SumRows(Counters& counters, int32_t first, int32_t end, TotalRange& range) {
+    const int32_t w = counters.width;
+    const bool twoPlanes = !counters.workerCounts.empty();
+    for (int32_t y = first; y < end; ++y) {
+        uint32_t* counts = counters.mainCounts.data() + size_t(y) * size_t(w);
+        const uint32_t* other =
+            twoPlanes ? counters.workerCounts.data() + size_t(y) * size_t(w) : nullptr;
+        const uint32_t extra = counters.mainExtra[size_t(y)] + counters.workerExtra[size_t(y)];
+        uint32_t sum = 0;
+        for (int32_t x = 0; x < w; ++x) {
+            sum += counts[x] + (other ? other[x] : 0u);
+            const auto total = static_cast<int32_t>(sum + extra);
+            counts[x] = static_cast<uint32_t>(total);
+            range.largest = std::max(range.largest, total);
+            range.smallest = std::min(range.smallest, total);
+        }
+    }
+}
 
-    // Totals: running sums along each row of both planes, into the caller's
-    // plane. The region columns are prepared alongside.
-    RegionLabeller labeller(t.concentrationPoints.GetData(), t.concentrationPoints.GetSize(), w, h);
-    // Whole label blocks per chunk, so that no block is labelled twice.
-    const int32_t rowsPerChunk =
-        std::max(1, 8192 / w / RegionLabeller::blockRows) * RegionLabeller::blockRows;
-    const int32_t rowChunks = (h + rowsPerChunk - 1) / rowsPerChunk;
+// Totals and labels: the rows summed while the region columns are prepared
+// alongside. Returns the range of the totals.
+TotalRange SumTotals(Counters& counters, RegionLabeller& labeller, const RowChunks& rows,
+                     ChunkWorker& worker) {
     constexpr int32_t columnsPerChunk = 8;
     const int32_t columnChunks = (labeller.ColumnCount() + columnsPerChunk - 1) / columnsPerChunk;
     TotalRange mainRange, workerRange;
-    LabelScratch mainScratch, workerScratch;
     const auto totalsChunk = [&](int32_t c, TotalRange& range) {
-        if (c >= rowChunks) {
-            const int32_t first = (c - rowChunks) * columnsPerChunk;
-            const int32_t end = std::min(first + columnsPerChunk, labeller.ColumnCount());
-            for (int32_t slot = first; slot < end; ++slot) labeller.PrepareColumn(slot);
-            return;
-        }
-        const int32_t first = c * rowsPerChunk;
-        const int32_t end = std::min(first + rowsPerChunk, h);
-        for (int32_t y = first; y < end; ++y) {
-            uint32_t* counts = mainCounts.data() + size_t(y) * size_t(w);
-            const uint32_t* other = plan.twoThreads ? workerCounts.data() + size_t(y) * size_t(w) : nullptr;
-            const uint32_t extra = mainExtra[size_t(y)] + workerExtra[size_t(y)];
-            uint32_t sum = 0;
-            for (int32_t x = 0; x < w; ++x) {
-                sum += counts[x] + (other ? other[x] : 0u);
-                const auto total = static_cast<int32_t>(sum + extra);
-                counts[x] = static_cast<uint32_t>(total);
-                range.largest = std::max(range.largest, total);
-                range.smallest = std::min(range.smallest, total);
-            }
-        }
+        if (c < rows.count) return SumRows(counters, rows.First(c), rows.End(c), range);
+        const int32_t first = (c - rows.count) * columnsPerChunk;
+        const int32_t end = std::min(first + columnsPerChunk, labeller.ColumnCount());
+        for (int32_t slot = first; slot < end; ++slot) labeller.PrepareColumn(slot);
     };
     worker.Share(
-        rowChunks + columnChunks,
+        rows.count + columnChunks,
         [&](int32_t c, int64_t) { totalsChunk(c, mainRange); },
         [&](int32_t c) -> int64_t {
             totalsChunk(c, workerRange);
             return 1;
         },
         [](int64_t) {});
-    workerCounts = {};
-    const int32_t largest = std::max(mainRange.largest, workerRange.largest);
-    const int32_t smallest = std::min(mainRange.smallest, workerRange.smallest);
+    return {std::max(mainRange.largest, workerRange.largest),
+            std::min(mainRange.smallest, workerRange.smallest)};
+}
 
-    // Altitudes and regions. Equal totals leave every cell as cleared:
-    // altitude 0.0, no region.
-    if (largest <= smallest) return;
-    const bool regions = t.concentrationPoints.GetSize() > 0;
-    const auto spreadCount =
-        static_cast<int32_t>(static_cast<uint32_t>(largest) - static_cast<uint32_t>(smallest));
-    const auto spread = static_cast<double>(spreadCount);
-    // Totals above the smallest take the values 0..spread; when there are
-    // fewer of those than cells, each quotient is divided out once and looked
-    // up after (the same divisions, so the same doubles).
+// Totals above the smallest take the values 0..spread; when there are fewer
+// of those than cells, each quotient is divided out once and looked up after
+// (the same divisions, so the same doubles). Empty when not worth it.
+std::vector<double> AltitudeQuotients(int32_t spreadCount, int32_t cells) {
     std::vector<double> quotients;
-    if (spreadCount > 0 && spreadCount < plan.cells && spreadCount < (1 << 24)) {
+    if (spreadCount > 0 && spreadCount < cells && spreadCount < (1 << 24)) {
+        const auto spread = static_cast<double>(spreadCount);
         quotients.resize(size_t(spreadCount) + 1);
-        for (int32_t v = 0; v <= spreadCount; ++v) quotients[size_t(v)] = static_cast<double>(v) / spread;
+        for (int32_t v = 0; v <= spreadCount; ++v)
+            quotients[size_t(v)] = static_cast<double>(v) / spread;
     }
-    const auto finishChunk = [&](int32_t c, LabelScratch& scratch) {
-        const int32_t first = c * rowsPerChunk;
-        const int32_t end = std::min(first + rowsPerChunk, h);
-        const int32_t* labels = nullptr;
-        for (int32_t y = first; y < end; ++y) {
-            LandCell* row = t.GetData() + size_t(y) * size_t(w);
-            const uint32_t* totals = mainCounts.data() + size_t(y) * size_t(w);
-            if (!quotients.empty()) {
-                for (int32_t x = 0; x < w; ++x)
-                    row[x].altitude = quotients[totals[x] - static_cast<uint32_t>(smallest)];
-            } else {
-                for (int32_t x = 0; x < w; ++x) {
-                    const auto above = static_cast<int32_t>(totals[x] - static_cast<uint32_t>(smallest));
-                    row[x].altitude = static_cast<double>(above) / spread;
-                }
+    return quotients;
+}
+
+// What normalising a row needs, shared by every chunk.
+struct Normalisation {
+    const uint32_t* totals;
+    uint32_t smallest;
+    double spread;
+    std::vector<double> quotients;
+    const RegionLabeller& labeller;
+    bool regions;
+};
+
+void NormaliseRows(GEO_MakeLand& t, const Normalisation& n, int32_t first, int32_t end,
+                   LabelScratch& scratch) {
+    // Locals, so that no store to a cell can be taken to change them.
+    const int32_t w = t.gridWidth;
+    const double* quotients = n.quotients.empty() ? nullptr : n.quotients.data();
+    const uint32_t smallest = n.smallest;
+    const double spread = n.spread;
+    const int32_t* labels = nullptr;
+    for (int32_t y = first; y < end; ++y) {
+        LandCell* row = t.GetData() + size_t(y) * size_t(w);
+        const uint32_t* totals = n.totals + size_t(y) * size_t(w);
+        if (quotients) {
+            for (int32_t x = 0; x < w; ++x) row[x].altitude = quotients[totals[x] - smallest];
+        } else {
+            for (int32_t x = 0; x < w; ++x) {
+                const auto above = static_cast<int32_t>(totals[x] - smallest);
+                row[x].altitude = static_cast<double>(above) / spread;
             }
-            if (!regions) continue;
-            const int32_t inBlock = (y - first) % RegionLabeller::blockRows;
-            if (inBlock == 0) {
-                labels = labeller.LabelRows(
-                    y, std::min(RegionLabeller::blockRows, end - y), scratch);
-            }
-            const int32_t* line = labels + size_t(inBlock) * labeller.RowStride();
-            for (int32_t x = 0; x < w; ++x) row[x].region = static_cast<uint16_t>(line[x]);
         }
-    };
+        if (!n.regions) continue;
+        const int32_t inBlock = (y - first) % RegionLabeller::blockRows;
+        if (inBlock == 0)
+            labels = n.labeller.LabelRows(y, std::min(RegionLabeller::blockRows, end - y), scratch);
+        const int32_t* line = labels + size_t(inBlock) * n.labeller.RowStride();
+        for (int32_t x = 0; x < w; ++x) row[x].region = static_cast<uint16_t>(line[x]);
+    }
+}
+
+// Normalisation: altitudes from the totals and the region of every cell.
+// Equal totals leave every cell as cleared: altitude 0.0, no region.
+void Normalise(GEO_MakeLand& t, const Counters& counters, TotalRange range,
+               const RegionLabeller& labeller, const RowChunks& rows, ChunkWorker& worker) {
+    if (range.largest <= range.smallest) return;
+    const auto spreadCount = static_cast<int32_t>(static_cast<uint32_t>(range.largest) -
+                                                  static_cast<uint32_t>(range.smallest));
+    const Normalisation n{counters.mainCounts.data(),
+                          static_cast<uint32_t>(range.smallest),
+                          static_cast<double>(spreadCount),
+                          AltitudeQuotients(spreadCount, t.GetSize()),
+                          labeller,
+                          t.concentrationPoints.GetSize() > 0};
+    LabelScratch mainScratch, workerScratch;
     worker.Share(
-        rowChunks,
-        [&](int32_t c, int64_t) { finishChunk(c, mainScratch); },
+        rows.count,
+        [&](int32_t c, int64_t) { NormaliseRows(t, n, rows.First(c), rows.End(c), mainScratch); },
         [&](int32_t c) -> int64_t {
-            finishChunk(c, workerScratch);
+            NormaliseRows(t, n, rows.First(c), rows.End(c), workerScratch);
             return 1;
         },
         [](int64_t) {});
+}
+
+void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& landCircles,
+              NUM_Random* source, ProgressCallback progress) {
+    ChunkWorker worker(plan.twoThreads);  // up early: ready by the time stamping starts
+    t.SetSize(0);
+    t.gridWidth = t.gridHeight = 0;
+
+    NUM_Random& random = PlacePoints(t, plan, source);
+    const Divisor byWidth(static_cast<uint32_t>(plan.width));
+    std::unique_ptr<Stamp[]> ordered =
+        DrawnInLocalityOrder(random, plan, t.concentrationPoints, byWidth);
+
+    // The grid itself is allocated only once the counting is done: it never
+    // has to coexist with the stamp tables.
+    Counters counters(plan);
+    if (progress) progress(t, 1);
+    Reporter reporter{t, progress, Tick()};
+    StampCounts(counters, ordered.get(), plan, landCircles, byWidth, worker, reporter);
+    ordered.reset();
+    t.progressCount = plan.stamps > 0 ? plan.stamps : 0;
+    if (progress) progress(t, 2);
+
+    // The grid's size goes with it from here on; should anything below fail,
+    // Generate takes both away again.
+    t.SetSize(plan.cells);
+    t.gridWidth = plan.width;
+    t.gridHeight = plan.height;
+
+    RegionLabeller labeller(t.concentrationPoints.GetData(), t.concentrationPoints.GetSize(),
+                            plan.width, plan.height);
+    const RowChunks rows(plan.width, plan.height);
+    const TotalRange range = SumTotals(counters, labeller, rows, worker);
+    counters.workerCounts = {};
+    Normalise(t, counters, range, labeller, rows, worker);
 }
 
 }  // namespace

@@ -161,34 +161,43 @@ void RegionLabeller::ChooseContenders(int32_t first, int32_t end, LabelScratch& 
 }
 
 const int32_t* RegionLabeller::LabelRows(int32_t first, int32_t count, LabelScratch& scratch) const {
-    const size_t stride = RowStride();
-    scratch.labels.resize(stride * size_t(blockRows));
+    scratch.labels.resize(RowStride() * size_t(blockRows));
     if (points_.empty()) {
         for (int32_t r = 0; r < count; ++r)
-            std::fill_n(scratch.labels.data() + size_t(r) * stride, width_, -1);
-        return scratch.labels.data();
+            std::fill_n(scratch.labels.data() + size_t(r) * RowStride(), width_, -1);
+    } else if (!separable_) {
+        LabelByComparison(first, count, scratch);
+    } else {
+        ServeBand(first, count, scratch);
+        KeyBlockRows(first, count, scratch);
+        for (int32_t r = 0; r < count; ++r) LabelRowRuns(r, scratch);
     }
-    if (!separable_) {
-        for (int32_t r = 0; r < count; ++r) {
-            int32_t* labels = scratch.labels.data() + size_t(r) * stride;
-            for (int32_t x = 0; x < width_; ++x) {
-                int64_t best = INT64_MAX;
-                int32_t label = -1;
-                for (size_t i = 0; i < points_.size(); ++i) {
-                    const TorusImage image = NearestTorusImage(points_[i].x, points_[i].y, x,
-                                                               first + r, width_, height_);
-                    if (image.distance < best) {
-                        best = image.distance;
-                        label = static_cast<int32_t>(i);
-                    }
-                }
-                labels[x] = label;
-            }
-        }
-        return scratch.labels.data();
-    }
+    return scratch.labels.data();
+}
 
-    // The band holding the block, or the block alone when it straddles two.
+// Every cell compared with every point, as the nine-copy rule says.
+void RegionLabeller::LabelByComparison(int32_t first, int32_t count, LabelScratch& scratch) const {
+    for (int32_t r = 0; r < count; ++r) {
+        int32_t* labels = scratch.labels.data() + size_t(r) * RowStride();
+        for (int32_t x = 0; x < width_; ++x) {
+            int64_t best = INT64_MAX;
+            int32_t label = -1;
+            for (size_t i = 0; i < points_.size(); ++i) {
+                const TorusImage image =
+                    NearestTorusImage(points_[i].x, points_[i].y, x, first + r, width_, height_);
+                if (image.distance < best) {
+                    best = image.distance;
+                    label = static_cast<int32_t>(i);
+                }
+            }
+            labels[x] = label;
+        }
+    }
+}
+
+// The contenders of the band holding the block, or of the block alone when it
+// straddles two; kept from the last block when the band is the same.
+void RegionLabeller::ServeBand(int32_t first, int32_t count, LabelScratch& scratch) const {
     int32_t bandFirst = first - first % bandRows;
     int32_t bandEnd = std::min(bandFirst + bandRows, height_);
     if (first + count > bandEnd) {
@@ -197,14 +206,16 @@ const int32_t* RegionLabeller::LabelRows(int32_t first, int32_t count, LabelScra
     }
     if (scratch.owner != id_ || scratch.bandFirst != bandFirst || scratch.bandEnd != bandEnd)
         ChooseContenders(bandFirst, bandEnd, scratch);
+}
 
-    // The column keys of the block's rows, side by side; missing rows of a
-    // short block repeat the last one.
+// The column keys of the block's rows side by side, in scratch.keys, and the
+// same settled along the row, in scratch.settled; missing rows of a short
+// block repeat the last one.
+void RegionLabeller::KeyBlockRows(int32_t first, int32_t count, LabelScratch& scratch) const {
     const std::vector<int32_t>& contenders = scratch.contenders;
     const size_t n = contenders.size();
     constexpr int lanes = blockRows;
     std::vector<uint64_t>& keys = scratch.keys;
-    std::vector<uint64_t>& settled = scratch.settled;
     keys.resize(n * lanes);
     const int32_t* rows = sourceRows_.data();
     for (size_t k = 0; k < n; ++k) {
@@ -224,55 +235,58 @@ const int32_t* RegionLabeller::LabelRows(int32_t first, int32_t count, LabelScra
                                                    sourceKeys_[next] + uint64_t(sourceGaps_[i] - t) * step);
         }
     }
-    settled = keys;
-    SettleSources<lanes>(settled.data(), scratch.contenderGaps.data(), n);
+    scratch.settled = keys;
+    SettleSources<lanes>(scratch.settled.data(), scratch.contenderGaps.data(), n);
+}
 
+// Row r of the block, from its settled column keys.
+void RegionLabeller::LabelRowRuns(int32_t r, LabelScratch& scratch) const {
+    constexpr int lanes = blockRows;
+    const size_t n = scratch.contenders.size();
+    std::vector<uint64_t>& keys = scratch.keys;
     std::vector<int64_t>& alive = scratch.columns;
     alive.resize(n);
-    for (int32_t r = 0; r < count; ++r) {
-        int32_t* labels = scratch.labels.data() + size_t(r) * stride;
-        // A source column that the settling improved is beaten at its own
-        // column by another source, and so everywhere: only the others
-        // bound runs. Their keys move to the front of this lane.
-        size_t m = 0;
-        for (size_t k = 0; k < n; ++k) {
-            const uint64_t own = keys[k * lanes + size_t(r)];
-            keys[m * lanes + size_t(r)] = own;
-            alive[m] = columns_[size_t(contenders[k])];
-            m += settled[k * lanes + size_t(r)] == own;
-        }
-        const auto key = [&](size_t i) { return keys[i * lanes + size_t(r)]; };
+    int32_t* labels = scratch.labels.data() + size_t(r) * RowStride();
+    // A source column that the settling improved is beaten at its own
+    // column by another source, and so everywhere: only the others
+    // bound runs. Their keys move to the front of this lane.
+    size_t m = 0;
+    for (size_t k = 0; k < n; ++k) {
+        const uint64_t own = keys[k * lanes + size_t(r)];
+        keys[m * lanes + size_t(r)] = own;
+        alive[m] = columns_[size_t(scratch.contenders[k])];
+        m += scratch.settled[k * lanes + size_t(r)] == own;
+    }
+    const auto key = [&](size_t i) { return keys[i * lanes + size_t(r)]; };
 
-        // From each source column to the next, the left one wins up to the
-        // crossing and the right one after it; a tie goes to the lower index.
-        // Only the run from the last column wraps past the end of the row.
-        for (size_t i = 0; i < m; ++i) {
-            const size_t next = i + 1 == m ? 0 : i + 1;
-            const int64_t start = alive[i];
-            const int64_t gap = (i + 1 == m ? alive[0] + width_ : alive[next]) - start;
-            const auto leftLabel = int32_t(key(i) & 0xFFFFFFFFu);
-            const auto rightLabel = int32_t(key(next) & 0xFFFFFFFFu);
-            // Offset t from the left column: left wins while its distance
-            // plus t is below the right's plus gap - t, i.e. 2t < c. Settled
-            // sources make c >= 0.
-            const int64_t c = int64_t(key(next) >> 32) - int64_t(key(i) >> 32) + gap;
-            int64_t leftCells = (c + 1) >> 1;
-            leftCells += int64_t((c & 1) == 0) & int64_t(leftLabel < rightLabel);  // the tie at 2t = c
-            leftCells = std::min(std::max<int64_t>(leftCells, 1), gap);  // the column itself is settled
-            if (start + gap <= width_) {
-                FillRun(labels, start, leftCells, leftLabel);
-                FillRun(labels, start + leftCells, gap - leftCells, rightLabel);
-            } else {
-                // The last run: exact writes past the edge, since the row's
-                // first cells are done.
-                const int64_t edge = width_ - start;
-                const int64_t leftHere = std::min(leftCells, edge);
-                FillRun(labels, start, leftHere, leftLabel);
-                FillRun(labels, start + leftHere, edge - leftHere, rightLabel);
-                std::fill(labels, labels + std::max<int64_t>(leftCells - edge, 0), leftLabel);
-                std::fill(labels + std::max<int64_t>(leftCells - edge, 0), labels + (gap - edge), rightLabel);
-            }
+    // From each source column to the next, the left one wins up to the
+    // crossing and the right one after it; a tie goes to the lower index.
+    // Only the run from the last column wraps past the end of the row.
+    for (size_t i = 0; i < m; ++i) {
+        const size_t next = i + 1 == m ? 0 : i + 1;
+        const int64_t start = alive[i];
+        const int64_t gap = (i + 1 == m ? alive[0] + width_ : alive[next]) - start;
+        const auto leftLabel = int32_t(key(i) & 0xFFFFFFFFu);
+        const auto rightLabel = int32_t(key(next) & 0xFFFFFFFFu);
+        // Offset t from the left column: left wins while its distance
+        // plus t is below the right's plus gap - t, i.e. 2t < c. Settled
+        // sources make c >= 0.
+        const int64_t c = int64_t(key(next) >> 32) - int64_t(key(i) >> 32) + gap;
+        int64_t leftCells = (c + 1) >> 1;
+        leftCells += int64_t((c & 1) == 0) & int64_t(leftLabel < rightLabel);  // the tie at 2t = c
+        leftCells = std::min(std::max<int64_t>(leftCells, 1), gap);  // the column itself is settled
+        if (start + gap <= width_) {
+            FillRun(labels, start, leftCells, leftLabel);
+            FillRun(labels, start + leftCells, gap - leftCells, rightLabel);
+        } else {
+            // The last run: exact writes past the edge, since the row's
+            // first cells are done.
+            const int64_t edge = width_ - start;
+            const int64_t leftHere = std::min(leftCells, edge);
+            FillRun(labels, start, leftHere, leftLabel);
+            FillRun(labels, start + leftHere, edge - leftHere, rightLabel);
+            std::fill(labels, labels + std::max<int64_t>(leftCells - edge, 0), leftLabel);
+            std::fill(labels + std::max<int64_t>(leftCells - edge, 0), labels + (gap - edge), rightLabel);
         }
     }
-    return scratch.labels.data();
 }

@@ -57,6 +57,11 @@ public:
 private:
     uint64_t ColumnKey(int32_t slot, int32_t y) const;
     void ChooseContenders(int32_t first, int32_t end, LabelScratch& scratch) const;
+    // The stages of LabelRows.
+    void LabelByComparison(int32_t first, int32_t count, LabelScratch& scratch) const;
+    void ServeBand(int32_t first, int32_t count, LabelScratch& scratch) const;
+    void KeyBlockRows(int32_t first, int32_t count, LabelScratch& scratch) const;
+    void LabelRowRuns(int32_t r, LabelScratch& scratch) const;
 
     uint64_t id_;
     std::vector<Point> points_;

@@ -104,11 +104,8 @@ struct Shape {
 };
 
 Shape ShapeOf(const GEO_MakeLand& t) {
-    Shape s;
-    if (t.CellGridSize(s.w, s.h)) {
-        s.exact = true;
-        return s;
-    }
+    const GEO_MakeLand::GridSize size = t.CellGridSize();
+    if (size.formsGrid) return {size.width, size.height, true};
     const int64_t n = t.GetSize();
     int32_t w = t.gridWidth > 0 ? t.gridWidth : t.width > 0 ? t.width : 1;
     if (n > 0 && w > n) w = static_cast<int32_t>(n);

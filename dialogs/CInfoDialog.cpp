@@ -1,7 +1,7 @@
 #include "dialogs/CInfoDialog.h"
 
 #include "core/GEO_MakeLand.h"
-#include "dialogs/LandReport.h"
+#include "core/LandReport.h"
 #include "platform/DataExchange.h"
 #include "platform/DialogBuilder.h"
 #include "resources/DialogTemplates.h"

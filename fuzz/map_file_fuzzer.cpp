@@ -8,7 +8,7 @@
 #include "core/GEO_MakeLand.h"
 #include "data/Failures.h"
 #include "data/FileDevices.h"
-#include "data/MapFile.h"
+#include "core/MapFile.h"
 #include "tests/support/ArchiveBytes.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "view/MapView.h"
 
-#include "data/MapFile.h"
+#include "core/MapFile.h"
 #include "platform/FileDialogs.h"
 #include "resources/ViewStrings.h"
 

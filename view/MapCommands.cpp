@@ -156,8 +156,8 @@ int MapView::runDialog(QDialog& dialog) {
 }
 
 QSize MapView::renderSize() const {
-    if (terrain.GetSize() > 0) return QSize(terrain.gridWidth, terrain.gridHeight);
-    return QSize(terrain.width, terrain.height);
+    const GEO_MakeLand::GridSize size = terrain.CellGridSize();
+    return QSize(size.width, size.height);
 }
 
 void MapView::generateCommand() {

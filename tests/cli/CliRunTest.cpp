@@ -5,8 +5,8 @@
 #include "core/GEO_MakeLand.h"
 #include "core/PointMarks.h"
 #include "data/Failures.h"
-#include "data/MapFile.h"
-#include "dialogs/LandReport.h"
+#include "core/MapFile.h"
+#include "core/LandReport.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>

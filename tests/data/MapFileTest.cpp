@@ -4,7 +4,7 @@
 #include "TestFiles.h"
 #include "core/GEO_MakeLand.h"
 #include "data/FileDevices.h"
-#include "data/MapFile.h"
+#include "core/MapFile.h"
 #include "tests/support/ArchiveBytes.h"
 
 #include <gtest/gtest.h>

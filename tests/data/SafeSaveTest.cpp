@@ -3,7 +3,7 @@
 
 #include "TestFiles.h"
 #include "core/GEO_MakeLand.h"
-#include "data/MapFile.h"
+#include "core/MapFile.h"
 #include "data/SafeSave.h"
 
 #include <gtest/gtest.h>

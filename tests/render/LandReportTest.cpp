@@ -1,4 +1,4 @@
-#include "dialogs/LandReport.h"
+#include "core/LandReport.h"
 
 #include <gtest/gtest.h>
 

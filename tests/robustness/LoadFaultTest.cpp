@@ -6,7 +6,7 @@
 #include "FaultSupport.h"
 #include "data/Failures.h"
 #include "data/FileDevices.h"
-#include "data/MapFile.h"
+#include "core/MapFile.h"
 
 #include <csignal>
 #include <sys/resource.h>

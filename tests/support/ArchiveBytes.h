@@ -5,7 +5,7 @@
 #include "core/GEO_MakeLand.h"
 #include "data/Archive.h"
 #include "data/FileDevices.h"
-#include "data/MapFile.h"
+#include "core/MapFile.h"
 
 #include <cstdint>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include "dialogs/CInfoDialog.h"
 #include "dialogs/CProgressDialog.h"
 #include "dialogs/CWaterLevelDialog.h"
-#include "dialogs/LandReport.h"
+#include "core/LandReport.h"
 #include "resources/DialogTemplates.h"
 
 #include <QMainWindow>

@@ -3,7 +3,7 @@
 // dialogs, a scratch working directory, and small terrains written to files.
 
 #include "core/GEO_MakeLand.h"
-#include "data/MapFile.h"
+#include "core/MapFile.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
 #include "resources/MenuTable.h"

@@ -1,34 +1,18 @@
-// The terrain's two file forms, kept beside the archive they are written through.
+// The terrain's two file forms, kept beside the terrain they serialize.
 
 #include "core/GEO_MakeLand.h"
 #include "data/ArchiveBlocks.h"
 
 namespace {
-
 constexpr uint16_t formatVersion = 1;
-
-struct GridSize {
-    int32_t width;
-    int32_t height;
-};
-
-// The size a file states for the cells it holds. Hand placement may already
-// have changed width/height for a map not yet generated; the grid's own size
-// is what makes the file read back as the map it holds.
-GridSize SavedSize(const GEO_MakeLand& terrain) {
-    int64_t cells = terrain.GetSize();
-    if (cells == 0) return {terrain.width, terrain.height};
-    if (int64_t{terrain.gridWidth} * terrain.gridHeight == cells)
-        return {terrain.gridWidth, terrain.gridHeight};
-    if (int64_t{terrain.width} * terrain.height == cells) return {terrain.width, terrain.height};
-    return {terrain.gridWidth, terrain.gridHeight};
-}
-
 }  // namespace
 
 void GEO_MakeLand::Serialize(Archive& archive) {
     if (archive.IsStoring()) {
-        GridSize size = SavedSize(*this);
+        // Hand placement may already have changed width/height for a map not
+        // yet generated; the grid's own size makes the file read back as the
+        // map it holds.
+        const GridSize size = CellGridSize();
         archive.Write("LS", 2);
         archive.PutUInt16(formatVersion);
         archive.PutUInt32(static_cast<uint32_t>(seed));
@@ -71,7 +55,7 @@ void GEO_MakeLand::Serialize(Archive& archive) {
 
 void GEO_MakeLand::SerializeRaw(Archive& archive) {
     if (archive.IsStoring()) {
-        GridSize size = SavedSize(*this);
+        const GridSize size = CellGridSize();
         archive.Write("LD", 2);
         archive.PutUInt16(formatVersion);
         archive.PutInt32(size.width);

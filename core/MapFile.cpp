@@ -1,4 +1,4 @@
-#include "data/MapFile.h"
+#include "core/MapFile.h"
 
 #include "core/GEO_MakeLand.h"
 #include "data/Failures.h"
@@ -12,10 +12,7 @@ namespace {
 // Only a grid that matches its stated size may reach the renderer, the
 // statistics or the generator.
 void RequireConsistentGrid(const GEO_MakeLand& terrain) {
-    int64_t cells = terrain.GetSize();
-    if (cells == 0) return;
-    if (terrain.width <= 0 || terrain.height <= 0) throw FormatFailure();
-    if (int64_t{terrain.width} * terrain.height != cells) throw FormatFailure();
+    if (terrain.GetSize() > 0 && !terrain.CellGridSize().formsGrid) throw FormatFailure();
 }
 
 // All or nothing: CopyParametersFrom changes nothing when it fails, and the swap cannot fail.
