@@ -17,7 +17,12 @@ struct Failure {
     std::string message;
 };
 
-std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+std::string Quoted(std::string_view s) {
+    std::string quoted(1, '"');
+    quoted.append(s);
+    quoted += '"';
+    return quoted;
+}
 
 // Whole text as a decimal integer: no sign other than '-', no blanks, no junk.
 template <class T>
