@@ -334,10 +334,10 @@ std::string UsageText(Command topic) {
         "  .dat raw data file, .png picture (one pixel per cell).\n"
         "  --seed N                    seed, 0.." + SeedMax() + " (default 0)\n"
         "  --width N, --height N       grid size, " + Range(limits::minSize, limits::maxCliSize) +
-        " (default 1280,\n"
-        "                              1024); the desktop program's dialog stops at " +
-        std::to_string(limits::maxSize) + ".\n"
-        "                              The memory a size needs is checked before work starts\n"
+        " (default 1280, 1024;\n"
+        "                              the desktop dialog's largest is " + std::to_string(limits::maxSize) +
+        "); the memory\n"
+        "                              the map needs is checked before any work starts\n"
         "  --unit-amount N             largest disc diameter, " +
         Range(limits::minUnitAmount, limits::maxUnitAmount) + " (default 150)\n"
         "  --process-amount X          stamps per cell, 0 < X <= " + limits::maxProcessAmountText +
