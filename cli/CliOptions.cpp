@@ -17,7 +17,12 @@ struct Failure {
     std::string message;
 };
 
-std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+std::string Quoted(std::string_view s) {
+    std::string quoted(1, '"');
+    quoted.append(s);
+    quoted += '"';
+    return quoted;
+}
 
 // Whole text as a decimal integer: no sign other than '-', no blanks, no junk.
 template <class T>
@@ -75,6 +80,14 @@ Output OutputFor(std::string_view option, const std::string& path, bool pngOnly)
                   Quoted(path)};
 }
 
+Heightmap HeightmapFor(const std::string& path) {
+    const std::string ext = Extension(path);
+    if (ext == ".png") return {path, HeightmapKind::Png};
+    if (ext == ".r16") return {path, HeightmapKind::R16};
+    if (ext == ".tif") return {path, HeightmapKind::Tiff};
+    throw Failure{"--heightmap: FILE must end in .png, .r16 or .tif, got " + Quoted(path)};
+}
+
 Point PointFrom(std::string_view text) {
     const auto comma = text.find(',');
     std::optional<int32_t> x, y;
@@ -114,24 +127,97 @@ std::string Range(int32_t low, int32_t high) {
     return std::to_string(low) + ".." + std::to_string(high);
 }
 
-// Which options each command takes; anything else is unknown to it.
-bool Accepts(Command c, std::string_view option) {
-    static constexpr std::string_view generateOnly[] = {
-        "--seed",   "--width",  "--height",             "--unit-amount", "--process-amount",
-        "--concentration-rate", "--concentration-amount", "--points",    "--point",
-        "--keep-random-state",  "--stencils"};
-    static constexpr std::string_view pictures[] = {"--water-level", "--threads", "--regions", "-o",
-                                                    "--heightmap"};
-    if (c == Command::Info) return false;
-    if (std::find(std::begin(pictures), std::end(pictures), option) != std::end(pictures))
-        return true;
-    return c == Command::Generate &&
-           std::find(std::begin(generateOnly), std::end(generateOnly), option) !=
-               std::end(generateOnly);
+// The commands an option belongs to, as bits.
+constexpr unsigned generateOnly = 1u << int(Command::Generate);
+constexpr unsigned pictures = generateOnly | 1u << int(Command::Render);
+constexpr unsigned infoOnly = 1u << int(Command::Info);
+
+enum class Argument { None, Integer, Fraction, Text };
+
+// What a setter gets: the option as written, its text and, by the argument
+// kind, the integer already checked against the range or the fraction.
+struct Value {
+    std::string_view option;
+    const std::string& text;
+    Command command;
+    int32_t integer = 0;
+    double fraction = 0;
+};
+
+struct OptionRule {
+    std::string_view name;
+    unsigned commands;
+    Argument argument;
+    int32_t low = 0, high = 0;  // an Integer's range
+    void (*set)(Options&, const Value&);
+};
+
+void SetSeed(Options& o, const Value& v) {
+    const auto seed = ToInteger<uint64_t>(v.text);
+    if (!seed)
+        throw Failure{"--seed: expected an integer from 0 to " + SeedMax() + ", got " +
+                      Quoted(v.text)};
+    o.seed = *seed;
 }
 
-bool TakesValue(std::string_view option) {
-    return option != "--keep-random-state" && option != "--regions";
+void SetProcessAmount(Options& o, const Value& v) {
+    const auto x = ToNumber(v.text);
+    if (!x || !(*x > 0.0 && *x <= limits::maxProcessAmount))
+        throw Failure{std::string("--process-amount: expected a number greater than 0 and at most ") +
+                      limits::maxProcessAmountText + ", got " + Quoted(v.text)};
+    o.processAmount = *x;
+}
+
+void SetStencils(Options& o, const Value& v) {
+    if (v.text.empty()) throw Failure{"--stencils: expected a file name, got \"\""};
+    o.stencils = v.text;
+}
+
+constexpr OptionRule optionRules[] = {
+    {"--seed", generateOnly, Argument::Text, 0, 0, &SetSeed},
+    {"--width", generateOnly, Argument::Integer, limits::minSize, limits::maxCliSize,
+     [](Options& o, const Value& v) { o.width = v.integer; }},
+    {"--height", generateOnly, Argument::Integer, limits::minSize, limits::maxCliSize,
+     [](Options& o, const Value& v) { o.height = v.integer; }},
+    {"--unit-amount", generateOnly, Argument::Integer, limits::minUnitAmount, limits::maxUnitAmount,
+     [](Options& o, const Value& v) { o.unitAmount = v.integer; }},
+    {"--process-amount", generateOnly, Argument::Text, 0, 0, &SetProcessAmount},
+    {"--concentration-rate", generateOnly, Argument::Fraction, 0, 0,
+     [](Options& o, const Value& v) { o.concentrationRate = v.fraction; }},
+    {"--concentration-amount", generateOnly, Argument::Fraction, 0, 0,
+     [](Options& o, const Value& v) { o.concentrationAmount = v.fraction; }},
+    {"--points", generateOnly, Argument::Integer, limits::minPoints, limits::maxPoints,
+     [](Options& o, const Value& v) { o.pointCount = v.integer; }},
+    {"--point", generateOnly, Argument::Text, 0, 0,
+     [](Options& o, const Value& v) { o.points.push_back(PointFrom(v.text)); }},
+    {"--keep-random-state", generateOnly, Argument::None, 0, 0,
+     [](Options& o, const Value&) { o.keepRandomState = true; }},
+    {"--stencils", generateOnly, Argument::Text, 0, 0, &SetStencils},
+    {"--water-level", pictures, Argument::Fraction, 0, 0,
+     [](Options& o, const Value& v) { o.waterLevel = v.fraction; }},
+    {"--threads", pictures, Argument::Integer, 1, 2,
+     [](Options& o, const Value& v) { o.threads = v.integer; }},
+    {"--regions", pictures, Argument::None, 0, 0, [](Options& o, const Value&) { o.regions = true; }},
+    {"-o", pictures, Argument::Text, 0, 0,
+     [](Options& o, const Value& v) {
+         o.outputs.push_back(OutputFor(v.option, v.text, v.command != Command::Generate));
+     }},
+    {"--heightmap", pictures, Argument::Text, 0, 0,
+     [](Options& o, const Value& v) { o.heightmaps.push_back(HeightmapFor(v.text)); }},
+    {"--json", infoOnly, Argument::None, 0, 0, [](Options& o, const Value&) { o.json = true; }},
+};
+
+const OptionRule* RuleFor(Command c, std::string_view option) {
+    for (const OptionRule& rule : optionRules)
+        if (rule.name == option && (rule.commands & (1u << int(c))) != 0) return &rule;
+    return nullptr;
+}
+
+void Apply(const OptionRule& rule, Options& o, std::string_view option, const std::string& text) {
+    Value v{option, text, o.command};
+    if (rule.argument == Argument::Integer) v.integer = IntegerIn(option, text, rule.low, rule.high);
+    if (rule.argument == Argument::Fraction) v.fraction = FractionIn(option, text);
+    rule.set(o, v);
 }
 
 void RefuseRepeatedPaths(const Options& o) {
@@ -144,96 +230,17 @@ void RefuseRepeatedPaths(const Options& o) {
         seen.push_back(key);
     };
     for (const Output& out : o.outputs) check("-o", out.path);
-    for (const std::string& path : o.heightmaps) check("--heightmap", path);
+    for (const Heightmap& map : o.heightmaps) check("--heightmap", map.path);
 }
 
-Options ParseCommand(Command command, const std::vector<std::string>& args) {
-    Options o;
-    o.command = command;
-    const std::string name(CommandName(command));
-    bool inputSeen = false;
-
-    for (size_t i = 1; i < args.size(); ++i) {
-        std::string_view arg = args[i];
-        std::string option(arg);
-        std::optional<std::string> value;
-        if (arg.size() > 2 && arg.substr(0, 2) == "--") {
-            const auto eq = arg.find('=');
-            if (eq != std::string_view::npos) {
-                option = std::string(arg.substr(0, eq));
-                value = std::string(arg.substr(eq + 1));
-            }
-        }
-
-        if (arg.empty() || arg[0] != '-' || arg == "-") {
-            if (command == Command::Generate || inputSeen)
-                throw Failure{name + ": unexpected argument " + Quoted(arg) + "; see glenvar-cli " +
-                              name + " --help"};
-            o.input = std::string(arg);
-            inputSeen = true;
-            continue;
-        }
-        if (!Accepts(command, option))
-            throw Failure{name + ": unknown option " + Quoted(option) + "; see glenvar-cli " + name +
-                          " --help"};
-        if (!TakesValue(option)) {
-            if (value) throw Failure{option + ": takes no value, got " + Quoted(*value)};
-            if (option == "--regions") o.regions = true;
-            else o.keepRandomState = true;
-            continue;
-        }
-        if (!value) {
-            if (i + 1 >= args.size()) throw Failure{option + ": missing value"};
-            value = args[++i];
-        }
-        const std::string& v = *value;
-
-        if (option == "--seed") {
-            const auto seed = ToInteger<uint64_t>(v);
-            if (!seed)
-                throw Failure{"--seed: expected an integer from 0 to " + SeedMax() + ", got " +
-                              Quoted(v)};
-            o.seed = *seed;
-        } else if (option == "--width") {
-            o.width = IntegerIn(option, v, limits::minSize, limits::maxSize);
-        } else if (option == "--height") {
-            o.height = IntegerIn(option, v, limits::minSize, limits::maxSize);
-        } else if (option == "--unit-amount") {
-            o.unitAmount = IntegerIn(option, v, limits::minUnitAmount, limits::maxUnitAmount);
-        } else if (option == "--points") {
-            o.pointCount = IntegerIn(option, v, limits::minPoints, limits::maxPoints);
-        } else if (option == "--process-amount") {
-            const auto x = ToNumber(v);
-            if (!x || !(*x > 0.0 && *x <= limits::maxProcessAmount))
-                throw Failure{std::string("--process-amount: expected a number greater than 0 and at most ") +
-                              limits::maxProcessAmountText + ", got " + Quoted(v)};
-            o.processAmount = *x;
-        } else if (option == "--concentration-rate") {
-            o.concentrationRate = FractionIn(option, v);
-        } else if (option == "--concentration-amount") {
-            o.concentrationAmount = FractionIn(option, v);
-        } else if (option == "--water-level") {
-            o.waterLevel = FractionIn(option, v);
-        } else if (option == "--point") {
-            o.points.push_back(PointFrom(v));
-        } else if (option == "--threads") {
-            o.threads = IntegerIn(option, v, 1, 2);
-        } else if (option == "--stencils") {
-            if (v.empty()) throw Failure{"--stencils: expected a file name, got \"\""};
-            o.stencils = v;
-        } else if (option == "-o") {
-            o.outputs.push_back(OutputFor(option, v, command != Command::Generate));
-        } else if (option == "--heightmap") {
-            OutputFor(option, v, true);
-            o.heightmaps.push_back(v);
-        }
-    }
-
-    if (command != Command::Generate && !inputSeen)
+// What holds only for the whole line: an input or outputs, points on the grid.
+void CheckComplete(const Options& o, bool inputSeen) {
+    const std::string name(CommandName(o.command));
+    if (o.command != Command::Generate && !inputSeen)
         throw Failure{name + ": no input file given; see glenvar-cli " + name + " --help"};
-    if (command == Command::Generate && o.outputs.empty())
+    if (o.command == Command::Generate && o.outputs.empty())
         throw Failure{"generate: no output given; add -o FILE (.ld, .dat or .png)"};
-    if (command == Command::Render && o.outputs.empty())
+    if (o.command == Command::Render && o.outputs.empty())
         throw Failure{"render: no output given; add -o FILE.png"};
     for (const Point& p : o.points) {
         // Points off the grid would push the generator's wrapped arithmetic out of range.
@@ -243,6 +250,43 @@ Options ParseCommand(Command command, const std::vector<std::string>& args) {
                           Quoted(std::to_string(p.x) + "," + std::to_string(p.y))};
     }
     RefuseRepeatedPaths(o);
+}
+
+Options ParseCommand(Command command, const std::vector<std::string>& args) {
+    Options o;
+    o.command = command;
+    const std::string name(CommandName(command));
+    bool inputSeen = false;
+
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (arg.empty() || arg[0] != '-' || arg == "-") {
+            if (command == Command::Generate || inputSeen)
+                throw Failure{name + ": unexpected argument " + Quoted(arg) + "; see glenvar-cli " +
+                              name + " --help"};
+            o.input = std::string(arg);
+            inputSeen = true;
+            continue;
+        }
+        std::string option(arg);
+        std::optional<std::string> value;
+        if (const auto eq = arg.find('='); arg.substr(0, 2) == "--" && eq != std::string_view::npos) {
+            option = std::string(arg.substr(0, eq));
+            value = std::string(arg.substr(eq + 1));
+        }
+        const OptionRule* rule = RuleFor(command, option);
+        if (rule == nullptr)
+            throw Failure{name + ": unknown option " + Quoted(option) + "; see glenvar-cli " + name +
+                          " --help"};
+        if (rule->argument == Argument::None && value)
+            throw Failure{option + ": takes no value, got " + Quoted(*value)};
+        if (rule->argument != Argument::None && !value) {
+            if (i + 1 >= args.size()) throw Failure{option + ": missing value"};
+            value = args[++i];
+        }
+        Apply(*rule, o, option, value.value_or(std::string()));
+    }
+    CheckComplete(o, inputSeen);
     return o;
 }
 
@@ -289,8 +333,11 @@ std::string UsageText(Command topic) {
         "  Grows a terrain map and writes it; FILE by extension: .ld map file,\n"
         "  .dat raw data file, .png picture (one pixel per cell).\n"
         "  --seed N                    seed, 0.." + SeedMax() + " (default 0)\n"
-        "  --width N, --height N       grid size, " + Range(limits::minSize, limits::maxSize) +
-        " (default 1280, 1024)\n"
+        "  --width N, --height N       grid size, " + Range(limits::minSize, limits::maxCliSize) +
+        " (default 1280, 1024;\n"
+        "                              the desktop dialog's largest is " + std::to_string(limits::maxSize) +
+        "); the memory\n"
+        "                              the map needs is checked before any work starts\n"
         "  --unit-amount N             largest disc diameter, " +
         Range(limits::minUnitAmount, limits::maxUnitAmount) + " (default 150)\n"
         "  --process-amount X          stamps per cell, 0 < X <= " + limits::maxProcessAmountText +
@@ -309,18 +356,25 @@ std::string UsageText(Command topic) {
         "  --stencils FILE             disc stencil cache (default makeland.bin; built when\n"
         "                              missing or unusable)\n"
         "  --regions                   pictures show regions and concentration points\n"
-        "  --heightmap FILE.png        also write the altitudes as a 16-bit greyscale PNG\n"
-        "                              (altitude x 65535, rounded to nearest)\n";
+        "  --heightmap FILE            also write the altitudes, one sample per cell, rows\n"
+        "                              from the top (repeatable); the form by extension:\n"
+        "                              .png 16-bit greyscale PNG, altitude x 65535 rounded\n"
+        "                              to nearest; .r16 the same samples as raw\n"
+        "                              little-endian 16-bit words, no header; .tif 32-bit\n"
+        "                              floating-point greyscale TIFF of the altitudes (0..1)\n";
     static const std::string render =
         "glenvar-cli render IN -o OUT.png [options]\n"
         "  Draws a map file or raw data file as a picture.\n"
         "  --regions                   show regions and concentration points\n"
         "  --water-level X             water level for the picture, 0..1 (default: the map's)\n"
         "  --threads N                 1 or 2 (default 1)\n"
-        "  --heightmap FILE.png        also write the altitudes as a 16-bit greyscale PNG\n";
+        "  --heightmap FILE            also write the altitudes (.png, .r16 or .tif, as for\n"
+        "                              generate; repeatable)\n";
     static const std::string info =
-        "glenvar-cli info IN\n"
-        "  Prints the land statistics of a map file or raw data file.\n";
+        "glenvar-cli info IN [--json]\n"
+        "  Prints the land statistics of a map file or raw data file.\n"
+        "  --json                      print them with the map's parameters as one JSON\n"
+        "                              object instead\n";
     switch (topic) {
     case Command::Generate:
         return "Usage: " + generate;

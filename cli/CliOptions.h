@@ -24,13 +24,22 @@ struct Output {
     OutputKind kind = OutputKind::Png;
 };
 
+// .png 16-bit greyscale, .r16 raw little-endian 16-bit, .tif 32-bit float.
+enum class HeightmapKind { Png, R16, Tiff };
+
+struct Heightmap {
+    std::string path;
+    HeightmapKind kind = HeightmapKind::Png;
+    bool operator==(const Heightmap&) const = default;
+};
+
 // A terrain as it is made, whose parameters are the defaults.
 inline const GEO_MakeLand& NewTerrain() {
     static const GEO_MakeLand terrain;
     return terrain;
 }
 
-// Ranges: core/ParameterLimits.h.
+// Ranges: core/ParameterLimits.h (sizes up to limits::maxCliSize).
 struct Options {
     Command command = Command::Help;
     Command helpTopic = Command::Help;  // with Command::Help: which usage to print
@@ -53,10 +62,13 @@ struct Options {
     int32_t threads = 1;
     bool regions = false;
     std::vector<Output> outputs;
-    std::vector<std::string> heightmaps;
+    std::vector<Heightmap> heightmaps;
 
     // render and info
     std::string input;
+
+    // info
+    bool json = false;
 };
 
 struct ParseResult {

@@ -2,6 +2,9 @@
 // Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments.
 
 #include "cli/CliOptions.h"
+#include "cli/HeightmapFile.h"
+#include "cli/InfoJson.h"
+#include "cli/MemoryNeed.h"
 #include "cli/PngFile.h"
 #include "cli/ProgressBar.h"
 #include "core/GEO_MakeLand.h"
@@ -49,13 +52,14 @@ void CheckWritable(const std::string& target) {
 
 void CheckOutputs(const Options& o) {
     for (const cli::Output& out : o.outputs) CheckWritable(out.path);
-    for (const std::string& path : o.heightmaps) CheckWritable(path);
+    for (const cli::Heightmap& map : o.heightmaps) CheckWritable(map.path);
 }
 
-void LoadInput(GEO_MakeLand& terrain, const std::string& path) {
-    if (LoadMapFile(terrain, fs::path(path)) == MapFileKind::None)
-        throw CliFailure(path + ": not a map file or raw data file");
+MapFileKind LoadInput(GEO_MakeLand& terrain, const std::string& path) {
+    const MapFileKind kind = LoadMapFile(terrain, fs::path(path));
+    if (kind == MapFileKind::None) throw CliFailure(path + ": not a map file or raw data file");
     if (terrain.GetSize() == 0) throw CliFailure(path + ": the map holds no cells");
+    return kind;
 }
 
 // The grid's own size, as the renderer uses it.
@@ -89,15 +93,18 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o) {
             cli::SaveBytes(out.path, *png);
         }
     }
-    for (const std::string& path : o.heightmaps) {
+    for (const cli::Heightmap& map : o.heightmaps) {
         bar.Show("heightmap", -1);
-        cli::SaveBytes(path, cli::EncodeHeightmapPng(terrain));
+        cli::SaveHeightmap(terrain, map);
     }
     bar.Finish();
 }
 
 int RunGenerate(const Options& o) {
     CheckOutputs(o);
+    const std::string refusal =
+        cli::MemoryRefusal(o.width, o.height, cli::GenerationBytes(o), cli::AvailableBytes());
+    if (!refusal.empty()) throw CliFailure(refusal);
     GEO_LandCircleArray circles;
     circles.LoadOrBuild(fs::path(o.stencils));
 
@@ -135,8 +142,11 @@ int RunRender(const Options& o) {
 
 int RunInfo(const Options& o) {
     GEO_MakeLand terrain;
-    LoadInput(terrain, o.input);
-    std::string text = BuildLandReport(terrain.GetData(), size_t(terrain.GetSize()), terrain.waterLevel);
+    const MapFileKind kind = LoadInput(terrain, o.input);
+    std::string text =
+        o.json ? cli::InfoJson(terrain, kind,
+                               CountLand(terrain.GetData(), size_t(terrain.GetSize()), terrain.waterLevel))
+               : BuildLandReport(terrain.GetData(), size_t(terrain.GetSize()), terrain.waterLevel);
     std::string lines;
     lines.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {

@@ -198,16 +198,24 @@ struct Counters {
     explicit Counters(const Plan& plan)
         : width(plan.width),
           height(plan.height),
-          mainCounts(size_t(plan.cells)),
+          stride(size_t(CounterStride(plan.width))),
+          mainCounts(stride * size_t(plan.height)),
           mainExtra(size_t(plan.height)),
-          workerCounts(plan.twoThreads ? size_t(plan.cells) : 0),
+          workerCounts(plan.twoThreads ? stride * size_t(plan.height) : 0),
           workerExtra(size_t(plan.height)) {}
 
-    CounterGrid MainGrid() { return {mainCounts.data(), mainExtra.data(), width, height}; }
-    CounterGrid WorkerGrid() { return {workerCounts.data(), workerExtra.data(), width, height}; }
+    CounterGrid MainGrid() {
+        return {mainCounts.data(), mainExtra.data(), width, height, int64_t(stride)};
+    }
+    CounterGrid WorkerGrid() {
+        return {workerCounts.data(), workerExtra.data(), width, height, int64_t(stride)};
+    }
+    uint32_t* MainRow(int32_t y) { return mainCounts.data() + size_t(y) * stride; }
+    const uint32_t* MainRow(int32_t y) const { return mainCounts.data() + size_t(y) * stride; }
 
     int32_t width;
     int32_t height;
+    size_t stride;  // words from one row to the next: CounterStride
     std::vector<uint32_t> mainCounts;
     std::vector<uint32_t> mainExtra;
     std::vector<uint32_t> workerCounts;
@@ -294,9 +302,9 @@ void SumRows(Counters& counters, int32_t first, int32_t end, TotalRange& range) 
     const int32_t w = counters.width;
     const bool twoPlanes = !counters.workerCounts.empty();
     for (int32_t y = first; y < end; ++y) {
-        uint32_t* counts = counters.mainCounts.data() + size_t(y) * size_t(w);
+        uint32_t* counts = counters.MainRow(y);
         const uint32_t* other =
-            twoPlanes ? counters.workerCounts.data() + size_t(y) * size_t(w) : nullptr;
+            twoPlanes ? counters.workerCounts.data() + size_t(y) * counters.stride : nullptr;
         const uint32_t extra = counters.mainExtra[size_t(y)] + counters.workerExtra[size_t(y)];
         uint32_t sum = 0;
         for (int32_t x = 0; x < w; ++x) {
@@ -350,7 +358,8 @@ std::vector<double> AltitudeQuotients(int32_t spreadCount, int32_t cells) {
 
 // What normalising a row needs, shared by every chunk.
 struct Normalisation {
-    const uint32_t* totals;
+    const uint32_t* totals;  // rows `stride` words apart
+    size_t stride;
     uint32_t smallest;
     double spread;
     std::vector<double> quotients;
@@ -368,7 +377,7 @@ void NormaliseRows(GEO_MakeLand& t, const Normalisation& n, int32_t first, int32
     const int32_t* labels = nullptr;
     for (int32_t y = first; y < end; ++y) {
         LandCell* row = t.GetData() + size_t(y) * size_t(w);
-        const uint32_t* totals = n.totals + size_t(y) * size_t(w);
+        const uint32_t* totals = n.totals + size_t(y) * n.stride;
         if (quotients) {
             for (int32_t x = 0; x < w; ++x) row[x].altitude = quotients[totals[x] - smallest];
         } else {
@@ -394,6 +403,7 @@ void Normalise(GEO_MakeLand& t, const Counters& counters, TotalRange range,
     const auto spreadCount = static_cast<int32_t>(static_cast<uint32_t>(range.largest) -
                                                   static_cast<uint32_t>(range.smallest));
     const Normalisation n{counters.mainCounts.data(),
+                          counters.stride,
                           static_cast<uint32_t>(range.smallest),
                           static_cast<double>(spreadCount),
                           AltitudeQuotients(spreadCount, t.GetSize()),

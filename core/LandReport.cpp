@@ -40,38 +40,42 @@ void AppendShare(std::string& text, double share) {
 
 }  // namespace
 
-std::string BuildLandReport(const LandCell* cells, size_t count, double waterLevel) {
-    int32_t land = 0;
-    int32_t bands[10] = {};
-    int32_t lowest = 0;
-    int32_t highest = 0;
-    static constexpr double bounds[9] = {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9};
+double LandFigures::Share(int32_t counter) const {
+    // An empty grid has no shares; report them as 0.0 rather than NaN.
+    const double d = static_cast<double>(cells) * 0.01;
+    return d > 0 ? counter / d : 0.0;
+}
 
+LandFigures CountLand(const LandCell* cells, size_t count, double waterLevel) {
+    LandFigures f;
+    f.cells = count;
     for (size_t i = 0; i < count; ++i) {
         const double h = cells[i].altitude;
-        if (h > waterLevel) ++land;
+        if (h > waterLevel) ++f.land;
         int band = 0;
-        while (band < 9 && !(h < bounds[band])) ++band;
-        ++bands[band];
-        if (h == 0.0) ++lowest;
-        else if (h == 1.0) ++highest;
+        while (band < 9 && !(h < landBandBounds[band])) ++band;
+        ++f.bands[band];
+        if (h == 0.0) ++f.lowest;
+        else if (h == 1.0) ++f.highest;
     }
+    return f;
+}
 
-    // An empty grid has no shares; report them as 0.0 rather than NaN.
-    const double d = static_cast<double>(count) * 0.01;
-    auto share = [d](int32_t counter) { return d > 0 ? counter / d : 0.0; };
+std::string BuildLandReport(const LandCell* cells, size_t count, double waterLevel) {
+    const LandFigures f = CountLand(cells, count, waterLevel);
+    const auto share = [&f](int32_t counter) { return f.Share(counter); };
 
     std::string text = texts::landShare;
-    AppendShare(text, share(land));
+    AppendShare(text, share(f.land));
     text += std::string(texts::percent) + texts::lineEnd + texts::lineEnd;
     for (int k = 0; k < 10; ++k) {
         text += texts::bandLabels[k];
-        AppendShare(text, share(bands[k]));
+        AppendShare(text, share(f.bands[k]));
         text += std::string(texts::percent) + texts::lineEnd;
     }
-    text += std::string(texts::lineEnd) + texts::lowest + std::to_string(lowest) +
+    text += std::string(texts::lineEnd) + texts::lowest + std::to_string(f.lowest) +
             texts::cellCount + texts::lineEnd;
-    text += std::string(texts::highest) + std::to_string(highest) + texts::cellCount +
+    text += std::string(texts::highest) + std::to_string(f.highest) + texts::cellCount +
             texts::lineEnd;
     return text;
 }

@@ -7,6 +7,9 @@
 
 namespace limits {
 constexpr int32_t minSize = 100, maxSize = 3000;
+// glenvar-cli goes beyond the dialog: 16384 x 16384 cells still count in 32
+// bits (2^28 cells) and fit a machine with a few GiB to spare.
+constexpr int32_t maxCliSize = 16384;
 constexpr int32_t minUnitAmount = 1, maxUnitAmount = 200;  // the stencil table's size
 constexpr int32_t minPoints = 0, maxPoints = 255;
 // The slider's end as the dialog writes it: 500 steps of the single-precision

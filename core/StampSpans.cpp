@@ -123,14 +123,14 @@ void StencilSpans::Stamp(const CounterGrid& grid, int32_t circle, int32_t x, int
         StampGeneral(grid, s, x, y);
         return;
     }
-    const int64_t w = grid.width, h = grid.height;
+    const int64_t w = grid.width, h = grid.height, stride = grid.stride;
     const int32_t* run = runs_.data() + s.firstRun;
     const auto rows = static_cast<int32_t>(s.endRow - s.firstRow);
     const bool columnsInside = x + s.posMin >= 0 && x + s.posMax < w;
     if (columnsInside && y + s.dyMin >= 0 && y + s.dyMax < h) {
         // Inside the grid: no wrapping, and every run ends before the row does.
-        uint32_t* line = grid.words + (y + s.dyMin) * w + x;
-        for (int32_t j = 0; j < rows; ++j, run += 2, line += w) {
+        uint32_t* line = grid.words + (y + s.dyMin) * stride + x;
+        for (int32_t j = 0; j < rows; ++j, run += 2, line += stride) {
             line[run[0]] += 1u;
             line[run[1]] -= 1u;
         }
@@ -140,7 +140,7 @@ void StencilSpans::Stamp(const CounterGrid& grid, int32_t circle, int32_t x, int
     // owes its whole turns to the row (see StampGeneral).
     int64_t row = FloorMod(y + s.dyMin, h);
     for (int32_t j = 0; j < rows; ++j, run += 2) {
-        uint32_t* line = grid.words + row * w;
+        uint32_t* line = grid.words + row * stride;
         if (columnsInside) {
             line[x + run[0]] += 1u;
             line[x + run[1]] -= 1u;
@@ -165,7 +165,7 @@ void StencilSpans::StampGeneral(const CounterGrid& grid, const Stencil& s, int64
         const Row& row = rows_[r];
         int64_t turns;
         const int64_t line = WrapCounted(y + row.dy, grid.height, turns);
-        uint32_t* words = grid.words + line * grid.width;
+        uint32_t* words = grid.words + line * grid.stride;
         for (uint32_t e = row.firstEvent; e < row.endEvent; ++e) {
             const int64_t column = WrapCounted(x + events_[e].pos, grid.width, turns);
             const uint32_t delta = static_cast<uint32_t>(events_[e].delta);

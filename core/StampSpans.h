@@ -11,15 +11,27 @@
 
 class GEO_LandCircleArray;
 
-// The counters being stamped: one uint32 word per cell, row by row, plus one
-// word per row for what spans wrapping round the whole row add to every cell
-// of it. Arithmetic wraps modulo 2^32, as int32 hit counts do.
+// The counters being stamped: one uint32 word per cell, row by row, `stride`
+// words from one row to the next (at least the width; the words beyond it are
+// never touched), plus one word per row for what spans wrapping round the
+// whole row add to every cell of it. Arithmetic wraps modulo 2^32, as int32
+// hit counts do.
 struct CounterGrid {
     uint32_t* words = nullptr;
     uint32_t* rowExtra = nullptr;
     int32_t width = 0;
     int32_t height = 0;
+    int64_t stride = 0;
 };
+
+// A row stride for counters of the given width: whole cache lines, an odd
+// number of them. A stamp touches the same columns of up to 200 rows in a
+// row; rows a power of two apart in bytes (8192 or 16384 words) would all
+// fall into the same few cache sets and evict each other.
+inline int64_t CounterStride(int32_t width) {
+    const int64_t lines = (int64_t{width} + 15) / 16;
+    return 16 * (lines % 2 == 0 ? lines + 1 : lines);
+}
 
 class StencilSpans {
 public:

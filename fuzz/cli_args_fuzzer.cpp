@@ -31,17 +31,22 @@ void CheckOptions(const Options& o) {
         FUZZ_CHECK(ext == (out.kind == OutputKind::Png ? ".png" : out.kind == OutputKind::Map ? ".ld" : ".dat"));
         FUZZ_CHECK(o.command == Command::Generate || out.kind == OutputKind::Png);
     }
-    for (const std::string& path : o.heightmaps)
-        FUZZ_CHECK(Lower(std::filesystem::path(path).extension().string()) == ".png");
+    for (const cli::Heightmap& map : o.heightmaps) {
+        const std::string ext = Lower(std::filesystem::path(map.path).extension().string());
+        FUZZ_CHECK(ext == (map.kind == cli::HeightmapKind::Png ? ".png"
+                           : map.kind == cli::HeightmapKind::R16 ? ".r16"
+                                                                 : ".tif"));
+    }
+    FUZZ_CHECK(!o.json || o.command == Command::Info);
 
     if (o.command != Command::Generate) {
         FUZZ_CHECK(o.command == Command::Info || !o.outputs.empty());
         return;
     }
-    // Within what the generator accepts and the dialog offers.
+    // Within what the generator accepts and the dialog offers (sizes: the tool's own).
     FUZZ_CHECK(!o.outputs.empty());
-    FUZZ_CHECK(o.width >= limits::minSize && o.width <= limits::maxSize);
-    FUZZ_CHECK(o.height >= limits::minSize && o.height <= limits::maxSize);
+    FUZZ_CHECK(o.width >= limits::minSize && o.width <= limits::maxCliSize);
+    FUZZ_CHECK(o.height >= limits::minSize && o.height <= limits::maxCliSize);
     FUZZ_CHECK(o.unitAmount >= limits::minUnitAmount && o.unitAmount <= limits::maxUnitAmount);
     FUZZ_CHECK(o.pointCount >= limits::minPoints && o.pointCount <= limits::maxPoints);
     FUZZ_CHECK(std::isfinite(o.processAmount) && o.processAmount > 0 &&

@@ -89,6 +89,24 @@ def main():
         if run is not None:
             rows[-1] = rows[-1][:1] + (f"{value:.2f}x ({run['peak_MB']:.0f} of {run['budget_MB']:.0f} MiB)",) + rows[-1][2:]
 
+    for t in (1, 2):
+        big, small = runs.get(f"BM_GenerateScale/size:8192/threads:{t}"), runs.get(f"BM_GenerateScale/size:3000/threads:{t}")
+        value = None if big is None or small is None else big["ns_per_cell"] / small["ns_per_cell"]
+        target(f"time per cell, 8192x8192 / 3000x3000, {t} thread(s)", value, at_most=1.3)
+        if value is not None:
+            rows[-1] = rows[-1][:1] + (f"{value:.2f}x ({big['ns_per_cell']:.0f} / {small['ns_per_cell']:.0f} ns)",) + rows[-1][2:]
+            # The same from the process's CPU time, which other work on the machine disturbs less.
+            cpu = [r["cpu_time"] * UNIT_SECONDS[r.get("time_unit", "ns")] * 1e9 / n ** 2
+                   for r, n in ((big, 8192), (small, 3000))]
+            target(f"CPU time per cell, 8192x8192 / 3000x3000, {t} thread(s)", cpu[0] / cpu[1], at_most=1.3)
+            rows[-1] = rows[-1][:1] + (f"{cpu[0] / cpu[1]:.2f}x ({cpu[0]:.0f} / {cpu[1]:.0f} ns)",) + rows[-1][2:]
+    for t in (1, 2):
+        run = runs.get(f"BM_ScalePeakMemory/threads:{t}/size:8192")
+        value = None if run is None else run.get("peak_per_budget")
+        target(f"peak memory / budget, 8192x8192, {t} thread(s)", value, at_most=1.2)
+        if run is not None:
+            rows[-1] = rows[-1][:1] + (f"{value:.2f}x ({run['peak_MB']:.0f} of {run['budget_MB']:.0f} MiB)",) + rows[-1][2:]
+
     stages = []  # (stage, threads, reference / program)
     pairs = [
         ("generate, default", "BM_GenerateReference/threads:{t}", "BM_Generate/threads:{t}"),

@@ -12,10 +12,14 @@
 
 namespace {
 
-// A picture as a read-only image over its own pixels, without a copy.
-QImage imageOf(const Picture& picture) {
-    return QImage(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width,
-                  picture.height, picture.width * 4, QImage::Format_RGB32);
+// A part of a picture as a read-only image over its own pixels, without a
+// copy. Only the part is wrapped, so a paint never hands Qt a whole map of
+// up to 16384 x 16384 pixels (1 GiB), whose byte counts Qt keeps in int.
+QImage imageOf(const Picture& picture, const QRect& part) {
+    const uint32_t* first = picture.pixels.data() + size_t(part.y()) * size_t(picture.width) +
+                            size_t(part.x());
+    return QImage(reinterpret_cast<const uchar*>(first), part.width(), part.height(),
+                  qsizetype(picture.width) * 4, QImage::Format_RGB32);
 }
 
 }  // namespace
@@ -78,7 +82,8 @@ void MapView::paintEvent(QPaintEvent*) {
             for (const Point& p : placement.placedPoints)
                 marks.Add(Point{p.x - visible.x(), p.y - visible.y()});
             DrawPointMarks(part, marks);
-            painter.drawImage(visible.topLeft() - window.topLeft(), imageOf(part));
+            painter.drawImage(visible.topLeft() - window.topLeft(),
+                              imageOf(part, QRect(0, 0, part.width, part.height)));
         } catch (const std::exception&) {
             // No placement picture: the background alone stays.
         }
@@ -88,7 +93,7 @@ void MapView::paintEvent(QPaintEvent*) {
     if (!source) return;
     const QRect visible = window & QRect(0, 0, source->width, source->height);
     if (visible.isEmpty()) return;
-    painter.drawImage(visible.topLeft() - window.topLeft(), imageOf(*source), visible);
+    painter.drawImage(visible.topLeft() - window.topLeft(), imageOf(*source, visible));
 }
 
 void MapView::resizeEvent(QResizeEvent* event) {

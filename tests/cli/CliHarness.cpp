@@ -37,7 +37,7 @@ bool ReadRows(png_structp png, png_infop info, FILE* file, PngImage* image) {
 }  // namespace
 
 RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir,
-                 uint64_t fileSizeLimit) {
+                 uint64_t fileSizeLimit, uint64_t memoryLimit) {
     // Captured output goes to a directory of its own, so `dir` holds only what the CLI wrote.
     ScratchDir capture;
     const std::string outPath = (capture / "out").string();
@@ -59,6 +59,10 @@ RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir,
             std::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{fileSizeLimit, fileSizeLimit};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+        }
+        if (memoryLimit > 0) {
+            const rlimit limit{memoryLimit, memoryLimit};
+            if (::setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
         }
         ::execv(pointers[0], pointers.data());
         _exit(127);

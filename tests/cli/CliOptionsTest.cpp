@@ -68,17 +68,18 @@ TEST(CliOptions, AcceptsTheDialogsLargestProcessAmount) {
 
 TEST(CliOptions, EveryGenerateOptionLandsInItsField) {
     const cli::Options o = OptionsOf(
-        {"generate", "--seed", "18446744073709551615", "--width", "100", "--height=3000",
-         "--unit-amount", "200", "--points", "0", "--point", "5,7", "--point", "99,2999",
+        {"generate", "--seed", "18446744073709551615", "--width", "100", "--height=16384",
+         "--unit-amount", "200", "--points", "0", "--point", "5,7", "--point", "99,16383",
          "--keep-random-state", "--water-level", "1", "--threads", "2", "--stencils", "s.bin",
-         "--regions", "-o", "a.LD", "-o", "b.dat", "-o", "c.Png", "--heightmap", "h.png"});
+         "--regions", "-o", "a.LD", "-o", "b.dat", "-o", "c.Png", "--heightmap", "h.png",
+         "--heightmap", "h.R16", "--heightmap", "h.tif"});
     EXPECT_EQ(o.command, cli::Command::Generate);
     EXPECT_EQ(o.seed, UINT64_MAX);
     EXPECT_EQ(o.width, 100);
-    EXPECT_EQ(o.height, 3000);
+    EXPECT_EQ(o.height, 16384);
     EXPECT_EQ(o.unitAmount, 200);
     EXPECT_EQ(o.pointCount, 0);
-    EXPECT_EQ(o.points, (std::vector<Point>{{5, 7}, {99, 2999}}));
+    EXPECT_EQ(o.points, (std::vector<Point>{{5, 7}, {99, 16383}}));
     EXPECT_TRUE(o.keepRandomState);
     EXPECT_EQ(o.waterLevel, 1.0);
     EXPECT_EQ(o.threads, 2);
@@ -88,7 +89,16 @@ TEST(CliOptions, EveryGenerateOptionLandsInItsField) {
     EXPECT_EQ(o.outputs[0].kind, cli::OutputKind::Map);
     EXPECT_EQ(o.outputs[1].kind, cli::OutputKind::Raw);
     EXPECT_EQ(o.outputs[2].kind, cli::OutputKind::Png);
-    EXPECT_EQ(o.heightmaps, std::vector<std::string>{"h.png"});
+    EXPECT_EQ(o.heightmaps, (std::vector<cli::Heightmap>{{"h.png", cli::HeightmapKind::Png},
+                                                          {"h.R16", cli::HeightmapKind::R16},
+                                                          {"h.tif", cli::HeightmapKind::Tiff}}));
+}
+
+TEST(CliOptions, InfoPrintsJsonOnRequest) {
+    EXPECT_FALSE(OptionsOf({"info", "a.ld"}).json);
+    const cli::Options o = OptionsOf({"info", "--json", "a.ld"});
+    EXPECT_TRUE(o.json);
+    EXPECT_EQ(o.input, "a.ld");
 }
 
 TEST(CliOptions, HelpWinsOverEverythingElse) {
@@ -113,8 +123,9 @@ TEST(CliOptions, RefusalsNameTheOptionAndItsRange) {
         {{"generate", "-o", "m.txt"}, ".ld, .dat or .png"},
         {{"generate", "-o", "m"}, ".ld, .dat or .png"},
         {{"generate", "-o"}, "-o: missing value"},
-        {{"generate", "--width", "99", "-o", "m.ld"}, "--width: expected an integer from 100 to 3000"},
-        {{"generate", "--width", "3001", "-o", "m.ld"}, "100 to 3000"},
+        {{"generate", "--width", "99", "-o", "m.ld"}, "--width: expected an integer from 100 to 16384"},
+        {{"generate", "--width", "16385", "-o", "m.ld"}, "100 to 16384"},
+        {{"generate", "--height", "16385", "-o", "m.ld"}, "--height: expected an integer from 100 to 16384"},
         {{"generate", "--width", "1e3", "-o", "m.ld"}, "--width"},
         {{"generate", "--width", " 200", "-o", "m.ld"}, "--width"},
         {{"generate", "--width", "+200", "-o", "m.ld"}, "--width"},
@@ -141,7 +152,10 @@ TEST(CliOptions, RefusalsNameTheOptionAndItsRange) {
         {{"generate", "--regions=yes", "-o", "m.ld"}, "--regions: takes no value"},
         {{"generate", "extra", "-o", "m.ld"}, "unexpected argument \"extra\""},
         {{"generate", "-o", "a.png", "--heightmap", "./a.png"}, "more than once"},
-        {{"generate", "-o", "m.ld", "--heightmap", "h.tif"}, "--heightmap: FILE must end in .png"},
+        {{"generate", "-o", "m.ld", "--heightmap", "h.tiff"}, "--heightmap: FILE must end in .png, .r16 or .tif"},
+        {{"render", "in.ld", "-o", "o.png", "--heightmap", "h.raw"}, ".png, .r16 or .tif"},
+        {{"info", "a.ld", "--json=yes"}, "--json: takes no value"},
+        {{"render", "in.ld", "-o", "o.png", "--json"}, "unknown option \"--json\""},
         {{"render", "-o", "a.png"}, "no input file"},
         {{"render", "in.ld"}, "render: no output"},
         {{"render", "in.ld", "-o", "out.ld"}, "-o: FILE must end in .png"},

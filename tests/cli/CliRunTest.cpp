@@ -10,8 +10,10 @@
 #include "tests/support/Terrains.h"
 
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -65,6 +67,55 @@ void ExpectPictureOf(const fs::path& png, const GEO_MakeLand& terrain, bool regi
             ++mismatches;
     }
     EXPECT_EQ(mismatches, 0u) << png;
+}
+
+std::vector<float> ReadFloatTiff(const fs::path& path, uint32_t& w, uint32_t& h) {
+    std::vector<float> samples;
+    TIFF* tif = TIFFOpen(path.c_str(), "r");
+    if (tif == nullptr) return samples;
+    uint16_t bits = 0, format = 0, perPixel = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
+    TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &perPixel);
+    if (bits == 32 && format == SAMPLEFORMAT_IEEEFP && perPixel == 1) {
+        samples.resize(size_t(w) * h);
+        for (uint32_t y = 0; y < h; ++y)
+            if (TIFFReadScanline(tif, samples.data() + size_t(y) * w, y, 0) != 1) samples.clear();
+    }
+    TIFFClose(tif);
+    return samples;
+}
+
+// The three heightmap forms of one map: the PNG's big-endian samples, the
+// same samples little-endian in the raw file, and the altitudes as floats.
+void ExpectHeightmapsOf(const fs::path& dir, const GEO_MakeLand& map) {
+    PngImage heights;
+    ASSERT_TRUE(ReadPng(dir / "h.png", heights));
+    EXPECT_EQ(heights.bitDepth, 16);
+    EXPECT_EQ(heights.colourType, 0);  // greyscale
+    EXPECT_EQ(int32_t(heights.width), map.gridWidth);
+    const Bytes raw = ReadBytes(dir / "h.r16");
+    uint32_t w = 0, h = 0;
+    const std::vector<float> floats = ReadFloatTiff(dir / "h.tif", w, h);
+    EXPECT_EQ(int32_t(w), map.gridWidth);
+    EXPECT_EQ(int32_t(h), map.gridHeight);
+    const size_t n = size_t(map.GetSize());
+    ASSERT_EQ(heights.data.size(), n * 2);
+    ASSERT_EQ(raw.size(), n * 2);
+    ASSERT_EQ(floats.size(), n);
+    size_t wrongPng = 0, wrongRaw = 0, wrongTiff = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned sample = cli::HeightSample(map[int32_t(i)].altitude);
+        wrongPng += unsigned(heights.data[2 * i] << 8 | heights.data[2 * i + 1]) != sample;
+        wrongRaw += unsigned(raw[2 * i] | raw[2 * i + 1] << 8) != sample;
+        wrongTiff += floats[i] != static_cast<float>(map[int32_t(i)].altitude) ||
+                     std::abs(double(floats[i]) * 65535 - sample) > 0.5 + 1e-3;
+    }
+    EXPECT_EQ(wrongPng, 0u);
+    EXPECT_EQ(wrongRaw, 0u);
+    EXPECT_EQ(wrongTiff, 0u);
 }
 
 std::string InfoText(const GEO_MakeLand& terrain) {
@@ -179,7 +230,8 @@ TEST(CliRun, FailedWritesLeaveNoFileAndTheOldOneIntact) {
 TEST(CliRun, GenerateWritesEveryFormOfTheSameMap) {
     ScratchDir dir;
     const RunResult r = RunCli(Small({"generate", "--seed", "42", "-o", "m.ld", "-o", "m.dat", "-o",
-                                      "m.png", "--heightmap", "h.png"}),
+                                      "m.png", "--heightmap", "h.png", "--heightmap", "h.r16",
+                                      "--heightmap", "h.tif"}),
                                dir.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(r.out.empty());
@@ -199,21 +251,46 @@ TEST(CliRun, GenerateWritesEveryFormOfTheSameMap) {
     EXPECT_TRUE(testsupport::SameCells(raw, map));
     ExpectPictureOf(dir / "m.png", map, false);
 
-    PngImage heights;
-    ASSERT_TRUE(ReadPng(dir / "h.png", heights));
-    EXPECT_EQ(heights.bitDepth, 16);
-    EXPECT_EQ(heights.colourType, 0);  // greyscale
-    ASSERT_EQ(heights.data.size(), size_t(map.GetSize()) * 2);
-    size_t wrong = 0;
-    for (int32_t i = 0; i < map.GetSize(); ++i) {
-        const unsigned v = heights.data[2 * size_t(i)] << 8 | heights.data[2 * size_t(i) + 1];
-        wrong += v != cli::HeightSample(map[i].altitude);
-    }
-    EXPECT_EQ(wrong, 0u);
+    ExpectHeightmapsOf(dir.path(), map);
 
     const RunResult info = RunCli({"info", "m.ld"}, dir.path());
     EXPECT_EQ(info.exitCode, 0);
     EXPECT_EQ(info.out, InfoText(map));
+
+    // render writes the same heightmaps from the saved map.
+    ScratchDir again;
+    const RunResult render = RunCli({"render", (dir / "m.ld").string(), "-o", "m.png", "--heightmap",
+                                     "h.tif", "--heightmap", "h.r16", "--heightmap", "h.png"},
+                                    again.path());
+    ASSERT_EQ(render.exitCode, 0) << render.err;
+    for (const char* name : {"m.png", "h.png", "h.r16", "h.tif"})
+        EXPECT_EQ(ReadBytes(again / name), ReadBytes(dir / name)) << name;
+}
+
+// Sizes beyond the dialog's are the tool's own; the memory they need is
+// worked out first, and a machine without it refuses at once and cleanly.
+TEST(CliRun, BigMapsAreRefusedWhenTheMemoryIsMissing) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "sanitizers reserve more address space than the limit allows";
+#else
+    constexpr uint64_t limit = uint64_t{1} << 30;
+    ScratchDir dir;
+    RunResult r = RunCli({"generate", "--width", "16384", "--height", "16384", "--stencils", "s.bin",
+                          "-o", "big.ld", "--heightmap", "big.tif"},
+                         dir.path(), 0, limit);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.find("16384 x 16384 map needs about ") != std::string::npos &&
+                r.err.find(" GiB of memory, but only ") != std::string::npos)
+        << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_TRUE(dir.Entries().empty()) << "not even the stencil cache";
+
+    // Under the same limit, a map that fits is made.
+    r = RunCli(WithCache({"generate", "--width", "1024", "--height", "100", "-o", "m.ld"}),
+               dir.path(), 0, limit);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"m.ld"});
+#endif
 }
 
 TEST(CliRun, OneAndTwoThreadsWriteIdenticalFiles) {

@@ -31,9 +31,11 @@ int64_t Wrap(int64_t v, int64_t n) { return ((v % n) + n) % n; }
 // offset counts, on grids down to a single cell where everything wraps.
 void ExpectSpansCountLikeOffsets(const GEO_LandCircleArray& table, const StencilSpans& spans,
                                  std::mt19937& rng, int32_t w, int32_t h) {
-    std::vector<uint32_t> words(size_t(w) * size_t(h), 0), extra(size_t(h), 0);
-    std::vector<uint32_t> expected(words.size(), 0);
-    const CounterGrid grid{words.data(), extra.data(), w, h};
+    // Rows padded as the generator pads them; the padding must stay untouched.
+    const auto stride = size_t(CounterStride(w));
+    std::vector<uint32_t> words(stride * size_t(h), 0), extra(size_t(h), 0);
+    std::vector<uint32_t> expected(size_t(w) * size_t(h), 0);
+    const CounterGrid grid{words.data(), extra.data(), w, h, int64_t(stride)};
     for (int i = 0; i < 40; ++i) {
         const int32_t k = Pick(rng, 0, table.GetSize() - 1);
         const int32_t x = Pick(rng, 0, w - 1), y = Pick(rng, 0, h - 1);
@@ -43,8 +45,9 @@ void ExpectSpansCountLikeOffsets(const GEO_LandCircleArray& table, const Stencil
     }
     for (int32_t y = 0; y < h; ++y) {
         uint32_t sum = 0;
+        for (size_t x = size_t(w); x < stride; ++x) ASSERT_EQ(words[size_t(y) * stride + x], 0u);
         for (int32_t x = 0; x < w; ++x) {
-            sum += words[size_t(y) * size_t(w) + size_t(x)];
+            sum += words[size_t(y) * stride + size_t(x)];
             ASSERT_EQ(sum + extra[size_t(y)], expected[size_t(y) * size_t(w) + size_t(x)])
                 << "cell (" << x << ", " << y << ") of " << w << " x " << h;
         }

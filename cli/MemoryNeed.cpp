@@ -1,0 +1,108 @@
+#include "cli/MemoryNeed.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <limits>
+#include <sstream>
+#include <string>
+
+namespace cli {
+
+namespace {
+
+constexpr uint64_t kib = 1024;
+// The disc table and its row spans, thread stacks, libraries, buffers.
+constexpr uint64_t fixedBytes = 96 * kib * kib;
+
+// A "Name:   1234 kB" line of a /proc file, in bytes; nullopt when absent.
+std::optional<uint64_t> ProcKilobytes(const char* file, const std::string& name) {
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) {
+        if (line.compare(0, name.size() + 1, name + ":") != 0) continue;
+        std::istringstream fields(line.substr(name.size() + 1));
+        uint64_t value = 0;
+        if (fields >> value) return value * kib;
+    }
+    return std::nullopt;
+}
+
+std::optional<uint64_t> FileNumber(const std::string& path) {
+    std::ifstream in(path);
+    uint64_t value = 0;
+    if (in >> value) return value;  // "max" reads as nothing
+    return std::nullopt;
+}
+
+uint64_t Left(uint64_t limit, uint64_t used) { return limit > used ? limit - used : 0; }
+
+// The room a resource limit leaves, given what already counts against it.
+uint64_t LimitRoom(int resource, const char* usedField) {
+    rlimit limit{};
+    if (getrlimit(resource, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return std::numeric_limits<uint64_t>::max();
+    return Left(limit.rlim_cur, ProcKilobytes("/proc/self/status", usedField).value_or(0));
+}
+
+uint64_t ControlGroupRoom() {
+    std::ifstream self("/proc/self/cgroup");
+    std::string line;
+    while (std::getline(self, line)) {
+        if (line.compare(0, 3, "0::") != 0) continue;  // the unified hierarchy
+        const std::string dir = "/sys/fs/cgroup" + line.substr(3);
+        const auto max = FileNumber(dir + "/memory.max");
+        if (!max) break;
+        return Left(*max, FileNumber(dir + "/memory.current").value_or(0));
+    }
+    return std::numeric_limits<uint64_t>::max();
+}
+
+std::string Gibibytes(uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f GiB", double(bytes) / double(kib * kib * kib));
+    return text;
+}
+
+}  // namespace
+
+uint64_t GenerationBytes(const Options& o) {
+    const uint64_t cells = uint64_t(o.width) * uint64_t(o.height);
+    const auto stamps = uint64_t(double(int32_t(cells)) * o.processAmount);
+    const uint64_t planes = o.threads == 2 ? 2 : 1;
+    // Drawn and ordered stamps (8 bytes each), the order's bucket table, the counters.
+    const uint64_t stamping =
+        16 * stamps + 4 * std::max<uint64_t>(stamps, 65536) + 4 * cells * planes;
+    const uint64_t totals = 16 * cells + 4 * cells * planes;
+    uint64_t pictures = 0, heightmap = 0;
+    for (const Output& out : o.outputs)
+        if (out.kind == OutputKind::Png) pictures = 4 * cells + 3 * cells + cells / 64;
+    for (const Heightmap& map : o.heightmaps) {
+        const uint64_t bytes = map.kind == HeightmapKind::Tiff ? 4 * cells + 16 * uint64_t(o.height)
+                               : map.kind == HeightmapKind::Png ? 2 * cells + cells / 64
+                                                                : 0;
+        heightmap = std::max(heightmap, bytes);
+    }
+    const uint64_t writing = 16 * cells + pictures + heightmap;
+    return std::max({stamping, totals, writing}) + fixedBytes;
+}
+
+uint64_t AvailableBytes() {
+    uint64_t room = std::numeric_limits<uint64_t>::max();
+    if (const auto free = ProcKilobytes("/proc/meminfo", "MemAvailable"))
+        room = *free + ProcKilobytes("/proc/meminfo", "SwapFree").value_or(0);
+    room = std::min(room, LimitRoom(RLIMIT_AS, "VmSize"));
+    room = std::min(room, LimitRoom(RLIMIT_DATA, "VmData"));
+    return std::min(room, ControlGroupRoom());
+}
+
+std::string MemoryRefusal(int32_t width, int32_t height, uint64_t need, uint64_t available) {
+    if (need <= available) return {};
+    return "a " + std::to_string(width) + " x " + std::to_string(height) + " map needs about " +
+           Gibibytes(need) + " of memory, but only " + Gibibytes(available) +
+           " can be had; nothing was written";
+}
+
+}  // namespace cli

@@ -1,0 +1,26 @@
+#pragma once
+// Whether the machine can give a generation the memory it will need, worked
+// out before any work so that a map too large fails at once and cleanly
+// rather than minutes later (or by the kernel's hand).
+
+#include "cli/CliOptions.h"
+
+#include <cstdint>
+
+namespace cli {
+
+// Peak bytes of generating the map and writing the options' outputs: the
+// larger of the stamping (stamp tables and counters), the totals (the grid and
+// the counters) and the writing (the grid, the picture and the encoded files).
+uint64_t GenerationBytes(const Options& o);
+
+// What this process can still allocate: the least of the memory the system
+// has available (with free swap), the address-space and data-size limits
+// less what is mapped already, and the control group's limit less its use.
+// UINT64_MAX when nothing limits it.
+uint64_t AvailableBytes();
+
+// The refusal, or an empty string when `need` fits into `available`.
+std::string MemoryRefusal(int32_t width, int32_t height, uint64_t need, uint64_t available);
+
+}  // namespace cli
