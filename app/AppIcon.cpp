@@ -23,6 +23,7 @@ QImage AppIconImage(int size) {
 
 QIcon AppIcon() {
     QIcon icon;
-    for (int size : {16, 32, 48}) icon.addPixmap(QPixmap::fromImage(AppIconImage(size)));
+    for (int size : {16, 32, 48})
+        icon.addPixmap(QPixmap::fromImage(AppIconImage(size)));
     return icon;
 }

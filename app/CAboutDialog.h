@@ -5,6 +5,6 @@
 
 class CAboutDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CAboutDialog(QWidget* parent = nullptr);
 };

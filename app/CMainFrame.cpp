@@ -53,16 +53,15 @@ void CMainFrame::addMenuCommand(QAction* action, int id) {
     // The command arrives once the menu has closed, as a posted command
     // would: a dialog it opens never finds the bar still highlighted.
     connect(
-        action, &QAction::triggered, this, [this, id] { routeCommand(id); },
-        Qt::QueuedConnection);
+        action, &QAction::triggered, this, [this, id] { routeCommand(id); }, Qt::QueuedConnection);
     menuActions_[id] = action;
 }
 
 void CMainFrame::buildAccelerators() {
     for (const Accelerator& accelerator : MainAccelerators()) {
         auto* action = new QAction(this);
-        action->setShortcut(QKeySequence(QString::fromLatin1(accelerator.keys),
-                                         QKeySequence::PortableText));
+        action->setShortcut(
+            QKeySequence(QString::fromLatin1(accelerator.keys), QKeySequence::PortableText));
         action->setShortcutContext(Qt::WindowShortcut);
         const int id = accelerator.commandId;
         connect(action, &QAction::triggered, this, [this, id] { routeCommand(id); });
@@ -72,7 +71,8 @@ void CMainFrame::buildAccelerators() {
 
 void CMainFrame::updateMenuItems(QMenu* menu) {
     for (QAction* action : menu->actions())
-        if (!action->isSeparator()) action->setEnabled(isRouteEnabled(action->data().toInt()));
+        if (!action->isSeparator())
+            action->setEnabled(isRouteEnabled(action->data().toInt()));
 }
 
 QAction* CMainFrame::menuAction(int id) const {
@@ -83,13 +83,15 @@ QAction* CMainFrame::menuAction(int id) const {
 CommandTarget* CMainFrame::handlerOf(int id) {
     CommandTarget* const targets[] = {view_, this, application_};
     for (CommandTarget* target : targets)
-        if (target != nullptr && target->handlesCommand(id)) return target;
+        if (target != nullptr && target->handlesCommand(id))
+            return target;
     return nullptr;
 }
 
 void CMainFrame::routeCommand(int id) {
     CommandTarget* target = handlerOf(id);
-    if (target != nullptr && target->isCommandEnabled(id)) target->executeCommand(id);
+    if (target != nullptr && target->isCommandEnabled(id))
+        target->executeCommand(id);
 }
 
 bool CMainFrame::isRouteEnabled(int id) {
@@ -98,11 +100,16 @@ bool CMainFrame::isRouteEnabled(int id) {
     return target != nullptr && target->isCommandEnabled(id);
 }
 
-bool CMainFrame::handlesCommand(int id) const { return id == CommandId::AppExit; }
+bool CMainFrame::handlesCommand(int id) const {
+    return id == CommandId::AppExit;
+}
 
-bool CMainFrame::isCommandEnabled(int id) const { return id == CommandId::AppExit; }
+bool CMainFrame::isCommandEnabled(int id) const {
+    return id == CommandId::AppExit;
+}
 
 void CMainFrame::executeCommand(int id) {
     // Closing asks nothing and saves nothing.
-    if (id == CommandId::AppExit) close();
+    if (id == CommandId::AppExit)
+        close();
 }

@@ -16,7 +16,7 @@ class QMenu;
 
 class CMainFrame : public QMainWindow, public CommandTarget {
     Q_OBJECT
-public:
+  public:
     explicit CMainFrame(CommandTarget* application = nullptr, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
@@ -31,7 +31,7 @@ public:
     bool isCommandEnabled(int id) const override;
     void executeCommand(int id) override;
 
-private:
+  private:
     void buildMenuBar();
     void buildAccelerators();
     // Sends the action's command once its menu has closed, and records the action.

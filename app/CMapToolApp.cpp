@@ -15,8 +15,9 @@
 
 QRect CMapToolApp::NormalFrameGeometry(const QRect& available) {
     const QSize size(available.width() * 3 / 4, available.height() * 3 / 4);
-    return QRect(available.topLeft() + QPoint(available.width() - size.width(),
-                                              available.height() - size.height()) / 2,
+    return QRect(available.topLeft() +
+                     QPoint(available.width() - size.width(), available.height() - size.height()) /
+                         2,
                  size);
 }
 
@@ -36,7 +37,8 @@ bool CMapToolApp::InitInstance(QString* error) {
             frame->setGeometry(NormalFrameGeometry(screen->availableGeometry()));
         frame->showMaximized();
         if (frame->windowHandle() == nullptr || frame->winId() == 0) {
-            if (error) *error = QStringLiteral("the main window could not be created");
+            if (error)
+                *error = QStringLiteral("the main window could not be created");
             return false;
         }
         mainFrame_ = frame.release();
@@ -49,14 +51,21 @@ bool CMapToolApp::InitInstance(QString* error) {
     }
 }
 
-CMainFrame* CMapToolApp::mainFrame() const { return mainFrame_; }
+CMainFrame* CMapToolApp::mainFrame() const {
+    return mainFrame_;
+}
 
-bool CMapToolApp::handlesCommand(int id) const { return id == CommandId::AppAbout; }
+bool CMapToolApp::handlesCommand(int id) const {
+    return id == CommandId::AppAbout;
+}
 
-bool CMapToolApp::isCommandEnabled(int id) const { return id == CommandId::AppAbout; }
+bool CMapToolApp::isCommandEnabled(int id) const {
+    return id == CommandId::AppAbout;
+}
 
 void CMapToolApp::executeCommand(int id) {
-    if (id != CommandId::AppAbout) return;
+    if (id != CommandId::AppAbout)
+        return;
     CAboutDialog about(mainFrame_);
     about.exec();
 }

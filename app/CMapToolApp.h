@@ -11,7 +11,7 @@
 class CMainFrame;
 
 class CMapToolApp : public CommandTarget {
-public:
+  public:
     CMapToolApp() = default;
 
     // Creates the main frame and shows it maximised. On failure returns false
@@ -31,6 +31,6 @@ public:
     // available area each way, centred.
     static QRect NormalFrameGeometry(const QRect& available);
 
-private:
+  private:
     QPointer<CMainFrame> mainFrame_;
 };

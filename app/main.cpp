@@ -11,7 +11,9 @@
 
 namespace {
 
-bool nonEmpty(const char* value) { return value != nullptr && *value != '\0'; }
+bool nonEmpty(const char* value) {
+    return value != nullptr && *value != '\0';
+}
 
 // Qt aborts when it finds no display, so look before starting it. A local X
 // display ":N" must have its socket; remote ones are left to Qt.
@@ -19,9 +21,11 @@ bool displayAvailable() {
     if (nonEmpty(std::getenv("QT_QPA_PLATFORM")) || nonEmpty(std::getenv("WAYLAND_DISPLAY")))
         return true;
     const char* display = std::getenv("DISPLAY");
-    if (!nonEmpty(display)) return false;
+    if (!nonEmpty(display))
+        return false;
     const std::string name(display);
-    if (name[0] != ':') return true;
+    if (name[0] != ':')
+        return true;
     const std::string number = name.substr(1, name.find('.') - 1);
     if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos)
         return true;
@@ -33,12 +37,11 @@ bool displayAvailable() {
 
 int main(int, char** argv) {
     if (!displayAvailable()) {
-        std::fprintf(stderr,
-                     "glenvar: no display found (DISPLAY is not set or its X server is not "
-                     "running).\n"
-                     "Run the program under a virtual display:\n"
-                     "  xvfb-run -a build/app/glenvar\n"
-                     "or use the command-line tool: build/cli/glenvar-cli --help\n");
+        std::fprintf(stderr, "glenvar: no display found (DISPLAY is not set or its X server is not "
+                             "running).\n"
+                             "Run the program under a virtual display:\n"
+                             "  xvfb-run -a build/app/glenvar\n"
+                             "or use the command-line tool: build/cli/glenvar-cli --help\n");
         return 1;
     }
     // One screen pixel per cell: no scaling of the window contents.

@@ -32,7 +32,8 @@ double PeakKilobytes() {
 
 int PeakChild(const char* arguments) {
     int size = 0, threads = 0;
-    if (std::sscanf(arguments, "%d,%d", &size, &threads) != 2) return 2;
+    if (std::sscanf(arguments, "%d,%d", &size, &threads) != 2)
+        return 2;
     DiscTable();
     const double before = PeakKilobytes();
     GEO_MakeLand t;
@@ -49,9 +50,11 @@ int PeakChild(const char* arguments) {
 // Runs the child; false when it could not be run or said nothing usable.
 bool RunChild(int32_t size, bool twoThreads, double& beforeKb, double& peakKb) {
     int out[2];
-    if (pipe(out) != 0) return false;
+    if (pipe(out) != 0)
+        return false;
     const pid_t pid = fork();
-    if (pid < 0) return false;
+    if (pid < 0)
+        return false;
     if (pid == 0) {
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
@@ -64,7 +67,8 @@ bool RunChild(int32_t size, bool twoThreads, double& beforeKb, double& peakKb) {
     close(out[1]);
     char text[128] = {};
     size_t used = 0;
-    for (ssize_t n; used + 1 < sizeof text && (n = read(out[0], text + used, sizeof text - 1 - used)) > 0;)
+    for (ssize_t n;
+         used + 1 < sizeof text && (n = read(out[0], text + used, sizeof text - 1 - used)) > 0;)
         used += size_t(n);
     close(out[0]);
     int status = 0;
@@ -77,7 +81,8 @@ bool RunChild(int32_t size, bool twoThreads, double& beforeKb, double& peakKb) {
 void PeakMemory(benchmark::State& state, int32_t size) {
     GEO_MakeLand t;
     Largest(t);
-    if (size > 0) t.width = t.height = size;
+    if (size > 0)
+        t.width = t.height = size;
     double before = 0, peak = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
@@ -85,7 +90,8 @@ void PeakMemory(benchmark::State& state, int32_t size) {
             state.SkipWithError("the measuring process failed");
             return;
         }
-        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     const double budget = BudgetMegabytes(t);
     state.counters["peak_MB"] = peak / 1024.0;
@@ -93,14 +99,28 @@ void PeakMemory(benchmark::State& state, int32_t size) {
     state.counters["budget_MB"] = budget;
     state.counters["peak_per_budget"] = peak / 1024.0 / budget;
 }
-void BM_LargestPeakMemory(benchmark::State& state) { PeakMemory(state, 0); }
-BENCHMARK(BM_LargestPeakMemory)->ArgName("threads")->Arg(1)->Arg(2)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+void BM_LargestPeakMemory(benchmark::State& state) {
+    PeakMemory(state, 0);
+}
+BENCHMARK(BM_LargestPeakMemory)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
 
 // Linear cost: the same settings on a grid seven times the cells.
-void BM_ScalePeakMemory(benchmark::State& state) { PeakMemory(state, int32_t(state.range(1))); }
-BENCHMARK(BM_ScalePeakMemory)->ArgNames({"threads", "size"})->Args({1, 8192})->Args({2, 8192})
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+void BM_ScalePeakMemory(benchmark::State& state) {
+    PeakMemory(state, int32_t(state.range(1)));
+}
+BENCHMARK(BM_ScalePeakMemory)
+    ->ArgNames({"threads", "size"})
+    ->Args({1, 8192})
+    ->Args({2, 8192})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
 
 }  // namespace
 
@@ -108,7 +128,8 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strncmp(argv[1], childFlag, std::strlen(childFlag)) == 0)
         return PeakChild(argv[1] + std::strlen(childFlag));
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

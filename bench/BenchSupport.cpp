@@ -17,7 +17,8 @@ using Clock = std::chrono::steady_clock;
 
 GEO_MakeLand Generated(bool largest) {
     GEO_MakeLand t;
-    if (largest) Largest(t);
+    if (largest)
+        Largest(t);
     t.Generate(DiscTable());
     return t;
 }
@@ -57,7 +58,8 @@ double ReferenceLabelSeconds(const GEO_MakeLand& t, int64_t cells, bool twoThrea
     const int64_t stride = std::max<int64_t>(1, all / cells);
     const auto label = [&](int64_t first, int64_t end, int64_t& sum) {
         for (int64_t i = first; i < end; i += stride)
-            sum += reference::NearestConcentrationPoint(t, int32_t(i % t.width), int32_t(i / t.width));
+            sum +=
+                reference::NearestConcentrationPoint(t, int32_t(i % t.width), int32_t(i / t.width));
     };
     int64_t sums[2] = {0, 0};
     const auto start = Clock::now();

@@ -12,36 +12,62 @@ namespace {
 void BM_Generate(benchmark::State& state) {
     GEO_MakeLand t;
     t.twoThreads = state.range(0) == 2;
-    for (auto _ : state) t.Generate(DiscTable());
+    for (auto _ : state)
+        t.Generate(DiscTable());
     state.SetItemsProcessed(state.iterations() * t.progressTotal);
 }
-BENCHMARK(BM_Generate)->ArgName("threads")->Arg(1)->Arg(2)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3);
+BENCHMARK(BM_Generate)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(3);
 
 void BM_GenerateReference(benchmark::State& state) {
     GEO_MakeLand t;
     t.twoThreads = state.range(0) == 2;
-    for (auto _ : state) reference::Generate(t, DiscTable(), nullptr, nullptr);
+    for (auto _ : state)
+        reference::Generate(t, DiscTable(), nullptr, nullptr);
     state.SetItemsProcessed(state.iterations() * t.progressTotal);
 }
-BENCHMARK(BM_GenerateReference)->ArgName("threads")->Arg(1)->Arg(2)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3);
+BENCHMARK(BM_GenerateReference)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(3);
 
 void BM_GenerateLargest(benchmark::State& state) {
     GEO_MakeLand t;
     Largest(t);
     t.twoThreads = state.range(0) == 2;
-    for (auto _ : state) t.Generate(DiscTable());
+    for (auto _ : state)
+        t.Generate(DiscTable());
     state.SetItemsProcessed(state.iterations() * t.progressTotal);
 }
-BENCHMARK(BM_GenerateLargest)->ArgName("threads")->Arg(1)->Arg(2)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_GenerateLargest)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(3);
 
 // A full run would take about ten minutes: an estimate from samples.
 void BM_GenerateLargestReference(benchmark::State& state) {
-    for (auto _ : state) state.SetIterationTime(ReferenceLargestGenerateSeconds(state.range(0) == 2));
+    for (auto _ : state)
+        state.SetIterationTime(ReferenceLargestGenerateSeconds(state.range(0) == 2));
 }
-BENCHMARK(BM_GenerateLargestReference)->ArgName("threads")->Arg(1)->Arg(2)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_GenerateLargestReference)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(3);
 
 }  // namespace

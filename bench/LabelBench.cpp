@@ -26,7 +26,8 @@ void LabelInto(std::vector<LandCell>& grid, const std::vector<Point>& points, in
     ChunkWorker worker(twoThreads);
     RegionLabeller labeller(points.data(), int32_t(points.size()), w, h);
     LabelScratch mainScratch, workerScratch;
-    for (int32_t slot = 0; slot < labeller.ColumnCount(); ++slot) labeller.PrepareColumn(slot);
+    for (int32_t slot = 0; slot < labeller.ColumnCount(); ++slot)
+        labeller.PrepareColumn(slot);
     constexpr int32_t block = RegionLabeller::blockRows;
     const auto chunk = [&](int32_t c, LabelScratch& scratch) {
         const int32_t y = c * block, count = std::min(block, h - y);
@@ -34,20 +35,21 @@ void LabelInto(std::vector<LandCell>& grid, const std::vector<Point>& points, in
         for (int32_t r = 0; r < count; ++r) {
             LandCell* row = grid.data() + size_t(y + r) * size_t(w);
             const int32_t* line = labels + size_t(r) * labeller.RowStride();
-            for (int32_t x = 0; x < w; ++x) row[x].region = uint16_t(line[x]);
+            for (int32_t x = 0; x < w; ++x)
+                row[x].region = uint16_t(line[x]);
         }
     };
-    worker.Share(
-        (h + block - 1) / block, [&](int32_t c, int64_t) { chunk(c, mainScratch); },
-        [&](int32_t c) -> int64_t {
-            chunk(c, workerScratch);
-            return 1;
-        },
-        [](int64_t) {});
+    worker.Share((h + block - 1) / block, [&](int32_t c, int64_t) { chunk(c, mainScratch); },
+                 [&](int32_t c) -> int64_t {
+                     chunk(c, workerScratch);
+                     return 1;
+                 },
+                 [](int64_t) {});
 }
 
 std::vector<Point> PointsOf(const GEO_MakeLand& t) {
-    return {t.concentrationPoints.GetData(), t.concentrationPoints.GetData() + t.concentrationPoints.GetSize()};
+    return {t.concentrationPoints.GetData(),
+            t.concentrationPoints.GetData() + t.concentrationPoints.GetSize()};
 }
 
 void Labels(benchmark::State& state, const GEO_MakeLand& map) {
@@ -60,28 +62,55 @@ void Labels(benchmark::State& state, const GEO_MakeLand& map) {
     state.SetItemsProcessed(state.iterations() * int64_t(grid.size()));
 }
 
-void BM_LabelsStage(benchmark::State& state) { Labels(state, DefaultMap()); }
-BENCHMARK(BM_LabelsStage)->ArgName("threads")->Arg(1)->Arg(2)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3);
+void BM_LabelsStage(benchmark::State& state) {
+    Labels(state, DefaultMap());
+}
+BENCHMARK(BM_LabelsStage)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(3);
 
 void BM_LabelsStageReference(benchmark::State& state) {
     const GEO_MakeLand& map = DefaultMap();
-    for (auto _ : state) state.SetIterationTime(ReferenceLabelSeconds(map, map.GetSize(), state.range(0) == 2));
+    for (auto _ : state)
+        state.SetIterationTime(ReferenceLabelSeconds(map, map.GetSize(), state.range(0) == 2));
 }
-BENCHMARK(BM_LabelsStageReference)->ArgName("threads")->Arg(1)->Arg(2)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Repetitions(3);
+BENCHMARK(BM_LabelsStageReference)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Repetitions(3);
 
-void BM_LabelsStageLargest(benchmark::State& state) { Labels(state, LargestMap()); }
-BENCHMARK(BM_LabelsStageLargest)->ArgName("threads")->Arg(1)->Arg(2)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3);
+void BM_LabelsStageLargest(benchmark::State& state) {
+    Labels(state, LargestMap());
+}
+BENCHMARK(BM_LabelsStageLargest)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(3);
 
 // Every cell would take about a minute: 30000 cells, scaled.
 void BM_LabelsStageLargestReference(benchmark::State& state) {
     const GEO_MakeLand& map = LargestMap();
-    for (auto _ : state) state.SetIterationTime(ReferenceLabelSeconds(map, 30000, state.range(0) == 2));
+    for (auto _ : state)
+        state.SetIterationTime(ReferenceLabelSeconds(map, 30000, state.range(0) == 2));
 }
-BENCHMARK(BM_LabelsStageLargestReference)->ArgName("threads")->Arg(1)->Arg(2)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_LabelsStageLargestReference)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(3);
 
 // The same grid, 4 or 255 points: how the cost grows with the points.
 std::vector<Point> RandomPoints(int64_t count, int32_t w, int32_t h) {
@@ -101,14 +130,20 @@ void BM_Labels(benchmark::State& state) {
     LabelScratch scratch;
     for (auto _ : state) {
         RegionLabeller labeller(points.data(), int32_t(points.size()), w, h);
-        for (int32_t slot = 0; slot < labeller.ColumnCount(); ++slot) labeller.PrepareColumn(slot);
+        for (int32_t slot = 0; slot < labeller.ColumnCount(); ++slot)
+            labeller.PrepareColumn(slot);
         for (int32_t y = 0; y < h; y += RegionLabeller::blockRows)
-            benchmark::DoNotOptimize(labeller.LabelRows(y, std::min(RegionLabeller::blockRows, h - y), scratch));
+            benchmark::DoNotOptimize(
+                labeller.LabelRows(y, std::min(RegionLabeller::blockRows, h - y), scratch));
     }
     state.SetItemsProcessed(state.iterations() * int64_t{w} * h);
 }
-BENCHMARK(BM_Labels)->ArgName("points")->Arg(4)->Arg(255)
-    ->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_Labels)
+    ->ArgName("points")
+    ->Arg(4)
+    ->Arg(255)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5);
 
 void BM_LabelsIntoGrid(benchmark::State& state) {
     const int32_t w = 1280, h = 1024;
@@ -120,7 +155,11 @@ void BM_LabelsIntoGrid(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * int64_t{w} * h);
 }
-BENCHMARK(BM_LabelsIntoGrid)->ArgName("points")->Arg(4)->Arg(255)
-    ->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_LabelsIntoGrid)
+    ->ArgName("points")
+    ->Arg(4)
+    ->Arg(255)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5);
 
 }  // namespace

@@ -30,8 +30,13 @@ void BM_GenerateRender(benchmark::State& state) {
     GEO_MakeLand t;
     GenerateRender(state, t);
 }
-BENCHMARK(BM_GenerateRender)->ArgName("threads")->Arg(1)->Arg(2)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3);
+BENCHMARK(BM_GenerateRender)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(3);
 
 void BM_GenerateRenderReference(benchmark::State& state) {
     GEO_MakeLand t;
@@ -42,16 +47,27 @@ void BM_GenerateRenderReference(benchmark::State& state) {
         benchmark::DoNotOptimize(picture.pixels.data());
     }
 }
-BENCHMARK(BM_GenerateRenderReference)->ArgName("threads")->Arg(1)->Arg(2)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3);
+BENCHMARK(BM_GenerateRenderReference)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(3);
 
 void BM_GenerateRenderLargest(benchmark::State& state) {
     GEO_MakeLand t;
     Largest(t);
     GenerateRender(state, t);
 }
-BENCHMARK(BM_GenerateRenderLargest)->ArgName("threads")->Arg(1)->Arg(2)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_GenerateRenderLargest)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(3);
 
 // The generation estimated from samples, then the literal renderer over the
 // map the generation makes (the program's, byte for byte the same).
@@ -62,11 +78,18 @@ void BM_GenerateRenderLargestReference(benchmark::State& state) {
         const auto start = std::chrono::steady_clock::now();
         const Picture picture = ReferenceRender(map, map.width, map.height, false);
         benchmark::DoNotOptimize(picture.pixels.data());
-        state.SetIterationTime(generation +
-                               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        state.SetIterationTime(
+            generation +
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
 }
-BENCHMARK(BM_GenerateRenderLargestReference)->ArgName("threads")->Arg(1)->Arg(2)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_GenerateRenderLargestReference)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(3);
 
 }  // namespace

@@ -31,21 +31,48 @@ void RenderReference(benchmark::State& state, const GEO_MakeLand& map) {
     state.SetItemsProcessed(state.iterations() * map.GetSize());
 }
 
-void BM_Render(benchmark::State& state) { Render(state, DefaultMap()); }
-BENCHMARK(BM_Render)->ArgNames({"threads", "regions"})->ArgsProduct({{1, 2}, {0, 1}})
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3);
+void BM_Render(benchmark::State& state) {
+    Render(state, DefaultMap());
+}
+BENCHMARK(BM_Render)
+    ->ArgNames({"threads", "regions"})
+    ->ArgsProduct({{1, 2}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(3);
 
-void BM_RenderReference(benchmark::State& state) { RenderReference(state, DefaultMap()); }
-BENCHMARK(BM_RenderReference)->ArgName("regions")->Arg(0)->Arg(1)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3);
+void BM_RenderReference(benchmark::State& state) {
+    RenderReference(state, DefaultMap());
+}
+BENCHMARK(BM_RenderReference)
+    ->ArgName("regions")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(3);
 
-void BM_RenderLargest(benchmark::State& state) { Render(state, LargestMap()); }
-BENCHMARK(BM_RenderLargest)->ArgNames({"threads", "regions"})->ArgsProduct({{1, 2}, {0, 1}})
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3);
+void BM_RenderLargest(benchmark::State& state) {
+    Render(state, LargestMap());
+}
+BENCHMARK(BM_RenderLargest)
+    ->ArgNames({"threads", "regions"})
+    ->ArgsProduct({{1, 2}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(3);
 
-void BM_RenderLargestReference(benchmark::State& state) { RenderReference(state, LargestMap()); }
-BENCHMARK(BM_RenderLargestReference)->ArgName("regions")->Arg(0)->Arg(1)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
+void BM_RenderLargestReference(benchmark::State& state) {
+    RenderReference(state, LargestMap());
+}
+BENCHMARK(BM_RenderLargestReference)
+    ->ArgName("regions")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(3);
 
 void BM_PlainPassLargest(benchmark::State& state) {
     const GEO_MakeLand& map = LargestMap();

@@ -19,7 +19,8 @@ uint64_t Digest(const GEO_MakeLand& t) {
     uint64_t h = 14695981039346656037u;  // FNV-1a over the cell bytes
     const auto* bytes = reinterpret_cast<const unsigned char*>(t.GetData());
     const size_t n = sizeof(LandCell) * size_t(t.GetSize());
-    for (size_t i = 0; i < n; ++i) h = (h ^ bytes[i]) * 1099511628211u;
+    for (size_t i = 0; i < n; ++i)
+        h = (h ^ bytes[i]) * 1099511628211u;
     return h;
 }
 
@@ -30,7 +31,8 @@ void BM_GenerateScale(benchmark::State& state) {
     Largest(t);
     t.width = t.height = int32_t(state.range(0));
     t.twoThreads = state.range(1) == 2;
-    for (auto _ : state) t.Generate(DiscTable());
+    for (auto _ : state)
+        t.Generate(DiscTable());
     const uint64_t digest = Digest(t);
     const auto [known, fresh] = digests.emplace(state.range(0), digest);
     if (!fresh && known->second != digest) {
@@ -41,8 +43,16 @@ void BM_GenerateScale(benchmark::State& state) {
     state.counters["ns_per_cell"] = benchmark::Counter(
         cells * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_GenerateScale)->ArgNames({"size", "threads"})
-    ->Args({3000, 1})->Args({3000, 2})->Args({8192, 1})->Args({8192, 2})
-    ->Unit(benchmark::kSecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_GenerateScale)
+    ->ArgNames({"size", "threads"})
+    ->Args({3000, 1})
+    ->Args({3000, 2})
+    ->Args({8192, 1})
+    ->Args({8192, 2})
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Iterations(1)
+    ->Repetitions(3);
 
 }  // namespace

@@ -25,11 +25,11 @@ std::string Quoted(std::string_view s) {
 }
 
 // Whole text as a decimal integer: no sign other than '-', no blanks, no junk.
-template <class T>
-std::optional<T> ToInteger(std::string_view text) {
+template <class T> std::optional<T> ToInteger(std::string_view text) {
     T value{};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
     return value;
 }
 
@@ -37,8 +37,8 @@ std::optional<T> ToInteger(std::string_view text) {
 // defaults written out in full give back their exact bit patterns.
 std::optional<double> ToNumber(std::string_view text) {
     double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                              std::chars_format::general);
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (error != std::errc() || end != text.data() + text.size() || text.empty() ||
         !std::isfinite(value))
         return std::nullopt;
@@ -72,9 +72,12 @@ std::string Extension(const std::string& path) {
 
 Output OutputFor(std::string_view option, const std::string& path, bool pngOnly) {
     const std::string ext = Extension(path);
-    if (ext == ".png") return {path, OutputKind::Png};
-    if (!pngOnly && ext == ".ld") return {path, OutputKind::Map};
-    if (!pngOnly && ext == ".dat") return {path, OutputKind::Raw};
+    if (ext == ".png")
+        return {path, OutputKind::Png};
+    if (!pngOnly && ext == ".ld")
+        return {path, OutputKind::Map};
+    if (!pngOnly && ext == ".dat")
+        return {path, OutputKind::Raw};
     throw Failure{std::string(option) + ": FILE must end in " +
                   (pngOnly ? std::string(".png") : std::string(".ld, .dat or .png")) + ", got " +
                   Quoted(path)};
@@ -82,9 +85,12 @@ Output OutputFor(std::string_view option, const std::string& path, bool pngOnly)
 
 Heightmap HeightmapFor(const std::string& path) {
     const std::string ext = Extension(path);
-    if (ext == ".png") return {path, HeightmapKind::Png};
-    if (ext == ".r16") return {path, HeightmapKind::R16};
-    if (ext == ".tif") return {path, HeightmapKind::Tiff};
+    if (ext == ".png")
+        return {path, HeightmapKind::Png};
+    if (ext == ".r16")
+        return {path, HeightmapKind::R16};
+    if (ext == ".tif")
+        return {path, HeightmapKind::Tiff};
     throw Failure{"--heightmap: FILE must end in .png, .r16 or .tif, got " + Quoted(path)};
 }
 
@@ -111,17 +117,21 @@ constexpr CommandWord commandWords[] = {
 
 std::string_view CommandName(Command c) {
     for (const CommandWord& w : commandWords)
-        if (w.command == c) return w.name;
+        if (w.command == c)
+            return w.name;
     return "glenvar-cli";
 }
 
 std::optional<Command> CommandNamed(std::string_view name) {
     for (const CommandWord& w : commandWords)
-        if (w.name == name) return w.command;
+        if (w.name == name)
+            return w.command;
     return std::nullopt;
 }
 
-std::string SeedMax() { return std::to_string(std::numeric_limits<uint64_t>::max()); }
+std::string SeedMax() {
+    return std::to_string(std::numeric_limits<uint64_t>::max());
+}
 
 std::string Range(int32_t low, int32_t high) {
     return std::to_string(low) + ".." + std::to_string(high);
@@ -163,13 +173,15 @@ void SetSeed(Options& o, const Value& v) {
 void SetProcessAmount(Options& o, const Value& v) {
     const auto x = ToNumber(v.text);
     if (!x || !(*x > 0.0 && *x <= limits::maxProcessAmount))
-        throw Failure{std::string("--process-amount: expected a number greater than 0 and at most ") +
-                      limits::maxProcessAmountText + ", got " + Quoted(v.text)};
+        throw Failure{
+            std::string("--process-amount: expected a number greater than 0 and at most ") +
+            limits::maxProcessAmountText + ", got " + Quoted(v.text)};
     o.processAmount = *x;
 }
 
 void SetStencils(Options& o, const Value& v) {
-    if (v.text.empty()) throw Failure{"--stencils: expected a file name, got \"\""};
+    if (v.text.empty())
+        throw Failure{"--stencils: expected a file name, got \"\""};
     o.stencils = v.text;
 }
 
@@ -197,7 +209,8 @@ constexpr OptionRule optionRules[] = {
      [](Options& o, const Value& v) { o.waterLevel = v.fraction; }},
     {"--threads", pictures, Argument::Integer, 1, 2,
      [](Options& o, const Value& v) { o.threads = v.integer; }},
-    {"--regions", pictures, Argument::None, 0, 0, [](Options& o, const Value&) { o.regions = true; }},
+    {"--regions", pictures, Argument::None, 0, 0,
+     [](Options& o, const Value&) { o.regions = true; }},
     {"-o", pictures, Argument::Text, 0, 0,
      [](Options& o, const Value& v) {
          o.outputs.push_back(OutputFor(v.option, v.text, v.command != Command::Generate));
@@ -209,14 +222,17 @@ constexpr OptionRule optionRules[] = {
 
 const OptionRule* RuleFor(Command c, std::string_view option) {
     for (const OptionRule& rule : optionRules)
-        if (rule.name == option && (rule.commands & (1u << int(c))) != 0) return &rule;
+        if (rule.name == option && (rule.commands & (1u << int(c))) != 0)
+            return &rule;
     return nullptr;
 }
 
 void Apply(const OptionRule& rule, Options& o, std::string_view option, const std::string& text) {
     Value v{option, text, o.command};
-    if (rule.argument == Argument::Integer) v.integer = IntegerIn(option, text, rule.low, rule.high);
-    if (rule.argument == Argument::Fraction) v.fraction = FractionIn(option, text);
+    if (rule.argument == Argument::Integer)
+        v.integer = IntegerIn(option, text, rule.low, rule.high);
+    if (rule.argument == Argument::Fraction)
+        v.fraction = FractionIn(option, text);
     rule.set(o, v);
 }
 
@@ -229,8 +245,10 @@ void RefuseRepeatedPaths(const Options& o) {
                           " is named as an output more than once"};
         seen.push_back(key);
     };
-    for (const Output& out : o.outputs) check("-o", out.path);
-    for (const Heightmap& map : o.heightmaps) check("--heightmap", map.path);
+    for (const Output& out : o.outputs)
+        check("-o", out.path);
+    for (const Heightmap& map : o.heightmaps)
+        check("--heightmap", map.path);
 }
 
 // What holds only for the whole line: an input or outputs, points on the grid.
@@ -270,18 +288,20 @@ Options ParseCommand(Command command, const std::vector<std::string>& args) {
         }
         std::string option(arg);
         std::optional<std::string> value;
-        if (const auto eq = arg.find('='); arg.substr(0, 2) == "--" && eq != std::string_view::npos) {
+        if (const auto eq = arg.find('=');
+            arg.substr(0, 2) == "--" && eq != std::string_view::npos) {
             option = std::string(arg.substr(0, eq));
             value = std::string(arg.substr(eq + 1));
         }
         const OptionRule* rule = RuleFor(command, option);
         if (rule == nullptr)
-            throw Failure{name + ": unknown option " + Quoted(option) + "; see glenvar-cli " + name +
-                          " --help"};
+            throw Failure{name + ": unknown option " + Quoted(option) + "; see glenvar-cli " +
+                          name + " --help"};
         if (rule->argument == Argument::None && value)
             throw Failure{option + ": takes no value, got " + Quoted(*value)};
         if (rule->argument != Argument::None && !value) {
-            if (i + 1 >= args.size()) throw Failure{option + ": missing value"};
+            if (i + 1 >= args.size())
+                throw Failure{option + ": missing value"};
             value = args[++i];
         }
         Apply(*rule, o, option, value.value_or(std::string()));
@@ -332,21 +352,28 @@ std::string UsageText(Command topic) {
         "glenvar-cli generate [options] -o FILE [-o FILE ...]\n"
         "  Grows a terrain map and writes it; FILE by extension: .ld map file,\n"
         "  .dat raw data file, .png picture (one pixel per cell).\n"
-        "  --seed N                    seed, 0.." + SeedMax() + " (default 0)\n"
-        "  --width N, --height N       grid size, " + Range(limits::minSize, limits::maxCliSize) +
+        "  --seed N                    seed, 0.." +
+        SeedMax() +
+        " (default 0)\n"
+        "  --width N, --height N       grid size, " +
+        Range(limits::minSize, limits::maxCliSize) +
         " (default 1280, 1024;\n"
-        "                              the desktop dialog's largest is " + std::to_string(limits::maxSize) +
+        "                              the desktop dialog's largest is " +
+        std::to_string(limits::maxSize) +
         "); the memory\n"
         "                              the map needs is checked before any work starts\n"
         "  --unit-amount N             largest disc diameter, " +
-        Range(limits::minUnitAmount, limits::maxUnitAmount) + " (default 150)\n"
-        "  --process-amount X          stamps per cell, 0 < X <= " + limits::maxProcessAmountText +
+        Range(limits::minUnitAmount, limits::maxUnitAmount) +
+        " (default 150)\n"
+        "  --process-amount X          stamps per cell, 0 < X <= " +
+        limits::maxProcessAmountText +
         ", the\n"
         "                              dialog's largest (default 0.009999999776482582)\n"
         "  --concentration-rate X      share of stamps pulled, 0..1 (default 0.20000000298023224)\n"
         "  --concentration-amount X    how far they are pulled, 0..1 (default 0.4000000059604645)\n"
         "  --points N                  concentration points placed at random, " +
-        Range(limits::minPoints, limits::maxPoints) + " (default 4)\n"
+        Range(limits::minPoints, limits::maxPoints) +
+        " (default 4)\n"
         "  --point X,Y                 place a concentration point by hand (repeatable, in order)\n"
         "  --keep-random-state         do not seed: draw on from the source's state, which\n"
         "                              is 0 for the first generation of a process\n"

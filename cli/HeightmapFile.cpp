@@ -19,7 +19,8 @@ namespace {
 
 void RequireGrid(const GEO_MakeLand& terrain, int32_t& w, int32_t& h) {
     const GEO_MakeLand::GridSize size = terrain.CellGridSize();
-    if (!size.formsGrid) throw HeightmapFailure("the map's cells do not form a grid of its size");
+    if (!size.formsGrid)
+        throw HeightmapFailure("the map's cells do not form a grid of its size");
     w = size.width;
     h = size.height;
 }
@@ -33,18 +34,22 @@ struct TiffBuffer {
     char message[256] = "";
 };
 
-tmsize_t TiffRead(thandle_t, void*, tmsize_t) { return 0; }
+tmsize_t TiffRead(thandle_t, void*, tmsize_t) {
+    return 0;
+}
 
 tmsize_t TiffWrite(thandle_t handle, void* data, tmsize_t n) {
     auto& b = *static_cast<TiffBuffer*>(handle);
     const uint64_t end = b.position + uint64_t(n);
     try {
-        if (end > b.bytes.size()) b.bytes.resize(size_t(end));
+        if (end > b.bytes.size())
+            b.bytes.resize(size_t(end));
     } catch (const std::bad_alloc&) {
         b.outOfMemory = true;
         return 0;
     }
-    if (n > 0) std::memcpy(b.bytes.data() + b.position, data, size_t(n));
+    if (n > 0)
+        std::memcpy(b.bytes.data() + b.position, data, size_t(n));
     b.position = end;
     return n;
 }
@@ -56,24 +61,34 @@ toff_t TiffSeek(thandle_t handle, toff_t offset, int whence) {
     return b.position;
 }
 
-int TiffClose(thandle_t) { return 0; }
-toff_t TiffSize(thandle_t handle) { return static_cast<TiffBuffer*>(handle)->bytes.size(); }
-int TiffMap(thandle_t, void**, toff_t*) { return 0; }
+int TiffClose(thandle_t) {
+    return 0;
+}
+toff_t TiffSize(thandle_t handle) {
+    return static_cast<TiffBuffer*>(handle)->bytes.size();
+}
+int TiffMap(thandle_t, void**, toff_t*) {
+    return 0;
+}
 void TiffUnmap(thandle_t, void*, toff_t) {}
 
 // Keeps libtiff's complaint for our message instead of its default stderr line.
 int TiffError(TIFF*, void* user, const char* module, const char* format, va_list args) {
     auto& b = *static_cast<TiffBuffer*>(user);
-    const int used = std::snprintf(b.message, sizeof b.message, "%s: ", module ? module : "libtiff");
+    const int used =
+        std::snprintf(b.message, sizeof b.message, "%s: ", module ? module : "libtiff");
     if (used > 0 && size_t(used) < sizeof b.message)
         std::vsnprintf(b.message + used, sizeof b.message - size_t(used), format, args);
     return 1;
 }
 
-int TiffWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+int TiffWarning(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
 
 bool WriteTiff(TIFF* tif, const GEO_MakeLand& terrain, uint32_t w, uint32_t h) {
-    bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w) && TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h) &&
+    bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w) &&
+              TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h) &&
               TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 32) &&
               TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1) &&
               TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP) &&
@@ -84,7 +99,8 @@ bool WriteTiff(TIFF* tif, const GEO_MakeLand& terrain, uint32_t w, uint32_t h) {
     std::vector<float> row(w);
     for (uint32_t y = 0; ok && y < h; ++y) {
         const LandCell* cells = terrain.GetData() + size_t(y) * w;
-        for (uint32_t x = 0; x < w; ++x) row[x] = static_cast<float>(cells[x].altitude);
+        for (uint32_t x = 0; x < w; ++x)
+            row[x] = static_cast<float>(cells[x].altitude);
         ok = TIFFWriteScanline(tif, row.data(), y, 0) == 1;
     }
     return ok && TIFFWriteDirectory(tif) == 1;
@@ -116,14 +132,16 @@ std::vector<unsigned char> EncodeHeightmapTiff(const GEO_MakeLand& terrain) {
     // holds two copies of a large heightmap.
     buffer.bytes.reserve(size_t(w) * size_t(h) * sizeof(float) + size_t(h) * 16 + 65536);
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    if (options == nullptr) throw std::bad_alloc();
+    if (options == nullptr)
+        throw std::bad_alloc();
     TIFFOpenOptionsSetErrorHandlerExtR(options, &TiffError, &buffer);
     TIFFOpenOptionsSetWarningHandlerExtR(options, &TiffWarning, &buffer);
     TIFF* tif = TIFFClientOpenExt("heightmap", "wl", &buffer, &TiffRead, &TiffWrite, &TiffSeek,
                                   &TiffClose, &TiffSize, &TiffMap, &TiffUnmap, options);
     TIFFOpenOptionsFree(options);
     if (tif == nullptr) {
-        if (buffer.outOfMemory) throw std::bad_alloc();
+        if (buffer.outOfMemory)
+            throw std::bad_alloc();
         throw HeightmapFailure(std::string("TIFF encoding failed: ") + buffer.message);
     }
     bool ok = false;
@@ -134,8 +152,10 @@ std::vector<unsigned char> EncodeHeightmapTiff(const GEO_MakeLand& terrain) {
         throw;
     }
     TIFFClose(tif);
-    if (buffer.outOfMemory) throw std::bad_alloc();
-    if (!ok) throw HeightmapFailure(std::string("TIFF encoding failed: ") + buffer.message);
+    if (buffer.outOfMemory)
+        throw std::bad_alloc();
+    if (!ok)
+        throw HeightmapFailure(std::string("TIFF encoding failed: ") + buffer.message);
     return std::move(buffer.bytes);
 }
 

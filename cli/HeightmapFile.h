@@ -15,7 +15,7 @@ namespace cli {
 
 // libtiff refused to encode, or the cells form no grid; the text says which.
 class HeightmapFailure : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -12,7 +12,7 @@ namespace {
 
 // Members are written in order, each preceded by a comma but the first.
 class JsonWriter {
-public:
+  public:
     JsonWriter& Open(char bracket) {
         Separate();
         text_ += bracket;
@@ -43,8 +43,7 @@ public:
         text_.append(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
         return *this;
     }
-    template <class Integer>
-    JsonWriter& Whole(Integer v) {
+    template <class Integer> JsonWriter& Whole(Integer v) {
         Separate();
         text_ += std::to_string(v);
         return *this;
@@ -56,9 +55,10 @@ public:
     }
     std::string Done() { return text_ + "\n"; }
 
-private:
+  private:
     void Separate() {
-        if (!first_) text_ += ',';
+        if (!first_)
+            text_ += ',';
         first_ = false;
     }
     std::string text_;

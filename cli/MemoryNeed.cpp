@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <optional>
 #include <limits>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -22,10 +22,12 @@ constexpr uint64_t fixedBytes = 96 * kib * kib;
 std::optional<uint64_t> ProcKilobytes(const char* file, const std::string& name) {
     std::ifstream in(file);
     for (std::string line; std::getline(in, line);) {
-        if (line.compare(0, name.size() + 1, name + ":") != 0) continue;
+        if (line.compare(0, name.size() + 1, name + ":") != 0)
+            continue;
         std::istringstream fields(line.substr(name.size() + 1));
         uint64_t value = 0;
-        if (fields >> value) return value * kib;
+        if (fields >> value)
+            return value * kib;
     }
     return std::nullopt;
 }
@@ -33,11 +35,14 @@ std::optional<uint64_t> ProcKilobytes(const char* file, const std::string& name)
 std::optional<uint64_t> FileNumber(const std::string& path) {
     std::ifstream in(path);
     uint64_t value = 0;
-    if (in >> value) return value;  // "max" reads as nothing
+    if (in >> value)
+        return value;  // "max" reads as nothing
     return std::nullopt;
 }
 
-uint64_t Left(uint64_t limit, uint64_t used) { return limit > used ? limit - used : 0; }
+uint64_t Left(uint64_t limit, uint64_t used) {
+    return limit > used ? limit - used : 0;
+}
 
 // The room a resource limit leaves, given what already counts against it.
 uint64_t LimitRoom(int resource, const char* usedField) {
@@ -51,10 +56,12 @@ uint64_t ControlGroupRoom() {
     std::ifstream self("/proc/self/cgroup");
     std::string line;
     while (std::getline(self, line)) {
-        if (line.compare(0, 3, "0::") != 0) continue;  // the unified hierarchy
+        if (line.compare(0, 3, "0::") != 0)
+            continue;  // the unified hierarchy
         const std::string dir = "/sys/fs/cgroup" + line.substr(3);
         const auto max = FileNumber(dir + "/memory.max");
-        if (!max) break;
+        if (!max)
+            break;
         return Left(*max, FileNumber(dir + "/memory.current").value_or(0));
     }
     return std::numeric_limits<uint64_t>::max();
@@ -78,7 +85,8 @@ uint64_t GenerationBytes(const Options& o) {
     const uint64_t totals = 16 * cells + 4 * cells * planes;
     uint64_t pictures = 0, heightmap = 0;
     for (const Output& out : o.outputs)
-        if (out.kind == OutputKind::Png) pictures = 4 * cells + 3 * cells + cells / 64;
+        if (out.kind == OutputKind::Png)
+            pictures = 4 * cells + 3 * cells + cells / 64;
     for (const Heightmap& map : o.heightmaps) {
         const uint64_t bytes = map.kind == HeightmapKind::Tiff ? 4 * cells + 16 * uint64_t(o.height)
                                : map.kind == HeightmapKind::Png ? 2 * cells + cells / 64
@@ -99,7 +107,8 @@ uint64_t AvailableBytes() {
 }
 
 std::string MemoryRefusal(int32_t width, int32_t height, uint64_t need, uint64_t available) {
-    if (need <= available) return {};
+    if (need <= available)
+        return {};
     return "a " + std::to_string(width) + " x " + std::to_string(height) + " map needs about " +
            Gibibytes(need) + " of memory, but only " + Gibibytes(available) +
            " can be had; nothing was written";

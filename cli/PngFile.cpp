@@ -35,7 +35,8 @@ void AppendBytes(png_structp png, png_bytep data, png_size_t n) {
     } catch (const std::bad_alloc&) {
         e->outOfMemory = true;
     }
-    if (e->outOfMemory) png_error(png, "out of memory");
+    if (e->outOfMemory)
+        png_error(png, "out of memory");
 }
 
 void Flush(png_structp) {}
@@ -50,7 +51,8 @@ void OnWarning(png_structp, png_const_charp) {}
 
 bool WriteRows(png_structp png, png_infop info, Encoding& e, uint32_t width, uint32_t height,
                int bitDepth, int colourType) {
-    if (setjmp(png_jmpbuf(png))) return false;
+    if (setjmp(png_jmpbuf(png)))
+        return false;
     png_set_write_fn(png, &e, &AppendBytes, &Flush);
     // zlib's default level takes three times as long for files only 7 % smaller.
     png_set_compression_level(png, 3);
@@ -69,7 +71,8 @@ std::vector<unsigned char> Encode(uint32_t width, uint32_t height, int bitDepth,
                                   size_t bytesPerPixel,
                                   void (*fillRow)(const void*, uint32_t, unsigned char*),
                                   const void* source) {
-    if (width == 0 || height == 0) throw PngFailure("a picture needs at least one pixel");
+    if (width == 0 || height == 0)
+        throw PngFailure("a picture needs at least one pixel");
     std::vector<unsigned char> bytes;
     std::vector<unsigned char> row(size_t(width) * bytesPerPixel);
     Encoding e;
@@ -79,7 +82,8 @@ std::vector<unsigned char> Encode(uint32_t width, uint32_t height, int bitDepth,
     e.row = row.data();
 
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &e, &OnError, &OnWarning);
-    if (png == nullptr) throw std::bad_alloc();
+    if (png == nullptr)
+        throw std::bad_alloc();
     png_infop info = png_create_info_struct(png);
     if (info == nullptr) {
         png_destroy_write_struct(&png, nullptr);
@@ -87,8 +91,10 @@ std::vector<unsigned char> Encode(uint32_t width, uint32_t height, int bitDepth,
     }
     const bool ok = WriteRows(png, info, e, width, height, bitDepth, colourType);
     png_destroy_write_struct(&png, &info);
-    if (e.outOfMemory) throw std::bad_alloc();
-    if (!ok) throw PngFailure(std::string("PNG encoding failed: ") + e.message);
+    if (e.outOfMemory)
+        throw std::bad_alloc();
+    if (!ok)
+        throw PngFailure(std::string("PNG encoding failed: ") + e.message);
     return bytes;
 }
 
@@ -121,8 +127,10 @@ void FillHeightRow(const void* source, uint32_t y, unsigned char* row) {
 
 uint16_t HeightSample(double altitude) {
     const double v = altitude * 65535.0;
-    if (!(v > 0)) return 0;
-    if (v >= 65535.0) return 65535;
+    if (!(v > 0))
+        return 0;
+    if (v >= 65535.0)
+        return 65535;
     return static_cast<uint16_t>(std::lround(v));
 }
 
@@ -136,9 +144,11 @@ std::vector<unsigned char> EncodePicturePng(const Picture& picture) {
 
 std::vector<unsigned char> EncodeHeightmapPng(const GEO_MakeLand& terrain) {
     const GEO_MakeLand::GridSize size = terrain.CellGridSize();
-    if (!size.formsGrid) throw PngFailure("the map's cells do not form a grid of its size");
+    if (!size.formsGrid)
+        throw PngFailure("the map's cells do not form a grid of its size");
     const HeightSource source{terrain.GetData(), size.width};
-    return Encode(uint32_t(size.width), uint32_t(size.height), 16, PNG_COLOR_TYPE_GRAY, 2, &FillHeightRow, &source);
+    return Encode(uint32_t(size.width), uint32_t(size.height), 16, PNG_COLOR_TYPE_GRAY, 2,
+                  &FillHeightRow, &source);
 }
 
 void SaveBytes(const std::filesystem::path& target, const std::vector<unsigned char>& bytes) {

@@ -15,7 +15,7 @@ namespace cli {
 
 // libpng refused to encode; the text is libpng's.
 class PngFailure : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -39,11 +39,13 @@ int32_t ProgressBar::Rendering(GEO_MakeLand& terrain, int32_t cells) {
 }
 
 void ProgressBar::Show(const std::string& phase, double percent) {
-    if (!enabled_) return;
+    if (!enabled_)
+        return;
     constexpr int barWidth = 30;
     char bar[barWidth + 1];
     const int filled = percent < 0 ? 0 : percent >= 100 ? barWidth : int(percent / 100 * barWidth);
-    for (int i = 0; i < barWidth; ++i) bar[i] = i < filled ? '#' : '.';
+    for (int i = 0; i < barWidth; ++i)
+        bar[i] = i < filled ? '#' : '.';
     bar[barWidth] = '\0';
     if (percent < 0)
         std::fprintf(stderr, "\r%-12s [%s]        ", phase.c_str(), bar);
@@ -54,7 +56,8 @@ void ProgressBar::Show(const std::string& phase, double percent) {
 }
 
 void ProgressBar::Finish() {
-    if (!enabled_ || !shown_) return;
+    if (!enabled_ || !shown_)
+        return;
     std::fprintf(stderr, "\r%60s\r", "");
     std::fflush(stderr);
     shown_ = false;

@@ -10,7 +10,7 @@
 namespace cli {
 
 class ProgressBar {
-public:
+  public:
     static ProgressBar& instance();
 
     bool enabled() const { return enabled_; }
@@ -22,7 +22,7 @@ public:
     void Show(const std::string& phase, double percent);  // percent < 0: no bar
     void Finish();                                        // clears the line
 
-private:
+  private:
     ProgressBar();
     bool enabled_ = false;
     bool shown_ = false;

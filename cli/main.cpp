@@ -8,11 +8,11 @@
 #include "cli/PngFile.h"
 #include "cli/ProgressBar.h"
 #include "core/GEO_MakeLand.h"
+#include "core/LandReport.h"
+#include "core/MapFile.h"
 #include "core/PointMarks.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
-#include "core/MapFile.h"
-#include "core/LandReport.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -34,7 +34,7 @@ constexpr int exitUsage = 2;
 
 // A failure of our own (the model's failures carry the desktop program's texts).
 class CliFailure : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -42,30 +42,39 @@ public:
 // with the message the save itself would give.
 void CheckWritable(const std::string& target) {
     std::error_code error;
-    if (fs::is_directory(target, error)) throw FileFailure(fileErrorCauseFromErrno(EISDIR), target);
+    if (fs::is_directory(target, error))
+        throw FileFailure(fileErrorCauseFromErrno(EISDIR), target);
     fs::path parent = fs::path(target).parent_path();
-    if (parent.empty()) parent = ".";
+    if (parent.empty())
+        parent = ".";
     const fs::file_status status = fs::status(parent, error);
-    if (!fs::exists(status)) throw FileFailure(fileErrorCauseFromErrno(ENOENT), target);
-    if (!fs::is_directory(status)) throw FileFailure(fileErrorCauseFromErrno(ENOTDIR), target);
+    if (!fs::exists(status))
+        throw FileFailure(fileErrorCauseFromErrno(ENOENT), target);
+    if (!fs::is_directory(status))
+        throw FileFailure(fileErrorCauseFromErrno(ENOTDIR), target);
 }
 
 void CheckOutputs(const Options& o) {
-    for (const cli::Output& out : o.outputs) CheckWritable(out.path);
-    for (const cli::Heightmap& map : o.heightmaps) CheckWritable(map.path);
+    for (const cli::Output& out : o.outputs)
+        CheckWritable(out.path);
+    for (const cli::Heightmap& map : o.heightmaps)
+        CheckWritable(map.path);
 }
 
 MapFileKind LoadInput(GEO_MakeLand& terrain, const std::string& path) {
     const MapFileKind kind = LoadMapFile(terrain, fs::path(path));
-    if (kind == MapFileKind::None) throw CliFailure(path + ": not a map file or raw data file");
-    if (terrain.GetSize() == 0) throw CliFailure(path + ": the map holds no cells");
+    if (kind == MapFileKind::None)
+        throw CliFailure(path + ": not a map file or raw data file");
+    if (terrain.GetSize() == 0)
+        throw CliFailure(path + ": the map holds no cells");
     return kind;
 }
 
 // The grid's own size, as the renderer uses it.
 GEO_MakeLand::GridSize ConsistentGridSize(const GEO_MakeLand& terrain) {
     const GEO_MakeLand::GridSize size = terrain.CellGridSize();
-    if (!size.formsGrid) throw CliFailure("the map's cells do not form a grid of its size");
+    if (!size.formsGrid)
+        throw CliFailure("the map's cells do not form a grid of its size");
     return size;
 }
 
@@ -85,7 +94,8 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o) {
                 Picture picture(size.width, size.height);
                 terrain.Render(picture, o.regions,
                                bar.enabled() ? &cli::ProgressBar::Rendering : nullptr);
-                if (o.regions) DrawPointMarks(picture, terrain.concentrationPoints);
+                if (o.regions)
+                    DrawPointMarks(picture, terrain.concentrationPoints);
                 bar.Show("encoding", -1);
                 png = cli::EncodePicturePng(picture);
             }
@@ -104,7 +114,8 @@ int RunGenerate(const Options& o) {
     CheckOutputs(o);
     const std::string refusal =
         cli::MemoryRefusal(o.width, o.height, cli::GenerationBytes(o), cli::AvailableBytes());
-    if (!refusal.empty()) throw CliFailure(refusal);
+    if (!refusal.empty())
+        throw CliFailure(refusal);
     GEO_LandCircleArray circles;
     circles.LoadOrBuild(fs::path(o.stencils));
 
@@ -114,14 +125,16 @@ int RunGenerate(const Options& o) {
     terrain.height = o.height;
     terrain.unitAmount = o.unitAmount;
     terrain.processAmount = o.processAmount;
-    if (o.waterLevel) terrain.waterLevel = *o.waterLevel;
+    if (o.waterLevel)
+        terrain.waterLevel = *o.waterLevel;
     terrain.concentrationRate = o.concentrationRate;
     terrain.concentrationAmount = o.concentrationAmount;
     terrain.concentrationPointCount = o.pointCount;
     terrain.keepRandomState = o.keepRandomState ? 1 : 0;
     // Hand placement keeps the random point count as it was, as the desktop program does.
     terrain.manualPlacement = o.points.empty() ? 0 : 1;
-    for (const Point& p : o.points) terrain.concentrationPoints.Add(p);
+    for (const Point& p : o.points)
+        terrain.concentrationPoints.Add(p);
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
 
     cli::ProgressBar& bar = cli::ProgressBar::instance();
@@ -134,7 +147,8 @@ int RunRender(const Options& o) {
     CheckOutputs(o);
     GEO_MakeLand terrain;
     LoadInput(terrain, o.input);
-    if (o.waterLevel) terrain.waterLevel = *o.waterLevel;
+    if (o.waterLevel)
+        terrain.waterLevel = *o.waterLevel;
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
     WritePictures(terrain, o);
     return 0;
@@ -144,13 +158,15 @@ int RunInfo(const Options& o) {
     GEO_MakeLand terrain;
     const MapFileKind kind = LoadInput(terrain, o.input);
     std::string text =
-        o.json ? cli::InfoJson(terrain, kind,
-                               CountLand(terrain.GetData(), size_t(terrain.GetSize()), terrain.waterLevel))
+        o.json ? cli::InfoJson(
+                     terrain, kind,
+                     CountLand(terrain.GetData(), size_t(terrain.GetSize()), terrain.waterLevel))
                : BuildLandReport(terrain.GetData(), size_t(terrain.GetSize()), terrain.waterLevel);
     std::string lines;
     lines.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
         lines += text[i];
     }
     if (std::fputs(lines.c_str(), stdout) < 0 || std::fflush(stdout) != 0)

@@ -23,11 +23,12 @@ using ProgressCallback = int32_t (*)(GEO_MakeLand& terrain, int32_t value);
 enum class GenerationPhase : int32_t { Preparing = 0, Stamping = 1, Normalising = 2, Done = 3 };
 
 inline void ReportPhase(ProgressCallback progress, GEO_MakeLand& terrain, GenerationPhase phase) {
-    if (progress) progress(terrain, static_cast<int32_t>(phase));
+    if (progress)
+        progress(terrain, static_cast<int32_t>(phase));
 }
 
 class GEO_MakeLand : public GrowableArray<LandCell>, public CObject {
-public:
+  public:
     GEO_MakeLand() = default;
 
     const RuntimeClass* GetRuntimeClass() const override;
@@ -68,7 +69,7 @@ public:
     int32_t width = 1280;
     int32_t height = 1024;
     int32_t unitAmount = 150;
-    double processAmount = 0.009999999776482582;   // 0.01f widened
+    double processAmount = 0.009999999776482582;  // 0.01f widened
     double waterLevel = 0.5;
     double concentrationRate = 0.20000000298023224;   // 0.2f widened
     double concentrationAmount = 0.4000000059604645;  // 0.4f widened

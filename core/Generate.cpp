@@ -51,8 +51,10 @@ std::string Number(double v) {
 }
 
 Plan CheckedPlan(const GEO_MakeLand& t, int32_t circleCount) {
-    if (t.width < 1) Refuse("width must be at least 1, not " + std::to_string(t.width));
-    if (t.height < 1) Refuse("height must be at least 1, not " + std::to_string(t.height));
+    if (t.width < 1)
+        Refuse("width must be at least 1, not " + std::to_string(t.width));
+    if (t.height < 1)
+        Refuse("height must be at least 1, not " + std::to_string(t.height));
     const int64_t cells = int64_t{t.width} * t.height;
     if (cells > INT32_MAX)
         Refuse("a grid of " + std::to_string(t.width) + " x " + std::to_string(t.height) +
@@ -78,7 +80,8 @@ Plan CheckedPlan(const GEO_MakeLand& t, int32_t circleCount) {
     const int64_t mostPoints = std::max<int64_t>(cells, 65536);
     if (!t.manualPlacement && t.concentrationPointCount > mostPoints)
         Refuse("concentrationPointCount " + std::to_string(t.concentrationPointCount) +
-               " is more than " + std::to_string(mostPoints) + " (the cells of the grid, or 65536)");
+               " is more than " + std::to_string(mostPoints) +
+               " (the cells of the grid, or 65536)");
     return {t.width,
             t.height,
             static_cast<int32_t>(cells),
@@ -122,7 +125,8 @@ void DrawStamps(NextBits&& next, const Plan& plan, const Point* points, int32_t 
         const int32_t circle = DrawBelow(next, plan.unitAmount, circles);
         if (pointCount > 0) {
             const double roll = DrawUnit(next);
-            if (plan.rate > roll) cell = PulledCell(cell, points[i % pointCount], plan);
+            if (plan.rate > roll)
+                cell = PulledCell(cell, points[i % pointCount], plan);
         }
         out[i] = {cell, circle};
     }
@@ -134,8 +138,8 @@ void DrawAllStamps(NUM_Random& source, const Plan& plan, const PointArray& point
     if (typeid(source) == typeid(NUM_AdvancedRandom)) {
         auto& lcg = static_cast<NUM_AdvancedRandom&>(source);
         uint64_t state = lcg.state;
-        DrawStamps([&state](int32_t bits) { return LcgNext(state, bits); }, plan,
-                   points.GetData(), points.GetSize(), out);
+        DrawStamps([&state](int32_t bits) { return LcgNext(state, bits); }, plan, points.GetData(),
+                   points.GetSize(), out);
         lcg.state = state;
     } else {
         DrawStamps([&source](int32_t bits) { return source.Next(bits); }, plan, points.GetData(),
@@ -152,10 +156,12 @@ std::unique_ptr<Stamp[]> InLocalityOrder(const Stamp* stamps, const Plan& plan,
     const int64_t w = plan.width, h = plan.height;
     const int64_t limit = std::max<int64_t>(plan.stamps, 65536);
     int bandShift = 5;  // bands of 32 rows
-    while (((h - 1) >> bandShift) + 1 > limit) ++bandShift;
+    while (((h - 1) >> bandShift) + 1 > limit)
+        ++bandShift;
     const int64_t bands = ((h - 1) >> bandShift) + 1;
     int columnShift = 0;
-    while (bands * (((w - 1) >> columnShift) + 1) > limit) ++columnShift;
+    while (bands * (((w - 1) >> columnShift) + 1) > limit)
+        ++columnShift;
     const int64_t columns = ((w - 1) >> columnShift) + 1;
     const auto key = [&](int32_t cell) {
         const uint32_t y = byWidth.Quotient(uint32_t(cell));
@@ -163,10 +169,13 @@ std::unique_ptr<Stamp[]> InLocalityOrder(const Stamp* stamps, const Plan& plan,
         return size_t((int64_t{y >> bandShift}) * columns + (x >> columnShift));
     };
     std::vector<uint32_t> start(size_t(bands * columns) + 1, 0);
-    for (int32_t i = 0; i < plan.stamps; ++i) ++start[key(stamps[i].cell) + 1];
-    for (size_t k = 1; k < start.size(); ++k) start[k] += start[k - 1];
+    for (int32_t i = 0; i < plan.stamps; ++i)
+        ++start[key(stamps[i].cell) + 1];
+    for (size_t k = 1; k < start.size(); ++k)
+        start[k] += start[k - 1];
     std::unique_ptr<Stamp[]> ordered(new Stamp[size_t(plan.stamps)]);
-    for (int32_t i = 0; i < plan.stamps; ++i) ordered[start[key(stamps[i].cell)]++] = stamps[i];
+    for (int32_t i = 0; i < plan.stamps; ++i)
+        ordered[start[key(stamps[i].cell)]++] = stamps[i];
     return ordered;
 }
 
@@ -177,7 +186,8 @@ struct Reporter {
     uint32_t last;
 
     void Report(int64_t done) {
-        if (!progress) return;
+        if (!progress)
+            return;
         const uint32_t now = Tick();
         if (now >= static_cast<uint32_t>(last + 200u)) {
             terrain.progressCount = static_cast<int32_t>(done);
@@ -196,11 +206,8 @@ struct TotalRange {
 // memory, with a word per row for what a stamp adds to a whole row.
 struct Counters {
     explicit Counters(const Plan& plan)
-        : width(plan.width),
-          height(plan.height),
-          stride(size_t(CounterStride(plan.width))),
-          mainCounts(stride * size_t(plan.height)),
-          mainExtra(size_t(plan.height)),
+        : width(plan.width), height(plan.height), stride(size_t(CounterStride(plan.width))),
+          mainCounts(stride * size_t(plan.height)), mainExtra(size_t(plan.height)),
           workerCounts(plan.twoThreads ? stride * size_t(plan.height) : 0),
           workerExtra(size_t(plan.height)) {}
 
@@ -225,9 +232,8 @@ struct Counters {
 // Rows in chunks of whole label blocks, so that no block is labelled twice.
 struct RowChunks {
     RowChunks(int32_t width, int32_t height)
-        : height(height),
-          perChunk(std::max(1, 8192 / width / RegionLabeller::blockRows) *
-                   RegionLabeller::blockRows),
+        : height(height), perChunk(std::max(1, 8192 / width / RegionLabeller::blockRows) *
+                                   RegionLabeller::blockRows),
           count((height + perChunk - 1) / perChunk) {}
 
     int32_t First(int32_t c) const { return c * perChunk; }
@@ -325,14 +331,15 @@ TotalRange SumTotals(Counters& counters, RegionLabeller& labeller, const RowChun
     const int32_t columnChunks = (labeller.ColumnCount() + columnsPerChunk - 1) / columnsPerChunk;
     TotalRange mainRange, workerRange;
     const auto totalsChunk = [&](int32_t c, TotalRange& range) {
-        if (c < rows.count) return SumRows(counters, rows.First(c), rows.End(c), range);
+        if (c < rows.count)
+            return SumRows(counters, rows.First(c), rows.End(c), range);
         const int32_t first = (c - rows.count) * columnsPerChunk;
         const int32_t end = std::min(first + columnsPerChunk, labeller.ColumnCount());
-        for (int32_t slot = first; slot < end; ++slot) labeller.PrepareColumn(slot);
+        for (int32_t slot = first; slot < end; ++slot)
+            labeller.PrepareColumn(slot);
     };
     worker.Share(
-        rows.count + columnChunks,
-        [&](int32_t c, int64_t) { totalsChunk(c, mainRange); },
+        rows.count + columnChunks, [&](int32_t c, int64_t) { totalsChunk(c, mainRange); },
         [&](int32_t c) -> int64_t {
             totalsChunk(c, workerRange);
             return 1;
@@ -379,19 +386,22 @@ void NormaliseRows(GEO_MakeLand& t, const Normalisation& n, int32_t first, int32
         LandCell* row = t.GetData() + size_t(y) * size_t(w);
         const uint32_t* totals = n.totals + size_t(y) * n.stride;
         if (quotients) {
-            for (int32_t x = 0; x < w; ++x) row[x].altitude = quotients[totals[x] - smallest];
+            for (int32_t x = 0; x < w; ++x)
+                row[x].altitude = quotients[totals[x] - smallest];
         } else {
             for (int32_t x = 0; x < w; ++x) {
                 const auto above = static_cast<int32_t>(totals[x] - smallest);
                 row[x].altitude = static_cast<double>(above) / spread;
             }
         }
-        if (!n.regions) continue;
+        if (!n.regions)
+            continue;
         const int32_t inBlock = (y - first) % RegionLabeller::blockRows;
         if (inBlock == 0)
             labels = n.labeller.LabelRows(y, std::min(RegionLabeller::blockRows, end - y), scratch);
         const int32_t* line = labels + size_t(inBlock) * n.labeller.RowStride();
-        for (int32_t x = 0; x < w; ++x) row[x].region = static_cast<uint16_t>(line[x]);
+        for (int32_t x = 0; x < w; ++x)
+            row[x].region = static_cast<uint16_t>(line[x]);
     }
 }
 
@@ -399,7 +409,8 @@ void NormaliseRows(GEO_MakeLand& t, const Normalisation& n, int32_t first, int32
 // Equal totals leave every cell as cleared: altitude 0.0, no region.
 void Normalise(GEO_MakeLand& t, const Counters& counters, TotalRange range,
                const RegionLabeller& labeller, const RowChunks& rows, ChunkWorker& worker) {
-    if (range.largest <= range.smallest) return;
+    if (range.largest <= range.smallest)
+        return;
     const auto spreadCount = static_cast<int32_t>(static_cast<uint32_t>(range.largest) -
                                                   static_cast<uint32_t>(range.smallest));
     const Normalisation n{counters.mainCounts.data(),
@@ -494,6 +505,7 @@ int32_t GEO_MakeLand::NearestConcentrationPoint(int32_t x, int32_t y, Point* ima
             nearest = i;
         }
     }
-    if (image && nearest >= 0) *image = {static_cast<int32_t>(best.x), static_cast<int32_t>(best.y)};
+    if (image && nearest >= 0)
+        *image = {static_cast<int32_t>(best.x), static_cast<int32_t>(best.y)};
     return nearest;
 }

@@ -8,8 +8,8 @@
 // bytes 0-3 and 4-7 hold the two threads' int32 hit counters instead of the
 // altitude.
 struct LandCell {
-    double altitude;     // normalised to [0, 1]
-    uint16_t region;     // index of the nearest concentration point
+    double altitude;  // normalised to [0, 1]
+    uint16_t region;  // index of the nearest concentration point
     uint8_t reserved[6];
 };
 static_assert(sizeof(LandCell) == 16);

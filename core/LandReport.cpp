@@ -27,8 +27,8 @@ constexpr const char* lineEnd = "\r\n";
 void AppendShare(std::string& text, double share) {
     char digits[400];  // room for any double in fixed notation
 #if defined(__cpp_lib_to_chars)
-    const auto result = std::to_chars(digits, digits + sizeof digits, share,
-                                      std::chars_format::fixed, 1);
+    const auto result =
+        std::to_chars(digits, digits + sizeof digits, share, std::chars_format::fixed, 1);
     text.append(digits, result.ptr);
 #else
     // libc++ 14 (emscripten's) lacks floating-point to_chars. Its printf runs
@@ -51,12 +51,16 @@ LandFigures CountLand(const LandCell* cells, size_t count, double waterLevel) {
     f.cells = count;
     for (size_t i = 0; i < count; ++i) {
         const double h = cells[i].altitude;
-        if (h > waterLevel) ++f.land;
+        if (h > waterLevel)
+            ++f.land;
         int band = 0;
-        while (band < 9 && !(h < landBandBounds[band])) ++band;
+        while (band < 9 && !(h < landBandBounds[band]))
+            ++band;
         ++f.bands[band];
-        if (h == 0.0) ++f.lowest;
-        else if (h == 1.0) ++f.highest;
+        if (h == 0.0)
+            ++f.lowest;
+        else if (h == 1.0)
+            ++f.highest;
     }
     return f;
 }
@@ -75,7 +79,7 @@ std::string BuildLandReport(const LandCell* cells, size_t count, double waterLev
     }
     text += std::string(texts::lineEnd) + texts::lowest + std::to_string(f.lowest) +
             texts::cellCount + texts::lineEnd;
-    text += std::string(texts::highest) + std::to_string(f.highest) + texts::cellCount +
-            texts::lineEnd;
+    text +=
+        std::string(texts::highest) + std::to_string(f.highest) + texts::cellCount + texts::lineEnd;
     return text;
 }

@@ -13,10 +13,10 @@
 // The counts the report is written from.
 struct LandFigures {
     size_t cells = 0;
-    int32_t land = 0;       // above the water level
+    int32_t land = 0;        // above the water level
     int32_t bands[10] = {};  // [k/10, (k+1)/10), the last band up to 1 and beyond
-    int32_t lowest = 0;     // altitude exactly 0
-    int32_t highest = 0;    // altitude exactly 1
+    int32_t lowest = 0;      // altitude exactly 0
+    int32_t highest = 0;     // altitude exactly 1
     // Percent of the cells, 0.0 without cells.
     double Share(int32_t counter) const;
 };

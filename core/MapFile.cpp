@@ -12,7 +12,8 @@ namespace {
 // Only a grid that matches its stated size may reach the renderer, the
 // statistics or the generator.
 void RequireConsistentGrid(const GEO_MakeLand& terrain) {
-    if (terrain.GetSize() > 0 && !terrain.CellGridSize().formsGrid) throw FormatFailure();
+    if (terrain.GetSize() > 0 && !terrain.CellGridSize().formsGrid)
+        throw FormatFailure();
 }
 
 // All or nothing: CopyParametersFrom changes nothing when it fails, and the swap cannot fail.
@@ -28,17 +29,23 @@ void TakeOver(GEO_MakeLand& terrain, GEO_MakeLand& loaded) {
 
 MapFileKind LoadMapFile(GEO_MakeLand& terrain, Archive& archive) {
     char marker[2] = {};
-    if (archive.Read(marker, sizeof marker) != sizeof marker) return MapFileKind::None;
+    if (archive.Read(marker, sizeof marker) != sizeof marker)
+        return MapFileKind::None;
     MapFileKind kind = MapFileKind::None;
-    if (std::memcmp(marker, "LS", 2) == 0) kind = MapFileKind::Map;
-    if (std::memcmp(marker, "LD", 2) == 0) kind = MapFileKind::Raw;
-    if (kind == MapFileKind::None) return kind;
+    if (std::memcmp(marker, "LS", 2) == 0)
+        kind = MapFileKind::Map;
+    if (std::memcmp(marker, "LD", 2) == 0)
+        kind = MapFileKind::Raw;
+    if (kind == MapFileKind::None)
+        return kind;
 
     // A raw file holds no parameters, so those it lacks come from the terrain.
     GEO_MakeLand loaded;
     loaded.CopyParametersFrom(terrain);
-    if (kind == MapFileKind::Map) loaded.Serialize(archive);
-    else loaded.SerializeRaw(archive);
+    if (kind == MapFileKind::Map)
+        loaded.Serialize(archive);
+    else
+        loaded.SerializeRaw(archive);
     RequireConsistentGrid(loaded);
     TakeOver(terrain, loaded);
     return kind;

@@ -21,8 +21,10 @@ void LoadLastPointList(Archive& archive, PointArray& points) {
         return;
     }
     uint64_t reach = uint64_t(points.GetSize()) + (left + sizeof(Point) - 1) / sizeof(Point);
-    if (count > reach) throw EndOfFileFailure();
-    if (count > uint64_t(std::numeric_limits<int32_t>::max())) throw FormatFailure();
+    if (count > reach)
+        throw EndOfFileFailure();
+    if (count > uint64_t(std::numeric_limits<int32_t>::max()))
+        throw FormatFailure();
     points.SetSize(static_cast<int32_t>(count));
     archive.Read(points.GetData(), static_cast<size_t>(left));
 }
@@ -91,7 +93,8 @@ void GEO_MakeLand::SerializeRaw(Archive& archive) {
         height = archive.GetInt32();
         // The cell count is not stored: a negative side would turn into a count.
         int64_t cells = int64_t{width} * height;
-        if (cells != 0 && (width < 0 || height < 0)) throw FormatFailure();
+        if (cells != 0 && (width < 0 || height < 0))
+            throw FormatFailure();
         LoadBlock<LandCell>(archive, *this, static_cast<uint64_t>(cells));
         uint64_t points = GetLongCount(archive);
         LoadBlock(archive, concentrationPoints, points);
@@ -100,7 +103,8 @@ void GEO_MakeLand::SerializeRaw(Archive& archive) {
 }
 
 void GEO_MakeLand::CopyParametersFrom(const GEO_MakeLand& other) {
-    if (this == &other) return;
+    if (this == &other)
+        return;
     // The only step that can fail comes first, so a failure changes nothing.
     PointArray points = other.concentrationPoints;
     seed = other.seed;

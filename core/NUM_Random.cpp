@@ -7,7 +7,9 @@
 #include <ctime>
 
 namespace {
-CObject* CreateAdvancedRandom() { return new NUM_AdvancedRandom; }
+CObject* CreateAdvancedRandom() {
+    return new NUM_AdvancedRandom;
+}
 
 // The clock seeding belongs to the global alone: a NUM_SystemRandom built
 // anywhere else (a test, a tool) must not reseed rand() behind its back.
@@ -19,8 +21,8 @@ NUM_SystemRandom SeededFromClock() {
 
 const RuntimeClass NUM_Random::classNUM_Random{"NUM_Random", 0xFFFF, &CObject::classCObject,
                                                nullptr};
-const RuntimeClass NUM_SystemRandom::classNUM_SystemRandom{
-    "NUM_SystemRandom", 0xFFFF, &NUM_Random::classNUM_Random, nullptr};
+const RuntimeClass NUM_SystemRandom::classNUM_SystemRandom{"NUM_SystemRandom", 0xFFFF,
+                                                           &NUM_Random::classNUM_Random, nullptr};
 const RuntimeClass NUM_AdvancedRandom::classNUM_AdvancedRandom{
     "NUM_AdvancedRandom", 1, &NUM_Random::classNUM_Random, &CreateAdvancedRandom};
 
@@ -29,17 +31,22 @@ NUM_SystemRandom startupRandom = SeededFromClock();
 
 // ---- NUM_Random ------------------------------------------------------------
 
-const RuntimeClass* NUM_Random::GetRuntimeClass() const { return &classNUM_Random; }
+const RuntimeClass* NUM_Random::GetRuntimeClass() const {
+    return &classNUM_Random;
+}
 
 void NUM_Random::Serialize(Archive&) {}
 
 int32_t NUM_Random::RollDice(int32_t faces, int32_t count) {
     uint32_t sum = 0;  // wraps like the int32 it is returned as
-    for (int32_t i = 0; i < count; ++i) sum += static_cast<uint32_t>(NextInt(faces)) + 1u;
+    for (int32_t i = 0; i < count; ++i)
+        sum += static_cast<uint32_t>(NextInt(faces)) + 1u;
     return static_cast<int32_t>(sum);
 }
 
-int32_t NUM_Random::NextInt() { return Next(32); }
+int32_t NUM_Random::NextInt() {
+    return Next(32);
+}
 
 int64_t NUM_Random::NextLong() {
     const uint32_t high = static_cast<uint32_t>(Next(32));
@@ -91,22 +98,32 @@ double NUM_AdvancedRandom::NextGaussian() {
 
 // ---- NUM_SystemRandom ------------------------------------------------------
 
-const RuntimeClass* NUM_SystemRandom::GetRuntimeClass() const { return &classNUM_SystemRandom; }
+const RuntimeClass* NUM_SystemRandom::GetRuntimeClass() const {
+    return &classNUM_SystemRandom;
+}
 
-void NUM_SystemRandom::SetSeed(uint32_t low, uint32_t) { std::srand(low); }
+void NUM_SystemRandom::SetSeed(uint32_t low, uint32_t) {
+    std::srand(low);
+}
 
 int32_t NUM_SystemRandom::Next(int32_t bits) {
     // glibc's rand() gives 31 bits; the assembly below is defined on 15-bit pieces.
     const uint32_t r0 = static_cast<uint32_t>(std::rand()) & 0x7FFFu;
-    if (bits <= 15) return static_cast<int32_t>(r0);
+    if (bits <= 15)
+        return static_cast<int32_t>(r0);
     uint32_t r1 = static_cast<uint32_t>(std::rand()) & 0x7FFFu;
-    if (bits < 30) r1 &= (1u << (bits - 15)) - 1u;
+    if (bits < 30)
+        r1 &= (1u << (bits - 15)) - 1u;
     uint32_t result = r0 | (r1 << 15);
-    if (bits <= 30) return static_cast<int32_t>(result);
+    if (bits <= 30)
+        return static_cast<int32_t>(result);
     uint32_t r2 = static_cast<uint32_t>(std::rand()) & 0x7FFFu;
-    if (bits <= 31) r2 &= 1u;
+    if (bits <= 31)
+        r2 &= 1u;
     result |= r2 << 30;
     return static_cast<int32_t>(result);
 }
 
-double NUM_SystemRandom::NextGaussian() { return 0.0; }
+double NUM_SystemRandom::NextGaussian() {
+    return 0.0;
+}

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 class NUM_Random : public CObject {
-public:
+  public:
     const RuntimeClass* GetRuntimeClass() const override;
     void Serialize(Archive& archive) override;  // persists nothing
     virtual void SetSeed(uint32_t low, uint32_t high) = 0;
@@ -25,7 +25,7 @@ public:
 
 // 48-bit linear congruential generator.
 class NUM_AdvancedRandom : public NUM_Random {
-public:
+  public:
     const RuntimeClass* GetRuntimeClass() const override;
     void SetSeed(uint32_t low, uint32_t high) override;
     int32_t Next(int32_t bits) override;
@@ -41,7 +41,7 @@ public:
 
 // The C library's rand(), 15 bits at a time.
 class NUM_SystemRandom : public NUM_Random {
-public:
+  public:
     NUM_SystemRandom() = default;
     const RuntimeClass* GetRuntimeClass() const override;
     void SetSeed(uint32_t low, uint32_t high) override;

@@ -21,7 +21,9 @@ struct Picture {
         : width(w), height(h), pixels(size_t(w) * size_t(h), fill) {}
 
     uint32_t& at(int32_t x, int32_t y) { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
-    uint32_t at(int32_t x, int32_t y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+    uint32_t at(int32_t x, int32_t y) const {
+        return pixels[size_t(y) * size_t(width) + size_t(x)];
+    }
     void Fill(uint32_t pixel) { pixels.assign(pixels.size(), pixel); }
 
     int32_t width = 0;

@@ -7,7 +7,8 @@
 // mod(r) must give r % bound for every 31-bit r.
 template <class NextBits, class Modulo>
 int32_t DrawBelow(NextBits&& next, int32_t bound, const Modulo& mod) {
-    if (bound <= 0) return 0;
+    if (bound <= 0)
+        return 0;
     if ((bound & -bound) == bound) {
         const int64_t r = next(31);
         return static_cast<int32_t>((int64_t{bound} * r) >> 31);
@@ -16,14 +17,14 @@ int32_t DrawBelow(NextBits&& next, int32_t bound, const Modulo& mod) {
         const int32_t r = next(31);
         const auto v = static_cast<int32_t>(mod(static_cast<uint32_t>(r)));
         // Two's-complement wrap is the point: it rejects the top partial block.
-        const uint32_t check = static_cast<uint32_t>(r) - static_cast<uint32_t>(v) +
-                               static_cast<uint32_t>(bound - 1);
-        if (static_cast<int32_t>(check) >= 0) return v;
+        const uint32_t check =
+            static_cast<uint32_t>(r) - static_cast<uint32_t>(v) + static_cast<uint32_t>(bound - 1);
+        if (static_cast<int32_t>(check) >= 0)
+            return v;
     }
 }
 
-template <class NextBits>
-int32_t DrawBelow(NextBits&& next, int32_t bound) {
+template <class NextBits> int32_t DrawBelow(NextBits&& next, int32_t bound) {
     return DrawBelow(next, bound, [bound](uint32_t r) { return r % static_cast<uint32_t>(bound); });
 }
 
@@ -31,23 +32,25 @@ int32_t DrawBelow(NextBits&& next, int32_t bound) {
 // "Faster remainder by direct computation"), exact for all 32-bit a and
 // d > 0. The generator divides millions of values by the same few numbers.
 class Divisor {
-public:
+  public:
     explicit Divisor(uint32_t d) : d_(d), m_(UINT64_MAX / d + 1) {}
     uint32_t Quotient(uint32_t a) const {
-        if (d_ == 1) return a;  // m_ wrapped to 0
+        if (d_ == 1)
+            return a;  // m_ wrapped to 0
         return static_cast<uint32_t>((Wide{m_} * a) >> 64);
     }
-    uint32_t Remainder(uint32_t a) const { return static_cast<uint32_t>((Wide{m_ * a} * d_) >> 64); }
+    uint32_t Remainder(uint32_t a) const {
+        return static_cast<uint32_t>((Wide{m_ * a} * d_) >> 64);
+    }
     uint32_t operator()(uint32_t a) const { return Remainder(a); }
 
-private:
+  private:
     __extension__ using Wide = unsigned __int128;
     uint32_t d_;
     uint64_t m_;
 };
 
-template <class NextBits>
-double DrawUnit(NextBits&& next) {
+template <class NextBits> double DrawUnit(NextBits&& next) {
     const int64_t a = next(26);  // the high 26 of the 53 bits come first
     const int64_t b = next(27);
     return static_cast<double>((a << 27) + b) * 0x1.0p-53;

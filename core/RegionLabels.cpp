@@ -16,33 +16,39 @@ constexpr uint64_t step = uint64_t{1} << 32;
 // its index).
 // Settles `lanes` rings at once (key[i * lanes + j] is source i of ring j),
 // so that the running bests of the rings form independent chains.
-template <int lanes>
-void SettleSources(uint64_t* key, const int64_t* gaps, size_t n) {
-    if (n < 2) return;
+template <int lanes> void SettleSources(uint64_t* key, const int64_t* gaps, size_t n) {
+    if (n < 2)
+        return;
     // Once round each way, then on past the seam for as long as anything
     // still improves. The running bests stay in registers.
     uint64_t carry[lanes];
-    for (int j = 0; j < lanes; ++j) carry[j] = key[j];
+    for (int j = 0; j < lanes; ++j)
+        carry[j] = key[j];
     for (size_t i = 1; i < n; ++i) {
         const uint64_t add = uint64_t(gaps[i - 1]) * step;
-        for (int j = 0; j < lanes; ++j) key[i * lanes + j] = carry[j] = std::min(key[i * lanes + j], carry[j] + add);
+        for (int j = 0; j < lanes; ++j)
+            key[i * lanes + j] = carry[j] = std::min(key[i * lanes + j], carry[j] + add);
     }
     for (int j = 0; j < lanes; ++j) {
         for (size_t i = 0; i < n; ++i) {
             carry[j] += uint64_t(gaps[i == 0 ? n - 1 : i - 1]) * step;
-            if (carry[j] >= key[i * lanes + j]) break;
+            if (carry[j] >= key[i * lanes + j])
+                break;
             key[i * lanes + j] = carry[j];
         }
     }
-    for (int j = 0; j < lanes; ++j) carry[j] = key[(n - 1) * lanes + j];
+    for (int j = 0; j < lanes; ++j)
+        carry[j] = key[(n - 1) * lanes + j];
     for (size_t i = n - 1; i-- > 0;) {
         const uint64_t add = uint64_t(gaps[i]) * step;
-        for (int j = 0; j < lanes; ++j) key[i * lanes + j] = carry[j] = std::min(key[i * lanes + j], carry[j] + add);
+        for (int j = 0; j < lanes; ++j)
+            key[i * lanes + j] = carry[j] = std::min(key[i * lanes + j], carry[j] + add);
     }
     for (int j = 0; j < lanes; ++j) {
         for (size_t i = n; i-- > 0;) {
             carry[j] += uint64_t(gaps[i]) * step;
-            if (carry[j] >= key[i * lanes + j]) break;
+            if (carry[j] >= key[i * lanes + j])
+                break;
             key[i * lanes + j] = carry[j];
         }
     }
@@ -56,7 +62,8 @@ constexpr int64_t spill = 32;
 
 inline void FillRun(int32_t* labels, int64_t start, int64_t length, int32_t label) {
     std::fill_n(labels + start, spill, label);
-    for (int64_t x = start + spill; x < start + length; x += 8) std::fill_n(labels + x, 8, label);
+    for (int64_t x = start + spill; x < start + length; x += 8)
+        std::fill_n(labels + x, 8, label);
 }
 
 // A scratch remembers its band by labeller; a new labeller at the address of
@@ -65,19 +72,20 @@ std::atomic<uint64_t> nextLabellerId{1};
 }  // namespace
 
 RegionLabeller::RegionLabeller(const Point* points, int32_t count, int32_t width, int32_t height)
-    : id_(nextLabellerId.fetch_add(1, std::memory_order_relaxed)),
-      points_(points, points + count),
-      width_(width),
-      height_(height) {
+    : id_(nextLabellerId.fetch_add(1, std::memory_order_relaxed)), points_(points, points + count),
+      width_(width), height_(height) {
     for (const Point& p : points_) {
-        if (p.x < 0 || p.x >= width || p.y < 0 || p.y >= height) separable_ = false;
+        if (p.x < 0 || p.x >= width || p.y < 0 || p.y >= height)
+            separable_ = false;
     }
-    if (!separable_ || points_.empty()) return;
+    if (!separable_ || points_.empty())
+        return;
 
     // Points by column, then row, then index: the first of a column's
     // points on one row is the one that counts there.
     std::vector<uint32_t> order(points_.size());
-    for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    for (uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
     std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
         const Point& p = points_[a];
         const Point& q = points_[b];
@@ -100,8 +108,11 @@ RegionLabeller::RegionLabeller(const Point* points, int32_t count, int32_t width
     for (size_t k = 0; k < columns_.size(); ++k) {
         const uint32_t first = columnStart_[k], end = columnStart_[k + 1];
         for (uint32_t i = first; i < end; ++i)
-            sourceGaps_[i] = (i + 1 < end ? sourceRows_[i + 1] : int64_t{sourceRows_[first]} + height) - sourceRows_[i];
-        const int64_t next = k + 1 < columns_.size() ? columns_[k + 1] : int64_t{columns_[0]} + width;
+            sourceGaps_[i] =
+                (i + 1 < end ? sourceRows_[i + 1] : int64_t{sourceRows_[first]} + height) -
+                sourceRows_[i];
+        const int64_t next =
+            k + 1 < columns_.size() ? columns_[k + 1] : int64_t{columns_[0]} + width;
         columnGaps_.push_back(next - columns_[k]);
     }
 }
@@ -125,7 +136,8 @@ uint64_t RegionLabeller::ColumnKey(int32_t slot, int32_t y) const {
     i = (i == first ? end : i) - 1;
     const int64_t t = y >= rows[i] ? y - rows[i] : int64_t{y} + height_ - rows[i];
     const uint32_t next = i + 1 == end ? first : i + 1;
-    return std::min(sourceKeys_[i] + uint64_t(t) * step, sourceKeys_[next] + uint64_t(sourceGaps_[i] - t) * step);
+    return std::min(sourceKeys_[i] + uint64_t(t) * step,
+                    sourceKeys_[next] + uint64_t(sourceGaps_[i] - t) * step);
 }
 
 // The columns that may win somewhere in rows first .. end - 1. A column's
@@ -140,12 +152,14 @@ void RegionLabeller::ChooseContenders(int32_t first, int32_t end, LabelScratch& 
     std::vector<uint64_t>& own = scratch.keys;
     std::vector<uint64_t>& best = scratch.settled;
     own.resize(n);
-    for (size_t k = 0; k < n; ++k) own[k] = ColumnKey(int32_t(k), middle);
+    for (size_t k = 0; k < n; ++k)
+        own[k] = ColumnKey(int32_t(k), middle);
     best = own;
     SettleSources<1>(best.data(), columnGaps_.data(), n);
     scratch.contenders.clear();
     for (size_t k = 0; k < n; ++k) {
-        if ((own[k] >> 32) - (best[k] >> 32) <= margin) scratch.contenders.push_back(int32_t(k));
+        if ((own[k] >> 32) - (best[k] >> 32) <= margin)
+            scratch.contenders.push_back(int32_t(k));
     }
     const size_t m = scratch.contenders.size();
     scratch.contenderGaps.resize(m);
@@ -160,7 +174,8 @@ void RegionLabeller::ChooseContenders(int32_t first, int32_t end, LabelScratch& 
     scratch.bandEnd = end;
 }
 
-const int32_t* RegionLabeller::LabelRows(int32_t first, int32_t count, LabelScratch& scratch) const {
+const int32_t* RegionLabeller::LabelRows(int32_t first, int32_t count,
+                                         LabelScratch& scratch) const {
     scratch.labels.resize(RowStride() * size_t(blockRows));
     if (points_.empty()) {
         for (int32_t r = 0; r < count; ++r)
@@ -170,7 +185,8 @@ const int32_t* RegionLabeller::LabelRows(int32_t first, int32_t count, LabelScra
     } else {
         ServeBand(first, count, scratch);
         KeyBlockRows(first, count, scratch);
-        for (int32_t r = 0; r < count; ++r) LabelRowRuns(r, scratch);
+        for (int32_t r = 0; r < count; ++r)
+            LabelRowRuns(r, scratch);
     }
     return scratch.labels.data();
 }
@@ -231,8 +247,9 @@ void RegionLabeller::KeyBlockRows(int32_t first, int32_t count, LabelScratch& sc
                 t = 0;
             }
             const uint32_t next = i + 1 == end ? begin : i + 1;
-            keys[k * lanes + size_t(j)] = std::min(sourceKeys_[i] + uint64_t(t) * step,
-                                                   sourceKeys_[next] + uint64_t(sourceGaps_[i] - t) * step);
+            keys[k * lanes + size_t(j)] =
+                std::min(sourceKeys_[i] + uint64_t(t) * step,
+                         sourceKeys_[next] + uint64_t(sourceGaps_[i] - t) * step);
         }
     }
     scratch.settled = keys;
@@ -286,7 +303,8 @@ void RegionLabeller::LabelRowRuns(int32_t r, LabelScratch& scratch) const {
             FillRun(labels, start, leftHere, leftLabel);
             FillRun(labels, start + leftHere, edge - leftHere, rightLabel);
             std::fill(labels, labels + std::max<int64_t>(leftCells - edge, 0), leftLabel);
-            std::fill(labels + std::max<int64_t>(leftCells - edge, 0), labels + (gap - edge), rightLabel);
+            std::fill(labels + std::max<int64_t>(leftCells - edge, 0), labels + (gap - edge),
+                      rightLabel);
         }
     }
 }

@@ -33,7 +33,7 @@ struct LabelScratch {
 };
 
 class RegionLabeller {
-public:
+  public:
     RegionLabeller(const Point* points, int32_t count, int32_t width, int32_t height);
 
     // Work before the rows: one column each. Distinct columns may be prepared
@@ -53,7 +53,7 @@ public:
     // columns that may win.
     static constexpr int32_t bandRows = 32;
 
-private:
+  private:
     uint64_t ColumnKey(int32_t slot, int32_t y) const;
     void ChooseContenders(int32_t first, int32_t end, LabelScratch& scratch) const;
     // The stages of LabelRows.

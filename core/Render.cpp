@@ -35,7 +35,8 @@ constexpr TintTable MakeTintTable() {
     TintTable t{};
     for (int k = 0; k < 7; ++k)
         for (int c = 0; c < 3; ++c)
-            for (int v = 0; v < 256; ++v) t.value[k][c][v] = uint8_t(v * regionTints[k][c] / 255);
+            for (int v = 0; v < 256; ++v)
+                t.value[k][c][v] = uint8_t(v * regionTints[k][c] / 255);
     return t;
 }
 constexpr TintTable tintTable = MakeTintTable();
@@ -78,20 +79,26 @@ inline Rgb PlainColour(double a, const Bands& b) {
         const uint32_t rg = Channel(q * 64);
         return {rg, rg, Channel(q * 192)};
     }
-    if (!high) return {Channel(255 - q * 127), 255, Channel(255 - q * 255)};
+    if (!high)
+        return {Channel(255 - q * 127), 255, Channel(255 - q * 255)};
     return {Channel(q * 127 + 128), Channel(255 - q * 255), 0};
 }
 
 using Tint = uint8_t[3][256];
 
-inline const Tint& TintOf(uint16_t region) { return tintTable.value[region % 7]; }
+inline const Tint& TintOf(uint16_t region) {
+    return tintTable.value[region % 7];
+}
 
-inline Rgb Tinted(Rgb c, const Tint& k) { return {k[0][c.r], k[1][c.g], k[2][c.b]}; }
+inline Rgb Tinted(Rgb c, const Tint& k) {
+    return {k[0][c.r], k[1][c.g], k[2][c.b]};
+}
 
-template <bool asPixels>
-constexpr uint32_t Compose(Rgb c) {
-    if constexpr (asPixels) return blackPixel | c.r << 16 | c.g << 8 | c.b;
-    else return c.r | c.g << 8 | c.b << 16;
+template <bool asPixels> constexpr uint32_t Compose(Rgb c) {
+    if constexpr (asPixels)
+        return blackPixel | c.r << 16 | c.g << 8 | c.b;
+    else
+        return c.r | c.g << 8 | c.b << 16;
 }
 
 // The size the cells form a grid of, when they form one. Otherwise the shape
@@ -105,10 +112,12 @@ struct Shape {
 
 Shape ShapeOf(const GEO_MakeLand& t) {
     const GEO_MakeLand::GridSize size = t.CellGridSize();
-    if (size.formsGrid) return {size.width, size.height, true};
+    if (size.formsGrid)
+        return {size.width, size.height, true};
     const int64_t n = t.GetSize();
     int32_t w = t.gridWidth > 0 ? t.gridWidth : t.width > 0 ? t.width : 1;
-    if (n > 0 && w > n) w = static_cast<int32_t>(n);
+    if (n > 0 && w > n)
+        w = static_cast<int32_t>(n);
     return {w, static_cast<int32_t>((n + w - 1) / w), false};
 }
 
@@ -119,13 +128,14 @@ inline int32_t Wrap(int32_t v, int32_t size) {
 
 // Reports at cell indices that are multiples of 200, at most every 200 ms.
 class ProgressThrottle {
-public:
+  public:
     ProgressThrottle(GEO_MakeLand& terrain, ProgressCallback progress)
         : terrain_(terrain), progress_(progress), last_(Tick()) {}
 
     // Called once the cells [from, to) are in the picture.
     void Passed(int32_t from, int32_t to) {
-        if (progress_ == nullptr) return;
+        if (progress_ == nullptr)
+            return;
         for (int64_t i = (int64_t{from} + 199) / 200 * 200; i < to; i += 200) {
             const uint32_t now = Tick();
             if (now >= static_cast<uint32_t>(last_ + 200u)) {
@@ -135,7 +145,7 @@ public:
         }
     }
 
-private:
+  private:
     GEO_MakeLand& terrain_;
     ProgressCallback progress_;
     uint32_t last_;
@@ -143,7 +153,7 @@ private:
 
 // Colours whole rows of an exactly shaped grid, in order or not.
 class RowColourer {
-public:
+  public:
     RowColourer(const GEO_MakeLand& t, Shape s, bool showRegions)
         : cells_(t.GetData()), w_(s.w), h_(s.h), bands_(t.waterLevel),
           regions_(showRegions && t.concentrationPoints.GetSize() > 0) {
@@ -157,14 +167,14 @@ public:
 
     // Writes the first `count` cells of row y as COLORREF values, or as
     // picture pixels when asPixels is set.
-    template <bool asPixels>
-    void Row(int32_t y, uint32_t* out, int32_t count) {
+    template <bool asPixels> void Row(int32_t y, uint32_t* out, int32_t count) {
         if (!regions_) {
             // A tight copy first keeps many cache lines in flight; the colour
             // loop then reads from cache instead of stalling on memory.
             const LandCell* row = cells_ + size_t(y) * size_t(w_);
             double* altitude = altitudes_.data();
-            for (int32_t x = 0; x < count; ++x) altitude[x] = row[x].altitude;
+            for (int32_t x = 0; x < count; ++x)
+                altitude[x] = row[x].altitude;
             for (int32_t x = 0; x < count; ++x)
                 out[x] = Compose<asPixels>(PlainColour(altitude[x], bands_));
             return;
@@ -191,7 +201,7 @@ public:
         }
     }
 
-private:
+  private:
     uint16_t* Regions(int32_t slot) { return &ringRegions_[size_t(slot) * size_t(w_)]; }
 
     // inside[x]: all eight wrapped neighbours share the region of x. A column
@@ -201,7 +211,8 @@ private:
         uint8_t* same = same_.data();
         uint8_t* inside = inside_.data();
         const int32_t last = w_ - 1;
-        for (int32_t x = 0; x < w_; ++x) same[x] = (up[x] == mid[x]) & (down[x] == mid[x]);
+        for (int32_t x = 0; x < w_; ++x)
+            same[x] = (up[x] == mid[x]) & (down[x] == mid[x]);
         for (int32_t x = 1; x < last; ++x)
             inside[x] = same[x - 1] & same[x] & same[x + 1] & (mid[x - 1] == mid[x]) &
                         (mid[x + 1] == mid[x]);
@@ -270,7 +281,8 @@ struct ColourJob {
     void Run() {
         for (int32_t y = 0; y < shape.h; ++y) {
             while (y - copied.load(std::memory_order_acquire) >= ringRows) {
-                if (abandoned.load(std::memory_order_relaxed)) return;
+                if (abandoned.load(std::memory_order_relaxed))
+                    return;
                 std::this_thread::yield();
             }
             colourer.Row<false>(y, Slot(y), shape.w);
@@ -294,7 +306,8 @@ struct JoinOnExit {
     ColourJob& job;
     ~JoinOnExit() {
         job.abandoned.store(true, std::memory_order_relaxed);
-        if (thread.joinable()) thread.join();
+        if (thread.joinable())
+            thread.join();
     }
 };
 
@@ -313,42 +326,49 @@ Point GEO_MakeLand::WrapCell(int32_t x, int32_t y) const {
 
 COLORREF GEO_MakeLand::CellColour(int32_t i, bool showRegions) const {
     const int32_t n = GetSize();
-    if (i < 0 || i >= n) return 0;
+    if (i < 0 || i >= n)
+        return 0;
     const LandCell* cells = GetData();
     const Rgb plain = PlainColour(cells[i].altitude, Bands(waterLevel));
-    if (!showRegions || concentrationPoints.GetSize() == 0) return Compose<false>(plain);
+    if (!showRegions || concentrationPoints.GetSize() == 0)
+        return Compose<false>(plain);
 
     const Shape s = ShapeOf(*this);
     const int32_t x = i % s.w;
     const int32_t y = i / s.w;
     const uint16_t r = cells[i].region;
-    static constexpr int32_t around[8][2] = {{0, -1}, {0, 1},  {-1, 0}, {1, 0},
+    static constexpr int32_t around[8][2] = {{0, -1},  {0, 1},  {-1, 0}, {1, 0},
                                              {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
     for (const auto& d : around) {
         const int64_t j = Wrap(x + d[0], s.w) + int64_t{s.w} * Wrap(y + d[1], s.h);
-        if (j < n && cells[j].region != r) return RGB(255, 255, 255);
+        if (j < n && cells[j].region != r)
+            return RGB(255, 255, 255);
     }
     return Compose<false>(Tinted(plain, TintOf(r)));
 }
 
 void GEO_MakeLand::Render(Picture& picture, bool showRegions, ProgressCallback progress) {
     picture.Fill(blackPixel);
-    if (progress) progress(*this, 0);
+    if (progress)
+        progress(*this, 0);
     const int32_t n = GetSize();
-    if (n == 0) return;
+    if (n == 0)
+        return;
 
     const Shape s = ShapeOf(*this);
     const int32_t pw = std::max(picture.width, 0);
-    const int32_t ph = pw == 0 ? 0
-                               : static_cast<int32_t>(std::min<size_t>(
-                                     size_t(std::max(picture.height, 0)), picture.pixels.size() / size_t(pw)));
+    const int32_t ph =
+        pw == 0 ? 0
+                : static_cast<int32_t>(std::min<size_t>(size_t(std::max(picture.height, 0)),
+                                                        picture.pixels.size() / size_t(pw)));
     const int32_t visible = std::min(s.w, pw);
     ProgressThrottle throttle(*this, progress);
 
     auto oneThread = [&] {
         RowColourer colourer(*this, s, showRegions);
         for (int32_t y = 0; y < s.h; ++y) {
-            if (y < ph) colourer.Row<true>(y, &picture.at(0, y), visible);
+            if (y < ph)
+                colourer.Row<true>(y, &picture.at(0, y), visible);
             throttle.Passed(y * s.w, (y + 1) * s.w);
         }
     };
@@ -358,7 +378,8 @@ void GEO_MakeLand::Render(Picture& picture, bool showRegions, ProgressCallback p
         for (int32_t i = 0; i < n; ++i) {
             const int32_t x = i % s.w;
             const int32_t y = i / s.w;
-            if (x < pw && y < ph) picture.at(x, y) = PixelFromColorRef(CellColour(i, showRegions));
+            if (x < pw && y < ph)
+                picture.at(x, y) = PixelFromColorRef(CellColour(i, showRegions));
             throttle.Passed(i, i + 1);
         }
     } else if (!twoThreads) {
@@ -372,22 +393,26 @@ void GEO_MakeLand::Render(Picture& picture, bool showRegions, ProgressCallback p
         } catch (const std::exception&) {
             // No memory or no thread to be had: the same picture on this thread.
             oneThread();
-            if (progress) progress(*this, n);
+            if (progress)
+                progress(*this, n);
             return;
         }
         JoinOnExit joiner{worker, *job};
         // A row is copied only once the counter covers all of it.
         for (int32_t y = 0; y < s.h; ++y) {
             const int32_t end = (y + 1) * s.w;
-            while (job->done.load(std::memory_order_acquire) < end) std::this_thread::yield();
+            while (job->done.load(std::memory_order_acquire) < end)
+                std::this_thread::yield();
             if (y < ph) {
                 const COLORREF* src = job->Slot(y);
                 uint32_t* dst = &picture.at(0, y);
-                for (int32_t x = 0; x < visible; ++x) dst[x] = PixelFromColorRef(src[x]);
+                for (int32_t x = 0; x < visible; ++x)
+                    dst[x] = PixelFromColorRef(src[x]);
             }
             job->copied.store(y + 1, std::memory_order_release);
             throttle.Passed(y * s.w, end);
         }
     }
-    if (progress) progress(*this, n);
+    if (progress)
+        progress(*this, n);
 }

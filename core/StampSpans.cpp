@@ -11,8 +11,10 @@ constexpr int64_t simpleLimit = int64_t{1} << 30;
 
 bool StrictlyRowOrdered(const Point* p, int32_t n) {
     for (int32_t i = 1; i < n; ++i) {
-        if (p[i].y < p[i - 1].y) return false;
-        if (p[i].y == p[i - 1].y && p[i].x <= p[i - 1].x) return false;
+        if (p[i].y < p[i - 1].y)
+            return false;
+        if (p[i].y == p[i - 1].y && p[i].x <= p[i - 1].x)
+            return false;
     }
     return true;
 }
@@ -20,15 +22,18 @@ bool StrictlyRowOrdered(const Point* p, int32_t n) {
 
 StencilSpans::StencilSpans(const GEO_LandCircleArray& circles, int32_t count) {
     stencils_.reserve(static_cast<size_t>(count));
-    for (int32_t k = 0; k < count; ++k) AddStencil(circles[k].GetData(), circles[k].GetSize());
+    for (int32_t k = 0; k < count; ++k)
+        AddStencil(circles[k].GetData(), circles[k].GetSize());
 }
 
 void StencilSpans::AddStencil(const Point* points, int32_t n) {
     Stencil s;
     s.firstRow = static_cast<uint32_t>(rows_.size());
     s.firstRun = static_cast<uint32_t>(runs_.size());
-    if (StrictlyRowOrdered(points, n)) AddOrderedRows(points, n);
-    else AddSortedRows(points, n);
+    if (StrictlyRowOrdered(points, n))
+        AddOrderedRows(points, n);
+    else
+        AddSortedRows(points, n);
     s.endRow = static_cast<uint32_t>(rows_.size());
     MeasureStencil(s);
     if (IsSimpleForm(s)) {
@@ -51,7 +56,8 @@ void StencilSpans::AddOrderedRows(const Point* points, int32_t n) {
         while (i < n && points[i].y == dy) {
             const int64_t start = points[i].x;
             int64_t end = start + 1;
-            for (++i; i < n && points[i].y == dy && points[i].x == end; ++i) ++end;
+            for (++i; i < n && points[i].y == dy && points[i].x == end; ++i)
+                ++end;
             events_.push_back({start, 1});
             events_.push_back({end, -1});
         }
@@ -65,19 +71,20 @@ void StencilSpans::AddOrderedRows(const Point* points, int32_t n) {
 // coinciding positions merge and cancelled ones vanish.
 void StencilSpans::AddSortedRows(const Point* points, int32_t n) {
     std::vector<Point> sorted(points, points + n);
-    std::sort(sorted.begin(), sorted.end(), [](const Point& a, const Point& b) {
-        return a.y != b.y ? a.y < b.y : a.x < b.x;
-    });
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Point& a, const Point& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
     for (int32_t i = 0; i < n;) {
         const int32_t dy = sorted[size_t(i)].y;
         Row row{dy, static_cast<uint32_t>(events_.size()), 0};
         while (i < n && sorted[size_t(i)].y == dy) {
             const int64_t x = sorted[size_t(i)].x;
             int32_t m = 0;
-            for (; i < n && sorted[size_t(i)].y == dy && sorted[size_t(i)].x == x; ++i) ++m;
+            for (; i < n && sorted[size_t(i)].y == dy && sorted[size_t(i)].x == x; ++i)
+                ++m;
             if (events_.size() > row.firstEvent && events_.back().pos == x) {
                 events_.back().delta += m;
-                if (events_.back().delta == 0) events_.pop_back();
+                if (events_.back().delta == 0)
+                    events_.pop_back();
             } else {
                 events_.push_back({x, m});
             }
@@ -106,8 +113,8 @@ void StencilSpans::MeasureStencil(Stencil& s) const {
 
 // Simple: consecutive rows, each a single run, offsets small.
 bool StencilSpans::IsSimpleForm(const Stencil& s) const {
-    bool simple = s.dyMin >= -simpleLimit && s.dyMax <= simpleLimit &&
-                  s.posMin >= -simpleLimit && s.posMax <= simpleLimit;
+    bool simple = s.dyMin >= -simpleLimit && s.dyMax <= simpleLimit && s.posMin >= -simpleLimit &&
+                  s.posMax <= simpleLimit;
     for (uint32_t r = s.firstRow; simple && r < s.endRow; ++r) {
         const Row& row = rows_[r];
         simple = row.endEvent - row.firstEvent == 2 && events_[row.firstEvent].delta == 1 &&
@@ -153,7 +160,8 @@ void StencilSpans::Stamp(const CounterGrid& grid, int32_t circle, int32_t x, int
             line[end] -= 1u;
             grid.rowExtra[row] += static_cast<uint32_t>(turns);
         }
-        if (++row == h) row = 0;
+        if (++row == h)
+            row = 0;
     }
 }
 
@@ -170,7 +178,8 @@ void StencilSpans::StampGeneral(const CounterGrid& grid, const Stencil& s, int64
             const int64_t column = WrapCounted(x + events_[e].pos, grid.width, turns);
             const uint32_t delta = static_cast<uint32_t>(events_[e].delta);
             words[column] += delta;
-            if (turns != 0) grid.rowExtra[line] -= delta * static_cast<uint32_t>(turns);
+            if (turns != 0)
+                grid.rowExtra[line] -= delta * static_cast<uint32_t>(turns);
         }
     }
 }

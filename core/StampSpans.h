@@ -34,7 +34,7 @@ inline int64_t CounterStride(int32_t width) {
 }
 
 class StencilSpans {
-public:
+  public:
     // Turns circles 0..count-1 of the table into events, each once.
     StencilSpans(const GEO_LandCircleArray& circles, int32_t count);
 
@@ -45,7 +45,7 @@ public:
     // other without gaps (the form the fast path takes).
     bool IsSimple(int32_t circle) const { return stencils_[circle].simple; }
 
-private:
+  private:
     struct Event {
         int64_t pos;    // column offset from the centre
         int32_t delta;  // change of the multiplicity from this column on

@@ -22,7 +22,7 @@
 #include <type_traits>
 
 class ChunkShare {
-public:
+  public:
     ChunkShare(int32_t chunks, int32_t reserve)
         : bounds_(uint64_t(uint32_t(chunks))), reserve_(reserve) {}
 
@@ -31,7 +31,8 @@ public:
         uint64_t b = bounds_.load(std::memory_order_relaxed);
         for (;;) {
             const uint32_t front = uint32_t(b >> 32), back = uint32_t(b);
-            if (front >= back) return -1;
+            if (front >= back)
+                return -1;
             if (bounds_.compare_exchange_weak(b, (uint64_t(front + 1) << 32) | back,
                                               std::memory_order_relaxed))
                 return int32_t(front);
@@ -54,18 +55,19 @@ public:
 
     void Stop() { stopped_.store(true, std::memory_order_relaxed); }
 
-private:
+  private:
     std::atomic<uint64_t> bounds_;  // front << 32 | back
     std::atomic<bool> stopped_{false};
     int32_t reserve_;
 };
 
 class ChunkWorker {
-public:
+  public:
     // Without `start`, or when no thread can be had, the caller does all the
     // work, with the same results.
     explicit ChunkWorker(bool start) {
-        if (!start) return;
+        if (!start)
+            return;
         try {
             thread_ = std::thread([this] { Serve(); });
         } catch (const std::system_error&) {
@@ -73,7 +75,8 @@ public:
     }
 
     ~ChunkWorker() {
-        if (!thread_.joinable()) return;
+        if (!thread_.joinable())
+            return;
         state_.store(quit, std::memory_order_release);
         state_.notify_one();
         thread_.join();
@@ -118,14 +121,14 @@ public:
             }
             throw;
         }
-        if (shared && failure_) std::rethrow_exception(failure_);
+        if (shared && failure_)
+            std::rethrow_exception(failure_);
     }
 
-private:
+  private:
     enum State : int { idle, posted, taken, finished, quit };
 
-    template <class WorkerChunk>
-    static int64_t Invoke(void* context, int32_t chunk) {
+    template <class WorkerChunk> static int64_t Invoke(void* context, int32_t chunk) {
         return (*static_cast<WorkerChunk*>(context))(chunk);
     }
 
@@ -136,7 +139,8 @@ private:
     }
 
     void Settle() {
-        if (Withdraw()) return;
+        if (Withdraw())
+            return;
         while (state_.load(std::memory_order_acquire) != finished)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         state_.store(idle, std::memory_order_relaxed);
@@ -145,9 +149,11 @@ private:
     void Serve() {
         for (;;) {
             int s = state_.load(std::memory_order_acquire);
-            if (s == quit) return;
+            if (s == quit)
+                return;
             if (s == posted) {
-                if (!state_.compare_exchange_strong(s, taken, std::memory_order_acq_rel)) continue;
+                if (!state_.compare_exchange_strong(s, taken, std::memory_order_acq_rel))
+                    continue;
                 try {
                     for (int32_t c; (c = share_->TakeBack()) >= 0;)
                         done_.fetch_add(run_(context_, c), std::memory_order_release);

@@ -18,9 +18,11 @@ void Archive::Write(const void* data, size_t n) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     size_t room = bufferSize - position_;
     if (n <= room) {
-        if (n > 0) std::memcpy(buffer_.data() + position_, bytes, n);
+        if (n > 0)
+            std::memcpy(buffer_.data() + position_, bytes, n);
         position_ += n;
-        if (position_ == bufferSize) Flush();
+        if (position_ == bufferSize)
+            Flush();
         return;
     }
     // Top the buffer up, then hand whole buffers' worth straight to the sink so a
@@ -36,14 +38,23 @@ void Archive::Write(const void* data, size_t n) {
         bytes += direct;
         n -= direct;
     }
-    if (n > 0) std::memcpy(buffer_.data(), bytes, n);
+    if (n > 0)
+        std::memcpy(buffer_.data(), bytes, n);
     position_ = n;
 }
 
-void Archive::PutUInt16(uint16_t value) { Write(&value, sizeof value); }
-void Archive::PutInt32(int32_t value) { Write(&value, sizeof value); }
-void Archive::PutUInt32(uint32_t value) { Write(&value, sizeof value); }
-void Archive::PutFloat64(double value) { Write(&value, sizeof value); }
+void Archive::PutUInt16(uint16_t value) {
+    Write(&value, sizeof value);
+}
+void Archive::PutInt32(int32_t value) {
+    Write(&value, sizeof value);
+}
+void Archive::PutUInt32(uint32_t value) {
+    Write(&value, sizeof value);
+}
+void Archive::PutFloat64(double value) {
+    Write(&value, sizeof value);
+}
 
 void Archive::PutShortCount(uint32_t count) {
     if (count < 0xFFFF) {
@@ -55,11 +66,13 @@ void Archive::PutShortCount(uint32_t count) {
 }
 
 void Archive::Close() {
-    if (IsStoring()) Flush();
+    if (IsStoring())
+        Flush();
 }
 
 void Archive::Flush() {
-    if (position_ == 0) return;
+    if (position_ == 0)
+        return;
     size_t n = position_;
     // Emptied first: after a failed write the archive must not write the same bytes again.
     position_ = 0;
@@ -70,7 +83,8 @@ void Archive::Flush() {
 
 size_t Archive::Read(void* destination, size_t n) {
     // An empty read may come with no destination at all (an empty block).
-    if (n == 0) return 0;
+    if (n == 0)
+        return 0;
     auto* bytes = static_cast<unsigned char*>(destination);
     size_t done = 0;
     size_t buffered = filled_ - position_;
@@ -83,13 +97,15 @@ size_t Archive::Read(void* destination, size_t n) {
     // Large blocks go straight from the source into the destination.
     while (n - done >= bufferSize) {
         size_t got = source_->ReadSome(bytes + done, n - done);
-        if (got == 0) return done;
+        if (got == 0)
+            return done;
         done += got;
     }
     while (done < n) {
         position_ = 0;
         filled_ = source_->ReadSome(buffer_.data(), bufferSize);
-        if (filled_ == 0) return done;
+        if (filled_ == 0)
+            return done;
         size_t take = n - done < filled_ ? n - done : filled_;
         std::memcpy(bytes + done, buffer_.data(), take);
         position_ = take;
@@ -99,20 +115,28 @@ size_t Archive::Read(void* destination, size_t n) {
 }
 
 void Archive::GetExact(void* destination, size_t n) {
-    if (Read(destination, n) != n) throw EndOfFileFailure();
+    if (Read(destination, n) != n)
+        throw EndOfFileFailure();
 }
 
-template <class T>
-T Archive::GetValue() {
+template <class T> T Archive::GetValue() {
     T value;
     GetExact(&value, sizeof value);
     return value;
 }
 
-uint16_t Archive::GetUInt16() { return GetValue<uint16_t>(); }
-int32_t Archive::GetInt32() { return GetValue<int32_t>(); }
-uint32_t Archive::GetUInt32() { return GetValue<uint32_t>(); }
-double Archive::GetFloat64() { return GetValue<double>(); }
+uint16_t Archive::GetUInt16() {
+    return GetValue<uint16_t>();
+}
+int32_t Archive::GetInt32() {
+    return GetValue<int32_t>();
+}
+uint32_t Archive::GetUInt32() {
+    return GetValue<uint32_t>();
+}
+double Archive::GetFloat64() {
+    return GetValue<double>();
+}
 
 uint32_t Archive::GetShortCount() {
     uint16_t first = GetUInt16();
@@ -120,10 +144,12 @@ uint32_t Archive::GetShortCount() {
 }
 
 uint64_t Archive::BytesLeft() const {
-    if (source_ == nullptr) return 0;
+    if (source_ == nullptr)
+        return 0;
     return (filled_ - position_) + source_->BytesLeft();
 }
 
 void Archive::RequireBytes(uint64_t n) const {
-    if (BytesLeft() < n) throw EndOfFileFailure();
+    if (BytesLeft() < n)
+        throw EndOfFileFailure();
 }

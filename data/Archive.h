@@ -8,7 +8,7 @@
 #include <vector>
 
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     // Reads up to n bytes; returns how many were read, 0 at the end. Throws FileFailure.
     virtual size_t ReadSome(void* destination, size_t n) = 0;
@@ -17,14 +17,14 @@ public:
 };
 
 class ByteSink {
-public:
+  public:
     virtual ~ByteSink() = default;
     // Writes all n bytes or throws FileFailure; a short write is a failure.
     virtual void WriteAll(const void* source, size_t n) = 0;
 };
 
 class Archive {
-public:
+  public:
     static constexpr size_t bufferSize = 4096;
 
     explicit Archive(ByteSink& sink);      // a store archive
@@ -43,7 +43,7 @@ public:
     void PutUInt32(uint32_t value);
     void PutFloat64(double value);
     void PutShortCount(uint32_t count);  // 2 bytes below 65535, else FF FF + uint32
-    void Close();                         // writes out what the buffer holds
+    void Close();                        // writes out what the buffer holds
 
     // Load.
     size_t Read(void* destination, size_t n);  // plain read: short at the end, no failure
@@ -52,13 +52,12 @@ public:
     uint32_t GetUInt32();
     double GetFloat64();
     uint32_t GetShortCount();
-    uint64_t BytesLeft() const;             // buffered plus what the source still holds
-    void RequireBytes(uint64_t n) const;    // EndOfFileFailure unless n bytes remain
+    uint64_t BytesLeft() const;           // buffered plus what the source still holds
+    void RequireBytes(uint64_t n) const;  // EndOfFileFailure unless n bytes remain
 
-private:
+  private:
     void GetExact(void* destination, size_t n);
-    template <class T>
-    T GetValue();  // the strict get behind the typed ones
+    template <class T> T GetValue();  // the strict get behind the typed ones
     void Flush();
 
     ByteSink* sink_ = nullptr;

@@ -17,7 +17,7 @@ struct RuntimeClass {
 };
 
 class CObject {
-public:
+  public:
     virtual const RuntimeClass* GetRuntimeClass() const;
     virtual ~CObject() = default;
     virtual void Serialize(Archive& archive);

@@ -33,7 +33,8 @@ std::string ReplacePlaceholder(const char* pattern, const std::string& value) {
     std::string text = pattern;
     // Only the placeholder itself: a "%1" inside the inserted value stays as it is.
     std::string::size_type at = text.find("%1");
-    if (at != std::string::npos) text.replace(at, 2, value);
+    if (at != std::string::npos)
+        text.replace(at, 2, value);
     return text;
 }
 

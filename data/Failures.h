@@ -9,30 +9,30 @@
 enum class FailureKind { OutOfMemory, EndOfFile, Format, File, Other };
 
 class CommandFailure : public std::runtime_error {
-public:
+  public:
     CommandFailure(const std::string& text, FailureKind kind)
         : std::runtime_error(text), kind_(kind) {}
     FailureKind kind() const { return kind_; }
 
-private:
+  private:
     FailureKind kind_;
 };
 
 // An array could not grow: "ﾒﾓﾘが不足しています。".
 class MemoryFailure : public CommandFailure {
-public:
+  public:
     MemoryFailure();
 };
 
 // A strict get ran past the end of the file (the archive knows no file name).
 class EndOfFileFailure : public CommandFailure {
-public:
+  public:
     EndOfFileFailure();
 };
 
 // A file whose counts contradict each other: "予期しない形式のﾌｧｲﾙです。".
 class FormatFailure : public CommandFailure {
-public:
+  public:
     FormatFailure();
 };
 
@@ -56,13 +56,13 @@ FileErrorCause fileErrorCauseFromErrno(int error);
 const char* fileErrorTemplate(FileErrorCause cause);
 
 class FileFailure : public CommandFailure {
-public:
+  public:
     FileFailure(FileErrorCause cause, const std::filesystem::path& path, int error = 0);
     FileErrorCause cause() const { return cause_; }
     const std::filesystem::path& path() const { return path_; }
     int error() const { return error_; }
 
-private:
+  private:
     FileErrorCause cause_;
     std::filesystem::path path_;
     int error_;

@@ -14,7 +14,8 @@ FileSource::FileSource(const std::filesystem::path& path) : path_(path) {
     do {
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd_ < 0 && errno == EINTR);
-    if (fd_ < 0) ThrowFileFailure(errno, path_);
+    if (fd_ < 0)
+        ThrowFileFailure(errno, path_);
     struct stat info {};
     int error = 0;
     if (::fstat(fd_, &info) != 0) {
@@ -34,24 +35,29 @@ FileSource::FileSource(const std::filesystem::path& path) : path_(path) {
 }
 
 FileSource::~FileSource() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 size_t FileSource::ReadSome(void* destination, size_t n) {
     // Linux transfers at most about 2 GiB per call; the caller loops.
     constexpr size_t largestRead = size_t{1} << 30;
-    if (n > largestRead) n = largestRead;
+    if (n > largestRead)
+        n = largestRead;
     for (;;) {
         ssize_t got = ::read(fd_, destination, n);
         if (got >= 0) {
             offset_ += static_cast<uint64_t>(got);
             return static_cast<size_t>(got);
         }
-        if (errno != EINTR) ThrowFileFailure(errno, path_);
+        if (errno != EINTR)
+            ThrowFileFailure(errno, path_);
     }
 }
 
-uint64_t FileSource::BytesLeft() const { return offset_ < size_ ? size_ - offset_ : 0; }
+uint64_t FileSource::BytesLeft() const {
+    return offset_ < size_ ? size_ - offset_ : 0;
+}
 
 void FileSink::WriteAll(const void* source, size_t n) {
     constexpr size_t largestWrite = size_t{1} << 30;
@@ -60,7 +66,8 @@ void FileSink::WriteAll(const void* source, size_t n) {
         size_t chunk = n < largestWrite ? n : largestWrite;
         errno = 0;
         ssize_t wrote = ::write(fd_, bytes, chunk);
-        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote < 0 && errno == EINTR)
+            continue;
         if (wrote <= 0) {
             // write() returning 0 for a non-empty request means the device took
             // nothing more: treat it as a full disk rather than loop forever.
@@ -74,8 +81,10 @@ void FileSink::WriteAll(const void* source, size_t n) {
 
 size_t MemorySource::ReadSome(void* destination, size_t n) {
     size_t left = bytes_.size() - offset_;
-    if (n > left) n = left;
-    if (n > 0) std::memcpy(destination, bytes_.data() + offset_, n);
+    if (n > left)
+        n = left;
+    if (n > 0)
+        std::memcpy(destination, bytes_.data() + offset_, n);
     offset_ += n;
     return n;
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 class FileSource : public ByteSource {
-public:
+  public:
     explicit FileSource(const std::filesystem::path& path);
     ~FileSource() override;
     FileSource(const FileSource&) = delete;
@@ -16,7 +16,7 @@ public:
     size_t ReadSome(void* destination, size_t n) override;
     uint64_t BytesLeft() const override;
 
-private:
+  private:
     std::filesystem::path path_;
     int fd_ = -1;
     uint64_t size_ = 0;
@@ -25,31 +25,31 @@ private:
 
 // Writes to an already open descriptor it does not own.
 class FileSink : public ByteSink {
-public:
+  public:
     FileSink(int fd, const std::filesystem::path& path) : fd_(fd), path_(path) {}
     void WriteAll(const void* source, size_t n) override;
 
-private:
+  private:
     int fd_;
     std::filesystem::path path_;
 };
 
 class MemorySource : public ByteSource {
-public:
+  public:
     explicit MemorySource(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {}
     size_t ReadSome(void* destination, size_t n) override;
     uint64_t BytesLeft() const override { return bytes_.size() - offset_; }
 
-private:
+  private:
     std::vector<unsigned char> bytes_;
     size_t offset_ = 0;
 };
 
 class MemorySink : public ByteSink {
-public:
+  public:
     void WriteAll(const void* source, size_t n) override;
     const std::vector<unsigned char>& bytes() const { return bytes_; }
 
-private:
+  private:
     std::vector<unsigned char> bytes_;
 };

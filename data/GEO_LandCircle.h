@@ -10,14 +10,14 @@
 #include <filesystem>
 
 class GEO_LandCircle : public PointArray, public CObject {
-public:
+  public:
     const RuntimeClass* GetRuntimeClass() const override;
     void Serialize(Archive& archive) override;  // int32 count, then the points
     static const RuntimeClass classGEO_LandCircle;
 };
 
 class GEO_LandCircleArray : public GrowableArray<GEO_LandCircle>, public CObject {
-public:
+  public:
     static constexpr int32_t stencilCount = 200;
 
     const RuntimeClass* GetRuntimeClass() const override;

@@ -13,9 +13,8 @@
 #include <type_traits>
 #include <utility>
 
-template <class T>
-class GrowableArray {
-public:
+template <class T> class GrowableArray {
+  public:
     GrowableArray() = default;
     GrowableArray(const GrowableArray& other) { CopyFrom(other); }
     // Copy first, then swap: a copy that runs out of memory leaves this array as it was.
@@ -53,8 +52,10 @@ public:
     // growBy -1 keeps the step. Throws MemoryFailure for a negative count or
     // one whose storage cannot be had.
     void SetSize(int32_t n, int32_t growBy = -1) {
-        if (growBy >= 0) growBy_ = growBy;
-        if (n < 0) throw MemoryFailure();
+        if (growBy >= 0)
+            growBy_ = growBy;
+        if (n < 0)
+            throw MemoryFailure();
         if (n == 0) {
             DestroyRange(0, count_);
             std::free(data_);
@@ -69,19 +70,24 @@ public:
             return;
         }
         if (n <= capacity_) {
-            if (n > count_) InitRange(count_, n);
-            else DestroyRange(n, count_);
+            if (n > count_)
+                InitRange(count_, n);
+            else
+                DestroyRange(n, count_);
             count_ = n;
             return;
         }
         int32_t step = growBy_;
         if (step == 0) {
             step = count_ / 8;
-            if (step < 4) step = 4;
-            if (step > 1024) step = 1024;
+            if (step < 4)
+                step = 4;
+            if (step > 1024)
+                step = 1024;
         }
         int64_t wanted = int64_t{capacity_} + step;
-        if (wanted > std::numeric_limits<int32_t>::max()) wanted = std::numeric_limits<int32_t>::max();
+        if (wanted > std::numeric_limits<int32_t>::max())
+            wanted = std::numeric_limits<int32_t>::max();
         int32_t newCapacity = n >= wanted ? n : static_cast<int32_t>(wanted);
         T* fresh = Allocate(newCapacity);
         Relocate(fresh);
@@ -95,7 +101,8 @@ public:
     void RemoveAll() { SetSize(0); }
 
     void SetAtGrow(int32_t i, const T& value) {
-        if (i < 0) throw MemoryFailure();
+        if (i < 0)
+            throw MemoryFailure();
         if (i >= count_) {
             // `value` may be one of our own elements, which growing frees.
             T copy = value;
@@ -119,13 +126,14 @@ public:
         std::swap(growBy_, other.growBy_);
     }
 
-private:
+  private:
     static T* Allocate(int32_t n) {
         if (static_cast<uint64_t>(n) > std::numeric_limits<size_t>::max() / sizeof(T))
             throw MemoryFailure();
         // calloc hands back zeroed pages lazily, which keeps a fresh grid cheap.
         void* p = std::calloc(static_cast<size_t>(n), sizeof(T));
-        if (p == nullptr) throw MemoryFailure();
+        if (p == nullptr)
+            throw MemoryFailure();
         return static_cast<T*>(p);
     }
 
@@ -133,25 +141,29 @@ private:
         if constexpr (std::is_trivially_copyable_v<T>) {
             std::memset(static_cast<void*>(data_ + from), 0, sizeof(T) * size_t(to - from));
         } else {
-            for (int32_t i = from; i < to; ++i) new (data_ + i) T();
+            for (int32_t i = from; i < to; ++i)
+                new (data_ + i) T();
         }
     }
 
     // Storage straight from Allocate is zeroed already; leaving its pages
     // untouched keeps a large grid that is about to be read into cheap.
     void InitFreshRange(int32_t from, int32_t to) {
-        if constexpr (!std::is_trivially_copyable_v<T>) InitRange(from, to);
+        if constexpr (!std::is_trivially_copyable_v<T>)
+            InitRange(from, to);
     }
 
     void DestroyRange(int32_t from, int32_t to) {
         if constexpr (!std::is_trivially_destructible_v<T>) {
-            for (int32_t i = from; i < to; ++i) data_[i].~T();
+            for (int32_t i = from; i < to; ++i)
+                data_[i].~T();
         }
     }
 
     void Relocate(T* fresh) {
         if constexpr (std::is_trivially_copyable_v<T>) {
-            if (count_ > 0) std::memcpy(static_cast<void*>(fresh), data_, sizeof(T) * size_t(count_));
+            if (count_ > 0)
+                std::memcpy(static_cast<void*>(fresh), data_, sizeof(T) * size_t(count_));
         } else {
             for (int32_t i = 0; i < count_; ++i) {
                 new (fresh + i) T(std::move(data_[i]));
@@ -162,7 +174,8 @@ private:
 
     void CopyFrom(const GrowableArray& other) {
         growBy_ = other.growBy_;
-        if (other.count_ == 0) return;
+        if (other.count_ == 0)
+            return;
         data_ = Allocate(other.count_);
         capacity_ = other.count_;
         if constexpr (std::is_trivially_copyable_v<T>) {

@@ -15,6 +15,6 @@ static_assert(sizeof(Point) == 8);
 
 // A growable list of points; serialized as a short count and the raw points.
 class PointArray : public GrowableArray<Point> {
-public:
+  public:
     void Serialize(Archive& archive);
 };

@@ -38,26 +38,31 @@ mode_t CurrentUmask() {
 // A symbolic link keeps pointing at the saved file: the file it names is replaced.
 fs::path Destination(const fs::path& target) {
     std::error_code error;
-    if (!fs::is_symlink(fs::symlink_status(target, error))) return target;
+    if (!fs::is_symlink(fs::symlink_status(target, error)))
+        return target;
     fs::path resolved = fs::weakly_canonical(target, error);
     return error ? target : resolved;
 }
 
 // Removes the temporary file unless the save got as far as renaming it.
 class TemporaryFile {
-public:
+  public:
     explicit TemporaryFile(const fs::path& destination) {
         fs::path directory = destination.parent_path();
-        if (directory.empty()) directory = ".";
-        std::string pattern = (directory / ("." + destination.filename().string() + ".XXXXXX")).string();
+        if (directory.empty())
+            directory = ".";
+        std::string pattern =
+            (directory / ("." + destination.filename().string() + ".XXXXXX")).string();
         name_.assign(pattern.begin(), pattern.end());
         name_.push_back('\0');
         fd_ = ::mkostemp(name_.data(), O_CLOEXEC);
         error_ = fd_ < 0 ? errno : 0;
     }
     ~TemporaryFile() {
-        if (fd_ >= 0) ::close(fd_);
-        if (error_ == 0 && !renamed_) ::unlink(name_.data());
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (error_ == 0 && !renamed_)
+            ::unlink(name_.data());
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -74,7 +79,7 @@ public:
     }
     void MarkRenamed() { renamed_ = true; }
 
-private:
+  private:
     std::vector<char> name_;
     int fd_ = -1;
     int error_ = 0;
@@ -85,20 +90,24 @@ private:
 
 void SaveSafely(const fs::path& target, const std::function<void(Archive&)>& writeBody) {
     fs::path destination = Destination(target);
-    if (destination.filename().empty()) ThrowFileFailure(EISDIR, target);
+    if (destination.filename().empty())
+        ThrowFileFailure(EISDIR, target);
 
     mode_t mode = 0666 & ~CurrentUmask();
     struct stat existing {};
     if (::stat(destination.c_str(), &existing) == 0) {
         // Refused before the body is written rather than by the final rename.
-        if (S_ISDIR(existing.st_mode)) ThrowFileFailure(EISDIR, target);
+        if (S_ISDIR(existing.st_mode))
+            ThrowFileFailure(EISDIR, target);
         // Renaming over a device or a pipe would replace the node itself.
-        if (!S_ISREG(existing.st_mode)) ThrowFileFailure(EINVAL, target);
+        if (!S_ISREG(existing.st_mode))
+            ThrowFileFailure(EINVAL, target);
         mode = existing.st_mode & 07777;
     }
 
     TemporaryFile temporary(destination);
-    if (temporary.error() != 0) ThrowFileFailure(temporary.error(), target);
+    if (temporary.error() != 0)
+        ThrowFileFailure(temporary.error(), target);
     // mkstemp creates the file 0600; give it what a plain create would have.
     (void)::fchmod(temporary.fd(), mode);
 
@@ -108,14 +117,18 @@ void SaveSafely(const fs::path& target, const std::function<void(Archive&)>& wri
     archive.Close();
 
     // The old file is replaced only by one whose bytes are known to be on the disk.
-    if (::fsync(temporary.fd()) != 0 && errno != EINVAL) ThrowFileFailure(errno, target);
-    if (int error = temporary.Close(); error != 0) ThrowFileFailure(error, target);
-    if (::rename(temporary.name(), destination.c_str()) != 0) ThrowFileFailure(errno, target);
+    if (::fsync(temporary.fd()) != 0 && errno != EINVAL)
+        ThrowFileFailure(errno, target);
+    if (int error = temporary.Close(); error != 0)
+        ThrowFileFailure(error, target);
+    if (::rename(temporary.name(), destination.c_str()) != 0)
+        ThrowFileFailure(errno, target);
     temporary.MarkRenamed();
 
     // Makes the rename itself durable; the save has succeeded whether or not this works.
     fs::path directory = destination.parent_path();
-    if (directory.empty()) directory = ".";
+    if (directory.empty())
+        directory = ".";
     int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         (void)::fsync(dirFd);

@@ -10,13 +10,13 @@ class GEO_MakeLand;
 
 class CGenerateDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     CGenerateDialog(GEO_MakeLand* terrain, QWidget* parent);
     ~CGenerateDialog() override;
     // exec() returns QDialog::Accepted on OK.
     void accept() override;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

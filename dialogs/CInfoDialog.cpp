@@ -19,9 +19,8 @@ QWidget* OwnerOf(QWidget* parent) {
 
 CInfoDialog::CInfoDialog(GEO_MakeLand* terrain, QWidget* parent) : QDialog(OwnerOf(parent)) {
     BuildDialog(this, InfoDialogTemplate);
-    const std::string report = BuildLandReport(terrain->GetData(),
-                                               static_cast<size_t>(terrain->GetSize()),
-                                               terrain->waterLevel);
+    const std::string report = BuildLandReport(
+        terrain->GetData(), static_cast<size_t>(terrain->GetSize()), terrain->waterLevel);
     report_ = QString::fromStdString(report);
     SetControlText(this, InfoControl::Report, report_);
 }

@@ -7,10 +7,10 @@ class GEO_MakeLand;
 
 class CInfoDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CInfoDialog(GEO_MakeLand* terrain, QWidget* parent = nullptr);
     QString reportText() const;
 
-private:
+  private:
     QString report_;
 };

@@ -11,7 +11,7 @@ class QProgressBar;
 
 class CProgressDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CProgressDialog(QWidget* parent);
 
     QProgressBar* progressBar() const;  // control 1000
@@ -23,12 +23,12 @@ public:
     // Shows the window if hidden and repaints it at once, without handling input.
     void showAndRepaint();
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
 
-private:
+  private:
     void centreOn(const QWidget* frame);
 
     QProgressBar* bar_ = nullptr;

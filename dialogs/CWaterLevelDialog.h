@@ -10,12 +10,12 @@ class GEO_MakeLand;
 
 class CWaterLevelDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     CWaterLevelDialog(GEO_MakeLand* terrain, QWidget* parent);
     ~CWaterLevelDialog() override;
     void accept() override;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
         if (fs::is_directory(arg)) {
             std::vector<fs::path> found;
             for (const auto& entry : fs::directory_iterator(arg))
-                if (entry.is_regular_file()) found.push_back(entry.path());
+                if (entry.is_regular_file())
+                    found.push_back(entry.path());
             std::sort(found.begin(), found.end());
             inputs.insert(inputs.end(), found.begin(), found.end());
         } else if (fs::is_regular_file(arg)) {
@@ -40,7 +41,8 @@ int main(int argc, char** argv) {
     }
     for (const fs::path& path : inputs) {
         std::ifstream in(path, std::ios::binary);
-        std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                   std::istreambuf_iterator<char>()};
         if (!in.good() && !in.eof()) {
             std::fprintf(stderr, "%s: cannot read\n", path.c_str());
             return 2;

@@ -42,23 +42,29 @@ GEO_MakeLand SmallMap(int32_t w, int32_t h, int32_t points) {
     t.height = t.gridHeight = h;
     t.unitAmount = 20;
     t.concentrationPointCount = points;
-    for (int32_t i = 0; i < points; ++i) t.concentrationPoints.Add({i % w, i % h});
+    for (int32_t i = 0; i < points; ++i)
+        t.concentrationPoints.Add({i % w, i % h});
     t.SetSize(w * h);
     for (int32_t i = 0; i < w * h; ++i)
-        t[i] = LandCell{double(i) / (w * h > 1 ? w * h - 1 : 1), uint16_t(i % (points > 0 ? points : 1)), {}};
+        t[i] = LandCell{
+            double(i) / (w * h > 1 ? w * h - 1 : 1), uint16_t(i % (points > 0 ? points : 1)), {}};
     return t;
 }
 
 Bytes Stored(GEO_MakeLand t, bool raw) {
     MemorySink sink;
     Archive archive(sink);
-    if (raw) t.SerializeRaw(archive);
-    else t.Serialize(archive);
+    if (raw)
+        t.SerializeRaw(archive);
+    else
+        t.Serialize(archive);
     archive.Close();
     return sink.bytes();
 }
 
-Bytes Cut(const Bytes& b, size_t n) { return Bytes(b.begin(), b.begin() + long(n < b.size() ? n : b.size())); }
+Bytes Cut(const Bytes& b, size_t n) {
+    return Bytes(b.begin(), b.begin() + long(n < b.size() ? n : b.size()));
+}
 
 // The map form up to and including the first point list (empty).
 ByteWriter MapHeader(int32_t w, int32_t h) {
@@ -97,16 +103,33 @@ void MapFileSeeds() {
     Write(t, "CellCountHuge.ld", MapHeader(3, 2).u16(0).i32(0x7FFFFFFF).bytes);
     Write(t, "Announces3000x3000CellsHoldsFew.ld",
           MapHeader(3000, 3000).u16(0).i32(3000 * 3000).raw(Bytes(64, 0x3F)).bytes);
-    Write(t, "CellCountNotWidthTimesHeight.ld", MapHeader(3, 2).u16(0).i32(5).raw(Bytes(80, 0)).u16(0).bytes);
+    Write(t, "CellCountNotWidthTimesHeight.ld",
+          MapHeader(3, 2).u16(0).i32(5).raw(Bytes(80, 0)).u16(0).bytes);
     Write(t, "CellsWithZeroWidth.ld", MapHeader(0, 2).u16(0).i32(1).raw(Bytes(16, 0)).u16(0).bytes);
     Write(t, "PointCountEscapeForASmallCount.ld",
-          MapHeader(1, 1).u16(0xFFFF).u32(1).i32(0).i32(0).i32(1).raw(Bytes(16, 0)).u16(0xFFFF).u32(1).i32(0).i32(0).bytes);
+          MapHeader(1, 1)
+              .u16(0xFFFF)
+              .u32(1)
+              .i32(0)
+              .i32(0)
+              .i32(1)
+              .raw(Bytes(16, 0))
+              .u16(0xFFFF)
+              .u32(1)
+              .i32(0)
+              .i32(0)
+              .bytes);
     Write(t, "PointCountEscapeHuge.ld", MapHeader(1, 1).u16(0xFFFF).u32(0xFFFFFFFF).bytes);
-    Write(t, "SecondPointListHuge.ld", MapHeader(1, 1).u16(0).i32(0).u16(0xFFFF).u32(0x80000000).bytes);
-    Write(t, "Raw3000x3000HoldsFew.dat", ByteWriter().text("LD").u16(1).i32(3000).i32(3000).raw(Bytes(64, 0)).bytes);
-    Write(t, "RawNegativeSides.dat", ByteWriter().text("LD").u16(1).i32(-3).i32(-2).raw(Bytes(96, 0)).i32(0).bytes);
-    Write(t, "RawSidesOverflowInt32.dat", ByteWriter().text("LD").u16(1).i32(65536).i32(65536).bytes);
-    Write(t, "RawPointCountNegative.dat", ByteWriter().text("LD").u16(1).i32(1).i32(1).raw(Bytes(16, 0)).i32(-1).bytes);
+    Write(t, "SecondPointListHuge.ld",
+          MapHeader(1, 1).u16(0).i32(0).u16(0xFFFF).u32(0x80000000).bytes);
+    Write(t, "Raw3000x3000HoldsFew.dat",
+          ByteWriter().text("LD").u16(1).i32(3000).i32(3000).raw(Bytes(64, 0)).bytes);
+    Write(t, "RawNegativeSides.dat",
+          ByteWriter().text("LD").u16(1).i32(-3).i32(-2).raw(Bytes(96, 0)).i32(0).bytes);
+    Write(t, "RawSidesOverflowInt32.dat",
+          ByteWriter().text("LD").u16(1).i32(65536).i32(65536).bytes);
+    Write(t, "RawPointCountNegative.dat",
+          ByteWriter().text("LD").u16(1).i32(1).i32(1).raw(Bytes(16, 0)).i32(-1).bytes);
 }
 
 Bytes TableBytes(const std::vector<PointArray>& stencils, int32_t statedCount) {
@@ -114,7 +137,8 @@ Bytes TableBytes(const std::vector<PointArray>& stencils, int32_t statedCount) {
     b.i32(statedCount);
     for (const PointArray& s : stencils) {
         b.i32(s.GetSize());
-        for (const Point& p : s) b.i32(p.x).i32(p.y);
+        for (const Point& p : s)
+            b.i32(p.x).i32(p.y);
     }
     return b.bytes;
 }
@@ -125,10 +149,12 @@ void StencilCacheSeeds() {
     const size_t count = size_t(n);
     std::vector<PointArray> empty(count);
     std::vector<PointArray> centres(count);
-    for (PointArray& s : centres) s.Add({0, 0});
+    for (PointArray& s : centres)
+        s.Add({0, 0});
     // Our own discs for the small diameters, the rest empty: sane, and small.
     std::vector<PointArray> smallDiscs(count);
-    for (int32_t d = 1; d <= 24; ++d) smallDiscs[size_t(d - 1)] = BuildDiscStencil(d);
+    for (int32_t d = 1; d <= 24; ++d)
+        smallDiscs[size_t(d - 1)] = BuildDiscStencil(d);
 
     Write(t, "EmptyStencils.bin", TableBytes(empty, n));
     Write(t, "CentreOnly.bin", TableBytes(centres, n));
@@ -166,7 +192,8 @@ void CliArgsSeeds() {
         Bytes b;
         bool first = true;
         for (const char* a : args) {
-            if (!first) b.push_back(0);
+            if (!first)
+                b.push_back(0);
             first = false;
             b.insert(b.end(), a, a + std::strlen(a));
         }
@@ -175,13 +202,43 @@ void CliArgsSeeds() {
     line("Help", {"--help"});
     line("GenerateHelp", {"generate", "--width", "x", "--help"});
     line("GenerateDefaults", {"generate", "-o", "map.png"});
-    line("GenerateEverything",
-         {"generate", "--seed", "18446744073709551615", "--width", "100", "--height=3000",
-          "--unit-amount", "200", "--process-amount", "0.5", "--concentration-rate", "0",
-          "--concentration-amount=1", "--points", "255", "--point", "0,0", "--point", "99,2999",
-          "--keep-random-state", "--water-level", "0.25", "--threads", "2", "--stencils", "s.bin",
-          "--regions", "-o", "a.ld", "-o", "b.DAT", "-o", "c.png", "--heightmap", "h.png"});
-    line("Render", {"render", "in.ld", "-o", "out.png", "--regions", "--water-level=0.5", "--threads=1"});
+    line("GenerateEverything", {"generate",
+                                "--seed",
+                                "18446744073709551615",
+                                "--width",
+                                "100",
+                                "--height=3000",
+                                "--unit-amount",
+                                "200",
+                                "--process-amount",
+                                "0.5",
+                                "--concentration-rate",
+                                "0",
+                                "--concentration-amount=1",
+                                "--points",
+                                "255",
+                                "--point",
+                                "0,0",
+                                "--point",
+                                "99,2999",
+                                "--keep-random-state",
+                                "--water-level",
+                                "0.25",
+                                "--threads",
+                                "2",
+                                "--stencils",
+                                "s.bin",
+                                "--regions",
+                                "-o",
+                                "a.ld",
+                                "-o",
+                                "b.DAT",
+                                "-o",
+                                "c.png",
+                                "--heightmap",
+                                "h.png"});
+    line("Render",
+         {"render", "in.ld", "-o", "out.png", "--regions", "--water-level=0.5", "--threads=1"});
     line("Info", {"info", "in.dat"});
     line("UnknownCommand", {"grow"});
     line("WidthBelowRange", {"generate", "--width", "99", "-o", "a.png"});

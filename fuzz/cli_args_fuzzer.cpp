@@ -16,24 +16,31 @@ namespace {
 using namespace cli;
 
 std::string Lower(std::string s) {
-    for (char& c : s) c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+    for (char& c : s)
+        c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
     return s;
 }
 
-bool Fraction(double v) { return std::isfinite(v) && v >= 0.0 && v <= 1.0; }
+bool Fraction(double v) {
+    return std::isfinite(v) && v >= 0.0 && v <= 1.0;
+}
 
 void CheckOptions(const Options& o) {
-    if (o.command == Command::Help) return;
+    if (o.command == Command::Help)
+        return;
     FUZZ_CHECK(o.threads == 1 || o.threads == 2);
-    if (o.waterLevel) FUZZ_CHECK(Fraction(*o.waterLevel));
+    if (o.waterLevel)
+        FUZZ_CHECK(Fraction(*o.waterLevel));
     for (const Output& out : o.outputs) {
         const std::string ext = Lower(std::filesystem::path(out.path).extension().string());
-        FUZZ_CHECK(ext == (out.kind == OutputKind::Png ? ".png" : out.kind == OutputKind::Map ? ".ld" : ".dat"));
+        FUZZ_CHECK(ext == (out.kind == OutputKind::Png   ? ".png"
+                           : out.kind == OutputKind::Map ? ".ld"
+                                                         : ".dat"));
         FUZZ_CHECK(o.command == Command::Generate || out.kind == OutputKind::Png);
     }
     for (const cli::Heightmap& map : o.heightmaps) {
         const std::string ext = Lower(std::filesystem::path(map.path).extension().string());
-        FUZZ_CHECK(ext == (map.kind == cli::HeightmapKind::Png ? ".png"
+        FUZZ_CHECK(ext == (map.kind == cli::HeightmapKind::Png   ? ".png"
                            : map.kind == cli::HeightmapKind::R16 ? ".r16"
                                                                  : ".tif"));
     }
@@ -52,7 +59,8 @@ void CheckOptions(const Options& o) {
     FUZZ_CHECK(std::isfinite(o.processAmount) && o.processAmount > 0 &&
                o.processAmount <= limits::maxProcessAmount);
     FUZZ_CHECK(Fraction(o.concentrationRate) && Fraction(o.concentrationAmount));
-    for (const Point& p : o.points) FUZZ_CHECK(p.x >= 0 && p.x < o.width && p.y >= 0 && p.y < o.height);
+    for (const Point& p : o.points)
+        FUZZ_CHECK(p.x >= 0 && p.x < o.width && p.y >= 0 && p.y < o.height);
     FUZZ_CHECK(!o.stencils.empty());
 }
 
@@ -69,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             current.push_back(static_cast<char>(data[i]));
         }
     }
-    if (size > 0) args.push_back(current);
+    if (size > 0)
+        args.push_back(current);
 
     const ParseResult result = Parse(args);
     FUZZ_CHECK(result.options.has_value() != !result.error.empty());

@@ -6,9 +6,9 @@
 
 #include "FuzzCheck.h"
 #include "core/GEO_MakeLand.h"
+#include "core/MapFile.h"
 #include "data/Failures.h"
 #include "data/FileDevices.h"
-#include "core/MapFile.h"
 #include "tests/support/MapFileBytes.h"
 #include "tests/support/Terrains.h"
 
@@ -48,7 +48,8 @@ GEO_MakeLand OpenMap() {
     t.progressCount = 5;
     t.twoThreads = 1;
     t.SetSize(6);
-    for (int32_t i = 0; i < 6; ++i) t[i] = LandCell{i / 5.0, uint16_t(i % 2), {}};
+    for (int32_t i = 0; i < 6; ++i)
+        t[i] = LandCell{i / 5.0, uint16_t(i % 2), {}};
     return t;
 }
 
@@ -92,7 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // What the file does not hold stays as it was.
     FUZZ_CHECK(terrain.progressTotal == before.progressTotal &&
-               terrain.progressCount == before.progressCount && terrain.twoThreads == before.twoThreads);
+               terrain.progressCount == before.progressCount &&
+               terrain.twoThreads == before.twoThreads);
     if (kind == MapFileKind::Raw) {
         FUZZ_CHECK(terrain.seed == before.seed && terrain.unitAmount == before.unitAmount &&
                    Bits(terrain.waterLevel) == Bits(before.waterLevel));
@@ -104,6 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(Load(again, Stored(terrain, kind)) == kind);
     FUZZ_CHECK(SameTerrain(again, terrain));
 
-    if (cells > 0) CheckRendering(terrain);
+    if (cells > 0)
+        CheckRendering(terrain);
     return 0;
 }

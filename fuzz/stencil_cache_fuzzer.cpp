@@ -32,7 +32,8 @@ GEO_LandCircleArray StandIn() {
     GEO_LandCircleArray table;
     PointArray centre;
     centre.Add({0, 0});
-    for (int32_t k = 0; k < GEO_LandCircleArray::stencilCount; ++k) table.AddCircle(centre);
+    for (int32_t k = 0; k < GEO_LandCircleArray::stencilCount; ++k)
+        table.AddCircle(centre);
     return table;
 }
 
@@ -47,10 +48,11 @@ const Bytes& StandInBytes() {
 // Every refused input rewrites the cache: a memory file system keeps that off
 // the disk and makes the sync free.
 class Scratch {
-public:
+  public:
     Scratch() {
         std::error_code error;
-        fs::path base = fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
+        fs::path base =
+            fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
         std::string pattern = (base / "glenvar-fuzz-XXXXXX").string();
         std::vector<char> name(pattern.begin(), pattern.end());
         name.push_back('\0');
@@ -63,7 +65,7 @@ public:
     }
     fs::path Cache() const { return dir_ / "makeland.bin"; }
 
-private:
+  private:
     fs::path dir_;
 };
 
@@ -94,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int32_t k = 0; k < table.GetSize(); ++k) {
         const int32_t d = k + 1, low = -(d / 2), high = d - 1 - d / 2;
         FUZZ_CHECK(int64_t{table[k].GetSize()} <= int64_t{d} * d);
-        for (const Point& p : table[k]) FUZZ_CHECK(p.x >= low && p.x <= high && p.y >= low && p.y <= high);
+        for (const Point& p : table[k])
+            FUZZ_CHECK(p.x >= low && p.x <= high && p.y >= low && p.y <= high);
     }
 
     const Bytes tableBytes = Serialized(table);

@@ -83,8 +83,8 @@ std::optional<int32_t> ParseInt32(const QString& text) {
         return std::nullopt;
     constexpr int64_t low = std::numeric_limits<int32_t>::min();
     constexpr int64_t high = std::numeric_limits<int32_t>::max();
-    const int64_t value = s.negative ? -static_cast<int64_t>(s.magnitude)
-                                     : static_cast<int64_t>(s.magnitude);
+    const int64_t value =
+        s.negative ? -static_cast<int64_t>(s.magnitude) : static_cast<int64_t>(s.magnitude);
     return static_cast<int32_t>(std::clamp(value, low, high));
 }
 

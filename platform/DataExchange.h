@@ -26,6 +26,6 @@ void WriteInt(QWidget* dialog, int id, int32_t value);    // "%d"
 void WriteUInt(QWidget* dialog, int id, uint32_t value);  // "%u"
 
 // Each returns false after showing its message.
-bool ReadInt(QWidget* dialog, int id, int32_t& value);    // "整数を入力してください。"
+bool ReadInt(QWidget* dialog, int id, int32_t& value);  // "整数を入力してください。"
 bool ReadUInt(QWidget* dialog, int id, uint32_t& value);  // "正の整数を入力してください。"
 bool CheckRange(QWidget* dialog, int id, int32_t value, int32_t minimum, int32_t maximum);

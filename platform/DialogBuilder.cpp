@@ -122,8 +122,7 @@ QWidget* MakeEdit(QDialog* dialog, const ControlTemplate& c) {
 
 QWidget* MakeSlider(QDialog* dialog, const ControlTemplate& c) {
     auto* slider = new Trackbar(dialog);
-    slider->setTickPosition(Has(c.style, Style::NoTicks) ? QSlider::NoTicks
-                                                         : QSlider::TicksBelow);
+    slider->setTickPosition(Has(c.style, Style::NoTicks) ? QSlider::NoTicks : QSlider::TicksBelow);
     return slider;
 }
 
@@ -185,8 +184,7 @@ void BuildDialog(QDialog* dialog, const DialogTemplate& t) {
         widget->setObjectName(ControlObjectName(c.id));
         widget->setGeometry(DialogUnitsToPixels(QRect(c.x, c.y, c.cx, c.cy), base));
         if (TakesFocus(c.kind))
-            widget->setFocusPolicy(Has(c.style, Style::TabStop) ? Qt::StrongFocus
-                                                                 : Qt::ClickFocus);
+            widget->setFocusPolicy(Has(c.style, Style::TabStop) ? Qt::StrongFocus : Qt::ClickFocus);
         else
             widget->setFocusPolicy(Qt::NoFocus);
         if (Has(c.style, Style::Hidden))

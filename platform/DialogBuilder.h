@@ -33,7 +33,6 @@ void BuildDialog(QDialog* dialog, const DialogTemplate& dialogTemplate);
 // The control with this id among the dialog's direct children, or nullptr.
 QWidget* FindControl(const QWidget* dialog, int id);
 
-template <class T>
-T* ControlAs(const QWidget* dialog, int id) {
+template <class T> T* ControlAs(const QWidget* dialog, int id) {
     return qobject_cast<T*>(FindControl(dialog, id));
 }

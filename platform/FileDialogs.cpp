@@ -6,8 +6,8 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QStyle>
 #include <QStringList>
+#include <QStyle>
 #include <QTreeView>
 
 #include <algorithm>
@@ -62,7 +62,7 @@ std::optional<QString> SingleExtension(const QString& nameFilter) {
 // a scroll bar. Both columns get room for their widest text, and each time the
 // dialog is shown, once its layout is known, it grows until every column fits.
 class FileColumnsFitter : public QObject {
-public:
+  public:
     FileColumnsFitter(QFileDialog& dialog, QTreeView& tree)
         : QObject(&dialog), dialog_(dialog), tree_(tree) {
         const QLocale locale = QLocale::system();
@@ -81,7 +81,7 @@ public:
         return false;
     }
 
-private:
+  private:
     void widen(int section, const QStringList& samples) {
         QHeaderView* header = tree_.header();
         const QFontMetrics metrics(tree_.font());
@@ -121,7 +121,8 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) 
         // As the platform's own save dialog does, a name typed without an
         // extension takes the chosen file type's: a raw save offered as
         // "*.dat" must not land on "LandData.ld" and replace a map file.
-        const auto followFilter = [&dialog, fallback = request.defaultSuffix](const QString& nameFilter) {
+        const auto followFilter = [&dialog,
+                                   fallback = request.defaultSuffix](const QString& nameFilter) {
             dialog.setDefaultSuffix(SingleExtension(nameFilter).value_or(fallback));
         };
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);

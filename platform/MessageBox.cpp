@@ -60,7 +60,7 @@ ButtonSet ButtonSetOf(MessageButtons buttons) {
 // Qt lets Escape answer No in a Yes/No box and offers a close button on
 // every box; one that cannot be dismissed takes neither.
 class ProgramBox : public QMessageBox {
-public:
+  public:
     ProgramBox(QWidget* owner, bool dismissable) : QMessageBox(owner), dismissable_(dismissable) {}
 
     // QMessageBox resets the flags when its modality is set, so this comes after.
@@ -73,7 +73,7 @@ public:
         setWindowFlags(flags | (onTop ? Qt::WindowStaysOnTopHint : Qt::WindowFlags()));
     }
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override {
         if (!dismissable_ && event->matches(QKeySequence::Cancel))
             return;
@@ -87,7 +87,7 @@ protected:
         QMessageBox::closeEvent(event);
     }
 
-private:
+  private:
     bool dismissable_;
 };
 

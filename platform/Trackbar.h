@@ -8,7 +8,7 @@
 
 class Trackbar : public QSlider {
     Q_OBJECT
-public:
+  public:
     explicit Trackbar(QWidget* parent = nullptr);
 
     // A position outside the range is moved to the nearer end.
@@ -18,16 +18,16 @@ public:
     void SetLineSize(int size) { setSingleStep(size); }
     void SetPageSize(int size) { setPageStep(size); }
 
-signals:
+  signals:
     void endTrack();
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
-private:
+  private:
     bool mouseTracking_ = false;
 };

@@ -7,11 +7,11 @@
 
 enum class ControlKind {
     PushButton,
-    CheckBox,     // automatic check box
-    Static,       // text
-    Icon,         // the application icon
+    CheckBox,  // automatic check box
+    Static,    // text
+    Icon,      // the application icon
     Edit,
-    Slider,       // horizontal trackbar
+    Slider,  // horizontal trackbar
     ProgressBar,
 };
 
@@ -22,13 +22,13 @@ inline constexpr uint32_t DefaultButton = 1u << 0;
 inline constexpr uint32_t Hidden = 1u << 1;
 inline constexpr uint32_t Disabled = 1u << 2;
 inline constexpr uint32_t TabStop = 1u << 3;
-inline constexpr uint32_t CentreH = 1u << 4;       // static text
-inline constexpr uint32_t CentreV = 1u << 5;       // static text
-inline constexpr uint32_t Border = 1u << 6;        // edit
-inline constexpr uint32_t MultiLine = 1u << 8;     // edit, no word wrap
-inline constexpr uint32_t ReadOnly = 1u << 9;      // edit
-inline constexpr uint32_t ScrollBars = 1u << 11;   // multi-line edit, both as needed
-inline constexpr uint32_t NoTicks = 1u << 13;      // slider
+inline constexpr uint32_t CentreH = 1u << 4;      // static text
+inline constexpr uint32_t CentreV = 1u << 5;      // static text
+inline constexpr uint32_t Border = 1u << 6;       // edit
+inline constexpr uint32_t MultiLine = 1u << 8;    // edit, no word wrap
+inline constexpr uint32_t ReadOnly = 1u << 9;     // edit
+inline constexpr uint32_t ScrollBars = 1u << 11;  // multi-line edit, both as needed
+inline constexpr uint32_t NoTicks = 1u << 13;     // slider
 }  // namespace Style
 
 // Dialog style bits.

@@ -18,7 +18,8 @@ constexpr auto aboutControls = std::to_array<ControlTemplate>({
 });
 
 constexpr auto generateControls = std::to_array<ControlTemplate>({
-    {ControlId::Ok, ControlKind::PushButton, Strings::Ok, 190, 100, 50, 15, DefaultButton | TabStop},
+    {ControlId::Ok, ControlKind::PushButton, Strings::Ok, 190, 100, 50, 15,
+     DefaultButton | TabStop},
     {ControlId::Cancel, ControlKind::PushButton, Strings::Cancel, 245, 100, 50, 15, TabStop},
     {StaticId, ControlKind::Static, Strings::SeedLabel, 5, 5, 35, 15, Centred},
     {GenerateControl::Seed, ControlKind::Edit, "", 40, 5, 85, 12, NumberEdit},
@@ -40,14 +41,19 @@ constexpr auto generateControls = std::to_array<ControlTemplate>({
     {StaticId, ControlKind::Static, Strings::UnitAmountLabel, 5, 80, 35, 15, Centred},
     {GenerateControl::UnitAmount, ControlKind::Slider, "", 40, 80, 210, 15, Trackbar},
     {GenerateControl::UnitAmountText, ControlKind::Static, "", 250, 80, 45, 15, Centred},
-    {GenerateControl::ManualPlacement, ControlKind::CheckBox, Strings::ManualPlacement, 255, 5, 40, 15, TabStop},
-    {GenerateControl::KeepRandomState, ControlKind::CheckBox, Strings::KeepRandomState, 125, 5, 60, 15, TabStop},
-    {GenerateControl::TwoThreads, ControlKind::CheckBox, Strings::TwoThreads, 10, 100, 60, 15, TabStop},
+    {GenerateControl::ManualPlacement, ControlKind::CheckBox, Strings::ManualPlacement, 255, 5, 40,
+     15, TabStop},
+    {GenerateControl::KeepRandomState, ControlKind::CheckBox, Strings::KeepRandomState, 125, 5, 60,
+     15, TabStop},
+    {GenerateControl::TwoThreads, ControlKind::CheckBox, Strings::TwoThreads, 10, 100, 60, 15,
+     TabStop},
 });
 
 constexpr auto progressControls = std::to_array<ControlTemplate>({
-    {ControlId::Ok, ControlKind::PushButton, Strings::Ok, 180, 5, 50, 15, DefaultButton | Hidden | Disabled | TabStop},
-    {ControlId::Cancel, ControlKind::PushButton, Strings::Cancel, 200, 5, 50, 15, Hidden | Disabled | TabStop},
+    {ControlId::Ok, ControlKind::PushButton, Strings::Ok, 180, 5, 50, 15,
+     DefaultButton | Hidden | Disabled | TabStop},
+    {ControlId::Cancel, ControlKind::PushButton, Strings::Cancel, 200, 5, 50, 15,
+     Hidden | Disabled | TabStop},
     {ProgressControl::Bar, ControlKind::ProgressBar, "", 20, 5, 230, 15, None},
     {ProgressControl::Phase, ControlKind::Static, Strings::ProgressPhase, 0, 5, 20, 15, Centred},
     {ProgressControl::Status, ControlKind::Static, "", 250, 5, 40, 15, Centred},
@@ -62,8 +68,10 @@ constexpr auto waterLevelControls = std::to_array<ControlTemplate>({
 });
 
 constexpr auto infoControls = std::to_array<ControlTemplate>({
-    {ControlId::Ok, ControlKind::PushButton, Strings::Ok, 5, 190, 50, 15, Hidden | Disabled | TabStop},
-    {ControlId::Cancel, ControlKind::PushButton, Strings::Ok, 95, 190, 50, 15, DefaultButton | TabStop},
+    {ControlId::Ok, ControlKind::PushButton, Strings::Ok, 5, 190, 50, 15,
+     Hidden | Disabled | TabStop},
+    {ControlId::Cancel, ControlKind::PushButton, Strings::Ok, 95, 190, 50, 15,
+     DefaultButton | TabStop},
     {InfoControl::Report, ControlKind::Edit, "", 5, 5, 140, 180,
      MultiLine | ReadOnly | ScrollBars | TabStop},
 });
@@ -71,8 +79,16 @@ constexpr auto infoControls = std::to_array<ControlTemplate>({
 // The dialogs share their frame, origin and font.
 constexpr DialogTemplate MakeDialog(int id, const char* caption, int cx, int cy,
                                     std::span<const ControlTemplate> controls) {
-    return {id, caption, 0, 0, cx, cy, DialogFontName, DialogFontPointSize,
-            DialogStyle::Caption | DialogStyle::SystemMenu, controls};
+    return {id,
+            caption,
+            0,
+            0,
+            cx,
+            cy,
+            DialogFontName,
+            DialogFontPointSize,
+            DialogStyle::Caption | DialogStyle::SystemMenu,
+            controls};
 }
 
 }  // namespace

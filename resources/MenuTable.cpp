@@ -37,14 +37,18 @@ constexpr MenuBarEntry menuBar[] = {
 };
 
 constexpr Accelerator accelerators[] = {
-    {"Ctrl+C", CommandId::EditCopy},       {"Ctrl+Ins", CommandId::EditCopy},
-    {"Ctrl+V", CommandId::EditPaste},      {"Shift+Ins", CommandId::EditPaste},
-    {"Ctrl+X", CommandId::EditCut},        {"Shift+Del", CommandId::EditCut},
-    {"Ctrl+Z", CommandId::EditUndo},       {"Alt+Backspace", CommandId::EditUndo},
-    {"F6", CommandId::NextPane},           {"Shift+F6", CommandId::PrevPane},
+    {"Ctrl+C", CommandId::EditCopy},  {"Ctrl+Ins", CommandId::EditCopy},
+    {"Ctrl+V", CommandId::EditPaste}, {"Shift+Ins", CommandId::EditPaste},
+    {"Ctrl+X", CommandId::EditCut},   {"Shift+Del", CommandId::EditCut},
+    {"Ctrl+Z", CommandId::EditUndo},  {"Alt+Backspace", CommandId::EditUndo},
+    {"F6", CommandId::NextPane},      {"Shift+F6", CommandId::PrevPane},
 };
 
 }  // namespace
 
-std::span<const MenuBarEntry> MainMenuBar() { return menuBar; }
-std::span<const Accelerator> MainAccelerators() { return accelerators; }
+std::span<const MenuBarEntry> MainMenuBar() {
+    return menuBar;
+}
+std::span<const Accelerator> MainAccelerators() {
+    return accelerators;
+}

@@ -4,7 +4,7 @@
 // then the application.
 
 class CommandTarget {
-public:
+  public:
     virtual ~CommandTarget() = default;
     virtual bool handlesCommand(int id) const = 0;
     // Asked when a drop-down menu opens and again when the command arrives.

@@ -32,7 +32,8 @@ std::filesystem::path fileSystemPath(const QString& name) {
 void MapView::openCommand() {
     const std::optional<QString> name =
         askFileName(this, FileDialogRequest::Kind::Open, ViewStrings::OpenFilter);
-    if (!name) return;
+    if (!name)
+        return;
     // Throws on failure with the terrain untouched; the picture and its size
     // then stay as they were.
     LoadMapFile(terrain, fileSystemPath(*name));
@@ -47,7 +48,8 @@ void MapView::saveCommand(bool raw) {
     const std::optional<QString> name =
         askFileName(this, FileDialogRequest::Kind::Save,
                     raw ? ViewStrings::RawSaveFilter : ViewStrings::SaveFilter);
-    if (!name) return;
+    if (!name)
+        return;
     if (raw)
         SaveRawFile(terrain, fileSystemPath(*name));
     else

@@ -28,7 +28,7 @@ namespace {
 // The progress window of one long operation: created hidden, published in
 // currentProgressDialog, destroyed on every way out of the operation.
 class ProgressWindow {
-public:
+  public:
     explicit ProgressWindow(QWidget* view)
         : previous_(currentProgressDialog), dialog_(new CProgressDialog(view)) {
         currentProgressDialog = dialog_;
@@ -38,13 +38,14 @@ public:
     ProgressWindow& operator=(const ProgressWindow&) = delete;
 
     void close() {
-        if (!dialog_) return;
+        if (!dialog_)
+            return;
         currentProgressDialog = previous_;
         delete dialog_;
         dialog_ = nullptr;
     }
 
-private:
+  private:
     CProgressDialog* previous_;
     CProgressDialog* dialog_;
 };
@@ -52,7 +53,8 @@ private:
 // A picture of the given size, or nothing when it cannot be had: drawing
 // failures end an operation without a message.
 std::optional<Picture> makePicture(QSize size) {
-    if (size.width() <= 0 || size.height() <= 0) return Picture(0, 0);
+    if (size.width() <= 0 || size.height() <= 0)
+        return Picture(0, 0);
     try {
         return Picture(size.width(), size.height());
     } catch (const std::bad_alloc&) {
@@ -71,8 +73,10 @@ void setBarRange(QProgressBar* bar, int32_t maximum) {
 
 // Qt ignores positions outside the range; the bar should stop at its ends instead.
 void setBarPosition(QProgressBar* bar, int32_t position) {
-    if (position < bar->minimum()) position = bar->minimum();
-    if (position > bar->maximum()) position = bar->maximum();
+    if (position < bar->minimum())
+        position = bar->minimum();
+    if (position > bar->maximum())
+        position = bar->maximum();
     bar->setValue(position);
 }
 
@@ -81,7 +85,9 @@ QString percentText(int32_t done, int32_t total) {
                              double(done) / double(total) * 100.0);
 }
 
-QString text(const char* utf8) { return QString::fromUtf8(utf8); }
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 }  // namespace
 
@@ -137,18 +143,36 @@ bool MapView::isCommandEnabled(int id) const {
 }
 
 void MapView::executeCommand(int id) {
-    if (!handlesCommand(id) || !isCommandEnabled(id)) return;
+    if (!handlesCommand(id) || !isCommandEnabled(id))
+        return;
     runReporting([this, id] {
         switch (id) {
-        case CommandId::Generate: generateCommand(); break;
-        case CommandId::WaterLevel: waterLevelCommand(); break;
-        case CommandId::CopyToClipboard: clipboardCommand(); break;
-        case CommandId::RegionDisplay: regionDisplayCommand(); break;
-        case CommandId::Information: informationCommand(); break;
-        case CommandId::FileOpen: openCommand(); break;
-        case CommandId::FileSave: saveCommand(false); break;
-        case CommandId::RawSave: saveCommand(true); break;
-        default: break;
+        case CommandId::Generate:
+            generateCommand();
+            break;
+        case CommandId::WaterLevel:
+            waterLevelCommand();
+            break;
+        case CommandId::CopyToClipboard:
+            clipboardCommand();
+            break;
+        case CommandId::RegionDisplay:
+            regionDisplayCommand();
+            break;
+        case CommandId::Information:
+            informationCommand();
+            break;
+        case CommandId::FileOpen:
+            openCommand();
+            break;
+        case CommandId::FileSave:
+            saveCommand(false);
+            break;
+        case CommandId::RawSave:
+            saveCommand(true);
+            break;
+        default:
+            break;
         }
     });
 }
@@ -167,13 +191,13 @@ void MapView::generateCommand() {
     savedHeight = terrain.height;
     {
         CGenerateDialog dialog(&terrain, this);
-        if (runDialog(dialog) != QDialog::Accepted) return;
+        if (runDialog(dialog) != QDialog::Accepted)
+            return;
     }
     const QString title = text(Strings::GenerateCaption);
     if (terrain.manualPlacement) {
-        const MessageAnswer keep =
-            ShowMessage(this, text(ViewStrings::KeepPlacementQuestion), MessageIcon::Question,
-                        MessageButtons::YesNo, title);
+        const MessageAnswer keep = ShowMessage(this, text(ViewStrings::KeepPlacementQuestion),
+                                               MessageIcon::Question, MessageButtons::YesNo, title);
         if (keep != MessageAnswer::Yes) {
             placement.begin();
             layoutPicture();
@@ -206,7 +230,8 @@ void MapView::generateAndRender() {
     layoutPicture();
     mapPicture.reset();
     std::optional<Picture> fresh = makePicture(QSize(terrain.width, terrain.height));
-    if (!fresh) return;
+    if (!fresh)
+        return;
     terrain.Render(*fresh, false, &MapView::renderProgress);
     mapPicture = std::move(fresh);
     layoutPicture();
@@ -225,9 +250,11 @@ void MapView::renderPicture(bool regions) {
     std::optional<Picture>& target = regions ? regionPicture : mapPicture;
     target.reset();
     std::optional<Picture> fresh = makePicture(renderSize());
-    if (!fresh) return;
+    if (!fresh)
+        return;
     terrain.Render(*fresh, regions, &MapView::renderProgress);
-    if (regions) DrawPointMarks(*fresh, terrain.concentrationPoints);
+    if (regions)
+        DrawPointMarks(*fresh, terrain.concentrationPoints);
     target = std::move(fresh);
     layoutPicture();
     update();
@@ -235,7 +262,8 @@ void MapView::renderPicture(bool regions) {
 
 int32_t MapView::generationProgress(GEO_MakeLand& terrain, int32_t phase) {
     CProgressDialog* dialog = currentProgressDialog;
-    if (!dialog) return 0;
+    if (!dialog)
+        return 0;
     switch (static_cast<GenerationPhase>(phase)) {
     case GenerationPhase::Preparing:
         setBarRange(dialog->progressBar(), terrain.progressTotal);
@@ -261,7 +289,8 @@ int32_t MapView::generationProgress(GEO_MakeLand& terrain, int32_t phase) {
 
 int32_t MapView::renderProgress(GEO_MakeLand& terrain, int32_t cellsDone) {
     CProgressDialog* dialog = currentProgressDialog;
-    if (!dialog) return 0;
+    if (!dialog)
+        return 0;
     const int32_t cells = terrain.GetSize();
     if (cellsDone == 0) {
         setBarRange(dialog->progressBar(), cells);
@@ -269,7 +298,8 @@ int32_t MapView::renderProgress(GEO_MakeLand& terrain, int32_t cellsDone) {
         dialog->statusText = text(ViewStrings::StatusRenderStart);
     } else {
         setBarPosition(dialog->progressBar(), cellsDone);
-        if (cells > 0) dialog->statusText = percentText(cellsDone, cells);
+        if (cells > 0)
+            dialog->statusText = percentText(cellsDone, cells);
     }
     dialog->transferToControls();
     dialog->showAndRepaint();
@@ -279,17 +309,21 @@ int32_t MapView::renderProgress(GEO_MakeLand& terrain, int32_t cellsDone) {
 void MapView::waterLevelCommand() {
     const double before = terrain.waterLevel;
     CWaterLevelDialog dialog(&terrain, this);
-    if (runDialog(dialog) != QDialog::Accepted) return;
-    if (terrain.GetSize() > 0 && terrain.waterLevel != before) renderPicture(false);
+    if (runDialog(dialog) != QDialog::Accepted)
+        return;
+    if (terrain.GetSize() > 0 && terrain.waterLevel != before)
+        renderPicture(false);
 }
 
 void MapView::clipboardCommand() {
     // The whole shown picture at one pixel per cell, whatever the window shows.
     const QSize size = renderSize();
-    if (size.width() <= 0 || size.height() <= 0) return;
+    if (size.width() <= 0 || size.height() <= 0)
+        return;
     const std::optional<Picture>& source = showRegions ? regionPicture : mapPicture;
     QImage image(size, QImage::Format_RGB32);
-    if (image.isNull()) return;  // no memory for the copy: nothing is handed over
+    if (image.isNull())
+        return;  // no memory for the copy: nothing is handed over
     image.fill(Qt::black);
     if (source) {
         const int w = std::min(size.width(), source->width);
@@ -302,7 +336,8 @@ void MapView::clipboardCommand() {
 }
 
 void MapView::regionDisplayCommand() {
-    if (!showRegions && !regionPicture) renderPicture(true);
+    if (!showRegions && !regionPicture)
+        renderPicture(true);
     showRegions = !showRegions;
     update();
 }

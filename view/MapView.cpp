@@ -16,8 +16,8 @@ namespace {
 // copy. Only the part is wrapped, so a paint never hands Qt a whole map of
 // up to 16384 x 16384 pixels (1 GiB), whose byte counts Qt keeps in int.
 QImage imageOf(const Picture& picture, const QRect& part) {
-    const uint32_t* first = picture.pixels.data() + size_t(part.y()) * size_t(picture.width) +
-                            size_t(part.x());
+    const uint32_t* first =
+        picture.pixels.data() + size_t(part.y()) * size_t(picture.width) + size_t(part.x());
     return QImage(reinterpret_cast<const uchar*>(first), part.width(), part.height(),
                   qsizetype(picture.width) * 4, QImage::Format_RGB32);
 }
@@ -43,7 +43,8 @@ MapView::MapView(QWidget* parent) : QFrame(parent) {
 MapView::~MapView() = default;
 
 void MapView::layoutPicture() {
-    if (!memoryDc) return;
+    if (!memoryDc)
+        return;
     const bool placing = placement.placing;
     const QRect client = contentsRect();
     scroll.layout(placing ? terrain.width : pictureWidth, placing ? terrain.height : pictureHeight,
@@ -75,7 +76,8 @@ void MapView::paintEvent(QPaintEvent*) {
         // Only the visible part of the black W x H placement picture is built:
         // a paint costs the visible area, whatever the map size.
         const QRect visible = window & QRect(0, 0, terrain.width, terrain.height);
-        if (visible.isEmpty()) return;
+        if (visible.isEmpty())
+            return;
         try {
             Picture part(visible.width(), visible.height());
             PointArray marks;
@@ -90,9 +92,11 @@ void MapView::paintEvent(QPaintEvent*) {
         return;
     }
     const std::optional<Picture>& source = showRegions ? regionPicture : mapPicture;
-    if (!source) return;
+    if (!source)
+        return;
     const QRect visible = window & QRect(0, 0, source->width, source->height);
-    if (visible.isEmpty()) return;
+    if (visible.isEmpty())
+        return;
     painter.drawImage(visible.topLeft() - window.topLeft(), imageOf(*source, visible));
 }
 
@@ -121,13 +125,16 @@ void MapView::mouseMoveEvent(QMouseEvent* event) {
     // Qt delivers moves outside the view while a button is held; without a
     // capture they would have gone to other windows.
     const Point p = clientPoint(event);
-    if (!overClient(p)) return;
-    if (drag.move(p, scroll)) update();
+    if (!overClient(p))
+        return;
+    if (drag.move(p, scroll))
+        update();
 }
 
 void MapView::mouseReleaseEvent(QMouseEvent* event) {
     const Point p = clientPoint(event);
-    if (!overClient(p)) return;  // released elsewhere: never seen
+    if (!overClient(p))
+        return;  // released elsewhere: never seen
     if (event->button() == Qt::LeftButton) {
         switch (drag.release(p, placement.placing, scroll)) {
         case DragTracker::Release::Ignored:
@@ -151,17 +158,19 @@ void MapView::mouseDoubleClickEvent(QMouseEvent*) {
 }
 
 void MapView::endPlacementQuestion() {
-    const QString text =
-        QString::asprintf(ViewStrings::PlacementStartQuestion, int(placement.placedPoints.GetSize()));
+    const QString text = QString::asprintf(ViewStrings::PlacementStartQuestion,
+                                           int(placement.placedPoints.GetSize()));
     const MessageAnswer answer =
         ShowMessage(this, text, MessageIcon::Question, MessageButtons::YesNoCancel,
                     QString::fromUtf8(ViewStrings::PlacementTitle));
-    if (answer == MessageAnswer::No) return;
+    if (answer == MessageAnswer::No)
+        return;
     if (answer == MessageAnswer::Yes) {
         placement.end();
         runReporting([this] {
             terrain.concentrationPoints.SetSize(0);
-            for (const Point& p : placement.placedPoints) terrain.concentrationPoints.Add(p);
+            for (const Point& p : placement.placedPoints)
+                terrain.concentrationPoints.Add(p);
             generateAndRender();
         });
         return;

@@ -24,7 +24,7 @@ extern CProgressDialog* currentProgressDialog;
 
 class MapView : public QFrame, public CommandTarget {
     Q_OBJECT
-public:
+  public:
     explicit MapView(QWidget* parent = nullptr);
     ~MapView() override;
 
@@ -61,7 +61,7 @@ public:
     // The client area in view coordinates (inside the sunken edge).
     QRect clientRect() const { return contentsRect(); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -69,7 +69,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
-private:
+  private:
     void generateCommand();
     void waterLevelCommand();
     void clipboardCommand();

@@ -9,22 +9,26 @@ void ScrollState::layout(int32_t pictureWidth, int32_t pictureHeight, int32_t cl
 }
 
 void DragTracker::press(Point at, bool accepted) {
-    if (dragging || !accepted) return;
+    if (dragging || !accepted)
+        return;
     pressPoint = at;
     lastPoint = at;
     dragging = true;
 }
 
 bool DragTracker::move(Point to, ScrollState& scroll) {
-    if (!dragging) return false;
+    if (!dragging)
+        return false;
     panTo(to, scroll);
     return true;
 }
 
 DragTracker::Release DragTracker::release(Point at, bool placing, ScrollState& scroll) {
-    if (!dragging) return Release::Ignored;
+    if (!dragging)
+        return Release::Ignored;
     dragging = false;
-    if (placing && lastPoint == pressPoint) return Release::Click;
+    if (placing && lastPoint == pressPoint)
+        return Release::Click;
     panTo(at, scroll);
     return Release::DragEnd;
 }
@@ -33,11 +37,15 @@ void DragTracker::panTo(Point to, ScrollState& scroll) {
     // The picture follows the mouse; the upper clamp comes first, so a
     // negative range (never produced by layout) still ends at 0.
     scroll.scrollX += lastPoint.x - to.x;
-    if (scroll.scrollX > scroll.scrollRangeX) scroll.scrollX = scroll.scrollRangeX;
-    if (scroll.scrollX < 0) scroll.scrollX = 0;
+    if (scroll.scrollX > scroll.scrollRangeX)
+        scroll.scrollX = scroll.scrollRangeX;
+    if (scroll.scrollX < 0)
+        scroll.scrollX = 0;
     scroll.scrollY += lastPoint.y - to.y;
-    if (scroll.scrollY > scroll.scrollRangeY) scroll.scrollY = scroll.scrollRangeY;
-    if (scroll.scrollY < 0) scroll.scrollY = 0;
+    if (scroll.scrollY > scroll.scrollRangeY)
+        scroll.scrollY = scroll.scrollRangeY;
+    if (scroll.scrollY < 0)
+        scroll.scrollY = 0;
     lastPoint = to;
 }
 
@@ -47,6 +55,7 @@ void PlacementMode::begin() {
 }
 
 void PlacementMode::click(Point cell, int32_t width, int32_t height) {
-    if (cell.x < 0 || cell.x >= width || cell.y < 0 || cell.y >= height) return;
+    if (cell.x < 0 || cell.x >= width || cell.y < 0 || cell.y >= height)
+        return;
     placedPoints.Add(cell);
 }

@@ -23,7 +23,7 @@ struct ScrollState {
 // Left-button state. The view never captures the mouse: a release outside
 // the view is not seen, so `dragging` stays set until a release over it.
 class DragTracker {
-public:
+  public:
     enum class Release { Ignored, Click, DragEnd };
 
     // A press starts tracking only when the state accepts one.
@@ -38,13 +38,13 @@ public:
     Point pressPoint;
     Point lastPoint;
 
-private:
+  private:
     void panTo(Point to, ScrollState& scroll);
 };
 
 // Points collected by left clicks before a generation started by hand.
 class PlacementMode {
-public:
+  public:
     void begin();
     void end() { placing = false; }
     // Appends the cell if it lies inside width x height.

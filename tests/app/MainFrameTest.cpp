@@ -23,13 +23,18 @@ namespace {
 
 QStringList Texts(const QList<QAction*>& actions) {
     QStringList texts;
-    for (QAction* action : actions) texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    for (QAction* action : actions)
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
     return texts;
 }
 
-QMenu* MenuAt(CMainFrame& frame, int index) { return frame.menuBar()->actions().at(index)->menu(); }
+QMenu* MenuAt(CMainFrame& frame, int index) {
+    return frame.menuBar()->actions().at(index)->menu();
+}
 
-void OpenMenu(QMenu* menu) { emit menu->aboutToShow(); }
+void OpenMenu(QMenu* menu) {
+    emit menu->aboutToShow();
+}
 
 // Menu commands arrive posted, after the menu has closed.
 void Choose(QAction* action) {
@@ -41,10 +46,10 @@ void Choose(QAction* action) {
 
 class MainFrameTest : public QObject {
     Q_OBJECT
-private:
+  private:
     ScratchDirectory dir_;
 
-private slots:
+  private slots:
     void initTestCase() {
         CMapToolApp::PrepareApplication();
         QApplication::setQuitOnLastWindowClosed(false);
@@ -67,8 +72,10 @@ private slots:
         const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
         const QRect normal = CMapToolApp::NormalFrameGeometry(available);
         QCOMPARE(frame->normalGeometry(), normal);
-        QCOMPARE(CMapToolApp::NormalFrameGeometry(QRect(0, 0, 1280, 1024)), QRect(160, 128, 960, 768));
-        QCOMPARE(CMapToolApp::NormalFrameGeometry(QRect(100, 30, 1001, 801)), QRect(226, 131, 750, 600));
+        QCOMPARE(CMapToolApp::NormalFrameGeometry(QRect(0, 0, 1280, 1024)),
+                 QRect(160, 128, 960, 768));
+        QCOMPARE(CMapToolApp::NormalFrameGeometry(QRect(100, 30, 1001, 801)),
+                 QRect(226, 131, 750, 600));
         frame->showNormal();
         QTRY_COMPARE(frame->geometry(), normal);
         frame->close();  // deletes itself
@@ -85,14 +92,18 @@ private slots:
                               QString::fromUtf8("ﾍﾙﾌﾟ(&H)")}));
         QCOMPARE(Texts(MenuAt(frame, 0)->actions()),
                  QStringList({QString::fromUtf8("読込"), QString::fromUtf8("保存"), "-",
-                              QString::fromUtf8("生保存"), QString::fromUtf8("ｸﾘｯﾌﾟﾎﾞｰﾄﾞに記憶"), "-",
-                              QString::fromUtf8("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)")}));
+                              QString::fromUtf8("生保存"), QString::fromUtf8("ｸﾘｯﾌﾟﾎﾞｰﾄﾞに記憶"),
+                              "-", QString::fromUtf8("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)")}));
         QCOMPARE(Texts(MenuAt(frame, 1)->actions()),
                  QStringList({QString::fromUtf8("元に戻す(&U)\tCtrl+Z"), "-",
-                              QString::fromUtf8("切り取り(&T)\tCtrl+X"), QString::fromUtf8("ｺﾋﾟｰ(&C)\tCtrl+C"),
-                              QString::fromUtf8("貼り付け(&P)\tCtrl+V"), "-", QString::fromUtf8("移動(&M)")}));
-        QCOMPARE(Texts(MenuAt(frame, 6)->actions()), QStringList({QString::fromUtf8("ﾊﾞｰｼﾞｮﾝ情報(&A)...")}));
-        for (int i : {2, 3, 4, 5}) QVERIFY(frame.menuBar()->actions().at(i)->menu() == nullptr);
+                              QString::fromUtf8("切り取り(&T)\tCtrl+X"),
+                              QString::fromUtf8("ｺﾋﾟｰ(&C)\tCtrl+C"),
+                              QString::fromUtf8("貼り付け(&P)\tCtrl+V"), "-",
+                              QString::fromUtf8("移動(&M)")}));
+        QCOMPARE(Texts(MenuAt(frame, 6)->actions()),
+                 QStringList({QString::fromUtf8("ﾊﾞｰｼﾞｮﾝ情報(&A)...")}));
+        for (int i : {2, 3, 4, 5})
+            QVERIFY(frame.menuBar()->actions().at(i)->menu() == nullptr);
     }
 
     void dropDownItemsAreGreyedByTheirRules() {
@@ -115,7 +126,10 @@ private slots:
                        CommandId::Information})
             QVERIFY(frame.menuAction(id)->isEnabled());
         int runs = 0;
-        frame.mapView()->setDialogRunner([&runs](QDialog&) { ++runs; return int(QDialog::Rejected); });
+        frame.mapView()->setDialogRunner([&runs](QDialog&) {
+            ++runs;
+            return int(QDialog::Rejected);
+        });
         Choose(frame.menuAction(CommandId::Generate));  // not painted yet: ignored
         Choose(frame.menuAction(CommandId::Information));
         QCOMPARE(runs, 0);
@@ -141,10 +155,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         QStringList keys;
         for (QAction* action : frame.actions())
-            if (!action->shortcut().isEmpty()) keys << action->shortcut().toString(QKeySequence::PortableText);
+            if (!action->shortcut().isEmpty())
+                keys << action->shortcut().toString(QKeySequence::PortableText);
         keys.sort();
-        QStringList expected = {"Ctrl+C", "Ctrl+Ins", "Ctrl+V", "Shift+Ins", "Ctrl+X",
-                                "Shift+Del", "Ctrl+Z", "Alt+Backspace", "F6", "Shift+F6"};
+        QStringList expected = {"Ctrl+C",    "Ctrl+Ins", "Ctrl+V",        "Shift+Ins", "Ctrl+X",
+                                "Shift+Del", "Ctrl+Z",   "Alt+Backspace", "F6",        "Shift+F6"};
         expected.sort();
         QCOMPARE(keys, expected);
 
@@ -152,9 +167,13 @@ private slots:
         ScriptedMessages boxes;
         ScriptedFiles files;
         int runs = 0;
-        frame.mapView()->setDialogRunner([&runs](QDialog&) { ++runs; return int(QDialog::Rejected); });
+        frame.mapView()->setDialogRunner([&runs](QDialog&) {
+            ++runs;
+            return int(QDialog::Rejected);
+        });
         QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
-        for (QAction* action : frame.actions()) action->trigger();
+        for (QAction* action : frame.actions())
+            action->trigger();
         QTest::keyClick(&frame, Qt::Key_C, Qt::ControlModifier);
         QTest::keyClick(&frame, Qt::Key_F6);
         QCOMPARE(runs, 0);
@@ -185,12 +204,15 @@ private slots:
         watcher.setInterval(10);
         connect(&watcher, &QTimer::timeout, [&] {
             auto* about = qobject_cast<CAboutDialog*>(QApplication::activeModalWidget());
-            if (!about) return;
+            if (!about)
+                return;
             watcher.stop();
             caption = about->windowTitle();
             for (QLabel* label : about->findChildren<QLabel*>()) {
-                if (!label->text().isEmpty()) version = label->text();
-                if (!label->pixmap().isNull()) hasIcon = true;
+                if (!label->text().isEmpty())
+                    version = label->text();
+                if (!label->pixmap().isNull())
+                    hasIcon = true;
             }
             QTest::keyClick(about, Qt::Key_Escape);
         });

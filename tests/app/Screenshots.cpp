@@ -5,11 +5,11 @@
 #include "app/CAboutDialog.h"
 #include "app/CMainFrame.h"
 #include "app/CMapToolApp.h"
+#include "core/MapFile.h"
 #include "dialogs/CGenerateDialog.h"
 #include "dialogs/CInfoDialog.h"
 #include "dialogs/CProgressDialog.h"
 #include "dialogs/CWaterLevelDialog.h"
-#include "core/MapFile.h"
 #include "platform/DataExchange.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
@@ -19,16 +19,16 @@
 #include "resources/ViewStrings.h"
 #include "view/MapView.h"
 
-#include <QApplication>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -43,8 +43,10 @@ QString outputDir;
 void save(QWidget* widget, const char* name) {
     QCoreApplication::processEvents();
     const QString path = QDir(outputDir).filePath(QString::fromLatin1(name) + ".png");
-    if (!widget->grab().save(path)) std::fprintf(stderr, "could not write %s\n", qPrintable(path));
-    else std::printf("%s\n", qPrintable(path));
+    if (!widget->grab().save(path))
+        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
 }
 
 void saveDialog(QDialog& dialog, const char* name) {
@@ -88,7 +90,7 @@ std::optional<QString> saveFileDialog(const FileDialogRequest& request) {
         });
         auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         name->setText(QStringLiteral("startup.ld"));  // as typed
-        static_cast<QDialog&>(dialog).accept();  // as the Save button does
+        static_cast<QDialog&>(dialog).accept();       // as the Save button does
     }
     dialog.reject();
     return std::nullopt;
@@ -166,8 +168,7 @@ int main(int argc, char** argv) {
         delete dialog;
     }
     saveMessage(view, QString::fromUtf8(ViewStrings::CreateQuestion), MessageIcon::Question,
-                MessageButtons::YesNo, QString::fromUtf8(Strings::GenerateCaption),
-                "box-create");
+                MessageButtons::YesNo, QString::fromUtf8(Strings::GenerateCaption), "box-create");
     saveMessage(view, QString::asprintf(ViewStrings::PlacementStartQuestion, 3),
                 MessageIcon::Question, MessageButtons::YesNoCancel,
                 QString::fromUtf8(ViewStrings::PlacementTitle), "box-placement");

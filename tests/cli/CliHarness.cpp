@@ -19,7 +19,8 @@ std::string ReadText(const fs::path& path) {
 }
 
 bool ReadRows(png_structp png, png_infop info, FILE* file, PngImage* image) {
-    if (setjmp(png_jmpbuf(png))) return false;
+    if (setjmp(png_jmpbuf(png)))
+        return false;
     png_init_io(png, file);
     png_read_info(png, info);
     image->width = png_get_image_width(png, info);
@@ -36,8 +37,8 @@ bool ReadRows(png_structp png, png_infop info, FILE* file, PngImage* image) {
 
 }  // namespace
 
-RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir,
-                 uint64_t fileSizeLimit, uint64_t memoryLimit) {
+RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir, uint64_t fileSizeLimit,
+                 uint64_t memoryLimit) {
     // Captured output goes to a directory of its own, so `dir` holds only what the CLI wrote.
     ScratchDir capture;
     const std::string outPath = (capture / "out").string();
@@ -45,7 +46,8 @@ RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir,
     std::vector<std::string> argv{GLENVAR_CLI};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> pointers;
-    for (std::string& a : argv) pointers.push_back(a.data());
+    for (std::string& a : argv)
+        pointers.push_back(a.data());
     pointers.push_back(nullptr);
 
     const pid_t child = fork();
@@ -58,19 +60,23 @@ RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir,
         if (fileSizeLimit > 0) {
             std::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{fileSizeLimit, fileSizeLimit};
-            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                _exit(126);
         }
         if (memoryLimit > 0) {
             const rlimit limit{memoryLimit, memoryLimit};
-            if (::setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
+            if (::setrlimit(RLIMIT_AS, &limit) != 0)
+                _exit(126);
         }
         ::execv(pointers[0], pointers.data());
         _exit(127);
     }
     RunResult result;
     int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child) return result;
-    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    if (child < 0 || ::waitpid(child, &status, 0) != child)
+        return result;
+    if (WIFEXITED(status))
+        result.exitCode = WEXITSTATUS(status);
     result.out = ReadText(outPath);
     result.err = ReadText(errPath);
     return result;
@@ -78,7 +84,8 @@ RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir,
 
 bool ReadPng(const fs::path& path, PngImage& image) {
     FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
+    if (file == nullptr)
+        return false;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     const bool ok = info != nullptr && ReadRows(png, info, file, &image);

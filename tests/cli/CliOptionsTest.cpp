@@ -60,19 +60,48 @@ TEST(CliOptions, DecimalDefaultsParseToTheirExactBitPatterns) {
 // The parameters dialog's largest processing amount, 500 x 0.001f, is a hair
 // above 0.5; a map made with it must be reproducible here.
 TEST(CliOptions, AcceptsTheDialogsLargestProcessAmount) {
-    const cli::Options o = OptionsOf({"generate", "--process-amount", "0.5000000237487257", "-o", "m.ld"});
+    const cli::Options o =
+        OptionsOf({"generate", "--process-amount", "0.5000000237487257", "-o", "m.ld"});
     EXPECT_EQ(Bits(o.processAmount), 0x3FE000000CC00000u);
     EXPECT_EQ(o.processAmount, 500 * static_cast<double>(0.001f));
     EXPECT_EQ(std::strtod(limits::maxProcessAmountText, nullptr), limits::maxProcessAmount);
 }
 
 TEST(CliOptions, EveryGenerateOptionLandsInItsField) {
-    const cli::Options o = OptionsOf(
-        {"generate", "--seed", "18446744073709551615", "--width", "100", "--height=16384",
-         "--unit-amount", "200", "--points", "0", "--point", "5,7", "--point", "99,16383",
-         "--keep-random-state", "--water-level", "1", "--threads", "2", "--stencils", "s.bin",
-         "--regions", "-o", "a.LD", "-o", "b.dat", "-o", "c.Png", "--heightmap", "h.png",
-         "--heightmap", "h.R16", "--heightmap", "h.tif"});
+    const cli::Options o = OptionsOf({"generate",
+                                      "--seed",
+                                      "18446744073709551615",
+                                      "--width",
+                                      "100",
+                                      "--height=16384",
+                                      "--unit-amount",
+                                      "200",
+                                      "--points",
+                                      "0",
+                                      "--point",
+                                      "5,7",
+                                      "--point",
+                                      "99,16383",
+                                      "--keep-random-state",
+                                      "--water-level",
+                                      "1",
+                                      "--threads",
+                                      "2",
+                                      "--stencils",
+                                      "s.bin",
+                                      "--regions",
+                                      "-o",
+                                      "a.LD",
+                                      "-o",
+                                      "b.dat",
+                                      "-o",
+                                      "c.Png",
+                                      "--heightmap",
+                                      "h.png",
+                                      "--heightmap",
+                                      "h.R16",
+                                      "--heightmap",
+                                      "h.tif"});
     EXPECT_EQ(o.command, cli::Command::Generate);
     EXPECT_EQ(o.seed, UINT64_MAX);
     EXPECT_EQ(o.width, 100);
@@ -90,8 +119,8 @@ TEST(CliOptions, EveryGenerateOptionLandsInItsField) {
     EXPECT_EQ(o.outputs[1].kind, cli::OutputKind::Raw);
     EXPECT_EQ(o.outputs[2].kind, cli::OutputKind::Png);
     EXPECT_EQ(o.heightmaps, (std::vector<cli::Heightmap>{{"h.png", cli::HeightmapKind::Png},
-                                                          {"h.R16", cli::HeightmapKind::R16},
-                                                          {"h.tif", cli::HeightmapKind::Tiff}}));
+                                                         {"h.R16", cli::HeightmapKind::R16},
+                                                         {"h.tif", cli::HeightmapKind::Tiff}}));
 }
 
 TEST(CliOptions, InfoPrintsJsonOnRequest) {
@@ -123,27 +152,36 @@ TEST(CliOptions, RefusalsNameTheOptionAndItsRange) {
         {{"generate", "-o", "m.txt"}, ".ld, .dat or .png"},
         {{"generate", "-o", "m"}, ".ld, .dat or .png"},
         {{"generate", "-o"}, "-o: missing value"},
-        {{"generate", "--width", "99", "-o", "m.ld"}, "--width: expected an integer from 100 to 16384"},
+        {{"generate", "--width", "99", "-o", "m.ld"},
+         "--width: expected an integer from 100 to 16384"},
         {{"generate", "--width", "16385", "-o", "m.ld"}, "100 to 16384"},
-        {{"generate", "--height", "16385", "-o", "m.ld"}, "--height: expected an integer from 100 to 16384"},
+        {{"generate", "--height", "16385", "-o", "m.ld"},
+         "--height: expected an integer from 100 to 16384"},
         {{"generate", "--width", "1e3", "-o", "m.ld"}, "--width"},
         {{"generate", "--width", " 200", "-o", "m.ld"}, "--width"},
         {{"generate", "--width", "+200", "-o", "m.ld"}, "--width"},
         {{"generate", "--width", "200x", "-o", "m.ld"}, "--width"},
         {{"generate", "--height", "", "-o", "m.ld"}, "--height"},
-        {{"generate", "--unit-amount", "0", "-o", "m.ld"}, "--unit-amount: expected an integer from 1 to 200"},
-        {{"generate", "--points", "256", "-o", "m.ld"}, "--points: expected an integer from 0 to 255"},
-        {{"generate", "--seed", "-1", "-o", "m.ld"}, "--seed: expected an integer from 0 to 18446744073709551615"},
+        {{"generate", "--unit-amount", "0", "-o", "m.ld"},
+         "--unit-amount: expected an integer from 1 to 200"},
+        {{"generate", "--points", "256", "-o", "m.ld"},
+         "--points: expected an integer from 0 to 255"},
+        {{"generate", "--seed", "-1", "-o", "m.ld"},
+         "--seed: expected an integer from 0 to 18446744073709551615"},
         {{"generate", "--seed", "18446744073709551616", "-o", "m.ld"}, "--seed"},
-        {{"generate", "--process-amount", "0", "-o", "m.ld"}, "--process-amount: expected a number greater than 0 and at most 0.5"},
+        {{"generate", "--process-amount", "0", "-o", "m.ld"},
+         "--process-amount: expected a number greater than 0 and at most 0.5"},
         {{"generate", "--process-amount", "0.5000000238", "-o", "m.ld"}, "--process-amount"},
         {{"generate", "--process-amount", "nan", "-o", "m.ld"}, "--process-amount"},
-        {{"generate", "--concentration-rate", "inf", "-o", "m.ld"}, "--concentration-rate: expected a number from 0 to 1"},
+        {{"generate", "--concentration-rate", "inf", "-o", "m.ld"},
+         "--concentration-rate: expected a number from 0 to 1"},
         {{"generate", "--concentration-rate", "1e999", "-o", "m.ld"}, "--concentration-rate"},
         {{"generate", "--concentration-amount", "-0.1", "-o", "m.ld"}, "--concentration-amount"},
         {{"generate", "--concentration-amount", "0x1p-1", "-o", "m.ld"}, "--concentration-amount"},
-        {{"generate", "--water-level", "1.5", "-o", "m.ld"}, "--water-level: expected a number from 0 to 1"},
-        {{"generate", "--threads", "3", "-o", "m.ld"}, "--threads: expected an integer from 1 to 2"},
+        {{"generate", "--water-level", "1.5", "-o", "m.ld"},
+         "--water-level: expected a number from 0 to 1"},
+        {{"generate", "--threads", "3", "-o", "m.ld"},
+         "--threads: expected an integer from 1 to 2"},
         {{"generate", "--point", "5", "-o", "m.ld"}, "--point: expected X,Y"},
         {{"generate", "--point", "5,", "-o", "m.ld"}, "--point"},
         {{"generate", "--point", "1280,0", "-o", "m.ld"}, "0 <= X < 1280"},
@@ -152,7 +190,8 @@ TEST(CliOptions, RefusalsNameTheOptionAndItsRange) {
         {{"generate", "--regions=yes", "-o", "m.ld"}, "--regions: takes no value"},
         {{"generate", "extra", "-o", "m.ld"}, "unexpected argument \"extra\""},
         {{"generate", "-o", "a.png", "--heightmap", "./a.png"}, "more than once"},
-        {{"generate", "-o", "m.ld", "--heightmap", "h.tiff"}, "--heightmap: FILE must end in .png, .r16 or .tif"},
+        {{"generate", "-o", "m.ld", "--heightmap", "h.tiff"},
+         "--heightmap: FILE must end in .png, .r16 or .tif"},
         {{"render", "in.ld", "-o", "o.png", "--heightmap", "h.raw"}, ".png, .r16 or .tif"},
         {{"info", "a.ld", "--json=yes"}, "--json: takes no value"},
         {{"render", "in.ld", "-o", "o.png", "--json"}, "unknown option \"--json\""},

@@ -3,10 +3,10 @@
 #include "CliHarness.h"
 #include "cli/PngFile.h"
 #include "core/GEO_MakeLand.h"
+#include "core/LandReport.h"
+#include "core/MapFile.h"
 #include "core/PointMarks.h"
 #include "data/Failures.h"
-#include "core/MapFile.h"
-#include "core/LandReport.h"
 #include "tests/support/Terrains.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +32,8 @@ Args WithCache(Args args) {
 
 // Small maps keep each run short; the rest of the parameters stay at their defaults.
 Args Small(Args args) {
-    for (const char* a : {"--width", "200", "--height", "150"}) args.push_back(a);
+    for (const char* a : {"--width", "200", "--height", "150"})
+        args.push_back(a);
     return WithCache(std::move(args));
 }
 
@@ -57,7 +58,8 @@ void ExpectPictureOf(const fs::path& png, const GEO_MakeLand& terrain, bool regi
         Picture marks(terrain.gridWidth, terrain.gridHeight, 0);
         DrawPointMarks(marks, terrain.concentrationPoints);
         for (size_t p = 0; p < marks.pixels.size(); ++p)
-            if (marks.pixels[p] != 0) expected.pixels[p] = marks.pixels[p];
+            if (marks.pixels[p] != 0)
+                expected.pixels[p] = marks.pixels[p];
     }
     size_t mismatches = 0;
     for (size_t p = 0; p < expected.pixels.size(); ++p) {
@@ -72,7 +74,8 @@ void ExpectPictureOf(const fs::path& png, const GEO_MakeLand& terrain, bool regi
 std::vector<float> ReadFloatTiff(const fs::path& path, uint32_t& w, uint32_t& h) {
     std::vector<float> samples;
     TIFF* tif = TIFFOpen(path.c_str(), "r");
-    if (tif == nullptr) return samples;
+    if (tif == nullptr)
+        return samples;
     uint16_t bits = 0, format = 0, perPixel = 0;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
     TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
@@ -82,7 +85,8 @@ std::vector<float> ReadFloatTiff(const fs::path& path, uint32_t& w, uint32_t& h)
     if (bits == 32 && format == SAMPLEFORMAT_IEEEFP && perPixel == 1) {
         samples.resize(size_t(w) * h);
         for (uint32_t y = 0; y < h; ++y)
-            if (TIFFReadScanline(tif, samples.data() + size_t(y) * w, y, 0) != 1) samples.clear();
+            if (TIFFReadScanline(tif, samples.data() + size_t(y) * w, y, 0) != 1)
+                samples.clear();
     }
     TIFFClose(tif);
     return samples;
@@ -119,10 +123,12 @@ void ExpectHeightmapsOf(const fs::path& dir, const GEO_MakeLand& map) {
 }
 
 std::string InfoText(const GEO_MakeLand& terrain) {
-    std::string text = BuildLandReport(terrain.GetData(), size_t(terrain.GetSize()), terrain.waterLevel);
+    std::string text =
+        BuildLandReport(terrain.GetData(), size_t(terrain.GetSize()), terrain.waterLevel);
     std::string lines;
     for (char c : text)
-        if (c != '\r') lines += c;
+        if (c != '\r')
+            lines += c;
     return lines;
 }
 
@@ -170,7 +176,9 @@ TEST(CliRun, UnreadableInputShowsTheDesktopMessage) {
     // Missing file: the file-not-found text with the full path.
     RunResult r = RunCli({"info", "missing.ld"}, dir.path());
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, std::string(FileFailure(FileErrorCause::FileNotFound, dir / "missing.ld").what()) + "\n");
+    EXPECT_EQ(r.err,
+              std::string(FileFailure(FileErrorCause::FileNotFound, dir / "missing.ld").what()) +
+                  "\n");
 
     // A map cut short: the archive's end-of-file text.
     ASSERT_EQ(RunCli(Small({"generate", "-o", "whole.ld"}), dir.path()).exitCode, 0);
@@ -178,7 +186,8 @@ TEST(CliRun, UnreadableInputShowsTheDesktopMessage) {
     WriteBytes(dir / "cut.ld", Bytes(whole.begin(), whole.begin() + 20));
     for (const char* command : {"info", "render"}) {
         Args args{command, "cut.ld"};
-        if (std::string(command) == "render") args.insert(args.end(), {"-o", "cut.png"});
+        if (std::string(command) == "render")
+            args.insert(args.end(), {"-o", "cut.png"});
         r = RunCli(args, dir.path());
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.err, std::string(EndOfFileFailure().what()) + "\n");
@@ -203,7 +212,8 @@ TEST(CliRun, UnreadableInputShowsTheDesktopMessage) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("holds no cells"), std::string::npos) << r.err;
 
-    for (const char* name : {"cut.png", "text.png"}) EXPECT_FALSE(fs::exists(dir / name));
+    for (const char* name : {"cut.png", "text.png"})
+        EXPECT_FALSE(fs::exists(dir / name));
 }
 
 TEST(CliRun, FailedWritesLeaveNoFileAndTheOldOneIntact) {
@@ -211,8 +221,9 @@ TEST(CliRun, FailedWritesLeaveNoFileAndTheOldOneIntact) {
     // A directory that does not exist is found before the generation starts.
     RunResult r = RunCli(Small({"generate", "-o", "nowhere/map.ld"}), dir.path());
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err,
-              std::string(FileFailure(FileErrorCause::FileNotFound, dir / "nowhere/map.ld").what()) + "\n");
+    EXPECT_EQ(r.err, std::string(
+                         FileFailure(FileErrorCause::FileNotFound, dir / "nowhere/map.ld").what()) +
+                         "\n");
     EXPECT_TRUE(dir.Entries().empty());
 
     // A write cut short, as on a full disk: every form keeps the old file.
@@ -229,10 +240,10 @@ TEST(CliRun, FailedWritesLeaveNoFileAndTheOldOneIntact) {
 
 TEST(CliRun, GenerateWritesEveryFormOfTheSameMap) {
     ScratchDir dir;
-    const RunResult r = RunCli(Small({"generate", "--seed", "42", "-o", "m.ld", "-o", "m.dat", "-o",
-                                      "m.png", "--heightmap", "h.png", "--heightmap", "h.r16",
-                                      "--heightmap", "h.tif"}),
-                               dir.path());
+    const RunResult r =
+        RunCli(Small({"generate", "--seed", "42", "-o", "m.ld", "-o", "m.dat", "-o", "m.png",
+                      "--heightmap", "h.png", "--heightmap", "h.r16", "--heightmap", "h.tif"}),
+               dir.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(r.out.empty());
     EXPECT_TRUE(r.err.empty()) << "no progress bar without a terminal";
@@ -259,9 +270,10 @@ TEST(CliRun, GenerateWritesEveryFormOfTheSameMap) {
 
     // render writes the same heightmaps from the saved map.
     ScratchDir again;
-    const RunResult render = RunCli({"render", (dir / "m.ld").string(), "-o", "m.png", "--heightmap",
-                                     "h.tif", "--heightmap", "h.r16", "--heightmap", "h.png"},
-                                    again.path());
+    const RunResult render =
+        RunCli({"render", (dir / "m.ld").string(), "-o", "m.png", "--heightmap", "h.tif",
+                "--heightmap", "h.r16", "--heightmap", "h.png"},
+               again.path());
     ASSERT_EQ(render.exitCode, 0) << render.err;
     for (const char* name : {"m.png", "h.png", "h.r16", "h.tif"})
         EXPECT_EQ(ReadBytes(again / name), ReadBytes(dir / name)) << name;
@@ -275,8 +287,8 @@ TEST(CliRun, BigMapsAreRefusedWhenTheMemoryIsMissing) {
 #else
     constexpr uint64_t limit = uint64_t{1} << 30;
     ScratchDir dir;
-    RunResult r = RunCli({"generate", "--width", "16384", "--height", "16384", "--stencils", "s.bin",
-                          "-o", "big.ld", "--heightmap", "big.tif"},
+    RunResult r = RunCli({"generate", "--width", "16384", "--height", "16384", "--stencils",
+                          "s.bin", "-o", "big.ld", "--heightmap", "big.tif"},
                          dir.path(), 0, limit);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.find("16384 x 16384 map needs about ") != std::string::npos &&
@@ -329,12 +341,14 @@ TEST(CliRun, RegionPicturesAndWaterLevels) {
     // render: the same picture from the file, and another water level on request.
     ASSERT_EQ(RunCli({"render", "m.ld", "--regions", "-o", "again.png"}, dir.path()).exitCode, 0);
     EXPECT_EQ(ReadBytes(dir / "again.png"), ReadBytes(dir / "regions.png"));
-    ASSERT_EQ(RunCli({"render", "m.ld", "--water-level", "0.7", "-o", "w.png"}, dir.path()).exitCode, 0);
+    ASSERT_EQ(
+        RunCli({"render", "m.ld", "--water-level", "0.7", "-o", "w.png"}, dir.path()).exitCode, 0);
     map.waterLevel = 0.7;
     ExpectPictureOf(dir / "w.png", map, false);
 
     // Without concentration points, --regions draws the plain colours.
-    ASSERT_EQ(RunCli(Small({"generate", "--points", "0", "-o", "none.ld"}), dir.path()).exitCode, 0);
+    ASSERT_EQ(RunCli(Small({"generate", "--points", "0", "-o", "none.ld"}), dir.path()).exitCode,
+              0);
     ASSERT_EQ(RunCli({"render", "none.ld", "--regions", "-o", "a.png"}, dir.path()).exitCode, 0);
     ASSERT_EQ(RunCli({"render", "none.ld", "-o", "b.png"}, dir.path()).exitCode, 0);
     EXPECT_EQ(ReadBytes(dir / "a.png"), ReadBytes(dir / "b.png"));
@@ -356,8 +370,12 @@ TEST(CliRun, HandPlacedPointsAndTheKeptRandomState) {
     EXPECT_EQ(hand.concentrationPoints[1], (Point{199, 0}));
 
     // A fresh process starts from state 0, the state the seed 0x5DEECE66D gives.
-    ASSERT_EQ(RunCli(Small({"generate", "--keep-random-state", "-o", "kept.ld"}), dir.path()).exitCode, 0);
-    ASSERT_EQ(RunCli(Small({"generate", "--seed", "25214903917", "-o", "seeded.ld"}), dir.path()).exitCode, 0);
+    ASSERT_EQ(
+        RunCli(Small({"generate", "--keep-random-state", "-o", "kept.ld"}), dir.path()).exitCode,
+        0);
+    ASSERT_EQ(RunCli(Small({"generate", "--seed", "25214903917", "-o", "seeded.ld"}), dir.path())
+                  .exitCode,
+              0);
     GEO_MakeLand kept, seeded;
     Load(kept, dir / "kept.ld");
     Load(seeded, dir / "seeded.ld");
@@ -369,8 +387,8 @@ TEST(CliRun, HandPlacedPointsAndTheKeptRandomState) {
 
 TEST(CliRun, DefaultMapAtFullSize) {
     ScratchDir dir;
-    const RunResult r =
-        RunCli(WithCache({"generate", "-o", "map.ld", "-o", "map.dat", "-o", "map.png"}), dir.path());
+    const RunResult r = RunCli(
+        WithCache({"generate", "-o", "map.ld", "-o", "map.dat", "-o", "map.png"}), dir.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(fs::file_size(dir / "map.ld"), 20971660u);
     EXPECT_EQ(fs::file_size(dir / "map.dat"), 20971568u);

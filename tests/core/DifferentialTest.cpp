@@ -25,7 +25,9 @@ int32_t Pick(std::mt19937& rng, int32_t low, int32_t high) {
     return std::uniform_int_distribution<int32_t>(low, high)(rng);
 }
 
-int64_t Wrap(int64_t v, int64_t n) { return ((v % n) + n) % n; }
+int64_t Wrap(int64_t v, int64_t n) {
+    return ((v % n) + n) % n;
+}
 
 // Stamps as row events plus running sums must count what adding one per
 // offset counts, on grids down to a single cell where everything wraps.
@@ -45,7 +47,8 @@ void ExpectSpansCountLikeOffsets(const GEO_LandCircleArray& table, const Stencil
     }
     for (int32_t y = 0; y < h; ++y) {
         uint32_t sum = 0;
-        for (size_t x = size_t(w); x < stride; ++x) ASSERT_EQ(words[size_t(y) * stride + x], 0u);
+        for (size_t x = size_t(w); x < stride; ++x)
+            ASSERT_EQ(words[size_t(y) * stride + x], 0u);
         for (int32_t x = 0; x < w; ++x) {
             sum += words[size_t(y) * stride + size_t(x)];
             ASSERT_EQ(sum + extra[size_t(y)], expected[size_t(y) * size_t(w) + size_t(x)])
@@ -68,7 +71,8 @@ TEST(StampSpans, CountLikeOffsetsForAnyTable) {
 
 TEST(StampSpans, TheProgramsDiscsTakeTheFastForm) {
     const StencilSpans spans(ProgramTable(), ProgramTable().GetSize());
-    for (int32_t k = 0; k < ProgramTable().GetSize(); ++k) EXPECT_TRUE(spans.IsSimple(k)) << k;
+    for (int32_t k = 0; k < ProgramTable().GetSize(); ++k)
+        EXPECT_TRUE(spans.IsSimple(k)) << k;
 }
 
 // Regions: the separable labelling against the nine-copy rule, cell by cell.
@@ -76,10 +80,12 @@ void ExpectLabelsLikeNineCopies(const std::vector<Point>& points, int32_t w, int
     GEO_MakeLand t;
     t.width = w;
     t.height = h;
-    for (const Point& p : points) t.concentrationPoints.Add(p);
+    for (const Point& p : points)
+        t.concentrationPoints.Add(p);
     RegionLabeller labeller(points.data(), int32_t(points.size()), w, h);
     LabelScratch scratch;
-    for (int32_t slot = 0; slot < labeller.ColumnCount(); ++slot) labeller.PrepareColumn(slot);
+    for (int32_t slot = 0; slot < labeller.ColumnCount(); ++slot)
+        labeller.PrepareColumn(slot);
     for (int32_t y = 0; y < h; ++y) {
         // Single rows, and blocks of rows starting anywhere.
         const int32_t count = std::min(1 + y % RegionLabeller::blockRows, h - y);
@@ -87,11 +93,12 @@ void ExpectLabelsLikeNineCopies(const std::vector<Point>& points, int32_t w, int
         const int32_t* labels = y % 2 ? labeller.LabelRows(y, 1, scratch) : block;
         for (int32_t x = 0; x < w; ++x) {
             ASSERT_EQ(labels[x], reference::NearestConcentrationPoint(t, x, y))
-                << "cell (" << x << ", " << y << ") of " << w << " x " << h << ", "
-                << points.size() << " points";
+                << "cell (" << x << ", " << y << ") of " << w << " x " << h << ", " << points.size()
+                << " points";
             ASSERT_EQ(labels[x], t.NearestConcentrationPoint(x, y));
         }
-        if (y % 2) continue;
+        if (y % 2)
+            continue;
         for (int32_t r = 1; r < count; ++r) {
             for (int32_t x = 0; x < w; ++x) {
                 ASSERT_EQ(block[size_t(r) * labeller.RowStride() + size_t(x)],
@@ -109,15 +116,19 @@ TEST(RegionLabels, MatchTheNineCopyRuleWithTiesAndDuplicates) {
         const int32_t h = Pick(rng, 1, round < 100 ? 4 : 48);
         // Few distinct places and even sizes make ties and duplicates common.
         std::vector<Point> places;
-        for (int32_t i = Pick(rng, 1, 6); i > 0; --i) places.push_back({Pick(rng, 0, w - 1), Pick(rng, 0, h - 1)});
+        for (int32_t i = Pick(rng, 1, 6); i > 0; --i)
+            places.push_back({Pick(rng, 0, w - 1), Pick(rng, 0, h - 1)});
         std::vector<Point> points;
-        for (int32_t i = Pick(rng, 1, 40); i > 0; --i) points.push_back(places[size_t(Pick(rng, 0, int32_t(places.size()) - 1))]);
+        for (int32_t i = Pick(rng, 1, 40); i > 0; --i)
+            points.push_back(places[size_t(Pick(rng, 0, int32_t(places.size()) - 1))]);
         ExpectLabelsLikeNineCopies(points, w, h);
     }
     // Wide gaps between source columns and rows, odd and even sizes.
-    for (const auto& [w, h, n] : {std::tuple{257, 181, 120}, std::tuple{200, 160, 2}, std::tuple{160, 1, 5}}) {
+    for (const auto& [w, h, n] :
+         {std::tuple{257, 181, 120}, std::tuple{200, 160, 2}, std::tuple{160, 1, 5}}) {
         std::vector<Point> points;
-        for (int32_t i = 0; i < n; ++i) points.push_back({Pick(rng, 0, w - 1), Pick(rng, 0, h - 1)});
+        for (int32_t i = 0; i < n; ++i)
+            points.push_back({Pick(rng, 0, w - 1), Pick(rng, 0, h - 1)});
         ExpectLabelsLikeNineCopies(points, w, h);
     }
 }
@@ -127,11 +138,14 @@ TEST(RegionLabels, TallGridsWithTiesAcrossManyBandsOfRows) {
     // several points per column and even sizes keep ties on the band edges.
     std::mt19937 rng(79);
     for (int round = 0; round < 40; ++round) {
-        const int32_t w = Pick(rng, 1, 40), h = Pick(rng, 2 * RegionLabeller::bandRows, 5 * RegionLabeller::bandRows);
+        const int32_t w = Pick(rng, 1, 40),
+                      h = Pick(rng, 2 * RegionLabeller::bandRows, 5 * RegionLabeller::bandRows);
         std::vector<Point> places;
-        for (int32_t i = Pick(rng, 1, 30); i > 0; --i) places.push_back({Pick(rng, 0, w - 1), Pick(rng, 0, h - 1)});
+        for (int32_t i = Pick(rng, 1, 30); i > 0; --i)
+            places.push_back({Pick(rng, 0, w - 1), Pick(rng, 0, h - 1)});
         std::vector<Point> points;
-        for (int32_t i = Pick(rng, 1, 60); i > 0; --i) points.push_back(places[size_t(Pick(rng, 0, int32_t(places.size()) - 1))]);
+        for (int32_t i = Pick(rng, 1, 60); i > 0; --i)
+            points.push_back(places[size_t(Pick(rng, 0, int32_t(places.size()) - 1))]);
         ExpectLabelsLikeNineCopies(points, w, h);
     }
 }
@@ -145,17 +159,21 @@ TEST(RegionLabels, AScratchServesOneLabellerAfterAnother) {
     std::optional<RegionLabeller> labeller;
     for (int round = 0; round < 20; ++round) {
         std::vector<Point> points;
-        for (int32_t i = Pick(rng, 1, 12); i > 0; --i) points.push_back({Pick(rng, 0, w - 1), Pick(rng, 0, h - 1)});
+        for (int32_t i = Pick(rng, 1, 12); i > 0; --i)
+            points.push_back({Pick(rng, 0, w - 1), Pick(rng, 0, h - 1)});
         GEO_MakeLand t;
         t.width = w;
         t.height = h;
-        for (const Point& p : points) t.concentrationPoints.Add(p);
+        for (const Point& p : points)
+            t.concentrationPoints.Add(p);
         labeller.emplace(points.data(), int32_t(points.size()), w, h);
-        for (int32_t slot = 0; slot < labeller->ColumnCount(); ++slot) labeller->PrepareColumn(slot);
+        for (int32_t slot = 0; slot < labeller->ColumnCount(); ++slot)
+            labeller->PrepareColumn(slot);
         for (const int32_t y : {h - 1, 0, 8, RegionLabeller::bandRows + 3, h - 2}) {
             const int32_t* labels = labeller->LabelRows(y, 1, scratch);
             for (int32_t x = 0; x < w; ++x)
-                ASSERT_EQ(labels[x], reference::NearestConcentrationPoint(t, x, y)) << "round " << round;
+                ASSERT_EQ(labels[x], reference::NearestConcentrationPoint(t, x, y))
+                    << "round " << round;
         }
     }
 }
@@ -188,8 +206,9 @@ Scenario RandomScenario(std::mt19937& rng, int32_t circles) {
     t.unitAmount = Pick(rng, 1, circles);
     t.processAmount = std::uniform_real_distribution<double>(0.0, 0.03)(rng);
     t.concentrationRate = std::uniform_real_distribution<double>(-0.1, 1.1)(rng);
-    t.concentrationAmount = Pick(rng, 0, 4) == 0 ? double(Pick(rng, 0, 1))
-                                                 : std::uniform_real_distribution<double>(0, 1)(rng);
+    t.concentrationAmount = Pick(rng, 0, 4) == 0
+                                ? double(Pick(rng, 0, 1))
+                                : std::uniform_real_distribution<double>(0, 1)(rng);
     t.concentrationPointCount = Pick(rng, 0, 3) == 0 ? 0 : Pick(rng, 1, 12);
     t.keepRandomState = Pick(rng, 0, 4) == 0;
     t.manualPlacement = Pick(rng, 0, 4) == 0;
@@ -214,8 +233,8 @@ void ExpectSameGeneration(Scenario s, const GEO_LandCircleArray& table, uint32_t
     reference::Generate(slow, table, &b, nullptr);
     ASSERT_EQ(fast.GetSize(), slow.GetSize());
     ASSERT_TRUE(SameCells(fast, slow))
-        << fast.width << " x " << fast.height << ", seed " << fast.seed << ", " << fast.progressTotal
-        << " stamps, threads " << fast.twoThreads << "/" << slow.twoThreads;
+        << fast.width << " x " << fast.height << ", seed " << fast.seed << ", "
+        << fast.progressTotal << " stamps, threads " << fast.twoThreads << "/" << slow.twoThreads;
     EXPECT_TRUE(std::equal(fast.concentrationPoints.begin(), fast.concentrationPoints.end(),
                            slow.concentrationPoints.begin(), slow.concentrationPoints.end()));
     EXPECT_EQ(a.state, b.state);
@@ -229,7 +248,8 @@ TEST(GenerateDifferential, ProgramTableRandomMaps) {
     std::mt19937 rng(1);
     for (int round = 0; round < 24; ++round) {
         ExpectSameGeneration(RandomScenario(rng, 200), ProgramTable(), rng());
-        if (HasFatalFailure()) return;
+        if (HasFatalFailure())
+            return;
     }
 }
 
@@ -238,7 +258,8 @@ TEST(GenerateDifferential, HostileTableRandomMaps) {
     for (int round = 0; round < 24; ++round) {
         const GEO_LandCircleArray table = HostileTable(rng, 18);
         ExpectSameGeneration(RandomScenario(rng, 18), table, rng());
-        if (HasFatalFailure()) return;
+        if (HasFatalFailure())
+            return;
     }
 }
 
@@ -248,8 +269,9 @@ TEST(GenerateDifferential, GridsOfOddShape) {
         int32_t w, h;
         double processAmount;
     };
-    for (const Shape& shape : {Shape{1, 1, 40.0}, Shape{1, 7, 3.0}, Shape{9, 1, 3.0},
-                               Shape{120000, 1, 0.01}, Shape{1, 90000, 0.01}, Shape{3, 50000, 0.01}}) {
+    for (const Shape& shape :
+         {Shape{1, 1, 40.0}, Shape{1, 7, 3.0}, Shape{9, 1, 3.0}, Shape{120000, 1, 0.01},
+          Shape{1, 90000, 0.01}, Shape{3, 50000, 0.01}}) {
         for (int32_t threads : {0, 1}) {
             Scenario s;
             s.terrain.width = shape.w;
@@ -258,7 +280,8 @@ TEST(GenerateDifferential, GridsOfOddShape) {
             s.terrain.unitAmount = 60;
             s.terrain.twoThreads = threads;
             ExpectSameGeneration(s, ProgramTable(), 4);
-            if (HasFatalFailure()) return;
+            if (HasFatalFailure())
+                return;
         }
     }
 }

@@ -48,7 +48,7 @@ TEST(GenerateDefaults, PointsAndTheFirstStampsOfSeedZero) {
     EXPECT_EQ(trace[4].roll, 0.023238122483889456);
     EXPECT_TRUE(trace[4].pulled);
     EXPECT_EQ(trace[4].image, (Point{668, -276}));  // point 0, above the top edge
-    EXPECT_EQ(trace[4].centre, (Point{851, 8}));   // -121.6 truncates to -121
+    EXPECT_EQ(trace[4].centre, (Point{851, 8}));    // -121.6 truncates to -121
 
     EXPECT_EQ(trace[3].cell, 263 + 1280 * 496);
     EXPECT_EQ(trace[3].circle, 138);
@@ -123,7 +123,8 @@ TEST(GenerateDraws, ManualPlacementKeepsThePointsAndDrawsNothingForThem) {
         t.height = 110;
         t.manualPlacement = 1;
         t.concentrationPointCount = 7;  // ignored
-        for (const Point& p : placed) t.concentrationPoints.Add(p);
+        for (const Point& p : placed)
+            t.concentrationPoints.Add(p);
         std::vector<reference::StampTrace> trace;
         reference::Options options;
         options.trace = &trace;
@@ -160,14 +161,16 @@ TEST(GenerateDraws, WithoutPointsTwoDrawsPerStampAndNoRegions) {
         counted.NextInt(t.unitAmount);
     }
     EXPECT_EQ(source.state, counted.state);
-    for (const LandCell& c : t) ASSERT_EQ(c.region, 0);
+    for (const LandCell& c : t)
+        ASSERT_EQ(c.region, 0);
 }
 
 TEST(GenerateCells, EqualTotalsGiveZeroAltitudeAndNoRegions) {
     // One circle covering the 100 x 100 grid exactly once: every total is S.
     std::vector<Point> whole;
     for (int32_t y = 0; y < 100; ++y)
-        for (int32_t x = 0; x < 100; ++x) whole.push_back({x - 50, y - 50});
+        for (int32_t x = 0; x < 100; ++x)
+            whole.push_back({x - 50, y - 50});
     const GEO_LandCircleArray table = TableOf({whole});
     for (int32_t threads : {0, 1}) {
         GEO_MakeLand t;
@@ -195,12 +198,14 @@ TEST(GenerateCells, EmptyCirclesChangeNothingButStillCount) {
     static std::vector<int32_t>* seen;
     seen = &counts;
     t.Generate(empty, nullptr, [](GEO_MakeLand& terrain, int32_t phase) {
-        if (phase == 2) seen->push_back(terrain.progressCount);
+        if (phase == 2)
+            seen->push_back(terrain.progressCount);
         return 0;
     });
     ASSERT_EQ(counts.size(), 1u);
     EXPECT_EQ(counts[0], 119);  // (int)(12000 * 0.01f widened) = (int)119.99999...
-    for (const LandCell& c : t) ASSERT_EQ(c.altitude, 0.0);
+    for (const LandCell& c : t)
+        ASSERT_EQ(c.altitude, 0.0);
 
     // Mixed with non-empty circles: the same as the reference.
     const GEO_LandCircleArray mixed = TableOf({{}, {{0, 0}, {1, 0}}, {}, {{0, 0}}});
@@ -228,7 +233,8 @@ TEST(GenerateCells, TiesGoToTheLowerIndex) {
     EXPECT_EQ(t[0 + 100 * 20].region, 0);   // 40 from both, one through the edge
     EXPECT_EQ(t[30 + 100 * 20].region, 1);
     EXPECT_EQ(t[99 + 100 * 20].region, 0);  // 39 against 41 through the edge
-    for (const LandCell& c : t) ASSERT_NE(c.region, 2);
+    for (const LandCell& c : t)
+        ASSERT_NE(c.region, 2);
 }
 
 // Phases, as the callback sees them.
@@ -250,7 +256,8 @@ int32_t LogPhase(GEO_MakeLand& t, int32_t phase) {
         phaseLog->totalAtStart = t.progressTotal;
         phaseLog->cellsAtStart = t.GetSize();
     }
-    if (phase == 3) phaseLog->gridWidthAtEnd = t.gridWidth;
+    if (phase == 3)
+        phaseLog->gridWidthAtEnd = t.gridWidth;
     return 0;
 }
 
@@ -258,7 +265,8 @@ TEST(GenerateProgress, PhasesInOrderThrottledWithTheirCounts) {
     // Tall columns make stamping slow enough for repeated reports; the number
     // of stamps grows until stamping takes a quarter of a second or more.
     std::vector<Point> column;
-    for (int32_t y = 0; y < 70000; ++y) column.push_back({y % 7, y});
+    for (int32_t y = 0; y < 70000; ++y)
+        column.push_back({y % 7, y});
     const GEO_LandCircleArray table = TableOf({column});
     for (int32_t threads : {0, 1}) {
         PhaseLog log;
@@ -275,7 +283,8 @@ TEST(GenerateProgress, PhasesInOrderThrottledWithTheirCounts) {
             t.Generate(table, nullptr, &LogPhase);
             ASSERT_GE(log.phases.size(), 4u);
             const auto stamping = log.times[log.times.size() - 2] - log.times[1];
-            if (stamping >= std::chrono::milliseconds(250)) break;
+            if (stamping >= std::chrono::milliseconds(250))
+                break;
             const double seconds = std::max(std::chrono::duration<double>(stamping).count(), 0.005);
             processAmount = std::min(processAmount * 0.3 / seconds, 100.0);
         }
@@ -321,7 +330,8 @@ TEST(GenerateGuards, RefuseBadParametersAndChangeNothing) {
         {"concentrationAmount", [](GEO_MakeLand& t) { t.concentrationAmount = 1.5; }},
         {"concentrationAmount", [](GEO_MakeLand& t) { t.concentrationAmount = std::nan(""); }},
         {"concentrationPointCount", [](GEO_MakeLand& t) { t.concentrationPointCount = -1; }},
-        {"concentrationPointCount", [](GEO_MakeLand& t) { t.concentrationPointCount = 2147483647; }},
+        {"concentrationPointCount",
+         [](GEO_MakeLand& t) { t.concentrationPointCount = 2147483647; }},
     };
     for (const Case& c : cases) {
         GEO_MakeLand t;
@@ -367,7 +377,8 @@ TEST(GenerateGuards, AFailingCallbackLeavesNoHalfGrownGrid) {
             failAt = phase;
             EXPECT_THROW(t.Generate(ProgramTable(), nullptr,
                                     [](GEO_MakeLand&, int32_t p) -> int32_t {
-                                        if (p == failAt) throw std::runtime_error("cancelled");
+                                        if (p == failAt)
+                                            throw std::runtime_error("cancelled");
                                         return 0;
                                     }),
                          std::runtime_error);

@@ -27,34 +27,33 @@ std::string Report(const std::vector<LandCell>& cells, double waterLevel = 0.5) 
 // The report as printf formats it, from already counted values.
 std::string Expected(double d, int land, const int bands[10], int lowest, int highest) {
     char text[2048];
-    std::snprintf(text, sizeof text,
-                  "陸の割合: %.1f％\r\n\r\n10％未満: %.1f％\r\n10％以上20％未満: %.1f％\r\n"
-                  "20％以上30％未満: %.1f％\r\n30％以上40％未満: %.1f％\r\n40％以上50％未満: %.1f％\r\n"
-                  "50％以上60％未満: %.1f％\r\n60％以上70％未満: %.1f％\r\n70％以上80％未満: %.1f％\r\n"
-                  "80％以上90％未満: %.1f％\r\n90％以上: %.1f％\r\n\r\n最低高度: %d個\r\n最高高度: %d個\r\n",
-                  land / d, bands[0] / d, bands[1] / d, bands[2] / d, bands[3] / d, bands[4] / d,
-                  bands[5] / d, bands[6] / d, bands[7] / d, bands[8] / d, bands[9] / d, lowest,
-                  highest);
+    std::snprintf(
+        text, sizeof text,
+        "陸の割合: %.1f％\r\n\r\n10％未満: %.1f％\r\n10％以上20％未満: %.1f％\r\n"
+        "20％以上30％未満: %.1f％\r\n30％以上40％未満: %.1f％\r\n40％以上50％未満: %.1f％\r\n"
+        "50％以上60％未満: %.1f％\r\n60％以上70％未満: %.1f％\r\n70％以上80％未満: %.1f％\r\n"
+        "80％以上90％未満: %.1f％\r\n90％以上: %.1f％\r\n\r\n最低高度: %d個\r\n最高高度: %d個\r\n",
+        land / d, bands[0] / d, bands[1] / d, bands[2] / d, bands[3] / d, bands[4] / d,
+        bands[5] / d, bands[6] / d, bands[7] / d, bands[8] / d, bands[9] / d, lowest, highest);
     return text;
 }
 
 TEST(LandReport, FourCellExampleByteForByte) {
-    EXPECT_EQ(Report(Cells({0.0, 0.25, 0.5, 1.0})),
-              "陸の割合: 25.0％\r\n"
-              "\r\n"
-              "10％未満: 25.0％\r\n"
-              "10％以上20％未満: 0.0％\r\n"
-              "20％以上30％未満: 25.0％\r\n"
-              "30％以上40％未満: 0.0％\r\n"
-              "40％以上50％未満: 0.0％\r\n"
-              "50％以上60％未満: 25.0％\r\n"
-              "60％以上70％未満: 0.0％\r\n"
-              "70％以上80％未満: 0.0％\r\n"
-              "80％以上90％未満: 0.0％\r\n"
-              "90％以上: 25.0％\r\n"
-              "\r\n"
-              "最低高度: 1個\r\n"
-              "最高高度: 1個\r\n");
+    EXPECT_EQ(Report(Cells({0.0, 0.25, 0.5, 1.0})), "陸の割合: 25.0％\r\n"
+                                                    "\r\n"
+                                                    "10％未満: 25.0％\r\n"
+                                                    "10％以上20％未満: 0.0％\r\n"
+                                                    "20％以上30％未満: 25.0％\r\n"
+                                                    "30％以上40％未満: 0.0％\r\n"
+                                                    "40％以上50％未満: 0.0％\r\n"
+                                                    "50％以上60％未満: 25.0％\r\n"
+                                                    "60％以上70％未満: 0.0％\r\n"
+                                                    "70％以上80％未満: 0.0％\r\n"
+                                                    "80％以上90％未満: 0.0％\r\n"
+                                                    "90％以上: 25.0％\r\n"
+                                                    "\r\n"
+                                                    "最低高度: 1個\r\n"
+                                                    "最高高度: 1個\r\n");
 }
 
 TEST(LandReport, BandEdgesAndExtremes) {
@@ -65,10 +64,16 @@ TEST(LandReport, BandEdgesAndExtremes) {
     };
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const Case cases[] = {
-        {0.0, 0, 1, 0},   {-0.0, 0, 1, 0},  {-0.5, 0, 0, 0},
+        {0.0, 0, 1, 0},
+        {-0.0, 0, 1, 0},
+        {-0.5, 0, 0, 0},
         {std::nextafter(0.1, 0.0), 0, 0, 0},
-        {0.1, 1, 0, 0},   {0.3, 3, 0, 0},   {std::nextafter(0.9, 0.0), 8, 0, 0},
-        {0.9, 9, 0, 0},   {1.0, 9, 0, 1},   {1.5, 9, 0, 0},
+        {0.1, 1, 0, 0},
+        {0.3, 3, 0, 0},
+        {std::nextafter(0.9, 0.0), 8, 0, 0},
+        {0.9, 9, 0, 0},
+        {1.0, 9, 0, 1},
+        {1.5, 9, 0, 0},
         {nan, 9, 0, 0},  // no comparison holds: the last band
     };
     for (const Case& c : cases) {
@@ -101,7 +106,8 @@ TEST(LandReport, SharesFormatAsPrintfDoes) {
             cells.push_back(c);
             land += a > 0.3;
             int band = 0;
-            while (band < 9 && !(a < (band + 1) / 10.0)) ++band;
+            while (band < 9 && !(a < (band + 1) / 10.0))
+                ++band;
             ++bands[band];
             lowest += a == 0.0;
             highest += a == 1.0;

@@ -3,11 +3,11 @@
 // platform file error's text (or the end-of-file text) and the open map as it
 // was. And a file that announces far more cells than it holds costs no memory.
 
-#include "tests/support/FaultSupport.h"
-#include "tests/support/Terrains.h"
+#include "core/MapFile.h"
 #include "data/Failures.h"
 #include "data/FileDevices.h"
-#include "core/MapFile.h"
+#include "tests/support/FaultSupport.h"
+#include "tests/support/Terrains.h"
 
 #include <csignal>
 #include <sys/resource.h>
@@ -26,7 +26,7 @@ std::string Text(const char* pattern, const fs::path& path) {
 }
 
 class LoadFault : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         path = dir / "LandData.ld";
         SaveMapFile(SampleTerrain(7, 3, 3), path);  // what the dialog saw
@@ -82,7 +82,8 @@ TEST_F(LoadFault, AFileReplacedByAPipeIsRefusedAtOnce) {
     int code = InChild([&] {
         ::alarm(10);
         std::string failure = LoadFailure();
-        if (failure != Text("%1 には無効なﾊﾟｽが含まれています。", path)) return 1;
+        if (failure != Text("%1 には無効なﾊﾟｽが含まれています。", path))
+            return 1;
         return ::testing::Test::HasFailure() ? 2 : 0;
     });
     ASSERT_EQ(code, 0) << (code == -SIGALRM ? "opening the pipe hung" : "wrong failure");
@@ -95,12 +96,15 @@ TEST_F(LoadFault, AFileMadeUnreadableIsAccessDenied) {
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
     ASSERT_EQ(::chmod(path.c_str(), 0), 0);
     int code = InChild([&] {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 10;
-        if (LoadFailure() != Text("%1 へのｱｸｾｽは拒否されました。", path)) return 1;
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            return 10;
+        if (LoadFailure() != Text("%1 へのｱｸｾｽは拒否されました。", path))
+            return 1;
         EXPECT_EQ(DifferingFields(terrain, before), "");
         return ::testing::Test::HasFailure() ? 2 : 0;
     });
-    if (code == 10) GTEST_SKIP() << "cannot drop to an unprivileged user here";
+    if (code == 10)
+        GTEST_SKIP() << "cannot drop to an unprivileged user here";
     EXPECT_EQ(code, 0);
 }
 
@@ -114,7 +118,8 @@ TEST_F(LoadFault, AFileCutShortWhileOpenEndsWithTheEndOfFileText) {
         Archive archive(source);
         try {
             MapFileKind kind = LoadMapFile(terrain, archive);
-            EXPECT_EQ(kind, MapFileKind::None) << "loaded from a file cut to " << length << " bytes";
+            EXPECT_EQ(kind, MapFileKind::None)
+                << "loaded from a file cut to " << length << " bytes";
         } catch (const EndOfFileFailure& failure) {
             EXPECT_STREQ(failure.what(), "無題のﾌｧｲﾙ の末尾以降にｱｸｾｽしようとしました。");
         }
@@ -126,7 +131,8 @@ TEST_F(LoadFault, AFileCutShortWhileOpenEndsWithTheEndOfFileText) {
 // `file`; negative when the load did not end with the end-of-file failure.
 long PeakGrowthLoading(const fs::path& file) {
     int pipe[2];
-    if (::pipe(pipe) != 0) return -1;
+    if (::pipe(pipe) != 0)
+        return -1;
     int code = InChild([&] {
         ::close(pipe[0]);
         rusage usage{};
@@ -143,12 +149,14 @@ long PeakGrowthLoading(const fs::path& file) {
         ::getrusage(RUSAGE_SELF, &usage);
         long growth = refused ? usage.ru_maxrss - before : -2;
         EXPECT_EQ(DifferingFields(t, unchanged), "");
-        if (::testing::Test::HasFailure()) growth = -3;
+        if (::testing::Test::HasFailure())
+            growth = -3;
         return ::write(pipe[1], &growth, sizeof growth) == sizeof growth ? 0 : 1;
     });
     ::close(pipe[1]);
     long growth = -4;
-    if (code != 0 || ::read(pipe[0], &growth, sizeof growth) != sizeof growth) growth = -4;
+    if (code != 0 || ::read(pipe[0], &growth, sizeof growth) != sizeof growth)
+        growth = -4;
     ::close(pipe[0]);
     return growth;
 }
@@ -181,8 +189,8 @@ TEST(LoadMemory, AnAnnounced3000x3000GridIsRefusedBeforeAllocation) {
 
         long growth = PeakGrowthLoading(file);
         ASSERT_GE(growth, 0) << "the load was not refused with the end-of-file failure";
-        std::cout << (raw ? "raw" : "map") << " file announcing 3000 x 3000 cells in " << bytes.size()
-                  << " bytes: peak resident size grew by " << growth << " kB\n";
+        std::cout << (raw ? "raw" : "map") << " file announcing 3000 x 3000 cells in "
+                  << bytes.size() << " bytes: peak resident size grew by " << growth << " kB\n";
         RecordProperty(raw ? "rawPeakGrowthKB" : "mapPeakGrowthKB", std::to_string(growth));
         EXPECT_LT(growth, 8 * 1024) << "kB; the whole grid would be 140625 kB";
     }

@@ -1,11 +1,11 @@
 // The map and raw file forms: exact bytes, round trips over both forms, and
 // loads that must leave the terrain untouched.
 
+#include "core/MapFile.h"
 #include "core/GEO_MakeLand.h"
 #include "data/FileDevices.h"
-#include "core/MapFile.h"
-#include "tests/support/MapFileBytes.h"
 #include "tests/support/ByteWriter.h"
+#include "tests/support/MapFileBytes.h"
 #include "tests/support/ScratchFiles.h"
 #include "tests/support/Terrains.h"
 
@@ -99,7 +99,8 @@ TEST(MapFile, FullSizeFilesHaveTheDocumentedLengths) {
     t.SetSize(1280 * 1024);
     t.gridWidth = 1280;
     t.gridHeight = 1024;
-    for (int i = 0; i < 4; ++i) t.concentrationPoints.Add({i, i});
+    for (int i = 0; i < 4; ++i)
+        t.concentrationPoints.Add({i, i});
     EXPECT_EQ(Stored(t, MapFileKind::Map).size(), 20971660u);
     EXPECT_EQ(Stored(t, MapFileKind::Raw).size(), 20971568u);
 }
@@ -156,7 +157,7 @@ const Form forms[] = {
 };
 
 class BothForms : public testing::TestWithParam<Form> {
-protected:
+  protected:
     Bytes Saved(const GEO_MakeLand& t) {
         GetParam().save(t, dir / "saved");
         return ReadBytes(dir / "saved");
@@ -301,7 +302,8 @@ TEST(MapFile, InconsistentGridsAreRefused) {
         b.text("LS").u16(1).u64(0).i32(w).i32(h).i32(150);
         b.f64(0.01).f64(0.5).f64(0.2).f64(0.4).i32(4).i32(0).i32(0).u16(0);
         b.i32(cells);
-        if (cells > 0) b.bytes.resize(b.bytes.size() + 16 * size_t(cells));
+        if (cells > 0)
+            b.bytes.resize(b.bytes.size() + 16 * size_t(cells));
         b.u16(0);
         return b.bytes;
     };
@@ -330,11 +332,13 @@ int LoadInSmallAddressSpace(const Bytes& bytes, bool formatFailure) {
     std::ifstream status("/proc/self/status");
     std::string key;
     uint64_t kilobytes = 0;
-    while (status >> key && key != "VmSize:") {}
+    while (status >> key && key != "VmSize:") {
+    }
     status >> kilobytes;
     rlimit limit{};
     limit.rlim_cur = limit.rlim_max = (kilobytes + 256 * 1024) * 1024;
-    if (::setrlimit(RLIMIT_AS, &limit) != 0) return 5;
+    if (::setrlimit(RLIMIT_AS, &limit) != 0)
+        return 5;
     GEO_MakeLand target;
     try {
         Load(target, bytes);
@@ -366,11 +370,10 @@ TEST(MapFileDeathTest, HostileCountsAreRefusedWithoutAllocating) {
         {"cell count INT32_MAX", header().u16(0).i32(INT_MAX).bytes, false},
         {"1280 x 1024 cells, none there", header().u16(0).i32(1280 * 1024).bytes, false},
         {"point count escape + 0xFFFFFFFF", header().u16(0xFFFF).u32(0xFFFFFFFF).bytes, false},
-        {"second point list huge",
-         header().u16(0).i32(0).u16(0xFFFF).u32(0x80000000).bytes, false},
+        {"second point list huge", header().u16(0).i32(0).u16(0xFFFF).u32(0x80000000).bytes, false},
         {"raw 65536 x 65536", ByteWriter().text("LD").u16(1).i32(65536).i32(65536).bytes, false},
-        {"raw INT32_MAX squared",
-         ByteWriter().text("LD").u16(1).i32(INT_MAX).i32(INT_MAX).bytes, false},
+        {"raw INT32_MAX squared", ByteWriter().text("LD").u16(1).i32(INT_MAX).i32(INT_MAX).bytes,
+         false},
         {"raw INT32_MIN x -1", ByteWriter().text("LD").u16(1).i32(INT_MIN).i32(-1).bytes, true},
         {"raw point count -1", ByteWriter().text("LD").u16(1).i32(0).i32(0).i32(-1).bytes, true},
         {"raw point count INT32_MAX",
@@ -390,7 +393,8 @@ TEST(MapFile, UnreadablePathsAreFileFailures) {
         LoadMapFile(t, dir / "nothing.ld");
         FAIL();
     } catch (const FileFailure& failure) {
-        EXPECT_EQ(std::string(failure.what()), (dir / "nothing.ld").string() + " が見つかりませんでした。");
+        EXPECT_EQ(std::string(failure.what()),
+                  (dir / "nothing.ld").string() + " が見つかりませんでした。");
     }
     try {
         LoadMapFile(t, dir.path());

@@ -52,7 +52,8 @@ TEST(AdvancedRandom, SeedingAndFirstDraws) {
 
     // The halves: low word XOR 0xDEECE66D, high word XOR 5, 48 bits kept.
     r = Seeded(0x12345678u, 0xFFFFFFFFu);
-    EXPECT_EQ(r.state, ((uint64_t{0xFFFFFFFFu ^ 5u} & 0xFFFFu) << 32) | (0x12345678u ^ 0xDEECE66Du));
+    EXPECT_EQ(r.state,
+              ((uint64_t{0xFFFFFFFFu ^ 5u} & 0xFFFFu) << 32) | (0x12345678u ^ 0xDEECE66Du));
 
     r = Seeded(0xDEECE66Du, 5);
     EXPECT_EQ(r.state, 0u);
@@ -61,9 +62,11 @@ TEST(AdvancedRandom, SeedingAndFirstDraws) {
     EXPECT_EQ(Seeded(0).NextDouble(), 0.730967787376657);
 
     r = Seeded(0);
-    for (int32_t expected : {0, 8, 9, 7, 5}) EXPECT_EQ(r.NextInt(10), expected);
+    for (int32_t expected : {0, 8, 9, 7, 5})
+        EXPECT_EQ(r.NextInt(10), expected);
     r = Seeded(0);
-    for (int32_t expected : {748, 851, 246}) EXPECT_EQ(r.NextInt(1024), expected);
+    for (int32_t expected : {748, 851, 246})
+        EXPECT_EQ(r.NextInt(1024), expected);
 }
 
 TEST(AdvancedRandom, NextLongKeepsTheFirstDrawAsItsHighWord) {
@@ -74,7 +77,8 @@ TEST(AdvancedRandom, NextLongKeepsTheFirstDrawAsItsHighWord) {
     const int32_t first = again.Next(32);
     const int32_t second = again.Next(32);
     EXPECT_LT(second, 0);
-    EXPECT_EQ(static_cast<uint32_t>(static_cast<uint64_t>(value) >> 32), static_cast<uint32_t>(first));
+    EXPECT_EQ(static_cast<uint32_t>(static_cast<uint64_t>(value) >> 32),
+              static_cast<uint32_t>(first));
 }
 
 TEST(AdvancedRandom, OutOfRangeBoundsDrawNothing) {
@@ -93,7 +97,8 @@ TEST(AdvancedRandom, OutOfRangeBoundsDrawNothing) {
 TEST(AdvancedRandom, RollDiceSumsItsRollsInOrder) {
     NUM_AdvancedRandom a = Seeded(11), b = Seeded(11);
     int32_t sum = 0;
-    for (int i = 0; i < 5; ++i) sum += b.NextInt(6) + 1;
+    for (int i = 0; i < 5; ++i)
+        sum += b.NextInt(6) + 1;
     EXPECT_EQ(a.RollDice(6, 5), sum);
     EXPECT_EQ(a.state, b.state);
 }
@@ -127,8 +132,10 @@ TEST(AdvancedRandom, DivisionByMultiplicationIsExact) {
     };
     for (uint32_t d : {1u, 2u, 3u, 7u, 10u, 150u, 200u, 1280u, 3000u, 1310720u, 9000000u,
                        0x7FFFFFFEu, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
-        for (uint32_t a : {0u, 1u, d - 1, d, d + 1, 0x7FFFFFFFu, 0xFFFFFFFFu}) check(a, d);
-        for (int i = 0; i < 20000; ++i) check(static_cast<uint32_t>(r.Next(32)), d);
+        for (uint32_t a : {0u, 1u, d - 1, d, d + 1, 0x7FFFFFFFu, 0xFFFFFFFFu})
+            check(a, d);
+        for (int i = 0; i < 20000; ++i)
+            check(static_cast<uint32_t>(r.Next(32)), d);
     }
     for (int i = 0; i < 20000; ++i)
         check(static_cast<uint32_t>(r.Next(32)), static_cast<uint32_t>(r.Next(32)) | 1u);
@@ -160,7 +167,8 @@ TEST(AdvancedRandom, GaussiansComeInPairsFromThePolarMethod) {
 struct RandSequence {
     explicit RandSequence(unsigned seed) {
         std::srand(seed);
-        for (uint32_t& v : values) v = static_cast<uint32_t>(std::rand()) & 0x7FFFu;
+        for (uint32_t& v : values)
+            v = static_cast<uint32_t>(std::rand()) & 0x7FFFu;
         std::srand(seed);
     }
     uint32_t values[3];

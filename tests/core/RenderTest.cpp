@@ -43,7 +43,8 @@ TEST(CellColour, BandsAtTheDefaultWaterLevel) {
         {0.875, RGB(191, 127, 0)},
         {1.0, RGB(255, 0, 0)},
     };
-    for (const ColourCase& c : cases) EXPECT_EQ(ColourOf(c.altitude), c.colour) << c.altitude;
+    for (const ColourCase& c : cases)
+        EXPECT_EQ(ColourOf(c.altitude), c.colour) << c.altitude;
 }
 
 TEST(CellColour, WaterLevelExtremes) {
@@ -78,21 +79,25 @@ void RegionGrid(GEO_MakeLand& t, std::initializer_list<Point> others, double alt
     t.SetSize(0);
     t.concentrationPoints.RemoveAll();
     MakeGrid(t, 5, 4);
-    for (LandCell& c : t) c.altitude = altitude;
-    for (Point p : others) t[p.x + 5 * p.y].region = 1;
+    for (LandCell& c : t)
+        c.altitude = altitude;
+    for (Point p : others)
+        t[p.x + 5 * p.y].region = 1;
     t.concentrationPoints.Add({0, 0});
 }
 
 TEST(CellColour, RegionTintsAndBorders) {
     GEO_MakeLand t;
     RegionGrid(t, {});
-    for (LandCell& c : t) c.region = 1;
+    for (LandCell& c : t)
+        c.region = 1;
     EXPECT_EQ(t.CellColour(7, true), RGB(64, 32, 96));  // (64, 64, 192) tinted by (255, 128, 128)
     EXPECT_EQ(t.CellColour(7, false), RGB(64, 64, 192));
 
     // Full channels: 255 by 255 stays, 255 by 128 halves.
     RegionGrid(t, {}, 1.0);  // red (255, 0, 0)
-    for (LandCell& c : t) c.region = 1;
+    for (LandCell& c : t)
+        c.region = 1;
     EXPECT_EQ(t.CellColour(0, true), RGB(255, 0, 0));
     RegionGrid(t, {}, std::nextafter(0.5, 1.0));  // (254, 255, 254) under tint 0 (128 each)
     EXPECT_EQ(t.CellColour(0, true), RGB(127, 128, 127));  // 254 * 128 div 255 = 127
@@ -100,7 +105,8 @@ TEST(CellColour, RegionTintsAndBorders) {
     // The tint index is the region as unsigned 16-bit, mod 7.
     for (uint16_t region : {uint16_t(7), uint16_t(65535)}) {
         RegionGrid(t, {});
-        for (LandCell& c : t) c.region = region;
+        for (LandCell& c : t)
+            c.region = region;
         EXPECT_EQ(t.CellColour(0, true), region == 7 ? RGB(32, 32, 96) : RGB(64, 32, 96));
     }
 }
@@ -122,7 +128,8 @@ TEST(CellColour, RegionsNeedConcentrationPoints) {
     RegionGrid(t, {{2, 2}});
     t.concentrationPoints.RemoveAll();
     t.concentrationPointCount = 4;  // the count alone does not turn regions on
-    for (int32_t i = 0; i < t.GetSize(); ++i) EXPECT_EQ(t.CellColour(i, true), RGB(64, 64, 192));
+    for (int32_t i = 0; i < t.GetSize(); ++i)
+        EXPECT_EQ(t.CellColour(i, true), RGB(64, 64, 192));
 }
 
 TEST(WrapCell, MathematicalModuloOfTheGridSize) {
@@ -162,7 +169,8 @@ void RandomGrid(GEO_MakeLand& t, std::mt19937& rng) {
         t[i].region = rng() % 6 == 0 ? regions[rng() % 6] : regions[(x * 3 + y * 5) % regionKinds];
     }
     t.concentrationPoints.RemoveAll();
-    if (rng() % 5 != 0) t.concentrationPoints.Add({0, 0});
+    if (rng() % 5 != 0)
+        t.concentrationPoints.Add({0, 0});
     if (rng() % 3 == 0) {
         // Regions as the generator labels them, from points placed symmetrically
         // so that many cells lie at equal distance from two of them.
@@ -229,7 +237,8 @@ TEST(Render, UsesTheGridsOwnSizeWhilePlacementChangedTheParameters) {
     std::mt19937 rng(3);
     RandomGrid(t, rng);
     MakeGrid(t, 6, 5);
-    for (int32_t i = 0; i < 30; ++i) t[i].altitude = i / 29.0;
+    for (int32_t i = 0; i < 30; ++i)
+        t[i].altitude = i / 29.0;
     const Picture expected = ReferenceRender(t, 6, 5, true);
     t.width = 2000;
     t.height = 1500;
@@ -278,7 +287,8 @@ TEST(Render, ProgressStartsAtZeroAndEndsAtTheCellCount) {
 
     // Large enough that a slow machine may pass the 200 ms mark in between.
     MakeGrid(t, 2000, 1500);
-    for (int32_t i = 0; i < t.GetSize(); ++i) t[i].region = uint16_t(i % 3000 / 700);
+    for (int32_t i = 0; i < t.GetSize(); ++i)
+        t[i].region = uint16_t(i % 3000 / 700);
     t.concentrationPoints.Add({0, 0});
     for (int threads = 1; threads <= 2; ++threads) {
         t.twoThreads = threads == 2;
@@ -307,8 +317,8 @@ TEST(PointMarks, FilledDiscsClippedToThePicture) {
     Picture picture(30, 20);
     PointArray points;
     points.Add({15, 10});
-    points.Add({1, 18});         // cut at the left and bottom edges
-    points.Add({-100000, 5});    // entirely off
+    points.Add({1, 18});       // cut at the left and bottom edges
+    points.Add({-100000, 5});  // entirely off
     points.Add({INT_MAX, INT_MIN});
     DrawPointMarks(picture, points);
     for (int y = 0; y < 20; ++y) {

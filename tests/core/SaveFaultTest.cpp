@@ -2,10 +2,10 @@
 // file with the disk-full text, the previous file stays byte-identical, and no
 // temporary file is left beside it to keep the disk full.
 
+#include "core/MapFile.h"
+#include "data/Failures.h"
 #include "tests/support/FaultSupport.h"
 #include "tests/support/Terrains.h"
-#include "data/Failures.h"
-#include "core/MapFile.h"
 
 #include <csignal>
 #include <sys/resource.h>
@@ -20,7 +20,9 @@ struct SaveCommand {
     void (*save)(const GEO_MakeLand&, const fs::path&);
 };
 
-void PrintTo(const SaveCommand& command, std::ostream* out) { *out << command.name; }
+void PrintTo(const SaveCommand& command, std::ostream* out) {
+    *out << command.name;
+}
 
 const SaveCommand saveCommands[] = {{"Map", &SaveMapFile}, {"Raw", &SaveRawFile}};
 
@@ -35,10 +37,14 @@ int SaveExpectingDiskFull(const SaveCommand& command, const GEO_MakeLand& terrai
     try {
         command.save(terrain, target);
     } catch (const FileFailure& failure) {
-        if (failure.cause() != FileErrorCause::DiskFull) return 2;
-        if (failure.path() != target) return 3;
-        if (failure.what() != DiskFullText(target)) return 4;
-        if (failure.error() != error) return 6;
+        if (failure.cause() != FileErrorCause::DiskFull)
+            return 2;
+        if (failure.path() != target)
+            return 3;
+        if (failure.what() != DiskFullText(target))
+            return 4;
+        if (failure.error() != error)
+            return 6;
         return 0;
     } catch (...) {
         return 5;
@@ -48,20 +54,29 @@ int SaveExpectingDiskFull(const SaveCommand& command, const GEO_MakeLand& terrai
 
 const char* Explain(int code) {
     switch (code) {
-    case 0: return "";
-    case 1: return "the save succeeded";
-    case 2: return "failed, but not as a full disk";
-    case 3: return "the failure names another file";
-    case 4: return "the message is not the disk-full text";
-    case 5: return "failed with something other than a file failure";
-    case 6: return "the failure carries another system error";
-    case 10: return "could not set the file size limit";
-    default: return "the child died";
+    case 0:
+        return "";
+    case 1:
+        return "the save succeeded";
+    case 2:
+        return "failed, but not as a full disk";
+    case 3:
+        return "the failure names another file";
+    case 4:
+        return "the message is not the disk-full text";
+    case 5:
+        return "failed with something other than a file failure";
+    case 6:
+        return "the failure carries another system error";
+    case 10:
+        return "could not set the file size limit";
+    default:
+        return "the child died";
     }
 }
 
 class SaveFault : public testing::TestWithParam<SaveCommand> {
-protected:
+  protected:
     // The file saved earlier, in `dir`, is a real save of another map.
     void SaveOld(const fs::path& dir) {
         target = dir / "LandData.ld";
@@ -89,7 +104,8 @@ TEST_P(SaveFault, AWriteLimitFailsAsAFullDiskAndKeepsTheOldFile) {
         int code = InChild([&] {
             std::signal(SIGXFSZ, SIG_IGN);
             rlimit fsize{limit, limit};
-            if (::setrlimit(RLIMIT_FSIZE, &fsize) != 0) return 10;
+            if (::setrlimit(RLIMIT_FSIZE, &fsize) != 0)
+                return 10;
             return SaveExpectingDiskFull(GetParam(), big, target, EFBIG);
         });
         EXPECT_EQ(code, 0) << Explain(code);
@@ -99,7 +115,8 @@ TEST_P(SaveFault, AWriteLimitFailsAsAFullDiskAndKeepsTheOldFile) {
 
 TEST_P(SaveFault, AFullDiskKeepsTheOldFileAndFreesItsSpace) {
     SmallDisk disk("16k");
-    if (!disk.mounted()) GTEST_SKIP() << disk.why();
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.why();
     SaveOld(disk.path());
     int code = SaveExpectingDiskFull(GetParam(), big, target, ENOSPC);
     EXPECT_EQ(code, 0) << Explain(code);

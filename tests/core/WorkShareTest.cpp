@@ -22,7 +22,8 @@ TEST(ChunkWorker, EveryChunkRunsOnceAndBothThreadsShare) {
         int64_t mainRuns = 0, lastUnits = 0;
         bool unitsAdd = true;  // the worker's units seen here: its chunks' sum so far
         const auto seeUnits = [&](int64_t units) {
-            if (units < lastUnits || units % 3 != 0) unitsAdd = false;
+            if (units < lastUnits || units % 3 != 0)
+                unitsAdd = false;
             lastUnits = units;
         };
         worker.Share(
@@ -39,7 +40,8 @@ TEST(ChunkWorker, EveryChunkRunsOnceAndBothThreadsShare) {
                 return 3;
             },
             seeUnits);
-        for (int32_t c = 0; c < chunks; ++c) ASSERT_EQ(runs[size_t(c)], 1) << c << " of " << chunks;
+        for (int32_t c = 0; c < chunks; ++c)
+            ASSERT_EQ(runs[size_t(c)], 1) << c << " of " << chunks;
         EXPECT_TRUE(unitsAdd);
         EXPECT_LE(lastUnits, 3 * (chunks - mainRuns));
         if (chunks == 500) {
@@ -56,7 +58,8 @@ TEST(ChunkWorker, FailuresOnEitherSideReachTheCallerAndTheWorkerServesOn) {
                      400,
                      [&](int32_t c, int64_t) {
                          Busy();
-                         if (c == 20) throw std::runtime_error("caller");
+                         if (c == 20)
+                             throw std::runtime_error("caller");
                      },
                      [&](int32_t) -> int64_t {
                          Busy();

@@ -59,8 +59,8 @@ TEST(ArchiveEncoding, ValuesAreLittleEndianWithoutGaps) {
         a.PutUInt32(0x0A0B0C0D);
         a.PutFloat64(0.5);
     });
-    Bytes expected = {0x02, 0x01, 0xFE, 0xFF, 0xFF, 0xFF, 0x0D, 0x0C, 0x0B, 0x0A,
-                      0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xE0, 0x3F};
+    Bytes expected = {0x02, 0x01, 0xFE, 0xFF, 0xFF, 0xFF, 0x0D, 0x0C, 0x0B,
+                      0x0A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xE0, 0x3F};
     EXPECT_EQ(bytes, expected);
 
     MemorySource source(bytes);
@@ -81,7 +81,8 @@ TEST(ArchiveStore, AnyMixOfWritesGivesTheBytesInOrder) {
         for (int i = 0; i < 30; ++i) {
             size_t n = random() % 3 == 0 ? random() % 20000 : random() % 9;
             Bytes chunk(n);
-            for (auto& b : chunk) b = static_cast<unsigned char>(random());
+            for (auto& b : chunk)
+                b = static_cast<unsigned char>(random());
             archive.Write(chunk.data(), n);
             expected.insert(expected.end(), chunk.begin(), chunk.end());
         }
@@ -92,14 +93,15 @@ TEST(ArchiveStore, AnyMixOfWritesGivesTheBytesInOrder) {
 
 // Takes `capacity` bytes, then fails like a full disk.
 class FailingSink : public ByteSink {
-public:
+  public:
     explicit FailingSink(size_t capacity) : capacity_(capacity) {}
     void WriteAll(const void*, size_t n) override {
-        if (n > capacity_) throw FileFailure(FileErrorCause::DiskFull, "/m/out.ld", ENOSPC);
+        if (n > capacity_)
+            throw FileFailure(FileErrorCause::DiskFull, "/m/out.ld", ENOSPC);
         capacity_ -= n;
     }
 
-private:
+  private:
     size_t capacity_;
 };
 
@@ -124,7 +126,8 @@ TEST(ArchiveStore, SinkFailuresReachTheCaller) {
 TEST(ArchiveLoad, AnyMixOfReadsGivesTheBytesInOrder) {
     std::mt19937 random(11);
     Bytes data(100000);
-    for (auto& b : data) b = static_cast<unsigned char>(random());
+    for (auto& b : data)
+        b = static_cast<unsigned char>(random());
     for (int round = 0; round < 20; ++round) {
         MemorySource source(data);
         Archive archive(source);
@@ -154,8 +157,8 @@ TEST(ArchiveLoad, PlainReadTakesWhatIsLeftAndKeepsTheRest) {
 
 TEST(ArchiveLoad, StrictGetsFailAtTheEnd) {
     const std::function<void(Archive&)> gets[] = {
-        [](Archive& a) { a.GetUInt16(); },  [](Archive& a) { a.GetInt32(); },
-        [](Archive& a) { a.GetUInt32(); },  [](Archive& a) { a.GetFloat64(); },
+        [](Archive& a) { a.GetUInt16(); },     [](Archive& a) { a.GetInt32(); },
+        [](Archive& a) { a.GetUInt32(); },     [](Archive& a) { a.GetFloat64(); },
         [](Archive& a) { a.GetShortCount(); },
     };
     for (const auto& get : gets) {
@@ -202,9 +205,11 @@ TEST(Failures, FileErrorsNameTheFullPath) {
         {FileErrorCause::Generic, "/m/a.ld へのｱｸｾｽ中に不明なｴﾗｰが発生しました。"},
         {FileErrorCause::FileNotFound, "/m/a.ld が見つかりませんでした。"},
         {FileErrorCause::BadPath, "/m/a.ld には無効なﾊﾟｽが含まれています。"},
-        {FileErrorCause::TooManyOpenFiles, "開いているﾌｧｲﾙが多すぎるため、/m/a.ld を開けませんでした。"},
+        {FileErrorCause::TooManyOpenFiles,
+         "開いているﾌｧｲﾙが多すぎるため、/m/a.ld を開けませんでした。"},
         {FileErrorCause::AccessDenied, "/m/a.ld へのｱｸｾｽは拒否されました。"},
-        {FileErrorCause::DirectoryFull, "/m/a.ld を作成できませんでした。そのﾃﾞｨﾚｸﾄﾘはいっぱいです。"},
+        {FileErrorCause::DirectoryFull,
+         "/m/a.ld を作成できませんでした。そのﾃﾞｨﾚｸﾄﾘはいっぱいです。"},
         {FileErrorCause::HardIO, "/m/a.ld へのｱｸｾｽ中にﾊｰﾄﾞｳｪｱ I/O ｴﾗｰが報告されました。"},
         {FileErrorCause::SharingViolation, "/m/a.ld へのｱｸｾｽ中に共有違反が発生しました。"},
         {FileErrorCause::LockViolation, "/m/a.ld へのｱｸｾｽ中にﾛｯｸ違反が発生しました。"},
@@ -218,7 +223,8 @@ TEST(Failures, FileErrorsNameTheFullPath) {
     }
     // A relative name is shown in full; a "%1" inside a name is not expanded again.
     FileFailure relative(FileErrorCause::FileNotFound, "x%1.ld", ENOENT);
-    std::string expected = (std::filesystem::current_path() / "x%1.ld").string() + " が見つかりませんでした。";
+    std::string expected =
+        (std::filesystem::current_path() / "x%1.ld").string() + " が見つかりませんでした。";
     EXPECT_EQ(relative.what(), expected);
     EXPECT_EQ(relative.path(), "x%1.ld");
     EXPECT_EQ(relative.error(), ENOENT);
@@ -227,14 +233,24 @@ TEST(Failures, FileErrorsNameTheFullPath) {
 TEST(Failures, ErrnoMapsOntoTheMessageTable) {
     using C = FileErrorCause;
     const std::pair<int, C> cases[] = {
-        {ENOENT, C::FileNotFound},      {EACCES, C::AccessDenied},  {EPERM, C::AccessDenied},
-        {EROFS, C::AccessDenied},       {ENOSPC, C::DiskFull},      {EDQUOT, C::DiskFull},
-        {EMFILE, C::TooManyOpenFiles},  {ENFILE, C::TooManyOpenFiles},
-        {ENAMETOOLONG, C::BadPath},     {ENOTDIR, C::BadPath},      {EISDIR, C::BadPath},
-        {EINVAL, C::BadPath},           {EIO, C::HardIO},           {EFBIG, C::DiskFull},
+        {ENOENT, C::FileNotFound},
+        {EACCES, C::AccessDenied},
+        {EPERM, C::AccessDenied},
+        {EROFS, C::AccessDenied},
+        {ENOSPC, C::DiskFull},
+        {EDQUOT, C::DiskFull},
+        {EMFILE, C::TooManyOpenFiles},
+        {ENFILE, C::TooManyOpenFiles},
+        {ENAMETOOLONG, C::BadPath},
+        {ENOTDIR, C::BadPath},
+        {EISDIR, C::BadPath},
+        {EINVAL, C::BadPath},
+        {EIO, C::HardIO},
+        {EFBIG, C::DiskFull},
         {0, C::Generic},
     };
-    for (const auto& [error, cause] : cases) EXPECT_EQ(fileErrorCauseFromErrno(error), cause) << error;
+    for (const auto& [error, cause] : cases)
+        EXPECT_EQ(fileErrorCauseFromErrno(error), cause) << error;
 }
 
 TEST(FileDevices, SourceRefusesMissingFilesAndDirectories) {
@@ -244,7 +260,8 @@ TEST(FileDevices, SourceRefusesMissingFilesAndDirectories) {
         FAIL() << "opened a missing file";
     } catch (const FileFailure& failure) {
         EXPECT_EQ(failure.cause(), FileErrorCause::FileNotFound);
-        EXPECT_EQ(std::string(failure.what()), (dir / "missing.ld").string() + " が見つかりませんでした。");
+        EXPECT_EQ(std::string(failure.what()),
+                  (dir / "missing.ld").string() + " が見つかりませんでした。");
     }
     try {
         FileSource source(dir.path());
@@ -259,7 +276,8 @@ TEST(FileDevices, SourceRefusesMissingFilesAndDirectories) {
 
 TEST(FileDevices, SinkReportsAFullDevice) {
     int fd = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
-    if (fd < 0) GTEST_SKIP() << "no /dev/full here";
+    if (fd < 0)
+        GTEST_SKIP() << "no /dev/full here";
     FileSink sink(fd, "/m/out.ld");
     try {
         sink.WriteAll("abc", 3);

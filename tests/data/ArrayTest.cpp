@@ -20,7 +20,8 @@ using testsupport::Serialized;
 
 PointArray Points(std::initializer_list<Point> points) {
     PointArray array;
-    for (const Point& p : points) array.Add(p);
+    for (const Point& p : points)
+        array.Add(p);
     return array;
 }
 
@@ -74,10 +75,12 @@ TEST(GrowableArray, SizingKeepsZeroesAndDropsTheTail) {
 // Growing moves the storage; an element of the array itself must be copied first.
 TEST(GrowableArray, AppendingItsOwnElementWhileGrowing) {
     PointArray array = Points({{7, -3}});
-    for (int32_t i = 0; i < 40; ++i) array.Add(array[0]);
+    for (int32_t i = 0; i < 40; ++i)
+        array.Add(array[0]);
     array.SetAtGrow(100, array[0]);
     EXPECT_EQ(array.GetSize(), 101);
-    for (int32_t i = 0; i < 101; ++i) EXPECT_EQ(array[i], (i <= 40 || i == 100 ? Point{7, -3} : Point{0, 0})) << i;
+    for (int32_t i = 0; i < 101; ++i)
+        EXPECT_EQ(array[i], (i <= 40 || i == 100 ? Point{7, -3} : Point{0, 0})) << i;
 }
 
 TEST(SerializedForms, PointArrayUsesAShortCount) {
@@ -127,7 +130,8 @@ TEST(SerializedForms, LoadingFewerCirclesDropsTheSurplus) {
     Bytes bytes = Serialized(small);
 
     GEO_LandCircleArray table;
-    for (int i = 0; i < 4; ++i) table.AddCircle(Points({{1, 1}, {2, 2}}));
+    for (int i = 0; i < 4; ++i)
+        table.AddCircle(Points({{1, 1}, {2, 2}}));
     Deserialize(table, bytes);
     ASSERT_EQ(table.GetSize(), 1);
     ASSERT_EQ(table[0].GetSize(), 1);
@@ -176,9 +180,18 @@ TEST(HostileCounts, AreRefusedBeforeAllocation) {
         std::function<void(const Bytes&)> load;
         bool formatFailure;
     };
-    auto points = [](const Bytes& b) { PointArray a; Deserialize(a, b); };
-    auto circle = [](const Bytes& b) { GEO_LandCircle c; Deserialize(c, b); };
-    auto table = [](const Bytes& b) { GEO_LandCircleArray t; Deserialize(t, b); };
+    auto points = [](const Bytes& b) {
+        PointArray a;
+        Deserialize(a, b);
+    };
+    auto circle = [](const Bytes& b) {
+        GEO_LandCircle c;
+        Deserialize(c, b);
+    };
+    auto table = [](const Bytes& b) {
+        GEO_LandCircleArray t;
+        Deserialize(t, b);
+    };
     const Case cases[] = {
         {"points past the end", {0x02, 0x00, 1, 0, 0, 0, 2, 0, 0, 0}, points, false},
         {"escaped huge count", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, points, false},
@@ -191,8 +204,10 @@ TEST(HostileCounts, AreRefusedBeforeAllocation) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.formatFailure) EXPECT_THROW(c.load(c.bytes), FormatFailure);
-        else EXPECT_THROW(c.load(c.bytes), EndOfFileFailure);
+        if (c.formatFailure)
+            EXPECT_THROW(c.load(c.bytes), FormatFailure);
+        else
+            EXPECT_THROW(c.load(c.bytes), EndOfFileFailure);
     }
 }
 

@@ -2,9 +2,9 @@
 // byte-identical and leave no temporary file behind. A disk that fills up
 // part-way is in tests/core/SaveFaultTest.cpp.
 
+#include "data/SafeSave.h"
 #include "data/Archive.h"
 #include "data/Failures.h"
-#include "data/SafeSave.h"
 #include "tests/support/ScratchFiles.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +36,7 @@ mode_t ModeOf(const std::filesystem::path& path) {
 }
 
 class SafeSave : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         target = dir / "LandData.ld";
         WriteBytes(target, old);
@@ -122,7 +122,7 @@ TEST_F(SafeSave, UnusablePlacesNameTheTarget) {
 
 // A small tmpfs remounted read-only.
 class SmallDisk : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         disk.emplace("16k");  // here, not in the constructor, so errno is still mount()'s below
         if (!disk->mounted())

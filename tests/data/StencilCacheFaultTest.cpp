@@ -3,10 +3,10 @@
 // table a fresh build gives. The damaged files that load whole are in
 // StencilTest.cpp.
 
-#include "tests/support/FaultSupport.h"
 #include "data/DiscStencil.h"
 #include "data/FileDevices.h"
 #include "data/GEO_LandCircle.h"
+#include "tests/support/FaultSupport.h"
 #include "tests/support/StencilTables.h"
 
 #include <sys/stat.h>
@@ -29,7 +29,7 @@ void ExpectUsableTable(const fs::path& cache) {
 
 // Each case in a directory of its own; the 16 MB rewrites stay off the disk.
 class StencilCacheFault : public testing::Test {
-protected:
+  protected:
     ScratchDir dir{MemoryBackedTemp()};
     fs::path cache = dir / "makeland.bin";
 
@@ -47,7 +47,8 @@ TEST_F(StencilCacheFault, CutAtEveryFourByteBoundaryOfTheFirstKilobyte) {
         WriteBytes(cache, Bytes(whole.begin(), whole.begin() + long(length)));
         ExpectUsableTable(cache);
         ExpectRewritten();
-        if (testing::Test::HasFailure()) break;
+        if (testing::Test::HasFailure())
+            break;
     }
 }
 
@@ -71,7 +72,8 @@ TEST(StencilCacheUnwritable, BelowARegularFile) {
 
 TEST(StencilCacheUnwritable, OnAReadOnlyDisk) {
     SmallDisk disk("64k");
-    if (!disk.mounted()) GTEST_SKIP() << disk.why();
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.why();
     const fs::path cache = disk.path() / "makeland.bin";
     const Bytes damaged(BuiltCacheBytes().begin(), BuiltCacheBytes().begin() + 1000);
     WriteBytes(cache, damaged);
@@ -84,7 +86,8 @@ TEST(StencilCacheUnwritable, OnAReadOnlyDisk) {
 // Full before the 16 MB table fits: the half-written copy must not stay.
 TEST(StencilCacheUnwritable, OnAFullDisk) {
     SmallDisk disk("16k");
-    if (!disk.mounted()) GTEST_SKIP() << disk.why();
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.why();
     const fs::path cache = disk.path() / "makeland.bin";
     ExpectUsableTable(cache);
     EXPECT_TRUE(Entries(disk.path()).empty());

@@ -40,7 +40,8 @@ TEST(DiscStencil, SmallestDiameters) {
 
 TEST(DiscStencil, CountsForTheFirstDiameters) {
     const int32_t counts[] = {0, 0, 1, 4, 9, 16, 21, 32, 45, 52, 69, 80};
-    for (int32_t d = 1; d <= 12; ++d) EXPECT_EQ(BuildDiscStencil(d).GetSize(), counts[d - 1]) << d;
+    for (int32_t d = 1; d <= 12; ++d)
+        EXPECT_EQ(BuildDiscStencil(d).GetSize(), counts[d - 1]) << d;
 }
 
 // The integer test against the plain geometric statement in doubles, far past
@@ -61,7 +62,8 @@ TEST(DiscStencil, FilledDiscIsThePixelCentresInTheInscribedCircle) {
     // The point marks use the filled disc of diameter 10.
     int filled = 0;
     for (int32_t y = 0; y < 10; ++y)
-        for (int32_t x = 0; x < 10; ++x) filled += InsideFilledDisc(10, x, y);
+        for (int32_t x = 0; x < 10; ++x)
+            filled += InsideFilledDisc(10, x, y);
     EXPECT_EQ(filled, 80);
 }
 
@@ -96,7 +98,8 @@ TEST(DiscStencil, ShapeOfEveryStencil) {
                 ASSERT_EQ(in[size_t(y)][size_t(x)], in[size_t(d - 1 - y)][size_t(d - 1 - x)]);
                 ASSERT_EQ(in[size_t(y)][size_t(x)], in[size_t(y)][size_t(d - 1 - x)]);
                 ASSERT_EQ(in[size_t(y)][size_t(x)], in[size_t(x)][size_t(y)]);
-                if (in[size_t(y)][size_t(x)] && (x == 0 || !in[size_t(y)][size_t(x - 1)])) ++spans;
+                if (in[size_t(y)][size_t(x)] && (x == 0 || !in[size_t(y)][size_t(x - 1)]))
+                    ++spans;
             }
             ASSERT_LE(spans, 1) << "row " << y;
         }
@@ -113,7 +116,8 @@ TEST(StencilCache, WithoutACacheTheTableIsBuiltAndWritten) {
 
     Bytes file = ReadBytes(dir / "makeland.bin");
     int64_t points = 0;
-    for (const GEO_LandCircle& c : table) points += c.GetSize();
+    for (const GEO_LandCircle& c : table)
+        points += c.GetSize();
     EXPECT_EQ(int64_t(file.size()), 804 + 8 * points);
     EXPECT_EQ((Bytes(file.begin(), file.begin() + 4)), (Bytes{0xC8, 0x00, 0x00, 0x00}));
     EXPECT_EQ(file, BuiltCacheBytes());

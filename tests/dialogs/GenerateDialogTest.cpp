@@ -19,7 +19,8 @@ constexpr double ProcessStep = 0.0010000000474974513;  // 0.001f widened
 auto Snapshot(const GEO_MakeLand& t) {
     return std::tuple(t.seed, t.width, t.height, t.unitAmount, Bits(t.processAmount),
                       Bits(t.concentrationRate), Bits(t.concentrationAmount), Bits(t.waterLevel),
-                      t.concentrationPointCount, t.keepRandomState, t.manualPlacement, t.twoThreads);
+                      t.concentrationPointCount, t.keepRandomState, t.manualPlacement,
+                      t.twoThreads);
 }
 
 }  // namespace
@@ -27,7 +28,7 @@ auto Snapshot(const GEO_MakeLand& t) {
 class GenerateDialogTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init() { terrain = std::make_unique<GEO_MakeLand>(); }
     void cleanup() { dialog.reset(); }
 
@@ -42,7 +43,7 @@ private slots:
     void okWritesEveryFieldAndCancelNone();
     void enterAcceptsAndEscapeCancels();
 
-private:
+  private:
     void open() {
         dialog = std::make_unique<CGenerateDialog>(terrain.get(), nullptr);
         QVERIFY(ShowActive(dialog.get()));
@@ -57,7 +58,9 @@ private:
         QTest::keyClick(edit, Qt::Key_Delete);
         QTest::keyClicks(edit, entry);
     }
-    void click(int id) { QTest::mouseClick(ControlAs<QAbstractButton>(dialog.get(), id), Qt::LeftButton); }
+    void click(int id) {
+        QTest::mouseClick(ControlAs<QAbstractButton>(dialog.get(), id), Qt::LeftButton);
+    }
     void keyOnSlider(int id, Qt::Key key) {
         slider(id)->setFocus();
         QTest::keyClick(slider(id), key);
@@ -98,10 +101,11 @@ void GenerateDialogTest::okQuantisesWhatItOpenedWith_data() {
     QTest::newRow("from a file") << 0.0123 << 0.123456 << 1 << quint64(0xABCD000012345678)
                                  << QStringList{"305419896", "12", "12.35%", "40.00%", "1"}
                                  << 12 * ProcessStep << 12345 * 0.00001 << 1;
-    QTest::newRow("below the ranges") << -1.0 << -0.5 << 0 << quint64(0xFFFFFFFF)
-                                      << QStringList{"4294967295", "1", "0.00%", "40.00%", "1"}
-                                      << ProcessStep << 0.0 << 1;
-    QTest::newRow("above, beyond int, NaN") << 1e300 << nan << 250 << quint64(1) << QStringList{"1", "500", "0.00%", "40.00%", "200"}
+    QTest::newRow("below the ranges")
+        << -1.0 << -0.5 << 0 << quint64(0xFFFFFFFF)
+        << QStringList{"4294967295", "1", "0.00%", "40.00%", "1"} << ProcessStep << 0.0 << 1;
+    QTest::newRow("above, beyond int, NaN")
+        << 1e300 << nan << 250 << quint64(1) << QStringList{"1", "500", "0.00%", "40.00%", "200"}
         << 500 * ProcessStep << 0.0 << 200;
     QTest::newRow("printf tie") << 0.5 << 0.00125 << 7 << quint64(1)
                                 << QStringList{"1", "500", "0.12%", "40.00%", "7"}
@@ -271,8 +275,8 @@ void GenerateDialogTest::okWritesEveryFieldAndCancelNone() {
             QVERIFY(Snapshot(*terrain) == before);
     }
     QCOMPARE(Snapshot(*terrain),
-             std::tuple(uint64_t{4294967295u}, 640, 480, 200, Bits(500 * ProcessStep),
-                        Bits(1.0), Bits(1.0), Bits(0.5), 255, 1, 1, 1));
+             std::tuple(uint64_t{4294967295u}, 640, 480, 200, Bits(500 * ProcessStep), Bits(1.0),
+                        Bits(1.0), Bits(0.5), 255, 1, 1, 1));
 }
 
 void GenerateDialogTest::enterAcceptsAndEscapeCancels() {

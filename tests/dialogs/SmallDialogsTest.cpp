@@ -3,10 +3,10 @@
 #include "tests/support/DialogTestSupport.h"
 
 #include "core/GEO_MakeLand.h"
+#include "core/LandReport.h"
 #include "dialogs/CInfoDialog.h"
 #include "dialogs/CProgressDialog.h"
 #include "dialogs/CWaterLevelDialog.h"
-#include "core/LandReport.h"
 #include "resources/DialogTemplates.h"
 
 #include <QMainWindow>
@@ -41,7 +41,7 @@ void SetHeights(GEO_MakeLand& terrain, std::initializer_list<double> heights) {
 class SmallDialogsTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void progressStartsHiddenAndEmpty();
     void progressCentresOnTheMainFrame_data();
     void progressCentresOnTheMainFrame();

@@ -12,26 +12,26 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFontInfo>
-#include <QLabel>
-#include <QLineEdit>
 #include <QGlyphRun>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRawFont>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTextLayout>
 #include <QTimer>
 #include <QTreeView>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 
 #include <optional>
 
 class PlatformTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void dialogUnitsFollowTheFont();
     void templateBecomesWidgets();
     void numbersAsTheEditsAcceptThem();
@@ -96,14 +96,28 @@ void PlatformTest::numbersAsTheEditsAcceptThem() {
     };
     const std::optional<int64_t> no;
     const Case cases[] = {
-        {"12", 12, 12},          {" \t12 \t", 12, 12},    {"+7", 7, 7},
-        {"-7", -7, no},          {"0", 0, 0},             {"000", 0, 0},
-        {" 0", 0, 0},            {"+0", no, no},          {"-0", no, no},
-        {"", no, no},            {"   ", no, no},          {"+", no, no},
-        {"abc", no, no},         {"12a", no, no},         {"1 2", no, no},
-        {"- 5", no, no},         {"12\n", no, no},        {"1.5", no, no},
-        {"2147483648", 2147483647, 2147483648},           {"-2147483648", -2147483648LL, no},
-        {"-99999999999999999999", -2147483648LL, no},     {"4294967295", 2147483647, 4294967295},
+        {"12", 12, 12},
+        {" \t12 \t", 12, 12},
+        {"+7", 7, 7},
+        {"-7", -7, no},
+        {"0", 0, 0},
+        {"000", 0, 0},
+        {" 0", 0, 0},
+        {"+0", no, no},
+        {"-0", no, no},
+        {"", no, no},
+        {"   ", no, no},
+        {"+", no, no},
+        {"abc", no, no},
+        {"12a", no, no},
+        {"1 2", no, no},
+        {"- 5", no, no},
+        {"12\n", no, no},
+        {"1.5", no, no},
+        {"2147483648", 2147483647, 2147483648},
+        {"-2147483648", -2147483648LL, no},
+        {"-99999999999999999999", -2147483648LL, no},
+        {"4294967295", 2147483647, 4294967295},
         {"99999999999999999999999", 2147483647, 4294967295},
     };
     for (const Case& c : cases) {
@@ -206,7 +220,8 @@ void PlatformTest::messageBoxDefaultsAndFailureMapping() {
              QStringList({QString::fromUtf8("ﾒﾓﾘが不足しています。"),
                           QString::fromUtf8("無題のﾌｧｲﾙ の末尾以降にｱｸｾｽしようとしました。"),
                           QString::fromUtf8("/tmp/無い.ld が見つかりませんでした。")}));
-    QVERIFY(messages.requests[0].icon == MessageIcon::Exclamation && messages.requests[0].systemModal);
+    QVERIFY(messages.requests[0].icon == MessageIcon::Exclamation &&
+            messages.requests[0].systemModal);
     QVERIFY(messages.requests[1].icon == MessageIcon::Stop && !messages.requests[1].systemModal);
     QVERIFY(messages.requests[2].icon == MessageIcon::Stop);
     for (const MessageRequest& r : messages.requests)
@@ -234,7 +249,8 @@ RealBoxRun RunRealBox(const QString& text, MessageButtons buttons) {
         auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
         QTextLayout layout(label->text(), label->font());
         layout.beginLayout();
-        while (layout.createLine().isValid()) {}
+        while (layout.createLine().isValid()) {
+        }
         layout.endLayout();
         for (const QGlyphRun& glyphs : layout.glyphRuns())
             run.faces.append(glyphs.rawFont().familyName().toLower());
@@ -263,7 +279,8 @@ void PlatformTest::realBoxesTakeEscapeOnlyWithCancelAndOneFont() {
     QVERIFY(!withCancel.openAfterEscape && withCancel.closeButton);
     QCOMPARE(withCancel.answer, MessageAnswer::Cancel);
 
-    const RealBoxRun ok = RunRealBox(QString::fromUtf8("ﾒﾓﾘが不足しています。"), MessageButtons::Ok);
+    const RealBoxRun ok =
+        RunRealBox(QString::fromUtf8("ﾒﾓﾘが不足しています。"), MessageButtons::Ok);
     QVERIFY(!ok.openAfterEscape && ok.closeButton);
     QCOMPARE(ok.answer, MessageAnswer::Ok);
 
@@ -272,10 +289,11 @@ void PlatformTest::realBoxesTakeEscapeOnlyWithCancelAndOneFont() {
 }
 
 void PlatformTest::programFilterBecomesQtFilters() {
-    const QString open = QStringLiteral(
-        "Land Files (*.ld)|*.ld|Data Files (*.dat)|*.dat|All Files (*.*)|*.*||");
-    QCOMPARE(QtFilterFromProgramFilter(QStringLiteral("Land Files (*.ld)|*.ld|All Files (*.*)|*.*||")),
-             QStringLiteral("Land Files (*.ld);;All Files (*.*)"));
+    const QString open =
+        QStringLiteral("Land Files (*.ld)|*.ld|Data Files (*.dat)|*.dat|All Files (*.*)|*.*||");
+    QCOMPARE(
+        QtFilterFromProgramFilter(QStringLiteral("Land Files (*.ld)|*.ld|All Files (*.*)|*.*||")),
+        QStringLiteral("Land Files (*.ld);;All Files (*.*)"));
     QCOMPARE(QtNameFiltersFromProgramFilter(QStringLiteral("Maps|*.ld;*.dat||")),
              QStringList{QStringLiteral("Maps (*.ld *.dat)")});
 
@@ -291,7 +309,8 @@ void PlatformTest::programFilterBecomesQtFilters() {
     request.initialName = QStringLiteral("LandData");
     QFileDialog dialog;
     ConfigureFileDialog(dialog, request);
-    QVERIFY(dialog.fileMode() == QFileDialog::AnyFile && dialog.acceptMode() == QFileDialog::AcceptOpen);
+    QVERIFY(dialog.fileMode() == QFileDialog::AnyFile &&
+            dialog.acceptMode() == QFileDialog::AcceptOpen);
     dialog.setDirectory(dir.path());
     auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
     QCOMPARE(combo->itemText(0), QStringLiteral("Land Files (*.ld)"));
@@ -311,7 +330,8 @@ void PlatformTest::programFilterBecomesQtFilters() {
     QTRY_COMPARE(listed(), QStringLiteral("README grid.dat map.ld"));
 
     // The seam receives the request exactly as the program made it.
-    SetFileDialogAnswerer([](const FileDialogRequest& r) { return std::optional<QString>(r.filter); });
+    SetFileDialogAnswerer(
+        [](const FileDialogRequest& r) { return std::optional<QString>(r.filter); });
     QCOMPARE(AskFileName(request), std::optional<QString>(open));
     SetFileDialogAnswerer(nullptr);
 }
@@ -385,7 +405,8 @@ void PlatformTest::standardDialogsSpeakJapaneseAndShowWholeColumns() {
     for (int column : {1, 3}) {
         const QModelIndex cell = tree->model()->index(0, column, tree->rootIndex());
         const QString text = cell.data().toString();
-        QVERIFY2(metrics.horizontalAdvance(text) < tree->header()->sectionSize(column), qPrintable(text));
+        QVERIFY2(metrics.horizontalAdvance(text) < tree->header()->sectionSize(column),
+                 qPrintable(text));
     }
 }
 

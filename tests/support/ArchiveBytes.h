@@ -12,8 +12,7 @@
 namespace testsupport {
 
 // Serialize is one member for both directions, hence not const.
-template <class T>
-std::vector<unsigned char> Serialized(T&& object) {
+template <class T> std::vector<unsigned char> Serialized(T&& object) {
     MemorySink sink;
     Archive archive(sink);
     object.Serialize(archive);
@@ -21,8 +20,7 @@ std::vector<unsigned char> Serialized(T&& object) {
     return sink.bytes();
 }
 
-template <class T>
-void Deserialize(T& object, const std::vector<unsigned char>& bytes) {
+template <class T> void Deserialize(T& object, const std::vector<unsigned char>& bytes) {
     MemorySource source(bytes);
     Archive archive(source);
     object.Serialize(archive);

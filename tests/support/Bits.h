@@ -7,7 +7,11 @@
 
 namespace testsupport {
 
-inline uint64_t Bits(double value) { return std::bit_cast<uint64_t>(value); }
-inline double FromBits(uint64_t bits) { return std::bit_cast<double>(bits); }
+inline uint64_t Bits(double value) {
+    return std::bit_cast<uint64_t>(value);
+}
+inline double FromBits(uint64_t bits) {
+    return std::bit_cast<double>(bits);
+}
 
 }  // namespace testsupport

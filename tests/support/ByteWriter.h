@@ -22,7 +22,8 @@ struct ByteWriter {
     ByteWriter& raw(const std::vector<unsigned char>& b) { return raw(b.data(), b.size()); }
     ByteWriter& text(const char* s) { return raw(s, std::strlen(s)); }
     ByteWriter& le(uint64_t v, int n) {
-        for (int i = 0; i < n; ++i) bytes.push_back(static_cast<unsigned char>(v >> (8 * i)));
+        for (int i = 0; i < n; ++i)
+            bytes.push_back(static_cast<unsigned char>(v >> (8 * i)));
         return *this;
     }
     ByteWriter& u16(uint16_t v) { return le(v, 2); }

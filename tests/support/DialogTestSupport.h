@@ -17,7 +17,7 @@
 
 // Answers every box with `answer` and keeps what was asked.
 class MessageRecorder {
-public:
+  public:
     explicit MessageRecorder(MessageAnswer answer = MessageAnswer::Ok) {
         SetMessageAnswerer([this, answer](const MessageRequest& r) {
             requests.push_back(r);

@@ -33,8 +33,9 @@ using testsupport::WriteBytes;
 // Where a test that rewrites the 16 MB stencil cache many times should work.
 inline fs::path MemoryBackedTemp() {
     std::error_code error;
-    return fs::is_directory("/dev/shm", error) && ::access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm")
-                                                                                  : fs::temp_directory_path();
+    return fs::is_directory("/dev/shm", error) && ::access("/dev/shm", W_OK) == 0
+               ? fs::path("/dev/shm")
+               : fs::temp_directory_path();
 }
 
 // Runs body in a forked child; returns its exit code, or -signal when it was
@@ -42,7 +43,8 @@ inline fs::path MemoryBackedTemp() {
 inline int InChild(const std::function<int()>& body) {
     std::fflush(nullptr);
     pid_t child = ::fork();
-    if (child < 0) return -1000;
+    if (child < 0)
+        return -1000;
     if (child == 0) {
         int code = 99;
         try {
@@ -53,7 +55,8 @@ inline int InChild(const std::function<int()>& body) {
         std::_Exit(code);
     }
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 

@@ -4,9 +4,9 @@
 // well as the tests.
 
 #include "core/GEO_MakeLand.h"
+#include "core/MapFile.h"
 #include "data/Archive.h"
 #include "data/FileDevices.h"
-#include "core/MapFile.h"
 
 #include <utility>
 #include <vector>
@@ -17,8 +17,10 @@ namespace testsupport {
 inline std::vector<unsigned char> Stored(GEO_MakeLand& t, MapFileKind kind) {
     MemorySink sink;
     Archive archive(sink);
-    if (kind == MapFileKind::Map) t.Serialize(archive);
-    else t.SerializeRaw(archive);
+    if (kind == MapFileKind::Map)
+        t.Serialize(archive);
+    else
+        t.SerializeRaw(archive);
     archive.Close();
     return sink.bytes();
 }

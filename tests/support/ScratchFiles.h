@@ -26,7 +26,8 @@ using Bytes = std::vector<unsigned char>;
 inline Bytes ReadBytes(const fs::path& path) {
     std::error_code error;
     const uintmax_t size = fs::file_size(path, error);
-    if (error) return {};
+    if (error)
+        return {};
     Bytes bytes(size_t(size), 0);
     std::ifstream in(path, std::ios::binary);
     in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
@@ -42,7 +43,8 @@ inline void WriteBytes(const fs::path& path, const Bytes& bytes) {
 // Sorted, so a comparison does not depend on the order the directory lists them.
 inline std::vector<std::string> Entries(const fs::path& dir) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -51,12 +53,13 @@ inline std::vector<std::string> Entries(const fs::path& dir) {
 // made, so a test never writes into the working directory instead. `base` lets
 // a test put it on a memory file system when it writes a lot.
 class ScratchDir {
-public:
+  public:
     explicit ScratchDir(const fs::path& base = fs::temp_directory_path()) {
         std::string pattern = (base / "glenvar-test-XXXXXX").string();
         std::vector<char> name(pattern.begin(), pattern.end());
         name.push_back('\0');
-        if (::mkdtemp(name.data()) == nullptr) throw std::system_error(errno, std::generic_category(), pattern);
+        if (::mkdtemp(name.data()) == nullptr)
+            throw std::system_error(errno, std::generic_category(), pattern);
         path_ = name.data();
     }
     ~ScratchDir() {
@@ -71,7 +74,7 @@ public:
     // Everything in the directory, for checking that no temporary file was left.
     std::vector<std::string> Entries() const { return testsupport::Entries(path_); }
 
-private:
+  private:
     fs::path path_;
 };
 
@@ -80,28 +83,32 @@ private:
 // the test skips, and errno still holds mount()'s error for tests that report
 // it themselves (nothing after the mount may touch errno).
 class SmallDisk {
-public:
+  public:
     explicit SmallDisk(const char* size) : mountPoint_(dir_ / "disk") {
         fs::create_directory(mountPoint_);
         char options[64];
         std::snprintf(options, sizeof options, "size=%s", size);
         mounted_ = ::mount("tmpfs", mountPoint_.c_str(), "tmpfs", 0, options) == 0;
-        if (!mounted_) error_ = errno;
+        if (!mounted_)
+            error_ = errno;
     }
     ~SmallDisk() {
-        if (mounted_) ::umount2(mountPoint_.c_str(), MNT_DETACH);
+        if (mounted_)
+            ::umount2(mountPoint_.c_str(), MNT_DETACH);
     }
     SmallDisk(const SmallDisk&) = delete;
     SmallDisk& operator=(const SmallDisk&) = delete;
 
     bool mounted() const { return mounted_; }
-    std::string why() const { return std::string("cannot mount a tmpfs here: ") + std::strerror(error_); }
+    std::string why() const {
+        return std::string("cannot mount a tmpfs here: ") + std::strerror(error_);
+    }
     const fs::path& path() const { return mountPoint_; }
     bool MakeReadOnly() {
         return ::mount(nullptr, mountPoint_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
     }
 
-private:
+  private:
     ScratchDir dir_;
     fs::path mountPoint_;
     bool mounted_ = false;

@@ -22,9 +22,11 @@ inline const std::vector<unsigned char>& BuiltCacheBytes() {
 }
 
 inline bool SameTable(const GEO_LandCircleArray& a, const GEO_LandCircleArray& b) {
-    if (a.GetSize() != b.GetSize()) return false;
+    if (a.GetSize() != b.GetSize())
+        return false;
     for (int32_t k = 0; k < a.GetSize(); ++k) {
-        if (!std::equal(a[k].begin(), a[k].end(), b[k].begin(), b[k].end())) return false;
+        if (!std::equal(a[k].begin(), a[k].end(), b[k].begin(), b[k].end()))
+            return false;
     }
     return true;
 }

@@ -32,18 +32,21 @@ inline GEO_MakeLand SampleTerrain(int32_t w = 3, int32_t h = 2, int32_t points =
     t.progressTotal = 1234;
     t.progressCount = 99;
     t.twoThreads = 1;
-    for (int32_t i = 0; i < points; ++i) t.concentrationPoints.Add({i * 3 - 1, 100000 + i});
+    for (int32_t i = 0; i < points; ++i)
+        t.concentrationPoints.Add({i * 3 - 1, 100000 + i});
     t.SetSize(w * h);
     for (int32_t i = 0; i < w * h; ++i) {
         auto* bytes = reinterpret_cast<unsigned char*>(&t[i]);
-        for (size_t b = 0; b < sizeof(LandCell); ++b) bytes[b] = static_cast<unsigned char>(i * 31 + int(b) * 7 + 1);
+        for (size_t b = 0; b < sizeof(LandCell); ++b)
+            bytes[b] = static_cast<unsigned char>(i * 31 + int(b) * 7 + 1);
     }
     return t;
 }
 
 inline bool SameCells(const GEO_MakeLand& a, const GEO_MakeLand& b) {
     return a.GetSize() == b.GetSize() &&
-           (a.GetSize() == 0 || std::memcmp(a.GetData(), b.GetData(), sizeof(LandCell) * size_t(a.GetSize())) == 0);
+           (a.GetSize() == 0 ||
+            std::memcmp(a.GetData(), b.GetData(), sizeof(LandCell) * size_t(a.GetSize())) == 0);
 }
 
 // The names of the fields in which a and b differ, bit for bit; empty when
@@ -59,8 +62,9 @@ inline std::string DifferingFields(const GEO_MakeLand& a, const GEO_MakeLand& b)
         {"concentrationRate", Bits(a.concentrationRate) == Bits(b.concentrationRate)},
         {"concentrationAmount", Bits(a.concentrationAmount) == Bits(b.concentrationAmount)},
         {"concentrationPointCount", a.concentrationPointCount == b.concentrationPointCount},
-        {"concentrationPoints", std::equal(a.concentrationPoints.begin(), a.concentrationPoints.end(),
-                                           b.concentrationPoints.begin(), b.concentrationPoints.end())},
+        {"concentrationPoints",
+         std::equal(a.concentrationPoints.begin(), a.concentrationPoints.end(),
+                    b.concentrationPoints.begin(), b.concentrationPoints.end())},
         {"keepRandomState", a.keepRandomState == b.keepRandomState},
         {"manualPlacement", a.manualPlacement == b.manualPlacement},
         {"progressTotal", a.progressTotal == b.progressTotal},
@@ -72,7 +76,8 @@ inline std::string DifferingFields(const GEO_MakeLand& a, const GEO_MakeLand& b)
     };
     std::string names;
     for (const auto& [name, same] : fields)
-        if (!same) names += (names.empty() ? "" : ", ") + std::string(name);
+        if (!same)
+            names += (names.empty() ? "" : ", ") + std::string(name);
     return names;
 }
 

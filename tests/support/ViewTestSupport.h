@@ -23,7 +23,7 @@
 // Answers every box from a queue (an empty queue answers OK / No / Cancel)
 // and keeps what each box asked.
 class ScriptedMessages {
-public:
+  public:
     ScriptedMessages() {
         SetMessageAnswerer([this](const MessageRequest& request) {
             requests.push_back(request);
@@ -33,9 +33,12 @@ public:
                 return answer;
             }
             switch (request.buttons) {
-            case MessageButtons::Ok: return MessageAnswer::Ok;
-            case MessageButtons::YesNo: return MessageAnswer::No;
-            case MessageButtons::YesNoCancel: return MessageAnswer::Cancel;
+            case MessageButtons::Ok:
+                return MessageAnswer::Ok;
+            case MessageButtons::YesNo:
+                return MessageAnswer::No;
+            case MessageButtons::YesNoCancel:
+                return MessageAnswer::Cancel;
             }
             return MessageAnswer::Cancel;
         });
@@ -50,12 +53,13 @@ public:
 
 // Answers file dialogs from a queue of names (nothing = cancel).
 class ScriptedFiles {
-public:
+  public:
     ScriptedFiles() {
         SetFileDialogAnswerer([this](const FileDialogRequest& request) -> std::optional<QString> {
             requests.push_back(request);
             if (answers.empty() || !answers.front()) {
-                if (!answers.empty()) answers.pop_front();
+                if (!answers.empty())
+                    answers.pop_front();
                 return std::nullopt;
             }
             const QString name = *answers.front();
@@ -73,12 +77,12 @@ public:
 
 // The tests run in a scratch directory, so the stencil cache lands there.
 class ScratchDirectory {
-public:
+  public:
     ScratchDirectory() : previous_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
     ~ScratchDirectory() { QDir::setCurrent(previous_); }
     QString file(const QString& name) const { return dir_.filePath(name); }
 
-private:
+  private:
     QTemporaryDir dir_;
     QString previous_;
 };
@@ -103,7 +107,8 @@ inline GEO_MakeLand MakeTerrain(int32_t w, int32_t h, std::vector<Point> points 
     terrain.gridWidth = w;
     terrain.gridHeight = h;
     terrain.seed = 12345;
-    for (const Point& p : points) terrain.concentrationPoints.Add(p);
+    for (const Point& p : points)
+        terrain.concentrationPoints.Add(p);
     return terrain;
 }
 
@@ -135,7 +140,9 @@ inline QImage ClientImage(MapView& view) {
     return view.grab(view.clientRect()).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-inline uint32_t Rgb(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
+inline uint32_t Rgb(const QImage& image, int x, int y) {
+    return image.pixel(x, y) | 0xFF000000u;
+}
 
 inline uint32_t CellPixel(const GEO_MakeLand& terrain, int32_t x, int32_t y, bool regions = false) {
     return PixelFromColorRef(terrain.CellColour(x + terrain.gridWidth * y, regions));

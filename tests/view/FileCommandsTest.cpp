@@ -31,7 +31,7 @@ void Save(MapView& view, int id, const QString& path) {
 
 class FileCommandsTest : public QObject {
     Q_OBJECT
-private:
+  private:
     ScratchDirectory dir_;
 
     // A view showing a 160 x 120 map with two points.
@@ -54,7 +54,8 @@ private:
         ScriptedMessages boxes;
         OpenThroughMenu(view, path);
         QCOMPARE(boxes.requests.size(), size_t(1));
-        if (!text.isEmpty()) QCOMPARE(boxes.requests[0].text, text);
+        if (!text.isEmpty())
+            QCOMPARE(boxes.requests[0].text, text);
         QCOMPARE(boxes.requests[0].icon, MessageIcon::Stop);
         QCOMPARE(boxes.requests[0].buttons, MessageButtons::Ok);
         QCOMPARE(boxes.requests[0].title, QStringLiteral("Glenvar"));
@@ -64,7 +65,7 @@ private:
         QVERIFY(ClientImage(view) == shown);
     }
 
-private slots:
+  private slots:
     void dialogsAreAskedWithTheProgramsFilters() {
         MapView view;
         loadSample(view);
@@ -75,10 +76,13 @@ private slots:
         QCOMPARE(files.requests.size(), size_t(3));
         QCOMPARE(files.requests[0].kind, FileDialogRequest::Kind::Open);
         QCOMPARE(files.requests[0].filter,
-                 QStringLiteral("Land Files (*.ld)|*.ld|Data Files (*.dat)|*.dat|All Files (*.*)|*.*||"));
+                 QStringLiteral(
+                     "Land Files (*.ld)|*.ld|Data Files (*.dat)|*.dat|All Files (*.*)|*.*||"));
         QCOMPARE(files.requests[1].kind, FileDialogRequest::Kind::Save);
-        QCOMPARE(files.requests[1].filter, QStringLiteral("Land Files (*.ld)|*.ld|All Files (*.*)|*.*||"));
-        QCOMPARE(files.requests[2].filter, QStringLiteral("Data Files (*.dat)|*.dat|All Files (*.*)|*.*||"));
+        QCOMPARE(files.requests[1].filter,
+                 QStringLiteral("Land Files (*.ld)|*.ld|All Files (*.*)|*.*||"));
+        QCOMPARE(files.requests[2].filter,
+                 QStringLiteral("Data Files (*.dat)|*.dat|All Files (*.*)|*.*||"));
         for (const FileDialogRequest& request : files.requests) {
             QCOMPARE(request.defaultSuffix, QStringLiteral("ld"));
             QCOMPARE(request.initialName, QStringLiteral("LandData"));

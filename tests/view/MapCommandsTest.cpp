@@ -30,8 +30,10 @@ struct GenerateEntries {
 // Fills the real generation dialog and presses OK; counts its runs.
 MapView::DialogRunner FillGenerateDialog(GenerateEntries entries, int* runs = nullptr) {
     return [entries, runs](QDialog& dialog) {
-        if (runs) ++*runs;
-        if (!qobject_cast<CGenerateDialog*>(&dialog)) return int(QDialog::Rejected);
+        if (runs)
+            ++*runs;
+        if (!qobject_cast<CGenerateDialog*>(&dialog))
+            return int(QDialog::Rejected);
         SetControlText(&dialog, GenerateControl::Seed, entries.seed);
         SetControlText(&dialog, GenerateControl::Width, QString::number(entries.width));
         SetControlText(&dialog, GenerateControl::Height, QString::number(entries.height));
@@ -48,7 +50,8 @@ void ExpectPictureOf(const GEO_MakeLand& terrain, const Picture& picture, bool r
         for (int32_t x = 0; x < picture.width; ++x)
             if (picture.at(x, y) != CellPixel(terrain, x, y, regions)) {
                 // Marks of concentration points may cover cells.
-                if (regions && picture.at(x, y) == Orange) continue;
+                if (regions && picture.at(x, y) == Orange)
+                    continue;
                 QFAIL(qPrintable(QStringLiteral("pixel %1,%2 differs").arg(x).arg(y)));
             }
 }
@@ -57,12 +60,12 @@ void ExpectPictureOf(const GEO_MakeLand& terrain, const Picture& picture, bool r
 
 class MapCommandsTest : public QObject {
     Q_OBJECT
-private:
+  private:
     ScratchDirectory dir_;
 
     bool enabled(MapView& view, int id) { return view.isCommandEnabled(id); }
 
-private slots:
+  private slots:
     void enablingFollowsTheViewsState() {
         MapView view;
         // Before the first paint.
@@ -180,7 +183,8 @@ private slots:
         QCOMPARE(boxes.requests[0].title, QString::fromUtf8("地図生成"));
         QCOMPARE(boxes.requests[0].buttons, MessageButtons::YesNo);
         QCOMPARE(boxes.requests[1].text,
-                 QString::fromUtf8("集中ポイントを左クリックで配置して下さい\n右クリックで終了します\n"));
+                 QString::fromUtf8(
+                     "集中ポイントを左クリックで配置して下さい\n右クリックで終了します\n"));
         QCOMPARE(boxes.requests[1].title, QString::fromUtf8("地図作製"));
         QCOMPARE(boxes.requests[1].icon, MessageIcon::Information);
         QVERIFY(view.placementMode().placing);
@@ -281,7 +285,8 @@ private slots:
 
         // The clipboard gets what is shown, marks included.
         view.executeCommand(CommandId::CopyToClipboard);
-        const QImage copied = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+        const QImage copied =
+            QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(copied.size(), QSize(120, 100));
         QCOMPARE(Rgb(copied, 30, 40), Orange);
         QCOMPARE(Rgb(copied, 100, 5), regions.at(100, 5));
@@ -294,7 +299,8 @@ private slots:
         int runs = 0;
         view.setDialogRunner([&view, &level, &runs](QDialog& dialog) {
             ++runs;
-            if (!qobject_cast<CWaterLevelDialog*>(&dialog)) return int(QDialog::Rejected);
+            if (!qobject_cast<CWaterLevelDialog*>(&dialog))
+                return int(QDialog::Rejected);
             view.terrainModel().waterLevel = level;  // what OK writes
             return int(QDialog::Accepted);
         });
@@ -331,10 +337,12 @@ private slots:
         QCOMPARE(view.scrollState().scrollX, 100);
 
         view.executeCommand(CommandId::CopyToClipboard);
-        const QImage copied = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+        const QImage copied =
+            QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(copied.size(), QSize(700, 450));
         for (int y = 0; y < 450; y += 11)
-            for (int x = 0; x < 700; x += 11) QCOMPARE(Rgb(copied, x, y), CellPixel(terrain, x, y));
+            for (int x = 0; x < 700; x += 11)
+                QCOMPARE(Rgb(copied, x, y), CellPixel(terrain, x, y));
         QCOMPARE(Rgb(copied, 699, 449), CellPixel(terrain, 699, 449));
     }
 

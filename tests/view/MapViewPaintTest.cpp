@@ -8,7 +8,7 @@
 
 class MapViewPaintTest : public QObject {
     Q_OBJECT
-private:
+  private:
     ScratchDirectory dir_;
 
     // Enters hand placement for a w x h map through the generate command.
@@ -17,7 +17,7 @@ private:
         QVERIFY(view.placementMode().placing);
     }
 
-private slots:
+  private slots:
     void blackBeforeAnyMapAtAnySize() {
         MapView view;
         ShowWithClient(view, 300, 200);
@@ -26,7 +26,8 @@ private slots:
             const QImage image = ClientImage(view);
             QCOMPARE(image.size(), size);
             for (int y = 0; y < image.height(); y += 7)
-                for (int x = 0; x < image.width(); x += 7) QCOMPARE(Rgb(image, x, y), Black);
+                for (int x = 0; x < image.width(); x += 7)
+                    QCOMPARE(Rgb(image, x, y), Black);
         }
         QVERIFY(view.hasMemoryDc());
         QVERIFY(view.mapPictureData().has_value());

@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "native-timing: %s\n", failure.c_str());
             return 1;
         }
-        if (i == 0) continue;
+        if (i == 0)
+            continue;
         char run[96];
         std::snprintf(run, sizeof run, "%s[%.3f,%.3f]", runs.empty() ? "" : ",",
                       Milliseconds(generated - start), Milliseconds(rendered - generated));

@@ -23,17 +23,14 @@ WebMap& Map() {
 }
 
 // Results stay here until the next call, while JavaScript copies them out.
-template <class T>
-val Held(std::vector<T> data) {
+template <class T> val Held(std::vector<T> data) {
     static std::vector<T> held;
     held = std::move(data);
     return val(emscripten::typed_memory_view(held.size(), held.data()));
 }
 
 ProgressReport Reporter(val callback) {
-    return [callback](int32_t phase, int32_t done, int32_t total) {
-        callback(phase, done, total);
-    };
+    return [callback](int32_t phase, int32_t done, int32_t total) { callback(phase, done, total); };
 }
 
 std::vector<Point> PointsFrom(const val& list) {
@@ -110,19 +107,32 @@ val Parameters() {
     return out;
 }
 
-val Render(bool regions, val progress) { return Held(Map().Render(regions, Reporter(progress))); }
+val Render(bool regions, val progress) {
+    return Held(Map().Render(regions, Reporter(progress)));
+}
 
 val PlacementPicture(int32_t width, int32_t height, val list) {
     PointArray points;
-    for (const Point& p : PointsFrom(list)) points.Add(p);
+    for (const Point& p : PointsFrom(list))
+        points.Add(p);
     return Held(WebMap::PlacementPicture(width, height, points));
 }
 
-val HeightSamples() { return Held(Map().HeightSamples()); }
-val MapFileBytes() { return Held(Map().MapFileBytes()); }
-val RawFileBytes() { return Held(Map().RawFileBytes()); }
-std::string Report() { return Map().Report(); }
-void SetWaterLevel(double level) { Map().SetWaterLevel(level); }
+val HeightSamples() {
+    return Held(Map().HeightSamples());
+}
+val MapFileBytes() {
+    return Held(Map().MapFileBytes());
+}
+val RawFileBytes() {
+    return Held(Map().RawFileBytes());
+}
+std::string Report() {
+    return Map().Report();
+}
+void SetWaterLevel(double level) {
+    Map().SetWaterLevel(level);
+}
 
 // The desktop program's own texts, so the page cannot drift from them.
 val Texts() {
@@ -154,7 +164,8 @@ val Texts() {
         {"normalising", ViewStrings::StatusNormalising},
         {"placementInstruction", ViewStrings::PlacementInstruction},
     };
-    for (const auto& [key, text] : texts) t.set(key, std::string(text));
+    for (const auto& [key, text] : texts)
+        t.set(key, std::string(text));
     return t;
 }
 

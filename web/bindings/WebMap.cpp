@@ -1,12 +1,12 @@
 #include "web/bindings/WebMap.h"
 
+#include "core/LandReport.h"
+#include "core/MapFile.h"
 #include "core/PointMarks.h"
 #include "data/Archive.h"
 #include "data/Failures.h"
 #include "data/FileDevices.h"
 #include "data/GEO_LandCircle.h"
-#include "core/MapFile.h"
-#include "core/LandReport.h"
 
 #include <cmath>
 #include <exception>
@@ -35,7 +35,7 @@ int32_t RenderProgress(GEO_MakeLand& terrain, int32_t cells) {
 }
 
 class ReportWhileRunning {
-public:
+  public:
     explicit ReportWhileRunning(const ProgressReport& report) { runningReport = &report; }
     ~ReportWhileRunning() { runningReport = nullptr; }
     ReportWhileRunning(const ReportWhileRunning&) = delete;
@@ -45,7 +45,7 @@ public:
 // The module has no threads; the flag goes back once the work is done, so
 // saved files and the form still carry it.
 class OneThread {
-public:
+  public:
     explicit OneThread(GEO_MakeLand& terrain) : terrain_(terrain), flag_(terrain.twoThreads) {
         terrain_.twoThreads = 0;
     }
@@ -53,7 +53,7 @@ public:
     OneThread(const OneThread&) = delete;
     OneThread& operator=(const OneThread&) = delete;
 
-private:
+  private:
     GEO_MakeLand& terrain_;
     int32_t flag_;
 };
@@ -86,8 +86,10 @@ std::vector<unsigned char> RgbaBytes(const Picture& picture) {
 // The heightmap's sample for an altitude, as glenvar-cli writes it.
 uint16_t HeightSample(double altitude) {
     const double v = altitude * 65535.0;
-    if (!(v > 0)) return 0;
-    if (v >= 65535.0) return 65535;
+    if (!(v > 0))
+        return 0;
+    if (v >= 65535.0)
+        return 65535;
     return static_cast<uint16_t>(std::lround(v));
 }
 
@@ -121,7 +123,8 @@ std::string WebMap::Generate(const GenerateRequest& r, const ProgressReport& pro
     try {
         if (r.manualPlacement) {
             t.concentrationPoints.RemoveAll();
-            for (const Point& p : r.points) t.concentrationPoints.Add(p);
+            for (const Point& p : r.points)
+                t.concentrationPoints.Add(p);
         }
         ReportWhileRunning reporting(progress);
         OneThread oneThread(t);
@@ -152,20 +155,23 @@ LoadResult WebMap::Load(std::vector<unsigned char> bytes, std::string& message) 
 
 bool WebMap::GridSize(int32_t& width, int32_t& height) const {
     width = height = 0;
-    if (terrain_.GetSize() == 0) return false;
+    if (terrain_.GetSize() == 0)
+        return false;
     return terrain_.CellGridSize(width, height);
 }
 
 std::vector<unsigned char> WebMap::Render(bool regions, const ProgressReport& progress) {
     int32_t w = 0, h = 0;
-    if (!GridSize(w, h)) return {};
+    if (!GridSize(w, h))
+        return {};
     Picture picture(w, h);
     {
         ReportWhileRunning reporting(progress);
         OneThread oneThread(terrain_);
         terrain_.Render(picture, regions, &RenderProgress);
     }
-    if (regions) DrawPointMarks(picture, terrain_.concentrationPoints);
+    if (regions)
+        DrawPointMarks(picture, terrain_.concentrationPoints);
     return RgbaBytes(picture);
 }
 
@@ -178,10 +184,12 @@ std::vector<unsigned char> WebMap::PlacementPicture(int32_t width, int32_t heigh
 
 std::vector<uint16_t> WebMap::HeightSamples() const {
     int32_t w = 0, h = 0;
-    if (!GridSize(w, h)) return {};
+    if (!GridSize(w, h))
+        return {};
     std::vector<uint16_t> samples(size_t(w) * size_t(h));
     const LandCell* cells = terrain_.GetData();
-    for (size_t i = 0; i < samples.size(); ++i) samples[i] = HeightSample(cells[i].altitude);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = HeightSample(cells[i].altitude);
     return samples;
 }
 

@@ -35,7 +35,7 @@ using ProgressReport = std::function<void(int32_t phase, int32_t done, int32_t t
 enum class LoadResult { Map, Raw, None, Failed };
 
 class WebMap {
-public:
+  public:
     // "" when the map was made; otherwise the message, with the old map kept.
     std::string Generate(const GenerateRequest& request, const ProgressReport& progress);
     // Reads a map or raw file; on failure `message` gets the desktop's text.
@@ -58,6 +58,6 @@ public:
     bool GridSize(int32_t& width, int32_t& height) const;
     const GEO_MakeLand& terrain() const { return terrain_; }
 
-private:
+  private:
     GEO_MakeLand terrain_;
 };

@@ -19,9 +19,9 @@ double Since(Clock::time_point start) {
 }
 
 uint32_t Tick() {
-    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     Clock::now().time_since_epoch())
-                                     .count());
+    return static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
+            .count());
 }
 
 // Mathematical modulo: the same as C's % for the non-negative sums of a sane
@@ -51,8 +51,8 @@ struct GenerationSlice {
     int64_t first;
     int64_t last;  // inclusive
     ProgressCallback progress;
-    std::atomic<int32_t>* counter;        // incremented per stamp (the worker's)
-    const std::atomic<int32_t>* shared;   // read for reports (the caller's)
+    std::atomic<int32_t>* counter;       // incremented per stamp (the worker's)
+    const std::atomic<int32_t>* shared;  // read for reports (the caller's)
     int word;
     std::vector<StampTrace>* trace;
 };
@@ -77,17 +77,18 @@ void RunGenerationSlice(const GenerationSlice& s) {
             const int32_t pointCount = t.concentrationPoints.GetSize();
             const Point p = t.concentrationPoints[static_cast<int32_t>(i % pointCount)];
             const Point image = NearestImage(t, p.x, p.y, x, y);
-            const auto moveX = static_cast<int64_t>(
-                static_cast<double>(int64_t{image.x} - x) * t.concentrationAmount);
-            const auto moveY = static_cast<int64_t>(
-                static_cast<double>(int64_t{image.y} - y) * t.concentrationAmount);
+            const auto moveX = static_cast<int64_t>(static_cast<double>(int64_t{image.x} - x) *
+                                                    t.concentrationAmount);
+            const auto moveY = static_cast<int64_t>(static_cast<double>(int64_t{image.y} - y) *
+                                                    t.concentrationAmount);
             x = static_cast<int32_t>(Wrap(moveX + width + x, width));
             y = static_cast<int32_t>(Wrap(moveY + height + y, height));
             trace.pulled = true;
             trace.image = image;
         }
         trace.centre = {x, y};
-        if (s.trace) (*s.trace)[size_t(i)] = trace;
+        if (s.trace)
+            (*s.trace)[size_t(i)] = trace;
         for (const Point& offset : circle) {
             const int64_t column = Wrap(int64_t{width} + offset.x + x, width);
             const int64_t row = Wrap(int64_t{height} + offset.y + y, height);
@@ -130,11 +131,12 @@ void RunNormaliseSlice(const NormaliseSlice& s) {
                                                  static_cast<uint32_t>(s.smallest));
         cell.altitude = static_cast<double>(above) / static_cast<double>(spread);
         if (pointCount > 0 && (s.regionLimit < 0 || i < s.regionLimit)) {
-            const int32_t region = NearestConcentrationPoint(
-                t, static_cast<int32_t>(i % t.width), static_cast<int32_t>(i / t.width));
+            const int32_t region = NearestConcentrationPoint(t, static_cast<int32_t>(i % t.width),
+                                                             static_cast<int32_t>(i / t.width));
             cell.region = static_cast<uint16_t>(region);
         }
-        if (s.counter) s.counter->fetch_add(1, std::memory_order_release);
+        if (s.counter)
+            s.counter->fetch_add(1, std::memory_order_release);
     }
 }
 
@@ -166,7 +168,8 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
     const auto s = static_cast<int32_t>(static_cast<double>(cellCount) * t.processAmount);
     t.progressTotal = s;
     t.progressCount = 0;
-    if (progress) progress(t, 0);
+    if (progress)
+        progress(t, 0);
     t.SetSize(0);
     t.SetSize(cellCount);
 
@@ -185,14 +188,17 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
     const int32_t pointCount = t.concentrationPoints.GetSize();
 
     // Every draw for every stamp, before any is stamped.
-    std::vector<int32_t> iterationCells(static_cast<size_t>(s)), iterationCircles(static_cast<size_t>(s));
+    std::vector<int32_t> iterationCells(static_cast<size_t>(s)),
+        iterationCircles(static_cast<size_t>(s));
     std::vector<double> iterationRolls(pointCount > 0 ? size_t(s) : 0);
     for (int32_t i = 0; i < s; ++i) {
         iterationCells[size_t(i)] = random.NextInt(cellCount);
         iterationCircles[size_t(i)] = random.NextInt(t.unitAmount);
-        if (pointCount > 0) iterationRolls[size_t(i)] = random.NextDouble();
+        if (pointCount > 0)
+            iterationRolls[size_t(i)] = random.NextDouble();
     }
-    if (options.trace) options.trace->assign(size_t(s), StampTrace{});
+    if (options.trace)
+        options.trace->assign(size_t(s), StampTrace{});
     spent.drawing = Since(start);
     start = Clock::now();
 
@@ -211,7 +217,8 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
                           0,
                           options.trace};
     if (!t.twoThreads) {
-        if (progress) progress(t, 1);
+        if (progress)
+            progress(t, 1);
         RunGenerationSlice(slice);
     } else {
         const int64_t half = stamped / 2;
@@ -224,7 +231,8 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
         b.progress = nullptr;
         b.counter = &counter;
         b.word = 1;
-        if (progress) progress(t, 1);
+        if (progress)
+            progress(t, 1);
         std::thread worker([&b] { RunGenerationSlice(b); });
         RunGenerationSlice(a);
         uint32_t lastReport = Tick();
@@ -237,7 +245,8 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
     iterationCircles = {};
     iterationRolls = {};
     t.progressCount = s > 0 ? s : 0;
-    if (progress) progress(t, 2);
+    if (progress)
+        progress(t, 2);
     spent.stamping = Since(start);
     start = Clock::now();
 
@@ -248,16 +257,19 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
         LandCell& cell = t[i];
         const auto total = static_cast<int32_t>(Word(cell, 0) + Word(cell, 1));
         SetWord(cell, 0, static_cast<uint32_t>(total));
-        if (total > largest) largest = total;
-        if (total < smallest) smallest = total;
+        if (total > largest)
+            largest = total;
+        if (total < smallest)
+            smallest = total;
     }
     spent.totals = Since(start);
     start = Clock::now();
     if (cellCount > 0) {
         if (largest <= smallest) {
-            for (int32_t i = 0; i < cellCount; ++i) std::memset(&t[i], 0, 8);
+            for (int32_t i = 0; i < cellCount; ++i)
+                std::memset(&t[i], 0, 8);
         } else {
-            NormaliseSlice all{&t, largest, smallest, 0, cellCount - 1, options.regionLimit,
+            NormaliseSlice all{&t,     largest, smallest, 0, cellCount - 1, options.regionLimit,
                                nullptr};
             if (!t.twoThreads) {
                 RunNormaliseSlice(all);
@@ -282,12 +294,14 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
     t.gridHeight = t.height;
 
     // Phase 3.
-    if (progress) progress(t, 3);
-    if (timings) *timings = spent;
+    if (progress)
+        progress(t, 3);
+    if (timings)
+        *timings = spent;
 }
 
 Point NearestImage(const GEO_MakeLand& t, int32_t px, int32_t py, int32_t x, int32_t y) {
-    static const int order[9][2] = {{0, 0},  {0, -1}, {0, 1},  {-1, 0}, {1, 0},
+    static const int order[9][2] = {{0, 0},   {0, -1}, {0, 1},  {-1, 0}, {1, 0},
                                     {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
     int64_t bestDistance = -1;
     Point best;
@@ -304,7 +318,7 @@ Point NearestImage(const GEO_MakeLand& t, int32_t px, int32_t py, int32_t x, int
 }
 
 int32_t NearestConcentrationPoint(const GEO_MakeLand& t, int32_t x, int32_t y, Point* image) {
-    static const int order[9][2] = {{0, 0},  {0, -1}, {0, 1},  {-1, 0}, {1, 0},
+    static const int order[9][2] = {{0, 0},   {0, -1}, {0, 1},  {-1, 0}, {1, 0},
                                     {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
     int32_t nearest = -1;
     int64_t bestDistance = -1;
@@ -322,7 +336,8 @@ int32_t NearestConcentrationPoint(const GEO_MakeLand& t, int32_t x, int32_t y, P
             }
         }
     }
-    if (image && nearest >= 0) *image = best;
+    if (image && nearest >= 0)
+        *image = best;
     return nearest;
 }
 

@@ -9,7 +9,8 @@ const int tints[7][3] = {{128, 128, 128}, {255, 128, 128}, {128, 128, 255}, {128
 
 int WrapOne(int v, int size) {
     int r = std::abs(v) % size;
-    if (v < 0 && r != 0) r = size - r;
+    if (v < 0 && r != 0)
+        r = size - r;
     return r;
 }
 
@@ -49,10 +50,12 @@ COLORREF ReferenceCellColour(const GEO_MakeLand& terrain, int32_t i, bool showRe
         const int w = terrain.width, h = terrain.height;
         const int x = i % w, y = i / w;
         const uint16_t r = cells[i].region;
-        const int around[8][2] = {{0, -1}, {0, 1}, {-1, 0}, {1, 0}, {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
+        const int around[8][2] = {{0, -1},  {0, 1},  {-1, 0}, {1, 0},
+                                  {-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
         for (const auto& d : around) {
             const int nx = WrapOne(x + d[0], w), ny = WrapOne(y + d[1], h);
-            if (cells[nx + w * ny].region != r) return RGB(255, 255, 255);
+            if (cells[nx + w * ny].region != r)
+                return RGB(255, 255, 255);
         }
         const int* k = tints[r % 7];
         red = red * k[0] / 255;
