@@ -12,6 +12,7 @@ packages=(
   qt6-translations-l10n   # Qt's own dialogs in Japanese (qtbase_ja.qm)
   xvfb xauth openbox xdotool imagemagick   # the real-window smoke run
   clang-14 libclang-rt-14-dev   # libFuzzer, for scripts/fuzz.sh
+  clang-format-14   # scripts/check-format.sh, part of scripts/test.sh
   python3   # the benchmark summary
   desktop-file-utils appstream help2man   # installed files: validators, the CLI's man page
   dpkg-dev fakeroot file   # scripts/package.sh: CPack's Debian package and its library dependencies

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test; then the real program
+# Installs what is missing, builds, checks the formatting, and runs every test; then the real program
 # in a virtual X window, the Debian package installed and run, and the tests
 # under AddressSanitizer/UBSan and the threaded ones under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
+bash scripts/check-format.sh
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j2
 unset QT_QPA_PLATFORM
