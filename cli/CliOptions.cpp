@@ -380,7 +380,9 @@ std::string UsageText(Command topic) {
         "  --water-level X             water level stored in the map and used for pictures,\n"
         "                              0..1 (default 0.5)\n"
         "  --threads N                 1 or 2 (default 1)\n"
-        "  --stencils FILE             disc stencil cache (default makeland.bin; built when\n"
+        "  --stencils FILE             disc stencil cache (default " +
+        std::string(stencilCacheFile) +
+        "; built when\n"
         "                              missing or unusable)\n"
         "  --regions                   pictures show regions and concentration points\n"
         "  --heightmap FILE            also write the altitudes, one sample per cell, rows\n"

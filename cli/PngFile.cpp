@@ -6,7 +6,6 @@
 
 #include <png.h>
 
-#include <cmath>
 #include <cstring>
 #include <new>
 #include <string>
@@ -124,15 +123,6 @@ void FillHeightRow(const void* source, uint32_t y, unsigned char* row) {
 }
 
 }  // namespace
-
-uint16_t HeightSample(double altitude) {
-    const double v = altitude * 65535.0;
-    if (!(v > 0))
-        return 0;
-    if (v >= 65535.0)
-        return 65535;
-    return static_cast<uint16_t>(std::lround(v));
-}
 
 std::vector<unsigned char> EncodePicturePng(const Picture& picture) {
     if (picture.width < 0 || picture.height < 0 ||

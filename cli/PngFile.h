@@ -2,6 +2,7 @@
 // PNG pictures of a terrain, encoded in memory and saved without ever leaving
 // a partial or damaged file behind.
 
+#include "core/HeightSample.h"
 #include "core/Picture.h"
 
 #include <cstdint>
@@ -22,11 +23,8 @@ class PngFailure : public std::runtime_error {
 // 8-bit RGB, one pixel per picture pixel.
 std::vector<unsigned char> EncodePicturePng(const Picture& picture);
 
-// 16-bit greyscale of the altitudes, altitude x 65535 rounded to nearest (ties
-// away from zero), clamped to 0..65535; one pixel per cell.
+// 16-bit greyscale of the altitudes (HeightSample), one pixel per cell.
 std::vector<unsigned char> EncodeHeightmapPng(const GEO_MakeLand& terrain);
-
-uint16_t HeightSample(double altitude);
 
 // Through SaveSafely: a failure throws FileFailure and leaves the target as it was.
 void SaveBytes(const std::filesystem::path& target, const std::vector<unsigned char>& bytes);

@@ -111,7 +111,7 @@ void ExpectHeightmapsOf(const fs::path& dir, const GEO_MakeLand& map) {
     ASSERT_EQ(floats.size(), n);
     size_t wrongPng = 0, wrongRaw = 0, wrongTiff = 0;
     for (size_t i = 0; i < n; ++i) {
-        const unsigned sample = cli::HeightSample(map[int32_t(i)].altitude);
+        const unsigned sample = HeightSample(map[int32_t(i)].altitude);
         wrongPng += unsigned(heights.data[2 * i] << 8 | heights.data[2 * i + 1]) != sample;
         wrongRaw += unsigned(raw[2 * i] | raw[2 * i + 1] << 8) != sample;
         wrongTiff += floats[i] != static_cast<float>(map[int32_t(i)].altitude) ||

@@ -158,7 +158,7 @@ val Texts() {
         {"waterLevelCaption", Strings::WaterLevelCaption},
         {"waterLevel", Strings::WaterLevelLabel},
         {"infoCaption", Strings::InfoCaption},
-        {"phaseGenerate", ViewStrings::PhaseGenerate},
+        {"phaseGenerate", Strings::ProgressPhase},
         {"phaseRender", ViewStrings::PhaseRender},
         {"preparing", ViewStrings::StatusPreparing},
         {"normalising", ViewStrings::StatusNormalising},

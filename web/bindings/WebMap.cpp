@@ -1,5 +1,6 @@
 #include "web/bindings/WebMap.h"
 
+#include "core/HeightSample.h"
 #include "core/LandReport.h"
 #include "core/MapFile.h"
 #include "core/PointMarks.h"
@@ -8,7 +9,6 @@
 #include "data/FileDevices.h"
 #include "data/GEO_LandCircle.h"
 
-#include <cmath>
 #include <exception>
 #include <new>
 
@@ -83,16 +83,6 @@ std::vector<unsigned char> RgbaBytes(const Picture& picture) {
     return bytes;
 }
 
-// The heightmap's sample for an altitude, as glenvar-cli writes it.
-uint16_t HeightSample(double altitude) {
-    const double v = altitude * 65535.0;
-    if (!(v > 0))
-        return 0;
-    if (v >= 65535.0)
-        return 65535;
-    return static_cast<uint16_t>(std::lround(v));
-}
-
 template <class Store>
 std::vector<unsigned char> FileBytes(const GEO_MakeLand& terrain, Store store) {
     MemorySink sink;
@@ -154,10 +144,10 @@ LoadResult WebMap::Load(std::vector<unsigned char> bytes, std::string& message) 
 }
 
 bool WebMap::GridSize(int32_t& width, int32_t& height) const {
-    width = height = 0;
-    if (terrain_.GetSize() == 0)
-        return false;
-    return terrain_.CellGridSize(width, height);
+    const GEO_MakeLand::GridSize size = terrain_.CellGridSize();
+    width = size.formsGrid ? size.width : 0;
+    height = size.formsGrid ? size.height : 0;
+    return size.formsGrid;
 }
 
 std::vector<unsigned char> WebMap::Render(bool regions, const ProgressReport& progress) {
