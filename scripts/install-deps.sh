@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
+  git   # scripts/check-format.sh lists the tracked files
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpng-dev libtiff-dev   # PNG pictures and heightmaps; float TIFF heightmaps
