@@ -1,11 +1,13 @@
 #include "core/MapFile.h"
 
 #include "core/GEO_MakeLand.h"
+#include "data/Archive.h"
 #include "data/Failures.h"
 #include "data/FileDevices.h"
 #include "data/SafeSave.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -57,16 +59,38 @@ MapFileKind LoadMapFile(GEO_MakeLand& terrain, const std::filesystem::path& path
     return LoadMapFile(terrain, archive);
 }
 
+MapFileKind LoadMapFileBytes(GEO_MakeLand& terrain, std::vector<unsigned char> bytes) {
+    MemorySource source(std::move(bytes));
+    Archive archive(source);
+    return LoadMapFile(terrain, archive);
+}
+
+namespace {
+
 // Storing does not change the terrain; Serialize is non-const only because it
 // also loads.
+void Store(const GEO_MakeLand& terrain, MapFileKind form, Archive& archive) {
+    auto& t = const_cast<GEO_MakeLand&>(terrain);
+    if (form == MapFileKind::Raw)
+        t.SerializeRaw(archive);
+    else
+        t.Serialize(archive);
+}
+
+}  // namespace
+
+std::vector<unsigned char> MapFileBytes(const GEO_MakeLand& terrain, MapFileKind form) {
+    MemorySink sink;
+    Archive archive(sink);
+    Store(terrain, form, archive);
+    archive.Close();
+    return sink.bytes();
+}
+
 void SaveMapFile(const GEO_MakeLand& terrain, const std::filesystem::path& path) {
-    SaveSafely(path, [&terrain](Archive& archive) {
-        const_cast<GEO_MakeLand&>(terrain).Serialize(archive);
-    });
+    SaveSafely(path, [&terrain](Archive& archive) { Store(terrain, MapFileKind::Map, archive); });
 }
 
 void SaveRawFile(const GEO_MakeLand& terrain, const std::filesystem::path& path) {
-    SaveSafely(path, [&terrain](Archive& archive) {
-        const_cast<GEO_MakeLand&>(terrain).SerializeRaw(archive);
-    });
+    SaveSafely(path, [&terrain](Archive& archive) { Store(terrain, MapFileKind::Raw, archive); });
 }

@@ -3,6 +3,7 @@
 // raw data file (marker "LD").
 
 #include <filesystem>
+#include <vector>
 
 class Archive;
 class GEO_MakeLand;
@@ -16,6 +17,12 @@ MapFileKind LoadMapFile(GEO_MakeLand& terrain, Archive& archive);
 
 // Opens the path and loads it as above; file errors throw FileFailure.
 MapFileKind LoadMapFile(GEO_MakeLand& terrain, const std::filesystem::path& path);
+
+// The same from bytes in memory, as a page without files or a test holds them.
+MapFileKind LoadMapFileBytes(GEO_MakeLand& terrain, std::vector<unsigned char> bytes);
+
+// The bytes the map form (Map) or the raw form (Raw) of the terrain consists of.
+std::vector<unsigned char> MapFileBytes(const GEO_MakeLand& terrain, MapFileKind form);
 
 // Safe saves of the two forms (see SaveSafely).
 void SaveMapFile(const GEO_MakeLand& terrain, const std::filesystem::path& path);

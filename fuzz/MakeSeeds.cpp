@@ -4,6 +4,7 @@
 // Usage: fuzz_seeds <corpus folder>
 
 #include "core/GEO_MakeLand.h"
+#include "core/MapFile.h"
 #include "data/DiscStencil.h"
 #include "data/FileDevices.h"
 #include "data/GEO_LandCircle.h"
@@ -51,15 +52,8 @@ GEO_MakeLand SmallMap(int32_t w, int32_t h, int32_t points) {
     return t;
 }
 
-Bytes Stored(GEO_MakeLand t, bool raw) {
-    MemorySink sink;
-    Archive archive(sink);
-    if (raw)
-        t.SerializeRaw(archive);
-    else
-        t.Serialize(archive);
-    archive.Close();
-    return sink.bytes();
+Bytes Stored(const GEO_MakeLand& t, bool raw) {
+    return MapFileBytes(t, raw ? MapFileKind::Raw : MapFileKind::Map);
 }
 
 Bytes Cut(const Bytes& b, size_t n) {

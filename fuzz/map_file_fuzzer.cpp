@@ -9,7 +9,6 @@
 #include "core/MapFile.h"
 #include "data/Failures.h"
 #include "data/FileDevices.h"
-#include "tests/support/MapFileBytes.h"
 #include "tests/support/Terrains.h"
 
 #include <cstdint>
@@ -20,8 +19,6 @@ namespace {
 
 using testsupport::Bits;
 using testsupport::DifferingFields;
-using testsupport::Load;
-using testsupport::Stored;
 
 bool SameTerrain(const GEO_MakeLand& a, const GEO_MakeLand& b) {
     return DifferingFields(a, b).empty();
@@ -70,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     GEO_MakeLand terrain = before;
     MapFileKind kind;
     try {
-        kind = Load(terrain, std::vector<unsigned char>(data, data + size));
+        kind = LoadMapFileBytes(terrain, std::vector<unsigned char>(data, data + size));
     } catch (const CommandFailure&) {
         FUZZ_CHECK(SameTerrain(terrain, before));
         return 0;
@@ -103,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Saved in the same form and read back into the same open map, it is itself.
     GEO_MakeLand again = before;
-    FUZZ_CHECK(Load(again, Stored(terrain, kind)) == kind);
+    FUZZ_CHECK(LoadMapFileBytes(again, MapFileBytes(terrain, kind)) == kind);
     FUZZ_CHECK(SameTerrain(again, terrain));
 
     if (cells > 0)

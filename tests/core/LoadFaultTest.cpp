@@ -171,15 +171,8 @@ TEST(LoadMemory, AnAnnounced3000x3000GridIsRefusedBeforeAllocation) {
     for (bool raw : {false, true}) {
         SCOPED_TRACE(raw ? "raw data file" : "map file");
         fs::path file = dir / (raw ? "big.dat" : "big.ld");
-        MemorySink sink;
-        Archive archive(sink);
-        if (raw) {
-            announcing.SerializeRaw(archive);  // the count is width x height
-        } else {
-            announcing.Serialize(archive);
-        }
-        archive.Close();
-        Bytes bytes = sink.bytes();
+        // In the raw form the count is width x height.
+        Bytes bytes = MapFileBytes(announcing, raw ? MapFileKind::Raw : MapFileKind::Map);
         if (!raw) {
             // The cell count sits after the 76-byte header's first point list.
             size_t at = 68 + 2 + 8 * size_t(announcing.concentrationPoints.GetSize());

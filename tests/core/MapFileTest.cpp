@@ -5,7 +5,6 @@
 #include "core/GEO_MakeLand.h"
 #include "data/FileDevices.h"
 #include "tests/support/ByteWriter.h"
-#include "tests/support/MapFileBytes.h"
 #include "tests/support/ScratchFiles.h"
 #include "tests/support/Terrains.h"
 
@@ -21,11 +20,9 @@ namespace {
 using testsupport::Bytes;
 using testsupport::ByteWriter;
 using testsupport::DifferingFields;
-using testsupport::Load;
 using testsupport::ReadBytes;
 using testsupport::SampleTerrain;
 using testsupport::ScratchDir;
-using testsupport::Stored;
 using testsupport::WriteBytes;
 
 const std::filesystem::path fixtures = GLENVAR_TEST_DATA;
@@ -61,7 +58,7 @@ TEST(MapFile, DefaultTerrainIsTheSeventySixBytes) {
     GEO_MakeLand fresh;
     Bytes expected = DefaultMapBytes();
     ASSERT_EQ(expected.size(), 76u);
-    EXPECT_EQ(Stored(fresh, MapFileKind::Map), expected);
+    EXPECT_EQ(MapFileBytes(fresh, MapFileKind::Map), expected);
     EXPECT_EQ(ReadBytes(fixtures / "DefaultTerrain.ld"), expected);
 
     ScratchDir dir;
@@ -86,12 +83,12 @@ TEST(MapFile, BytesMatchTheLayoutByHand) {
     w.raw(points.bytes.data(), points.bytes.size());
     w.i32(6).raw(t.GetData(), 6 * 16);
     w.raw(points.bytes.data(), points.bytes.size());
-    EXPECT_EQ(Stored(t, MapFileKind::Map), w.bytes);
+    EXPECT_EQ(MapFileBytes(t, MapFileKind::Map), w.bytes);
 
     ByteWriter r;
     r.text("LD").u16(1).i32(3).i32(2).raw(t.GetData(), 6 * 16);
     r.i32(2).i32(-1).i32(100000).i32(2).i32(100001);
-    EXPECT_EQ(Stored(t, MapFileKind::Raw), r.bytes);
+    EXPECT_EQ(MapFileBytes(t, MapFileKind::Raw), r.bytes);
 }
 
 TEST(MapFile, FullSizeFilesHaveTheDocumentedLengths) {
@@ -101,8 +98,8 @@ TEST(MapFile, FullSizeFilesHaveTheDocumentedLengths) {
     t.gridHeight = 1024;
     for (int i = 0; i < 4; ++i)
         t.concentrationPoints.Add({i, i});
-    EXPECT_EQ(Stored(t, MapFileKind::Map).size(), 20971660u);
-    EXPECT_EQ(Stored(t, MapFileKind::Raw).size(), 20971568u);
+    EXPECT_EQ(MapFileBytes(t, MapFileKind::Map).size(), 20971660u);
+    EXPECT_EQ(MapFileBytes(t, MapFileKind::Raw).size(), 20971568u);
 }
 
 TEST(MapFile, SixtyFiveThousandPointsSwitchTheCountEncoding) {
@@ -110,7 +107,7 @@ TEST(MapFile, SixtyFiveThousandPointsSwitchTheCountEncoding) {
         GEO_MakeLand t;
         t.concentrationPoints.SetSize(n);
         t.concentrationPoints[n - 1] = {7, 8};
-        Bytes bytes = Stored(t, MapFileKind::Map);
+        Bytes bytes = MapFileBytes(t, MapFileKind::Map);
         if (n == 65534) {
             EXPECT_EQ((Bytes(bytes.begin() + 68, bytes.begin() + 70)), (Bytes{0xFE, 0xFF}));
         } else {
@@ -118,7 +115,7 @@ TEST(MapFile, SixtyFiveThousandPointsSwitchTheCountEncoding) {
                       (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}));
         }
         GEO_MakeLand back;
-        ASSERT_EQ(Load(back, bytes), MapFileKind::Map);
+        ASSERT_EQ(LoadMapFileBytes(back, bytes), MapFileKind::Map);
         ASSERT_EQ(back.concentrationPoints.GetSize(), n);
         EXPECT_EQ(back.concentrationPoints[n - 1], (Point{7, 8}));
     }
@@ -229,19 +226,19 @@ TEST(MapFile, WithoutCellsTheFieldsAreSavedAsTheyAre) {
     GEO_MakeLand t;
     t.width = 640;
     t.height = 480;
-    Bytes map = Stored(t, MapFileKind::Map);
+    Bytes map = MapFileBytes(t, MapFileKind::Map);
     EXPECT_EQ((Bytes(map.begin() + 12, map.begin() + 20)), ByteWriter().i32(640).i32(480).bytes);
-    Bytes raw = Stored(t, MapFileKind::Raw);
+    Bytes raw = MapFileBytes(t, MapFileKind::Raw);
     EXPECT_EQ(raw, ByteWriter().text("LD").u16(1).i32(640).i32(480).i32(0).bytes);
 
     GEO_MakeLand back = Target();
-    ASSERT_EQ(Load(back, map), MapFileKind::Map);
+    ASSERT_EQ(LoadMapFileBytes(back, map), MapFileKind::Map);
     EXPECT_EQ(back.width, 640);
     EXPECT_EQ(back.height, 480);
     EXPECT_EQ(back.GetSize(), 0);
     EXPECT_EQ(back.gridWidth, 0);
     EXPECT_EQ(back.gridHeight, 0);
-    EXPECT_THROW(Load(back, raw), EndOfFileFailure);
+    EXPECT_THROW(LoadMapFileBytes(back, raw), EndOfFileFailure);
 }
 
 TEST(MapFile, OtherMarkersLoadNothing) {
@@ -249,7 +246,7 @@ TEST(MapFile, OtherMarkersLoadNothing) {
                                Bytes{0, 0, 0, 0, 0, 0, 0, 0}}) {
         GEO_MakeLand target = Target();
         const GEO_MakeLand before = target;
-        EXPECT_EQ(Load(target, bytes), MapFileKind::None);
+        EXPECT_EQ(LoadMapFileBytes(target, bytes), MapFileKind::None);
         EXPECT_EQ(DifferingFields(target, before), "");
     }
 }
@@ -279,7 +276,7 @@ TEST(MapFile, ACutSecondPointListKeepsTheFirstCopysRest) {
     };
     const Bytes tail = ByteWriter().i32(-5).i32(-6).u16(0xFFFF).raw("\x7F", 1).bytes;
     GEO_MakeLand t;
-    ASSERT_EQ(Load(t, cutMap(4, tail)), MapFileKind::Map);
+    ASSERT_EQ(LoadMapFileBytes(t, cutMap(4, tail)), MapFileKind::Map);
     ASSERT_EQ(t.concentrationPoints.GetSize(), 4);
     EXPECT_EQ(t.concentrationPoints[0], (Point{-5, -6}));
     EXPECT_EQ(t.concentrationPoints[1], (Point{0x7FFFFF, 4}));
@@ -288,10 +285,10 @@ TEST(MapFile, ACutSecondPointListKeepsTheFirstCopysRest) {
 
     GEO_MakeLand untouched = Target();
     const GEO_MakeLand before = untouched;
-    EXPECT_THROW(Load(untouched, cutMap(5, tail)), EndOfFileFailure);
+    EXPECT_THROW(LoadMapFileBytes(untouched, cutMap(5, tail)), EndOfFileFailure);
     EXPECT_EQ(DifferingFields(untouched, before), "");
 
-    ASSERT_EQ(Load(t, cutMap(1, {})), MapFileKind::Map);  // ends right after the count
+    ASSERT_EQ(LoadMapFileBytes(t, cutMap(1, {})), MapFileKind::Map);  // ends right after the count
     ASSERT_EQ(t.concentrationPoints.GetSize(), 1);
     EXPECT_EQ(t.concentrationPoints[0], (Point{1, 2}));
 }
@@ -321,7 +318,7 @@ TEST(MapFile, InconsistentGridsAreRefused) {
         SCOPED_TRACE(name);
         GEO_MakeLand target = Target();
         const GEO_MakeLand before = target;
-        EXPECT_THROW(Load(target, bytes), FormatFailure);
+        EXPECT_THROW(LoadMapFileBytes(target, bytes), FormatFailure);
         EXPECT_EQ(DifferingFields(target, before), "");
     }
 }
@@ -341,7 +338,7 @@ int LoadInSmallAddressSpace(const Bytes& bytes, bool formatFailure) {
         return 5;
     GEO_MakeLand target;
     try {
-        Load(target, bytes);
+        LoadMapFileBytes(target, bytes);
     } catch (const FormatFailure&) {
         return formatFailure ? 0 : 2;
     } catch (const EndOfFileFailure&) {

@@ -4,13 +4,12 @@
 #include "core/LandReport.h"
 #include "core/MapFile.h"
 #include "core/PointMarks.h"
-#include "data/Archive.h"
 #include "data/Failures.h"
-#include "data/FileDevices.h"
 #include "data/GEO_LandCircle.h"
 
 #include <exception>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -83,15 +82,6 @@ std::vector<unsigned char> RgbaBytes(const Picture& picture) {
     return bytes;
 }
 
-template <class Store>
-std::vector<unsigned char> FileBytes(const GEO_MakeLand& terrain, Store store) {
-    MemorySink sink;
-    Archive archive(sink);
-    store(const_cast<GEO_MakeLand&>(terrain), archive);
-    archive.Close();
-    return sink.bytes();
-}
-
 }  // namespace
 
 std::string WebMap::Generate(const GenerateRequest& r, const ProgressReport& progress) {
@@ -127,9 +117,7 @@ std::string WebMap::Generate(const GenerateRequest& r, const ProgressReport& pro
 
 LoadResult WebMap::Load(std::vector<unsigned char> bytes, std::string& message) {
     try {
-        MemorySource source(std::move(bytes));
-        Archive archive(source);
-        switch (LoadMapFile(terrain_, archive)) {
+        switch (LoadMapFileBytes(terrain_, std::move(bytes))) {
         case MapFileKind::Map:
             return LoadResult::Map;
         case MapFileKind::Raw:
@@ -188,9 +176,9 @@ std::string WebMap::Report() const {
 }
 
 std::vector<unsigned char> WebMap::MapFileBytes() const {
-    return FileBytes(terrain_, [](GEO_MakeLand& t, Archive& a) { t.Serialize(a); });
+    return ::MapFileBytes(terrain_, MapFileKind::Map);
 }
 
 std::vector<unsigned char> WebMap::RawFileBytes() const {
-    return FileBytes(terrain_, [](GEO_MakeLand& t, Archive& a) { t.SerializeRaw(a); });
+    return ::MapFileBytes(terrain_, MapFileKind::Raw);
 }
