@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: native-timing default|largest REPEATS\n");
         return 2;
     }
-    const GenerateRequest request = BenchSettings(argv[1]);
+    const GEO_MakeLand request = BenchSettings(argv[1]);
     const int repeats = std::atoi(argv[2]);
     const ProgressReport quiet = [](int32_t, int32_t, int32_t) {};
     WebMap map;
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
                 "\"twoThreads\": false, \"points\": []}, \"runs\": [%s]}\n",
                 static_cast<unsigned long long>(request.seed), request.width, request.height,
                 request.unitAmount, request.processAmount, request.waterLevel,
-                request.concentrationRate, request.concentrationAmount, request.pointCount,
-                runs.c_str());
+                request.concentrationRate, request.concentrationAmount,
+                request.concentrationPointCount, runs.c_str());
     return 0;
 }

@@ -6,23 +6,13 @@
 
 #include <string>
 
-inline GenerateRequest BenchSettings(const std::string& name) {
-    const GEO_MakeLand fresh;
-    GenerateRequest r;
-    r.seed = fresh.seed;
-    r.width = fresh.width;
-    r.height = fresh.height;
-    r.unitAmount = fresh.unitAmount;
-    r.processAmount = fresh.processAmount;
-    r.waterLevel = fresh.waterLevel;
-    r.concentrationRate = fresh.concentrationRate;
-    r.concentrationAmount = fresh.concentrationAmount;
-    r.pointCount = fresh.concentrationPointCount;
+inline GEO_MakeLand BenchSettings(const std::string& name) {
+    GEO_MakeLand settings;  // a fresh terrain's: the default map
     if (name == "largest") {
-        r.width = r.height = 3000;
-        r.processAmount = 500 * static_cast<double>(0.001f);
-        r.unitAmount = 200;
-        r.pointCount = 255;
+        settings.width = settings.height = 3000;
+        settings.processAmount = 500 * static_cast<double>(0.001f);
+        settings.unitAmount = 200;
+        settings.concentrationPointCount = 255;
     }
-    return r;
+    return settings;
 }

@@ -33,11 +33,11 @@ ProgressReport Reporter(val callback) {
     return [callback](int32_t phase, int32_t done, int32_t total) { callback(phase, done, total); };
 }
 
-std::vector<Point> PointsFrom(const val& list) {
-    std::vector<Point> points;
+PointArray PointsFrom(const val& list) {
+    PointArray points;
     const int n = list["length"].as<int>();
     for (int i = 0; i < n; ++i)
-        points.push_back({list[i][0].as<int32_t>(), list[i][1].as<int32_t>()});
+        points.Add({list[i][0].as<int32_t>(), list[i][1].as<int32_t>()});
     return points;
 }
 
@@ -49,21 +49,21 @@ uint64_t SeedFrom(const std::string& text) {
 }
 
 std::string Generate(val p, val progress) {
-    GenerateRequest r;
-    r.seed = SeedFrom(p["seed"].as<std::string>());
-    r.width = p["width"].as<int32_t>();
-    r.height = p["height"].as<int32_t>();
-    r.unitAmount = p["unitAmount"].as<int32_t>();
-    r.processAmount = p["processAmount"].as<double>();
-    r.waterLevel = p["waterLevel"].as<double>();
-    r.concentrationRate = p["concentrationRate"].as<double>();
-    r.concentrationAmount = p["concentrationAmount"].as<double>();
-    r.pointCount = p["pointCount"].as<int32_t>();
-    r.keepRandomState = p["keepRandomState"].as<bool>();
-    r.manualPlacement = p["manualPlacement"].as<bool>();
-    r.twoThreads = p["twoThreads"].as<bool>();
-    r.points = PointsFrom(p["points"]);
-    return Map().Generate(r, Reporter(progress));
+    GEO_MakeLand settings;
+    settings.seed = SeedFrom(p["seed"].as<std::string>());
+    settings.width = p["width"].as<int32_t>();
+    settings.height = p["height"].as<int32_t>();
+    settings.unitAmount = p["unitAmount"].as<int32_t>();
+    settings.processAmount = p["processAmount"].as<double>();
+    settings.waterLevel = p["waterLevel"].as<double>();
+    settings.concentrationRate = p["concentrationRate"].as<double>();
+    settings.concentrationAmount = p["concentrationAmount"].as<double>();
+    settings.concentrationPointCount = p["pointCount"].as<int32_t>();
+    settings.keepRandomState = p["keepRandomState"].as<bool>() ? 1 : 0;
+    settings.manualPlacement = p["manualPlacement"].as<bool>() ? 1 : 0;
+    settings.twoThreads = p["twoThreads"].as<bool>() ? 1 : 0;
+    settings.concentrationPoints = PointsFrom(p["points"]);
+    return Map().Generate(settings, Reporter(progress));
 }
 
 val Load(val bytes) {
@@ -112,10 +112,7 @@ val Render(bool regions, val progress) {
 }
 
 val PlacementPicture(int32_t width, int32_t height, val list) {
-    PointArray points;
-    for (const Point& p : PointsFrom(list))
-        points.Add(p);
-    return Held(WebMap::PlacementPicture(width, height, points));
+    return Held(WebMap::PlacementPicture(width, height, PointsFrom(list)));
 }
 
 val HeightSamples() {

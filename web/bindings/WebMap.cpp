@@ -84,26 +84,26 @@ std::vector<unsigned char> RgbaBytes(const Picture& picture) {
 
 }  // namespace
 
-std::string WebMap::Generate(const GenerateRequest& r, const ProgressReport& progress) {
+std::string WebMap::Generate(const GEO_MakeLand& settings, const ProgressReport& progress) {
     // As the dialog's OK does, every parameter is written before the map is
     // grown; a refused generation keeps the old cells.
     GEO_MakeLand& t = terrain_;
-    t.seed = r.seed;
-    t.width = r.width;
-    t.height = r.height;
-    t.unitAmount = r.unitAmount;
-    t.processAmount = r.processAmount;
-    t.waterLevel = r.waterLevel;
-    t.concentrationRate = r.concentrationRate;
-    t.concentrationAmount = r.concentrationAmount;
-    t.concentrationPointCount = r.pointCount;
-    t.keepRandomState = r.keepRandomState ? 1 : 0;
-    t.manualPlacement = r.manualPlacement ? 1 : 0;
-    t.twoThreads = r.twoThreads ? 1 : 0;
+    t.seed = settings.seed;
+    t.width = settings.width;
+    t.height = settings.height;
+    t.unitAmount = settings.unitAmount;
+    t.processAmount = settings.processAmount;
+    t.waterLevel = settings.waterLevel;
+    t.concentrationRate = settings.concentrationRate;
+    t.concentrationAmount = settings.concentrationAmount;
+    t.concentrationPointCount = settings.concentrationPointCount;
+    t.keepRandomState = settings.keepRandomState;
+    t.manualPlacement = settings.manualPlacement;
+    t.twoThreads = settings.twoThreads;
     try {
-        if (r.manualPlacement) {
+        if (settings.manualPlacement) {
             t.concentrationPoints.RemoveAll();
-            for (const Point& p : r.points)
+            for (const Point& p : settings.concentrationPoints)
                 t.concentrationPoints.Add(p);
         }
         ReportWhileRunning reporting(progress);

@@ -11,23 +11,6 @@
 #include <string>
 #include <vector>
 
-// Everything the generation dialog sets, hand-placed points included.
-struct GenerateRequest {
-    uint64_t seed = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t unitAmount = 0;
-    double processAmount = 0;
-    double waterLevel = 0;
-    double concentrationRate = 0;
-    double concentrationAmount = 0;
-    int32_t pointCount = 0;
-    bool keepRandomState = false;
-    bool manualPlacement = false;
-    bool twoThreads = false;  // kept in the terrain; the page computes on one thread
-    std::vector<Point> points;
-};
-
 // phase: 0 preparing, 1 stamping, 2 normalising, 3 generated, 4 rendering;
 // done and total count stamps or cells where the phase has them.
 using ProgressReport = std::function<void(int32_t phase, int32_t done, int32_t total)>;
@@ -36,8 +19,10 @@ enum class LoadResult { Map, Raw, None, Failed };
 
 class WebMap {
   public:
-    // "" when the map was made; otherwise the message, with the old map kept.
-    std::string Generate(const GenerateRequest& request, const ProgressReport& progress);
+    // Grows a map from what the generation dialog sets, as `settings` holds it
+    // (hand-placed points included; its cells are not read). "" when the map
+    // was made; otherwise the message, with the old map kept.
+    std::string Generate(const GEO_MakeLand& settings, const ProgressReport& progress);
     // Reads a map or raw file; on failure `message` gets the desktop's text.
     LoadResult Load(std::vector<unsigned char> bytes, std::string& message);
 
