@@ -6,6 +6,8 @@
 #include "core/GEO_MakeLand.h"
 #include "data/GEO_LandCircle.h"
 
+#include <benchmark/benchmark.h>
+
 #include <cstdint>
 
 const GEO_LandCircleArray& DiscTable();
@@ -33,3 +35,9 @@ double ReferenceLabelSeconds(const GEO_MakeLand& t, int64_t cells, bool twoThrea
 // every draw and the totals for real, the stamping of a sample of the stamps
 // and the labels of a sample of the cells scaled up to all of them.
 double ReferenceLargestGenerateSeconds(bool twoThreads);
+
+// How the stage benchmarks run: argument "threads" 1 and 2, milliseconds,
+// three repetitions.
+inline void OneAndTwoThreads(benchmark::internal::Benchmark* b) {
+    b->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Repetitions(3);
+}

@@ -16,13 +16,7 @@ void BM_Generate(benchmark::State& state) {
         t.Generate(DiscTable());
     state.SetItemsProcessed(state.iterations() * t.progressTotal);
 }
-BENCHMARK(BM_Generate)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(3);
+BENCHMARK(BM_Generate)->Apply(OneAndTwoThreads)->UseRealTime();
 
 void BM_GenerateReference(benchmark::State& state) {
     GEO_MakeLand t;
@@ -31,13 +25,7 @@ void BM_GenerateReference(benchmark::State& state) {
         reference::Generate(t, DiscTable(), nullptr, nullptr);
     state.SetItemsProcessed(state.iterations() * t.progressTotal);
 }
-BENCHMARK(BM_GenerateReference)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(3);
+BENCHMARK(BM_GenerateReference)->Apply(OneAndTwoThreads)->UseRealTime();
 
 void BM_GenerateLargest(benchmark::State& state) {
     GEO_MakeLand t;
@@ -47,27 +35,13 @@ void BM_GenerateLargest(benchmark::State& state) {
         t.Generate(DiscTable());
     state.SetItemsProcessed(state.iterations() * t.progressTotal);
 }
-BENCHMARK(BM_GenerateLargest)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(3);
+BENCHMARK(BM_GenerateLargest)->Apply(OneAndTwoThreads)->UseRealTime()->Iterations(1);
 
 // A full run would take about ten minutes: an estimate from samples.
 void BM_GenerateLargestReference(benchmark::State& state) {
     for (auto _ : state)
         state.SetIterationTime(ReferenceLargestGenerateSeconds(state.range(0) == 2));
 }
-BENCHMARK(BM_GenerateLargestReference)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Repetitions(3);
+BENCHMARK(BM_GenerateLargestReference)->Apply(OneAndTwoThreads)->UseManualTime()->Iterations(1);
 
 }  // namespace

@@ -65,37 +65,19 @@ void Labels(benchmark::State& state, const GEO_MakeLand& map) {
 void BM_LabelsStage(benchmark::State& state) {
     Labels(state, DefaultMap());
 }
-BENCHMARK(BM_LabelsStage)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(3);
+BENCHMARK(BM_LabelsStage)->Apply(OneAndTwoThreads)->UseRealTime();
 
 void BM_LabelsStageReference(benchmark::State& state) {
     const GEO_MakeLand& map = DefaultMap();
     for (auto _ : state)
         state.SetIterationTime(ReferenceLabelSeconds(map, map.GetSize(), state.range(0) == 2));
 }
-BENCHMARK(BM_LabelsStageReference)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Repetitions(3);
+BENCHMARK(BM_LabelsStageReference)->Apply(OneAndTwoThreads)->UseManualTime();
 
 void BM_LabelsStageLargest(benchmark::State& state) {
     Labels(state, LargestMap());
 }
-BENCHMARK(BM_LabelsStageLargest)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(3);
+BENCHMARK(BM_LabelsStageLargest)->Apply(OneAndTwoThreads)->UseRealTime();
 
 // Every cell would take about a minute: 30000 cells, scaled.
 void BM_LabelsStageLargestReference(benchmark::State& state) {
@@ -103,14 +85,7 @@ void BM_LabelsStageLargestReference(benchmark::State& state) {
     for (auto _ : state)
         state.SetIterationTime(ReferenceLabelSeconds(map, 30000, state.range(0) == 2));
 }
-BENCHMARK(BM_LabelsStageLargestReference)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Repetitions(3);
+BENCHMARK(BM_LabelsStageLargestReference)->Apply(OneAndTwoThreads)->UseManualTime()->Iterations(1);
 
 // The same grid, 4 or 255 points: how the cost grows with the points.
 std::vector<Point> RandomPoints(int64_t count, int32_t w, int32_t h) {

@@ -30,13 +30,7 @@ void BM_GenerateRender(benchmark::State& state) {
     GEO_MakeLand t;
     GenerateRender(state, t);
 }
-BENCHMARK(BM_GenerateRender)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(3);
+BENCHMARK(BM_GenerateRender)->Apply(OneAndTwoThreads)->UseRealTime();
 
 void BM_GenerateRenderReference(benchmark::State& state) {
     GEO_MakeLand t;
@@ -47,27 +41,14 @@ void BM_GenerateRenderReference(benchmark::State& state) {
         benchmark::DoNotOptimize(picture.pixels.data());
     }
 }
-BENCHMARK(BM_GenerateRenderReference)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(3);
+BENCHMARK(BM_GenerateRenderReference)->Apply(OneAndTwoThreads)->UseRealTime();
 
 void BM_GenerateRenderLargest(benchmark::State& state) {
     GEO_MakeLand t;
     Largest(t);
     GenerateRender(state, t);
 }
-BENCHMARK(BM_GenerateRenderLargest)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(3);
+BENCHMARK(BM_GenerateRenderLargest)->Apply(OneAndTwoThreads)->UseRealTime()->Iterations(1);
 
 // The generation estimated from samples, then the literal renderer over the
 // map the generation makes (the program's, byte for byte the same).
@@ -84,12 +65,8 @@ void BM_GenerateRenderLargestReference(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_GenerateRenderLargestReference)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
+    ->Apply(OneAndTwoThreads)
     ->UseManualTime()
-    ->Iterations(1)
-    ->Repetitions(3);
+    ->Iterations(1);
 
 }  // namespace
