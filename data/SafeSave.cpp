@@ -51,8 +51,11 @@ class TemporaryFile {
         fs::path directory = destination.parent_path();
         if (directory.empty())
             directory = ".";
-        std::string pattern =
-            (directory / ("." + destination.filename().string() + ".XXXXXX")).string();
+        // Appended, not "." + name: GCC 12 at -O2 warns of an overlapping copy there.
+        std::string leaf(1, '.');
+        leaf += destination.filename().string();
+        leaf += ".XXXXXX";
+        std::string pattern = (directory / leaf).string();
         name_.assign(pattern.begin(), pattern.end());
         name_.push_back('\0');
         fd_ = ::mkostemp(name_.data(), O_CLOEXEC);
