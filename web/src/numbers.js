@@ -57,7 +57,13 @@ export function fixed(value, digits) {
 // The four generation sliders and the water slider: position range, the
 // position a value opens at, the value a position writes, and the label.
 const f32Thousandth = Math.fround(0.001);
-const percentLabel = (pos) => `${fixed(pos * 0.001, 2)}%`;
+// Hundred-thousandths of the whole, labelled as a percentage.
+const fine = {
+  min: 0, max: 100000,
+  position: (v) => Math.trunc(v * 100000),
+  value: (pos) => pos * 0.00001,
+  label: (pos) => `${fixed(pos * 0.001, 2)}%`,
+};
 
 export const sliders = {
   processAmount: {
@@ -66,30 +72,15 @@ export const sliders = {
     value: (pos) => pos * f32Thousandth,
     label: (pos) => String(pos),
   },
-  concentrationRate: {
-    min: 0, max: 100000,
-    position: (v) => Math.trunc(v * 100000),
-    value: (pos) => pos * 0.00001,
-    label: percentLabel,
-  },
-  concentrationAmount: {
-    min: 0, max: 100000,
-    position: (v) => Math.trunc(v * 100000),
-    value: (pos) => pos * 0.00001,
-    label: percentLabel,
-  },
+  concentrationRate: fine,
+  concentrationAmount: fine,
   unitAmount: {
     min: 1, max: 200,
     position: (v) => Math.trunc(v),
     value: (pos) => pos,
     label: (pos) => String(pos),
   },
-  waterLevel: {
-    min: 1, max: 100000,
-    position: (v) => Math.trunc(v * 100000),
-    value: (pos) => pos * 0.00001,
-    label: percentLabel,
-  },
+  waterLevel: { ...fine, min: 1 },
 };
 
 export function clampPosition(slider, pos) {
