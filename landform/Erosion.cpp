@@ -41,27 +41,47 @@ void ErodeStreamPower(int32_t width, int32_t height, std::vector<double>& altitu
 
 namespace {
 
+// What a cell gains from a neighbour d above it (d < 0: below) across a
+// talus t: the excess beyond the talus, signed. One of the two terms is
+// zero, so the sum is that excess exactly, without a branch to mispredict.
+inline double Excess(double d, double t) {
+    return std::max(d - t, 0.0) + std::min(d + t, 0.0);
+}
+
+// Cell c of row `row`, neighbours as listed; the sum in reading order, the
+// same on every thread.
+inline double Slumped(double s, const double (&n)[8], double talus, double talusDiagonal) {
+    double gained = 0;
+    for (int k = 0; k < 8; ++k)
+        gained += Excess(n[k] - s, diagonalNeighbour[k] ? talusDiagonal : talus);
+    return std::clamp(s + gained * 0.0625, 0.0, 1.0);
+}
+
 void SlumpRows(int32_t width, int32_t height, const double* before, double* after, double talus,
                int32_t first, int32_t end) {
     const double talusDiagonal = talus * std::sqrt(2.0);
-    uint32_t n[8];
+    uint32_t at[8];
+    double n[8];
+    const auto edgeCell = [&](const TorusRow& row, int32_t x) {
+        row.Neighbours(x, at);
+        for (int k = 0; k < 8; ++k)
+            n[k] = before[at[k]];
+        const uint32_t c = row.mid + uint32_t(x);
+        after[c] = Slumped(before[c], n, talus, talusDiagonal);
+    };
     for (int32_t y = first; y < end; ++y) {
         const TorusRow row(width, height, y);
-        for (int32_t x = 0; x < width; ++x) {
-            const uint32_t c = row.mid + uint32_t(x);
-            const double s = before[c];
-            row.Neighbours(x, n);
-            double gained = 0;  // in neighbour order: the same sum on every thread
-            for (int k = 0; k < 8; ++k) {
-                const double t = diagonalNeighbour[k] ? talusDiagonal : talus;
-                const double d = before[n[k]] - s;
-                if (d > t)
-                    gained += d - t;
-                else if (d < -t)
-                    gained += d + t;
-            }
-            after[c] = std::clamp(s + gained * 0.0625, 0.0, 1.0);
+        edgeCell(row, 0);
+        const double* u = before + row.up;
+        const double* m = before + row.mid;
+        const double* d = before + row.down;
+        for (int32_t x = 1; x < width - 1; ++x) {
+            const double v[8] = {u[x - 1], u[x],     u[x + 1], m[x - 1],
+                                 m[x + 1], d[x - 1], d[x],     d[x + 1]};
+            after[row.mid + uint32_t(x)] = Slumped(m[x], v, talus, talusDiagonal);
         }
+        if (width > 1)
+            edgeCell(row, width - 1);
     }
 }
 

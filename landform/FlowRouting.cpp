@@ -6,9 +6,8 @@
 
 namespace {
 
-void RouteRows(int32_t width, int32_t height, const double* surface, double waterLevel,
-               bool sinks, uint32_t* receivers, uint8_t* diagonal, int32_t first,
-               int32_t end) {
+void RouteRows(int32_t width, int32_t height, const double* surface, double waterLevel, bool sinks,
+               uint32_t* receivers, uint8_t* diagonal, int32_t first, int32_t end) {
     // Division by the diagonal distance, not multiplication by its inverse:
     // the slope is then the quotient a reader of this file would compute.
     const double diagonalDistance = std::sqrt(2.0);

@@ -58,8 +58,8 @@ TEST(Drainage, FillsLikeThePlainFloodAndRoutesEveryCellToAnOutlet) {
     std::mt19937 rng(21);
     for (int round = 0; round < 3000; ++round) {
         const TestMap m = SmallRandomMap(rng);
-        SCOPED_TRACE(testing::Message() << "round " << round << ", " << m.width << " x "
-                                        << m.height << ", water " << m.waterLevel);
+        SCOPED_TRACE(testing::Message() << "round " << round << ", " << m.width << " x " << m.height
+                                        << ", water " << m.waterLevel);
         const Drainage d = Drain(m.width, m.height, m.altitudes, m.waterLevel, false);
         ASSERT_EQ(d.filled, ReferenceFill(m.width, m.height, m.altitudes, m.waterLevel));
         for (size_t i = 0; i < m.altitudes.size(); ++i)
