@@ -35,9 +35,8 @@ constexpr double waterLevel = 0.5;
 
 // Seconds per cell (and step), shown with an SI prefix: 40n is 40 ns.
 void PerCell(benchmark::State& state, double steps = 1) {
-    state.counters["per_cell"] =
-        benchmark::Counter(cells * steps, benchmark::Counter::kIsIterationInvariantRate |
-                                              benchmark::Counter::kInvert);
+    state.counters["per_cell"] = benchmark::Counter(
+        cells * steps, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_Drainage(benchmark::State& state) {

@@ -5,6 +5,7 @@
 #include "ReferenceFlood.h"
 
 #include "landform/Drainage.h"
+#include "landform/WaterOverlay.h"
 #include "landform/Waters.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +108,31 @@ TEST(Waters, LakesJoinAcrossTheWrapAndRiversFollowTheThreshold) {
     EXPECT_EQ(f.riverCells, rivers3);
     EXPECT_GT(f.riverCells, 0);
     EXPECT_DOUBLE_EQ(f.largestBasinShare, double(largest) / 40);
+}
+
+// A river cell draining 9 x the threshold is a disc of radius 2, cut where
+// it reaches the sea (the top row, wrapping from below).
+TEST(WaterOverlay, RiverWidthGrowsWithTheRootOfTheArea) {
+    const int32_t w = 9, h = 7;
+    const std::vector<double> altitudes = [&] {
+        std::vector<double> a(size_t(w * h), 0.5);
+        std::fill(a.begin(), a.begin() + w, 0.0);
+        return a;
+    }();
+    Drainage d;
+    d.area.assign(altitudes.size(), 1);
+    std::vector<uint8_t> lakes(altitudes.size(), 0), rivers(altitudes.size(), 0);
+    const size_t river = 5 * w + 4;  // (4, 5)
+    rivers[river] = 1;
+    d.area[river] = 9 * 7;
+    Picture picture(w, h, 0xFF000000u);
+    DrawWaters(picture, altitudes, d, lakes, rivers, 0.1, 7);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            const int32_t dy = y == 0 ? 2 : y - 5;
+            const bool inDisc = (x - 4) * (x - 4) + dy * dy <= 4 && y != 0;
+            EXPECT_EQ(picture.at(x, y) == waterOverlayPixel, inDisc) << x << ", " << y;
+        }
 }
 
 }  // namespace
