@@ -2,33 +2,77 @@
 
 #include "landform/FlowRouting.h"
 
+#include <algorithm>
+#include <bit>
 #include <limits>
-#include <queue>
 
 namespace {
 
 constexpr double unreached = -std::numeric_limits<double>::infinity();
 
-struct Spill {
-    double level;
-    uint32_t cell;
-};
+// The flood's priority queue. The flood never asks for a level below the
+// last one it took, so a radix heap (Ahuja, Mehlhorn, Orlin and Tarjan 1990)
+// serves: levels as 64-bit keys that order like the doubles, bucket b
+// holding the keys whose highest bit differing from the last key taken is
+// bit b - 1. Which of several equal levels comes first cannot change a
+// filled height, and the queue's order is its own, not a library's.
+class RadixQueue {
+  public:
+    bool Empty() const { return size_ == 0; }
 
-// The priority queue's order: lowest level first, then lowest index, so
-// that the queue's state is the same under any standard library.
-struct Later {
-    bool operator()(const Spill& a, const Spill& b) const {
-        return a.level > b.level || (a.level == b.level && a.cell > b.cell);
+    // level >= the last level taken
+    void Push(double level, uint32_t cell) {
+        const uint64_t key = Key(level);
+        buckets_[Bucket(key)].push_back({key, cell});
+        ++size_;
     }
-};
 
-using OpenQueue = std::priority_queue<Spill, std::vector<Spill>, Later>;
+    uint32_t Take() {
+        if (buckets_[0].empty()) {
+            size_t b = 1;
+            while (buckets_[b].empty())
+                ++b;
+            std::vector<Entry>& spill = buckets_[b];
+            last_ = spill[0].key;
+            for (const Entry& e : spill)
+                last_ = std::min(last_, e.key);
+            for (const Entry& e : spill)
+                buckets_[Bucket(e.key)].push_back(e);  // all below b
+            spill.clear();
+        }
+        const uint32_t cell = buckets_[0].back().cell;
+        buckets_[0].pop_back();
+        --size_;
+        return cell;
+    }
+
+  private:
+    struct Entry {
+        uint64_t key;
+        uint32_t cell;
+    };
+
+    // Flips the sign bit of a positive double and every bit of a negative
+    // one, so that the keys order as the levels do.
+    static uint64_t Key(double level) {
+        const auto bits = std::bit_cast<uint64_t>(level);
+        return bits >> 63 ? ~bits : bits | (uint64_t{1} << 63);
+    }
+
+    size_t Bucket(uint64_t key) const {
+        return key == last_ ? 0 : size_t(64 - std::countl_zero(key ^ last_));
+    }
+
+    std::vector<Entry> buckets_[65];
+    uint64_t last_ = 0;
+    size_t size_ = 0;
+};
 
 // Water cells keep their altitude. The flood starts from the land cells
 // beside water, at their own altitude: they are what an outlet's flood
 // would reach first, so the outlets themselves need no turn in the queue.
 void SeedFromWater(int32_t width, int32_t height, const std::vector<double>& altitudes,
-                   double waterLevel, std::vector<double>& filled, OpenQueue& open) {
+                   double waterLevel, std::vector<double>& filled, RadixQueue& open) {
     for (size_t i = 0; i < altitudes.size(); ++i)
         if (altitudes[i] <= waterLevel)
             filled[i] = altitudes[i];
@@ -43,7 +87,7 @@ void SeedFromWater(int32_t width, int32_t height, const std::vector<double>& alt
             for (int k = 0; k < 8; ++k) {
                 if (altitudes[n[k]] <= waterLevel) {
                     filled[c] = altitudes[c];
-                    open.push({filled[c], c});
+                    open.Push(filled[c], c);
                     break;
                 }
             }
@@ -71,10 +115,10 @@ std::vector<double> FillDepressions(int32_t width, int32_t height,
     std::vector<double> filled(altitudes.size(), unreached);
     if (altitudes.empty())
         return filled;
-    OpenQueue open;
+    RadixQueue open;
     if (const std::optional<uint32_t> outlet = SoleOutlet(altitudes, waterLevel)) {
         filled[*outlet] = altitudes[*outlet];
-        open.push({filled[*outlet], *outlet});
+        open.Push(filled[*outlet], *outlet);
     } else {
         SeedFromWater(width, height, altitudes, waterLevel, filled, open);
     }
@@ -88,9 +132,8 @@ std::vector<double> FillDepressions(int32_t width, int32_t height,
         if (!pit.empty()) {
             c = pit.back();
             pit.pop_back();
-        } else if (!open.empty()) {
-            c = open.top().cell;
-            open.pop();
+        } else if (!open.Empty()) {
+            c = open.Take();
         } else {
             break;
         }
@@ -105,7 +148,7 @@ std::vector<double> FillDepressions(int32_t width, int32_t height,
                 pit.push_back(m);
             } else {
                 filled[m] = altitudes[m];
-                open.push({filled[m], m});
+                open.Push(filled[m], m);
             }
         }
     }
