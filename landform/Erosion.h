@@ -35,6 +35,12 @@
 constexpr double defaultErodibility = 0.001;
 constexpr double defaultTalus = 0.01;  // of the height range, per cell
 
+// Scratch beyond the altitudes, for a memory check: receivers, areas and
+// order (4 bytes each), diagonal flags and donor counts (1 each); the
+// talus steps' second grid.
+constexpr uint64_t streamPowerBytesPerCell = 14;
+constexpr uint64_t thermalBytesPerCell = 8;
+
 // Stream-power steps with their scratch kept from one step to the next.
 class StreamPower {
   public:
