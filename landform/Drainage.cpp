@@ -209,6 +209,11 @@ Drainage Drain(int32_t width, int32_t height, const std::vector<double>& altitud
     if (const std::optional<uint32_t> outlet = SoleOutlet(altitudes, waterLevel))
         d.receivers[*outlet] = *outlet;
     RouteFlats(width, height, d.filled, d.receivers);
+    // Only a NaN altitude, equal to nothing, is left without a way out: it
+    // keeps what reaches it rather than send the areas off the grid.
+    for (size_t i = 0; i < d.receivers.size(); ++i)
+        if (d.receivers[i] == noReceiver)
+            d.receivers[i] = uint32_t(i);
     Accumulate(d.receivers, d.area, nullptr);
     return d;
 }

@@ -84,6 +84,22 @@ TEST(Drainage, SameOnOneThreadOrTwo) {
     }
 }
 
+// Stray values must not send the flow off the grid.
+TEST(Drainage, NaNAltitudesKeepTheirOwnFlow) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 200; ++round) {
+        TestMap m = SmallRandomMap(rng);
+        m.altitudes[size_t(round) % m.altitudes.size()] = std::nan("");
+        const Drainage d = Drain(m.width, m.height, m.altitudes, m.waterLevel, false);
+        for (const uint32_t r : d.receivers)
+            ASSERT_LT(r, m.altitudes.size());
+        uint64_t sinks = 0;
+        for (size_t i = 0; i < d.area.size(); ++i)
+            sinks += d.receivers[i] == i ? d.area[i] : 0;
+        ASSERT_EQ(sinks, m.altitudes.size());
+    }
+}
+
 // An 8 x 6 plateau with a sea row on top; two pits that touch only across
 // the left-right wrap make one lake, a third pit another.
 TEST(Waters, LakesJoinAcrossTheWrapAndRiversFollowTheThreshold) {
