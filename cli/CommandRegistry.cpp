@@ -18,7 +18,8 @@ constexpr CommandOption generateOptions[] = {
      "the desktop dialog's largest is {dialogMax}); the memory\n"
      "the map needs is checked before any work starts"},
     {"--unit-amount", "N", "largest disc diameter, {range} (default {default})"},
-    {"--process-amount", "X", "stamps per cell, {range}, the\ndialog's largest (default {default})"},
+    {"--process-amount", "X",
+     "stamps per cell, {range}, the\ndialog's largest (default {default})"},
     {"--concentration-rate", "X", "share of stamps pulled, {range} (default {default})"},
     {"--concentration-amount", "X", "how far they are pulled, {range} (default {default})"},
     {"--points", "N", "concentration points placed at random, {range} (default {default})"},
@@ -28,9 +29,9 @@ constexpr CommandOption generateOptions[] = {
      "is 0 for the first generation of a process"},
     {"--water-level", "X",
      "water level stored in the map and used for pictures,\n{range} (default {default})"},
-    {"--threads", "N", "1 or 2 (default 1)"},
-    {"--stencils", "FILE", "disc stencil cache (default {stencils}; built when\nmissing or unusable)",
-     false, "bin"},
+    {"--threads", "N", "1 or 2 (default 1)", false, "", "1 2"},
+    {"--stencils", "FILE",
+     "disc stencil cache (default {stencils}; built when\nmissing or unusable)", false, "bin"},
     {"--regions", "", "pictures show regions and concentration points"},
     {"--heightmap", "FILE",
      "also write the altitudes, one sample per cell, rows\n"
@@ -46,9 +47,10 @@ constexpr CommandOption renderOptions[] = {
     {"-o", "FILE", "", true, "png"},
     {"--regions", "", "show regions and concentration points"},
     {"--water-level", "X", "water level for the picture, {range} (default: the map's)"},
-    {"--threads", "N", "1 or 2 (default 1)"},
-    {"--heightmap", "FILE", "also write the altitudes (.png, .r16 or .tif, as for\ngenerate; repeatable)",
-     false, "png|r16|tif"},
+    {"--threads", "N", "1 or 2 (default 1)", false, "", "1 2"},
+    {"--heightmap", "FILE",
+     "also write the altitudes (.png, .r16 or .tif, as for\ngenerate; repeatable)", false,
+     "png|r16|tif"},
 };
 
 constexpr CommandOption infoOptions[] = {
