@@ -12,7 +12,8 @@ namespace {
 // The script's fixed parts. A folder is offered once, as a folder, even when
 // its name has a map's ending; files by the endings in any case, as the
 // parser reads them.
-constexpr std::string_view head = R"bash(# bash completion for glenvar-cli: commands, each command's options, and file
+constexpr std::string_view head =
+    R"bash(# bash completion for glenvar-cli: commands, each command's options, and file
 # names by the endings the option or argument takes. Written at build time from
 # glenvar-cli's command registry; edit cli/CommandRegistry.cpp, not this file.
 

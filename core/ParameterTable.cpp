@@ -3,6 +3,8 @@
 #include "core/ParameterLimits.h"
 
 #include <charconv>
+#include <cstdio>
+#include <cstdlib>
 #include <type_traits>
 
 namespace {
@@ -69,8 +71,21 @@ void ParameterRow::Copy(const GEO_MakeLand& from, GEO_MakeLand& to) const {
 }
 
 std::string ShortestText(double value) {
+#if __cpp_lib_to_chars >= 201611L
     char digits[32];
     return std::string(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+#else
+    // emscripten's library has no floating-point to_chars: the fewest
+    // significant digits that read back, as to_chars chooses them.
+    char digits[32];
+    for (int precision = 1; precision < 17; ++precision) {
+        std::snprintf(digits, sizeof digits, "%.*g", precision, value);
+        if (std::strtod(digits, nullptr) == value)
+            return digits;
+    }
+    std::snprintf(digits, sizeof digits, "%.17g", value);
+    return digits;
+#endif
 }
 
 std::string ParameterRow::Text(const GEO_MakeLand& terrain) const {

@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using Words = std::set<std::string>;
 
-const std::vector<std::string> files = {"a.ld",  "b.LD",  "c.dat",  "d.png", "e.Png", "f.r16",
+const std::vector<std::string> files = {"a.ld",  "b.LD",   "c.dat", "d.png", "e.Png", "f.r16",
                                         "g.tif", "h.tiff", "i.bin", "j.txt", "k"};
 const std::vector<std::string> folders = {"adir.ld", "sub"};
 
@@ -34,8 +34,8 @@ class Completion : public ::testing::Test {
 
     // COMPREPLY for the words, the last one being completed.
     Words Complete(const std::vector<std::string>& words) const {
-        std::string line = "source '" GLENVAR_COMPLETION "' && cd '" + dir.path().string() +
-                           "' && COMP_WORDS=(";
+        std::string line =
+            "source '" GLENVAR_COMPLETION "' && cd '" + dir.path().string() + "' && COMP_WORDS=(";
         for (const std::string& w : words)
             line += " '" + w + "'";
         line += " ); COMP_CWORD=" + std::to_string(words.size() - 1) +
@@ -60,7 +60,8 @@ class Completion : public ::testing::Test {
 };
 
 // The parser decides which names an option takes; for the rest, the registry's endings.
-bool Takes(const cli::CommandSpec& spec, const cli::CommandOption& option, const std::string& name) {
+bool Takes(const cli::CommandSpec& spec, const cli::CommandOption& option,
+           const std::string& name) {
     const bool parsed = option.name == "-o" || option.name == "--heightmap";
     if (!parsed) {
         const std::string ending = fs::path(name).extension().string();
@@ -73,7 +74,8 @@ bool Takes(const cli::CommandSpec& spec, const cli::CommandOption& option, const
         args.push_back("in.ld");
     args.insert(args.end(), {std::string(option.name), name});
     if (option.name != "-o")
-        args.insert(args.end(), {"-o", spec.command == cli::Command::Generate ? "zz.ld" : "zz.png"});
+        args.insert(args.end(),
+                    {"-o", spec.command == cli::Command::Generate ? "zz.ld" : "zz.png"});
     return cli::Parse(args).options.has_value();
 }
 
