@@ -127,6 +127,11 @@ TEST(CliOptions, InfoPrintsJsonOnRequest) {
     EXPECT_EQ(o.input, "a.ld");
 }
 
+TEST(CliOptions, VersionNamesTheProgram) {
+    EXPECT_EQ(OptionsOf({"--version"}).command, cli::Command::Version);
+    EXPECT_EQ(cli::VersionText().rfind("glenvar-cli ", 0), 0u);
+}
+
 TEST(CliOptions, HelpWinsOverEverythingElse) {
     EXPECT_EQ(OptionsOf({"--help"}).command, cli::Command::Help);
     const cli::Options o = OptionsOf({"generate", "--width", "7", "--help"});

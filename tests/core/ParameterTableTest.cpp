@@ -2,8 +2,8 @@
 // edits' grammar against a slow reading over many texts, in both the dialogs'
 // UTF-16 and the page's UTF-8; every slider position read back exactly.
 
-#include "core/EditNumbers.h"
 #include "core/ParameterTable.h"
+#include "core/EditNumbers.h"
 #include "core/SliderScale.h"
 
 #include <gtest/gtest.h>

@@ -54,7 +54,7 @@ export class ParameterForm {
       hint.className = "hint";
       hint.textContent = `${e.low}–${e.editHigh}`;
       this.inputs[e.name] = input;
-      root.append(row(this.texts[e.name], e.description, input, hint));
+      root.append(row(this.label(e), e.description, input, hint));
     }
     for (const s of this.sliderRows) this.addSlider(root, s);
     for (const c of this.checks) {
@@ -62,8 +62,13 @@ export class ParameterForm {
       input.id = `p-${c.name}`;
       input.type = "checkbox";
       this.inputs[c.name] = input;
-      root.append(row(this.texts[c.name], c.description, input));
+      root.append(row(this.label(c), c.description, input));
     }
+  }
+
+  // The desktop program's label; a parameter it lacks shows its description.
+  label(r) {
+    return this.texts[r.name] ?? r.description;
   }
 
   // The slider's position for a value, held at its nearer end.
@@ -97,7 +102,7 @@ export class ParameterForm {
       this.values[key] = this.glenvar.sliderValue(key, pos);
       shown.textContent = this.glenvar.sliderLabel(key, pos);
     });
-    root.append(row(this.texts[key], r.description, input, shown));
+    root.append(row(this.label(r), r.description, input, shown));
   }
 
   // Puts values into the controls, as the dialog does when it opens.
