@@ -197,7 +197,7 @@ void RefuseRepeatedPaths(const Options& o) {
 
 // What holds only for the whole line: an input or outputs, points on the grid.
 void CheckComplete(const Options& o, bool inputSeen) {
-    const std::string name(SpecOf(o.command)->name);
+    const std::string name(EntryOf(o.command)->name);
     if (o.command != Command::Generate && !inputSeen)
         throw Failure{name + ": no input file given; see glenvar-cli " + name + " --help"};
     if (o.command == Command::Generate && o.outputs.empty())
@@ -215,16 +215,16 @@ void CheckComplete(const Options& o, bool inputSeen) {
     RefuseRepeatedPaths(o);
 }
 
-Options ParseCommand(const CommandSpec& spec, const std::vector<std::string>& args) {
+Options ParseCommand(const CommandEntry& entry, const std::vector<std::string>& args) {
     Options o;
-    o.command = spec.command;
-    const std::string name(spec.name);
+    o.command = entry.command;
+    const std::string name(entry.name);
     bool inputSeen = false;
 
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         if (arg.empty() || arg[0] != '-' || arg == "-") {
-            if (spec.inputExtensions.empty() || inputSeen)
+            if (entry.inputExtensions.empty() || inputSeen)
                 throw Failure{name + ": unexpected argument " + Quoted(arg) + "; see glenvar-cli " +
                               name + " --help"};
             o.input = std::string(arg);
@@ -238,7 +238,7 @@ Options ParseCommand(const CommandSpec& spec, const std::vector<std::string>& ar
             option = std::string(arg.substr(0, eq));
             value = std::string(arg.substr(eq + 1));
         }
-        const CommandOption* known = OptionOf(spec, option);
+        const CommandOption* known = OptionOf(entry, option);
         if (known == nullptr)
             throw Failure{name + ": unknown option " + Quoted(option) + "; see glenvar-cli " +
                           name + " --help"};
@@ -278,21 +278,21 @@ ParseResult Parse(const std::vector<std::string>& args) {
         result.options = help;
         return result;
     }
-    const CommandSpec* spec = CommandNamed(first);
-    if (spec == nullptr) {
+    const CommandEntry* entry = CommandNamed(first);
+    if (entry == nullptr) {
         result.error = "unknown command " + Quoted(first) + "; see glenvar-cli --help";
         return result;
     }
     // Help wins over everything else on the line, malformed values included.
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--help" || args[i] == "-h") {
-            help.helpTopic = spec->command;
+            help.helpTopic = entry->command;
             result.options = help;
             return result;
         }
     }
     try {
-        result.options = ParseCommand(*spec, args);
+        result.options = ParseCommand(*entry, args);
     } catch (const Failure& f) {
         result.error = f.message;
     }
@@ -300,11 +300,11 @@ ParseResult Parse(const std::vector<std::string>& args) {
 }
 
 std::string UsageText(Command topic) {
-    if (const CommandSpec* spec = SpecOf(topic))
-        return "Usage: " + UsageOf(*spec);
+    if (const CommandEntry* entry = EntryOf(topic))
+        return "Usage: " + UsageOf(*entry);
     std::string text = "Usage:\n";
-    for (const CommandSpec& spec : Commands())
-        text += UsageOf(spec) + "\n";
+    for (const CommandEntry& entry : Commands())
+        text += UsageOf(entry) + "\n";
     return text + "glenvar-cli --help, glenvar-cli COMMAND --help, glenvar-cli --version\n"
                   "Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments.\n";
 }

@@ -57,7 +57,7 @@ constexpr CommandOption infoOptions[] = {
     {"--json", "", "print them with the map's parameters as one JSON\nobject instead"},
 };
 
-constexpr CommandSpec commands[] = {
+constexpr CommandEntry commands[] = {
     {Command::Generate, "generate", "generate [options] -o FILE [-o FILE ...]",
      "Grows a terrain map and writes it; FILE by extension: .ld map file,\n"
      ".dat raw data file, .png picture (one pixel per cell).",
@@ -110,39 +110,39 @@ std::string Described(std::string_view help, const std::vector<const ParameterRo
 
 }  // namespace
 
-std::span<const CommandSpec> Commands() {
+std::span<const CommandEntry> Commands() {
     return commands;
 }
 
-const CommandSpec* CommandNamed(std::string_view name) {
-    for (const CommandSpec& spec : commands)
-        if (spec.name == name)
-            return &spec;
+const CommandEntry* CommandNamed(std::string_view name) {
+    for (const CommandEntry& entry : commands)
+        if (entry.name == name)
+            return &entry;
     return nullptr;
 }
 
-const CommandSpec* SpecOf(Command command) {
-    for (const CommandSpec& spec : commands)
-        if (spec.command == command)
-            return &spec;
+const CommandEntry* EntryOf(Command command) {
+    for (const CommandEntry& entry : commands)
+        if (entry.command == command)
+            return &entry;
     return nullptr;
 }
 
-const CommandOption* OptionOf(const CommandSpec& spec, std::string_view option) {
-    for (const CommandOption& o : spec.options)
+const CommandOption* OptionOf(const CommandEntry& entry, std::string_view option) {
+    for (const CommandOption& o : entry.options)
         if (o.name == option)
             return &o;
     return nullptr;
 }
 
-std::string UsageOf(const CommandSpec& spec) {
-    std::string text = "glenvar-cli " + std::string(spec.synopsis) + "\n";
-    std::string summary = "  " + std::string(spec.summary);
+std::string UsageOf(const CommandEntry& entry) {
+    std::string text = "glenvar-cli " + std::string(entry.synopsis) + "\n";
+    std::string summary = "  " + std::string(entry.summary);
     Replace(summary, "\n", "\n  ");
     text += summary + "\n";
     std::string column;
     std::vector<const ParameterRow*> rows;
-    for (const CommandOption& o : spec.options) {
+    for (const CommandOption& o : entry.options) {
         if (o.hidden)
             continue;
         column += (column.empty() ? "" : ", ") + std::string(o.name);

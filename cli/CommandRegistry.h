@@ -26,7 +26,7 @@ struct CommandOption {
     std::string_view words = "";
 };
 
-struct CommandSpec {
+struct CommandEntry {
     Command command;
     std::string_view name;
     std::string_view synopsis;  // after "glenvar-cli "
@@ -35,12 +35,12 @@ struct CommandSpec {
     std::string_view inputExtensions = "";  // the input file's, without an input ""
 };
 
-std::span<const CommandSpec> Commands();
-const CommandSpec* CommandNamed(std::string_view name);
-const CommandSpec* SpecOf(Command command);
-const CommandOption* OptionOf(const CommandSpec& spec, std::string_view option);
+std::span<const CommandEntry> Commands();
+const CommandEntry* CommandNamed(std::string_view name);
+const CommandEntry* EntryOf(Command command);
+const CommandOption* OptionOf(const CommandEntry& entry, std::string_view option);
 
 // The usage block of one command: synopsis, summary and options.
-std::string UsageOf(const CommandSpec& spec);
+std::string UsageOf(const CommandEntry& entry);
 
 }  // namespace cli

@@ -72,10 +72,10 @@ std::string AnyCase(std::string_view endings) {
     return pattern;
 }
 
-std::string ValueCases(const CommandSpec& spec) {
+std::string ValueCases(const CommandEntry& entry) {
     std::string cases;
     std::string free;  // options whose values cannot be offered
-    for (const CommandOption& o : spec.options) {
+    for (const CommandOption& o : entry.options) {
         if (o.metavar.empty())
             continue;
         const std::string name(o.name);
@@ -93,15 +93,15 @@ std::string ValueCases(const CommandSpec& spec) {
     return cases;
 }
 
-std::string CommandCase(const CommandSpec& spec) {
+std::string CommandCase(const CommandEntry& entry) {
     std::string options;
-    for (const CommandOption& o : spec.options)
+    for (const CommandOption& o : entry.options)
         options += std::string(o.name) + " ";
-    std::string text = "    " + std::string(spec.name) + ")\n";
-    text += "        case $prev in\n" + ValueCases(spec) + "        esac\n";
+    std::string text = "    " + std::string(entry.name) + ")\n";
+    text += "        case $prev in\n" + ValueCases(entry) + "        esac\n";
     text += "        options='" + options + "--help'\n";
-    if (!spec.inputExtensions.empty())
-        text += "        inputs='" + AnyCase(spec.inputExtensions) + "'\n";
+    if (!entry.inputExtensions.empty())
+        text += "        inputs='" + AnyCase(entry.inputExtensions) + "'\n";
     return text + "        ;;\n";
 }
 
@@ -110,9 +110,9 @@ std::string CommandCase(const CommandSpec& spec) {
 std::string CompletionScript() {
     std::string commands;
     std::string cases;
-    for (const CommandSpec& spec : Commands()) {
-        commands += (commands.empty() ? "" : " ") + std::string(spec.name);
-        cases += CommandCase(spec);
+    for (const CommandEntry& entry : Commands()) {
+        commands += (commands.empty() ? "" : " ") + std::string(entry.name);
+        cases += CommandCase(entry);
     }
     std::string script(head);
     script.replace(script.find("@COMMANDS@"), 10, commands);

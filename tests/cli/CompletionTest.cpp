@@ -60,7 +60,7 @@ class Completion : public ::testing::Test {
 };
 
 // The parser decides which names an option takes; for the rest, the registry's endings.
-bool Takes(const cli::CommandSpec& spec, const cli::CommandOption& option,
+bool Takes(const cli::CommandEntry& entry, const cli::CommandOption& option,
            const std::string& name) {
     const bool parsed = option.name == "-o" || option.name == "--heightmap";
     if (!parsed) {
@@ -69,52 +69,53 @@ bool Takes(const cli::CommandSpec& spec, const cli::CommandOption& option,
                ("|" + std::string(option.extensions) + "|").find("|" + ending.substr(1) + "|") !=
                    std::string::npos;
     }
-    std::vector<std::string> args = {std::string(spec.name)};
-    if (!spec.inputExtensions.empty())
+    std::vector<std::string> args = {std::string(entry.name)};
+    if (!entry.inputExtensions.empty())
         args.push_back("in.ld");
     args.insert(args.end(), {std::string(option.name), name});
     if (option.name != "-o")
         args.insert(args.end(),
-                    {"-o", spec.command == cli::Command::Generate ? "zz.ld" : "zz.png"});
+                    {"-o", entry.command == cli::Command::Generate ? "zz.ld" : "zz.png"});
     return cli::Parse(args).options.has_value();
 }
 
 TEST_F(Completion, OffersTheRegistrysCommandsAndOptions) {
     Words commands = {"--help", "--version"};
-    for (const cli::CommandSpec& spec : cli::Commands())
-        commands.insert(std::string(spec.name));
+    for (const cli::CommandEntry& entry : cli::Commands())
+        commands.insert(std::string(entry.name));
     EXPECT_EQ(Complete({"glenvar-cli", ""}), commands);
 
-    for (const cli::CommandSpec& spec : cli::Commands()) {
+    for (const cli::CommandEntry& entry : cli::Commands()) {
         Words options = {"--help"};
-        for (const cli::CommandOption& o : spec.options)
+        for (const cli::CommandOption& o : entry.options)
             options.insert(std::string(o.name));
-        EXPECT_EQ(Complete({"glenvar-cli", std::string(spec.name), "-"}), options) << spec.name;
+        EXPECT_EQ(Complete({"glenvar-cli", std::string(entry.name), "-"}), options) << entry.name;
     }
 }
 
 TEST_F(Completion, OffersExactlyTheFilesEachPlaceTakes) {
-    for (const cli::CommandSpec& spec : cli::Commands()) {
-        for (const cli::CommandOption& o : spec.options) {
+    for (const cli::CommandEntry& entry : cli::Commands()) {
+        for (const cli::CommandOption& o : entry.options) {
             if (o.extensions.empty())
                 continue;
             Words expected(folders.begin(), folders.end());
             for (const std::string& name : files)
-                if (Takes(spec, o, name))
+                if (Takes(entry, o, name))
                     expected.insert(name);
             const std::string option(o.name);
-            EXPECT_EQ(Complete({"glenvar-cli", std::string(spec.name), option, ""}), expected)
-                << spec.name << " " << option;
+            EXPECT_EQ(Complete({"glenvar-cli", std::string(entry.name), option, ""}), expected)
+                << entry.name << " " << option;
             if (option.starts_with("--")) {
-                EXPECT_EQ(Complete({"glenvar-cli", std::string(spec.name), option + "="}), expected)
-                    << spec.name << " " << option << "=";
+                EXPECT_EQ(Complete({"glenvar-cli", std::string(entry.name), option + "="}),
+                          expected)
+                    << entry.name << " " << option << "=";
             }
         }
-        if (spec.inputExtensions.empty())
+        if (entry.inputExtensions.empty())
             continue;
         Words inputs(folders.begin(), folders.end());
         inputs.insert({"a.ld", "b.LD", "c.dat"});
-        EXPECT_EQ(Complete({"glenvar-cli", std::string(spec.name), ""}), inputs) << spec.name;
+        EXPECT_EQ(Complete({"glenvar-cli", std::string(entry.name), ""}), inputs) << entry.name;
     }
     EXPECT_EQ(Complete({"glenvar-cli", "generate", "--threads", ""}), (Words{"1", "2"}));
     EXPECT_TRUE(Complete({"glenvar-cli", "generate", "--seed", ""}).empty());
