@@ -10,7 +10,7 @@ namespace cli {
 namespace {
 
 constexpr CommandOption generateOptions[] = {
-    {"-o", "FILE", "", true, "ld|dat|png"},
+    {.name = "-o", .metavar = "FILE", .hidden = true, .extensions = "ld|dat|png"},
     {"--seed", "N", "seed, {range} (default {default})"},
     {"--width", "N", ""},
     {"--height", "N",
@@ -29,28 +29,32 @@ constexpr CommandOption generateOptions[] = {
      "is 0 for the first generation of a process"},
     {"--water-level", "X",
      "water level stored in the map and used for pictures,\n{range} (default {default})"},
-    {"--threads", "N", "1 or 2 (default 1)", false, "", "1 2"},
-    {"--stencils", "FILE",
-     "disc stencil cache (default {stencils}; built when\nmissing or unusable)", false, "bin"},
+    {.name = "--threads", .metavar = "N", .help = "1 or 2 (default 1)", .words = "1 2"},
+    {.name = "--stencils",
+     .metavar = "FILE",
+     .help = "disc stencil cache (default {stencils}; built when\nmissing or unusable)",
+     .extensions = "bin"},
     {"--regions", "", "pictures show regions and concentration points"},
-    {"--heightmap", "FILE",
-     "also write the altitudes, one sample per cell, rows\n"
-     "from the top (repeatable); the form by extension:\n"
-     ".png 16-bit greyscale PNG, altitude x 65535 rounded\n"
-     "to nearest; .r16 the same samples as raw\n"
-     "little-endian 16-bit words, no header; .tif 32-bit\n"
-     "floating-point greyscale TIFF of the altitudes (0..1)",
-     false, "png|r16|tif"},
+    {.name = "--heightmap",
+     .metavar = "FILE",
+     .help = "also write the altitudes, one sample per cell, rows\n"
+             "from the top (repeatable); the form by extension:\n"
+             ".png 16-bit greyscale PNG, altitude x 65535 rounded\n"
+             "to nearest; .r16 the same samples as raw\n"
+             "little-endian 16-bit words, no header; .tif 32-bit\n"
+             "floating-point greyscale TIFF of the altitudes (0..1)",
+     .extensions = "png|r16|tif"},
 };
 
 constexpr CommandOption renderOptions[] = {
-    {"-o", "FILE", "", true, "png"},
+    {.name = "-o", .metavar = "FILE", .hidden = true, .extensions = "png"},
     {"--regions", "", "show regions and concentration points"},
     {"--water-level", "X", "water level for the picture, {range} (default: the map's)"},
-    {"--threads", "N", "1 or 2 (default 1)", false, "", "1 2"},
-    {"--heightmap", "FILE",
-     "also write the altitudes (.png, .r16 or .tif, as for\ngenerate; repeatable)", false,
-     "png|r16|tif"},
+    {.name = "--threads", .metavar = "N", .help = "1 or 2 (default 1)", .words = "1 2"},
+    {.name = "--heightmap",
+     .metavar = "FILE",
+     .help = "also write the altitudes (.png, .r16 or .tif, as for\ngenerate; repeatable)",
+     .extensions = "png|r16|tif"},
 };
 
 constexpr CommandOption infoOptions[] = {

@@ -18,7 +18,7 @@ struct CommandOption {
     // {range}, {default} and {dialogMax} are the parameter's (core/ParameterTable.h).
     // "" shares the next option's line ("--width N, --height N"); hidden
     // options are the synopsis's.
-    std::string_view help;
+    std::string_view help = "";
     bool hidden = false;
     // The endings its file names take (and the completion offers), "|"-separated.
     std::string_view extensions = "";

@@ -26,10 +26,10 @@ struct ParameterRow {
     using Field =
         std::variant<uint64_t GEO_MakeLand::*, int32_t GEO_MakeLand::*, double GEO_MakeLand::*>;
 
-    std::string_view name;    // the page's and the bindings' key
-    std::string_view json;    // `info --json`'s key; "" when the report leaves it out
-    std::string_view option;  // glenvar-cli's option; "" when it has none of its own
-    std::string_view link;    // the page address's key; "" when the page spells it its own way
+    std::string_view name;         // the page's and the bindings' key
+    std::string_view json = "";    // `info --json`'s key; "" when the report leaves it out
+    std::string_view option = "";  // glenvar-cli's option; "" when it has none of its own
+    std::string_view link = "";    // the page address's key; "" when the page spells it its own way
     ParameterKind kind;
     Field field;
     // What glenvar-cli accepts (low excluded when lowOpen); the seed's range is its type's.
@@ -40,7 +40,7 @@ struct ParameterRow {
     SliderScale::Kind slider = SliderScale::Kind::None;
     int32_t sliderLow = 0;  // the slider's lowest position; its highest shows `high`
     int32_t sliderPage = 0;
-    std::string_view description;
+    std::string_view description = "";
 
     // Integers and flags as numbers; the seed only approximately.
     double Number(const GEO_MakeLand& terrain) const;
