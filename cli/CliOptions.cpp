@@ -256,10 +256,17 @@ void CheckComplete(const Options& o, bool inputSeen) {
     const std::string name(CommandName(o.command));
     if (o.command != Command::Generate && !inputSeen)
         throw Failure{name + ": no input file given; see glenvar-cli " + name + " --help"};
-    if (o.command == Command::Generate && o.outputs.empty())
+    // A heightmap is an output too.
+    const bool noOutput = o.outputs.empty() && o.heightmaps.empty();
+    if (o.command == Command::Generate && noOutput)
         throw Failure{"generate: no output given; add -o FILE (.ld, .dat or .png)"};
-    if (o.command == Command::Render && o.outputs.empty())
+    if (o.command == Command::Render && noOutput)
         throw Failure{"render: no output given; add -o FILE.png"};
+    // A cell records its point's index in 16 bits: a further point would share label 0.
+    if (o.points.size() > limits::maxHandPoints)
+        throw Failure{"--point: expected 1 to " + std::to_string(limits::maxHandPoints) +
+                      " points (region labels 0.." + std::to_string(limits::maxHandPoints - 1) +
+                      "), got " + std::to_string(o.points.size())};
     for (const Point& p : o.points) {
         // Points off the grid would push the generator's wrapped arithmetic out of range.
         if (p.x < 0 || p.x >= o.width || p.y < 0 || p.y >= o.height)
