@@ -172,18 +172,25 @@ uint64_t TiffEncodingBytes(int32_t width, int32_t height) {
     return TiffFileBytes(width, height) + uint64_t(width) * sizeof(float) + uint64_t(height) * 16;
 }
 
-void SaveHeightmap(const GEO_MakeLand& terrain, const Heightmap& map) {
-    switch (map.kind) {
+void WriteHeightmap(const GEO_MakeLand& terrain, HeightmapKind kind, Archive& archive) {
+    std::vector<unsigned char> bytes;
+    switch (kind) {
     case HeightmapKind::Png:
-        SaveBytes(map.path, EncodeHeightmapPng(terrain));
-        return;
+        bytes = EncodeHeightmapPng(terrain);
+        break;
     case HeightmapKind::R16:
-        SaveSafely(map.path, [&terrain](Archive& archive) { WriteR16Rows(terrain, archive); });
+        WriteR16Rows(terrain, archive);
         return;
     case HeightmapKind::Tiff:
-        SaveBytes(map.path, EncodeHeightmapTiff(terrain));
-        return;
+        bytes = EncodeHeightmapTiff(terrain);
+        break;
     }
+    archive.Write(bytes.data(), bytes.size());
+}
+
+void SaveHeightmap(const GEO_MakeLand& terrain, const Heightmap& map) {
+    SaveSafely(map.path,
+               [&terrain, &map](Archive& archive) { WriteHeightmap(terrain, map.kind, archive); });
 }
 
 }  // namespace cli

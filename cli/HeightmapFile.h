@@ -34,6 +34,9 @@ uint64_t TiffFileBytes(int32_t width, int32_t height);
 // Its peak beside the map: the file, a row of floats and libtiff's strip tables.
 uint64_t TiffEncodingBytes(int32_t width, int32_t height);
 
+// The file of the given form, written through the archive.
+void WriteHeightmap(const GEO_MakeLand& terrain, HeightmapKind kind, Archive& archive);
+
 void SaveHeightmap(const GEO_MakeLand& terrain, const Heightmap& map);
 
 }  // namespace cli

@@ -47,11 +47,12 @@ void CheckOptions(const Options& o) {
     FUZZ_CHECK(!o.json || o.command == Command::Info);
 
     if (o.command != Command::Generate) {
-        FUZZ_CHECK(o.command == Command::Info || !o.outputs.empty());
+        FUZZ_CHECK(o.command == Command::Info || !o.outputs.empty() || !o.heightmaps.empty());
         return;
     }
     // Within what the generator accepts and the dialog offers (sizes: the tool's own).
-    FUZZ_CHECK(!o.outputs.empty());
+    FUZZ_CHECK(!o.outputs.empty() || !o.heightmaps.empty());
+    FUZZ_CHECK(o.points.size() <= limits::maxHandPoints);
     FUZZ_CHECK(o.width >= limits::minSize && o.width <= limits::maxCliSize);
     FUZZ_CHECK(o.height >= limits::minSize && o.height <= limits::maxCliSize);
     FUZZ_CHECK(o.unitAmount >= limits::minUnitAmount && o.unitAmount <= limits::maxUnitAmount);

@@ -39,12 +39,14 @@ TEST(MemoryNeed, ControlGroupV2RoomFromAFakeTree) {
 }
 
 TEST(MemoryNeed, TheRefusalsFiguresDiffer) {
-    const std::string refusal = cli::MemoryRefusal(8192, 8192, gib / 2 + (uint64_t{5} << 20), gib / 2);
+    const std::string refusal =
+        cli::MemoryRefusal(8192, 8192, gib / 2 + (uint64_t{5} << 20), gib / 2);
     EXPECT_NE(refusal.find("needs about 0.505 GiB of memory, but only 0.500 GiB"),
               std::string::npos)
         << refusal;
-    EXPECT_NE(cli::MemoryRefusal(100, 100, 3 * gib, gib).find("3.0 GiB of memory, but only 1.0 GiB"),
-              std::string::npos);
+    EXPECT_NE(
+        cli::MemoryRefusal(100, 100, 3 * gib, gib).find("3.0 GiB of memory, but only 1.0 GiB"),
+        std::string::npos);
     EXPECT_EQ(cli::MemoryRefusal(100, 100, gib, gib), "");
 }
 
