@@ -1,5 +1,6 @@
 // glenvar-cli: generates, renders and reports on terrain maps without a window.
-// Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments.
+// Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments,
+// 128 + N after signal N (SIGINT, SIGTERM, SIGHUP; see Signals.h).
 
 #include "cli/CliOptions.h"
 #include "cli/FailureText.h"
