@@ -4,6 +4,10 @@ import { ParameterForm } from "./form.js";
 import { MapView } from "./view.js";
 import { fixed, sliders } from "./numbers.js";
 import { picturePng, heightmapPng } from "./png.js";
+import { RequestGate } from "./busy.js";
+import { describeSliders } from "./access.js";
+import { fileLimit, setLanguage, text } from "./texts.js";
+import { registerOffline } from "./offline.js";
 
 const $ = (id) => document.getElementById(id);
 
@@ -11,29 +15,42 @@ const $ = (id) => document.getElementById(id);
 const worker = new Worker("worker.js");
 const pending = new Map();
 let nextId = 1;
+let workerFailure = null; // once set, the worker is gone and every call fails at once
+
+class WorkerFailure extends Error {}
+
 function call(op, ...args) {
+  if (workerFailure) return Promise.reject(workerFailure);
   const id = nextId++;
   return new Promise((resolve, reject) => {
     pending.set(id, { resolve, reject });
-    worker.postMessage({ id, op, args });
+    // Bytes handed over (a file read) move instead of being copied.
+    worker.postMessage({ id, op, args }, args.filter(ArrayBuffer.isView).map((a) => a.buffer));
   });
 }
 // A worker that cannot start or has died fails every call still waiting.
 worker.onerror = (e) => {
-  for (const { reject } of pending.values()) reject(new Error(e.message || "worker failed"));
+  e.preventDefault();
+  workerFailure = new WorkerFailure(e.message || "worker failed");
+  for (const { reject } of pending.values()) reject(workerFailure);
   pending.clear();
 };
 worker.onmessage = ({ data }) => {
   if (data.progress) return showProgress(data.progress);
   const { resolve, reject } = pending.get(data.id);
   pending.delete(data.id);
-  if (data.error !== undefined) reject(new Error(data.error));
+  if (data.startFailed) {
+    workerFailure = new WorkerFailure(data.error);
+    reject(workerFailure);
+  } else if (data.error !== undefined) reject(new Error(data.error));
   else resolve(data.result);
 };
 
 let texts, form, view;
 let map = null; // the last picture: {width, height, rgba, report, parameters}
 let placing = false;
+let surface = null; // the 3D view, loaded on first use
+let heights = null; // the shown map's height samples while the 3D view needs them
 
 // The progress window's two texts: the phase and its state.
 function showProgress({ phase, done, total }) {
@@ -44,34 +61,47 @@ function showProgress({ phase, done, total }) {
     : phase === 2 ? [texts.phaseGenerate, texts.normalising, 1]
     : phase === 3 ? [texts.phaseRender, "0%", 0]
     : [texts.phaseRender, percent, total > 0 ? done / total : 0];
-  $("phase").textContent = label;
+  if ($("phase").textContent !== label) $("phase").textContent = label;
   $("status").textContent = status;
   $("bar").value = share;
 }
 
-function message(text, field) {
-  $("message-text").textContent = text;
+// Message boxes stay until answered; one that comes while another is open waits its turn.
+const messages = [];
+function message(content, field) {
+  messages.push({ content, field });
+  if (messages.length === 1) showMessage();
+}
+function showMessage() {
+  const { content, field } = messages[0];
+  $("message-text").textContent = content;
   const box = $("message");
   box.showModal();
   box.addEventListener("close", () => {
+    messages.shift();
     if (field) {
       field.focus();
       field.select();
     }
+    if (messages.length) showMessage();
   }, { once: true });
 }
 
-async function busy(work) {
-  document.body.classList.add("busy");
-  $("progress").hidden = false;
-  try {
-    return await work();
-  } catch (e) {
-    message(String(e.message ?? e));
-  } finally {
-    $("progress").hidden = true;
-    document.body.classList.remove("busy");
-  }
+const failureText = (e) =>
+  e instanceof WorkerFailure ? text("workerFailed") : String(e?.message ?? e ?? text("failed"));
+
+const gate = new RequestGate({
+  onBusy(on) {
+    document.body.classList.toggle("busy", on);
+    $("viewport").setAttribute("aria-busy", String(on));
+    $("generate").setAttribute("aria-disabled", String(on));
+    $("progress").hidden = !on;
+  },
+  onError: (e) => message(failureText(e)),
+});
+
+function describeMap(hasCells) {
+  $("map").setAttribute("aria-label", hasCells ? text("map", map.width, map.height) : text("noMap"));
 }
 
 function showMap(result) {
@@ -85,37 +115,74 @@ function showMap(result) {
   for (const id of ["save-ld", "save-dat", "save-png", "save-height"]) $(id).disabled = !hasCells;
   $("regions").disabled = !hasCells || p.points.length === 0;
   $("water").disabled = !hasCells;
+  $("view3d").disabled = !hasCells;
+  describeMap(hasCells);
   document.body.dataset.state = "map";
 }
 
-async function generate() {
+// The 3D view follows the map shown: its heights, its picture and its water level.
+async function showSurface() {
+  if (!$("view3d").checked || !map || placing || map.width === 0) return;
+  if (!surface) {
+    const { Surface } = await import("./view3d.js");
+    try {
+      surface = new Surface($("viewport"), text("surface"));
+    } catch {
+      $("view3d").checked = false;
+      document.body.classList.remove("surface");
+      throw new Error(text("noWebGL"));
+    }
+  }
+  heights ??= await call("heightSamples");
+  surface.show(map, heights.samples, map.parameters.waterLevel);
+}
+
+function newMap(result) {
+  heights = null;
+  showMap(result);
+}
+
+function showLink() {
+  const address = form.address();
+  history.replaceState(null, "", address ? `?${address}` : location.pathname);
+  $("link").href = location.href;
+}
+
+function generate() {
+  if (gate.busy) return; // one generation at a time: a request meanwhile is refused
   const read = form.read();
   if (read.error) return message(read.error, read.field);
   const params = read.values;
   params.waterLevel = form.values.waterLevel;
-  const address = form.address();
-  history.replaceState(null, "", address ? `?${address}` : location.pathname);
-  $("link").href = location.href;
-  await busy(async () => {
+  showLink();
+  return gate.run(async () => {
     const result = await call("generate", params, form.regions);
     if (result.message) return message(result.message);
-    showMap(result);
+    newMap(result);
     $("regions").checked = form.regions;
+    await showSurface();
   });
 }
 
-async function render(regions, waterLevel) {
-  await busy(async () => showMap(await call("render", regions, waterLevel)));
+// Another look at the same map: the latest request wins.
+function render(regions, waterLevel) {
+  gate.latest(async () => {
+    showMap(await call("render", regions, waterLevel));
+    await showSurface();
+  });
 }
 
-async function showPlacement() {
+function showPlacement() {
   const read = form.read();
   if (read.error) return message(read.error, read.field);
   const { width, height } = form.values;
-  const result = await call("placement", width, height, form.values.points);
-  placing = true;
-  document.body.dataset.state = "placing";
-  view.show(result.width, result.height, result.rgba);
+  const points = form.values.points.map((p) => [p[0], p[1]]);
+  gate.latest(async () => {
+    const result = await call("placement", width, height, points);
+    placing = true;
+    document.body.dataset.state = "placing";
+    view.show(result.width, result.height, result.rgba);
+  });
 }
 
 function download(bytes, name, type) {
@@ -127,28 +194,62 @@ function download(bytes, name, type) {
   setTimeout(() => URL.revokeObjectURL(url), 10000);
 }
 
-async function open(file) {
-  const bytes = new Uint8Array(await file.arrayBuffer());
-  await busy(async () => {
+function open(file) {
+  gate.run(async () => {
+    if (file.size > fileLimit) return message(text("tooLarge"));
+    let bytes;
+    try {
+      bytes = new Uint8Array(await file.arrayBuffer());
+    } catch {
+      return message(text("unreadable"));
+    }
     const result = await call("load", bytes);
     if (result.message) return message(result.message);
     form.show(result.parameters);
     form.regions = false;
     $("regions").checked = false;
-    showMap(result);
+    newMap(result);
+    showLink();
+    await showSurface();
   });
+}
+
+function wireFiles() {
+  const binary = "application/octet-stream";
+  const save = (op, name) => () =>
+    gate.run(async () => download(await call(op), name, binary));
+  $("save-ld").onclick = save("mapFile", "LandData.ld");
+  $("save-dat").onclick = save("rawFile", "LandData.dat");
+  $("save-png").onclick = () =>
+    download(picturePng(map.width, map.height, map.rgba), "LandData.png", "image/png");
+  $("save-height").onclick = () => gate.run(async () => {
+    const h = await call("heightSamples");
+    download(heightmapPng(h.width, h.height, h.samples), "LandData-height.png", "image/png");
+  });
+  $("open-button").onclick = () => $("open").click();
+  $("open").onchange = (e) => {
+    if (e.target.files[0]) open(e.target.files[0]);
+    e.target.value = "";
+  };
 }
 
 function wire() {
   $("generate").onclick = generate;
-  // Enter accepts the values shown, as the dialog's default button does.
+  // Enter accepts the values shown, as the dialog's default button does. The
+  // key is spent here: it must not go on to press the message box's button.
   $("parameters").addEventListener("keydown", (e) => {
-    if (e.key === "Enter") generate();
+    if (e.key !== "Enter") return;
+    e.preventDefault();
+    generate();
   });
   $("fit").onchange = (e) => view.setFit(e.target.checked);
   $("regions").onchange = (e) => {
     form.regions = e.target.checked;
     render(form.regions);
+  };
+  $("view3d").onchange = (e) => {
+    document.body.classList.toggle("surface", e.target.checked);
+    if (e.target.checked) gate.latest(showSurface);
   };
   $("water").addEventListener("change", () => {
     const pos = Number($("water").value);
@@ -183,19 +284,15 @@ function wire() {
     e.preventDefault();
     generate();
   });
-  const binary = "application/octet-stream";
-  $("save-ld").onclick = async () => download(await call("mapFile"), "LandData.ld", binary);
-  $("save-dat").onclick = async () => download(await call("rawFile"), "LandData.dat", binary);
-  $("save-png").onclick = () =>
-    download(picturePng(map.width, map.height, map.rgba), "LandData.png", "image/png");
-  $("save-height").onclick = async () => {
-    const h = await call("heightSamples");
-    download(heightmapPng(h.width, h.height, h.samples), "LandData-height.png", "image/png");
-  };
-  $("open").onchange = (e) => {
-    if (e.target.files[0]) open(e.target.files[0]);
-    e.target.value = "";
-  };
+  $("language").onchange = (e) => showLanguage(e.target.value);
+  wireFiles();
+}
+
+function showLanguage(language) {
+  setLanguage(language);
+  $("language").value = language;
+  describeMap(map !== null && map.width > 0);
+  surface?.describe(text("surface"));
 }
 
 function placePoint(x, y) {
@@ -216,6 +313,12 @@ async function start() {
   form = new ParameterForm($("parameters"), texts, started.defaults);
   form.attachWaterSlider($("water"), $("water-label"));
   view = new MapView($("viewport"), $("map"), placePoint);
+  // On a phone the whole map is worth more than its cells one by one.
+  if (matchMedia("(max-width: 640px)").matches) {
+    $("fit").checked = true;
+    view.setFit(true);
+  }
+  describeSliders(document);
   form.show(started.defaults);
   form.fromAddress(location.search);
   wire();
@@ -226,4 +329,10 @@ async function start() {
   document.body.dataset.ready = "1";
 }
 
-start();
+// Whatever fails without a handler of its own still ends in a message box.
+addEventListener("unhandledrejection", (e) => {
+  e.preventDefault();
+  message(failureText(e.reason));
+});
+start().catch((e) => message(failureText(e)));
+registerOffline();

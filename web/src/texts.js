@@ -1,0 +1,50 @@
+// The page's own texts, in Japanese (the page's default, as the desktop
+// program's) and English. Texts written in index.html carry their English in
+// data-en; the Japanese stays in the page itself.
+
+export const fileLimit = 1073741824; // 1 GiB: the file, its copy in the module and the map fit in 4 GiB
+
+const texts = {
+  ja: {
+    tooLarge: `ﾌｧｲﾙが大きすぎます。このﾍﾟｰｼﾞで開けるのは ${fileLimit} ﾊﾞｲﾄ (1 GiB) までです。`,
+    unreadable: "ﾌｧｲﾙを読み込めませんでした。",
+    workerFailed: "計算部を起動できませんでした。ﾍﾟｰｼﾞを読み込み直してください。",
+    failed: "処理に失敗しました。",
+    map: (w, h) => `地図 ${w} × ${h} ｾﾙ`,
+    noMap: "地図なし",
+    surface: "3D表示: ﾄﾞﾗｯｸﾞで回転、ﾎｲｰﾙまたはﾋﾟﾝﾁで拡大縮小",
+    noWebGL: "このﾌﾞﾗｳｻﾞでは3D表示を使えません (WebGL がありません)。",
+  },
+  en: {
+    tooLarge: `The file is too large: this page opens files of up to ${fileLimit} bytes (1 GiB).`,
+    unreadable: "The file could not be read.",
+    workerFailed: "The page's generator could not start. Please reload the page.",
+    failed: "The operation failed.",
+    map: (w, h) => `Map of ${w} × ${h} cells`,
+    noMap: "No map",
+    surface: "3D view: drag to turn, wheel or pinch to zoom",
+    noWebGL: "This browser cannot show the 3D view (no WebGL).",
+  },
+};
+
+let language = "ja";
+const japanese = new Map(); // element -> its Japanese text, kept for switching back
+
+export function text(key, ...args) {
+  const t = texts[language][key];
+  return typeof t === "function" ? t(...args) : t;
+}
+
+export function currentLanguage() {
+  return language;
+}
+
+// Rewrites every element that carries data-en.
+export function setLanguage(next, root = document) {
+  language = next === "en" ? "en" : "ja";
+  document.documentElement.lang = language;
+  for (const e of root.querySelectorAll("[data-en]")) {
+    if (!japanese.has(e)) japanese.set(e, e.textContent);
+    e.textContent = language === "en" ? e.dataset.en : japanese.get(e);
+  }
+}
