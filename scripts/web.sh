@@ -91,7 +91,9 @@ case "$command" in
     build_site
     browser_env
     [ -x "$GLENVAR_CLI" ] || { echo "Needs $GLENVAR_CLI: bash scripts/build.sh first" >&2; exit 1; }
-    node --test web/tests/page.test.mjs
+    # Screenshots of the page at a phone's, a small window's and a desktop's size, and of the 3D view.
+    export GLENVAR_SCREENSHOTS=${GLENVAR_SCREENSHOTS:-$PWD/build-web/screenshots}
+    node --test --test-concurrency=1 web/tests/page.test.mjs web/tests/reach.test.mjs
     ;;
   bench)
     build_site
