@@ -6,7 +6,7 @@ import { fixed, sliders } from "./numbers.js";
 import { picturePng, heightmapPng } from "./png.js";
 import { RequestGate } from "./busy.js";
 import { describeSliders } from "./access.js";
-import { fileLimit, setLanguage, text } from "./texts.js";
+import { currentLanguage, fileLimit, setLanguage, text } from "./texts.js";
 import { registerOffline } from "./offline.js";
 
 const $ = (id) => document.getElementById(id);
@@ -54,17 +54,22 @@ let heights = null; // the shown map's height samples while the 3D view needs th
 
 // The progress window's two texts: the phase and its state.
 function showProgress({ phase, done, total }) {
+  const t = progressTexts();
   const percent = total > 0 ? `${fixed((done / total) * 100, 2)}%` : "0%";
   const [label, status, share] =
-    phase === 0 ? [texts.phaseGenerate, texts.preparing, 0]
-    : phase === 1 ? [texts.phaseGenerate, percent, total > 0 ? done / total : 0]
-    : phase === 2 ? [texts.phaseGenerate, texts.normalising, 1]
-    : phase === 3 ? [texts.phaseRender, "0%", 0]
-    : [texts.phaseRender, percent, total > 0 ? done / total : 0];
+    phase === 0 ? [t.phaseGenerate, t.preparing, 0]
+    : phase === 1 ? [t.phaseGenerate, percent, total > 0 ? done / total : 0]
+    : phase === 2 ? [t.phaseGenerate, t.normalising, 1]
+    : phase === 3 ? [t.phaseRender, "0%", 0]
+    : [t.phaseRender, percent, total > 0 ? done / total : 0];
   if ($("phase").textContent !== label) $("phase").textContent = label;
   $("status").textContent = status;
   $("bar").value = share;
 }
+
+const progressTexts = () =>
+  currentLanguage() === "ja" ? texts : Object.fromEntries(
+    ["phaseGenerate", "phaseRender", "preparing", "normalising"].map((k) => [k, text(k)]));
 
 // Message boxes stay until answered; one that comes while another is open waits its turn.
 const messages = [];
@@ -288,9 +293,15 @@ function wire() {
   wireFiles();
 }
 
+// The choice of language stays with the browser, not with the link: a link names a map.
 function showLanguage(language) {
   setLanguage(language);
-  $("language").value = language;
+  $("language").value = currentLanguage();
+  try {
+    localStorage.setItem("glenvar-language", currentLanguage());
+  } catch {
+    // Storage may be off (private windows); the choice then lasts for the visit.
+  }
   describeMap(map !== null && map.width > 0);
   surface?.describe(text("surface"));
 }
@@ -322,6 +333,13 @@ async function start() {
   form.show(started.defaults);
   form.fromAddress(location.search);
   wire();
+  let saved = null;
+  try {
+    saved = localStorage.getItem("glenvar-language");
+  } catch {
+    // As above: no storage, Japanese.
+  }
+  if (saved === "en") showLanguage(saved);
   $("regions").checked = form.regions;
   $("point-count").textContent = String(form.values.points.length);
   // Every page shows a map at once; a link's map is the one its address names.

@@ -23,12 +23,19 @@ const texts = {
     map: (w, h) => `Map of ${w} × ${h} cells`,
     noMap: "No map",
     surface: "3D view: drag to turn, wheel or pinch to zoom",
+    // The progress window's texts, which in Japanese are the desktop program's.
+    phaseGenerate: "Generating",
+    phaseRender: "Drawing",
+    preparing: "Preparing",
+    normalising: "Normalising",
     noWebGL: "This browser cannot show the 3D view (no WebGL).",
   },
 };
 
 let language = "ja";
-const japanese = new Map(); // element -> its Japanese text, kept for switching back
+// Element -> its Japanese text or name, kept for switching back.
+const japanese = new Map();
+const japaneseLabels = new Map();
 
 export function text(key, ...args) {
   const t = texts[language][key];
@@ -39,12 +46,16 @@ export function currentLanguage() {
   return language;
 }
 
-// Rewrites every element that carries data-en.
+// Rewrites every element that carries data-en (its text) or data-en-label (its name).
 export function setLanguage(next, root = document) {
   language = next === "en" ? "en" : "ja";
   document.documentElement.lang = language;
   for (const e of root.querySelectorAll("[data-en]")) {
     if (!japanese.has(e)) japanese.set(e, e.textContent);
     e.textContent = language === "en" ? e.dataset.en : japanese.get(e);
+  }
+  for (const e of root.querySelectorAll("[data-en-label]")) {
+    if (!japaneseLabels.has(e)) japaneseLabels.set(e, e.getAttribute("aria-label"));
+    e.setAttribute("aria-label", language === "en" ? e.dataset.enLabel : japaneseLabels.get(e));
   }
 }

@@ -121,10 +121,16 @@ test("one generation at a time; a worker that cannot start ends in a message", a
   });
   await page.goto(`${session.base}?width=3000&height=3000`);
   await page.waitForSelector("body[data-ready='1']", { timeout: 120000 });
+  // Many stamps, so the generation outlasts the presses below.
+  await page.$eval("#p-processAmount", (e) => {
+    e.value = "300";
+    e.dispatchEvent(new Event("change"));
+  });
   await page.click("#generate");
   await page.focus("#p-seed");
   for (let i = 0; i < 5; ++i) await page.keyboard.press("Enter");
   await page.click("#generate");
+  assert.ok(await page.$eval("body", (e) => e.classList.contains("busy")), "generation too short");
   await idle(page);
   assert.equal(await page.evaluate(() => window.generations), 2);
   await page.close();
