@@ -225,13 +225,14 @@ function wireFiles() {
     gate.run(async () => download(await call(op), name, binary));
   $("save-ld").onclick = save("mapFile", "LandData.ld");
   $("save-dat").onclick = save("rawFile", "LandData.dat");
-  $("save-png").onclick = () =>
-    download(picturePng(map.width, map.height, map.rgba), "LandData.png", "image/png");
+  $("save-png").onclick = () => gate.run(async () =>
+    download(picturePng(map.width, map.height, map.rgba), "LandData.png", "image/png"));
   $("save-height").onclick = () => gate.run(async () => {
     const h = await call("heightSamples");
     download(heightmapPng(h.width, h.height, h.samples), "LandData-height.png", "image/png");
   });
-  $("open-button").onclick = () => $("open").click();
+  // A file chosen while the page is busy would be refused; no chooser then.
+  $("open-button").onclick = () => gate.busy || $("open").click();
   $("open").onchange = (e) => {
     if (e.target.files[0]) open(e.target.files[0]);
     e.target.value = "";
