@@ -3,7 +3,7 @@
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
-import { mkdirSync, mkdtempSync, readFileSync, rmSync } from "node:fs";
+import { mkdirSync, mkdtempSync, readFileSync, rmSync, truncateSync, writeFileSync } from "node:fs";
 import { createRequire } from "node:module";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
@@ -27,7 +27,7 @@ after(async () => {
 function cliPicture(name, options) {
   const png = join(work, `${name}.png`);
   execFileSync(process.env.GLENVAR_CLI, ["generate", ...options, "--stencils",
-    join(work, "makeland.bin"), "-o", png]);
+    join(work, "makeland.bin"), "-o", png, "-o", join(work, `${name}.ld`)]);
   return decode(readFileSync(png));
 }
 
@@ -191,5 +191,98 @@ test("offline once loaded: reload, generate, the CLI's map", async () => {
     (await fetch(document.querySelector("link[rel=manifest]").href)).json());
   assert.ok(manifest.icons.some((i) => i.sizes === "512x512") && manifest.display === "standalone");
   await page.setOfflineMode(false);
+  await page.close();
+});
+
+async function openFile(page, path) {
+  await (await page.$("#open")).uploadFile(path);
+  await sleep(100);
+  await idle(page);
+}
+async function answer(page, expected) {
+  await page.waitForSelector("#message[open]");
+  assert.equal(await messageText(page), expected);
+  await page.click("#message button");
+  await page.waitForFunction(() => !document.getElementById("message").open);
+}
+const range = (lo, hi) => `${lo} から ${hi} までの整数を入力してください。`;
+
+test("files: too large named with the limit; out-of-range values load, generating refuses", async () => {
+  const page = await openPage(session, "width=200&height=100");
+  const big = join(work, "big.ld");
+  writeFileSync(big, "");
+  truncateSync(big, 1073741824 + 1);
+  await openFile(page, big);
+  await page.waitForSelector("#message[open]");
+  assert.match(await messageText(page), /1073741824 ﾊﾞｲﾄ/);
+  await page.click("#message button");
+
+  // As a damaged or hand-made file may hold them: unit amount -5, an infinite
+  // processing amount, a NaN concentration rate, 1000 concentration points.
+  cliPicture("source", ["--seed", "7", "--width", "200", "--height", "100"]);
+  const ld = readFileSync(join(work, "source.ld"));
+  ld.writeInt32LE(-5, 20);
+  ld.writeDoubleLE(Infinity, 24);
+  ld.writeDoubleLE(NaN, 40);
+  ld.writeInt32LE(1000, 56);
+  writeFileSync(join(work, "odd.ld"), ld);
+  await openFile(page, join(work, "odd.ld"));
+  assert.equal(await page.$eval("#message", (e) => e.open), false);
+  assert.equal(await page.$eval("#p-pointCount", (e) => e.value), "1000");
+  assert.doesNotMatch(page.url(), /NaN|Infinity/);
+  assert.match(page.url(), /points=1000/);
+  // The dialog's refusal for the first bad field, which then has the focus.
+  await page.click("#generate");
+  await answer(page, range(0, 255));
+  assert.equal(await page.evaluate(() => document.activeElement.id), "p-pointCount");
+  // The sliders hold their ends, as the dialog's do: that map.
+  await page.$eval("#p-pointCount", (e) => { e.value = "4"; });
+  await page.click("#generate");
+  await idle(page);
+  await assertShows(page, cliPicture("held", ["--seed", "7", "--width", "200", "--height", "100",
+    "--unit-amount", "1", "--process-amount", "0.5000000237487257", "--concentration-rate", "0"]));
+  await page.close();
+});
+
+test("seeds up to 2^64-1 in links and files; out-of-range link values get messages", async () => {
+  const big = ["--seed", "18446744073709551615", "--width", "200", "--height", "100"];
+  const picture = cliPicture("seed64", big);
+  const page = await openPage(session, "seed=18446744073709551615&width=200&height=100");
+  await assertShows(page, picture);
+  cliPicture("seed5e9", ["--seed", "5000000000", "--width", "200", "--height", "100"]);
+  await openFile(page, join(work, "seed5e9.ld"));
+  assert.equal(await page.$eval("#p-seed", (e) => e.value), "5000000000");
+  assert.match(page.url(), /seed=5000000000/);
+
+  const refusals = [
+    ["seed=18446744073709551616", range(0, "18446744073709551615")],
+    ["seed=-1", "正の整数を入力してください。"],
+    ["unit-amount=500", range(1, 200)],
+    ["points=256", range(0, 255)],
+  ];
+  for (const [query, expected] of refusals) {
+    const refused = await session.browser.newPage();
+    await refused.goto(`${session.base}?${query}`);
+    await answer(refused, expected);
+    await refused.close();
+  }
+  await page.close();
+});
+
+test("English labels on request; the Japanese ones stay the default and come back exact", async () => {
+  const page = await openPage(session, "");
+  const side = () => page.$eval("#side", (e) => e.innerText);
+  const japanese = await side();
+  const japaneseIn = (selector) => page.$$eval(selector, (list) =>
+    list.map((e) => e.textContent).filter((t) => /[\u3000-\u9fff\uff00-\uffef]/.test(t)));
+  await page.select("#language", "en");
+  assert.deepEqual(await japaneseIn("label, button, h2, #placement-text"), []);
+  assert.equal(await page.$eval("#generate", (e) => e.textContent.trim()), "Generate");
+  await page.reload();
+  await page.waitForSelector("body[data-ready='1']");
+  assert.equal(await page.$eval("#language", (e) => e.value), "en");
+  assert.deepEqual(await japaneseIn("label, button, h2"), []);
+  await page.select("#language", "ja");
+  assert.equal(await side(), japanese);
   await page.close();
 });
