@@ -1,10 +1,11 @@
 // The generation dialog's parameters as a form, and the page address that
 // carries them. Address names are glenvar-cli's option names, so a link and
 // the command line describe a map the same way.
-import { parseInt32, parseUInt32, sliders, clampPosition, sliderValue } from "./numbers.js";
+import { parseInt32, parseSeed, maxSeed, sliders, clampPosition, sliderValue } from "./numbers.js";
+import { text } from "./texts.js";
 
 const edits = [
-  { key: "seed", gloss: "seed", hint: "0–4294967295" },
+  { key: "seed", gloss: "seed", hint: `0–${maxSeed}` },
   { key: "width", gloss: "width (X length)", hint: "100–3000" },
   { key: "height", gloss: "height (Y length)", hint: "100–3000" },
   { key: "pointCount", gloss: "concentration points", hint: "0–255" },
@@ -43,6 +44,26 @@ function row(label, gloss, control, extra) {
   return div;
 }
 
+// A slider's value from a link, in glenvar-cli's units: {value} or {error}.
+const linkRanges = {
+  processAmount: ["0.001", "0.5"], concentrationRate: ["0", "1"],
+  concentrationAmount: ["0", "1"], unitAmount: ["1", "200"], waterLevel: ["0.00001", "1"],
+};
+function linkSliderValue(key, written, texts) {
+  const [lo, hi] = linkRanges[key];
+  const v = written.trim() === "" ? NaN : Number(written);
+  if (key === "unitAmount") {
+    if (!Number.isInteger(v)) return { error: texts.enterInteger };
+    if (v < 1 || v > 200) return { error: texts.enterIntegerInRange.replace("%1", lo).replace("%2", hi) };
+    return { value: v };
+  }
+  const s = sliders[key];
+  const pos = s.position(v);
+  if (!Number.isFinite(v) || clampPosition(s, pos) !== pos)
+    return { error: text("enterNumberInRange", lo, hi) };
+  return { value: v };
+}
+
 export class ParameterForm {
   // texts: the desktop program's labels and messages; defaults: a new terrain's values.
   constructor(root, texts, defaults) {
@@ -50,6 +71,7 @@ export class ParameterForm {
     this.defaults = defaults;
     this.values = { ...defaults, points: [] };
     this.regions = false;
+    this.refusals = []; // link values the sliders cannot hold, each told once
     this.inputs = {};
     this.labels = {};
     this.build(root);
@@ -90,6 +112,7 @@ export class ParameterForm {
     this.labels[key] = shown;
     // As the dialog, the label and the value follow the slider when it is let go.
     input.addEventListener("change", () => {
+      this.refusals = this.refusals.filter((r) => r.key !== key);
       const pos = Number(input.value);
       this.values[key] = s.value(pos);
       shown.textContent = s.label(pos);
@@ -97,11 +120,16 @@ export class ParameterForm {
     root.append(row(label, gloss, input, shown));
   }
 
-  // Puts values into the controls, as the dialog does when it opens.
+  // Puts values into the controls, as the dialog does when it opens. The
+  // generation sliders keep what they can show, as the dialog's OK stores it
+  // (a file's -5 or NaN becomes the nearer end); a water level only when it
+  // is no number at all, so a file's level otherwise stays the map's.
   show(values) {
     this.values = { ...this.values, ...values };
     const v = this.values;
-    this.inputs.seed.value = String(BigInt.asUintN(32, BigInt(v.seed)));
+    for (const { key } of sliderRows) v[key] = sliderValue(sliders[key], v[key]);
+    if (!Number.isFinite(v.waterLevel)) v.waterLevel = sliderValue(sliders.waterLevel, v.waterLevel);
+    this.inputs.seed.value = String(v.seed);
     this.inputs.width.value = String(v.width);
     this.inputs.height.value = String(v.height);
     this.inputs.pointCount.value = String(v.pointCount);
@@ -126,8 +154,9 @@ export class ParameterForm {
   read() {
     const t = this.texts;
     const range = (lo, hi) => t.enterIntegerInRange.replace("%1", lo).replace("%2", hi);
-    const seed = parseUInt32(this.inputs.seed.value);
+    const seed = parseSeed(this.inputs.seed.value);
     if (seed === null) return { error: t.enterPositiveInteger, field: this.inputs.seed };
+    if (seed === "range") return { error: range(0, maxSeed), field: this.inputs.seed };
     const checks32 = [
       ["pointCount", 0, 255],
       ["width", 100, 3000],
@@ -140,6 +169,8 @@ export class ParameterForm {
       if (v < lo || v > hi) return { error: range(lo, hi), field: this.inputs[key] };
       read[key] = v;
     }
+    const refusal = this.refusals.shift();
+    if (refusal) return { error: refusal.error, field: this.inputs[refusal.key] };
     for (const c of checks) read[c.key] = this.inputs[c.key].checked;
     this.show(read);
     return { values: this.generation() };
@@ -174,15 +205,17 @@ export class ParameterForm {
   }
 
   // Reads an address: edits take its text as typed (the read checks it),
-  // sliders its number (held at the slider's nearer end when outside).
+  // sliders its number when they can hold it; any other value is refused by
+  // the next read with the dialog's kind of message.
   fromAddress(search) {
     const q = new URLSearchParams(search);
     const next = {};
+    this.refusals = [];
     for (const [key, name] of Object.entries(addressNames)) {
-      if (!q.has(name)) continue;
-      const n = Number(q.get(name));
-      if (sliders[key] && q.get(name).trim() !== "" && Number.isFinite(n))
-        next[key] = sliderValue(sliders[key], n);
+      if (!q.has(name) || !sliders[key]) continue;
+      const read = linkSliderValue(key, q.get(name), this.texts);
+      if (read.error) this.refusals.push({ key, error: read.error });
+      else next[key] = read.value;
     }
     const points = q.getAll("point").map((p) => p.split(",").map((n) => parseInt32(n)));
     next.points = points.filter((p) => p.length === 2 && p[0] !== null && p[1] !== null);

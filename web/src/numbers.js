@@ -33,6 +33,19 @@ export function parseInt32(text) {
   return Math.max(-2147483648, Math.min(2147483647, v));
 }
 
+// The seed as a map file holds it, 0..2^64-1, with the edits' grammar; a
+// decimal text, as JavaScript numbers cannot hold 64 bits. null when the text
+// is no unsigned integer, "range" when it is one beyond 64 bits.
+export const maxSeed = 2n ** 64n - 1n;
+export function parseSeed(text) {
+  const t = text.replace(/^[ \t]+|[ \t]+$/g, "");
+  const digits = /^\+?([0-9]+)$/.exec(t);
+  if (!digits) return null;
+  const v = BigInt(digits[1]);
+  if (v === 0n && !t.startsWith("0")) return null;
+  return v > maxSeed ? "range" : v.toString();
+}
+
 export function parseUInt32(text) {
   const s = scan(text, false);
   if (!s) return null;

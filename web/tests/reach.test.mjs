@@ -259,6 +259,7 @@ test("seeds up to 2^64-1 in links and files; out-of-range link values get messag
     ["seed=-1", "正の整数を入力してください。"],
     ["unit-amount=500", range(1, 200)],
     ["points=256", range(0, 255)],
+    ["concentration-rate=NaN", "0 から 1 までの数値を入力してください。"],
   ];
   for (const [query, expected] of refusals) {
     const refused = await session.browser.newPage();
