@@ -34,6 +34,7 @@ function row(label, gloss, control, extra) {
   div.className = "row";
   const l = document.createElement("label");
   l.textContent = label;
+  l.dataset.en = gloss; // the label itself when the page is in English
   l.htmlFor = control.id;
   const g = document.createElement("span");
   g.className = "gloss";

@@ -277,8 +277,9 @@ test("English labels on request; the Japanese ones stay the default and come bac
   const japaneseIn = (selector) => page.$$eval(selector, (list) =>
     list.map((e) => e.textContent).filter((t) => /[\u3000-\u9fff\uff00-\uffef]/.test(t)));
   await page.select("#language", "en");
+  await page.screenshot({ path: join(shots, "page-english.png") });
   assert.deepEqual(await japaneseIn("label, button, h2, #placement-text"), []);
-  assert.equal(await page.$eval("#generate", (e) => e.textContent.trim()), "Generate");
+  assert.equal(await page.$eval("#generate", (e) => e.innerText.trim()), "Generate");
   await page.reload();
   await page.waitForSelector("body[data-ready='1']");
   assert.equal(await page.$eval("#language", (e) => e.value), "en");
