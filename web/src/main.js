@@ -8,43 +8,12 @@ import { RequestGate } from "./busy.js";
 import { describeSliders } from "./access.js";
 import { currentLanguage, fileLimit, setLanguage, text } from "./texts.js";
 import { registerOffline } from "./offline.js";
+import { connectWorker, WorkerFailure } from "./calls.js";
+import { message } from "./messages.js";
 
 const $ = (id) => document.getElementById(id);
 
-// Calls into the worker, one promise per call.
-const worker = new Worker("worker.js");
-const pending = new Map();
-let nextId = 1;
-let workerFailure = null; // once set, the worker is gone and every call fails at once
-
-class WorkerFailure extends Error {}
-
-function call(op, ...args) {
-  if (workerFailure) return Promise.reject(workerFailure);
-  const id = nextId++;
-  return new Promise((resolve, reject) => {
-    pending.set(id, { resolve, reject });
-    // Bytes handed over (a file read) move instead of being copied.
-    worker.postMessage({ id, op, args }, args.filter(ArrayBuffer.isView).map((a) => a.buffer));
-  });
-}
-// A worker that cannot start or has died fails every call still waiting.
-worker.onerror = (e) => {
-  e.preventDefault();
-  workerFailure = new WorkerFailure(e.message || "worker failed");
-  for (const { reject } of pending.values()) reject(workerFailure);
-  pending.clear();
-};
-worker.onmessage = ({ data }) => {
-  if (data.progress) return showProgress(data.progress);
-  const { resolve, reject } = pending.get(data.id);
-  pending.delete(data.id);
-  if (data.startFailed) {
-    workerFailure = new WorkerFailure(data.error);
-    reject(workerFailure);
-  } else if (data.error !== undefined) reject(new Error(data.error));
-  else resolve(data.result);
-};
+const call = connectWorker("worker.js", (progress) => showProgress(progress));
 
 let texts, form, view;
 let map = null; // the last picture: {width, height, rgba, report, parameters}
@@ -70,27 +39,6 @@ function showProgress({ phase, done, total }) {
 const progressTexts = () =>
   currentLanguage() === "ja" ? texts : Object.fromEntries(
     ["phaseGenerate", "phaseRender", "preparing", "normalising"].map((k) => [k, text(k)]));
-
-// Message boxes stay until answered; one that comes while another is open waits its turn.
-const messages = [];
-function message(content, field) {
-  messages.push({ content, field });
-  if (messages.length === 1) showMessage();
-}
-function showMessage() {
-  const { content, field } = messages[0];
-  $("message-text").textContent = content;
-  const box = $("message");
-  box.showModal();
-  box.addEventListener("close", () => {
-    messages.shift();
-    if (field) {
-      field.focus();
-      field.select();
-    }
-    if (messages.length) showMessage();
-  }, { once: true });
-}
 
 const failureText = (e) =>
   e instanceof WorkerFailure ? text("workerFailed") : String(e?.message ?? e ?? text("failed"));
