@@ -45,6 +45,7 @@ export async function startBrowser() {
   return {
     browser,
     base,
+    server,
     async close() {
       await browser.close();
       server.close();

@@ -183,6 +183,10 @@ test("offline once loaded: reload, generate, the CLI's map", async () => {
     await navigator.serviceWorker.ready;
     while (!navigator.serviceWorker.controller) await new Promise((r) => setTimeout(r, 50));
   });
+  // No network for the page, and no server behind it either.
+  const port = session.server.address().port;
+  session.server.close();
+  session.server.closeAllConnections();
   await page.setOfflineMode(true);
   await page.goto(`${session.base}?seed=11&width=300&height=200`);
   await page.waitForSelector("body[data-ready='1']", { timeout: 120000 });
@@ -191,6 +195,7 @@ test("offline once loaded: reload, generate, the CLI's map", async () => {
     (await fetch(document.querySelector("link[rel=manifest]").href)).json());
   assert.ok(manifest.icons.some((i) => i.sizes === "512x512") && manifest.display === "standalone");
   await page.setOfflineMode(false);
+  await new Promise((resolve) => session.server.listen(port, "127.0.0.1", resolve));
   await page.close();
 });
 
