@@ -1,8 +1,8 @@
 // The page: the parameters form, the map view and the commands, talking to
 // the worker that holds the map.
+/* global createGlenvar */
 import { ParameterForm } from "./form.js";
 import { MapView } from "./view.js";
-import { fixed, sliders } from "./numbers.js";
 import { picturePng, heightmapPng } from "./png.js";
 import { RequestGate } from "./busy.js";
 import { describeSliders } from "./access.js";
@@ -16,6 +16,7 @@ const $ = (id) => document.getElementById(id);
 const call = connectWorker("worker.js", (progress) => showProgress(progress));
 
 let texts, form, view;
+let glenvar; // the module on the page's own thread: texts, parameter table, numbers
 let map = null; // the last picture: {width, height, rgba, report, parameters}
 let placing = false;
 let surface = null; // the 3D view, loaded on first use
@@ -24,7 +25,7 @@ let heights = null; // the shown map's height samples while the 3D view needs th
 // The progress window's two texts: the phase and its state.
 function showProgress({ phase, done, total }) {
   const t = progressTexts();
-  const percent = total > 0 ? `${fixed((done / total) * 100, 2)}%` : "0%";
+  const percent = total > 0 ? `${glenvar.fixed((done / total) * 100, 2)}%` : "0%";
   const [label, status, share] =
     phase === 0 ? [t.phaseGenerate, t.preparing, 0]
     : phase === 1 ? [t.phaseGenerate, percent, total > 0 ? done / total : 0]
@@ -207,8 +208,8 @@ function wire() {
   };
   $("water").addEventListener("change", () => {
     const pos = Number($("water").value);
-    const level = sliders.waterLevel.value(pos);
-    $("water-label").textContent = sliders.waterLevel.label(pos);
+    const level = glenvar.sliderValue("waterLevel", pos);
+    $("water-label").textContent = glenvar.sliderLabel("waterLevel", pos);
     if (level === map?.parameters.waterLevel) return;
     form.values.waterLevel = level;
     // A new water level shows the map itself, as on the desktop.
@@ -263,14 +264,20 @@ function placePoint(x, y) {
 }
 
 async function start() {
-  const started = await call("start");
-  texts = started.texts;
+  // The module runs on this thread too (the table, the numbers); without it nothing works.
+  try {
+    glenvar = await createGlenvar();
+  } catch (e) {
+    throw new WorkerFailure(String(e?.message ?? e));
+  }
+  texts = glenvar.texts();
+  const defaults = glenvar.parameters();
   document.title = texts.appTitle;
   $("form-caption").textContent = texts.generateCaption;
   $("water-caption").textContent = texts.waterLevelCaption;
   $("info-caption").textContent = texts.infoCaption;
   $("placement-text").textContent = texts.placementInstruction;
-  form = new ParameterForm($("parameters"), texts, started.defaults);
+  form = new ParameterForm($("parameters"), texts, defaults, glenvar);
   form.attachWaterSlider($("water"), $("water-label"));
   view = new MapView($("viewport"), $("map"), placePoint);
   // On a phone the whole map is worth more than its cells one by one.
@@ -279,7 +286,7 @@ async function start() {
     view.setFit(true);
   }
   describeSliders(document);
-  form.show(started.defaults);
+  form.show(defaults);
   form.fromAddress(location.search);
   wire();
   let saved = null;
