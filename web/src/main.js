@@ -208,6 +208,7 @@ function wire() {
   };
   $("water").addEventListener("change", () => {
     const pos = Number($("water").value);
+    form.refusals = form.refusals.filter((r) => r.key !== "waterLevel"); // answered by moving it
     const level = glenvar.sliderValue("waterLevel", pos);
     $("water-label").textContent = glenvar.sliderLabel("waterLevel", pos);
     if (level === map?.parameters.waterLevel) return;
