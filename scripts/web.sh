@@ -44,9 +44,19 @@ build_site() {
   rm -rf "$site"
   mkdir -p "$site"
   local esbuild=web/node_modules/.bin/esbuild
-  "$esbuild" web/src/main.js --bundle --minify --format=iife --log-level=warning --outfile="$site/app.js"
+  # The page as modules: the 3D view (three.js) is a chunk of its own, fetched when first shown.
+  "$esbuild" web/src/main.js --bundle --minify --format=esm --splitting --log-level=warning \
+    --outdir="$site" --entry-names=app --chunk-names='chunk-[hash]'
   "$esbuild" web/src/worker.js --bundle --minify --format=iife --log-level=warning --outfile="$site/worker.js"
-  cp web/index.html web/style.css build-web/web/glenvar.js build-web/web/glenvar.wasm "$site/"
+  cp web/index.html web/style.css web/manifest.webmanifest build-web/web/glenvar.js \
+    build-web/web/glenvar.wasm "$site/"
+  cp web/icons/icon-192.png web/icons/icon-512.png "$site/"
+  # The service worker stores every file above; its store is named after their contents.
+  local files version
+  files=$(cd "$site" && printf '"./"'; for f in *; do printf ',"%s"' "$f"; done)
+  version=$(cd "$site" && cat -- * | sha256sum | cut -c1-16)
+  "$esbuild" web/src/sw.js --minify --log-level=warning --define:FILES="[$files]" \
+    --define:VERSION="\"$version\"" --outfile="$site/sw.js"
   echo "Site: $site ($(du -sh "$site" | cut -f1), $(tar -C "$site" -cf - . | gzip -9 | wc -c) bytes gzipped)"
 }
 
@@ -86,7 +96,9 @@ case "$command" in
       cmake --build build -j2 --target glenvar-cli
     fi
     [ -x "$GLENVAR_CLI" ] || { echo "Needs $GLENVAR_CLI" >&2; exit 1; }
-    node --test web/tests/page.test.mjs
+    # Screenshots of the page at a phone's, a small window's and a desktop's size, and of the 3D view.
+    export GLENVAR_SCREENSHOTS=${GLENVAR_SCREENSHOTS:-$PWD/build-web/screenshots}
+    node --test --test-concurrency=1 web/tests/page.test.mjs web/tests/reach.test.mjs
     ;;
   bench)
     build_site
