@@ -115,12 +115,12 @@ TEST(CliOptions, EveryGenerateOptionLandsInItsField) {
     EXPECT_EQ(o.stencils, "s.bin");
     EXPECT_TRUE(o.regions);
     ASSERT_EQ(o.outputs.size(), 3u);
-    EXPECT_EQ(o.outputs[0].kind, cli::OutputKind::Map);
-    EXPECT_EQ(o.outputs[1].kind, cli::OutputKind::Raw);
-    EXPECT_EQ(o.outputs[2].kind, cli::OutputKind::Png);
-    EXPECT_EQ(o.heightmaps, (std::vector<cli::Heightmap>{{"h.png", cli::HeightmapKind::Png},
-                                                         {"h.R16", cli::HeightmapKind::R16},
-                                                         {"h.tif", cli::HeightmapKind::Tiff}}));
+    EXPECT_EQ(o.outputs[0].kind, FileFormId::Map);
+    EXPECT_EQ(o.outputs[1].kind, FileFormId::Raw);
+    EXPECT_EQ(o.outputs[2].kind, FileFormId::Picture);
+    EXPECT_EQ(o.heightmaps, (std::vector<cli::Heightmap>{{"h.png", FileFormId::HeightmapPng},
+                                                         {"h.R16", FileFormId::HeightmapR16},
+                                                         {"h.tif", FileFormId::HeightmapTiff}}));
 }
 
 TEST(CliOptions, InfoPrintsJsonOnRequest) {
