@@ -78,15 +78,13 @@ GEO_MakeLand::GridSize ConsistentGridSize(const GEO_MakeLand& terrain) {
     return size;
 }
 
-void WritePictures(GEO_MakeLand& terrain, const Options& o) {
-    cli::ProgressBar& bar = cli::ProgressBar::instance();
+void WritePictures(GEO_MakeLand& terrain, const Options& o, cli::ProgressBar& bar) {
     std::optional<std::vector<unsigned char>> png;
     for (const cli::Output& out : o.outputs) {
         if (out.kind == FileFormId::Picture && !png) {
             const GEO_MakeLand::GridSize size = ConsistentGridSize(terrain);
             Picture picture(size.width, size.height);
-            terrain.Render(picture, o.regions,
-                           bar.enabled() ? &cli::ProgressBar::Rendering : nullptr);
+            terrain.Render(picture, o.regions, bar.Sink());
             if (o.regions)
                 DrawPointMarks(picture, terrain.concentrationPoints);
             bar.Show("encoding", -1);
@@ -102,7 +100,7 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o) {
     bar.Finish();
 }
 
-int RunGenerate(const Options& o) {
+int RunGenerate(const Options& o, cli::ProgressBar& bar) {
     CheckOutputs(o);
     const std::string refusal =
         cli::MemoryRefusal(o.width, o.height, cli::GenerationBytes(o), cli::AvailableBytes());
@@ -129,20 +127,19 @@ int RunGenerate(const Options& o) {
         terrain.concentrationPoints.Add(p);
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
 
-    cli::ProgressBar& bar = cli::ProgressBar::instance();
-    terrain.Generate(circles, nullptr, bar.enabled() ? &cli::ProgressBar::Generation : nullptr);
-    WritePictures(terrain, o);
+    terrain.Generate(circles, nullptr, bar.Sink());
+    WritePictures(terrain, o, bar);
     return 0;
 }
 
-int RunRender(const Options& o) {
+int RunRender(const Options& o, cli::ProgressBar& bar) {
     CheckOutputs(o);
     GEO_MakeLand terrain;
     LoadInput(terrain, o.input);
     if (o.waterLevel)
         terrain.waterLevel = *o.waterLevel;
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
-    WritePictures(terrain, o);
+    WritePictures(terrain, o, bar);
     return 0;
 }
 
@@ -166,23 +163,23 @@ int RunInfo(const Options& o) {
     return 0;
 }
 
-int Run(const Options& o) {
+int Run(const Options& o, cli::ProgressBar& bar) {
     switch (o.command) {
     case cli::Command::Help:
         std::fputs(cli::UsageText(o.helpTopic).c_str(), stdout);
         return 0;
     case cli::Command::Generate:
-        return RunGenerate(o);
+        return RunGenerate(o, bar);
     case cli::Command::Render:
-        return RunRender(o);
+        return RunRender(o, bar);
     case cli::Command::Info:
         return RunInfo(o);
     }
     return exitUsage;
 }
 
-void Report(const std::string& line) {
-    cli::ProgressBar::instance().Finish();
+void Report(cli::ProgressBar& bar, const std::string& line) {
+    bar.Finish();
     std::fprintf(stderr, "%s\n", line.c_str());
 }
 
@@ -195,15 +192,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "glenvar-cli: %s\n", parsed.error.c_str());
         return exitUsage;
     }
+    cli::ProgressBar bar;
     try {
-        return Run(*parsed.options);
+        return Run(*parsed.options, bar);
     } catch (const CommandFailure& failure) {
         // The same text the desktop program shows in its message box.
-        Report(failure.what());
+        Report(bar, failure.what());
     } catch (const std::bad_alloc&) {
-        Report(MemoryFailure().what());
+        Report(bar, MemoryFailure().what());
     } catch (const std::exception& failure) {
-        Report(std::string("glenvar-cli: ") + failure.what());
+        Report(bar, std::string("glenvar-cli: ") + failure.what());
     }
     return exitFailure;
 }

@@ -8,7 +8,6 @@
 
 #include "core/GEO_MakeLand.h"
 
-#include "core/Ticks.h"
 #include "core/TorusMath.h"
 
 #include <algorithm>
@@ -126,29 +125,30 @@ inline int32_t Wrap(int32_t v, int32_t size) {
     return size > 0 ? static_cast<int32_t>(FloorMod(v, size)) : 0;
 }
 
-// Reports at cell indices that are multiples of 200, at most every 200 ms.
-class ProgressThrottle {
+void ReportCells(const ProgressSink& progress, GEO_MakeLand& terrain, int32_t cells) {
+    if (progress)
+        progress(terrain, {ProgressPhase::Rendering, cells, terrain.GetSize()});
+}
+
+// Reports at cell indices that are multiples of 200, throttled.
+class CellReporter {
   public:
-    ProgressThrottle(GEO_MakeLand& terrain, ProgressCallback progress)
-        : terrain_(terrain), progress_(progress), last_(Tick()) {}
+    CellReporter(GEO_MakeLand& terrain, const ProgressSink& progress)
+        : terrain_(terrain), progress_(progress) {}
 
     // Called once the cells [from, to) are in the picture.
     void Passed(int32_t from, int32_t to) {
-        if (progress_ == nullptr)
+        if (!progress_)
             return;
-        for (int64_t i = (int64_t{from} + 199) / 200 * 200; i < to; i += 200) {
-            const uint32_t now = Tick();
-            if (now >= static_cast<uint32_t>(last_ + 200u)) {
-                last_ = now;
-                progress_(terrain_, static_cast<int32_t>(i));
-            }
-        }
+        for (int64_t i = (int64_t{from} + 199) / 200 * 200; i < to; i += 200)
+            if (throttle_.Due())
+                ReportCells(progress_, terrain_, static_cast<int32_t>(i));
     }
 
   private:
     GEO_MakeLand& terrain_;
-    ProgressCallback progress_;
-    uint32_t last_;
+    const ProgressSink& progress_;
+    ProgressThrottle throttle_;
 };
 
 // Colours whole rows of an exactly shaped grid, in order or not.
@@ -347,10 +347,9 @@ COLORREF GEO_MakeLand::CellColour(int32_t i, bool showRegions) const {
     return Compose<false>(Tinted(plain, TintOf(r)));
 }
 
-void GEO_MakeLand::Render(Picture& picture, bool showRegions, ProgressCallback progress) {
+void GEO_MakeLand::Render(Picture& picture, bool showRegions, const ProgressSink& progress) {
     picture.Fill(blackPixel);
-    if (progress)
-        progress(*this, 0);
+    ReportCells(progress, *this, 0);
     const int32_t n = GetSize();
     if (n == 0)
         return;
@@ -362,14 +361,14 @@ void GEO_MakeLand::Render(Picture& picture, bool showRegions, ProgressCallback p
                 : static_cast<int32_t>(std::min<size_t>(size_t(std::max(picture.height, 0)),
                                                         picture.pixels.size() / size_t(pw)));
     const int32_t visible = std::min(s.w, pw);
-    ProgressThrottle throttle(*this, progress);
+    CellReporter reporter(*this, progress);
 
     auto oneThread = [&] {
         RowColourer colourer(*this, s, showRegions);
         for (int32_t y = 0; y < s.h; ++y) {
             if (y < ph)
                 colourer.Row<true>(y, &picture.at(0, y), visible);
-            throttle.Passed(y * s.w, (y + 1) * s.w);
+            reporter.Passed(y * s.w, (y + 1) * s.w);
         }
     };
 
@@ -380,7 +379,7 @@ void GEO_MakeLand::Render(Picture& picture, bool showRegions, ProgressCallback p
             const int32_t y = i / s.w;
             if (x < pw && y < ph)
                 picture.at(x, y) = PixelFromColorRef(CellColour(i, showRegions));
-            throttle.Passed(i, i + 1);
+            reporter.Passed(i, i + 1);
         }
     } else if (!twoThreads) {
         oneThread();
@@ -393,8 +392,7 @@ void GEO_MakeLand::Render(Picture& picture, bool showRegions, ProgressCallback p
         } catch (const std::exception&) {
             // No memory or no thread to be had: the same picture on this thread.
             oneThread();
-            if (progress)
-                progress(*this, n);
+            ReportCells(progress, *this, n);
             return;
         }
         JoinOnExit joiner{worker, *job};
@@ -410,9 +408,8 @@ void GEO_MakeLand::Render(Picture& picture, bool showRegions, ProgressCallback p
                     dst[x] = PixelFromColorRef(src[x]);
             }
             job->copied.store(y + 1, std::memory_order_release);
-            throttle.Passed(y * s.w, end);
+            reporter.Passed(y * s.w, end);
         }
     }
-    if (progress)
-        progress(*this, n);
+    ReportCells(progress, *this, n);
 }

@@ -158,13 +158,11 @@ int main(int argc, char** argv) {
     }
     {
         auto* dialog = new CProgressDialog(view);
-        currentProgressDialog = dialog;
         terrain.progressTotal = 3;
         terrain.progressCount = 1;
-        MapView::generationProgress(terrain, 0);
-        MapView::generationProgress(terrain, 1);
+        MapView::generationProgress(*dialog, terrain, ProgressPhase::Preparing);
+        MapView::generationProgress(*dialog, terrain, ProgressPhase::Stamping);
         save(dialog, "dialog-progress");
-        currentProgressDialog = nullptr;
         delete dialog;
     }
     saveMessage(view, QString::fromUtf8(ViewStrings::CreateQuestion), MessageIcon::Question,

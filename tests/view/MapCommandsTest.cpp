@@ -125,7 +125,6 @@ class MapCommandsTest : public QObject {
         QCOMPARE(view.shownPictureWidth(), 100);
         QVERIFY(view.mapPictureData());
         ExpectPictureOf(terrain, *view.mapPictureData(), false);
-        QVERIFY(currentProgressDialog == nullptr);
         QVERIFY(view.findChildren<CProgressDialog*>().isEmpty());
         QVERIFY(QFile::exists(dir_.file("makeland.bin")));
 
@@ -367,12 +366,11 @@ class MapCommandsTest : public QObject {
     void progressCallbacksFollowTheirTables() {
         MapView view;
         auto* dialog = new CProgressDialog(&view);
-        currentProgressDialog = dialog;
         GEO_MakeLand terrain;
         terrain.progressTotal = 3;
         terrain.progressCount = 0;
 
-        MapView::generationProgress(terrain, 0);
+        MapView::generationProgress(*dialog, terrain, ProgressPhase::Preparing);
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->phaseLabel, QString::fromUtf8("生成"));
         QCOMPARE(dialog->statusText, QString::fromUtf8("準備中"));
@@ -381,37 +379,34 @@ class MapCommandsTest : public QObject {
         QCOMPARE(ControlText(dialog, ProgressControl::Status), QString::fromUtf8("準備中"));
 
         terrain.progressCount = 1;
-        MapView::generationProgress(terrain, 1);
+        MapView::generationProgress(*dialog, terrain, ProgressPhase::Stamping);
         QCOMPARE(dialog->statusText, QStringLiteral("33.33%"));
         QCOMPARE(dialog->progressBar()->value(), 1);
         QCOMPARE(ControlText(dialog, ProgressControl::Status), QStringLiteral("33.33%"));
 
-        MapView::generationProgress(terrain, 2);
+        MapView::generationProgress(*dialog, terrain, ProgressPhase::Normalising);
         QCOMPARE(dialog->statusText, QString::fromUtf8("正規化中"));
         QCOMPARE(dialog->progressBar()->value(), 3);
 
         dialog->statusText = QStringLiteral("kept");
-        MapView::generationProgress(terrain, 3);
+        MapView::generationProgress(*dialog, terrain, ProgressPhase::Done);
         QCOMPARE(dialog->statusText, QStringLiteral("kept"));
 
         // Without a total the percentage stays as it was.
         terrain.progressTotal = 0;
-        MapView::generationProgress(terrain, 1);
+        MapView::generationProgress(*dialog, terrain, ProgressPhase::Stamping);
         QCOMPARE(dialog->statusText, QStringLiteral("kept"));
 
         terrain.SetSize(3);
-        MapView::renderProgress(terrain, 0);
+        MapView::renderProgress(*dialog, terrain, 0);
         QCOMPARE(dialog->phaseLabel, QString::fromUtf8("描画"));
         QCOMPARE(dialog->statusText, QStringLiteral("0%"));
         QCOMPARE(dialog->progressBar()->maximum(), 3);
-        MapView::renderProgress(terrain, 2);
+        MapView::renderProgress(*dialog, terrain, 2);
         QCOMPARE(dialog->statusText, QStringLiteral("66.67%"));
         QCOMPARE(dialog->progressBar()->value(), 2);
-        MapView::renderProgress(terrain, 3);
+        MapView::renderProgress(*dialog, terrain, 3);
         QCOMPARE(dialog->statusText, QStringLiteral("100.00%"));
-
-        currentProgressDialog = nullptr;
-        MapView::renderProgress(terrain, 1);  // no window: nothing to do, no crash
         delete dialog;
     }
 };

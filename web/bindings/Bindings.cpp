@@ -31,8 +31,11 @@ template <class T> val Held(std::vector<T> data) {
     return val(emscripten::typed_memory_view(held.size(), held.data()));
 }
 
-ProgressReport Reporter(val callback) {
-    return [callback](int32_t phase, int32_t done, int32_t total) { callback(phase, done, total); };
+// The page hears each report as (phase name, done, total).
+ProgressSink Reporter(val callback) {
+    return [callback](GEO_MakeLand&, const ProgressReport& report) {
+        callback(std::string(PhaseName(report.phase)), report.done, report.total);
+    };
 }
 
 PointArray PointsFrom(const val& list) {

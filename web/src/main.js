@@ -39,10 +39,10 @@ let placing = false;
 function showProgress({ phase, done, total }) {
   const percent = total > 0 ? `${fixed((done / total) * 100, 2)}%` : "0%";
   const [label, status, share] =
-    phase === 0 ? [texts.phaseGenerate, texts.preparing, 0]
-    : phase === 1 ? [texts.phaseGenerate, percent, total > 0 ? done / total : 0]
-    : phase === 2 ? [texts.phaseGenerate, texts.normalising, 1]
-    : phase === 3 ? [texts.phaseRender, "0%", 0]
+    phase === "preparing" ? [texts.phaseGenerate, texts.preparing, 0]
+    : phase === "stamping" ? [texts.phaseGenerate, percent, total > 0 ? done / total : 0]
+    : phase === "normalising" ? [texts.phaseGenerate, texts.normalising, 1]
+    : phase === "done" ? [texts.phaseRender, "0%", 0]
     : [texts.phaseRender, percent, total > 0 ? done / total : 0];
   $("phase").textContent = label;
   $("status").textContent = status;
