@@ -291,9 +291,10 @@ void PlatformTest::realBoxesTakeEscapeOnlyWithCancelAndOneFont() {
 void PlatformTest::programFilterBecomesQtFilters() {
     const QString open =
         QStringLiteral("Land Files (*.ld)|*.ld|Data Files (*.dat)|*.dat|All Files (*.*)|*.*||");
-    QCOMPARE(
-        QtFilterFromProgramFilter(QStringLiteral("Land Files (*.ld)|*.ld|All Files (*.*)|*.*||")),
-        QStringLiteral("Land Files (*.ld);;All Files (*.*)"));
+    QCOMPARE(QtNameFiltersFromProgramFilter(
+                 QStringLiteral("Land Files (*.ld)|*.ld|All Files (*.*)|*.*||")),
+             (QStringList{QStringLiteral("Land Files (*.ld) (*.ld)"),
+                          QStringLiteral("All Files (*.*) (*)")}));
     QCOMPARE(QtNameFiltersFromProgramFilter(QStringLiteral("Maps|*.ld;*.dat||")),
              QStringList{QStringLiteral("Maps (*.ld *.dat)")});
 

@@ -86,8 +86,4 @@ export class MapView {
     if (x >= 0 && y >= 0 && x < this.canvas.width && y < this.canvas.height)
       this.onCellClick(x, y);
   }
-
-  pixels() {
-    return this.context.getImageData(0, 0, this.canvas.width, this.canvas.height).data;
-  }
 }

@@ -1,6 +1,7 @@
 #include "ReferenceGenerate.h"
 
 #include "core/NUM_Random.h"
+#include "tests/support/StencilTables.h"
 
 #include <algorithm>
 #include <atomic>
@@ -65,7 +66,8 @@ void RunGenerationSlice(const GenerationSlice& s) {
         const int32_t k = (*s.iterationCells)[size_t(i)];
         int32_t x = k % width;
         int32_t y = k / width;
-        const GEO_LandCircle circle = s.landCircles->CopyOf((*s.iterationCircles)[size_t(i)]);
+        const GEO_LandCircle circle =
+            testsupport::CopyOf(*s.landCircles, (*s.iterationCircles)[size_t(i)]);
         StampTrace trace;
         trace.cell = k;
         trace.circle = (*s.iterationCircles)[size_t(i)];
