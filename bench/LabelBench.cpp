@@ -8,9 +8,9 @@
 #include "BenchSupport.h"
 #include "ReferenceGenerate.h"
 
+#include "core/ChunkShare.h"
 #include "core/NUM_Random.h"
 #include "core/RegionLabels.h"
-#include "core/WorkShare.h"
 
 #include <benchmark/benchmark.h>
 

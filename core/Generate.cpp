@@ -1,11 +1,11 @@
 #include "core/GEO_MakeLand.h"
 
+#include "core/ChunkShare.h"
 #include "core/NUM_Random.h"
 #include "core/RandomDraws.h"
 #include "core/RegionLabels.h"
-#include "core/StampSpans.h"
+#include "core/StencilSpans.h"
 #include "core/TorusMath.h"
-#include "core/WorkShare.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
 

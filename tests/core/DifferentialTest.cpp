@@ -7,7 +7,7 @@
 #include "core/GEO_MakeLand.h"
 #include "core/NUM_Random.h"
 #include "core/RegionLabels.h"
-#include "core/StampSpans.h"
+#include "core/StencilSpans.h"
 #include "tests/support/Terrains.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +59,7 @@ void ExpectSpansCountLikeOffsets(const GEO_LandCircleArray& table, const Stencil
     }
 }
 
-TEST(StampSpans, CountLikeOffsetsForAnyTable) {
+TEST(StencilSpans, CountLikeOffsetsForAnyTable) {
     std::mt19937 rng(2024);
     const StencilSpans discs(ProgramTable(), ProgramTable().GetSize());
     for (int round = 0; round < 60; ++round) {
@@ -88,7 +88,7 @@ bool IsSimple(const GEO_LandCircle& circle) {
     return true;
 }
 
-TEST(StampSpans, TheProgramsDiscsTakeTheFastForm) {
+TEST(StencilSpans, TheProgramsDiscsTakeTheFastForm) {
     for (int32_t k = 0; k < ProgramTable().GetSize(); ++k)
         EXPECT_TRUE(IsSimple(ProgramTable()[k])) << k;
 }
