@@ -488,24 +488,3 @@ void GEO_MakeLand::Generate(const GEO_LandCircleArray& landCircles, NUM_Random* 
     }
     ReportPhase(progress, *this, ProgressPhase::Done);
 }
-
-Point GEO_MakeLand::NearestImage(int32_t px, int32_t py, int32_t x, int32_t y) const {
-    const TorusImage image = NearestTorusImage(px, py, x, y, width, height);
-    return {static_cast<int32_t>(image.x), static_cast<int32_t>(image.y)};
-}
-
-int32_t GEO_MakeLand::NearestConcentrationPoint(int32_t x, int32_t y, Point* image) const {
-    int32_t nearest = -1;
-    TorusImage best{0, 0, INT64_MAX};
-    for (int32_t i = 0; i < concentrationPoints.GetSize(); ++i) {
-        const Point& p = concentrationPoints[i];
-        const TorusImage candidate = NearestTorusImage(p.x, p.y, x, y, width, height);
-        if (candidate.distance < best.distance) {
-            best = candidate;
-            nearest = i;
-        }
-    }
-    if (image && nearest >= 0)
-        *image = {static_cast<int32_t>(best.x), static_cast<int32_t>(best.y)};
-    return nearest;
-}
