@@ -195,13 +195,12 @@ int main(int argc, char** argv) {
     cli::ProgressBar bar;
     try {
         return Run(*parsed.options, bar);
-    } catch (const CommandFailure& failure) {
-        // The same text the desktop program shows in its message box.
-        Report(bar, failure.what());
-    } catch (const std::bad_alloc&) {
-        Report(bar, MemoryFailure().what());
-    } catch (const std::exception& failure) {
-        Report(bar, std::string("glenvar-cli: ") + failure.what());
+    } catch (const std::exception&) {
+        // The model's failures in the desktop program's words; others our own.
+        const CommandFailure failure = FailureInFlight();
+        Report(bar, failure.kind() == FailureKind::Other
+                        ? std::string("glenvar-cli: ") + failure.what()
+                        : std::string(failure.what()));
     }
     return exitFailure;
 }

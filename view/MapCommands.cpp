@@ -97,13 +97,9 @@ QString text(const char* utf8) {
 void MapView::runReporting(const std::function<void()>& action) {
     try {
         action();
-    } catch (const CommandFailure& failure) {
-        ReportFailure(this, failure);
-    } catch (const std::bad_alloc&) {
-        ReportFailure(this, MemoryFailure());
-    } catch (const std::exception& other) {
+    } catch (const std::exception&) {
         // Anything else still ends the command with a message, not a crash.
-        ReportFailure(this, CommandFailure(other.what(), FailureKind::Other));
+        ReportFailure(this, FailureInFlight());
     }
 }
 

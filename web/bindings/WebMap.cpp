@@ -37,15 +37,7 @@ class OneThread {
 
 // What the desktop program's common handler would show for the failure in flight.
 std::string FailureText() {
-    try {
-        throw;
-    } catch (const CommandFailure& failure) {
-        return failure.what();
-    } catch (const std::bad_alloc&) {
-        return MemoryFailure().what();
-    } catch (const std::exception& other) {
-        return other.what();
-    }
+    return FailureInFlight().what();
 }
 
 std::vector<unsigned char> RgbaBytes(const Picture& picture) {
