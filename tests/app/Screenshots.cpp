@@ -17,6 +17,7 @@
 #include "resources/MenuTable.h"
 #include "resources/Strings.h"
 #include "resources/ViewStrings.h"
+#include "tests/support/ScriptedMessages.h"
 #include "view/MapView.h"
 
 #include <QAbstractItemView>
@@ -123,13 +124,14 @@ int main(int argc, char** argv) {
         dialog.accept();
         return dialog.result();
     });
-    SetMessageAnswerer([](const MessageRequest&) { return MessageAnswer::Yes; });
-    view->executeCommand(CommandId::Generate);
-    save(&frame, "main-window-map");
-    view->executeCommand(CommandId::RegionDisplay);
-    save(&frame, "main-window-regions");
-    view->executeCommand(CommandId::RegionDisplay);
-    SetMessageAnswerer({});
+    {
+        ScriptedMessages yes(MessageAnswer::Yes);
+        view->executeCommand(CommandId::Generate);
+        save(&frame, "main-window-map");
+        view->executeCommand(CommandId::RegionDisplay);
+        save(&frame, "main-window-regions");
+        view->executeCommand(CommandId::RegionDisplay);
+    }
 
     for (int index : {0, 1, 6}) {
         QMenu* menu = frame.menuBar()->actions().at(index)->menu();

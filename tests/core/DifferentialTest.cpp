@@ -27,9 +27,7 @@ int32_t Pick(std::mt19937& rng, int32_t low, int32_t high) {
     return std::uniform_int_distribution<int32_t>(low, high)(rng);
 }
 
-int64_t Wrap(int64_t v, int64_t n) {
-    return ((v % n) + n) % n;
-}
+using testsupport::Wrap;
 
 // Stamps as row events plus running sums must count what adding one per
 // offset counts, on grids down to a single cell where everything wraps.

@@ -18,9 +18,7 @@ namespace {
 
 using testsupport::SameCells;
 
-std::vector<Point> PointsOf(const GEO_MakeLand& t) {
-    return {t.concentrationPoints.begin(), t.concentrationPoints.end()};
-}
+using testsupport::PointsOf;
 
 // The default terrain, seed 0, as the edge cases assume.
 TEST(GenerateDefaults, PointsAndTheFirstStampsOfSeedZero) {

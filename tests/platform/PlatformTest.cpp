@@ -136,7 +136,7 @@ void PlatformTest::failedReadPromptsAndSelectsTheField() {
     QVERIFY(ShowActive(&dialog));
     SetControlText(&dialog, 1003, QStringLiteral("99"));
     SetControlText(&dialog, 1004, QStringLiteral("x"));
-    MessageRecorder messages;
+    ScriptedMessages messages(MessageAnswer::Ok);
     int32_t value = 0;
     QVERIFY(ReadInt(&dialog, 1003, value) && value == 99);
     QVERIFY(!CheckRange(&dialog, 1003, value, 100, 3000));
@@ -203,7 +203,7 @@ void PlatformTest::trackbarKeysMoveAsTheTrackbarDoes() {
 }
 
 void PlatformTest::messageBoxDefaultsAndFailureMapping() {
-    MessageRecorder messages(MessageAnswer::No);
+    ScriptedMessages messages(MessageAnswer::No);
     QWidget owner;
     QCOMPARE(ShowMessage(&owner, QStringLiteral("?"), MessageIcon::Question, MessageButtons::YesNo),
              MessageAnswer::No);

@@ -2,6 +2,7 @@
 // parameters dialog, hand placement, water level, regions, clipboard,
 // information, and the progress callbacks.
 
+#include "tests/support/Terrains.h"
 #include "tests/support/ViewTestSupport.h"
 
 #include "dialogs/CGenerateDialog.h"
@@ -19,6 +20,8 @@
 #include <QTest>
 
 namespace {
+
+using testsupport::PictureMismatch;
 
 struct GenerateEntries {
     int width = 100;
@@ -41,19 +44,6 @@ MapView::DialogRunner FillGenerateDialog(GenerateEntries entries, int* runs = nu
         dialog.accept();
         return dialog.result();
     };
-}
-
-void ExpectPictureOf(const GEO_MakeLand& terrain, const Picture& picture, bool regions) {
-    QCOMPARE(picture.width, terrain.gridWidth);
-    QCOMPARE(picture.height, terrain.gridHeight);
-    for (int32_t y = 0; y < picture.height; ++y)
-        for (int32_t x = 0; x < picture.width; ++x)
-            if (picture.at(x, y) != CellPixel(terrain, x, y, regions)) {
-                // Marks of concentration points may cover cells.
-                if (regions && picture.at(x, y) == Orange)
-                    continue;
-                QFAIL(qPrintable(QStringLiteral("pixel %1,%2 differs").arg(x).arg(y)));
-            }
 }
 
 }  // namespace
@@ -124,7 +114,7 @@ class MapCommandsTest : public QObject {
         QCOMPARE(terrain.seed, uint64_t(7));
         QCOMPARE(view.shownPictureWidth(), 100);
         QVERIFY(view.mapPictureData());
-        ExpectPictureOf(terrain, *view.mapPictureData(), false);
+        QCOMPARE(PictureMismatch(*view.mapPictureData(), terrain, false), std::string());
         QVERIFY(view.findChildren<CProgressDialog*>().isEmpty());
         QVERIFY(QFile::exists(dir_.file("makeland.bin")));
 
@@ -211,7 +201,7 @@ class MapCommandsTest : public QObject {
         QCOMPARE(terrain.concentrationPoints.GetSize(), 3);
         QCOMPARE(terrain.concentrationPoints[0], (Point{20, 30}));
         QCOMPARE(terrain.concentrationPoints[2], (Point{90, 10}));
-        ExpectPictureOf(terrain, *view.mapPictureData(), false);
+        QCOMPARE(PictureMismatch(*view.mapPictureData(), terrain, false), std::string());
 
         // Manual placement again, keeping the previous placement.
         boxes.requests.clear();
@@ -268,7 +258,7 @@ class MapCommandsTest : public QObject {
         QVERIFY(view.isShowingRegions());
         QVERIFY(view.regionPictureData());
         const Picture& regions = *view.regionPictureData();
-        ExpectPictureOf(view.terrainModel(), regions, true);
+        QCOMPARE(PictureMismatch(regions, view.terrainModel(), true), std::string());
         QCOMPARE(regions.at(30, 40), Orange);
         const uint32_t* regionStorage = regions.pixels.data();
         QCOMPARE(Rgb(ClientImage(view), 30, 40), Orange);
@@ -324,7 +314,8 @@ class MapCommandsTest : public QObject {
         QVERIFY(!view.isShowingRegions());
         QVERIFY(!view.regionPictureData());
         QCOMPARE(view.terrainModel().waterLevel, 0.8);
-        ExpectPictureOf(view.terrainModel(), *view.mapPictureData(), false);
+        QCOMPARE(PictureMismatch(*view.mapPictureData(), view.terrainModel(), false),
+                 std::string());
     }
 
     void clipboardHoldsTheWholeMap() {

@@ -2,6 +2,7 @@
 
 #include "core/NUM_Random.h"
 #include "tests/support/StencilTables.h"
+#include "tests/support/Terrains.h"
 
 #include <algorithm>
 #include <atomic>
@@ -27,10 +28,7 @@ uint32_t Tick() {
 
 // Mathematical modulo: the same as C's % for the non-negative sums of a sane
 // table, and still on the grid for any other.
-int64_t Wrap(int64_t v, int64_t n) {
-    const int64_t r = v % n;
-    return r < 0 ? r + n : r;
-}
+using testsupport::Wrap;
 
 // Counter word 0 (hitsMain) or 1 (hitsWorker) of a cell: bytes 0-3 or 4-7.
 uint32_t Word(const LandCell& cell, int word) {
