@@ -5,6 +5,7 @@
 // this one list.
 
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>

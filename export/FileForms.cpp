@@ -11,12 +11,13 @@ uint64_t Nothing(uint64_t, uint64_t) {
     return 0;
 }
 
-// The rendering (4 bytes a pixel) and its RGB rows; deflate's output stays
-// below the samples, its slack about a 64th.
+// The rendering (4 bytes a pixel) and the encoded file: its samples (3 bytes
+// a pixel) and deflate's worst-case overhead of about a 64th.
 uint64_t PictureBytes(uint64_t cells, uint64_t) {
     return 4 * cells + 3 * cells + cells / 64;
 }
 
+// The encoded file: 2 bytes a sample and deflate's overhead.
 uint64_t HeightmapPngBytes(uint64_t cells, uint64_t) {
     return 2 * cells + cells / 64;
 }
