@@ -27,7 +27,7 @@
 // total is kept; over eight neighbours a cell gives away at most half of its
 // excess, so nothing overshoots. Heights are held to [0, 1].
 
-#include "core/WorkShare.h"
+#include "core/ChunkShare.h"
 
 #include <cstdint>
 #include <vector>

@@ -6,8 +6,8 @@
 // Neighbours are taken in reading order: NW, N, NE, W, E, SW, S, SE. That
 // order breaks every tie, so a map routes the same way on any machine.
 
+#include "core/ChunkShare.h"
 #include "core/RandomDraws.h"
-#include "core/WorkShare.h"
 
 #include <cstdint>
 #include <vector>

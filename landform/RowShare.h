@@ -3,7 +3,7 @@
 // for passes where every cell writes its own result from values no band
 // writes, so the bytes cannot depend on which thread took a band.
 
-#include "core/WorkShare.h"
+#include "core/ChunkShare.h"
 
 #include <algorithm>
 #include <cstdint>
