@@ -27,9 +27,9 @@ TEST(ReliefShading, LightsSlopesFacingTheNorthWestAndLeavesFlatsAndSea) {
     Picture p(16, 16, grey);
     ShadeRelief(p, g, 0.5);
 
-    EXPECT_EQ(grey, p.at(1, 1));    // flat
-    EXPECT_EQ(grey, p.at(0, 15));   // sea, even beside a step
-    EXPECT_GT(Red(p.at(5, 5)), 0x80u);  // north-west face
+    EXPECT_EQ(grey, p.at(1, 1));          // flat
+    EXPECT_EQ(grey, p.at(0, 15));         // sea, even beside a step
+    EXPECT_GT(Red(p.at(5, 5)), 0x80u);    // north-west face
     EXPECT_LT(Red(p.at(10, 10)), 0x80u);  // south-east face
     EXPECT_DOUBLE_EQ(1.0, ReliefLight(g, 1, 1));
 

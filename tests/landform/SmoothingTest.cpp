@@ -69,7 +69,7 @@ struct Case {
 };
 
 TEST(Smoothing, MatchesTheDefinitionOnEveryThreadAndCut) {
-    const Case cases[] = {{1, 1, 1},  {2, 3, 5},    {7, 5, 2},    {16, 9, 3},    {33, 20, 32},
+    const Case cases[] = {{1, 1, 1},    {2, 3, 5},    {7, 5, 2},     {16, 9, 3},   {33, 20, 32},
                           {40, 600, 3}, {24, 700, 7}, {5, 1200, 32}, {257, 300, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.w << "x" << c.h << " radius " << c.radius);
