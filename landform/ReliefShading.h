@@ -8,7 +8,7 @@
 
 // How many cells of horizontal distance the whole altitude range spans for
 // the light: slopes are this much steeper than the altitudes alone say.
-constexpr double reliefExaggeration = 400.0;
+constexpr double reliefExaggeration = 150.0;
 
 // Brightness of a land cell against flat land (1), from the wrapped central
 // differences of its neighbours' altitudes: 0.25 in full shadow up to about
