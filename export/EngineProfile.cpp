@@ -55,7 +55,9 @@ std::string SizeWarning(const EngineProfile& profile, int32_t width, int32_t hei
         return {};
     std::string text = std::string(profile.displayName) + "'s recommended heightmap sides are ";
     for (size_t i = 0; i < profile.sizes.size(); ++i)
-        text += (i == 0 ? "" : i + 1 == profile.sizes.size() ? " and " : ", ") +
+        text += (i == 0                          ? ""
+                 : i + 1 == profile.sizes.size() ? " and "
+                                                 : ", ") +
                 std::to_string(profile.sizes[i]);
     text += " samples; this one is " + std::to_string(width) + " x " + std::to_string(height) +
             " (nearest: ";

@@ -14,8 +14,8 @@ enum class Engine { Unreal, Unity, Godot };
 
 struct EngineProfile {
     Engine engine;
-    std::string_view name;         // as --engine takes it
-    std::string_view displayName;  // as messages and the README name it
+    std::string_view name;           // as --engine takes it
+    std::string_view displayName;    // as messages and the README name it
     std::span<const int32_t> sizes;  // recommended samples a side, ascending
     std::string_view preferredExtension;
     std::string_view note;  // how the engine reads the form and where its sea is

@@ -44,7 +44,8 @@ std::string SidecarJson(const HeightmapSidecar& s) {
     field("height", std::to_string(s.height));
     field("sampleForm", s.floatSamples ? "\"float32\"" : "\"uint16\"");
     field("byteOrder", s.bigEndian ? "\"big-endian\"" : "\"little-endian\"");
-    field("orientation", "\"rows from the top (north); the first sample is the north-west corner\"");
+    field("orientation",
+          "\"rows from the top (north); the first sample is the north-west corner\"");
     field("edge", s.edge == HeightEdge::Repeat
                       ? "\"repeat: the last row and column repeat the first\""
                       : "\"wrap: the map continues from the last row and column to the first\"");

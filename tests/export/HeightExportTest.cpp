@@ -31,8 +31,8 @@ AltitudeGrid RandomGrid(int32_t w, int32_t h, uint32_t seed) {
 }
 
 TEST(HeightLayout, ClosedEdgeAndTilesStitchBackToTheGrid) {
-    for (const auto& [w, h, k, l] : {std::tuple{5, 4, 1, 1}, {5, 4, 2, 3}, {16, 9, 4, 2},
-                                    {1008, 7, 2, 2}, {3, 3, 3, 3}}) {
+    for (const auto& [w, h, k, l] :
+         {std::tuple{5, 4, 1, 1}, {5, 4, 2, 3}, {16, 9, 4, 2}, {1008, 7, 2, 2}, {3, 3, 3, 3}}) {
         SCOPED_TRACE(::testing::Message() << w << "x" << h << " in " << k << "x" << l);
         const AltitudeGrid grid = RandomGrid(w, h, uint32_t(w * 31 + h));
         const AltitudeGrid closed = WithRepeatedEdge(grid);
@@ -70,16 +70,16 @@ TEST(ExrHeightmap, ReadBackByOpenExrAndExrheader) {
 
     const testsupport::ScratchDir dir;
     const std::string path = (dir.path() / "w.exr").string();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     Imf::InputFile file(path.c_str());
     const Imath::Box2i window = file.header().dataWindow();
     ASSERT_EQ(6, window.max.x - window.min.x);
     ASSERT_EQ(4, window.max.y - window.min.y);
     std::vector<float> samples(35);
     Imf::FrameBuffer frame;
-    frame.insert("Y", Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(samples.data()),
-                                 sizeof(float), sizeof(float) * 7));
+    frame.insert("Y", Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(samples.data()), sizeof(float),
+                                 sizeof(float) * 7));
     file.setFrameBuffer(frame);
     file.readPixels(window.min.y, window.max.y);
     for (size_t i = 0; i < samples.size(); ++i)
