@@ -60,38 +60,27 @@ double FractionIn(std::string_view option, std::string_view text) {
     return *value == 0.0 ? 0.0 : *value;  // no negative zero
 }
 
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
+// The forms each file option takes; a loaded map is only rendered.
+std::initializer_list<FormGroup> GroupsOf(Command command, std::string_view option) {
+    static constexpr std::initializer_list<FormGroup> generated = {FormGroup::MapFile,
+                                                                   FormGroup::Picture};
+    static constexpr std::initializer_list<FormGroup> rendered = {FormGroup::Picture};
+    static constexpr std::initializer_list<FormGroup> heightmaps = {FormGroup::Heightmap};
+    static constexpr std::initializer_list<FormGroup> inputs = {FormGroup::MapFile};
+    if (option == "--heightmap")
+        return heightmaps;
+    if (option == "-o")
+        return command == Command::Generate ? generated : rendered;
+    return option.empty() && command != Command::Generate ? inputs
+                                                          : std::initializer_list<FormGroup>{};
 }
 
-std::string Extension(const std::string& path) {
-    return Lower(std::filesystem::path(path).extension().string());
-}
-
-Output OutputFor(std::string_view option, const std::string& path, bool pngOnly) {
-    const std::string ext = Extension(path);
-    if (ext == ".png")
-        return {path, OutputKind::Png};
-    if (!pngOnly && ext == ".ld")
-        return {path, OutputKind::Map};
-    if (!pngOnly && ext == ".dat")
-        return {path, OutputKind::Raw};
-    throw Failure{std::string(option) + ": FILE must end in " +
-                  (pngOnly ? std::string(".png") : std::string(".ld, .dat or .png")) + ", got " +
+Output OutputFor(std::string_view option, const std::string& path, Command command) {
+    const auto groups = GroupsOf(command, option);
+    if (const FileForm* form = FormForPath(path, groups))
+        return {path, form->id};
+    throw Failure{std::string(option) + ": FILE must end in " + ExtensionChoice(groups) + ", got " +
                   Quoted(path)};
-}
-
-Heightmap HeightmapFor(const std::string& path) {
-    const std::string ext = Extension(path);
-    if (ext == ".png")
-        return {path, HeightmapKind::Png};
-    if (ext == ".r16")
-        return {path, HeightmapKind::R16};
-    if (ext == ".tif")
-        return {path, HeightmapKind::Tiff};
-    throw Failure{"--heightmap: FILE must end in .png, .r16 or .tif, got " + Quoted(path)};
 }
 
 Point PointFrom(std::string_view text) {
@@ -213,10 +202,12 @@ constexpr OptionRule optionRules[] = {
      [](Options& o, const Value&) { o.regions = true; }},
     {"-o", pictures, Argument::Text, 0, 0,
      [](Options& o, const Value& v) {
-         o.outputs.push_back(OutputFor(v.option, v.text, v.command != Command::Generate));
+         o.outputs.push_back(OutputFor(v.option, v.text, v.command));
      }},
     {"--heightmap", pictures, Argument::Text, 0, 0,
-     [](Options& o, const Value& v) { o.heightmaps.push_back(HeightmapFor(v.text)); }},
+     [](Options& o, const Value& v) {
+         o.heightmaps.push_back(OutputFor(v.option, v.text, v.command));
+     }},
     {"--json", infoOnly, Argument::None, 0, 0, [](Options& o, const Value&) { o.json = true; }},
 };
 
@@ -344,6 +335,10 @@ ParseResult Parse(const std::vector<std::string>& args) {
         result.error = f.message;
     }
     return result;
+}
+
+std::vector<std::string_view> AcceptedExtensions(Command command, std::string_view option) {
+    return ExtensionsOf(GroupsOf(command, option));
 }
 
 std::string UsageText(Command topic) {

@@ -2,10 +2,8 @@
 // Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments.
 
 #include "cli/CliOptions.h"
-#include "cli/HeightmapFile.h"
 #include "cli/InfoJson.h"
 #include "cli/MemoryNeed.h"
-#include "cli/PngFile.h"
 #include "cli/ProgressBar.h"
 #include "core/GEO_MakeLand.h"
 #include "core/LandReport.h"
@@ -13,6 +11,8 @@
 #include "core/PointMarks.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
+#include "export/PngFile.h"
+#include "export/SaveForm.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -82,30 +82,22 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o) {
     cli::ProgressBar& bar = cli::ProgressBar::instance();
     std::optional<std::vector<unsigned char>> png;
     for (const cli::Output& out : o.outputs) {
-        if (out.kind == cli::OutputKind::Map) {
-            bar.Show("saving", -1);
-            SaveMapFile(terrain, out.path);
-        } else if (out.kind == cli::OutputKind::Raw) {
-            bar.Show("saving", -1);
-            SaveRawFile(terrain, out.path);
-        } else {
-            if (!png) {
-                const GEO_MakeLand::GridSize size = ConsistentGridSize(terrain);
-                Picture picture(size.width, size.height);
-                terrain.Render(picture, o.regions,
-                               bar.enabled() ? &cli::ProgressBar::Rendering : nullptr);
-                if (o.regions)
-                    DrawPointMarks(picture, terrain.concentrationPoints);
-                bar.Show("encoding", -1);
-                png = cli::EncodePicturePng(picture);
-            }
-            bar.Show("saving", -1);
-            cli::SaveBytes(out.path, *png);
+        if (out.kind == FileFormId::Picture && !png) {
+            const GEO_MakeLand::GridSize size = ConsistentGridSize(terrain);
+            Picture picture(size.width, size.height);
+            terrain.Render(picture, o.regions,
+                           bar.enabled() ? &cli::ProgressBar::Rendering : nullptr);
+            if (o.regions)
+                DrawPointMarks(picture, terrain.concentrationPoints);
+            bar.Show("encoding", -1);
+            png = EncodePicturePng(picture);
         }
+        bar.Show("saving", -1);
+        SaveForm(FormOf(out.kind), {terrain, png ? &*png : nullptr}, out.path);
     }
     for (const cli::Heightmap& map : o.heightmaps) {
         bar.Show("heightmap", -1);
-        cli::SaveHeightmap(terrain, map);
+        SaveForm(FormOf(map.kind), {terrain}, map.path);
     }
     bar.Finish();
 }

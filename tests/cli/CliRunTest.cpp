@@ -1,12 +1,12 @@
 // The built glenvar-cli, run as scripts run it.
 
 #include "CliHarness.h"
-#include "cli/PngFile.h"
 #include "core/GEO_MakeLand.h"
 #include "core/LandReport.h"
 #include "core/MapFile.h"
 #include "core/PointMarks.h"
 #include "data/Failures.h"
+#include "export/PngFile.h"
 #include "tests/support/Terrains.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,8 @@
 
 #include "web/bindings/WebMap.h"
 
+#include "export/FileForm.h"
+
 #include "resources/Strings.h"
 #include "resources/ViewStrings.h"
 
@@ -166,6 +168,20 @@ val Texts() {
     return t;
 }
 
+// The file forms, keyed as the page names them: {map: {extension, description}, ...}.
+val FileFormList() {
+    static constexpr const char* keys[] = {"map",          "raw",          "picture",
+                                           "heightmapPng", "heightmapR16", "heightmapTiff"};
+    val forms = val::object();
+    for (const FileForm& form : FileForms()) {
+        val entry = val::object();
+        entry.set("extension", std::string(form.extension));
+        entry.set("description", std::string(form.description));
+        forms.set(keys[static_cast<size_t>(form.id)], entry);
+    }
+    return forms;
+}
+
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(glenvar) {
@@ -180,4 +196,5 @@ EMSCRIPTEN_BINDINGS(glenvar) {
     emscripten::function("report", &Report);
     emscripten::function("setWaterLevel", &SetWaterLevel);
     emscripten::function("texts", &Texts);
+    emscripten::function("fileForms", &FileFormList);
 }

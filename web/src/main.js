@@ -31,7 +31,7 @@ worker.onmessage = ({ data }) => {
   else resolve(data.result);
 };
 
-let texts, form, view;
+let texts, forms, form, view;
 let map = null; // the last picture: {width, height, rgba, report, parameters}
 let placing = false;
 
@@ -184,14 +184,17 @@ function wire() {
     generate();
   });
   const binary = "application/octet-stream";
-  $("save-ld").onclick = async () => download(await call("mapFile"), "LandData.ld", binary);
-  $("save-dat").onclick = async () => download(await call("rawFile"), "LandData.dat", binary);
+  const name = (form, stem = "LandData") => stem + forms[form].extension;
+  $("save-ld").onclick = async () => download(await call("mapFile"), name("map"), binary);
+  $("save-dat").onclick = async () => download(await call("rawFile"), name("raw"), binary);
   $("save-png").onclick = () =>
-    download(picturePng(map.width, map.height, map.rgba), "LandData.png", "image/png");
+    download(picturePng(map.width, map.height, map.rgba), name("picture"), "image/png");
   $("save-height").onclick = async () => {
     const h = await call("heightSamples");
-    download(heightmapPng(h.width, h.height, h.samples), "LandData-height.png", "image/png");
+    const file = name("heightmapPng", "LandData-height");
+    download(heightmapPng(h.width, h.height, h.samples), file, "image/png");
   };
+  $("open").accept = [forms.map.extension, forms.raw.extension].join(",");
   $("open").onchange = (e) => {
     if (e.target.files[0]) open(e.target.files[0]);
     e.target.value = "";
@@ -208,6 +211,7 @@ function placePoint(x, y) {
 async function start() {
   const started = await call("start");
   texts = started.texts;
+  forms = started.forms;
   document.title = texts.appTitle;
   $("form-caption").textContent = texts.generateCaption;
   $("water-caption").textContent = texts.waterLevelCaption;

@@ -3,15 +3,12 @@
 // per cell, rows from the top. Saved through SaveSafely, so a failure leaves
 // the target as it was.
 
-#include "cli/CliOptions.h"
 #include "data/Archive.h"
 
 #include <stdexcept>
 #include <vector>
 
 class GEO_MakeLand;
-
-namespace cli {
 
 // libtiff refused to encode, or the cells form no grid; the text says which.
 class HeightmapFailure : public std::runtime_error {
@@ -26,7 +23,3 @@ void WriteR16Rows(const GEO_MakeLand& terrain, Archive& archive);
 // altitude rounded to single precision. Throws HeightmapFailure when libtiff
 // refuses, std::bad_alloc when memory runs out.
 std::vector<unsigned char> EncodeHeightmapTiff(const GEO_MakeLand& terrain);
-
-void SaveHeightmap(const GEO_MakeLand& terrain, const Heightmap& map);
-
-}  // namespace cli

@@ -1,9 +1,8 @@
-#include "cli/HeightmapFile.h"
+#include "export/HeightmapFile.h"
 
-#include "cli/PngFile.h"
 #include "core/GEO_MakeLand.h"
+#include "core/HeightSample.h"
 #include "data/Archive.h"
-#include "data/SafeSave.h"
 
 #include <tiffio.h>
 
@@ -12,8 +11,6 @@
 #include <cstring>
 #include <new>
 #include <string>
-
-namespace cli {
 
 namespace {
 
@@ -158,19 +155,3 @@ std::vector<unsigned char> EncodeHeightmapTiff(const GEO_MakeLand& terrain) {
         throw HeightmapFailure(std::string("TIFF encoding failed: ") + buffer.message);
     return std::move(buffer.bytes);
 }
-
-void SaveHeightmap(const GEO_MakeLand& terrain, const Heightmap& map) {
-    switch (map.kind) {
-    case HeightmapKind::Png:
-        SaveBytes(map.path, EncodeHeightmapPng(terrain));
-        return;
-    case HeightmapKind::R16:
-        SaveSafely(map.path, [&terrain](Archive& archive) { WriteR16Rows(terrain, archive); });
-        return;
-    case HeightmapKind::Tiff:
-        SaveBytes(map.path, EncodeHeightmapTiff(terrain));
-        return;
-    }
-}
-
-}  // namespace cli
