@@ -3,6 +3,8 @@
 
 #include "export/ExrFile.h"
 
+#include "export/HeightWindow.h"
+
 #include <ImfChannelList.h>
 #include <ImfFrameBuffer.h>
 #include <ImfHeader.h>
@@ -11,7 +13,6 @@
 #include <ImfOutputFile.h>
 #include <ImfStringAttribute.h>
 
-#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -57,12 +58,16 @@ class MemoryIn : public Imf::IStream {
 
 }  // namespace
 
-std::vector<unsigned char> EncodeHeightmapExr(const AltitudeGrid& grid, const std::string& recipe) {
-    std::vector<float> samples(grid.altitudes.size());
-    std::transform(grid.altitudes.begin(), grid.altitudes.end(), samples.begin(),
-                   [](double a) { return static_cast<float>(a); });
+std::vector<unsigned char> EncodeHeightmapExr(const HeightWindow& heights,
+                                              const std::string& recipe) {
+    const int32_t w = heights.Width();
+    const int32_t h = heights.Height();
+    std::vector<float> samples(size_t(w) * size_t(h));
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            samples[size_t(y) * size_t(w) + size_t(x)] = static_cast<float>(heights.At(x, y));
     try {
-        Imf::Header header(grid.width, grid.height);
+        Imf::Header header(w, h);
         header.compression() = Imf::ZIP_COMPRESSION;
         header.channels().insert("Y", Imf::Channel(Imf::FLOAT));
         if (!recipe.empty())
@@ -72,9 +77,9 @@ std::vector<unsigned char> EncodeHeightmapExr(const AltitudeGrid& grid, const st
             Imf::OutputFile file(out, header);
             Imf::FrameBuffer frame;
             frame.insert("Y", Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(samples.data()),
-                                         sizeof(float), sizeof(float) * size_t(grid.width)));
+                                         sizeof(float), sizeof(float) * size_t(w)));
             file.setFrameBuffer(frame);
-            file.writePixels(grid.height);
+            file.writePixels(h);
         }
         return std::move(out.bytes);
     } catch (const std::bad_alloc&) {

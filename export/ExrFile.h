@@ -3,11 +3,11 @@
 // single precision), rows from the top, ZIP-compressed scan lines, through
 // OpenEXR. The recipe travels in the string attribute exrRecipeAttribute.
 
-#include "landform/AltitudeGrid.h"
-
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+class HeightWindow;
 
 constexpr const char* exrRecipeAttribute = "glenvarRecipe";
 
@@ -17,7 +17,8 @@ class ExrFailure : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-std::vector<unsigned char> EncodeHeightmapExr(const AltitudeGrid& grid, const std::string& recipe);
+std::vector<unsigned char> EncodeHeightmapExr(const HeightWindow& heights,
+                                              const std::string& recipe = {});
 
 // The recipe attribute of an EXR file in memory; empty when it has none.
 // Throws ExrFailure when the bytes are no EXR file.

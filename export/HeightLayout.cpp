@@ -2,25 +2,6 @@
 
 #include <filesystem>
 
-AltitudeGrid WithRepeatedEdge(const AltitudeGrid& grid) {
-    AltitudeGrid out(grid.width + 1, grid.height + 1);
-    for (int32_t y = 0; y <= grid.height; ++y) {
-        const int32_t from = y == grid.height ? 0 : y;
-        for (int32_t x = 0; x < grid.width; ++x)
-            out.at(x, y) = grid.at(x, from);
-        out.at(grid.width, y) = grid.at(0, from);
-    }
-    return out;
-}
-
-AltitudeGrid Crop(const AltitudeGrid& grid, int32_t x, int32_t y, int32_t width, int32_t height) {
-    AltitudeGrid out(width, height);
-    for (int32_t row = 0; row < height; ++row)
-        for (int32_t column = 0; column < width; ++column)
-            out.at(column, row) = grid.at(x + column, y + row);
-    return out;
-}
-
 namespace {
 
 // Start of piece i of k over n samples sharing edges: n - 1 steps shared out

@@ -1,24 +1,14 @@
 #pragma once
 // How a heightmap's samples are laid out for the tools that import it: the
-// wrapped grid as it is, or closed with its first row and column repeated
-// (N x N cells give the N + 1 samples a side terrain engines want, with
-// nothing resampled); and tiles, exact crops sharing their edge rows and
-// columns, so that stitched together they are the single file.
-
-#include "landform/AltitudeGrid.h"
+// wrapped grid as it is or closed (export/HeightWindow.h), and tiles, exact
+// crops sharing their edge rows and columns, so that stitched together they
+// are the single file.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 enum class HeightEdge { Wrap, Repeat };
-
-// The grid one row and one column larger: the last row and column repeat the
-// first, so the torus closes exactly.
-AltitudeGrid WithRepeatedEdge(const AltitudeGrid& grid);
-
-// The rectangle [x, x + width) x [y, y + height) of the grid.
-AltitudeGrid Crop(const AltitudeGrid& grid, int32_t x, int32_t y, int32_t width, int32_t height);
 
 // One tile of a heightmap: its column and row index and its rectangle.
 struct HeightTile {

@@ -48,8 +48,8 @@ std::string PngRecipe(const Bytes& bytes) {
         at += 12 + size_t(length);
         if (type == "IEND")
             break;
-        if ((type != "iTXt" && type != "tEXt") || data.compare(0, keyword.size() + 1,
-                                                               keyword + '\0') != 0)
+        if ((type != "iTXt" && type != "tEXt") ||
+            data.compare(0, keyword.size() + 1, keyword + '\0') != 0)
             continue;
         size_t text = keyword.size() + 1;
         if (type == "iTXt") {

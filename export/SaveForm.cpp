@@ -4,6 +4,8 @@
 #include "core/MapFile.h"
 #include "data/Archive.h"
 #include "data/SafeSave.h"
+#include "export/ExrFile.h"
+#include "export/HeightWindow.h"
 #include "export/HeightmapFile.h"
 #include "export/PngFile.h"
 
@@ -12,6 +14,9 @@
 void SaveForm(const FileForm& form, const ExportSource& source,
               const std::filesystem::path& target) {
     const GEO_MakeLand& terrain = source.terrain;
+    auto heights = [&source] {
+        return source.heights ? *source.heights : HeightWindow::OfCells(source.terrain);
+    };
     switch (form.id) {
     case FileFormId::Map:
         SaveMapFile(terrain, target);
@@ -25,13 +30,16 @@ void SaveForm(const FileForm& form, const ExportSource& source,
         SaveBytes(target, *source.picturePng);
         return;
     case FileFormId::HeightmapPng:
-        SaveBytes(target, EncodeHeightmapPng(terrain));
+        SaveBytes(target, EncodeHeightmapPng(heights(), source.recipe));
         return;
     case FileFormId::HeightmapR16:
-        SaveSafely(target, [&terrain](Archive& archive) { WriteR16Rows(terrain, archive); });
+        SaveSafely(target, [&heights](Archive& archive) { WriteR16Rows(heights(), archive); });
         return;
     case FileFormId::HeightmapTiff:
-        SaveBytes(target, EncodeHeightmapTiff(terrain));
+        SaveBytes(target, EncodeHeightmapTiff(heights(), source.recipe));
+        return;
+    case FileFormId::HeightmapExr:
+        SaveBytes(target, EncodeHeightmapExr(heights(), source.recipe));
         return;
     }
 }

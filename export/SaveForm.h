@@ -5,17 +5,24 @@
 #include "export/FileForm.h"
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 class GEO_MakeLand;
+class HeightWindow;
 
 // What the writers draw on: the terrain, and for the picture form its
 // rendering encoded once (EncodePicturePng), however many files take it.
+// Heightmaps come from `heights` when given (a closed grid or a tile),
+// otherwise from the terrain's cells, and carry the recipe where their form
+// has room for it.
 struct ExportSource {
     const GEO_MakeLand& terrain;
     const std::vector<unsigned char>* picturePng = nullptr;
+    const HeightWindow* heights = nullptr;
+    std::string recipe;
 };
 
-// Throws FileFailure, PngFailure, HeightmapFailure or std::bad_alloc.
+// Throws FileFailure, PngFailure, HeightmapFailure, ExrFailure or std::bad_alloc.
 void SaveForm(const FileForm& form, const ExportSource& source,
               const std::filesystem::path& target);

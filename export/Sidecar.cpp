@@ -56,11 +56,18 @@ std::string SidecarJson(const HeightmapSidecar& s) {
     field("seaLevel", Number(s.waterLevel));
     field("seaLevelSample", s.floatSamples ? Number(double(static_cast<float>(s.waterLevel)))
                                            : std::to_string(HeightSample(s.waterLevel)));
+    field("seaLevelMetres", Number(s.waterLevel * s.heightRangeMetres));
     if (s.engine) {
         field("engine", JsonQuoted(std::string(s.engine->name)));
         field("engineNote", JsonQuoted(std::string(s.engine->note)));
-        if (s.engine->engine == Engine::Unreal)
-            field("unrealZScale", Number(UnrealZScale(s.heightRangeMetres)));
+        if (s.engine->engine == Engine::Unreal) {
+            // Sample 32768 is the landscape's zero: lowering it by the sea's
+            // samples puts the sea at Z = 0 (centimetres, 128 samples a Z scale step).
+            const double zScale = UnrealZScale(s.heightRangeMetres);
+            field("unrealZScale", Number(zScale));
+            field("unrealLocationZ",
+                  Number(-(double(HeightSample(s.waterLevel)) - 32768.0) * zScale / 128.0));
+        }
     }
     if (!s.tiles.empty()) {
         std::string list = "[\n";

@@ -5,6 +5,7 @@
 #include "export/EngineProfile.h"
 #include "export/ExrFile.h"
 #include "export/HeightLayout.h"
+#include "export/HeightWindow.h"
 
 #include "tests/support/ScratchFiles.h"
 
@@ -35,27 +36,30 @@ TEST(HeightLayout, ClosedEdgeAndTilesStitchBackToTheGrid) {
          {std::tuple{5, 4, 1, 1}, {5, 4, 2, 3}, {16, 9, 4, 2}, {1008, 7, 2, 2}, {3, 3, 3, 3}}) {
         SCOPED_TRACE(::testing::Message() << w << "x" << h << " in " << k << "x" << l);
         const AltitudeGrid grid = RandomGrid(w, h, uint32_t(w * 31 + h));
-        const AltitudeGrid closed = WithRepeatedEdge(grid);
-        ASSERT_EQ(w + 1, closed.width);
-        ASSERT_EQ(h + 1, closed.height);
+        const HeightWindow closed = HeightWindow::OfGrid(grid).Closed();
+        ASSERT_EQ(w + 1, closed.Width());
+        ASSERT_EQ(h + 1, closed.Height());
         for (int32_t y = 0; y <= h; ++y)
             for (int32_t x = 0; x <= w; ++x)
-                ASSERT_EQ(grid.at(x % w, y % h), closed.at(x, y));
+                ASSERT_EQ(grid.at(x % w, y % h), closed.At(x, y));
 
-        const std::vector<HeightTile> tiles = TilesOf(closed.width, closed.height, k, l);
+        const std::vector<HeightTile> tiles = TilesOf(w + 1, h + 1, k, l);
         ASSERT_EQ(size_t(k * l), tiles.size());
-        AltitudeGrid stitched(closed.width, closed.height, -1.0);
+        AltitudeGrid stitched(w + 1, h + 1, -1.0);
         for (const HeightTile& t : tiles) {
-            const AltitudeGrid piece = Crop(closed, t.x, t.y, t.width, t.height);
+            const HeightWindow piece = closed.Tile(t);
+            ASSERT_EQ(t.width, piece.Width());
             for (int32_t y = 0; y < t.height; ++y)
                 for (int32_t x = 0; x < t.width; ++x) {
                     double& cell = stitched.at(t.x + x, t.y + y);
                     // Shared edges agree, and every sample is covered.
-                    ASSERT_TRUE(cell == -1.0 || cell == piece.at(x, y));
-                    cell = piece.at(x, y);
+                    ASSERT_TRUE(cell == -1.0 || cell == piece.At(x, y));
+                    cell = piece.At(x, y);
                 }
         }
-        EXPECT_EQ(closed.altitudes, stitched.altitudes);
+        for (int32_t y = 0; y <= h; ++y)
+            for (int32_t x = 0; x <= w; ++x)
+                ASSERT_EQ(closed.At(x, y), stitched.at(x, y));
     }
     EXPECT_TRUE(TilesOf(3, 3, 3, 1).empty());  // a tile of one sample a side
     EXPECT_EQ("out/w_x1_y0.png", TilePath("out/w.png", {1, 0, 0, 0, 2, 2}));
@@ -65,7 +69,7 @@ TEST(ExrHeightmap, ReadBackByOpenExrAndExrheader) {
     AltitudeGrid grid = RandomGrid(7, 5, 3);
     grid.at(6, 4) = 1.0;
     const std::string recipe = "glenvar-cli generate --seed 7 --smooth \"3\"";
-    const std::vector<unsigned char> bytes = EncodeHeightmapExr(grid, recipe);
+    const std::vector<unsigned char> bytes = EncodeHeightmapExr(HeightWindow::OfGrid(grid), recipe);
     EXPECT_EQ(recipe, ExrRecipe(bytes));
 
     const testsupport::ScratchDir dir;

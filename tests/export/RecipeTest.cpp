@@ -1,6 +1,7 @@
 // Recipes read back from every form that carries one, and their words.
 
 #include "export/ExrFile.h"
+#include "export/HeightWindow.h"
 #include "export/RecipeFile.h"
 #include "export/Sidecar.h"
 
@@ -35,11 +36,12 @@ TEST(Recipe, ReadFromSidecarAndExrAndRefusedElsewhere) {
     Write(dir.path() / "w.png.json", SidecarJson(sidecar));
     EXPECT_EQ(recipe, RecipeOfFile(dir.path() / "w.png.json"));
 
-    const std::vector<unsigned char> exr = EncodeHeightmapExr(AltitudeGrid(2, 2, 0.5), recipe);
+    const AltitudeGrid flat(2, 2, 0.5);
+    const std::vector<unsigned char> exr = EncodeHeightmapExr(HeightWindow::OfGrid(flat), recipe);
     Write(dir.path() / "w.exr", std::string(exr.begin(), exr.end()));
     EXPECT_EQ(recipe, RecipeOfFile(dir.path() / "w.exr"));
 
-    const std::vector<unsigned char> bare = EncodeHeightmapExr(AltitudeGrid(2, 2, 0.5), "");
+    const std::vector<unsigned char> bare = EncodeHeightmapExr(HeightWindow::OfGrid(flat));
     Write(dir.path() / "bare.exr", std::string(bare.begin(), bare.end()));
     EXPECT_THROW(RecipeOfFile(dir.path() / "bare.exr"), RecipeFailure);
     Write(dir.path() / "map.ld", "GEO_MakeLand");

@@ -11,6 +11,7 @@
 #include <emscripten/val.h>
 
 #include <charconv>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -170,8 +171,9 @@ val Texts() {
 
 // The file forms, keyed as the page names them: {map: {extension, description}, ...}.
 val FileFormList() {
-    static constexpr const char* keys[] = {"map",          "raw",          "picture",
-                                           "heightmapPng", "heightmapR16", "heightmapTiff"};
+    static constexpr const char* keys[] = {
+        "map", "raw", "picture", "heightmapPng", "heightmapR16", "heightmapTiff", "heightmapExr"};
+    static_assert(std::size(keys) == size_t(FileFormId::HeightmapExr) + 1);
     val forms = val::object();
     for (const FileForm& form : FileForms()) {
         val entry = val::object();
