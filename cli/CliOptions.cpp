@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include "landform/Smoothing.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -174,6 +176,47 @@ void SetStencils(Options& o, const Value& v) {
     o.stencils = v.text;
 }
 
+void SetEdge(Options& o, const Value& v) {
+    if (v.text != "wrap" && v.text != "repeat")
+        throw Failure{"--edge: expected wrap or repeat, got " + Quoted(v.text)};
+    o.edge = v.text == "repeat" ? HeightEdge::Repeat : HeightEdge::Wrap;
+}
+
+void SetEngine(Options& o, const Value& v) {
+    o.engine = EngineNamed(v.text);
+    if (o.engine == nullptr)
+        throw Failure{"--engine: expected unreal, unity or godot, got " + Quoted(v.text)};
+}
+
+void SetHeightRange(Options& o, const Value& v) {
+    const auto metres = ToNumber(v.text);
+    if (!metres || !(*metres > 0.0 && *metres <= 1e6))
+        throw Failure{"--height-range-m: expected metres greater than 0 and at most 1000000, got " +
+                      Quoted(v.text)};
+    o.heightRangeMetres = *metres;
+}
+
+void SetTiles(Options& o, const Value& v) {
+    const auto x = v.text.find('x');
+    std::optional<int32_t> k, l;
+    if (x != std::string::npos) {
+        k = ToInteger<int32_t>(std::string_view(v.text).substr(0, x));
+        l = ToInteger<int32_t>(std::string_view(v.text).substr(x + 1));
+    }
+    if (!k || !l || *k < 1 || *l < 1 || *k > 64 || *l > 64)
+        throw Failure{"--tiles: expected KxL with K and L from 1 to 64, got " + Quoted(v.text)};
+    o.tileColumns = *k;
+    o.tileRows = *l;
+}
+
+void SetRecipe(Options& o, const Value& v) {
+    if (v.text.empty())
+        throw Failure{"--recipe: expected a file name, got \"\""};
+    o.recipe = v.text;
+}
+
+constexpr unsigned everyCommand = pictures | infoOnly;
+
 constexpr OptionRule optionRules[] = {
     {"--seed", generateOnly, Argument::Text, 0, 0, &SetSeed},
     {"--width", generateOnly, Argument::Integer, limits::minSize, limits::maxCliSize,
@@ -209,6 +252,14 @@ constexpr OptionRule optionRules[] = {
          o.heightmaps.push_back(OutputFor(v.option, v.text, v.command));
      }},
     {"--json", infoOnly, Argument::None, 0, 0, [](Options& o, const Value&) { o.json = true; }},
+    {"--smooth", everyCommand, Argument::Integer, 0, maxSmoothRadius,
+     [](Options& o, const Value& v) { o.stages.smoothRadius = v.integer; }},
+    {"--shade", pictures, Argument::None, 0, 0, [](Options& o, const Value&) { o.shade = true; }},
+    {"--edge", pictures, Argument::Text, 0, 0, &SetEdge},
+    {"--engine", pictures, Argument::Text, 0, 0, &SetEngine},
+    {"--height-range-m", pictures, Argument::Text, 0, 0, &SetHeightRange},
+    {"--tiles", pictures, Argument::Text, 0, 0, &SetTiles},
+    {"--recipe", generateOnly, Argument::Text, 0, 0, &SetRecipe},
 };
 
 const OptionRule* RuleFor(Command c, std::string_view option) {
@@ -341,6 +392,35 @@ std::vector<std::string_view> AcceptedExtensions(Command command, std::string_vi
     return ExtensionsOf(GroupsOf(command, option));
 }
 
+namespace {
+
+// The stages and heightmap layout options generate and render share.
+std::string StageAndLayoutHelp() {
+    return "  --smooth R                  smooth the heights: three passes of a box blur of\n"
+           "                              radius R, wrapping like the map, 0.." +
+           std::to_string(maxSmoothRadius) +
+           " (default 0,\n"
+           "                              off); pictures, heightmaps and reports show the\n"
+           "                              smoothed heights, .ld and .dat files keep the\n"
+           "                              seed's map (they have no field for stages)\n"
+           "  --shade                     pictures lit from the north-west at 45 degrees\n"
+           "  --edge wrap|repeat          heightmaps as the wrapped grid (default), or one row\n"
+           "                              and column larger, repeating the first: N x N cells\n"
+           "                              give the (N+1) x (N+1) samples engines want\n"
+           "  --engine unreal|unity|godot warn when the heightmaps' size or form is not one\n"
+           "                              the engine recommends, and write its numbers (Z\n"
+           "                              scale, sea level) into the sidecars\n"
+           "  --height-range-m M          metres the altitudes 0..1 span, for the sidecars\n"
+           "                              (default 1000)\n"
+           "  --tiles KxL                 write each heightmap as K x L tiles NAME_x{i}_y{j},\n"
+           "                              sharing their edge rows and columns\n"
+           "  Every heightmap NAME gets a sidecar NAME.json (size, sample form, byte order,\n"
+           "  altitude range, sea level, recipe); pictures and heightmaps carry the recipe\n"
+           "  (the command that rebuilds them) in their metadata.\n";
+}
+
+}  // namespace
+
 std::string UsageText(Command topic) {
     // The ranges come from the parser's own limits, so the text cannot promise others.
     static const std::string generate =
@@ -385,20 +465,28 @@ std::string UsageText(Command topic) {
         "                              .png 16-bit greyscale PNG, altitude x 65535 rounded\n"
         "                              to nearest; .r16 the same samples as raw\n"
         "                              little-endian 16-bit words, no header; .tif 32-bit\n"
-        "                              floating-point greyscale TIFF of the altitudes (0..1)\n";
+        "                              floating-point greyscale TIFF of the altitudes (0..1);\n"
+        "                              .exr the same floats as a one-channel OpenEXR file\n" +
+        StageAndLayoutHelp() +
+        "  --recipe FILE               take the seed, every parameter and every stage from\n"
+        "                              the recipe in FILE (a picture or heightmap this tool\n"
+        "                              wrote, or its sidecar); options after it override\n"
+        "                              the recipe's, --point adds to its points\n";
     static const std::string render =
         "glenvar-cli render IN -o OUT.png [options]\n"
         "  Draws a map file or raw data file as a picture.\n"
         "  --regions                   show regions and concentration points\n"
         "  --water-level X             water level for the picture, 0..1 (default: the map's)\n"
         "  --threads N                 1 or 2 (default 1)\n"
-        "  --heightmap FILE            also write the altitudes (.png, .r16 or .tif, as for\n"
-        "                              generate; repeatable)\n";
+        "  --heightmap FILE            also write the altitudes (.png, .r16, .tif or .exr, as\n"
+        "                              for generate; repeatable)\n" +
+        StageAndLayoutHelp();
     static const std::string info =
         "glenvar-cli info IN [--json]\n"
         "  Prints the land statistics of a map file or raw data file.\n"
         "  --json                      print them with the map's parameters as one JSON\n"
-        "                              object instead\n";
+        "                              object instead\n"
+        "  --smooth R                  the statistics of the smoothed heights (see generate)\n";
     switch (topic) {
     case Command::Generate:
         return "Usage: " + generate;

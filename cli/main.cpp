@@ -5,14 +5,20 @@
 #include "cli/InfoJson.h"
 #include "cli/MemoryNeed.h"
 #include "cli/ProgressBar.h"
+#include "cli/Recipe.h"
 #include "core/GEO_MakeLand.h"
 #include "core/LandReport.h"
 #include "core/MapFile.h"
 #include "core/PointMarks.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
+#include "export/HeightmapSet.h"
 #include "export/PngFile.h"
+#include "export/RecipeFile.h"
 #include "export/SaveForm.h"
+#include "landform/AltitudeGrid.h"
+#include "landform/LandformStages.h"
+#include "landform/ReliefShading.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -37,6 +43,11 @@ class CliFailure : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
+
+void Report(const std::string& line) {
+    cli::ProgressBar::instance().Finish();
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
 
 // Catches a missing or unusable target directory before minutes of work,
 // with the message the save itself would give.
@@ -78,26 +89,72 @@ GEO_MakeLand::GridSize ConsistentGridSize(const GEO_MakeLand& terrain) {
     return size;
 }
 
-void WritePictures(GEO_MakeLand& terrain, const Options& o) {
+// With stages, the terrain's altitudes become the shaped ones once the map
+// files are written, so that the pictures, heightmaps and reports below show
+// them while every map file holds the seed's map. The shaped grid is kept for
+// relief shading.
+std::optional<AltitudeGrid> ShapeAltitudes(GEO_MakeLand& terrain, const Options& o) {
+    if (!o.stages.Active() && !o.shade)
+        return std::nullopt;
+    AltitudeGrid grid = AltitudesOf(terrain);
+    RunStages(grid, o.stages, o.threads == 2);
+    if (o.stages.Active())
+        ApplyAltitudes(terrain, grid);
+    if (!o.shade)
+        return std::nullopt;
+    return grid;
+}
+
+HeightmapLayout LayoutOf(const Options& o, const std::string& recipe) {
+    HeightmapLayout layout;
+    layout.edge = o.edge;
+    layout.tileColumns = o.tileColumns;
+    layout.tileRows = o.tileRows;
+    layout.engine = o.engine;
+    layout.heightRangeMetres = o.heightRangeMetres;
+    layout.recipe = recipe;
+    return layout;
+}
+
+void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& recipe) {
     cli::ProgressBar& bar = cli::ProgressBar::instance();
+    const HeightmapLayout layout = LayoutOf(o, recipe);
+    if (!o.heightmaps.empty()) {
+        const std::string refusal = LayoutRefusal(terrain, layout);
+        if (!refusal.empty())
+            throw CliFailure(refusal);
+    }
+    for (const cli::Output& out : o.outputs) {
+        if (FormOf(out.kind).group == FormGroup::MapFile) {
+            bar.Show("saving", -1);
+            SaveForm(FormOf(out.kind), {terrain}, out.path);
+        }
+    }
+    const std::optional<AltitudeGrid> shaded = ShapeAltitudes(terrain, o);
     std::optional<std::vector<unsigned char>> png;
     for (const cli::Output& out : o.outputs) {
-        if (out.kind == FileFormId::Picture && !png) {
+        if (FormOf(out.kind).group == FormGroup::MapFile)
+            continue;
+        if (!png) {
             const GEO_MakeLand::GridSize size = ConsistentGridSize(terrain);
             Picture picture(size.width, size.height);
             terrain.Render(picture, o.regions,
                            bar.enabled() ? &cli::ProgressBar::Rendering : nullptr);
+            if (shaded)
+                ShadeRelief(picture, *shaded, terrain.waterLevel);
             if (o.regions)
                 DrawPointMarks(picture, terrain.concentrationPoints);
             bar.Show("encoding", -1);
-            png = EncodePicturePng(picture);
+            png = EncodePicturePng(picture, recipe);
         }
         bar.Show("saving", -1);
-        SaveForm(FormOf(out.kind), {terrain, png ? &*png : nullptr}, out.path);
+        SaveForm(FormOf(out.kind), {terrain, &*png}, out.path);
     }
     for (const cli::Heightmap& map : o.heightmaps) {
+        for (const std::string& warning : EngineWarnings(FormOf(map.kind), terrain, layout))
+            Report("glenvar-cli: warning: " + map.path + ": " + warning);
         bar.Show("heightmap", -1);
-        SaveForm(FormOf(map.kind), {terrain}, map.path);
+        SaveHeightmapSet(FormOf(map.kind), terrain, layout, map.path);
     }
     bar.Finish();
 }
@@ -131,24 +188,25 @@ int RunGenerate(const Options& o) {
 
     cli::ProgressBar& bar = cli::ProgressBar::instance();
     terrain.Generate(circles, nullptr, bar.enabled() ? &cli::ProgressBar::Generation : nullptr);
-    WritePictures(terrain, o);
+    WritePictures(terrain, o, cli::RecipeOf(terrain, true, o));
     return 0;
 }
 
 int RunRender(const Options& o) {
     CheckOutputs(o);
     GEO_MakeLand terrain;
-    LoadInput(terrain, o.input);
+    const MapFileKind kind = LoadInput(terrain, o.input);
     if (o.waterLevel)
         terrain.waterLevel = *o.waterLevel;
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
-    WritePictures(terrain, o);
+    WritePictures(terrain, o, cli::RecipeOf(terrain, kind == MapFileKind::Map, o));
     return 0;
 }
 
 int RunInfo(const Options& o) {
     GEO_MakeLand terrain;
     const MapFileKind kind = LoadInput(terrain, o.input);
+    ShapeAltitudes(terrain, o);
     std::string text =
         o.json ? cli::InfoJson(
                      terrain, kind,
@@ -181,21 +239,23 @@ int Run(const Options& o) {
     return exitUsage;
 }
 
-void Report(const std::string& line) {
-    cli::ProgressBar::instance().Finish();
-    std::fprintf(stderr, "%s\n", line.c_str());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const cli::ParseResult parsed = cli::Parse(args);
+    cli::ParseResult parsed = cli::Parse(args);
     if (!parsed.options) {
         std::fprintf(stderr, "glenvar-cli: %s\n", parsed.error.c_str());
         return exitUsage;
     }
     try {
+        if (const std::string file = parsed.options->recipe; !file.empty()) {
+            parsed = cli::Parse(cli::ArgumentsWithRecipe(args, RecipeOfFile(file)));
+            if (!parsed.options) {
+                std::fprintf(stderr, "glenvar-cli: %s: %s\n", file.c_str(), parsed.error.c_str());
+                return exitUsage;
+            }
+        }
         return Run(*parsed.options);
     } catch (const CommandFailure& failure) {
         // The same text the desktop program shows in its message box.

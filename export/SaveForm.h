@@ -20,7 +20,7 @@ struct ExportSource {
     const GEO_MakeLand& terrain;
     const std::vector<unsigned char>* picturePng = nullptr;
     const HeightWindow* heights = nullptr;
-    std::string recipe;
+    std::string recipe = {};
 };
 
 // Throws FileFailure, PngFailure, HeightmapFailure, ExrFailure or std::bad_alloc.

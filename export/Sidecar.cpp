@@ -66,7 +66,7 @@ std::string SidecarJson(const HeightmapSidecar& s) {
             const double zScale = UnrealZScale(s.heightRangeMetres);
             field("unrealZScale", Number(zScale));
             field("unrealLocationZ",
-                  Number(-(double(HeightSample(s.waterLevel)) - 32768.0) * zScale / 128.0));
+                  Number(0.0 - (double(HeightSample(s.waterLevel)) - 32768.0) * zScale / 128.0));
         }
     }
     if (!s.tiles.empty()) {
