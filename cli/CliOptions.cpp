@@ -309,16 +309,6 @@ void CheckComplete(const Options& o, bool inputSeen) {
                           " and 0 <= Y < " + std::to_string(o.height) + ", got " +
                           Quoted(std::to_string(p.x) + "," + std::to_string(p.y))};
     }
-    if (o.command == Command::Generate && !o.heightmaps.empty()) {
-        // Each tile needs two samples a side; the closed edge adds one.
-        const int32_t extra = o.edge == HeightEdge::Repeat ? 1 : 0;
-        if (o.width + extra - 1 < o.tileColumns || o.height + extra - 1 < o.tileRows)
-            throw Failure{"--tiles: " + std::to_string(o.tileColumns) + "x" +
-                          std::to_string(o.tileRows) + " tiles of a " +
-                          std::to_string(o.width + extra) + " x " +
-                          std::to_string(o.height + extra) +
-                          " heightmap would have fewer than two samples a side"};
-    }
     RefuseRepeatedPaths(o);
 }
 

@@ -42,13 +42,12 @@ std::string TiffDescription(const fs::path& path) {
 
 TEST(CliStages, SmoothedOutputsTilesAndRecipes) {
     ScratchDir dir;
-    const RunResult plain =
-        RunCli(Small({"generate", "--seed", "5", "-o", "seed.ld"}), dir.path());
+    const RunResult plain = RunCli(Small({"generate", "--seed", "5", "-o", "seed.ld"}), dir.path());
     ASSERT_EQ(plain.exitCode, 0) << plain.err;
     const RunResult shaped = RunCli(
-        Small({"generate", "--seed", "5", "--smooth", "3", "--shade", "--edge", "repeat",
-               "--tiles", "2x3", "--engine", "unity", "-o", "m.ld", "-o", "p.png", "--heightmap",
-               "h.r16", "--heightmap", "h.tif"}),
+        Small({"generate", "--seed",  "5",           "--smooth", "3",           "--shade", "--edge",
+               "repeat",   "--tiles", "2x3",         "--engine", "unity",       "-o",      "m.ld",
+               "-o",       "p.png",   "--heightmap", "h.r16",    "--heightmap", "h.tif"}),
         dir.path());
     ASSERT_EQ(shaped.exitCode, 0) << shaped.err;
     EXPECT_NE(shaped.err.find("warning: h.r16: Unity's recommended heightmap sides"),
