@@ -6,7 +6,7 @@
 #include "data/StencilCacheFile.h"
 
 #include "core/GEO_MakeLand.h"
-#include "core/ParameterLimits.h"
+#include "core/ParameterTable.h"
 #include "export/EngineProfile.h"
 #include "export/FileForm.h"
 #include "export/HeightLayout.h"
@@ -20,7 +20,7 @@
 
 namespace cli {
 
-enum class Command { Help, Generate, Render, Info };
+enum class Command { Help, Version, Generate, Render, Info };
 
 // A file to write and its form (export/FileForm.h), known by its extension.
 struct Output {
@@ -32,32 +32,17 @@ struct Output {
 // The same for a --heightmap.
 using Heightmap = Output;
 
-// A terrain as it is made, whose parameters are the defaults.
-inline const GEO_MakeLand& NewTerrain() {
-    static const GEO_MakeLand terrain;
-    return terrain;
-}
-
-// Ranges: core/ParameterLimits.h (sizes up to limits::maxCliSize).
 struct Options {
     Command command = Command::Help;
     Command helpTopic = Command::Help;  // with Command::Help: which usage to print
 
-    // generate
-    uint64_t seed = NewTerrain().seed;
-    int32_t width = NewTerrain().width;
-    int32_t height = NewTerrain().height;
-    int32_t unitAmount = NewTerrain().unitAmount;
-    double processAmount = NewTerrain().processAmount;
-    double concentrationRate = NewTerrain().concentrationRate;
-    double concentrationAmount = NewTerrain().concentrationAmount;
-    int32_t pointCount = NewTerrain().concentrationPointCount;
-    std::vector<Point> points;  // placed by hand when not empty
-    bool keepRandomState = false;
+    // generate: every parameter (core/ParameterTable.h); hand-placed points
+    // with manual placement. render: the loaded map takes those given.
+    GEO_MakeLand terrain;
+    std::vector<const ParameterRow*> given;  // in the order given, repeats included
     std::string stencils = stencilCacheFile;
 
     // generate and render
-    std::optional<double> waterLevel;  // without it, the new or loaded terrain's
     int32_t threads = 1;
     bool regions = false;
     std::vector<Output> outputs;
@@ -93,6 +78,7 @@ struct ParseResult {
 ParseResult Parse(const std::vector<std::string>& args);
 
 std::string UsageText(Command topic);
+std::string VersionText();
 
 // The extensions a file option of the command takes ("-o", "--heightmap"; ""
 // for the map file that render and info read), in the order messages list them.

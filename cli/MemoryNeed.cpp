@@ -76,8 +76,8 @@ std::string Gibibytes(uint64_t bytes) {
 }  // namespace
 
 uint64_t GenerationBytes(const Options& o) {
-    const uint64_t cells = uint64_t(o.width) * uint64_t(o.height);
-    const auto stamps = uint64_t(double(int32_t(cells)) * o.processAmount);
+    const uint64_t cells = uint64_t(o.terrain.width) * uint64_t(o.terrain.height);
+    const auto stamps = uint64_t(double(int32_t(cells)) * o.terrain.processAmount);
     const uint64_t planes = o.threads == 2 ? 2 : 1;
     // Drawn and ordered stamps (8 bytes each), the order's bucket table, the counters.
     const uint64_t stamping =
@@ -86,9 +86,11 @@ uint64_t GenerationBytes(const Options& o) {
     // One rendering serves every picture; the heightmaps are written one after another.
     uint64_t pictures = 0, heightmap = 0;
     for (const Output& out : o.outputs)
-        pictures = std::max(pictures, FormOf(out.kind).writingBytes(cells, uint64_t(o.height)));
+        pictures =
+            std::max(pictures, FormOf(out.kind).writingBytes(cells, uint64_t(o.terrain.height)));
     for (const Heightmap& map : o.heightmaps)
-        heightmap = std::max(heightmap, FormOf(map.kind).writingBytes(cells, uint64_t(o.height)));
+        heightmap =
+            std::max(heightmap, FormOf(map.kind).writingBytes(cells, uint64_t(o.terrain.height)));
     // Stages reshape a copy of the altitudes with one more grid beside it;
     // relief shading keeps the copy while the picture is drawn.
     const uint64_t shaping = o.stages.Active() || o.shade ? 16 * cells : 0;

@@ -1,52 +1,25 @@
 #include "cli/Recipe.h"
 
 #include "core/GEO_MakeLand.h"
+#include "core/ParameterTable.h"
 #include "export/RecipeFile.h"
 
-#include <charconv>
-
 namespace cli {
-
-namespace {
-
-// The shortest text that reads back as the same double.
-std::string Shortest(double v) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, v);
-    return std::string(text, result.ptr);
-}
-
-}  // namespace
 
 std::string RecipeOf(const GEO_MakeLand& t, bool fromParameters, const Options& o) {
     const GEO_MakeLand::GridSize size = t.CellGridSize();
     if (!fromParameters || t.keepRandomState != 0 || !size.formsGrid || size.width != t.width ||
         size.height != t.height)
         return {};
-    std::vector<std::string> words = {"glenvar-cli",
-                                      "generate",
-                                      "--seed",
-                                      std::to_string(t.seed),
-                                      "--width",
-                                      std::to_string(t.width),
-                                      "--height",
-                                      std::to_string(t.height),
-                                      "--unit-amount",
-                                      std::to_string(t.unitAmount),
-                                      "--process-amount",
-                                      Shortest(t.processAmount),
-                                      "--concentration-rate",
-                                      Shortest(t.concentrationRate),
-                                      "--concentration-amount",
-                                      Shortest(t.concentrationAmount),
-                                      "--points",
-                                      std::to_string(t.concentrationPointCount)};
+    std::vector<std::string> words = {"glenvar-cli", "generate"};
+    for (const ParameterRow& row : ParameterTable()) {
+        if (row.option.empty() || row.kind == ParameterKind::Flag)
+            continue;  // the only flag with an option is the kept random state
+        words.insert(words.end(), {std::string(row.option), row.Text(t)});
+    }
     if (t.manualPlacement != 0)
-        for (int32_t i = 0; i < t.concentrationPoints.GetSize(); ++i) {
-            const Point p = t.concentrationPoints[i];
+        for (const Point& p : t.concentrationPoints)
             words.insert(words.end(), {"--point", std::to_string(p.x) + "," + std::to_string(p.y)});
-        }
-    words.insert(words.end(), {"--water-level", Shortest(t.waterLevel)});
     if (o.stages.smoothRadius > 0)
         words.insert(words.end(), {"--smooth", std::to_string(o.stages.smoothRadius)});
     if (o.regions)
@@ -58,7 +31,7 @@ std::string RecipeOf(const GEO_MakeLand& t, bool fromParameters, const Options& 
     if (o.engine)
         words.insert(words.end(), {"--engine", std::string(o.engine->name)});
     if (o.heightRangeMetres != Options().heightRangeMetres)
-        words.insert(words.end(), {"--height-range-m", Shortest(o.heightRangeMetres)});
+        words.insert(words.end(), {"--height-range-m", ShortestText(o.heightRangeMetres)});
     std::string recipe;
     for (const std::string& w : words)
         recipe += (recipe.empty() ? "" : " ") + RecipeWord(w);
