@@ -1,11 +1,16 @@
 // glenvar-cli: generates, renders and reports on terrain maps without a window.
-// Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments.
+// Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments,
+// 128 + N after signal N (SIGINT, SIGTERM, SIGHUP; see Signals.h).
 
 #include "cli/CliOptions.h"
+#include "cli/FailureText.h"
 #include "cli/InfoJson.h"
 #include "cli/MemoryNeed.h"
+#include "cli/OutputBatch.h"
 #include "cli/ProgressBar.h"
 #include "cli/Recipe.h"
+#include "cli/SameFile.h"
+#include "cli/Signals.h"
 #include "core/GEO_MakeLand.h"
 #include "core/LandReport.h"
 #include "core/MapFile.h"
@@ -44,6 +49,12 @@ class CliFailure : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Arguments that the file system shows to be wrong: exit status 2, as for the parser's.
+class UsageFailure : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
 void Report(const std::string& line) {
     cli::ProgressBar::instance().Finish();
     std::fprintf(stderr, "%s\n", line.c_str());
@@ -54,18 +65,35 @@ void Report(const std::string& line) {
 void CheckWritable(const std::string& target) {
     std::error_code error;
     if (fs::is_directory(target, error))
-        throw FileFailure(fileErrorCauseFromErrno(EISDIR), target);
+        ThrowFileFailure(EISDIR, target);
     fs::path parent = fs::path(target).parent_path();
     if (parent.empty())
         parent = ".";
     const fs::file_status status = fs::status(parent, error);
     if (!fs::exists(status))
-        throw FileFailure(fileErrorCauseFromErrno(ENOENT), target);
+        ThrowFileFailure(ENOENT, target);
     if (!fs::is_directory(status))
-        throw FileFailure(fileErrorCauseFromErrno(ENOTDIR), target);
+        ThrowFileFailure(ENOTDIR, target);
+}
+
+// No output may replace the input or another output, whatever names they go by.
+void RefuseSameFiles(const Options& o) {
+    std::vector<cli::NamedFile> files;
+    if (!o.input.empty())
+        files.push_back({"input", o.input});
+    for (const cli::Output& out : o.outputs)
+        files.push_back({"-o", out.path});
+    for (const cli::Heightmap& map : o.heightmaps)
+        files.push_back({"--heightmap", map.path});
+    if (const auto same = cli::FindSameFile(files))
+        throw UsageFailure(
+            same->second.option + " " + same->second.path + ": the same file as " +
+            (same->first.option == "input" ? "the input " : same->first.option + " ") +
+            same->first.path);
 }
 
 void CheckOutputs(const Options& o) {
+    RefuseSameFiles(o);
     for (const cli::Output& out : o.outputs)
         CheckWritable(out.path);
     for (const cli::Heightmap& map : o.heightmaps)
@@ -73,7 +101,15 @@ void CheckOutputs(const Options& o) {
 }
 
 MapFileKind LoadInput(GEO_MakeLand& terrain, const std::string& path) {
-    const MapFileKind kind = LoadMapFile(terrain, fs::path(path));
+    MapFileKind kind = MapFileKind::None;
+    try {
+        kind = LoadMapFile(terrain, fs::path(path));
+    } catch (const CommandFailure& failure) {
+        // The archive knows no file name: the failures that come from it get this one.
+        if (failure.kind() == FailureKind::EndOfFile || failure.kind() == FailureKind::Format)
+            throw CliFailure(path + ": " + cli::FailureText(failure));
+        throw;
+    }
     if (kind == MapFileKind::None)
         throw CliFailure(path + ": not a map file or raw data file");
     if (terrain.GetSize() == 0)
@@ -124,10 +160,14 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& r
         if (!refusal.empty())
             throw CliFailure(refusal);
     }
+    cli::OutputBatch batch;
+    // The batch writes each file as it is added: the map files take the seed's map.
     for (const cli::Output& out : o.outputs) {
         if (FormOf(out.kind).group == FormGroup::MapFile) {
             bar.Show("saving", -1);
-            SaveForm(FormOf(out.kind), {terrain}, out.path);
+            batch.Add(out.path, [&terrain, &out](Archive& archive) {
+                WriteForm(FormOf(out.kind), {terrain}, archive);
+            });
         }
     }
     const std::optional<AltitudeGrid> shaded = ShapeAltitudes(terrain, o);
@@ -148,14 +188,17 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& r
             png = EncodePicturePng(picture, recipe);
         }
         bar.Show("saving", -1);
-        SaveForm(FormOf(out.kind), {terrain, &*png}, out.path);
+        batch.Add(out.path, [&png](Archive& archive) { archive.Write(png->data(), png->size()); });
     }
     for (const cli::Heightmap& map : o.heightmaps) {
         for (const std::string& warning : EngineWarnings(FormOf(map.kind), terrain, layout))
             Report("glenvar-cli: warning: " + map.path + ": " + warning);
         bar.Show("heightmap", -1);
-        SaveHeightmapSet(FormOf(map.kind), terrain, layout, map.path);
+        for (const HeightmapPart& part :
+             HeightmapParts(FormOf(map.kind), terrain, layout, map.path))
+            batch.Add(part.path, part.write);
     }
+    batch.CommitAll();
     bar.Finish();
 }
 
@@ -166,7 +209,9 @@ int RunGenerate(const Options& o) {
     if (!refusal.empty())
         throw CliFailure(refusal);
     GEO_LandCircleArray circles;
-    circles.LoadOrBuild(fs::path(o.stencils));
+    if (circles.LoadOrBuild(fs::path(o.stencils)) == GEO_LandCircleArray::CacheUse::NotACache)
+        Report("glenvar-cli: warning: " + o.stencils +
+               ": not a stencil cache; left as it is, the table is used from memory");
 
     GEO_MakeLand terrain = o.terrain;
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
@@ -236,6 +281,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "glenvar-cli: %s\n", parsed.error.c_str());
         return exitUsage;
     }
+    cli::InstallSignalHandlers();
     try {
         if (const std::string file = parsed.options->recipe; !file.empty()) {
             parsed = cli::Parse(cli::ArgumentsWithRecipe(args, RecipeOfFile(file)));
@@ -245,11 +291,13 @@ int main(int argc, char** argv) {
             }
         }
         return Run(*parsed.options);
+    } catch (const UsageFailure& failure) {
+        Report(std::string("glenvar-cli: ") + failure.what());
+        return exitUsage;
     } catch (const CommandFailure& failure) {
-        // The same text the desktop program shows in its message box.
-        Report(failure.what());
+        Report("glenvar-cli: " + cli::FailureText(failure));
     } catch (const std::bad_alloc&) {
-        Report(MemoryFailure().what());
+        Report("glenvar-cli: " + cli::FailureText(MemoryFailure()));
     } catch (const std::exception& failure) {
         Report(std::string("glenvar-cli: ") + failure.what());
     }

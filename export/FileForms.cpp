@@ -1,5 +1,7 @@
 #include "export/FileForm.h"
 
+#include "export/HeightmapFile.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -21,9 +23,8 @@ uint64_t HeightmapPngBytes(uint64_t cells, uint64_t) {
     return 2 * cells + cells / 64;
 }
 
-// The samples and two words of strip tables a row.
 uint64_t HeightmapTiffBytes(uint64_t cells, uint64_t rows) {
-    return 4 * cells + 16 * rows;
+    return rows == 0 ? 0 : TiffEncodingBytes(int32_t(cells / rows), int32_t(rows));
 }
 
 // The float samples and about as much again for the compressed scan lines.

@@ -86,6 +86,10 @@ bool WriteTiff(TIFF* tif, const HeightWindow& heights, const std::string& recipe
               TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK) &&
               TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
               TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE) &&
+              // Baseline readers expect a resolution; a cell has no physical size.
+              TIFFSetField(tif, TIFFTAG_XRESOLUTION, 1.0) &&
+              TIFFSetField(tif, TIFFTAG_YRESOLUTION, 1.0) &&
+              TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_NONE) &&
               TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0)) &&
               (recipe.empty() || TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, recipe.c_str()));
     std::vector<float> row(w);
@@ -117,10 +121,8 @@ std::vector<unsigned char> EncodeHeightmapTiff(const HeightWindow& heights,
     const int32_t w = heights.Width();
     const int32_t h = heights.Height();
     TiffBuffer buffer;
-    // Header, samples and the directory with its strip tables (two words a
-    // strip, a strip at least a row): reserved at once, so growing never
-    // holds two copies of a large heightmap.
-    buffer.bytes.reserve(size_t(w) * size_t(h) * sizeof(float) + size_t(h) * 16 + 65536);
+    // Reserved at once, so growing never holds two copies of a large heightmap.
+    buffer.bytes.reserve(size_t(TiffFileBytes(w, h)));
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (options == nullptr)
         throw std::bad_alloc();

@@ -1,8 +1,9 @@
 #include "export/HeightmapSet.h"
 
 #include "core/GEO_MakeLand.h"
+#include "data/Archive.h"
+#include "data/SafeSave.h"
 #include "export/HeightWindow.h"
-#include "export/PngFile.h"
 #include "export/SaveForm.h"
 #include "export/Sidecar.h"
 
@@ -63,8 +64,8 @@ std::vector<std::string> EngineWarnings(const FileForm& form, const GEO_MakeLand
     return warnings;
 }
 
-void SaveHeightmapSet(const FileForm& form, const GEO_MakeLand& terrain,
-                      const HeightmapLayout& layout, const std::string& path) {
+std::vector<HeightmapPart> HeightmapParts(const FileForm& form, const GEO_MakeLand& terrain,
+                                          const HeightmapLayout& layout, const std::string& path) {
     const std::string refusal = LayoutRefusal(terrain, layout);
     if (!refusal.empty())
         throw std::invalid_argument(refusal);
@@ -80,17 +81,30 @@ void SaveHeightmapSet(const FileForm& form, const GEO_MakeLand& terrain,
     sidecar.engine = layout.engine;
     sidecar.recipe = layout.recipe;
 
+    std::vector<HeightmapPart> parts;
+    auto add = [&](const std::string& file, const HeightWindow& window) {
+        parts.push_back({file, [&form, &terrain, window, recipe = layout.recipe](Archive& a) {
+                             WriteForm(form, {terrain, nullptr, &window, recipe}, a);
+                         }});
+    };
     if (layout.tileColumns == 1 && layout.tileRows == 1) {
-        SaveForm(form, {terrain, nullptr, &whole, layout.recipe}, path);
+        add(path, whole);
     } else {
         for (const HeightTile& tile :
              TilesOf(whole.Width(), whole.Height(), layout.tileColumns, layout.tileRows)) {
-            const HeightWindow piece = whole.Tile(tile);
             const std::string tilePath = TilePath(path, tile);
-            SaveForm(form, {terrain, nullptr, &piece, layout.recipe}, tilePath);
+            add(tilePath, whole.Tile(tile));
             sidecar.tiles.push_back({std::filesystem::path(tilePath).filename().string(), tile});
         }
     }
-    const std::string json = SidecarJson(sidecar);
-    SaveBytes(SidecarPath(path), std::vector<unsigned char>(json.begin(), json.end()));
+    parts.push_back({SidecarPath(path), [json = SidecarJson(sidecar)](Archive& a) {
+                         a.Write(json.data(), json.size());
+                     }});
+    return parts;
+}
+
+void SaveHeightmapSet(const FileForm& form, const GEO_MakeLand& terrain,
+                      const HeightmapLayout& layout, const std::string& path) {
+    for (const HeightmapPart& part : HeightmapParts(form, terrain, layout, path))
+        SaveSafely(part.path, part.write);
 }

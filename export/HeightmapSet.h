@@ -8,9 +8,11 @@
 #include "export/HeightLayout.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+class Archive;
 class GEO_MakeLand;
 
 struct HeightmapLayout {
@@ -33,8 +35,18 @@ std::string LayoutRefusal(const GEO_MakeLand& terrain, const HeightmapLayout& la
 std::vector<std::string> EngineWarnings(const FileForm& form, const GEO_MakeLand& terrain,
                                         const HeightmapLayout& layout);
 
-// Writes the heightmap (or its tiles, named by TilePath) of the terrain's
-// cells and then its sidecar, each through SaveSafely. Throws what SaveForm
-// throws, and std::invalid_argument for a layout LayoutRefusal refuses.
+// One file of a heightmap: the whole or a tile, or the sidecar.
+struct HeightmapPart {
+    std::string path;
+    std::function<void(Archive&)> write;  // reads the terrain's cells when called
+};
+
+// The files of the heightmap of the terrain's cells: the heightmap or its
+// tiles (named by TilePath), then the sidecar. Throws std::invalid_argument
+// for a layout LayoutRefusal refuses; the writers throw what WriteForm does.
+std::vector<HeightmapPart> HeightmapParts(const FileForm& form, const GEO_MakeLand& terrain,
+                                          const HeightmapLayout& layout, const std::string& path);
+
+// Every part through SaveSafely.
 void SaveHeightmapSet(const FileForm& form, const GEO_MakeLand& terrain,
                       const HeightmapLayout& layout, const std::string& path);

@@ -11,35 +11,47 @@
 
 #include <stdexcept>
 
-void SaveForm(const FileForm& form, const ExportSource& source,
-              const std::filesystem::path& target) {
+namespace {
+
+void WriteBytes(Archive& archive, const std::vector<unsigned char>& bytes) {
+    archive.Write(bytes.data(), bytes.size());
+}
+
+}  // namespace
+
+void WriteForm(const FileForm& form, const ExportSource& source, Archive& archive) {
     const GEO_MakeLand& terrain = source.terrain;
     auto heights = [&source] {
         return source.heights ? *source.heights : HeightWindow::OfCells(source.terrain);
     };
     switch (form.id) {
     case FileFormId::Map:
-        SaveMapFile(terrain, target);
+        StoreMapFile(terrain, MapFileKind::Map, archive);
         return;
     case FileFormId::Raw:
-        SaveRawFile(terrain, target);
+        StoreMapFile(terrain, MapFileKind::Raw, archive);
         return;
     case FileFormId::Picture:
         if (source.picturePng == nullptr)
             throw std::logic_error("a picture is saved from its encoded rendering");
-        SaveBytes(target, *source.picturePng);
+        WriteBytes(archive, *source.picturePng);
         return;
     case FileFormId::HeightmapPng:
-        SaveBytes(target, EncodeHeightmapPng(heights(), source.recipe));
+        WriteBytes(archive, EncodeHeightmapPng(heights(), source.recipe));
         return;
     case FileFormId::HeightmapR16:
-        SaveSafely(target, [&heights](Archive& archive) { WriteR16Rows(heights(), archive); });
+        WriteR16Rows(heights(), archive);
         return;
     case FileFormId::HeightmapTiff:
-        SaveBytes(target, EncodeHeightmapTiff(heights(), source.recipe));
+        WriteBytes(archive, EncodeHeightmapTiff(heights(), source.recipe));
         return;
     case FileFormId::HeightmapExr:
-        SaveBytes(target, EncodeHeightmapExr(heights(), source.recipe));
+        WriteBytes(archive, EncodeHeightmapExr(heights(), source.recipe));
         return;
     }
+}
+
+void SaveForm(const FileForm& form, const ExportSource& source,
+              const std::filesystem::path& target) {
+    SaveSafely(target, [&](Archive& archive) { WriteForm(form, source, archive); });
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+class Archive;
 class GEO_MakeLand;
 class HeightWindow;
 
@@ -23,6 +24,11 @@ struct ExportSource {
     std::string recipe = {};
 };
 
-// Throws FileFailure, PngFailure, HeightmapFailure, ExrFailure or std::bad_alloc.
+// The form's file written through the archive (a staged output, a safe
+// save). Throws FileFailure, PngFailure, HeightmapFailure, ExrFailure or
+// std::bad_alloc.
+void WriteForm(const FileForm& form, const ExportSource& source, Archive& archive);
+
+// Through SaveSafely: a failure leaves the target as it was.
 void SaveForm(const FileForm& form, const ExportSource& source,
               const std::filesystem::path& target);
