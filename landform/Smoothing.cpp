@@ -7,12 +7,11 @@
 
 #include "landform/Smoothing.h"
 
-#include "core/WorkShare.h"
-
 #include <algorithm>
 #include <stdexcept>
 #include <string>
-#include <utility>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -136,6 +135,28 @@ int32_t BandRows(int32_t h, int32_t radius, bool twoThreads) {
     return twoThreads ? std::max(128, 8 * (2 * radius + 1)) : std::max(h, 1);
 }
 
+// Runs band(c) for every band c, the second half on a thread of its own when
+// there is more than one band and a thread can be had. A band allocates
+// nothing and so cannot fail.
+template <class Band> void EveryBand(int32_t bands, bool twoThreads, Band&& band) {
+    const int32_t half = (bands + 1) / 2;
+    std::thread worker;
+    if (twoThreads && bands > 1) {
+        try {
+            worker = std::thread([&] {
+                for (int32_t c = half; c < bands; ++c)
+                    band(1, c);
+            });
+        } catch (const std::system_error&) {
+        }
+    }
+    const int32_t mine = worker.joinable() ? half : bands;
+    for (int32_t c = 0; c < mine; ++c)
+        band(0, c);
+    if (worker.joinable())
+        worker.join();
+}
+
 }  // namespace
 
 void Smooth(AltitudeGrid& grid, int32_t radius, bool twoThreads) {
@@ -152,22 +173,15 @@ void Smooth(AltitudeGrid& grid, int32_t radius, bool twoThreads) {
     std::vector<double> other(grid.altitudes.size());
     const int32_t rows = BandRows(h, radius, twoThreads);
     const int32_t bands = (h + rows - 1) / rows;
-    BlurBand mine(w, radius);
-    BlurBand theirs(w, radius);
-    ChunkWorker worker(twoThreads && bands > 1);
+    BlurBand blurs[2] = {BlurBand(w, radius), BlurBand(w, radius)};
     for (int32_t pass = 0; pass < smoothPasses; ++pass) {
         const double* src = grid.altitudes.data();
         double* dst = other.data();
         const PassEnds ends{pass == 0, pass + 1 == smoothPasses};
-        auto band = [&](BlurBand& blur, int32_t c) {
+        EveryBand(bands, twoThreads, [&](int32_t thread, int32_t c) {
             const int32_t y0 = c * rows;
-            const int32_t y1 = std::min(h, y0 + rows);
-            blur.Run(src, dst, h, y0, y1, ends);
-            return int64_t{y1 - y0};
-        };
-        worker.Share(
-            bands, [&](int32_t c, int64_t) { band(mine, c); },
-            [&](int32_t c) { return band(theirs, c); }, [](int64_t) {});
+            blurs[thread].Run(src, dst, h, y0, std::min(h, y0 + rows), ends);
+        });
         grid.altitudes.swap(other);
     }
 }
