@@ -103,12 +103,13 @@ std::initializer_list<FormGroup> GroupsOf(Command command, std::string_view opti
                                                           : std::initializer_list<FormGroup>{};
 }
 
-// The file and its form (export/FileForm.h) by the path's ending.
+// The file and the form that owns its ending.
 Output OutputFor(const CommandOption& option, const std::string& path, Command command) {
     EndingFor(option, path);
     const FileForm* form = FormForPath(path, GroupsOf(command, option.name));
     if (form == nullptr)
-        throw Failure{std::string(option.name) + ": no file form for " + Quoted(path)};
+        throw Failure{std::string(option.name) + ": FILE must end in " +
+                      EndingsText(option.extensions) + ", got " + Quoted(path)};
     return {path, form->id};
 }
 

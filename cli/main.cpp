@@ -55,8 +55,8 @@ class UsageFailure : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-void Report(const std::string& line) {
-    cli::ProgressBar::instance().Finish();
+void Report(cli::ProgressBar& bar, const std::string& line) {
+    bar.Finish();
     std::fprintf(stderr, "%s\n", line.c_str());
 }
 
@@ -152,8 +152,8 @@ HeightmapLayout LayoutOf(const Options& o, const std::string& recipe) {
     return layout;
 }
 
-void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& recipe) {
-    cli::ProgressBar& bar = cli::ProgressBar::instance();
+void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& recipe,
+                   cli::ProgressBar& bar) {
     const HeightmapLayout layout = LayoutOf(o, recipe);
     if (!o.heightmaps.empty()) {
         const std::string refusal = LayoutRefusal(terrain, layout);
@@ -163,12 +163,12 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& r
     cli::OutputBatch batch;
     // The batch writes each file as it is added: the map files take the seed's map.
     for (const cli::Output& out : o.outputs) {
-        if (FormOf(out.kind).group == FormGroup::MapFile) {
-            bar.Show("saving", -1);
-            batch.Add(out.path, [&terrain, &out](Archive& archive) {
-                WriteForm(FormOf(out.kind), {terrain}, archive);
-            });
-        }
+        if (FormOf(out.kind).group != FormGroup::MapFile)
+            continue;
+        bar.Show("saving", -1);
+        batch.Add(out.path, [&terrain, &out](Archive& archive) {
+            WriteForm(FormOf(out.kind), {terrain}, archive);
+        });
     }
     const std::optional<AltitudeGrid> shaded = ShapeAltitudes(terrain, o);
     std::optional<std::vector<unsigned char>> png;
@@ -178,8 +178,7 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& r
         if (!png) {
             const GEO_MakeLand::GridSize size = ConsistentGridSize(terrain);
             Picture picture(size.width, size.height);
-            terrain.Render(picture, o.regions,
-                           bar.enabled() ? &cli::ProgressBar::Rendering : nullptr);
+            terrain.Render(picture, o.regions, bar.Sink());
             if (shaded)
                 ShadeRelief(picture, *shaded, terrain.waterLevel);
             if (o.regions)
@@ -188,11 +187,14 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& r
             png = EncodePicturePng(picture, recipe);
         }
         bar.Show("saving", -1);
-        batch.Add(out.path, [&png](Archive& archive) { archive.Write(png->data(), png->size()); });
+        const ExportSource source{terrain, &*png};
+        batch.Add(out.path, [&out, &source](Archive& archive) {
+            WriteForm(FormOf(out.kind), source, archive);
+        });
     }
     for (const cli::Heightmap& map : o.heightmaps) {
         for (const std::string& warning : EngineWarnings(FormOf(map.kind), terrain, layout))
-            Report("glenvar-cli: warning: " + map.path + ": " + warning);
+            Report(bar, "glenvar-cli: warning: " + map.path + ": " + warning);
         bar.Show("heightmap", -1);
         for (const HeightmapPart& part :
              HeightmapParts(FormOf(map.kind), terrain, layout, map.path))
@@ -202,7 +204,7 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& r
     bar.Finish();
 }
 
-int RunGenerate(const Options& o) {
+int RunGenerate(const Options& o, cli::ProgressBar& bar) {
     CheckOutputs(o);
     const std::string refusal = cli::MemoryRefusal(o.terrain.width, o.terrain.height,
                                                    cli::GenerationBytes(o), cli::AvailableBytes());
@@ -210,26 +212,25 @@ int RunGenerate(const Options& o) {
         throw CliFailure(refusal);
     GEO_LandCircleArray circles;
     if (circles.LoadOrBuild(fs::path(o.stencils)) == GEO_LandCircleArray::CacheUse::NotACache)
-        Report("glenvar-cli: warning: " + o.stencils +
-               ": not a stencil cache; left as it is, the table is used from memory");
+        Report(bar, "glenvar-cli: warning: " + o.stencils +
+                        ": not a stencil cache; left as it is, the table is used from memory");
 
     GEO_MakeLand terrain = o.terrain;
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
 
-    cli::ProgressBar& bar = cli::ProgressBar::instance();
-    terrain.Generate(circles, nullptr, bar.enabled() ? &cli::ProgressBar::Generation : nullptr);
-    WritePictures(terrain, o, cli::RecipeOf(terrain, true, o));
+    terrain.Generate(circles, nullptr, bar.Sink());
+    WritePictures(terrain, o, cli::RecipeOf(terrain, true, o), bar);
     return 0;
 }
 
-int RunRender(const Options& o) {
+int RunRender(const Options& o, cli::ProgressBar& bar) {
     CheckOutputs(o);
     GEO_MakeLand terrain;
     const MapFileKind kind = LoadInput(terrain, o.input);
     for (const ParameterRow* given : o.given)
         given->Copy(o.terrain, terrain);
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
-    WritePictures(terrain, o, cli::RecipeOf(terrain, kind == MapFileKind::Map, o));
+    WritePictures(terrain, o, cli::RecipeOf(terrain, kind == MapFileKind::Map, o), bar);
     return 0;
 }
 
@@ -254,7 +255,7 @@ int RunInfo(const Options& o) {
     return 0;
 }
 
-int Run(const Options& o) {
+int Run(const Options& o, cli::ProgressBar& bar) {
     switch (o.command) {
     case cli::Command::Help:
         std::fputs(cli::UsageText(o.helpTopic).c_str(), stdout);
@@ -263,9 +264,9 @@ int Run(const Options& o) {
         std::fputs(cli::VersionText().c_str(), stdout);
         return 0;
     case cli::Command::Generate:
-        return RunGenerate(o);
+        return RunGenerate(o, bar);
     case cli::Command::Render:
-        return RunRender(o);
+        return RunRender(o, bar);
     case cli::Command::Info:
         return RunInfo(o);
     }
@@ -282,6 +283,7 @@ int main(int argc, char** argv) {
         return exitUsage;
     }
     cli::InstallSignalHandlers();
+    cli::ProgressBar bar;
     try {
         if (const std::string file = parsed.options->recipe; !file.empty()) {
             parsed = cli::Parse(cli::ArgumentsWithRecipe(args, RecipeOfFile(file)));
@@ -290,16 +292,16 @@ int main(int argc, char** argv) {
                 return exitUsage;
             }
         }
-        return Run(*parsed.options);
+        return Run(*parsed.options, bar);
     } catch (const UsageFailure& failure) {
-        Report(std::string("glenvar-cli: ") + failure.what());
+        Report(bar, std::string("glenvar-cli: ") + failure.what());
         return exitUsage;
     } catch (const CommandFailure& failure) {
-        Report("glenvar-cli: " + cli::FailureText(failure));
+        Report(bar, "glenvar-cli: " + cli::FailureText(failure));
     } catch (const std::bad_alloc&) {
-        Report("glenvar-cli: " + cli::FailureText(MemoryFailure()));
+        Report(bar, "glenvar-cli: " + cli::FailureText(MemoryFailure()));
     } catch (const std::exception& failure) {
-        Report(std::string("glenvar-cli: ") + failure.what());
+        Report(bar, std::string("glenvar-cli: ") + failure.what());
     }
     return exitFailure;
 }

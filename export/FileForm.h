@@ -5,6 +5,7 @@
 // this one list.
 
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,3 +47,9 @@ std::vector<std::string_view> ExtensionsOf(std::initializer_list<FormGroup> grou
 
 // The extensions as a message reads them: ".ld, .dat or .png".
 std::string ExtensionChoice(std::initializer_list<FormGroup> groups);
+
+// The bytes the float TIFF writer reserves for its file; the memory estimate
+// and the writer read the same figure.
+uint64_t TiffFileBytes(int32_t width, int32_t height);
+// Its peak beside the map: the file, a row of floats and libtiff's strip tables.
+uint64_t TiffEncodingBytes(int32_t width, int32_t height);

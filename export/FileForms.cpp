@@ -1,7 +1,5 @@
 #include "export/FileForm.h"
 
-#include "export/HeightmapFile.h"
-
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -13,12 +11,13 @@ uint64_t Nothing(uint64_t, uint64_t) {
     return 0;
 }
 
-// The rendering (4 bytes a pixel) and its RGB rows; deflate's output stays
-// below the samples, its slack about a 64th.
+// The rendering (4 bytes a pixel) and the encoded file: its samples (3 bytes
+// a pixel) and deflate's worst-case overhead of about a 64th.
 uint64_t PictureBytes(uint64_t cells, uint64_t) {
     return 4 * cells + 3 * cells + cells / 64;
 }
 
+// The encoded file: 2 bytes a sample and deflate's overhead.
 uint64_t HeightmapPngBytes(uint64_t cells, uint64_t) {
     return 2 * cells + cells / 64;
 }
@@ -104,4 +103,15 @@ std::string ExtensionChoice(std::initializer_list<FormGroup> groups) {
         text += list[i];
     }
     return text;
+}
+
+uint64_t TiffFileBytes(int32_t width, int32_t height) {
+    // Header, samples and the directory with its strip tables (two words a
+    // strip, a strip at least a row).
+    return uint64_t(width) * uint64_t(height) * sizeof(float) + uint64_t(height) * 16 + 65536;
+}
+
+uint64_t TiffEncodingBytes(int32_t width, int32_t height) {
+    // libtiff keeps each strip's offset and size as 64-bit words while writing.
+    return TiffFileBytes(width, height) + uint64_t(width) * sizeof(float) + uint64_t(height) * 16;
 }

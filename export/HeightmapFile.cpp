@@ -2,6 +2,7 @@
 
 #include "core/HeightSample.h"
 #include "data/Archive.h"
+#include "export/FileForm.h"
 #include "export/HeightWindow.h"
 
 #include <tiffio.h>

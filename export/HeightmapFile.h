@@ -27,15 +27,3 @@ void WriteR16Rows(const HeightWindow& heights, Archive& archive);
 // std::bad_alloc when memory runs out.
 std::vector<unsigned char> EncodeHeightmapTiff(const HeightWindow& heights,
                                                const std::string& recipe = {});
-
-// The bytes EncodeHeightmapTiff reserves for its file; the estimate of memory
-// and the writer read the same figure. Header, samples and the directory with
-// its strip tables (two words a strip, a strip at least a row).
-inline uint64_t TiffFileBytes(int32_t width, int32_t height) {
-    return uint64_t(width) * uint64_t(height) * sizeof(float) + uint64_t(height) * 16 + 65536;
-}
-// Its peak beside the map: the file, a row of floats and libtiff's strip
-// tables (each strip's offset and size as 64-bit words while writing).
-inline uint64_t TiffEncodingBytes(int32_t width, int32_t height) {
-    return TiffFileBytes(width, height) + uint64_t(width) * sizeof(float) + uint64_t(height) * 16;
-}

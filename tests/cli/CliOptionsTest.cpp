@@ -222,6 +222,24 @@ TEST(CliOptions, RefusalsNameTheOptionAndItsRange) {
 
 }  // namespace
 
+namespace {
+
+// A heightmap alone is an output; hand-placed points stop where region labels do.
+TEST(CliOptions, HeightmapsAloneAndTheLastRegionLabel) {
+    EXPECT_EQ(OptionsOf({"generate", "--heightmap", "x.r16"}).heightmaps.size(), 1u);
+    EXPECT_EQ(OptionsOf({"render", "in.ld", "--heightmap", "x.tif"}).heightmaps.size(), 1u);
+
+    Args args{"generate", "--width", "16384", "--height", "16384", "-o", "m.ld"};
+    for (size_t i = 0; i < limits::maxHandPoints; ++i) {
+        args.push_back("--point");
+        args.push_back(std::to_string(i % 16384) + "," + std::to_string(i / 16384));
+    }
+    EXPECT_EQ(OptionsOf(args).terrain.concentrationPoints.GetSize(), 65536);
+    args.insert(args.end(), {"--point", "0,0"});
+    EXPECT_EQ(ErrorOf(args),
+              "--point: expected 1 to 65536 points (region labels 0..65535), got 65537");
+}
+
 // The extensions offered for completion are exactly those the parser takes,
 // in any case, and each gives the form that owns it.
 TEST(CliOptions, FileOptionsTakeExactlyTheirListedExtensions) {
@@ -253,23 +271,6 @@ TEST(CliOptions, FileOptionsTakeExactlyTheirListedExtensions) {
         }
     EXPECT_EQ(cli::AcceptedExtensions(cli::Command::Info, ""),
               (std::vector<std::string_view>{".ld", ".dat"}));
-}
-namespace {
-
-// A heightmap alone is an output; hand-placed points stop where region labels do.
-TEST(CliOptions, HeightmapsAloneAndTheLastRegionLabel) {
-    EXPECT_EQ(OptionsOf({"generate", "--heightmap", "x.r16"}).heightmaps.size(), 1u);
-    EXPECT_EQ(OptionsOf({"render", "in.ld", "--heightmap", "x.tif"}).heightmaps.size(), 1u);
-
-    Args args{"generate", "--width", "16384", "--height", "16384", "-o", "m.ld"};
-    for (size_t i = 0; i < limits::maxHandPoints; ++i) {
-        args.push_back("--point");
-        args.push_back(std::to_string(i % 16384) + "," + std::to_string(i / 16384));
-    }
-    EXPECT_EQ(OptionsOf(args).terrain.concentrationPoints.GetSize(), 65536);
-    args.insert(args.end(), {"--point", "0,0"});
-    EXPECT_EQ(ErrorOf(args),
-              "--point: expected 1 to 65536 points (region labels 0..65535), got 65537");
 }
 
 }  // namespace

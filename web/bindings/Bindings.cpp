@@ -36,8 +36,11 @@ template <class T> val Held(std::vector<T> data) {
     return val(emscripten::typed_memory_view(held.size(), held.data()));
 }
 
-ProgressReport Reporter(val callback) {
-    return [callback](int32_t phase, int32_t done, int32_t total) { callback(phase, done, total); };
+// The page hears each report as (phase name, done, total).
+ProgressSink Reporter(val callback) {
+    return [callback](GEO_MakeLand&, const ProgressReport& report) {
+        callback(std::string(PhaseName(report.phase)), report.done, report.total);
+    };
 }
 
 PointArray PointsFrom(const val& list) {
@@ -273,7 +276,6 @@ EMSCRIPTEN_BINDINGS(glenvar) {
     emscripten::function("report", &Report);
     emscripten::function("setWaterLevel", &SetWaterLevel);
     emscripten::function("texts", &Texts);
-    emscripten::function("fileForms", &FileFormList);
     emscripten::function("parameterTable", &Table);
     emscripten::function("parseInt32", &ParseInt32);
     emscripten::function("parseUInt32", &ParseUInt32);
@@ -282,4 +284,5 @@ EMSCRIPTEN_BINDINGS(glenvar) {
     emscripten::function("sliderValue", &SliderValue);
     emscripten::function("sliderLabel", &SliderLabel);
     emscripten::function("fixed", &SliderScale::Fixed);
+    emscripten::function("fileForms", &FileFormList);
 }
