@@ -152,6 +152,33 @@ HeightmapLayout LayoutOf(const Options& o, const std::string& recipe) {
     return layout;
 }
 
+// The picture, rendered and encoded once however many files take it.
+std::vector<unsigned char> EncodedPicture(GEO_MakeLand& terrain, const Options& o,
+                                          const std::optional<AltitudeGrid>& shaded,
+                                          const std::string& recipe, cli::ProgressBar& bar) {
+    const GEO_MakeLand::GridSize size = ConsistentGridSize(terrain);
+    Picture picture(size.width, size.height);
+    terrain.Render(picture, o.regions, bar.Sink());
+    if (shaded)
+        ShadeRelief(picture, *shaded, terrain.waterLevel);
+    if (o.regions)
+        DrawPointMarks(picture, terrain.concentrationPoints);
+    bar.Show("encoding", -1);
+    return EncodePicturePng(picture, recipe);
+}
+
+void AddHeightmaps(cli::OutputBatch& batch, const GEO_MakeLand& terrain, const Options& o,
+                   const HeightmapLayout& layout, cli::ProgressBar& bar) {
+    for (const cli::Heightmap& map : o.heightmaps) {
+        for (const std::string& warning : EngineWarnings(FormOf(map.kind), terrain, layout))
+            Report(bar, "glenvar-cli: warning: " + map.path + ": " + warning);
+        bar.Show("heightmap", -1);
+        for (const HeightmapPart& part :
+             HeightmapParts(FormOf(map.kind), terrain, layout, map.path))
+            batch.Add(part.path, part.write);
+    }
+}
+
 void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& recipe,
                    cli::ProgressBar& bar) {
     const HeightmapLayout layout = LayoutOf(o, recipe);
@@ -162,8 +189,11 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& r
     }
     cli::OutputBatch batch;
     // The batch writes each file as it is added: the map files take the seed's map.
+    const auto isMapFile = [](const cli::Output& out) {
+        return FormOf(out.kind).group == FormGroup::MapFile;
+    };
     for (const cli::Output& out : o.outputs) {
-        if (FormOf(out.kind).group != FormGroup::MapFile)
+        if (!isMapFile(out))
             continue;
         bar.Show("saving", -1);
         batch.Add(out.path, [&terrain, &out](Archive& archive) {
@@ -173,33 +203,14 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& r
     const std::optional<AltitudeGrid> shaded = ShapeAltitudes(terrain, o);
     std::optional<std::vector<unsigned char>> png;
     for (const cli::Output& out : o.outputs) {
-        if (FormOf(out.kind).group == FormGroup::MapFile)
+        if (isMapFile(out))
             continue;
-        if (!png) {
-            const GEO_MakeLand::GridSize size = ConsistentGridSize(terrain);
-            Picture picture(size.width, size.height);
-            terrain.Render(picture, o.regions, bar.Sink());
-            if (shaded)
-                ShadeRelief(picture, *shaded, terrain.waterLevel);
-            if (o.regions)
-                DrawPointMarks(picture, terrain.concentrationPoints);
-            bar.Show("encoding", -1);
-            png = EncodePicturePng(picture, recipe);
-        }
+        if (!png)
+            png = EncodedPicture(terrain, o, shaded, recipe, bar);
         bar.Show("saving", -1);
-        const ExportSource source{terrain, &*png};
-        batch.Add(out.path, [&out, &source](Archive& archive) {
-            WriteForm(FormOf(out.kind), source, archive);
-        });
+        batch.Add(out.path, [&png](Archive& archive) { archive.Write(png->data(), png->size()); });
     }
-    for (const cli::Heightmap& map : o.heightmaps) {
-        for (const std::string& warning : EngineWarnings(FormOf(map.kind), terrain, layout))
-            Report(bar, "glenvar-cli: warning: " + map.path + ": " + warning);
-        bar.Show("heightmap", -1);
-        for (const HeightmapPart& part :
-             HeightmapParts(FormOf(map.kind), terrain, layout, map.path))
-            batch.Add(part.path, part.write);
-    }
+    AddHeightmaps(batch, terrain, o, layout, bar);
     batch.CommitAll();
     bar.Finish();
 }
