@@ -18,6 +18,33 @@ constexpr CommandOption smoothOption = {.name = "--smooth",
                                             "off); pictures, heightmaps and reports show the\n"
                                             "smoothed heights, .ld and .dat files keep the\n"
                                             "seed's map (they have no field for stages)"};
+constexpr CommandOption erodeOption = {"--erode", "N",
+                                       "N steps of stream-power erosion, 0..1000 (default 0):\n"
+                                       "each routes the water down the steepest slope, then\n"
+                                       "lowers every cell towards the cell it drains into, the\n"
+                                       "more the more it drains (Braun and Willett's implicit\n"
+                                       "scheme, m = 1/2, n = 1); water is the base level"};
+constexpr CommandOption erodibilityOption = {
+    "--erodibility", "K",
+    "the erosion's K, 0..1 (default 0.001): a cell draining\n"
+    "A cells closes K sqrt(A) / (1 + K sqrt(A)) of its drop to\n"
+    "the cell below per step (at 0.001: a tenth at 10000)"};
+constexpr CommandOption thermalOption = {"--thermal", "N",
+                                         "N steps of talus erosion after it, 0..1000 (default 0):\n"
+                                         "slopes steeper than 1 % of the height range per cell\n"
+                                         "slump, a sixteenth of the excess per step"};
+constexpr CommandOption riversOption = {"--rivers", "A",
+                                        "land draining at least A cells is river (default 0,\n"
+                                        "off): pictures draw rivers, wider the more they drain,\n"
+                                        "and lakes (depressions filled to their spill height)"};
+constexpr CommandOption layerOption = {.name = "--layer",
+                                       .metavar = "KIND=FILE",
+                                       .help =
+                                           "also write rivers=FILE.png or lakes=FILE.png (white\n"
+                                           "where rivers or lakes are, after --rivers A), or\n"
+                                           "flow=FILE.tif, each cell's drained area as 32-bit\n"
+                                           "floats (repeatable)",
+                                       .words = "rivers= lakes= flow="};
 constexpr CommandOption shadeOption = {"--shade", "",
                                        "pictures lit from the north-west at 45 degrees"};
 constexpr CommandOption edgeOption = {.name = "--edge",
@@ -80,6 +107,11 @@ constexpr CommandOption generateOptions[] = {
              "byte order, altitude range, sea level, recipe",
      .extensions = "png|r16|tif|exr"},
     smoothOption,
+    erodeOption,
+    erodibilityOption,
+    thermalOption,
+    riversOption,
+    layerOption,
     shadeOption,
     edgeOption,
     engineOption,
@@ -104,6 +136,11 @@ constexpr CommandOption renderOptions[] = {
      .help = "also write the altitudes (.png, .r16, .tif or .exr, as\nfor generate; repeatable)",
      .extensions = "png|r16|tif|exr"},
     smoothOption,
+    erodeOption,
+    erodibilityOption,
+    thermalOption,
+    riversOption,
+    layerOption,
     shadeOption,
     edgeOption,
     engineOption,
@@ -116,6 +153,11 @@ constexpr CommandOption infoOptions[] = {
     {.name = "--smooth",
      .metavar = "R",
      .help = "the statistics of the smoothed heights (see generate)"},
+    {"--erode", "N", ""},
+    {"--erodibility", "K", ""},
+    {"--thermal", "N", "the statistics after erosion (see generate)"},
+    {"--rivers", "A",
+     "with --json: river cells, lakes and the largest\nbasin's share (see generate)"},
 };
 
 constexpr CommandEntry commands[] = {
@@ -125,7 +167,7 @@ constexpr CommandEntry commands[] = {
      generateOptions},
     {Command::Render, "render", "render IN -o OUT.png [options]",
      "Draws a map file or raw data file as a picture.", renderOptions, "ld|dat"},
-    {Command::Info, "info", "info IN [--json] [--smooth R]",
+    {Command::Info, "info", "info IN [--json] [--smooth R] [--erode N] [--rivers A]",
      "Prints the land statistics of a map file or raw data file.", infoOptions, "ld|dat"},
 };
 
