@@ -26,9 +26,9 @@ constexpr CommandOption erodeOption = {"--erode", "N",
                                        "scheme, m = 1/2, n = 1); water is the base level"};
 constexpr CommandOption erodibilityOption = {
     "--erodibility", "K",
-    "the erosion's K, 0..1 (default 0.001): a cell draining\n"
+    "the erosion's K, 0..1 (default 0.01): a cell draining\n"
     "A cells closes K sqrt(A) / (1 + K sqrt(A)) of its drop to\n"
-    "the cell below per step (at 0.001: a tenth at 10000)"};
+    "the cell below per step (at 0.01: half at 10000)"};
 constexpr CommandOption thermalOption = {"--thermal", "N",
                                          "N steps of talus erosion after it, 0..1000 (default 0):\n"
                                          "slopes steeper than 1 % of the height range per cell\n"
