@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -55,7 +56,8 @@ class RadixQueue {
     // Flips the sign bit of a positive double and every bit of a negative
     // one, so that the keys order as the levels do.
     static uint64_t Key(double level) {
-        const auto bits = std::bit_cast<uint64_t>(level);
+        uint64_t bits;
+        std::memcpy(&bits, &level, sizeof bits);  // the page's library has no bit_cast
         return bits >> 63 ? ~bits : bits | (uint64_t{1} << 63);
     }
 
