@@ -156,6 +156,8 @@ std::optional<Shaped> ShapeAltitudes(GEO_MakeLand& terrain, const Options& o) {
     RunStages(shaped.grid, o.stages, terrain.waterLevel, o.threads == 2);
     if (o.stages.Active())
         ApplyAltitudes(terrain, shaped.grid);
+    if (!o.shade && !WantsDrainage(o))
+        return std::nullopt;  // the terrain holds all the outputs need
     if (WantsDrainage(o)) {
         const AltitudeGrid& g = shaped.grid;
         shaped.drainage = Drain(g.width, g.height, g.altitudes, terrain.waterLevel, o.threads == 2);
