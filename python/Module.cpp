@@ -1,0 +1,182 @@
+// glenvar._glenvar: the extension behind the Python package glenvar. The
+// package's __init__.py turns keywords into the arguments taken here.
+
+#include "cli/HeightmapFile.h"
+#include "cli/PngFile.h"
+#include "data/Failures.h"
+#include "python/ArrayView.h"
+#include "python/GenerationArguments.h"
+#include "python/PythonMap.h"
+
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+#include <pybind11/stl/filesystem.h>
+
+#include <charconv>
+#include <cstring>
+#include <new>
+
+namespace py = pybind11;
+using glenvar_python::ArgumentError;
+using glenvar_python::ArrayView;
+using glenvar_python::PythonMap;
+
+namespace {
+
+// A file error keeps its errno, so Python raises FileNotFoundError and its kin.
+void RaiseFileError(const FileFailure& failure) {
+    if (failure.error() == 0) {
+        PyErr_SetString(PyExc_OSError, failure.what());
+        return;
+    }
+    py::object error = py::reinterpret_steal<py::object>(PyObject_CallFunction(
+        PyExc_OSError, "isO", failure.error(), failure.what(),
+        py::cast(failure.path().string()).ptr()));
+    if (error)
+        PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
+}
+
+// The model's failures carry the desktop program's texts; Python gets them
+// as the exception its users expect for each kind.
+void TranslateFailures(std::exception_ptr thrown) {
+    try {
+        std::rethrow_exception(thrown);
+    } catch (const FileFailure& failure) {
+        RaiseFileError(failure);
+    } catch (const MemoryFailure& failure) {
+        PyErr_SetString(PyExc_MemoryError, failure.what());
+    } catch (const CommandFailure& failure) {
+        PyErr_SetString(PyExc_ValueError, failure.what());
+    } catch (const ArgumentError& error) {
+        PyErr_SetString(PyExc_ValueError, error.what());
+    } catch (const cli::PngFailure& failure) {
+        PyErr_SetString(PyExc_RuntimeError, failure.what());
+    } catch (const cli::HeightmapFailure& failure) {
+        PyErr_SetString(PyExc_RuntimeError, failure.what());
+    } catch (const std::bad_alloc&) {
+        PyErr_SetString(PyExc_MemoryError, MemoryFailure().what());
+    }
+}
+
+py::object Heights(py::object self) {
+    auto& map = self.cast<PythonMap&>();
+    const auto grid = map.Grid();
+    constexpr py::ssize_t cell = sizeof(LandCell);
+    return glenvar_python::AsArray(
+        {self, &map.Cells()->altitude, sizeof(double), "d", {grid.height, grid.width},
+         {cell * grid.width, cell}});
+}
+
+py::object Regions(py::object self) {
+    auto& map = self.cast<PythonMap&>();
+    const auto grid = map.Grid();
+    constexpr py::ssize_t cell = sizeof(LandCell);
+    return glenvar_python::AsArray(
+        {self, &map.Cells()->region, sizeof(uint16_t), "H", {grid.height, grid.width},
+         {cell * grid.width, cell}});
+}
+
+py::object Points(py::object self) {
+    PointArray& points = self.cast<PythonMap&>().Points();
+    return glenvar_python::AsArray({self,
+                                    points.GetData(),
+                                    sizeof(int32_t),
+                                    "i",
+                                    {points.GetSize(), 2},
+                                    {sizeof(Point), sizeof(int32_t)}});
+}
+
+// The shortest digits that read back as the same double, as Python's repr.
+std::string ExactText(double value) {
+    char digits[32];
+    return std::string(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
+py::object PictureArray(PythonMap& map, std::optional<double> waterLevel, bool regions) {
+    std::optional<double> level;
+    if (waterLevel)
+        level = glenvar_python::ParseWaterLevel(ExactText(*waterLevel));
+    Picture picture;
+    {
+        py::gil_scoped_release unlocked;
+        picture = map.Render(level, regions);
+    }
+    py::object array = py::module_::import("numpy").attr("empty")(
+        py::make_tuple(picture.height, picture.width, 3), "uint8");
+    py::buffer_info out = py::buffer(array).request(true);
+    auto* rgb = static_cast<unsigned char*>(out.ptr);
+    py::gil_scoped_release unlocked;
+    for (const uint32_t pixel : picture.pixels) {
+        *rgb++ = static_cast<unsigned char>(pixel >> 16);
+        *rgb++ = static_cast<unsigned char>(pixel >> 8);
+        *rgb++ = static_cast<unsigned char>(pixel);
+    }
+    return array;
+}
+
+py::tuple ParameterTable() {
+    py::list rows;
+    for (const auto& p : glenvar_python::GenerationParameters()) {
+        const char* kind = p.kind == glenvar_python::ValueKind::Integer  ? "integer"
+                           : p.kind == glenvar_python::ValueKind::Number ? "number"
+                                                                         : "flag";
+        py::object value = std::visit([](auto v) { return py::cast(v); }, p.defaultValue);
+        rows.append(py::make_tuple(p.keyword, p.option, kind, value));
+    }
+    return py::tuple(rows);
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_glenvar, m) {
+    m.doc() = "The extension behind glenvar; use the package glenvar.";
+    m.attr("__version__") = GLENVAR_VERSION;
+    py::register_exception_translator(&TranslateFailures);
+    glenvar_python::DefineArrayView(m);
+
+    py::class_<PythonMap>(m, "Map", "A generated or loaded map; its arrays are views on it.")
+        .def_property_readonly("heights", &Heights,
+                               "Altitudes 0..1, float64 (height, width), a writable view on "
+                               "the map's cells (row stride 16 x width bytes, item stride 16).")
+        .def_property_readonly("regions", &Regions,
+                               "Index of each cell's nearest concentration point, uint16 "
+                               "(height, width), a view like heights.")
+        .def_property_readonly("points", &Points,
+                               "Concentration points (x, y), int32 (P, 2), a view on the map.")
+        .def("picture", &PictureArray, py::kw_only(), py::arg("water_level") = py::none(),
+             py::arg("regions") = false,
+             "The picture, uint8 (height, width, 3) RGB, at the map's water level or another.")
+        .def(
+            "info",
+            [](PythonMap& map) {
+                std::string text;
+                {
+                    py::gil_scoped_release unlocked;
+                    text = map.InfoJson();
+                }
+                return py::module_::import("json").attr("loads")(text);
+            },
+            "The settings and land figures `glenvar-cli info --json` prints, as a dict.")
+        .def("save", &PythonMap::Save, py::arg("path"), py::kw_only(),
+             py::arg("heightmap") = false, py::arg("regions") = false,
+             py::call_guard<py::gil_scoped_release>(), "Saves the map in a form by extension.");
+
+    m.def("parameters", &ParameterTable,
+          "(keyword, glenvar-cli option, kind, default) of every generation parameter.");
+    m.def(
+        "generate",
+        [](const std::vector<std::string>& arguments) {
+            const cli::Options options = glenvar_python::ParseGenerate(arguments);
+            py::gil_scoped_release unlocked;
+            return PythonMap::Generate(options);
+        },
+        py::arg("arguments"), "Grows a map from glenvar-cli generate's options.");
+    m.def(
+        "check",
+        [](const std::vector<std::string>& arguments) {
+            glenvar_python::ParseGenerate(arguments);
+        },
+        py::arg("arguments"), "Refuses what generate would refuse, without growing a map.");
+    m.def("load", &PythonMap::Load, py::arg("path"), py::call_guard<py::gil_scoped_release>(),
+          "Reads a map file (.ld) or raw data file (.dat).");
+}

@@ -1,0 +1,186 @@
+"""python3 -m glenvar.batch: one map per seed on a Dask cluster.
+
+    python3 -m glenvar.batch --seeds 0-999 --out DIR [--outputs ld,png] \\
+        [--width 512 ...] [--scheduler ADDRESS]
+
+Without --scheduler a local cluster of the machine's cores does the work.
+Each seed's files are DIR/seed-N.EXT, written by the module's own savers
+(safe saves: a file either is complete or is not there), and DIR/index.json
+lists seed, land share and height histogram of every map. A stopped run
+resumes: seeds whose files are all there and which the index holds are
+skipped. Workers of a remote scheduler need glenvar and the folder DIR.
+"""
+
+import argparse
+import json
+import os
+import sys
+import tempfile
+import time
+
+import glenvar
+
+# --outputs name: (file ending, save keywords)
+OUTPUTS = {
+    "ld": (".ld", {}),
+    "dat": (".dat", {}),
+    "png": (".png", {}),
+    "regions.png": (".regions.png", {"regions": True}),
+    "height.png": (".height.png", {"heightmap": True}),
+    "r16": (".r16", {}),
+    "tif": (".tif", {}),
+}
+INDEX = "index.json"
+INDEX_INTERVAL = 2.0  # seconds between rewrites of the index while running
+
+
+def parse_seeds(text):
+    seeds = []
+    for part in text.split(","):
+        first, _, last = part.partition("-")
+        low = int(first)
+        high = int(last) if last else low
+        if high < low:
+            raise argparse.ArgumentTypeError(f"empty seed range {part!r}")
+        seeds.extend(range(low, high + 1))
+    return sorted(set(seeds))
+
+
+def parse_outputs(text):
+    names = [name for name in text.split(",") if name]
+    for name in names:
+        if name not in OUTPUTS:
+            raise argparse.ArgumentTypeError(
+                f"unknown output {name!r}; choose from {', '.join(OUTPUTS)}")
+    return names
+
+
+def parse_arguments(argv):
+    parser = argparse.ArgumentParser(
+        prog="python3 -m glenvar.batch",
+        description="Generates one map per seed on a Dask cluster.")
+    parser.add_argument("--seeds", type=parse_seeds, required=True,
+                        help="seeds as ranges and lists, e.g. 0-999 or 1,5,9-12")
+    parser.add_argument("--out", required=True, help="folder for the maps and index.json")
+    parser.add_argument("--outputs", type=parse_outputs, default=["ld"],
+                        help=f"files per map, comma-separated: {', '.join(OUTPUTS)} "
+                             "(default ld)")
+    parser.add_argument("--scheduler", help="address of a running Dask scheduler")
+    parser.add_argument("--workers", type=int, default=os.cpu_count(),
+                        help="processes of the local cluster (default: the machine's cores)")
+    for keyword, option, kind, default in glenvar.PARAMETERS:
+        if keyword == "seed":
+            continue
+        if kind == "flag":
+            parser.add_argument(option, dest=keyword, action="store_true")
+        else:
+            parser.add_argument(option, dest=keyword, type=int if kind == "integer" else float,
+                                default=default, metavar="N" if kind == "integer" else "X",
+                                help=f"(default {default})")
+    parser.add_argument("--threads", type=int, default=1, help="per map, 1 or 2 (default 1)")
+    return parser.parse_args(argv)
+
+
+def file_name(seed, output):
+    return f"seed-{seed}{OUTPUTS[output][0]}"
+
+
+def make_map(seed, parameters, outputs, folder):
+    """One seed: the map, its files and its index entry. Runs on a worker."""
+    import glenvar as worker_glenvar  # the worker's own import
+
+    terrain = worker_glenvar.generate(seed=seed, **parameters)
+    for output in outputs:
+        terrain.save(os.path.join(folder, file_name(seed, output)), **OUTPUTS[output][1])
+    info = terrain.info()
+    return {"seed": seed, "landShare": info["landShare"],
+            "histogram": [band["share"] for band in info["histogram"]]}
+
+
+def read_index(folder):
+    try:
+        with open(os.path.join(folder, INDEX), encoding="utf-8") as f:
+            return {entry["seed"]: entry for entry in json.load(f)["maps"]}
+    except (OSError, ValueError, KeyError, TypeError):
+        return {}
+
+
+def write_index(folder, parameters, entries):
+    document = {"parameters": parameters,
+                "maps": [entries[seed] for seed in sorted(entries)]}
+    # Replaced in one rename, so a stopped run never leaves half an index.
+    fd, temporary = tempfile.mkstemp(prefix=".index.", dir=folder)
+    with os.fdopen(fd, "w", encoding="utf-8") as f:
+        json.dump(document, f, indent=1)
+        f.write("\n")
+    os.replace(temporary, os.path.join(folder, INDEX))
+
+
+def finished(folder, seed, outputs, entries):
+    return seed in entries and all(
+        os.path.exists(os.path.join(folder, file_name(seed, output))) for output in outputs)
+
+
+def show_progress(done, total, stream=sys.stderr):
+    stream.write(f"\r{done}/{total} maps")
+    if done == total:
+        stream.write("\n")
+    stream.flush()
+
+
+def connect(scheduler, workers):
+    from distributed import Client, LocalCluster
+
+    if scheduler:
+        return Client(scheduler)
+    # One single-threaded process per core: each map keeps one core busy.
+    cluster = LocalCluster(n_workers=workers, threads_per_worker=1, processes=True,
+                           dashboard_address=None)
+    return Client(cluster)
+
+
+def run(arguments):
+    from distributed import as_completed
+
+    folder = os.path.abspath(arguments.out)
+    os.makedirs(folder, exist_ok=True)
+    parameters = {keyword: getattr(arguments, keyword)
+                  for keyword, *_ in glenvar.PARAMETERS if keyword != "seed"}
+    parameters["threads"] = arguments.threads
+    glenvar._glenvar.check(glenvar._arguments(parameters))  # refuses bad values before any work
+    entries = {seed: entry for seed, entry in read_index(folder).items()
+               if seed in arguments.seeds}
+    todo = [seed for seed in arguments.seeds
+            if not finished(folder, seed, arguments.outputs, entries)]
+    done = len(arguments.seeds) - len(todo)
+    show_progress(done, len(arguments.seeds))
+    if not todo:
+        write_index(folder, parameters, entries)
+        return 0
+    with connect(arguments.scheduler, arguments.workers) as client:
+        futures = [client.submit(make_map, seed, parameters, arguments.outputs, folder,
+                                 key=f"glenvar-{seed}", pure=False) for seed in todo]
+        written = time.monotonic()
+        for future in as_completed(futures):
+            entry = future.result()
+            entries[entry["seed"]] = entry
+            done += 1
+            show_progress(done, len(arguments.seeds))
+            if time.monotonic() - written > INDEX_INTERVAL:
+                write_index(folder, parameters, entries)
+                written = time.monotonic()
+    write_index(folder, parameters, entries)
+    return 0
+
+
+def main(argv=None):
+    arguments = parse_arguments(argv)
+    try:
+        return run(arguments)
+    except (ValueError, OSError) as error:
+        print(f"glenvar.batch: {error}", file=sys.stderr)
+        return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
