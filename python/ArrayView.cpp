@@ -5,11 +5,10 @@ namespace py = pybind11;
 namespace glenvar_python {
 
 void DefineArrayView(py::module_& module) {
-    py::class_<ArrayView>(module, "_ArrayView", py::buffer_protocol())
-        .def_buffer([](ArrayView& v) {
-            return py::buffer_info(v.data, v.itemSize, v.format,
-                                   static_cast<py::ssize_t>(v.shape.size()), v.shape, v.strides);
-        });
+    py::class_<ArrayView>(module, "_ArrayView", py::buffer_protocol()).def_buffer([](ArrayView& v) {
+        return py::buffer_info(v.data, v.itemSize, v.format,
+                               static_cast<py::ssize_t>(v.shape.size()), v.shape, v.strides);
+    });
 }
 
 py::object AsArray(ArrayView view) {

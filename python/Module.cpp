@@ -29,9 +29,9 @@ void RaiseFileError(const FileFailure& failure) {
         PyErr_SetString(PyExc_OSError, failure.what());
         return;
     }
-    py::object error = py::reinterpret_steal<py::object>(PyObject_CallFunction(
-        PyExc_OSError, "isO", failure.error(), failure.what(),
-        py::cast(failure.path().string()).ptr()));
+    py::object error = py::reinterpret_steal<py::object>(
+        PyObject_CallFunction(PyExc_OSError, "isO", failure.error(), failure.what(),
+                              py::cast(failure.path().string()).ptr()));
     if (error)
         PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
 }
@@ -62,18 +62,24 @@ py::object Heights(py::object self) {
     auto& map = self.cast<PythonMap&>();
     const auto grid = map.Grid();
     constexpr py::ssize_t cell = sizeof(LandCell);
-    return glenvar_python::AsArray(
-        {self, &map.Cells()->altitude, sizeof(double), "d", {grid.height, grid.width},
-         {cell * grid.width, cell}});
+    return glenvar_python::AsArray({self,
+                                    &map.Cells()->altitude,
+                                    sizeof(double),
+                                    "d",
+                                    {grid.height, grid.width},
+                                    {cell * grid.width, cell}});
 }
 
 py::object Regions(py::object self) {
     auto& map = self.cast<PythonMap&>();
     const auto grid = map.Grid();
     constexpr py::ssize_t cell = sizeof(LandCell);
-    return glenvar_python::AsArray(
-        {self, &map.Cells()->region, sizeof(uint16_t), "H", {grid.height, grid.width},
-         {cell * grid.width, cell}});
+    return glenvar_python::AsArray({self,
+                                    &map.Cells()->region,
+                                    sizeof(uint16_t),
+                                    "H",
+                                    {grid.height, grid.width},
+                                    {cell * grid.width, cell}});
 }
 
 py::object Points(py::object self) {
@@ -157,9 +163,9 @@ PYBIND11_MODULE(_glenvar, m) {
                 return py::module_::import("json").attr("loads")(text);
             },
             "The settings and land figures `glenvar-cli info --json` prints, as a dict.")
-        .def("save", &PythonMap::Save, py::arg("path"), py::kw_only(),
-             py::arg("heightmap") = false, py::arg("regions") = false,
-             py::call_guard<py::gil_scoped_release>(), "Saves the map in a form by extension.");
+        .def("save", &PythonMap::Save, py::arg("path"), py::kw_only(), py::arg("heightmap") = false,
+             py::arg("regions") = false, py::call_guard<py::gil_scoped_release>(),
+             "Saves the map in a form by extension.");
 
     m.def("parameters", &ParameterTable,
           "(keyword, glenvar-cli option, kind, default) of every generation parameter.");
@@ -173,9 +179,7 @@ PYBIND11_MODULE(_glenvar, m) {
         py::arg("arguments"), "Grows a map from glenvar-cli generate's options.");
     m.def(
         "check",
-        [](const std::vector<std::string>& arguments) {
-            glenvar_python::ParseGenerate(arguments);
-        },
+        [](const std::vector<std::string>& arguments) { glenvar_python::ParseGenerate(arguments); },
         py::arg("arguments"), "Refuses what generate would refuse, without growing a map.");
     m.def("load", &PythonMap::Load, py::arg("path"), py::call_guard<py::gil_scoped_release>(),
           "Reads a map file (.ld) or raw data file (.dat).");

@@ -115,10 +115,10 @@ void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool reg
         return cli::SaveHeightmap(terrain_, {path.string(), cli::HeightmapKind::R16});
     if (ext == ".tif")
         return cli::SaveHeightmap(terrain_, {path.string(), cli::HeightmapKind::Tiff});
-    throw ArgumentError(heightmap ? "a heightmap's file must end in .png, .r16 or .tif, got \"" +
-                                        path.string() + "\""
-                                  : "the file must end in .ld, .dat, .png, .r16 or .tif, got \"" +
-                                        path.string() + "\"");
+    throw ArgumentError(
+        heightmap
+            ? "a heightmap's file must end in .png, .r16 or .tif, got \"" + path.string() + "\""
+            : "the file must end in .ld, .dat, .png, .r16 or .tif, got \"" + path.string() + "\"");
 }
 
 std::string PythonMap::InfoJson() {

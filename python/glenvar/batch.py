@@ -55,6 +55,12 @@ def parse_outputs(text):
     return names
 
 
+def batch_parameters():
+    """The generation parameters a batch takes: all but the seed, which it
+    sets, and the flag that would draw on from one worker's earlier maps."""
+    return [row for row in glenvar.PARAMETERS if row[0] != "seed" and row[2] != "flag"]
+
+
 def parse_arguments(argv):
     parser = argparse.ArgumentParser(
         prog="python3 -m glenvar.batch",
@@ -68,15 +74,10 @@ def parse_arguments(argv):
     parser.add_argument("--scheduler", help="address of a running Dask scheduler")
     parser.add_argument("--workers", type=int, default=os.cpu_count(),
                         help="processes of the local cluster (default: the machine's cores)")
-    for keyword, option, kind, default in glenvar.PARAMETERS:
-        if keyword == "seed":
-            continue
-        if kind == "flag":
-            parser.add_argument(option, dest=keyword, action="store_true")
-        else:
-            parser.add_argument(option, dest=keyword, type=int if kind == "integer" else float,
-                                default=default, metavar="N" if kind == "integer" else "X",
-                                help=f"(default {default})")
+    for keyword, option, kind, default in batch_parameters():
+        parser.add_argument(option, dest=keyword, type=int if kind == "integer" else float,
+                            default=default, metavar="N" if kind == "integer" else "X",
+                            help=f"(default {default})")
     parser.add_argument("--threads", type=int, default=1, help="per map, 1 or 2 (default 1)")
     return parser.parse_args(argv)
 
@@ -144,8 +145,7 @@ def run(arguments):
 
     folder = os.path.abspath(arguments.out)
     os.makedirs(folder, exist_ok=True)
-    parameters = {keyword: getattr(arguments, keyword)
-                  for keyword, *_ in glenvar.PARAMETERS if keyword != "seed"}
+    parameters = {keyword: getattr(arguments, keyword) for keyword, *_ in batch_parameters()}
     parameters["threads"] = arguments.threads
     glenvar._glenvar.check(glenvar._arguments(parameters))  # refuses bad values before any work
     entries = {seed: entry for seed, entry in read_index(folder).items()

@@ -1,0 +1,164 @@
+"""glenvar against glenvar-cli: the same maps, files, reports and refusals."""
+
+import ast
+import os
+import threading
+import time
+from pathlib import Path
+
+import numpy as np
+import pytest
+
+import glenvar
+from conftest import FIXTURES, cli_info, read_float_tiff, read_raw, read_rgb_png
+
+SETS = {
+    "defaults": dict(seed=3, width=200, height=150),
+    "every parameter, two threads": dict(
+        seed=18446744073709551615, width=333, height=101, unit_amount=40, process_amount=0.05,
+        concentration_rate=0.5, concentration_amount=0.75, concentration_point_count=3,
+        water_level=0.25, threads=2),
+    "hand-placed points": dict(seed=9, width=240, height=160, points=[(10, 20), (150, 90)]),
+}
+
+
+def cli_options(parameters):
+    options = []
+    for keyword, value in parameters.items():
+        if keyword == "points":
+            for x, y in value:
+                options += ["--point", f"{x},{y}"]
+        elif keyword == "threads":
+            options += ["--threads", value]
+        else:
+            option = next(row[1] for row in glenvar.PARAMETERS if row[0] == keyword)
+            options += [option, repr(value)]
+    return options
+
+
+@pytest.mark.parametrize("parameters", SETS.values(), ids=SETS.keys())
+def test_arrays_files_and_report_equal_the_cli(cli, tmp_path, parameters):
+    made = tmp_path / "cli"
+    cli("generate", *cli_options(parameters), "--regions", "-o", f"{made}.ld", "-o",
+        f"{made}.dat", "-o", f"{made}.png", "--heightmap", f"{made}.tif", "--heightmap",
+        f"{made}.r16", "--heightmap", f"{made}-height.png")
+    m = glenvar.generate(**parameters)
+
+    heights, regions, points = read_raw(f"{made}.dat")
+    assert m.heights.dtype == np.float64 and m.heights.shape == heights.shape
+    assert np.array_equal(m.heights, heights) and np.array_equal(m.regions, regions)
+    assert m.points.dtype == np.int32 and np.array_equal(m.points, points)
+    assert np.array_equal(m.heights.astype(np.float32), read_float_tiff(f"{made}.tif"))
+    assert np.array_equal(m.picture(regions=True), read_rgb_png(f"{made}.png"))
+    assert m.info() == cli_info(cli, f"{made}.ld")
+
+    ours = tmp_path / "py"
+    for ending, keywords in [(".ld", {}), (".dat", {}), (".png", {"regions": True}),
+                             (".tif", {}), (".r16", {}), ("-height.png", {"heightmap": True})]:
+        m.save(f"{ours}{ending}", **keywords)
+        assert Path(f"{ours}{ending}").read_bytes() == Path(f"{made}{ending}").read_bytes()
+
+    # The arrays are the map's own memory: a write shows in the next view and the files.
+    m.heights[1, 2] = 0.125
+    assert m.heights[1, 2] == 0.125 and np.shares_memory(m.heights, m.heights)
+    m.save(ours.with_suffix(".dat"))
+    assert read_raw(ours.with_suffix(".dat"))[0][1, 2] == 0.125
+
+
+def test_picture_at_another_water_level_equals_the_cli(cli, tmp_path):
+    m = glenvar.generate(seed=4, width=150, height=120)
+    m.save(tmp_path / "m.ld")
+    cli("render", tmp_path / "m.ld", "--water-level", "0.6", "-o", tmp_path / "high.png")
+    assert np.array_equal(m.picture(water_level=0.6), read_rgb_png(tmp_path / "high.png"))
+    assert m.info()["waterLevel"] == 0.5  # the map keeps its own level
+
+
+REFUSED = {
+    "width": ("--width", 50), "unit_amount": ("--unit-amount", 0),
+    "process_amount": ("--process-amount", 0.6),
+    "concentration_rate": ("--concentration-rate", 1.5),
+    "concentration_point_count": ("--points", 256), "seed": ("--seed", -1),
+    "water_level": ("--water-level", float("nan")), "threads": ("--threads", 3),
+}
+
+
+@pytest.mark.parametrize("keyword", REFUSED)
+def test_out_of_range_values_give_the_cli_message(cli, keyword):
+    option, value = REFUSED[keyword]
+    with pytest.raises(ValueError) as refusal:
+        glenvar.generate(**{keyword: value})
+    told = cli("generate", option, repr(value), "-o", "unused.ld", check=False).stderr
+    assert str(refusal.value) in told and str(refusal.value).startswith(option)
+
+
+@pytest.mark.parametrize("call", [
+    lambda: glenvar.generate(7),
+    lambda: glenvar.generate(colour="red"),
+    lambda: glenvar.generate(width=512.0),
+    lambda: glenvar.generate(seed=1).picture(0.5),
+], ids=["positional", "unknown keyword", "float for an integer", "positional picture"])
+def test_arguments_are_keywords_of_their_kind(call):
+    with pytest.raises(TypeError):
+        call()
+
+
+@pytest.mark.parametrize("name, refusal, words", [
+    ("CellCountNotWidthTimesHeight.ld", ValueError, "予期しない形式のﾌｧｲﾙです。"),
+    ("RawNegativeSides.dat", ValueError, "予期しない形式のﾌｧｲﾙです。"),
+    ("cut.ld", ValueError, "の末尾以降にｱｸｾｽしようとしました。"),
+    ("DefaultTerrain.ld", ValueError, "the map holds no cells"),
+    ("not-a-map.ld", ValueError, "not a map file or raw data file"),
+    ("missing.ld", FileNotFoundError, "missing.ld"),
+], ids=["cell count", "negative sides", "cut short", "no cells", "other marker", "missing"])
+def test_load_refuses_as_the_loader_does(tmp_path, name, refusal, words):
+    glenvar.generate(width=120, height=100).save(tmp_path / "whole.ld")
+    (tmp_path / "cut.ld").write_bytes((tmp_path / "whole.ld").read_bytes()[:5000])
+    (tmp_path / "not-a-map.ld").write_bytes(b"PK\3\4 not a map")
+    path = FIXTURES / name if (FIXTURES / name).exists() else tmp_path / name
+    with pytest.raises(refusal, match=words):
+        glenvar.load(path)
+
+
+@pytest.mark.parametrize("ending", [".ld", ".dat"])
+def test_load_reads_what_the_cli_wrote(cli, tmp_path, ending):
+    path = tmp_path / f"m{ending}"
+    cli("generate", "--seed", 5, "--width", 210, "--height", 130, "--water-level", 0.3, "-o", path)
+    m = glenvar.load(path)
+    assert m.info() == cli_info(cli, path)
+    m.save(tmp_path / f"again{ending}")
+    assert (tmp_path / f"again{ending}").read_bytes() == path.read_bytes()
+
+
+def test_two_threads_generate_side_by_side():
+    parameters = [dict(seed=1, width=1600, height=1200), dict(seed=2, width=1600, height=1200)]
+    serial = [glenvar.generate(**p).heights.copy() for p in parameters]
+    results, gaps = [None, None], []
+
+    def grow(k):
+        results[k] = glenvar.generate(**parameters[k])
+
+    threads = [threading.Thread(target=grow, args=(k,)) for k in range(2)]
+    started = time.perf_counter()
+    for t in threads:
+        t.start()
+    last = time.perf_counter()
+    while any(t.is_alive() for t in threads):
+        now = time.perf_counter()
+        gaps.append(now - last)
+        last = now
+    took = time.perf_counter() - started
+    for t in threads:
+        t.join()
+    assert all(np.array_equal(r.heights, s) for r, s in zip(results, serial))
+    # Holding the GIL while growing would stop this thread for a whole map.
+    assert max(gaps) < took / 2
+
+
+def test_the_stub_names_the_runtime_parameters():
+    stub = ast.parse((Path(glenvar.__file__).parent / "__init__.pyi").read_text())
+    function = next(f for f in stub.body if isinstance(f, ast.FunctionDef) and f.name == "generate")
+    named = {a.arg: ast.literal_eval(d)
+             for a, d in zip(function.args.kwonlyargs, function.args.kw_defaults)}
+    expected = {keyword: default for keyword, _, _, default in glenvar.PARAMETERS}
+    assert named == dict(expected, points=None, threads=1)
+    assert not function.args.args
