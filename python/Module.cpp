@@ -13,6 +13,7 @@
 #include <pybind11/stl/filesystem.h>
 
 #include <charconv>
+#include <chrono>
 #include <cstring>
 #include <new>
 
@@ -181,6 +182,23 @@ PYBIND11_MODULE(_glenvar, m) {
         "check",
         [](const std::vector<std::string>& arguments) { glenvar_python::ParseGenerate(arguments); },
         py::arg("arguments"), "Refuses what generate would refuse, without growing a map.");
+    m.def(
+        "generation_seconds",
+        [](const std::vector<std::string>& arguments, int repeats) {
+            const cli::Options options = glenvar_python::ParseGenerate(arguments);
+            std::vector<double> seconds;
+            py::gil_scoped_release unlocked;
+            for (int r = 0; r < repeats; ++r) {
+                const auto start = std::chrono::steady_clock::now();
+                auto map = PythonMap::Generate(options);
+                seconds.push_back(
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+                        .count());
+            }
+            return seconds;
+        },
+        py::arg("arguments"), py::arg("repeats"),
+        "For the benchmark: seconds of each of `repeats` generations made in C++ alone.");
     m.def("load", &PythonMap::Load, py::arg("path"), py::call_guard<py::gil_scoped_release>(),
           "Reads a map file (.ld) or raw data file (.dat).");
 }
