@@ -73,7 +73,7 @@ def parse_arguments(argv):
                              "(default ld)")
     parser.add_argument("--scheduler", help="address of a running Dask scheduler")
     parser.add_argument("--workers", type=int, default=os.cpu_count(),
-                        help="threads of the local cluster (default: the machine's cores)")
+                        help="workers of the local cluster (default: the machine's cores)")
     for keyword, option, kind, default in batch_parameters():
         parser.add_argument(option, dest=keyword, type=int if kind == "integer" else float,
                             default=default, metavar="N" if kind == "integer" else "X",
@@ -134,10 +134,10 @@ def connect(scheduler, workers):
 
     if scheduler:
         return Client(scheduler)
-    # Threads in this process, one per core: the module lets go of the GIL
-    # while it grows, draws and saves, so they run side by side without the
-    # start-up of worker processes.
-    cluster = LocalCluster(n_workers=1, threads_per_worker=workers, processes=False,
+    # One worker per core, as threads of this process: the module lets go of
+    # the GIL while it grows, draws and saves, so they run side by side
+    # without the start-up of worker processes.
+    cluster = LocalCluster(n_workers=workers, threads_per_worker=1, processes=False,
                            dashboard_address=None)
     return Client(cluster)
 
