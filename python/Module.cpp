@@ -166,7 +166,14 @@ PYBIND11_MODULE(_glenvar, m) {
             "The settings and land figures `glenvar-cli info --json` prints, as a dict.")
         .def("save", &PythonMap::Save, py::arg("path"), py::kw_only(), py::arg("heightmap") = false,
              py::arg("regions") = false, py::call_guard<py::gil_scoped_release>(),
-             "Saves the map in a form by extension.");
+             "Saves the map in a form by extension.")
+        .def("__repr__", [](const PythonMap& map) {
+            const auto grid = map.Grid();
+            return "<glenvar.Map " + std::to_string(grid.width) + " x " +
+                   std::to_string(grid.height) + ", seed " + std::to_string(map.Terrain().seed) +
+                   ">";
+        });
+    m.attr("Map").attr("__module__") = "glenvar";
 
     m.def("parameters", &ParameterTable,
           "(keyword, glenvar-cli option, kind, default) of every generation parameter.");

@@ -159,19 +159,22 @@ def run(arguments):
     if not todo:
         write_index(folder, parameters, entries)
         return 0
-    with connect(arguments.scheduler, arguments.workers) as client:
-        futures = [client.submit(make_map, seed, parameters, arguments.outputs, folder,
-                                 key=f"glenvar-{seed}", pure=False) for seed in todo]
-        written = time.monotonic()
-        for future in as_completed(futures):
-            entry = future.result()
-            entries[entry["seed"]] = entry
-            done += 1
-            show_progress(done, len(arguments.seeds))
-            if time.monotonic() - written > INDEX_INTERVAL:
-                write_index(folder, parameters, entries)
-                written = time.monotonic()
-    write_index(folder, parameters, entries)
+    try:
+        with connect(arguments.scheduler, arguments.workers) as client:
+            futures = [client.submit(make_map, seed, parameters, arguments.outputs, folder,
+                                     key=f"glenvar-{seed}", pure=False) for seed in todo]
+            written = time.monotonic()
+            for future in as_completed(futures):
+                entry = future.result()
+                entries[entry["seed"]] = entry
+                done += 1
+                show_progress(done, len(arguments.seeds))
+                if time.monotonic() - written > INDEX_INTERVAL:
+                    write_index(folder, parameters, entries)
+                    written = time.monotonic()
+    finally:
+        # Also when stopped (Ctrl-C) or failed: what is finished stays finished.
+        write_index(folder, parameters, entries)
     return 0
 
 
