@@ -119,6 +119,17 @@ def test_load_refuses_as_the_loader_does(tmp_path, name, refusal, words):
         glenvar.load(path)
 
 
+@pytest.mark.parametrize("name, keywords, refusal", [
+    ("missing/m.ld", {}, FileNotFoundError),
+    ("m.gif", {}, ValueError),
+    ("m.ld", {"heightmap": True}, ValueError),
+])
+def test_save_refuses_and_leaves_nothing(tmp_path, name, keywords, refusal):
+    with pytest.raises(refusal):
+        glenvar.generate(width=100, height=100).save(tmp_path / name, **keywords)
+    assert list(tmp_path.iterdir()) == []
+
+
 @pytest.mark.parametrize("ending", [".ld", ".dat"])
 def test_load_reads_what_the_cli_wrote(cli, tmp_path, ending):
     path = tmp_path / f"m{ending}"
