@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include "cli/CommandRegistry.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -45,21 +47,6 @@ std::optional<double> ToNumber(std::string_view text) {
     return value;
 }
 
-int32_t IntegerIn(std::string_view option, std::string_view text, int32_t low, int32_t high) {
-    const auto value = ToInteger<int64_t>(text);
-    if (!value || *value < low || *value > high)
-        throw Failure{std::string(option) + ": expected an integer from " + std::to_string(low) +
-                      " to " + std::to_string(high) + ", got " + Quoted(text)};
-    return static_cast<int32_t>(*value);
-}
-
-double FractionIn(std::string_view option, std::string_view text) {
-    const auto value = ToNumber(text);
-    if (!value || !(*value >= 0.0 && *value <= 1.0))
-        throw Failure{std::string(option) + ": expected a number from 0 to 1, got " + Quoted(text)};
-    return *value == 0.0 ? 0.0 : *value;  // no negative zero
-}
-
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -70,28 +57,46 @@ std::string Extension(const std::string& path) {
     return Lower(std::filesystem::path(path).extension().string());
 }
 
-Output OutputFor(std::string_view option, const std::string& path, bool pngOnly) {
-    const std::string ext = Extension(path);
-    if (ext == ".png")
-        return {path, OutputKind::Png};
-    if (!pngOnly && ext == ".ld")
-        return {path, OutputKind::Map};
-    if (!pngOnly && ext == ".dat")
-        return {path, OutputKind::Raw};
-    throw Failure{std::string(option) + ": FILE must end in " +
-                  (pngOnly ? std::string(".png") : std::string(".ld, .dat or .png")) + ", got " +
-                  Quoted(path)};
+// The endings the option takes as the registry lists them, as ".a, .b or .c".
+std::string EndingsText(std::string_view endings) {
+    std::string text;
+    for (size_t start = 0; start <= endings.size();) {
+        const size_t bar = std::min(endings.find('|', start), endings.size());
+        const bool last = bar == endings.size();
+        if (!text.empty())
+            text += last ? " or " : ", ";
+        text += "." + std::string(endings.substr(start, bar - start));
+        start = bar + 1;
+    }
+    return text;
 }
 
-Heightmap HeightmapFor(const std::string& path) {
+// The path's ending when the option takes it (case aside), or a refusal.
+std::string EndingFor(const CommandOption& option, const std::string& path) {
     const std::string ext = Extension(path);
-    if (ext == ".png")
-        return {path, HeightmapKind::Png};
-    if (ext == ".r16")
-        return {path, HeightmapKind::R16};
-    if (ext == ".tif")
-        return {path, HeightmapKind::Tiff};
-    throw Failure{"--heightmap: FILE must end in .png, .r16 or .tif, got " + Quoted(path)};
+    std::string_view endings = option.extensions;
+    for (size_t start = 0; start <= endings.size();) {
+        const size_t bar = std::min(endings.find('|', start), endings.size());
+        if (!ext.empty() && ext.substr(1) == endings.substr(start, bar - start))
+            return ext;
+        start = bar + 1;
+    }
+    throw Failure{std::string(option.name) + ": FILE must end in " + EndingsText(endings) +
+                  ", got " + Quoted(path)};
+}
+
+Output OutputFor(const CommandOption& option, const std::string& path) {
+    const std::string ext = EndingFor(option, path);
+    return {path, ext == ".ld"    ? OutputKind::Map
+                  : ext == ".dat" ? OutputKind::Raw
+                                  : OutputKind::Png};
+}
+
+Heightmap HeightmapFor(const CommandOption& option, const std::string& path) {
+    const std::string ext = EndingFor(option, path);
+    return {path, ext == ".r16"   ? HeightmapKind::R16
+                  : ext == ".tif" ? HeightmapKind::Tiff
+                                  : HeightmapKind::Png};
 }
 
 Point PointFrom(std::string_view text) {
@@ -107,133 +112,72 @@ Point PointFrom(std::string_view text) {
     return {*x, *y};
 }
 
-// One table for both directions, so the parser and its messages cannot drift apart.
-struct CommandWord {
-    std::string_view name;
-    Command command;
-};
-constexpr CommandWord commandWords[] = {
-    {"generate", Command::Generate}, {"render", Command::Render}, {"info", Command::Info}};
-
-std::string_view CommandName(Command c) {
-    for (const CommandWord& w : commandWords)
-        if (w.command == c)
-            return w.name;
-    return "glenvar-cli";
+// A generation parameter's value, checked against the table's range; the
+// messages name that range as the help does.
+void SetParameter(Options& o, const ParameterRow& row, std::string_view option,
+                  const std::string& text) {
+    const auto refuse = [&](const std::string& expected) {
+        return Failure{std::string(option) + ": expected " + expected + ", got " + Quoted(text)};
+    };
+    switch (row.kind) {
+    case ParameterKind::Seed: {
+        const auto seed = ToInteger<uint64_t>(text);
+        if (!seed)
+            throw refuse("an integer from 0 to " + std::to_string(UINT64_MAX));
+        o.terrain.*std::get<uint64_t GEO_MakeLand::*>(row.field) = *seed;
+        break;
+    }
+    case ParameterKind::Integer: {
+        const auto value = ToInteger<int64_t>(text);
+        if (!value || *value < row.low || *value > row.high)
+            throw refuse("an integer from " + std::to_string(int64_t(row.low)) + " to " +
+                         std::to_string(int64_t(row.high)));
+        row.SetNumber(o.terrain, double(*value));
+        break;
+    }
+    case ParameterKind::Fraction: {
+        const auto value = ToNumber(text);
+        const bool aboveLow = value && (row.lowOpen ? *value > row.low : *value >= row.low);
+        if (!aboveLow || !(*value <= row.high))
+            throw refuse(row.lowOpen ? "a number greater than " + ShortestText(row.low) +
+                                           " and at most " + ShortestText(row.high)
+                                     : "a number from " + ShortestText(row.low) + " to " +
+                                           ShortestText(row.high));
+        row.SetNumber(o.terrain, *value == 0.0 ? 0.0 : *value);  // no negative zero
+        break;
+    }
+    case ParameterKind::Flag:
+        row.SetNumber(o.terrain, 1);
+        break;
+    }
+    o.given.push_back(&row);
 }
 
-std::optional<Command> CommandNamed(std::string_view name) {
-    for (const CommandWord& w : commandWords)
-        if (w.name == name)
-            return w.command;
-    return std::nullopt;
-}
-
-std::string SeedMax() {
-    return std::to_string(std::numeric_limits<uint64_t>::max());
-}
-
-std::string Range(int32_t low, int32_t high) {
-    return std::to_string(low) + ".." + std::to_string(high);
-}
-
-// The commands an option belongs to, as bits.
-constexpr unsigned generateOnly = 1u << int(Command::Generate);
-constexpr unsigned pictures = generateOnly | 1u << int(Command::Render);
-constexpr unsigned infoOnly = 1u << int(Command::Info);
-
-enum class Argument { None, Integer, Fraction, Text };
-
-// What a setter gets: the option as written, its text and, by the argument
-// kind, the integer already checked against the range or the fraction.
-struct Value {
-    std::string_view option;
-    const std::string& text;
-    Command command;
-    int32_t integer = 0;
-    double fraction = 0;
-};
-
-struct OptionRule {
-    std::string_view name;
-    unsigned commands;
-    Argument argument;
-    int32_t low = 0, high = 0;  // an Integer's range
-    void (*set)(Options&, const Value&);
-};
-
-void SetSeed(Options& o, const Value& v) {
-    const auto seed = ToInteger<uint64_t>(v.text);
-    if (!seed)
-        throw Failure{"--seed: expected an integer from 0 to " + SeedMax() + ", got " +
-                      Quoted(v.text)};
-    o.seed = *seed;
-}
-
-void SetProcessAmount(Options& o, const Value& v) {
-    const auto x = ToNumber(v.text);
-    if (!x || !(*x > 0.0 && *x <= limits::maxProcessAmount))
-        throw Failure{
-            std::string("--process-amount: expected a number greater than 0 and at most ") +
-            limits::maxProcessAmountText + ", got " + Quoted(v.text)};
-    o.processAmount = *x;
-}
-
-void SetStencils(Options& o, const Value& v) {
-    if (v.text.empty())
-        throw Failure{"--stencils: expected a file name, got \"\""};
-    o.stencils = v.text;
-}
-
-constexpr OptionRule optionRules[] = {
-    {"--seed", generateOnly, Argument::Text, 0, 0, &SetSeed},
-    {"--width", generateOnly, Argument::Integer, limits::minSize, limits::maxCliSize,
-     [](Options& o, const Value& v) { o.width = v.integer; }},
-    {"--height", generateOnly, Argument::Integer, limits::minSize, limits::maxCliSize,
-     [](Options& o, const Value& v) { o.height = v.integer; }},
-    {"--unit-amount", generateOnly, Argument::Integer, limits::minUnitAmount, limits::maxUnitAmount,
-     [](Options& o, const Value& v) { o.unitAmount = v.integer; }},
-    {"--process-amount", generateOnly, Argument::Text, 0, 0, &SetProcessAmount},
-    {"--concentration-rate", generateOnly, Argument::Fraction, 0, 0,
-     [](Options& o, const Value& v) { o.concentrationRate = v.fraction; }},
-    {"--concentration-amount", generateOnly, Argument::Fraction, 0, 0,
-     [](Options& o, const Value& v) { o.concentrationAmount = v.fraction; }},
-    {"--points", generateOnly, Argument::Integer, limits::minPoints, limits::maxPoints,
-     [](Options& o, const Value& v) { o.pointCount = v.integer; }},
-    {"--point", generateOnly, Argument::Text, 0, 0,
-     [](Options& o, const Value& v) { o.points.push_back(PointFrom(v.text)); }},
-    {"--keep-random-state", generateOnly, Argument::None, 0, 0,
-     [](Options& o, const Value&) { o.keepRandomState = true; }},
-    {"--stencils", generateOnly, Argument::Text, 0, 0, &SetStencils},
-    {"--water-level", pictures, Argument::Fraction, 0, 0,
-     [](Options& o, const Value& v) { o.waterLevel = v.fraction; }},
-    {"--threads", pictures, Argument::Integer, 1, 2,
-     [](Options& o, const Value& v) { o.threads = v.integer; }},
-    {"--regions", pictures, Argument::None, 0, 0,
-     [](Options& o, const Value&) { o.regions = true; }},
-    {"-o", pictures, Argument::Text, 0, 0,
-     [](Options& o, const Value& v) {
-         o.outputs.push_back(OutputFor(v.option, v.text, v.command != Command::Generate));
-     }},
-    {"--heightmap", pictures, Argument::Text, 0, 0,
-     [](Options& o, const Value& v) { o.heightmaps.push_back(HeightmapFor(v.text)); }},
-    {"--json", infoOnly, Argument::None, 0, 0, [](Options& o, const Value&) { o.json = true; }},
-};
-
-const OptionRule* RuleFor(Command c, std::string_view option) {
-    for (const OptionRule& rule : optionRules)
-        if (rule.name == option && (rule.commands & (1u << int(c))) != 0)
-            return &rule;
-    return nullptr;
-}
-
-void Apply(const OptionRule& rule, Options& o, std::string_view option, const std::string& text) {
-    Value v{option, text, o.command};
-    if (rule.argument == Argument::Integer)
-        v.integer = IntegerIn(option, text, rule.low, rule.high);
-    if (rule.argument == Argument::Fraction)
-        v.fraction = FractionIn(option, text);
-    rule.set(o, v);
+// The options that are not generation parameters.
+void SetOther(Options& o, const CommandOption& option, const std::string& text) {
+    const std::string_view name = option.name;
+    if (name == "--point") {
+        o.terrain.concentrationPoints.Add(PointFrom(text));
+        // Hand placement keeps the random point count as it was, as the desktop program does.
+        o.terrain.manualPlacement = 1;
+    } else if (name == "--stencils") {
+        if (text.empty())
+            throw Failure{"--stencils: expected a file name, got \"\""};
+        o.stencils = text;
+    } else if (name == "--threads") {
+        const auto value = ToInteger<int64_t>(text);
+        if (!value || *value < 1 || *value > 2)
+            throw Failure{"--threads: expected an integer from 1 to 2, got " + Quoted(text)};
+        o.threads = int32_t(*value);
+    } else if (name == "--regions") {
+        o.regions = true;
+    } else if (name == "-o") {
+        o.outputs.push_back(OutputFor(option, text));
+    } else if (name == "--heightmap") {
+        o.heightmaps.push_back(HeightmapFor(option, text));
+    } else if (name == "--json") {
+        o.json = true;
+    }
 }
 
 void RefuseRepeatedPaths(const Options& o) {
@@ -253,33 +197,34 @@ void RefuseRepeatedPaths(const Options& o) {
 
 // What holds only for the whole line: an input or outputs, points on the grid.
 void CheckComplete(const Options& o, bool inputSeen) {
-    const std::string name(CommandName(o.command));
+    const std::string name(EntryOf(o.command)->name);
     if (o.command != Command::Generate && !inputSeen)
         throw Failure{name + ": no input file given; see glenvar-cli " + name + " --help"};
     if (o.command == Command::Generate && o.outputs.empty())
         throw Failure{"generate: no output given; add -o FILE (.ld, .dat or .png)"};
     if (o.command == Command::Render && o.outputs.empty())
         throw Failure{"render: no output given; add -o FILE.png"};
-    for (const Point& p : o.points) {
+    const GEO_MakeLand& t = o.terrain;
+    for (const Point& p : t.concentrationPoints) {
         // Points off the grid would push the generator's wrapped arithmetic out of range.
-        if (p.x < 0 || p.x >= o.width || p.y < 0 || p.y >= o.height)
-            throw Failure{"--point: expected X,Y with 0 <= X < " + std::to_string(o.width) +
-                          " and 0 <= Y < " + std::to_string(o.height) + ", got " +
+        if (p.x < 0 || p.x >= t.width || p.y < 0 || p.y >= t.height)
+            throw Failure{"--point: expected X,Y with 0 <= X < " + std::to_string(t.width) +
+                          " and 0 <= Y < " + std::to_string(t.height) + ", got " +
                           Quoted(std::to_string(p.x) + "," + std::to_string(p.y))};
     }
     RefuseRepeatedPaths(o);
 }
 
-Options ParseCommand(Command command, const std::vector<std::string>& args) {
+Options ParseCommand(const CommandEntry& entry, const std::vector<std::string>& args) {
     Options o;
-    o.command = command;
-    const std::string name(CommandName(command));
+    o.command = entry.command;
+    const std::string name(entry.name);
     bool inputSeen = false;
 
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         if (arg.empty() || arg[0] != '-' || arg == "-") {
-            if (command == Command::Generate || inputSeen)
+            if (entry.inputExtensions.empty() || inputSeen)
                 throw Failure{name + ": unexpected argument " + Quoted(arg) + "; see glenvar-cli " +
                               name + " --help"};
             o.input = std::string(arg);
@@ -293,18 +238,22 @@ Options ParseCommand(Command command, const std::vector<std::string>& args) {
             option = std::string(arg.substr(0, eq));
             value = std::string(arg.substr(eq + 1));
         }
-        const OptionRule* rule = RuleFor(command, option);
-        if (rule == nullptr)
+        const CommandOption* known = OptionOf(entry, option);
+        if (known == nullptr)
             throw Failure{name + ": unknown option " + Quoted(option) + "; see glenvar-cli " +
                           name + " --help"};
-        if (rule->argument == Argument::None && value)
+        const bool takesValue = !known->metavar.empty();
+        if (!takesValue && value)
             throw Failure{option + ": takes no value, got " + Quoted(*value)};
-        if (rule->argument != Argument::None && !value) {
+        if (takesValue && !value) {
             if (i + 1 >= args.size())
                 throw Failure{option + ": missing value"};
             value = args[++i];
         }
-        Apply(*rule, o, option, value.value_or(std::string()));
+        if (const ParameterRow* row = FindParameter(option))
+            SetParameter(o, *row, option, value.value_or(std::string()));
+        else
+            SetOther(o, *known, value.value_or(std::string()));
     }
     CheckComplete(o, inputSeen);
     return o;
@@ -324,22 +273,26 @@ ParseResult Parse(const std::vector<std::string>& args) {
         result.options = help;
         return result;
     }
-    const std::optional<Command> named = CommandNamed(first);
-    if (!named) {
+    if (first == "--version") {
+        help.command = Command::Version;
+        result.options = help;
+        return result;
+    }
+    const CommandEntry* entry = CommandNamed(first);
+    if (entry == nullptr) {
         result.error = "unknown command " + Quoted(first) + "; see glenvar-cli --help";
         return result;
     }
-    const Command command = *named;
     // Help wins over everything else on the line, malformed values included.
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--help" || args[i] == "-h") {
-            help.helpTopic = command;
+            help.helpTopic = entry->command;
             result.options = help;
             return result;
         }
     }
     try {
-        result.options = ParseCommand(command, args);
+        result.options = ParseCommand(*entry, args);
     } catch (const Failure& f) {
         result.error = f.message;
     }
@@ -347,76 +300,17 @@ ParseResult Parse(const std::vector<std::string>& args) {
 }
 
 std::string UsageText(Command topic) {
-    // The ranges come from the parser's own limits, so the text cannot promise others.
-    static const std::string generate =
-        "glenvar-cli generate [options] -o FILE [-o FILE ...]\n"
-        "  Grows a terrain map and writes it; FILE by extension: .ld map file,\n"
-        "  .dat raw data file, .png picture (one pixel per cell).\n"
-        "  --seed N                    seed, 0.." +
-        SeedMax() +
-        " (default 0)\n"
-        "  --width N, --height N       grid size, " +
-        Range(limits::minSize, limits::maxCliSize) +
-        " (default 1280, 1024;\n"
-        "                              the desktop dialog's largest is " +
-        std::to_string(limits::maxSize) +
-        "); the memory\n"
-        "                              the map needs is checked before any work starts\n"
-        "  --unit-amount N             largest disc diameter, " +
-        Range(limits::minUnitAmount, limits::maxUnitAmount) +
-        " (default 150)\n"
-        "  --process-amount X          stamps per cell, 0 < X <= " +
-        limits::maxProcessAmountText +
-        ", the\n"
-        "                              dialog's largest (default 0.009999999776482582)\n"
-        "  --concentration-rate X      share of stamps pulled, 0..1 (default 0.20000000298023224)\n"
-        "  --concentration-amount X    how far they are pulled, 0..1 (default 0.4000000059604645)\n"
-        "  --points N                  concentration points placed at random, " +
-        Range(limits::minPoints, limits::maxPoints) +
-        " (default 4)\n"
-        "  --point X,Y                 place a concentration point by hand (repeatable, in order)\n"
-        "  --keep-random-state         do not seed: draw on from the source's state, which\n"
-        "                              is 0 for the first generation of a process\n"
-        "  --water-level X             water level stored in the map and used for pictures,\n"
-        "                              0..1 (default 0.5)\n"
-        "  --threads N                 1 or 2 (default 1)\n"
-        "  --stencils FILE             disc stencil cache (default " +
-        std::string(stencilCacheFile) +
-        "; built when\n"
-        "                              missing or unusable)\n"
-        "  --regions                   pictures show regions and concentration points\n"
-        "  --heightmap FILE            also write the altitudes, one sample per cell, rows\n"
-        "                              from the top (repeatable); the form by extension:\n"
-        "                              .png 16-bit greyscale PNG, altitude x 65535 rounded\n"
-        "                              to nearest; .r16 the same samples as raw\n"
-        "                              little-endian 16-bit words, no header; .tif 32-bit\n"
-        "                              floating-point greyscale TIFF of the altitudes (0..1)\n";
-    static const std::string render =
-        "glenvar-cli render IN -o OUT.png [options]\n"
-        "  Draws a map file or raw data file as a picture.\n"
-        "  --regions                   show regions and concentration points\n"
-        "  --water-level X             water level for the picture, 0..1 (default: the map's)\n"
-        "  --threads N                 1 or 2 (default 1)\n"
-        "  --heightmap FILE            also write the altitudes (.png, .r16 or .tif, as for\n"
-        "                              generate; repeatable)\n";
-    static const std::string info =
-        "glenvar-cli info IN [--json]\n"
-        "  Prints the land statistics of a map file or raw data file.\n"
-        "  --json                      print them with the map's parameters as one JSON\n"
-        "                              object instead\n";
-    switch (topic) {
-    case Command::Generate:
-        return "Usage: " + generate;
-    case Command::Render:
-        return "Usage: " + render;
-    case Command::Info:
-        return "Usage: " + info;
-    case Command::Help:
-        break;
-    }
-    return "Usage:\n" + generate + "\n" + render + "\n" + info +
-           "\nglenvar-cli --help, glenvar-cli COMMAND --help\n"
-           "Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments.\n";
+    if (const CommandEntry* entry = EntryOf(topic))
+        return "Usage: " + UsageOf(*entry);
+    std::string text = "Usage:\n";
+    for (const CommandEntry& entry : Commands())
+        text += UsageOf(entry) + "\n";
+    return text + "glenvar-cli --help, glenvar-cli COMMAND --help, glenvar-cli --version\n"
+                  "Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments.\n";
+}
+
+std::string VersionText() {
+    return "glenvar-cli " GLENVAR_VERSION "\n";
 }
 
 }  // namespace cli

@@ -6,7 +6,7 @@
 #include "data/StencilCacheFile.h"
 
 #include "core/GEO_MakeLand.h"
-#include "core/ParameterLimits.h"
+#include "core/ParameterTable.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,7 +15,7 @@
 
 namespace cli {
 
-enum class Command { Help, Generate, Render, Info };
+enum class Command { Help, Version, Generate, Render, Info };
 
 enum class OutputKind { Map, Raw, Png };
 
@@ -33,32 +33,17 @@ struct Heightmap {
     bool operator==(const Heightmap&) const = default;
 };
 
-// A terrain as it is made, whose parameters are the defaults.
-inline const GEO_MakeLand& NewTerrain() {
-    static const GEO_MakeLand terrain;
-    return terrain;
-}
-
-// Ranges: core/ParameterLimits.h (sizes up to limits::maxCliSize).
 struct Options {
     Command command = Command::Help;
     Command helpTopic = Command::Help;  // with Command::Help: which usage to print
 
-    // generate
-    uint64_t seed = NewTerrain().seed;
-    int32_t width = NewTerrain().width;
-    int32_t height = NewTerrain().height;
-    int32_t unitAmount = NewTerrain().unitAmount;
-    double processAmount = NewTerrain().processAmount;
-    double concentrationRate = NewTerrain().concentrationRate;
-    double concentrationAmount = NewTerrain().concentrationAmount;
-    int32_t pointCount = NewTerrain().concentrationPointCount;
-    std::vector<Point> points;  // placed by hand when not empty
-    bool keepRandomState = false;
+    // generate: every parameter (core/ParameterTable.h); hand-placed points
+    // with manual placement. render: the loaded map takes those given.
+    GEO_MakeLand terrain;
+    std::vector<const ParameterRow*> given;  // in the order given, repeats included
     std::string stencils = stencilCacheFile;
 
     // generate and render
-    std::optional<double> waterLevel;  // without it, the new or loaded terrain's
     int32_t threads = 1;
     bool regions = false;
     std::vector<Output> outputs;
@@ -80,5 +65,6 @@ struct ParseResult {
 ParseResult Parse(const std::vector<std::string>& args);
 
 std::string UsageText(Command topic);
+std::string VersionText();
 
 }  // namespace cli

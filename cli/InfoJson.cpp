@@ -1,9 +1,12 @@
 #include "cli/InfoJson.h"
 
 #include "core/GEO_MakeLand.h"
+#include "core/ParameterTable.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <string_view>
 
 namespace cli {
@@ -65,18 +68,44 @@ class JsonWriter {
     bool first_ = true;
 };
 
+// The order scripts have always read; parameters the table gains later follow in its order.
+constexpr std::string_view reportOrder[] = {"width",
+                                            "height",
+                                            "seed",
+                                            "unitAmount",
+                                            "processAmount",
+                                            "concentrationRate",
+                                            "concentrationAmount",
+                                            "concentrationPointCount",
+                                            "keepRandomState",
+                                            "manualPlacement",
+                                            "waterLevel"};
+
+void Parameter(JsonWriter& j, const ParameterRow& row, const GEO_MakeLand& t) {
+    j.Key(row.json);
+    switch (row.kind) {
+    case ParameterKind::Seed:
+    case ParameterKind::Integer:
+        j.Word(row.Text(t));
+        break;
+    case ParameterKind::Fraction:
+        j.Number(row.Number(t));
+        break;
+    case ParameterKind::Flag:
+        j.Word(row.Number(t) != 0 ? "true" : "false");
+        break;
+    }
+}
+
 void Parameters(JsonWriter& j, const GEO_MakeLand& t, MapFileKind kind) {
     j.Key("file").Word(kind == MapFileKind::Raw ? "\"raw\"" : "\"map\"");
-    j.Key("width").Whole(t.width).Key("height").Whole(t.height);
-    j.Key("seed").Whole(t.seed);
-    j.Key("unitAmount").Whole(t.unitAmount);
-    j.Key("processAmount").Number(t.processAmount);
-    j.Key("concentrationRate").Number(t.concentrationRate);
-    j.Key("concentrationAmount").Number(t.concentrationAmount);
-    j.Key("concentrationPointCount").Whole(t.concentrationPointCount);
-    j.Key("keepRandomState").Word(t.keepRandomState ? "true" : "false");
-    j.Key("manualPlacement").Word(t.manualPlacement ? "true" : "false");
-    j.Key("waterLevel").Number(t.waterLevel);
+    for (std::string_view key : reportOrder)
+        Parameter(j, *FindParameter(key), t);
+    for (const ParameterRow& row : ParameterTable()) {
+        const auto listed = std::find(std::begin(reportOrder), std::end(reportOrder), row.json);
+        if (!row.json.empty() && listed == std::end(reportOrder))
+            Parameter(j, row, t);
+    }
     j.Key("points").Open('[');
     for (const Point& p : t.concentrationPoints)
         j.Open('{').Key("x").Whole(p.x).Key("y").Whole(p.y).Close('}');

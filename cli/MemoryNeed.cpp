@@ -76,8 +76,8 @@ std::string Gibibytes(uint64_t bytes) {
 }  // namespace
 
 uint64_t GenerationBytes(const Options& o) {
-    const uint64_t cells = uint64_t(o.width) * uint64_t(o.height);
-    const auto stamps = uint64_t(double(int32_t(cells)) * o.processAmount);
+    const uint64_t cells = uint64_t(o.terrain.width) * uint64_t(o.terrain.height);
+    const auto stamps = uint64_t(double(int32_t(cells)) * o.terrain.processAmount);
     const uint64_t planes = o.threads == 2 ? 2 : 1;
     // Drawn and ordered stamps (8 bytes each), the order's bucket table, the counters.
     const uint64_t stamping =
@@ -88,7 +88,8 @@ uint64_t GenerationBytes(const Options& o) {
         if (out.kind == OutputKind::Png)
             pictures = 4 * cells + 3 * cells + cells / 64;
     for (const Heightmap& map : o.heightmaps) {
-        const uint64_t bytes = map.kind == HeightmapKind::Tiff ? 4 * cells + 16 * uint64_t(o.height)
+        const uint64_t bytes = map.kind == HeightmapKind::Tiff
+                                   ? 4 * cells + 16 * uint64_t(o.terrain.height)
                                : map.kind == HeightmapKind::Png ? 2 * cells + cells / 64
                                                                 : 0;
         heightmap = std::max(heightmap, bytes);

@@ -112,29 +112,14 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o) {
 
 int RunGenerate(const Options& o) {
     CheckOutputs(o);
-    const std::string refusal =
-        cli::MemoryRefusal(o.width, o.height, cli::GenerationBytes(o), cli::AvailableBytes());
+    const std::string refusal = cli::MemoryRefusal(o.terrain.width, o.terrain.height,
+                                                   cli::GenerationBytes(o), cli::AvailableBytes());
     if (!refusal.empty())
         throw CliFailure(refusal);
     GEO_LandCircleArray circles;
     circles.LoadOrBuild(fs::path(o.stencils));
 
-    GEO_MakeLand terrain;
-    terrain.seed = o.seed;
-    terrain.width = o.width;
-    terrain.height = o.height;
-    terrain.unitAmount = o.unitAmount;
-    terrain.processAmount = o.processAmount;
-    if (o.waterLevel)
-        terrain.waterLevel = *o.waterLevel;
-    terrain.concentrationRate = o.concentrationRate;
-    terrain.concentrationAmount = o.concentrationAmount;
-    terrain.concentrationPointCount = o.pointCount;
-    terrain.keepRandomState = o.keepRandomState ? 1 : 0;
-    // Hand placement keeps the random point count as it was, as the desktop program does.
-    terrain.manualPlacement = o.points.empty() ? 0 : 1;
-    for (const Point& p : o.points)
-        terrain.concentrationPoints.Add(p);
+    GEO_MakeLand terrain = o.terrain;
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
 
     cli::ProgressBar& bar = cli::ProgressBar::instance();
@@ -147,8 +132,8 @@ int RunRender(const Options& o) {
     CheckOutputs(o);
     GEO_MakeLand terrain;
     LoadInput(terrain, o.input);
-    if (o.waterLevel)
-        terrain.waterLevel = *o.waterLevel;
+    for (const ParameterRow* given : o.given)
+        given->Copy(o.terrain, terrain);
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
     WritePictures(terrain, o);
     return 0;
@@ -178,6 +163,9 @@ int Run(const Options& o) {
     switch (o.command) {
     case cli::Command::Help:
         std::fputs(cli::UsageText(o.helpTopic).c_str(), stdout);
+        return 0;
+    case cli::Command::Version:
+        std::fputs(cli::VersionText().c_str(), stdout);
         return 0;
     case cli::Command::Generate:
         return RunGenerate(o);

@@ -1,6 +1,6 @@
 #pragma once
-// The ranges a generation's parameters are kept in, shared by the parameters
-// dialog and glenvar-cli so the two accept the same maps. (The generator's own
+// The ends of the parameters' ranges that code beyond the parameter table
+// (core/ParameterTable.h) names: benchmarks and fuzzers. (The generator's own
 // guards are wider: they only keep it safe.)
 
 #include <cstdint>
@@ -15,5 +15,4 @@ constexpr int32_t minPoints = 0, maxPoints = 255;
 // The slider's end as the dialog writes it: 500 steps of the single-precision
 // 0.001, 0.5000000237487257, a hair above 0.5.
 constexpr double maxProcessAmount = 500 * static_cast<double>(0.001f);
-constexpr const char* maxProcessAmountText = "0.5000000237487257";
 }  // namespace limits

@@ -1,17 +1,33 @@
 #include "dialogs/CGenerateDialog.h"
 
 #include "core/GEO_MakeLand.h"
-#include "core/ParameterLimits.h"
-#include "dialogs/SliderScale.h"
+#include "core/ParameterTable.h"
+#include "core/SliderScale.h"
 #include "platform/DataExchange.h"
 #include "platform/DialogBuilder.h"
 #include "platform/Trackbar.h"
 #include "resources/DialogTemplates.h"
 
-#include <array>
+#include <string_view>
 
 using namespace GenerateControl;
-using namespace SliderScale;
+
+namespace {
+
+// The four sliders, each with its label and the parameter it sets.
+struct SliderControl {
+    int slider;
+    int label;
+    std::string_view parameter;
+};
+constexpr SliderControl sliderControls[] = {
+    {ProcessAmount, ProcessAmountText, "processAmount"},
+    {ConcentrationRate, ConcentrationRateText, "concentrationRate"},
+    {ConcentrationAmount, ConcentrationAmountText, "concentrationAmount"},
+    {UnitAmount, UnitAmountText, "unitAmount"},
+};
+
+}  // namespace
 
 struct CGenerateDialog::Impl {
     Impl(CGenerateDialog* d, GEO_MakeLand* t) : dialog(d), terrain(t) {}
@@ -31,24 +47,28 @@ struct CGenerateDialog::Impl {
 
     Trackbar* slider(int id) const { return ControlAs<Trackbar>(dialog, id); }
 
-    void setUpSlider(int id, int minimum, int maximum, int position, int page) {
+    // The slider's range, step and opening position come from the parameter's row.
+    void setUpSlider(int id, std::string_view parameter) {
+        const ParameterRow& row = *FindParameter(parameter);
         Trackbar* bar = slider(id);
-        bar->SetRange(minimum, maximum);
-        bar->SetPos(position);
+        bar->SetRange(row.sliderLow, row.SliderHigh());
+        bar->SetPos(SliderScale::Position(row.slider, row.Number(*terrain)));
         bar->SetLineSize(1);
-        bar->SetPageSize(page);
+        bar->SetPageSize(row.sliderPage);
+    }
+
+    bool readInRange(int id, std::string_view parameter, int32_t& value) {
+        const ParameterRow& row = *FindParameter(parameter);
+        return ReadInt(dialog, id, value) &&
+               CheckRange(dialog, id, value, int32_t(row.low), int32_t(row.editHigh));
     }
 
     void open() {
         seed = static_cast<uint32_t>(terrain->seed);
         width = terrain->width;
         height = terrain->height;
-        setUpSlider(ProcessAmount, 1, ProcessAmountPosition(limits::maxProcessAmount),
-                    ProcessAmountPosition(terrain->processAmount), 1);
-        setUpSlider(ConcentrationRate, 0, 100000, FinePosition(terrain->concentrationRate), 10);
-        setUpSlider(ConcentrationAmount, 0, 100000, FinePosition(terrain->concentrationAmount), 10);
-        setUpSlider(UnitAmount, limits::minUnitAmount, limits::maxUnitAmount, terrain->unitAmount,
-                    10);
+        for (const SliderControl& c : sliderControls)
+            setUpSlider(c.slider, c.parameter);
         keepRandomState = terrain->keepRandomState;
         manualPlacement = terrain->manualPlacement;
         pointCount = terrain->concentrationPointCount;
@@ -61,12 +81,10 @@ struct CGenerateDialog::Impl {
         WriteInt(dialog, PointCount, pointCount);
         WriteInt(dialog, Width, width);
         WriteInt(dialog, Height, height);
-        SetControlText(dialog, ProcessAmountText, IntegerLabel(slider(ProcessAmount)->GetPos()));
-        SetControlText(dialog, ConcentrationRateText,
-                       PercentLabel(slider(ConcentrationRate)->GetPos()));
-        SetControlText(dialog, ConcentrationAmountText,
-                       PercentLabel(slider(ConcentrationAmount)->GetPos()));
-        SetControlText(dialog, UnitAmountText, IntegerLabel(slider(UnitAmount)->GetPos()));
+        for (const SliderControl& c : sliderControls)
+            SetControlText(dialog, c.label,
+                           QString::fromStdString(SliderScale::Label(
+                               FindParameter(c.parameter)->slider, slider(c.slider)->GetPos())));
         SetChecked(dialog, ManualPlacement, manualPlacement != 0);
         SetChecked(dialog, KeepRandomState, keepRandomState != 0);
         SetChecked(dialog, TwoThreads, twoThreads != 0);
@@ -76,14 +94,8 @@ struct CGenerateDialog::Impl {
     bool readControls() {
         if (!ReadUInt(dialog, Seed, seed))
             return false;
-        if (!ReadInt(dialog, PointCount, pointCount) ||
-            !CheckRange(dialog, PointCount, pointCount, limits::minPoints, limits::maxPoints))
-            return false;
-        if (!ReadInt(dialog, Width, width) ||
-            !CheckRange(dialog, Width, width, limits::minSize, limits::maxSize))
-            return false;
-        if (!ReadInt(dialog, Height, height) ||
-            !CheckRange(dialog, Height, height, limits::minSize, limits::maxSize))
+        if (!readInRange(PointCount, "pointCount", pointCount) ||
+            !readInRange(Width, "width", width) || !readInRange(Height, "height", height))
             return false;
         manualPlacement = IsChecked(dialog, ManualPlacement) ? 1 : 0;
         keepRandomState = IsChecked(dialog, KeepRandomState) ? 1 : 0;
@@ -103,10 +115,10 @@ struct CGenerateDialog::Impl {
         terrain->seed = seed;  // high 32 bits cleared
         terrain->width = width;
         terrain->height = height;
-        terrain->processAmount = ProcessAmountValue(slider(ProcessAmount)->GetPos());
-        terrain->concentrationRate = FineValue(slider(ConcentrationRate)->GetPos());
-        terrain->concentrationAmount = FineValue(slider(ConcentrationAmount)->GetPos());
-        terrain->unitAmount = slider(UnitAmount)->GetPos();
+        for (const SliderControl& c : sliderControls) {
+            const ParameterRow& row = *FindParameter(c.parameter);
+            row.SetNumber(*terrain, SliderScale::Value(row.slider, slider(c.slider)->GetPos()));
+        }
         terrain->keepRandomState = keepRandomState;
         terrain->manualPlacement = manualPlacement;
         terrain->concentrationPointCount = pointCount;

@@ -14,6 +14,11 @@
 CProgressDialog::CProgressDialog(QWidget* parent) : QDialog(parent) {
     BuildDialog(this, ProgressDialogTemplate);
     setModal(false);
+    // Keys typed meanwhile wait in the queue addressed to the window that had the
+    // focus; were it this one, they would be dropped with it. So the focus stays
+    // on the frame, which gets them once the operation ends.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
     bar_ = ControlAs<QProgressBar>(this, ProgressControl::Bar);
     transferToControls();
     if (parent) {

@@ -1,13 +1,20 @@
 #include "dialogs/CWaterLevelDialog.h"
 
 #include "core/GEO_MakeLand.h"
-#include "dialogs/SliderScale.h"
+#include "core/ParameterTable.h"
+#include "core/SliderScale.h"
 #include "platform/DataExchange.h"
 #include "platform/DialogBuilder.h"
 #include "platform/Trackbar.h"
 #include "resources/DialogTemplates.h"
 
-using namespace SliderScale;
+namespace {
+
+const ParameterRow& Row() {
+    return *FindParameter("waterLevel");
+}
+
+}  // namespace
 
 struct CWaterLevelDialog::Impl {
     Impl(CWaterLevelDialog* d, GEO_MakeLand* t) : dialog(d), terrain(t) {}
@@ -17,7 +24,8 @@ struct CWaterLevelDialog::Impl {
     Trackbar* slider = nullptr;
 
     void showLabel() {
-        SetControlText(dialog, WaterLevelControl::Text, PercentLabel(slider->GetPos()));
+        SetControlText(dialog, WaterLevelControl::Text,
+                       QString::fromStdString(SliderScale::Label(Row().slider, slider->GetPos())));
     }
 };
 
@@ -25,10 +33,10 @@ CWaterLevelDialog::CWaterLevelDialog(GEO_MakeLand* terrain, QWidget* parent)
     : QDialog(parent), impl_(std::make_unique<Impl>(this, terrain)) {
     BuildDialog(this, WaterLevelDialogTemplate);
     impl_->slider = ControlAs<Trackbar>(this, WaterLevelControl::Slider);
-    impl_->slider->SetRange(1, 100000);
-    impl_->slider->SetPos(FinePosition(terrain->waterLevel));
+    impl_->slider->SetRange(Row().sliderLow, Row().SliderHigh());
+    impl_->slider->SetPos(SliderScale::Position(Row().slider, terrain->waterLevel));
     impl_->slider->SetLineSize(1);
-    impl_->slider->SetPageSize(10);
+    impl_->slider->SetPageSize(Row().sliderPage);
     impl_->showLabel();
     connect(impl_->slider, &Trackbar::endTrack, this, [this] { impl_->showLabel(); });
 }
@@ -36,6 +44,6 @@ CWaterLevelDialog::CWaterLevelDialog(GEO_MakeLand* terrain, QWidget* parent)
 CWaterLevelDialog::~CWaterLevelDialog() = default;
 
 void CWaterLevelDialog::accept() {
-    impl_->terrain->waterLevel = FineValue(impl_->slider->GetPos());
+    impl_->terrain->waterLevel = SliderScale::Value(Row().slider, impl_->slider->GetPos());
     QDialog::accept();
 }

@@ -4,6 +4,7 @@
 
 #include "FuzzCheck.h"
 #include "cli/CliOptions.h"
+#include "core/ParameterLimits.h"
 
 #include <cmath>
 #include <cstdint>
@@ -26,11 +27,11 @@ bool Fraction(double v) {
 }
 
 void CheckOptions(const Options& o) {
-    if (o.command == Command::Help)
+    if (o.command == Command::Help || o.command == Command::Version)
         return;
     FUZZ_CHECK(o.threads == 1 || o.threads == 2);
-    if (o.waterLevel)
-        FUZZ_CHECK(Fraction(*o.waterLevel));
+    const GEO_MakeLand& t = o.terrain;
+    FUZZ_CHECK(Fraction(t.waterLevel));
     for (const Output& out : o.outputs) {
         const std::string ext = Lower(std::filesystem::path(out.path).extension().string());
         FUZZ_CHECK(ext == (out.kind == OutputKind::Png   ? ".png"
@@ -52,15 +53,17 @@ void CheckOptions(const Options& o) {
     }
     // Within what the generator accepts and the dialog offers (sizes: the tool's own).
     FUZZ_CHECK(!o.outputs.empty());
-    FUZZ_CHECK(o.width >= limits::minSize && o.width <= limits::maxCliSize);
-    FUZZ_CHECK(o.height >= limits::minSize && o.height <= limits::maxCliSize);
-    FUZZ_CHECK(o.unitAmount >= limits::minUnitAmount && o.unitAmount <= limits::maxUnitAmount);
-    FUZZ_CHECK(o.pointCount >= limits::minPoints && o.pointCount <= limits::maxPoints);
-    FUZZ_CHECK(std::isfinite(o.processAmount) && o.processAmount > 0 &&
-               o.processAmount <= limits::maxProcessAmount);
-    FUZZ_CHECK(Fraction(o.concentrationRate) && Fraction(o.concentrationAmount));
-    for (const Point& p : o.points)
-        FUZZ_CHECK(p.x >= 0 && p.x < o.width && p.y >= 0 && p.y < o.height);
+    FUZZ_CHECK(t.width >= limits::minSize && t.width <= limits::maxCliSize);
+    FUZZ_CHECK(t.height >= limits::minSize && t.height <= limits::maxCliSize);
+    FUZZ_CHECK(t.unitAmount >= limits::minUnitAmount && t.unitAmount <= limits::maxUnitAmount);
+    FUZZ_CHECK(t.concentrationPointCount >= limits::minPoints &&
+               t.concentrationPointCount <= limits::maxPoints);
+    FUZZ_CHECK(std::isfinite(t.processAmount) && t.processAmount > 0 &&
+               t.processAmount <= limits::maxProcessAmount);
+    FUZZ_CHECK(Fraction(t.concentrationRate) && Fraction(t.concentrationAmount));
+    for (const Point& p : t.concentrationPoints)
+        FUZZ_CHECK(p.x >= 0 && p.x < t.width && p.y >= 0 && p.y < t.height);
+    FUZZ_CHECK(t.manualPlacement == (t.concentrationPoints.GetSize() > 0 ? 1 : 0));
     FUZZ_CHECK(!o.stencils.empty());
 }
 

@@ -1,5 +1,6 @@
 #include "platform/DataExchange.h"
 
+#include "core/EditNumbers.h"
 #include "platform/DialogBuilder.h"
 #include "platform/MessageBox.h"
 #include "resources/Strings.h"
@@ -9,49 +10,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include <algorithm>
-#include <limits>
+#include <string_view>
 
 namespace {
 
-struct Scanned {
-    bool valid = false;
-    bool negative = false;
-    uint64_t magnitude = 0;  // saturated just above any 32-bit limit
-};
-
-bool IsBlank(QChar c) {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-
-Scanned Scan(const QString& text, bool allowMinus) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && IsBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
-        --end;
-
-    Scanned result;
-    const bool startsWithZero = begin < end && text[begin] == QLatin1Char('0');
-    qsizetype i = begin;
-    if (i < end && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        result.negative = text[i] == QLatin1Char('-');
-        if (result.negative && !allowMinus)
-            return result;
-        ++i;
-    }
-    if (i == end)
-        return result;
-    constexpr uint64_t cap = uint64_t{1} << 33;
-    for (; i < end; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
-            return result;
-        result.magnitude = std::min(cap, result.magnitude * 10 + (c - u'0'));
-    }
-    result.valid = result.magnitude != 0 || startsWithZero;
-    return result;
+std::u16string_view Units(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())};
 }
 
 // The platform's prompt after a failed read: the message, then the field to fix.
@@ -78,22 +42,11 @@ bool ReadNumber(QWidget* dialog, int id, T& value, std::optional<T> (*parse)(con
 }  // namespace
 
 std::optional<int32_t> ParseInt32(const QString& text) {
-    const Scanned s = Scan(text, true);
-    if (!s.valid)
-        return std::nullopt;
-    constexpr int64_t low = std::numeric_limits<int32_t>::min();
-    constexpr int64_t high = std::numeric_limits<int32_t>::max();
-    const int64_t value =
-        s.negative ? -static_cast<int64_t>(s.magnitude) : static_cast<int64_t>(s.magnitude);
-    return static_cast<int32_t>(std::clamp(value, low, high));
+    return EditNumbers::ParseInt32(Units(text));
 }
 
 std::optional<uint32_t> ParseUInt32(const QString& text) {
-    const Scanned s = Scan(text, false);
-    if (!s.valid)
-        return std::nullopt;
-    return static_cast<uint32_t>(
-        std::min<uint64_t>(s.magnitude, std::numeric_limits<uint32_t>::max()));
+    return EditNumbers::ParseUInt32(Units(text));
 }
 
 QString ControlText(const QWidget* dialog, int id) {

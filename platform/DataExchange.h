@@ -10,10 +10,7 @@
 
 class QWidget;
 
-// Decimal numbers as the edits accept them: blanks and tabs at both ends are
-// skipped, then an optional sign and digits with nothing left over. Zero counts
-// only when spelt with a leading digit 0 (so "", "+0", "-0" fail). Values
-// beyond the type saturate. The unsigned form refuses a minus sign.
+// Decimal numbers as the edits accept them (core/EditNumbers.h).
 std::optional<int32_t> ParseInt32(const QString& text);
 std::optional<uint32_t> ParseUInt32(const QString& text);
 

@@ -1,6 +1,8 @@
 #include "platform/FileDialogs.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -8,7 +10,9 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <QStyle>
+#include <QThread>
 #include <QTreeView>
+#include <QWindow>
 
 #include <algorithm>
 #include <optional>
@@ -138,11 +142,45 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request) 
 
 namespace {
 
+// Notes that the window system asked a window to repaint part of it.
+class ExposeWatch : public QObject {
+  public:
+    bool seen = false;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Expose)
+            seen = true;
+        return false;
+    }
+};
+
+// The caller may hold the thread for seconds once the dialog is closed (a
+// large map is read without dispatching input), and until then the owner's
+// window would keep showing the closed dialog. So wait here, dispatching no
+// input, until the window system has taken the dialog away and the owner has
+// repainted what it covered, or a short while at most.
+void AwaitUncovered(QWidget* owner, const QRect& dialogArea) {
+    QWidget* window = owner ? owner->window() : nullptr;
+    QWindow* handle = window ? window->windowHandle() : nullptr;
+    if (!handle || !window->isVisible() || !window->frameGeometry().intersects(dialogArea))
+        return;
+    ExposeWatch watch;
+    handle->installEventFilter(&watch);
+    QElapsedTimer timer;
+    timer.start();
+    while (!watch.seen && timer.elapsed() < 250) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(5);
+    }
+    handle->removeEventFilter(&watch);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 std::optional<QString> ShowRealDialog(const FileDialogRequest& request) {
     QFileDialog dialog(request.owner);
     ConfigureFileDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
+    AwaitUncovered(request.owner, dialog.frameGeometry());
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.first().isEmpty())
         return std::nullopt;

@@ -1,6 +1,6 @@
 #include "python/GenerationArguments.h"
 
-#include "core/GEO_MakeLand.h"
+#include <cctype>
 
 namespace glenvar_python {
 
@@ -21,20 +21,21 @@ cli::Options Parse(std::vector<std::string> line) {
 }  // namespace
 
 const std::vector<Parameter>& GenerationParameters() {
-    const GEO_MakeLand& d = cli::NewTerrain();
-    static const std::vector<Parameter> parameters = {
-        {"seed", "--seed", ValueKind::Integer, d.seed},
-        {"width", "--width", ValueKind::Integer, d.width},
-        {"height", "--height", ValueKind::Integer, d.height},
-        {"unit_amount", "--unit-amount", ValueKind::Integer, d.unitAmount},
-        {"process_amount", "--process-amount", ValueKind::Number, d.processAmount},
-        {"concentration_rate", "--concentration-rate", ValueKind::Number, d.concentrationRate},
-        {"concentration_amount", "--concentration-amount", ValueKind::Number,
-         d.concentrationAmount},
-        {"concentration_point_count", "--points", ValueKind::Integer, d.concentrationPointCount},
-        {"water_level", "--water-level", ValueKind::Number, d.waterLevel},
-        {"keep_random_state", "--keep-random-state", ValueKind::Flag, d.keepRandomState != 0},
-    };
+    static const std::vector<Parameter> parameters = [] {
+        std::vector<Parameter> list;
+        for (const ParameterRow& row : ParameterTable()) {
+            if (row.option.empty())
+                continue;
+            std::string keyword;
+            for (const char c : row.name) {
+                if (std::isupper(static_cast<unsigned char>(c)))
+                    keyword += '_';
+                keyword += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            }
+            list.push_back({keyword, &row});
+        }
+        return list;
+    }();
     return parameters;
 }
 
@@ -46,7 +47,8 @@ cli::Options ParseGenerate(const std::vector<std::string>& arguments) {
 }
 
 double ParseWaterLevel(const std::string& text) {
-    return *Parse({"render", unusedInput, "--water-level", text, "-o", unusedOutput}).waterLevel;
+    return Parse({"render", unusedInput, "--water-level", text, "-o", unusedOutput})
+        .terrain.waterLevel;
 }
 
 }  // namespace glenvar_python

@@ -1,14 +1,14 @@
 #pragma once
 // The generation parameters Python takes as keywords, and their checks. The
-// keywords become glenvar-cli's options and go through its parser, so the
-// ranges and the refusals' messages are the command line's own.
+// keywords are the parameter table's names in Python's spelling; their values
+// go through glenvar-cli's parser as its options, so the ranges and the
+// refusals' messages are the command line's own.
 
 #include "cli/CliOptions.h"
+#include "core/ParameterTable.h"
 
-#include <cstdint>
 #include <stdexcept>
 #include <string>
-#include <variant>
 #include <vector>
 
 namespace glenvar_python {
@@ -19,16 +19,13 @@ class ArgumentError : public std::invalid_argument {
     using std::invalid_argument::invalid_argument;
 };
 
-enum class ValueKind { Integer, Number, Flag };
-
 struct Parameter {
-    std::string keyword;  // Python's name
-    std::string option;   // glenvar-cli's
-    ValueKind kind;
-    std::variant<uint64_t, int32_t, double, bool> defaultValue;
+    std::string keyword;  // "pointCount" as point_count
+    const ParameterRow* row;
 };
 
-// Every generation parameter, in the order of the command line's help.
+// Every parameter glenvar-cli takes an option for, in the table's order. Hand
+// placement and two threads come from generate's `points` and `threads`.
 const std::vector<Parameter>& GenerationParameters();
 
 // Parses `arguments` (options and their values) as `glenvar-cli generate`

@@ -121,14 +121,30 @@ py::object PictureArray(PythonMap& map, std::optional<double> waterLevel, bool r
     return array;
 }
 
-py::tuple ParameterTable() {
+// The table's defaults as Python values: the seed whole, flags as bools.
+py::object DefaultOf(const ParameterRow& row) {
+    switch (row.kind) {
+    case ParameterKind::Seed:
+        return py::int_(NewTerrain().seed);
+    case ParameterKind::Integer:
+        return py::int_(static_cast<int32_t>(row.Default()));
+    case ParameterKind::Fraction:
+        return py::float_(row.Default());
+    case ParameterKind::Flag:
+        break;
+    }
+    return py::bool_(row.Default() != 0);
+}
+
+py::tuple PythonParameters() {
     py::list rows;
     for (const auto& p : glenvar_python::GenerationParameters()) {
-        const char* kind = p.kind == glenvar_python::ValueKind::Integer  ? "integer"
-                           : p.kind == glenvar_python::ValueKind::Number ? "number"
-                                                                         : "flag";
-        py::object value = std::visit([](auto v) { return py::cast(v); }, p.defaultValue);
-        rows.append(py::make_tuple(p.keyword, p.option, kind, value));
+        const ParameterKind kind = p.row->kind;
+        const char* kindName = kind == ParameterKind::Fraction ? "number"
+                               : kind == ParameterKind::Flag   ? "flag"
+                                                               : "integer";
+        rows.append(py::make_tuple(p.keyword, std::string(p.row->option), kindName,
+                                   DefaultOf(*p.row), std::string(p.row->description)));
     }
     return py::tuple(rows);
 }
@@ -175,8 +191,9 @@ PYBIND11_MODULE(_glenvar, m) {
         });
     m.attr("Map").attr("__module__") = "glenvar";
 
-    m.def("parameters", &ParameterTable,
-          "(keyword, glenvar-cli option, kind, default) of every generation parameter.");
+    m.def("parameters", &PythonParameters,
+          "(keyword, glenvar-cli option, kind, default, description) of every generation "
+          "parameter.");
     m.def(
         "generate",
         [](const std::vector<std::string>& arguments) {

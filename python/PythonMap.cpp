@@ -40,24 +40,11 @@ std::string Extension(const std::filesystem::path& path) {
 std::unique_ptr<PythonMap> PythonMap::Generate(const cli::Options& o) {
     auto map = std::make_unique<PythonMap>();
     GEO_MakeLand& terrain = map->terrain_;
-    terrain.seed = o.seed;
-    terrain.width = o.width;
-    terrain.height = o.height;
-    terrain.unitAmount = o.unitAmount;
-    terrain.processAmount = o.processAmount;
-    if (o.waterLevel)
-        terrain.waterLevel = *o.waterLevel;
-    terrain.concentrationRate = o.concentrationRate;
-    terrain.concentrationAmount = o.concentrationAmount;
-    terrain.concentrationPointCount = o.pointCount;
-    terrain.keepRandomState = o.keepRandomState ? 1 : 0;
-    terrain.manualPlacement = o.points.empty() ? 0 : 1;
-    for (const Point& p : o.points)
-        terrain.concentrationPoints.Add(p);
+    terrain = o.terrain;
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
 
     const GEO_LandCircleArray& stencils = Stencils();
-    if (o.keepRandomState) {
+    if (terrain.keepRandomState) {
         std::lock_guard<std::mutex> turn(sharedRandomLock);
         terrain.Generate(stencils, &sharedRandom);
     } else {

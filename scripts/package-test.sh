@@ -18,6 +18,8 @@ if dpkg-query -W -f='${db:Status-Abbrev}' glenvar 2>/dev/null | grep -q '^ii'; t
 fi
 
 deb=$(bash scripts/package.sh "$build" | tail -n1)
+dpkg-deb -f "$deb" Recommends | grep -qw bash-completion ||
+  { echo "package-test: the package does not recommend bash-completion" >&2; exit 1; }
 scratch=$(mktemp -d)
 # What the installation would newly install besides the package, so that
 # exactly that is removed again (upgrades, "Inst name [old] (new)", are kept).

@@ -9,7 +9,8 @@ bash scripts/install-deps.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DGLENVAR_DESKTOP=ON -DGLENVAR_BENCH=OFF -DGLENVAR_FUZZ=OFF >/dev/null
 # Only what gets installed: the tests are built and run elsewhere.
-cmake --build "$build" -j2 --target glenvar glenvar-cli glenvar_cli_man glenvar_icons glenvar_python
+cmake --build "$build" -j2 --target glenvar glenvar-cli glenvar_cli_man glenvar_cli_completion glenvar_icons \
+  glenvar_python
 rm -f "$build"/glenvar_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 ls "$build"/glenvar_*.deb

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Starts the real program on a virtual X display with a window manager,
 # generates a default map through the menu bar with the keyboard, takes a
-# screenshot of the whole screen and exits through the File menu.
+# screenshot of the whole screen, grows a 3000 x 3000 map while pressing
+# Alt+I, checks that the 情報 box opens once the map is done, and exits
+# through the File menu.
 # Usage: scripts/smoke.sh [build folder, default build]
-# Writes <build>/screenshots/smoke-start.png and smoke-map.png.
+# Writes <build>/screenshots/smoke-start.png, smoke-map.png, smoke-busy.png
+# and smoke-info.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
@@ -67,6 +70,38 @@ import -window root "$GLENVAR_SHOTS/smoke-map.png"
 colours=$(convert "$GLENVAR_SHOTS/smoke-map.png" -format %k info:)
 if [ "$colours" -lt 200 ]; then
   echo "smoke: no map on the screen ($colours colours)" >&2
+  exit 1
+fi
+
+# A key typed during a long operation acts on the frame once it is over.
+xdotool key --clearmodifiers alt+m
+wait_for "^地図生成\$" >/dev/null
+sleep 0.5
+xdotool key Tab Tab Tab ctrl+a                # OK, Cancel, seed, X長
+xdotool type 3000
+xdotool key Tab ctrl+a                        # Y長
+xdotool type 3000
+xdotool key Tab End                           # 処理量 at its most: a few seconds
+xdotool key Return
+sleep 0.5
+wait_for "^地図生成\$" >/dev/null              # "作成しますか？"
+xdotool key Return
+wait_for "^作成中\$" >/dev/null
+xdotool key --clearmodifiers alt+i            # 情報(&I) on the menu bar
+if ! xdotool search --onlyvisible --name "^作成中\$" >/dev/null 2>&1; then
+  echo "smoke: the 3000 x 3000 map was done before the key; nothing was tested" >&2
+  exit 1
+fi
+import -window root "$GLENVAR_SHOTS/smoke-busy.png"
+wait_gone "^作成中\$" 45
+wait_for "^情報\$" >/dev/null
+sleep 0.5
+import -window root "$GLENVAR_SHOTS/smoke-info.png"
+xdotool key Return                            # closes the box
+wait_gone "^情報\$" 5
+sleep 0.5
+if xdotool search --onlyvisible --name "^情報\$" >/dev/null 2>&1; then
+  echo "smoke: the key opened 情報 more than once" >&2
   exit 1
 fi
 

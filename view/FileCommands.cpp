@@ -3,6 +3,7 @@
 #include "view/MapView.h"
 
 #include "core/MapFile.h"
+#include "platform/BusyCursor.h"
 #include "platform/FileDialogs.h"
 #include "resources/ViewStrings.h"
 
@@ -34,9 +35,13 @@ void MapView::openCommand() {
         askFileName(this, FileDialogRequest::Kind::Open, ViewStrings::OpenFilter);
     if (!name)
         return;
-    // Throws on failure with the terrain untouched; the picture and its size
-    // then stay as they were.
-    LoadMapFile(terrain, fileSystemPath(*name));
+    {
+        // A large map takes seconds to read and the open shows no progress.
+        const BusyCursor busy;
+        // Throws on failure with the terrain untouched; the picture and its
+        // size then stay as they were.
+        LoadMapFile(terrain, fileSystemPath(*name));
+    }
     // Whatever the marker was, the map is shown afresh without regions.
     const QSize size = renderSize();
     pictureWidth = size.width();

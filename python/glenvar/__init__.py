@@ -9,22 +9,27 @@ The same seed and parameters give the same map, byte for byte, as
 glenvar-cli and the desktop program.
 """
 
+import collections
 import inspect
 import operator
 
 from . import _glenvar
 from ._glenvar import Map, load
 
-__all__ = ["Map", "generate", "load", "PARAMETERS"]
+__all__ = ["Map", "Parameter", "PARAMETERS", "generate", "load"]
 __version__ = _glenvar.__version__
 
-#: (keyword, glenvar-cli option, kind, default) of every generation parameter.
-PARAMETERS = _glenvar.parameters()
-_BY_KEYWORD = {row[0]: row for row in PARAMETERS}
+Parameter = collections.namedtuple("Parameter", "keyword option kind default description")
+Parameter.__doc__ = """A generation parameter: generate's keyword, glenvar-cli's option,
+"integer", "number" or "flag", the default and what it changes."""
+
+#: Every generation parameter, from the program's one parameter table.
+PARAMETERS = tuple(Parameter(*row) for row in _glenvar.parameters())
+_BY_KEYWORD = {p.keyword: p for p in PARAMETERS}
 
 
 def _option_arguments(keyword, value):
-    _, option, kind, _ = _BY_KEYWORD[keyword]
+    _, option, kind, _, _ = _BY_KEYWORD[keyword]
     if kind == "flag":
         if not isinstance(value, bool):
             raise TypeError(f"{keyword} must be a bool, got {type(value).__name__}")
@@ -71,9 +76,11 @@ def _arguments(parameters):
     return arguments
 
 
+generate.__doc__ += "\n\n" + "\n".join(
+    f"    {p.keyword} ({p.option}): {p.description}" for p in PARAMETERS)
 generate.__signature__ = inspect.Signature(
-    [inspect.Parameter(keyword, inspect.Parameter.KEYWORD_ONLY, default=default)
-     for keyword, _, _, default in PARAMETERS]
+    [inspect.Parameter(p.keyword, inspect.Parameter.KEYWORD_ONLY, default=p.default)
+     for p in PARAMETERS]
     + [inspect.Parameter("points", inspect.Parameter.KEYWORD_ONLY, default=None),
        inspect.Parameter("threads", inspect.Parameter.KEYWORD_ONLY, default=1)],
     return_annotation=Map)

@@ -1,13 +1,20 @@
 # Type hints of the package glenvar. The defaults are glenvar.PARAMETERS';
 # tests/python checks that this stub names the same ones.
 from os import PathLike
-from typing import Any, Iterable, Optional, Sequence, Tuple, Union
+from typing import Any, Iterable, NamedTuple, Optional, Sequence, Tuple, Union
 
 import numpy as np
 import numpy.typing as npt
 
 __version__: str
-PARAMETERS: Tuple[Tuple[str, str, str, Union[int, float, bool]], ...]
+class Parameter(NamedTuple):
+    keyword: str
+    option: str
+    kind: str  # "integer", "number" or "flag"
+    default: Union[int, float, bool]
+    description: str
+
+PARAMETERS: Tuple[Parameter, ...]
 
 _Path = Union[str, PathLike[str]]
 
@@ -37,11 +44,11 @@ def generate(
     seed: int = 0,
     width: int = 1280,
     height: int = 1024,
-    unit_amount: int = 150,
+    point_count: int = 4,
     process_amount: float = 0.009999999776482582,
     concentration_rate: float = 0.20000000298023224,
     concentration_amount: float = 0.4000000059604645,
-    concentration_point_count: int = 4,
+    unit_amount: int = 150,
     water_level: float = 0.5,
     keep_random_state: bool = False,
     points: Optional[Iterable[Sequence[int]]] = None,

@@ -58,7 +58,7 @@ def parse_outputs(text):
 def batch_parameters():
     """The generation parameters a batch takes: all but the seed, which it
     sets, and the flag that would draw on from one worker's earlier maps."""
-    return [row for row in glenvar.PARAMETERS if row[0] != "seed" and row[2] != "flag"]
+    return [p for p in glenvar.PARAMETERS if p.keyword != "seed" and p.kind != "flag"]
 
 
 def parse_arguments(argv):
@@ -74,10 +74,10 @@ def parse_arguments(argv):
     parser.add_argument("--scheduler", help="address of a running Dask scheduler")
     parser.add_argument("--workers", type=int, default=os.cpu_count(),
                         help="workers of the local cluster (default: the machine's cores)")
-    for keyword, option, kind, default in batch_parameters():
-        parser.add_argument(option, dest=keyword, type=int if kind == "integer" else float,
-                            default=default, metavar="N" if kind == "integer" else "X",
-                            help=f"(default {default})")
+    for p in batch_parameters():
+        parser.add_argument(p.option, dest=p.keyword, type=int if p.kind == "integer" else float,
+                            default=p.default, metavar="N" if p.kind == "integer" else "X",
+                            help=f"{p.description} (default {p.default})")
     parser.add_argument("--threads", type=int, default=1, help="per map, 1 or 2 (default 1)")
     return parser.parse_args(argv)
 
@@ -147,7 +147,7 @@ def run(arguments):
 
     folder = os.path.abspath(arguments.out)
     os.makedirs(folder, exist_ok=True)
-    parameters = {keyword: getattr(arguments, keyword) for keyword, *_ in batch_parameters()}
+    parameters = {p.keyword: getattr(arguments, p.keyword) for p in batch_parameters()}
     parameters["threads"] = arguments.threads
     glenvar._glenvar.check(glenvar._arguments(parameters))  # refuses bad values before any work
     entries = {seed: entry for seed, entry in read_index(folder).items()

@@ -1,6 +1,5 @@
 #include "cli/CliOptions.h"
 #include "core/GEO_MakeLand.h"
-#include "core/ParameterLimits.h"
 #include "tests/support/Bits.h"
 
 #include <gtest/gtest.h>
@@ -33,28 +32,21 @@ using testsupport::Bits;
 TEST(CliOptions, DefaultsAreTheTerrainDefaultsBitForBit) {
     const cli::Options o = OptionsOf({"generate", "-o", "m.ld"});
     const GEO_MakeLand t;
-    EXPECT_EQ(o.seed, t.seed);
-    EXPECT_EQ(o.width, t.width);
-    EXPECT_EQ(o.height, t.height);
-    EXPECT_EQ(o.unitAmount, t.unitAmount);
-    EXPECT_EQ(Bits(o.processAmount), Bits(t.processAmount));
-    EXPECT_EQ(Bits(o.concentrationRate), Bits(t.concentrationRate));
-    EXPECT_EQ(Bits(o.concentrationAmount), Bits(t.concentrationAmount));
-    EXPECT_EQ(o.pointCount, t.concentrationPointCount);
-    EXPECT_FALSE(o.keepRandomState);
-    EXPECT_FALSE(o.waterLevel.has_value());
+    for (const ParameterRow& row : ParameterTable())
+        EXPECT_EQ(row.Text(o.terrain), row.Text(t)) << row.name;
+    EXPECT_TRUE(o.given.empty());
     EXPECT_EQ(o.threads, 1);
     EXPECT_EQ(o.stencils, "makeland.bin");
-    EXPECT_TRUE(o.points.empty());
+    EXPECT_EQ(o.terrain.concentrationPoints.GetSize(), 0);
 }
 
 TEST(CliOptions, DecimalDefaultsParseToTheirExactBitPatterns) {
     const cli::Options o = OptionsOf({"generate", "--process-amount", "0.009999999776482582",
                                       "--concentration-rate", "0.20000000298023224",
                                       "--concentration-amount=0.4000000059604645", "-o", "m.ld"});
-    EXPECT_EQ(Bits(o.processAmount), 0x3F847AE140000000u);
-    EXPECT_EQ(Bits(o.concentrationRate), 0x3FC99999A0000000u);
-    EXPECT_EQ(Bits(o.concentrationAmount), 0x3FD99999A0000000u);
+    EXPECT_EQ(Bits(o.terrain.processAmount), 0x3F847AE140000000u);
+    EXPECT_EQ(Bits(o.terrain.concentrationRate), 0x3FC99999A0000000u);
+    EXPECT_EQ(Bits(o.terrain.concentrationAmount), 0x3FD99999A0000000u);
 }
 
 // The parameters dialog's largest processing amount, 500 x 0.001f, is a hair
@@ -62,9 +54,10 @@ TEST(CliOptions, DecimalDefaultsParseToTheirExactBitPatterns) {
 TEST(CliOptions, AcceptsTheDialogsLargestProcessAmount) {
     const cli::Options o =
         OptionsOf({"generate", "--process-amount", "0.5000000237487257", "-o", "m.ld"});
-    EXPECT_EQ(Bits(o.processAmount), 0x3FE000000CC00000u);
-    EXPECT_EQ(o.processAmount, 500 * static_cast<double>(0.001f));
-    EXPECT_EQ(std::strtod(limits::maxProcessAmountText, nullptr), limits::maxProcessAmount);
+    EXPECT_EQ(Bits(o.terrain.processAmount), 0x3FE000000CC00000u);
+    EXPECT_EQ(o.terrain.processAmount, 500 * static_cast<double>(0.001f));
+    EXPECT_NE(cli::UsageText(cli::Command::Generate).find("0 < X <= 0.5000000237487257"),
+              std::string::npos);
 }
 
 TEST(CliOptions, EveryGenerateOptionLandsInItsField) {
@@ -103,14 +96,18 @@ TEST(CliOptions, EveryGenerateOptionLandsInItsField) {
                                       "--heightmap",
                                       "h.tif"});
     EXPECT_EQ(o.command, cli::Command::Generate);
-    EXPECT_EQ(o.seed, UINT64_MAX);
-    EXPECT_EQ(o.width, 100);
-    EXPECT_EQ(o.height, 16384);
-    EXPECT_EQ(o.unitAmount, 200);
-    EXPECT_EQ(o.pointCount, 0);
-    EXPECT_EQ(o.points, (std::vector<Point>{{5, 7}, {99, 16383}}));
-    EXPECT_TRUE(o.keepRandomState);
-    EXPECT_EQ(o.waterLevel, 1.0);
+    const GEO_MakeLand& t = o.terrain;
+    EXPECT_EQ(t.seed, UINT64_MAX);
+    EXPECT_EQ(t.width, 100);
+    EXPECT_EQ(t.height, 16384);
+    EXPECT_EQ(t.unitAmount, 200);
+    EXPECT_EQ(t.concentrationPointCount, 0);
+    ASSERT_EQ(t.concentrationPoints.GetSize(), 2);
+    EXPECT_EQ(t.concentrationPoints[0], (Point{5, 7}));
+    EXPECT_EQ(t.concentrationPoints[1], (Point{99, 16383}));
+    EXPECT_EQ(t.manualPlacement, 1);
+    EXPECT_EQ(t.keepRandomState, 1);
+    EXPECT_EQ(t.waterLevel, 1.0);
     EXPECT_EQ(o.threads, 2);
     EXPECT_EQ(o.stencils, "s.bin");
     EXPECT_TRUE(o.regions);
@@ -128,6 +125,11 @@ TEST(CliOptions, InfoPrintsJsonOnRequest) {
     const cli::Options o = OptionsOf({"info", "--json", "a.ld"});
     EXPECT_TRUE(o.json);
     EXPECT_EQ(o.input, "a.ld");
+}
+
+TEST(CliOptions, VersionNamesTheProgram) {
+    EXPECT_EQ(OptionsOf({"--version"}).command, cli::Command::Version);
+    EXPECT_EQ(cli::VersionText().rfind("glenvar-cli ", 0), 0u);
 }
 
 TEST(CliOptions, HelpWinsOverEverythingElse) {

@@ -16,7 +16,7 @@ SETS = {
     "defaults": dict(seed=3, width=200, height=150),
     "every parameter, two threads": dict(
         seed=18446744073709551615, width=333, height=101, unit_amount=40, process_amount=0.05,
-        concentration_rate=0.5, concentration_amount=0.75, concentration_point_count=3,
+        concentration_rate=0.5, concentration_amount=0.75, point_count=3,
         water_level=0.25, threads=2),
     "hand-placed points": dict(seed=9, width=240, height=160, points=[(10, 20), (150, 90)]),
 }
@@ -31,7 +31,7 @@ def cli_options(parameters):
         elif keyword == "threads":
             options += ["--threads", value]
         else:
-            option = next(row[1] for row in glenvar.PARAMETERS if row[0] == keyword)
+            option = next(p.option for p in glenvar.PARAMETERS if p.keyword == keyword)
             options += [option, repr(value)]
     return options
 
@@ -77,7 +77,7 @@ REFUSED = {
     "width": ("--width", 50), "unit_amount": ("--unit-amount", 0),
     "process_amount": ("--process-amount", 0.6),
     "concentration_rate": ("--concentration-rate", 1.5),
-    "concentration_point_count": ("--points", 256), "seed": ("--seed", -1),
+    "point_count": ("--points", 256), "seed": ("--seed", -1),
     "water_level": ("--water-level", float("nan")), "threads": ("--threads", 3),
 }
 
@@ -168,6 +168,6 @@ def test_the_stub_names_the_runtime_parameters():
     function = next(f for f in stub.body if isinstance(f, ast.FunctionDef) and f.name == "generate")
     named = {a.arg: ast.literal_eval(d)
              for a, d in zip(function.args.kwonlyargs, function.args.kw_defaults)}
-    expected = {keyword: default for keyword, _, _, default in glenvar.PARAMETERS}
+    expected = {p.keyword: p.default for p in glenvar.PARAMETERS}
     assert named == dict(expected, points=None, threads=1)
     assert not function.args.args

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTest>
 
 #include <fstream>
@@ -183,6 +184,24 @@ class FileCommandsTest : public QObject {
         out.write(bytes.left(bytes.size() - 100));
         out.close();
         expectFailedOpen(cut, QString());
+    }
+
+    // The busy cursor of the read must not outlive it: neither a loaded map
+    // nor the failure's message box keeps it.
+    void openLeavesNoBusyCursorBehind() {
+        MapView view;
+        loadSample(view);
+        QVERIFY(!QGuiApplication::overrideCursor());
+
+        std::vector<bool> busyAtMessage;
+        SetMessageAnswerer([&busyAtMessage](const MessageRequest&) {
+            busyAtMessage.push_back(QGuiApplication::overrideCursor() != nullptr);
+            return MessageAnswer::Ok;
+        });
+        OpenThroughMenu(view, dir_.file("absent.ld"));
+        SetMessageAnswerer({});
+        QCOMPARE(busyAtMessage, std::vector<bool>{false});
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     void saveIntoAnImpossiblePlaceKeepsEverything() {

@@ -5,6 +5,8 @@
 
 #include "web/bench/Settings.h"
 
+#include "core/ParameterTable.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +16,22 @@ namespace {
 
 double Milliseconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// The settings as the page's generate takes them, by the parameter table's names.
+std::string SettingsJson(const GEO_MakeLand& settings) {
+    std::string json = "{";
+    for (const ParameterRow& row : ParameterTable()) {
+        json += "\"" + std::string(row.name) + "\": ";
+        if (row.kind == ParameterKind::Seed)
+            json += "\"" + row.Text(settings) + "\"";
+        else if (row.kind == ParameterKind::Flag)
+            json += row.Number(settings) != 0 ? "true" : "false";
+        else
+            json += row.Text(settings);
+        json += ", ";
+    }
+    return json + "\"points\": []}";
 }
 
 }  // namespace
@@ -46,14 +64,7 @@ int main(int argc, char** argv) {
         runs += run;
     }
     // The settings go out with the runs, so the page is timed on exactly these.
-    std::printf("{\"settings\": {\"seed\": \"%llu\", \"width\": %d, \"height\": %d, "
-                "\"unitAmount\": %d, \"processAmount\": %.17g, \"waterLevel\": %.17g, "
-                "\"concentrationRate\": %.17g, \"concentrationAmount\": %.17g, "
-                "\"pointCount\": %d, \"keepRandomState\": false, \"manualPlacement\": false, "
-                "\"twoThreads\": false, \"points\": []}, \"runs\": [%s]}\n",
-                static_cast<unsigned long long>(request.seed), request.width, request.height,
-                request.unitAmount, request.processAmount, request.waterLevel,
-                request.concentrationRate, request.concentrationAmount,
-                request.concentrationPointCount, runs.c_str());
+    std::printf("{\"settings\": %s, \"runs\": [%s]}\n", SettingsJson(request).c_str(),
+                runs.c_str());
     return 0;
 }

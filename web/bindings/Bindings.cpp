@@ -2,6 +2,10 @@
 
 #include "web/bindings/WebMap.h"
 
+#include "core/EditNumbers.h"
+#include "core/ParameterTable.h"
+#include "core/SliderScale.h"
+
 #include "resources/Strings.h"
 #include "resources/ViewStrings.h"
 
@@ -10,6 +14,7 @@
 
 #include <charconv>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -48,20 +53,35 @@ uint64_t SeedFrom(const std::string& text) {
     return seed;
 }
 
+// Each parameter under its table name: the seed as decimal text (64 bits, more
+// than a JS number holds), flags as booleans, the rest as numbers.
+void ReadParameters(const val& p, GEO_MakeLand& settings) {
+    for (const ParameterRow& row : ParameterTable()) {
+        const val v = p[std::string(row.name)];
+        if (row.kind == ParameterKind::Seed)
+            settings.seed = SeedFrom(v.as<std::string>());
+        else if (row.kind == ParameterKind::Flag)
+            row.SetNumber(settings, v.as<bool>() ? 1 : 0);
+        else
+            row.SetNumber(settings, v.as<double>());
+    }
+}
+
+void WriteParameters(const GEO_MakeLand& t, val& out) {
+    for (const ParameterRow& row : ParameterTable()) {
+        const std::string name(row.name);
+        if (row.kind == ParameterKind::Seed)
+            out.set(name, row.Text(t));
+        else if (row.kind == ParameterKind::Flag)
+            out.set(name, row.Number(t) != 0);
+        else
+            out.set(name, row.Number(t));
+    }
+}
+
 std::string Generate(val p, val progress) {
     GEO_MakeLand settings;
-    settings.seed = SeedFrom(p["seed"].as<std::string>());
-    settings.width = p["width"].as<int32_t>();
-    settings.height = p["height"].as<int32_t>();
-    settings.unitAmount = p["unitAmount"].as<int32_t>();
-    settings.processAmount = p["processAmount"].as<double>();
-    settings.waterLevel = p["waterLevel"].as<double>();
-    settings.concentrationRate = p["concentrationRate"].as<double>();
-    settings.concentrationAmount = p["concentrationAmount"].as<double>();
-    settings.concentrationPointCount = p["pointCount"].as<int32_t>();
-    settings.keepRandomState = p["keepRandomState"].as<bool>() ? 1 : 0;
-    settings.manualPlacement = p["manualPlacement"].as<bool>() ? 1 : 0;
-    settings.twoThreads = p["twoThreads"].as<bool>() ? 1 : 0;
+    ReadParameters(p, settings);
     settings.concentrationPoints = PointsFrom(p["points"]);
     return Map().Generate(settings, Reporter(progress));
 }
@@ -82,17 +102,7 @@ val Load(val bytes) {
 val Parameters() {
     const GEO_MakeLand& t = Map().terrain();
     val out = val::object();
-    out.set("seed", std::to_string(t.seed));
-    out.set("width", t.width);
-    out.set("height", t.height);
-    out.set("unitAmount", t.unitAmount);
-    out.set("processAmount", t.processAmount);
-    out.set("waterLevel", t.waterLevel);
-    out.set("concentrationRate", t.concentrationRate);
-    out.set("concentrationAmount", t.concentrationAmount);
-    out.set("pointCount", t.concentrationPointCount);
-    out.set("keepRandomState", t.keepRandomState != 0);
-    out.set("manualPlacement", t.manualPlacement != 0);
+    WriteParameters(t, out);
     val points = val::array();
     for (const Point& p : t.concentrationPoints) {
         val pair = val::array();
@@ -129,6 +139,64 @@ std::string Report() {
 }
 void SetWaterLevel(double level) {
     Map().SetWaterLevel(level);
+}
+
+const char* KindName(ParameterKind kind) {
+    switch (kind) {
+    case ParameterKind::Seed:
+        return "seed";
+    case ParameterKind::Integer:
+        return "integer";
+    case ParameterKind::Fraction:
+        return "fraction";
+    case ParameterKind::Flag:
+        break;
+    }
+    return "flag";
+}
+
+// The parameter table, for the page's form and address.
+val Table() {
+    val rows = val::array();
+    for (const ParameterRow& row : ParameterTable()) {
+        val r = val::object();
+        r.set("name", std::string(row.name));
+        r.set("link", std::string(row.link));
+        r.set("kind", std::string(KindName(row.kind)));
+        r.set("low", row.low);
+        r.set("high", row.high);
+        r.set("editHigh", row.editHigh);
+        r.set("slider", row.slider != SliderScale::Kind::None);
+        r.set("sliderLow", row.sliderLow);
+        r.set("sliderHigh", row.SliderHigh());
+        r.set("description", std::string(row.description));
+        rows.call<void>("push", r);
+    }
+    return rows;
+}
+
+const ParameterRow& RowNamed(const std::string& name) {
+    const ParameterRow* row = FindParameter(name);
+    return row ? *row : ParameterTable().front();
+}
+
+// The edits' and sliders' arithmetic, the dialogs' own; null for a refused read.
+val ParseInt32(const std::string& text) {
+    const auto value = EditNumbers::ParseInt32(std::string_view(text));
+    return value ? val(*value) : val::null();
+}
+val ParseUInt32(const std::string& text) {
+    const auto value = EditNumbers::ParseUInt32(std::string_view(text));
+    return value ? val(double(*value)) : val::null();
+}
+int32_t SliderPosition(const std::string& name, double value) {
+    return SliderScale::Position(RowNamed(name).slider, value);
+}
+double SliderValue(const std::string& name, int32_t position) {
+    return SliderScale::Value(RowNamed(name).slider, position);
+}
+std::string SliderLabel(const std::string& name, int32_t position) {
+    return SliderScale::Label(RowNamed(name).slider, position);
 }
 
 // The desktop program's own texts, so the page cannot drift from them.
@@ -180,4 +248,11 @@ EMSCRIPTEN_BINDINGS(glenvar) {
     emscripten::function("report", &Report);
     emscripten::function("setWaterLevel", &SetWaterLevel);
     emscripten::function("texts", &Texts);
+    emscripten::function("parameterTable", &Table);
+    emscripten::function("parseInt32", &ParseInt32);
+    emscripten::function("parseUInt32", &ParseUInt32);
+    emscripten::function("sliderPosition", &SliderPosition);
+    emscripten::function("sliderValue", &SliderValue);
+    emscripten::function("sliderLabel", &SliderLabel);
+    emscripten::function("fixed", &SliderScale::Fixed);
 }

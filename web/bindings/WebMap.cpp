@@ -3,6 +3,7 @@
 #include "core/HeightSample.h"
 #include "core/LandReport.h"
 #include "core/MapFile.h"
+#include "core/ParameterTable.h"
 #include "core/PointMarks.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
@@ -88,18 +89,8 @@ std::string WebMap::Generate(const GEO_MakeLand& settings, const ProgressReport&
     // As the dialog's OK does, every parameter is written before the map is
     // grown; a refused generation keeps the old cells.
     GEO_MakeLand& t = terrain_;
-    t.seed = settings.seed;
-    t.width = settings.width;
-    t.height = settings.height;
-    t.unitAmount = settings.unitAmount;
-    t.processAmount = settings.processAmount;
-    t.waterLevel = settings.waterLevel;
-    t.concentrationRate = settings.concentrationRate;
-    t.concentrationAmount = settings.concentrationAmount;
-    t.concentrationPointCount = settings.concentrationPointCount;
-    t.keepRandomState = settings.keepRandomState;
-    t.manualPlacement = settings.manualPlacement;
-    t.twoThreads = settings.twoThreads;
+    for (const ParameterRow& row : ParameterTable())
+        row.Copy(settings, t);
     try {
         if (settings.manualPlacement) {
             t.concentrationPoints.RemoveAll();

@@ -1,32 +1,13 @@
 // The generation dialog's parameters as a form, and the page address that
 // carries them. Address names are glenvar-cli's option names, so a link and
-// the command line describe a map the same way.
-import { parseInt32, parseUInt32, sliders, clampPosition, sliderValue } from "./numbers.js";
+// the command line describe a map the same way. The parameters, their ranges
+// and the arithmetic of edits and sliders come from the module
+// (createGlenvar()): the table and the code the desktop program and glenvar-cli use.
 
-const edits = [
-  { key: "seed", gloss: "seed", hint: "0–4294967295" },
-  { key: "width", gloss: "width (X length)", hint: "100–3000" },
-  { key: "height", gloss: "height (Y length)", hint: "100–3000" },
-  { key: "pointCount", gloss: "concentration points", hint: "0–255" },
-];
-const sliderRows = [
-  { key: "processAmount", gloss: "processing (stamps per 1000 cells)" },
-  { key: "concentrationRate", gloss: "concentration rate (share pulled)" },
-  { key: "concentrationAmount", gloss: "concentration amount (how far)" },
-  { key: "unitAmount", gloss: "unit amount (largest disc)" },
-];
-const checks = [
-  { key: "manualPlacement", gloss: "place the points by hand: click the map" },
-  { key: "keepRandomState", gloss: "no random re-initialisation (continue the random source)" },
-  { key: "twoThreads", gloss: "two threads (same map; the page computes on one)" },
-];
-
-const addressNames = {
-  seed: "seed", width: "width", height: "height", pointCount: "points",
-  processAmount: "process-amount", concentrationRate: "concentration-rate",
-  concentrationAmount: "concentration-amount", unitAmount: "unit-amount",
-  waterLevel: "water-level",
-};
+// The water level has its own slider beside the map (attachWaterSlider).
+const ownSlider = "waterLevel";
+// The dialog reads its edits in this order and stops at the first that fails.
+const readOrder = ["seed", "pointCount", "width", "height"];
 
 function row(label, gloss, control, extra) {
   const div = document.createElement("div");
@@ -44,10 +25,18 @@ function row(label, gloss, control, extra) {
 }
 
 export class ParameterForm {
-  // texts: the desktop program's labels and messages; defaults: a new terrain's values.
-  constructor(root, texts, defaults) {
+  // texts: the desktop program's labels and messages; defaults: a new terrain's
+  // values; glenvar: the module, for the table and the numbers.
+  constructor(root, texts, defaults, glenvar) {
     this.texts = texts;
     this.defaults = defaults;
+    this.glenvar = glenvar;
+    const table = glenvar.parameterTable();
+    this.rows = Object.fromEntries(table.map((r) => [r.name, r]));
+    this.edits = table.filter((r) => !r.slider && r.kind !== "flag");
+    this.sliderRows = table.filter((r) => r.slider && r.name !== ownSlider);
+    this.checks = table.filter((r) => r.kind === "flag");
+    this.linked = table.filter((r) => r.link !== "");
     this.values = { ...defaults, points: [] };
     this.regions = false;
     this.inputs = {};
@@ -56,34 +45,53 @@ export class ParameterForm {
   }
 
   build(root) {
-    for (const e of edits) {
+    for (const e of this.edits) {
       const input = document.createElement("input");
-      input.id = `p-${e.key}`;
+      input.id = `p-${e.name}`;
       input.type = "text";
       input.inputMode = "numeric";
       const hint = document.createElement("span");
       hint.className = "hint";
-      hint.textContent = e.hint;
-      this.inputs[e.key] = input;
-      root.append(row(this.texts[e.key], e.gloss, input, hint));
+      hint.textContent = `${e.low}–${e.editHigh}`;
+      this.inputs[e.name] = input;
+      root.append(row(this.label(e), e.description, input, hint));
     }
-    for (const s of sliderRows) this.addSlider(root, s.key, this.texts[s.key], s.gloss);
-    for (const c of checks) {
+    for (const s of this.sliderRows) this.addSlider(root, s);
+    for (const c of this.checks) {
       const input = document.createElement("input");
-      input.id = `p-${c.key}`;
+      input.id = `p-${c.name}`;
       input.type = "checkbox";
-      this.inputs[c.key] = input;
-      root.append(row(this.texts[c.key], c.gloss, input));
+      this.inputs[c.name] = input;
+      root.append(row(this.label(c), c.description, input));
     }
   }
 
-  addSlider(root, key, label, gloss) {
-    const s = sliders[key];
+  // The desktop program's label; a parameter it lacks shows its description.
+  label(r) {
+    return this.texts[r.name] ?? r.description;
+  }
+
+  // The slider's position for a value, held at its nearer end.
+  position(key, value) {
+    const r = this.rows[key];
+    return Math.max(r.sliderLow, Math.min(r.sliderHigh, this.glenvar.sliderPosition(key, value)));
+  }
+
+  // A value as a slider can hold it: inside the range it stays exact, outside
+  // it becomes the nearer end's value, as the dialog stores it.
+  sliderValue(key, value) {
+    const pos = this.glenvar.sliderPosition(key, value);
+    const held = this.position(key, value);
+    return held === pos ? value : this.glenvar.sliderValue(key, held);
+  }
+
+  addSlider(root, r) {
+    const key = r.name;
     const input = document.createElement("input");
     input.id = `p-${key}`;
     input.type = "range";
-    input.min = s.min;
-    input.max = s.max;
+    input.min = r.sliderLow;
+    input.max = r.sliderHigh;
     const shown = document.createElement("output");
     shown.id = `l-${key}`;
     this.inputs[key] = input;
@@ -91,34 +99,33 @@ export class ParameterForm {
     // As the dialog, the label and the value follow the slider when it is let go.
     input.addEventListener("change", () => {
       const pos = Number(input.value);
-      this.values[key] = s.value(pos);
-      shown.textContent = s.label(pos);
+      this.values[key] = this.glenvar.sliderValue(key, pos);
+      shown.textContent = this.glenvar.sliderLabel(key, pos);
     });
-    root.append(row(label, gloss, input, shown));
+    root.append(row(this.label(r), r.description, input, shown));
   }
 
   // Puts values into the controls, as the dialog does when it opens.
   show(values) {
     this.values = { ...this.values, ...values };
     const v = this.values;
-    this.inputs.seed.value = String(BigInt.asUintN(32, BigInt(v.seed)));
-    this.inputs.width.value = String(v.width);
-    this.inputs.height.value = String(v.height);
-    this.inputs.pointCount.value = String(v.pointCount);
-    for (const key of [...sliderRows.map((s) => s.key), "waterLevel"]) {
-      const s = sliders[key];
-      const pos = clampPosition(s, s.position(v[key]));
-      if (this.inputs[key]) this.inputs[key].value = String(pos);
-      if (this.labels[key]) this.labels[key].textContent = s.label(pos);
+    // The seed edit holds the low 32 bits, as the dialog's.
+    for (const e of this.edits)
+      this.inputs[e.name].value =
+        e.kind === "seed" ? String(BigInt.asUintN(32, BigInt(v[e.name]))) : String(v[e.name]);
+    for (const { name } of [...this.sliderRows, this.rows[ownSlider]]) {
+      const pos = this.position(name, v[name]);
+      if (this.inputs[name]) this.inputs[name].value = String(pos);
+      if (this.labels[name]) this.labels[name].textContent = this.glenvar.sliderLabel(name, pos);
     }
-    for (const c of checks) this.inputs[c.key].checked = Boolean(v[c.key]);
+    for (const c of this.checks) this.inputs[c.name].checked = Boolean(v[c.name]);
   }
 
   attachWaterSlider(input, label) {
     this.inputs.waterLevel = input;
     this.labels.waterLevel = label;
-    input.min = sliders.waterLevel.min;
-    input.max = sliders.waterLevel.max;
+    input.min = this.rows[ownSlider].sliderLow;
+    input.max = this.rows[ownSlider].sliderHigh;
   }
 
   // The dialog's validated read: the first failure gives its message and the
@@ -126,44 +133,46 @@ export class ParameterForm {
   read() {
     const t = this.texts;
     const range = (lo, hi) => t.enterIntegerInRange.replace("%1", lo).replace("%2", hi);
-    const seed = parseUInt32(this.inputs.seed.value);
-    if (seed === null) return { error: t.enterPositiveInteger, field: this.inputs.seed };
-    const checks32 = [
-      ["pointCount", 0, 255],
-      ["width", 100, 3000],
-      ["height", 100, 3000],
-    ];
-    const read = { seed: String(seed) };
-    for (const [key, lo, hi] of checks32) {
-      const v = parseInt32(this.inputs[key].value);
-      if (v === null) return { error: t.enterInteger, field: this.inputs[key] };
-      if (v < lo || v > hi) return { error: range(lo, hi), field: this.inputs[key] };
+    const read = {};
+    for (const key of readOrder) {
+      const { kind, low, editHigh } = this.rows[key];
+      const field = this.inputs[key];
+      if (kind === "seed") {
+        const seed = this.glenvar.parseUInt32(field.value);
+        if (seed === null) return { error: t.enterPositiveInteger, field };
+        read[key] = String(seed);
+        continue;
+      }
+      const v = this.glenvar.parseInt32(field.value);
+      if (v === null) return { error: t.enterInteger, field };
+      if (v < low || v > editHigh) return { error: range(low, editHigh), field };
       read[key] = v;
     }
-    for (const c of checks) read[c.key] = this.inputs[c.key].checked;
+    for (const c of this.checks) read[c.name] = this.inputs[c.name].checked;
     this.show(read);
     return { values: this.generation() };
   }
 
   generation() {
     const v = this.values;
-    return {
-      seed: String(v.seed), width: v.width, height: v.height, unitAmount: v.unitAmount,
-      processAmount: v.processAmount, waterLevel: v.waterLevel,
-      concentrationRate: v.concentrationRate, concentrationAmount: v.concentrationAmount,
-      pointCount: v.pointCount, keepRandomState: Boolean(v.keepRandomState),
-      manualPlacement: Boolean(v.manualPlacement), twoThreads: Boolean(v.twoThreads),
-      points: v.manualPlacement ? v.points.map((p) => [p[0], p[1]]) : [],
-    };
+    const out = {};
+    for (const { name, kind } of Object.values(this.rows))
+      out[name] = kind === "seed" ? String(v[name]) : kind === "flag" ? Boolean(v[name]) : v[name];
+    out.points = v.manualPlacement ? v.points.map((p) => [p[0], p[1]]) : [];
+    return out;
   }
 
   // The address of the current parameters; defaults are left out.
   address() {
     const q = new URLSearchParams();
     const v = this.values;
-    for (const [key, name] of Object.entries(addressNames))
-      if (String(v[key]) !== String(this.defaults[key])) q.set(name, String(v[key]));
-    if (v.keepRandomState) q.set("keep-random-state", "1");
+    for (const { name, link, kind } of this.linked) {
+      if (kind === "flag") {
+        if (v[name]) q.set(link, "1");
+      } else if (String(v[name]) !== String(this.defaults[name])) {
+        q.set(link, String(v[name]));
+      }
+    }
     if (v.twoThreads) q.set("threads", "2");
     if (v.manualPlacement) {
       if (v.points.length === 0) q.set("manual", "1");
@@ -178,21 +187,26 @@ export class ParameterForm {
   fromAddress(search) {
     const q = new URLSearchParams(search);
     const next = {};
-    for (const [key, name] of Object.entries(addressNames)) {
-      if (!q.has(name)) continue;
-      const n = Number(q.get(name));
-      if (sliders[key] && q.get(name).trim() !== "" && Number.isFinite(n))
-        next[key] = sliderValue(sliders[key], n);
+    for (const { name, link, kind, slider } of this.linked) {
+      if (kind === "flag") {
+        next[name] = q.get(link) === "1";
+        continue;
+      }
+      if (!q.has(link)) continue;
+      const n = Number(q.get(link));
+      if (slider && q.get(link).trim() !== "" && Number.isFinite(n))
+        next[name] = this.sliderValue(name, n);
     }
-    const points = q.getAll("point").map((p) => p.split(",").map((n) => parseInt32(n)));
+    const points = q
+      .getAll("point")
+      .map((p) => p.split(",").map((n) => this.glenvar.parseInt32(n)));
     next.points = points.filter((p) => p.length === 2 && p[0] !== null && p[1] !== null);
     next.manualPlacement = q.get("manual") === "1" || next.points.length > 0;
-    next.keepRandomState = q.get("keep-random-state") === "1";
     next.twoThreads = q.get("threads") === "2";
     this.regions = q.get("regions") === "1";
     this.show(next);
     // Edits show the address's text; the validated read decides on it.
-    for (const key of ["seed", "width", "height", "pointCount"])
-      if (q.has(addressNames[key])) this.inputs[key].value = q.get(addressNames[key]);
+    for (const { name, link } of this.edits)
+      if (q.has(link)) this.inputs[name].value = q.get(link);
   }
 }

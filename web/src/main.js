@@ -1,8 +1,8 @@
 // The page: the parameters form, the map view and the commands, talking to
 // the worker that holds the map.
+/* global createGlenvar */
 import { ParameterForm } from "./form.js";
 import { MapView } from "./view.js";
-import { fixed, sliders } from "./numbers.js";
 import { picturePng, heightmapPng } from "./png.js";
 
 const $ = (id) => document.getElementById(id);
@@ -32,12 +32,13 @@ worker.onmessage = ({ data }) => {
 };
 
 let texts, form, view;
+let glenvar; // the module on the page's own thread: texts, parameter table, numbers
 let map = null; // the last picture: {width, height, rgba, report, parameters}
 let placing = false;
 
 // The progress window's two texts: the phase and its state.
 function showProgress({ phase, done, total }) {
-  const percent = total > 0 ? `${fixed((done / total) * 100, 2)}%` : "0%";
+  const percent = total > 0 ? `${glenvar.fixed((done / total) * 100, 2)}%` : "0%";
   const [label, status, share] =
     phase === 0 ? [texts.phaseGenerate, texts.preparing, 0]
     : phase === 1 ? [texts.phaseGenerate, percent, total > 0 ? done / total : 0]
@@ -152,8 +153,8 @@ function wire() {
   };
   $("water").addEventListener("change", () => {
     const pos = Number($("water").value);
-    const level = sliders.waterLevel.value(pos);
-    $("water-label").textContent = sliders.waterLevel.label(pos);
+    const level = glenvar.sliderValue("waterLevel", pos);
+    $("water-label").textContent = glenvar.sliderLabel("waterLevel", pos);
     if (level === map?.parameters.waterLevel) return;
     form.values.waterLevel = level;
     // A new water level shows the map itself, as on the desktop.
@@ -206,17 +207,18 @@ function placePoint(x, y) {
 }
 
 async function start() {
-  const started = await call("start");
-  texts = started.texts;
+  glenvar = await createGlenvar();
+  texts = glenvar.texts();
+  const defaults = glenvar.parameters();
   document.title = texts.appTitle;
   $("form-caption").textContent = texts.generateCaption;
   $("water-caption").textContent = texts.waterLevelCaption;
   $("info-caption").textContent = texts.infoCaption;
   $("placement-text").textContent = texts.placementInstruction;
-  form = new ParameterForm($("parameters"), texts, started.defaults);
+  form = new ParameterForm($("parameters"), texts, defaults, glenvar);
   form.attachWaterSlider($("water"), $("water-label"));
   view = new MapView($("viewport"), $("map"), placePoint);
-  form.show(started.defaults);
+  form.show(defaults);
   form.fromAddress(location.search);
   wire();
   $("regions").checked = form.regions;

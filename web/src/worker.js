@@ -16,7 +16,6 @@ function picture(m, regions) {
 }
 
 const ops = {
-  start: (m) => ({ texts: m.texts(), defaults: m.parameters() }),
   generate: (m, [params, regions]) => {
     const message = m.generate(params, progress);
     if (message) return { message };

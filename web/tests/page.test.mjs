@@ -9,7 +9,6 @@ import { join } from "node:path";
 import { setTimeout as sleep } from "node:timers/promises";
 import { decode } from "fast-png";
 import { startBrowser, openPage } from "./browser.js";
-import { fixed, parseInt32, parseUInt32, sliders } from "../src/numbers.js";
 
 const work = mkdtempSync(join(tmpdir(), "glenvar-web-test-"));
 let session;
@@ -160,24 +159,34 @@ test("a link reproduces map, report, regions and water level; a bad one is refus
   await Promise.all([page.close(), refused.close()]);
 });
 
-test("slider labels and edit reads follow the desktop program's rules", () => {
-  // Labels: printf's rounding (Python's % formatting rounds the same exact values).
-  const positions = Array.from({ length: 100001 }, (_, p) => p);
-  const printf = execFileSync("python3", ["-c",
-    "print('\\n'.join('%.2f%%' % (p * 0.001) for p in range(100001)))"], { encoding: "utf8" });
-  assert.deepEqual(positions.map((p) => sliders.concentrationRate.label(p)),
-                   printf.trimEnd().split("\n"));
-  assert.equal(sliders.processAmount.value(10), 0.010000000474974513);
-  assert.equal(sliders.concentrationRate.position(0.123456), 12345);
-
+// The page's numbers are the desktop program's code compiled into the module;
+// the C++ tests check the same functions natively over many inputs.
+test("slider labels and edit reads follow the desktop program's rules", async () => {
+  const page = await openPage(session, "");
   const reads = [
     [" 12\t", 12, 12], ["+0", null, null], ["-0", null, null], ["0", 0, 0], ["", null, null],
     ["abc", null, null], ["-1", -1, null], ["4294967296", 2147483647, 4294967295],
-    ["-99999999999", -2147483648, null], ["+7", 7, 7], ["1 2", null, null],
+    ["-99999999999", -2147483648, null], ["+7", 7, 7], ["1 2", null, null], ["１２", null, null],
   ];
-  for (const [text, signed, unsigned] of reads) {
-    assert.equal(parseInt32(text), signed, `signed read of "${text}"`);
-    assert.equal(parseUInt32(text), unsigned, `seed read of "${text}"`);
-  }
-  assert.equal(fixed(0.125, 2), "0.12");
+  const got = await page.evaluate(async (texts) => {
+    const m = await createGlenvar();
+    return {
+      labels: Array.from({ length: 100001 }, (_, p) => m.sliderLabel("concentrationRate", p)),
+      processStep: m.sliderValue("processAmount", 10),
+      position: m.sliderPosition("concentrationRate", 0.123456),
+      reads: texts.map((t) => [m.parseInt32(t), m.parseUInt32(t)]),
+      fixed: m.fixed(0.125, 2),
+    };
+  }, reads.map((r) => r[0]));
+  await page.close();
+
+  // Labels: printf's rounding (Python's % formatting rounds the same exact values).
+  const printf = execFileSync("python3", ["-c",
+    "print('\\n'.join('%.2f%%' % (p * 0.001) for p in range(100001)))"], { encoding: "utf8" });
+  assert.deepEqual(got.labels, printf.trimEnd().split("\n"));
+  assert.equal(got.processStep, 0.010000000474974513);
+  assert.equal(got.position, 12345);
+  reads.forEach(([text, signed, unsigned], i) =>
+    assert.deepEqual(got.reads[i], [signed, unsigned], `reads of "${text}"`));
+  assert.equal(got.fixed, "0.12");
 });

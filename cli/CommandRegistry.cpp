@@ -1,0 +1,167 @@
+#include "cli/CommandRegistry.h"
+
+#include "core/ParameterTable.h"
+#include "data/StencilCacheFile.h"
+
+#include <limits>
+
+namespace cli {
+
+namespace {
+
+constexpr CommandOption generateOptions[] = {
+    {.name = "-o", .metavar = "FILE", .hidden = true, .extensions = "ld|dat|png"},
+    {"--seed", "N", "seed, {range} (default {default})"},
+    {"--width", "N", ""},
+    {"--height", "N",
+     "grid size, {range} (default {default};\n"
+     "the desktop dialog's largest is {dialogMax}); the memory\n"
+     "the map needs is checked before any work starts"},
+    {"--unit-amount", "N", "largest disc diameter, {range} (default {default})"},
+    {"--process-amount", "X",
+     "stamps per cell, {range}, the\ndialog's largest (default {default})"},
+    {"--concentration-rate", "X", "share of stamps pulled, {range} (default {default})"},
+    {"--concentration-amount", "X", "how far they are pulled, {range} (default {default})"},
+    {"--points", "N", "concentration points placed at random, {range} (default {default})"},
+    {"--point", "X,Y", "place a concentration point by hand (repeatable, in order)"},
+    {"--keep-random-state", "",
+     "do not seed: draw on from the source's state, which\n"
+     "is 0 for the first generation of a process"},
+    {"--water-level", "X",
+     "water level stored in the map and used for pictures,\n{range} (default {default})"},
+    {.name = "--threads", .metavar = "N", .help = "1 or 2 (default 1)", .words = "1 2"},
+    {.name = "--stencils",
+     .metavar = "FILE",
+     .help = "disc stencil cache (default {stencils}; built when\nmissing or unusable)",
+     .extensions = "bin"},
+    {"--regions", "", "pictures show regions and concentration points"},
+    {.name = "--heightmap",
+     .metavar = "FILE",
+     .help = "also write the altitudes, one sample per cell, rows\n"
+             "from the top (repeatable); the form by extension:\n"
+             ".png 16-bit greyscale PNG, altitude x 65535 rounded\n"
+             "to nearest; .r16 the same samples as raw\n"
+             "little-endian 16-bit words, no header; .tif 32-bit\n"
+             "floating-point greyscale TIFF of the altitudes (0..1)",
+     .extensions = "png|r16|tif"},
+};
+
+constexpr CommandOption renderOptions[] = {
+    {.name = "-o", .metavar = "FILE", .hidden = true, .extensions = "png"},
+    {"--regions", "", "show regions and concentration points"},
+    {"--water-level", "X", "water level for the picture, {range} (default: the map's)"},
+    {.name = "--threads", .metavar = "N", .help = "1 or 2 (default 1)", .words = "1 2"},
+    {.name = "--heightmap",
+     .metavar = "FILE",
+     .help = "also write the altitudes (.png, .r16 or .tif, as for\ngenerate; repeatable)",
+     .extensions = "png|r16|tif"},
+};
+
+constexpr CommandOption infoOptions[] = {
+    {"--json", "", "print them with the map's parameters as one JSON\nobject instead"},
+};
+
+constexpr CommandEntry commands[] = {
+    {Command::Generate, "generate", "generate [options] -o FILE [-o FILE ...]",
+     "Grows a terrain map and writes it; FILE by extension: .ld map file,\n"
+     ".dat raw data file, .png picture (one pixel per cell).",
+     generateOptions},
+    {Command::Render, "render", "render IN -o OUT.png [options]",
+     "Draws a map file or raw data file as a picture.", renderOptions, "ld|dat"},
+    {Command::Info, "info", "info IN [--json]",
+     "Prints the land statistics of a map file or raw data file.", infoOptions, "ld|dat"},
+};
+
+constexpr size_t descriptionColumn = 30;
+
+// The parameter's range as the parser's messages and the help write it.
+std::string RangeText(const ParameterRow& row) {
+    switch (row.kind) {
+    case ParameterKind::Seed:
+        return "0.." + std::to_string(std::numeric_limits<uint64_t>::max());
+    case ParameterKind::Integer:
+        return std::to_string(int32_t(row.low)) + ".." + std::to_string(int32_t(row.high));
+    case ParameterKind::Fraction:
+    case ParameterKind::Flag:
+        break;
+    }
+    if (row.lowOpen)
+        return ShortestText(row.low) + " < X <= " + ShortestText(row.high);
+    return ShortestText(row.low) + ".." + ShortestText(row.high);
+}
+
+void Replace(std::string& text, std::string_view field, const std::string& value) {
+    for (size_t at = text.find(field); at != std::string::npos;
+         at = text.find(field, at + value.size()))
+        text.replace(at, field.size(), value);
+}
+
+// The description with its fields filled in; `rows` are the parameters sharing the line.
+std::string Described(std::string_view help, const std::vector<const ParameterRow*>& rows) {
+    std::string text(help);
+    if (!rows.empty()) {
+        std::string defaults;
+        for (const ParameterRow* row : rows)
+            defaults += (defaults.empty() ? "" : ", ") + row->DefaultText();
+        Replace(text, "{range}", RangeText(*rows.front()));
+        Replace(text, "{default}", defaults);
+        Replace(text, "{dialogMax}", ShortestText(rows.front()->editHigh));
+    }
+    Replace(text, "{stencils}", std::string(stencilCacheFile));
+    Replace(text, "\n", "\n" + std::string(descriptionColumn, ' '));
+    return text;
+}
+
+}  // namespace
+
+std::span<const CommandEntry> Commands() {
+    return commands;
+}
+
+const CommandEntry* CommandNamed(std::string_view name) {
+    for (const CommandEntry& entry : commands)
+        if (entry.name == name)
+            return &entry;
+    return nullptr;
+}
+
+const CommandEntry* EntryOf(Command command) {
+    for (const CommandEntry& entry : commands)
+        if (entry.command == command)
+            return &entry;
+    return nullptr;
+}
+
+const CommandOption* OptionOf(const CommandEntry& entry, std::string_view option) {
+    for (const CommandOption& o : entry.options)
+        if (o.name == option)
+            return &o;
+    return nullptr;
+}
+
+std::string UsageOf(const CommandEntry& entry) {
+    std::string text = "glenvar-cli " + std::string(entry.synopsis) + "\n";
+    std::string summary = "  " + std::string(entry.summary);
+    Replace(summary, "\n", "\n  ");
+    text += summary + "\n";
+    std::string column;
+    std::vector<const ParameterRow*> rows;
+    for (const CommandOption& o : entry.options) {
+        if (o.hidden)
+            continue;
+        column += (column.empty() ? "" : ", ") + std::string(o.name);
+        if (!o.metavar.empty())
+            column += " " + std::string(o.metavar);
+        if (const ParameterRow* row = FindParameter(o.name))
+            rows.push_back(row);
+        if (o.help.empty())
+            continue;
+        column.resize(std::max(column.size() + 1, descriptionColumn - 2), ' ');
+        text += "  " + column + Described(o.help, rows) + "\n";
+        column.clear();
+        rows.clear();
+    }
+    return text;
+}
+
+}  // namespace cli
