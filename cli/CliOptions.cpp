@@ -2,6 +2,8 @@
 
 #include "cli/CommandRegistry.h"
 
+#include "core/ParameterLimits.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -200,11 +202,19 @@ void CheckComplete(const Options& o, bool inputSeen) {
     const std::string name(EntryOf(o.command)->name);
     if (o.command != Command::Generate && !inputSeen)
         throw Failure{name + ": no input file given; see glenvar-cli " + name + " --help"};
-    if (o.command == Command::Generate && o.outputs.empty())
+    // A heightmap is an output too.
+    const bool noOutput = o.outputs.empty() && o.heightmaps.empty();
+    if (o.command == Command::Generate && noOutput)
         throw Failure{"generate: no output given; add -o FILE (.ld, .dat or .png)"};
-    if (o.command == Command::Render && o.outputs.empty())
+    if (o.command == Command::Render && noOutput)
         throw Failure{"render: no output given; add -o FILE.png"};
     const GEO_MakeLand& t = o.terrain;
+    const size_t handPoints = static_cast<size_t>(t.concentrationPoints.GetSize());
+    // A cell records its point's index in 16 bits: a further point would share label 0.
+    if (handPoints > limits::maxHandPoints)
+        throw Failure{"--point: expected 1 to " + std::to_string(limits::maxHandPoints) +
+                      " points (region labels 0.." + std::to_string(limits::maxHandPoints - 1) +
+                      "), got " + std::to_string(handPoints)};
     for (const Point& p : t.concentrationPoints) {
         // Points off the grid would push the generator's wrapped arithmetic out of range.
         if (p.x < 0 || p.x >= t.width || p.y < 0 || p.y >= t.height)

@@ -95,6 +95,10 @@ bool WriteTiff(TIFF* tif, const GEO_MakeLand& terrain, uint32_t w, uint32_t h) {
               TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK) &&
               TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
               TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE) &&
+              // Baseline readers expect a resolution; a cell has no physical size.
+              TIFFSetField(tif, TIFFTAG_XRESOLUTION, 1.0) &&
+              TIFFSetField(tif, TIFFTAG_YRESOLUTION, 1.0) &&
+              TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_NONE) &&
               TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
     std::vector<float> row(w);
     for (uint32_t y = 0; ok && y < h; ++y) {
@@ -127,10 +131,8 @@ std::vector<unsigned char> EncodeHeightmapTiff(const GEO_MakeLand& terrain) {
     int32_t w = 0, h = 0;
     RequireGrid(terrain, w, h);
     TiffBuffer buffer;
-    // Header, samples and the directory with its strip tables (two words a
-    // strip, a strip at least a row): reserved at once, so growing never
-    // holds two copies of a large heightmap.
-    buffer.bytes.reserve(size_t(w) * size_t(h) * sizeof(float) + size_t(h) * 16 + 65536);
+    // Reserved at once, so growing never holds two copies of a large heightmap.
+    buffer.bytes.reserve(size_t(TiffFileBytes(w, h)));
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (options == nullptr)
         throw std::bad_alloc();
@@ -159,18 +161,36 @@ std::vector<unsigned char> EncodeHeightmapTiff(const GEO_MakeLand& terrain) {
     return std::move(buffer.bytes);
 }
 
-void SaveHeightmap(const GEO_MakeLand& terrain, const Heightmap& map) {
-    switch (map.kind) {
+uint64_t TiffFileBytes(int32_t width, int32_t height) {
+    // Header, samples and the directory with its strip tables (two words a
+    // strip, a strip at least a row).
+    return uint64_t(width) * uint64_t(height) * sizeof(float) + uint64_t(height) * 16 + 65536;
+}
+
+uint64_t TiffEncodingBytes(int32_t width, int32_t height) {
+    // libtiff keeps each strip's offset and size as 64-bit words while writing.
+    return TiffFileBytes(width, height) + uint64_t(width) * sizeof(float) + uint64_t(height) * 16;
+}
+
+void WriteHeightmap(const GEO_MakeLand& terrain, HeightmapKind kind, Archive& archive) {
+    std::vector<unsigned char> bytes;
+    switch (kind) {
     case HeightmapKind::Png:
-        SaveBytes(map.path, EncodeHeightmapPng(terrain));
-        return;
+        bytes = EncodeHeightmapPng(terrain);
+        break;
     case HeightmapKind::R16:
-        SaveSafely(map.path, [&terrain](Archive& archive) { WriteR16Rows(terrain, archive); });
+        WriteR16Rows(terrain, archive);
         return;
     case HeightmapKind::Tiff:
-        SaveBytes(map.path, EncodeHeightmapTiff(terrain));
-        return;
+        bytes = EncodeHeightmapTiff(terrain);
+        break;
     }
+    archive.Write(bytes.data(), bytes.size());
+}
+
+void SaveHeightmap(const GEO_MakeLand& terrain, const Heightmap& map) {
+    SaveSafely(map.path,
+               [&terrain, &map](Archive& archive) { WriteHeightmap(terrain, map.kind, archive); });
 }
 
 }  // namespace cli

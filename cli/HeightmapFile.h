@@ -6,6 +6,7 @@
 #include "cli/CliOptions.h"
 #include "data/Archive.h"
 
+#include <cstdint>
 #include <stdexcept>
 #include <vector>
 
@@ -26,6 +27,15 @@ void WriteR16Rows(const GEO_MakeLand& terrain, Archive& archive);
 // altitude rounded to single precision. Throws HeightmapFailure when libtiff
 // refuses, std::bad_alloc when memory runs out.
 std::vector<unsigned char> EncodeHeightmapTiff(const GEO_MakeLand& terrain);
+
+// The bytes EncodeHeightmapTiff reserves for its file; the estimate of memory
+// and the writer read the same figure.
+uint64_t TiffFileBytes(int32_t width, int32_t height);
+// Its peak beside the map: the file, a row of floats and libtiff's strip tables.
+uint64_t TiffEncodingBytes(int32_t width, int32_t height);
+
+// The file of the given form, written through the archive.
+void WriteHeightmap(const GEO_MakeLand& terrain, HeightmapKind kind, Archive& archive);
 
 void SaveHeightmap(const GEO_MakeLand& terrain, const Heightmap& map);
 

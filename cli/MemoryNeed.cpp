@@ -1,5 +1,7 @@
 #include "cli/MemoryNeed.h"
 
+#include "cli/HeightmapFile.h"
+
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -52,13 +54,21 @@ uint64_t LimitRoom(int resource, const char* usedField) {
     return Left(limit.rlim_cur, ProcKilobytes("/proc/self/status", usedField).value_or(0));
 }
 
-uint64_t ControlGroupRoom() {
-    std::ifstream self("/proc/self/cgroup");
+std::string Gibibytes(uint64_t bytes, int decimals) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f GiB", decimals, double(bytes) / double(kib * kib * kib));
+    return text;
+}
+
+}  // namespace
+
+uint64_t ControlGroupRoom(const std::string& procRoot, const std::string& sysRoot) {
+    std::ifstream self(procRoot + "/self/cgroup");
     std::string line;
     while (std::getline(self, line)) {
         if (line.compare(0, 3, "0::") != 0)
             continue;  // the unified hierarchy
-        const std::string dir = "/sys/fs/cgroup" + line.substr(3);
+        const std::string dir = sysRoot + "/fs/cgroup" + line.substr(3);
         const auto max = FileNumber(dir + "/memory.max");
         if (!max)
             break;
@@ -66,14 +76,6 @@ uint64_t ControlGroupRoom() {
     }
     return std::numeric_limits<uint64_t>::max();
 }
-
-std::string Gibibytes(uint64_t bytes) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f GiB", double(bytes) / double(kib * kib * kib));
-    return text;
-}
-
-}  // namespace
 
 uint64_t GenerationBytes(const Options& o) {
     const uint64_t cells = uint64_t(o.terrain.width) * uint64_t(o.terrain.height);
@@ -89,7 +91,7 @@ uint64_t GenerationBytes(const Options& o) {
             pictures = 4 * cells + 3 * cells + cells / 64;
     for (const Heightmap& map : o.heightmaps) {
         const uint64_t bytes = map.kind == HeightmapKind::Tiff
-                                   ? 4 * cells + 16 * uint64_t(o.terrain.height)
+                                   ? TiffEncodingBytes(o.terrain.width, o.terrain.height)
                                : map.kind == HeightmapKind::Png ? 2 * cells + cells / 64
                                                                 : 0;
         heightmap = std::max(heightmap, bytes);
@@ -104,14 +106,18 @@ uint64_t AvailableBytes() {
         room = *free + ProcKilobytes("/proc/meminfo", "SwapFree").value_or(0);
     room = std::min(room, LimitRoom(RLIMIT_AS, "VmSize"));
     room = std::min(room, LimitRoom(RLIMIT_DATA, "VmData"));
-    return std::min(room, ControlGroupRoom());
+    return std::min(room, ControlGroupRoom("/proc", "/sys"));
 }
 
 std::string MemoryRefusal(int32_t width, int32_t height, uint64_t need, uint64_t available) {
     if (need <= available)
         return {};
+    // Enough decimals that the two figures differ: "0.5 GiB ... only 0.5 GiB" says nothing.
+    int decimals = 1;
+    while (decimals < 9 && Gibibytes(need, decimals) == Gibibytes(available, decimals))
+        ++decimals;
     return "a " + std::to_string(width) + " x " + std::to_string(height) + " map needs about " +
-           Gibibytes(need) + " of memory, but only " + Gibibytes(available) +
+           Gibibytes(need, decimals) + " of memory, but only " + Gibibytes(available, decimals) +
            " can be had; nothing was written";
 }
 

@@ -6,6 +6,7 @@
 #include "cli/CliOptions.h"
 
 #include <cstdint>
+#include <string>
 
 namespace cli {
 
@@ -19,6 +20,11 @@ uint64_t GenerationBytes(const Options& o);
 // less what is mapped already, and the control group's limit less its use.
 // UINT64_MAX when nothing limits it.
 uint64_t AvailableBytes();
+
+// The room the unified control group (v2) leaves: memory.max less
+// memory.current of the group /proc/self/cgroup names, read under the given
+// roots ("/proc", "/sys" on a live system). UINT64_MAX without a limit.
+uint64_t ControlGroupRoom(const std::string& procRoot, const std::string& sysRoot);
 
 // The refusal, or an empty string when `need` fits into `available`.
 std::string MemoryRefusal(int32_t width, int32_t height, uint64_t need, uint64_t available);

@@ -1,12 +1,17 @@
 // glenvar-cli: generates, renders and reports on terrain maps without a window.
-// Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments.
+// Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments,
+// 128 + N after signal N (SIGINT, SIGTERM, SIGHUP; see Signals.h).
 
 #include "cli/CliOptions.h"
+#include "cli/FailureText.h"
 #include "cli/HeightmapFile.h"
 #include "cli/InfoJson.h"
 #include "cli/MemoryNeed.h"
+#include "cli/OutputBatch.h"
 #include "cli/PngFile.h"
 #include "cli/ProgressBar.h"
+#include "cli/SameFile.h"
+#include "cli/Signals.h"
 #include "core/GEO_MakeLand.h"
 #include "core/LandReport.h"
 #include "core/MapFile.h"
@@ -38,23 +43,51 @@ class CliFailure : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Arguments that the file system shows to be wrong: exit status 2, as for the parser's.
+class UsageFailure : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+void Report(const std::string& line) {
+    cli::ProgressBar::instance().Finish();
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
 // Catches a missing or unusable target directory before minutes of work,
 // with the message the save itself would give.
 void CheckWritable(const std::string& target) {
     std::error_code error;
     if (fs::is_directory(target, error))
-        throw FileFailure(fileErrorCauseFromErrno(EISDIR), target);
+        ThrowFileFailure(EISDIR, target);
     fs::path parent = fs::path(target).parent_path();
     if (parent.empty())
         parent = ".";
     const fs::file_status status = fs::status(parent, error);
     if (!fs::exists(status))
-        throw FileFailure(fileErrorCauseFromErrno(ENOENT), target);
+        ThrowFileFailure(ENOENT, target);
     if (!fs::is_directory(status))
-        throw FileFailure(fileErrorCauseFromErrno(ENOTDIR), target);
+        ThrowFileFailure(ENOTDIR, target);
+}
+
+// No output may replace the input or another output, whatever names they go by.
+void RefuseSameFiles(const Options& o) {
+    std::vector<cli::NamedFile> files;
+    if (!o.input.empty())
+        files.push_back({"input", o.input});
+    for (const cli::Output& out : o.outputs)
+        files.push_back({"-o", out.path});
+    for (const cli::Heightmap& map : o.heightmaps)
+        files.push_back({"--heightmap", map.path});
+    if (const auto same = cli::FindSameFile(files))
+        throw UsageFailure(
+            same->second.option + " " + same->second.path + ": the same file as " +
+            (same->first.option == "input" ? "the input " : same->first.option + " ") +
+            same->first.path);
 }
 
 void CheckOutputs(const Options& o) {
+    RefuseSameFiles(o);
     for (const cli::Output& out : o.outputs)
         CheckWritable(out.path);
     for (const cli::Heightmap& map : o.heightmaps)
@@ -62,7 +95,15 @@ void CheckOutputs(const Options& o) {
 }
 
 MapFileKind LoadInput(GEO_MakeLand& terrain, const std::string& path) {
-    const MapFileKind kind = LoadMapFile(terrain, fs::path(path));
+    MapFileKind kind = MapFileKind::None;
+    try {
+        kind = LoadMapFile(terrain, fs::path(path));
+    } catch (const CommandFailure& failure) {
+        // The archive knows no file name: the failures that come from it get this one.
+        if (failure.kind() == FailureKind::EndOfFile || failure.kind() == FailureKind::Format)
+            throw CliFailure(path + ": " + cli::FailureText(failure));
+        throw;
+    }
     if (kind == MapFileKind::None)
         throw CliFailure(path + ": not a map file or raw data file");
     if (terrain.GetSize() == 0)
@@ -80,14 +121,15 @@ GEO_MakeLand::GridSize ConsistentGridSize(const GEO_MakeLand& terrain) {
 
 void WritePictures(GEO_MakeLand& terrain, const Options& o) {
     cli::ProgressBar& bar = cli::ProgressBar::instance();
+    cli::OutputBatch batch;
     std::optional<std::vector<unsigned char>> png;
     for (const cli::Output& out : o.outputs) {
-        if (out.kind == cli::OutputKind::Map) {
+        if (out.kind == cli::OutputKind::Map || out.kind == cli::OutputKind::Raw) {
             bar.Show("saving", -1);
-            SaveMapFile(terrain, out.path);
-        } else if (out.kind == cli::OutputKind::Raw) {
-            bar.Show("saving", -1);
-            SaveRawFile(terrain, out.path);
+            const MapFileKind form =
+                out.kind == cli::OutputKind::Map ? MapFileKind::Map : MapFileKind::Raw;
+            batch.Add(out.path,
+                      [&terrain, form](Archive& archive) { StoreMapFile(terrain, form, archive); });
         } else {
             if (!png) {
                 const GEO_MakeLand::GridSize size = ConsistentGridSize(terrain);
@@ -100,13 +142,17 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o) {
                 png = cli::EncodePicturePng(picture);
             }
             bar.Show("saving", -1);
-            cli::SaveBytes(out.path, *png);
+            batch.Add(out.path,
+                      [&png](Archive& archive) { archive.Write(png->data(), png->size()); });
         }
     }
     for (const cli::Heightmap& map : o.heightmaps) {
         bar.Show("heightmap", -1);
-        cli::SaveHeightmap(terrain, map);
+        batch.Add(map.path, [&terrain, &map](Archive& archive) {
+            cli::WriteHeightmap(terrain, map.kind, archive);
+        });
     }
+    batch.CommitAll();
     bar.Finish();
 }
 
@@ -117,7 +163,9 @@ int RunGenerate(const Options& o) {
     if (!refusal.empty())
         throw CliFailure(refusal);
     GEO_LandCircleArray circles;
-    circles.LoadOrBuild(fs::path(o.stencils));
+    if (circles.LoadOrBuild(fs::path(o.stencils)) == GEO_LandCircleArray::CacheUse::NotACache)
+        Report("glenvar-cli: warning: " + o.stencils +
+               ": not a stencil cache; left as it is, the table is used from memory");
 
     GEO_MakeLand terrain = o.terrain;
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
@@ -177,11 +225,6 @@ int Run(const Options& o) {
     return exitUsage;
 }
 
-void Report(const std::string& line) {
-    cli::ProgressBar::instance().Finish();
-    std::fprintf(stderr, "%s\n", line.c_str());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -191,13 +234,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "glenvar-cli: %s\n", parsed.error.c_str());
         return exitUsage;
     }
+    cli::InstallSignalHandlers();
     try {
         return Run(*parsed.options);
+    } catch (const UsageFailure& failure) {
+        Report(std::string("glenvar-cli: ") + failure.what());
+        return exitUsage;
     } catch (const CommandFailure& failure) {
-        // The same text the desktop program shows in its message box.
-        Report(failure.what());
+        Report("glenvar-cli: " + cli::FailureText(failure));
     } catch (const std::bad_alloc&) {
-        Report(MemoryFailure().what());
+        Report("glenvar-cli: " + cli::FailureText(MemoryFailure()));
     } catch (const std::exception& failure) {
         Report(std::string("glenvar-cli: ") + failure.what());
     }

@@ -16,10 +16,13 @@ namespace EditNumbers {
 struct Scanned {
     bool valid = false;
     bool negative = false;
-    uint64_t magnitude = 0;  // saturated just above any 32-bit limit
+    bool saturated = false;  // the digits' value lies above the cap
+    uint64_t magnitude = 0;  // at most the cap
 };
 
-template <class Char> Scanned Scan(std::basic_string_view<Char> text, bool allowMinus) {
+// The cap lies just above any 32-bit limit, or is the seed's 64-bit one.
+template <class Char>
+Scanned Scan(std::basic_string_view<Char> text, bool allowMinus, uint64_t cap = uint64_t{1} << 33) {
     const auto blank = [](Char c) { return c == Char(' ') || c == Char('\t'); };
     size_t begin = 0;
     size_t end = text.size();
@@ -39,12 +42,18 @@ template <class Char> Scanned Scan(std::basic_string_view<Char> text, bool allow
     }
     if (i == end)
         return result;
-    constexpr uint64_t cap = uint64_t{1} << 33;
     for (; i < end; ++i) {
         const Char c = text[i];
         if (c < Char('0') || c > Char('9'))
             return result;
-        result.magnitude = std::min<uint64_t>(cap, result.magnitude * 10 + uint64_t(c - Char('0')));
+        const uint64_t digit = uint64_t(c - Char('0'));
+        // magnitude * 10 + digit > cap, asked without overflowing.
+        if (result.magnitude > (cap - digit) / 10) {
+            result.magnitude = cap;
+            result.saturated = true;
+        } else {
+            result.magnitude = result.magnitude * 10 + digit;
+        }
     }
     result.valid = result.magnitude != 0 || startsWithZero;
     return result;
@@ -67,6 +76,20 @@ template <class Char> std::optional<uint32_t> ParseUInt32(std::basic_string_view
         return std::nullopt;
     return static_cast<uint32_t>(
         std::min<uint64_t>(s.magnitude, std::numeric_limits<uint32_t>::max()));
+}
+
+// The seed as a map file holds it, for the page, which takes every seed a file
+// can hold (the dialog keeps to 32 bits, ParseUInt32): the same grammar over
+// 64 bits, a larger value told apart from a text that is no number.
+struct SeedRead {
+    bool number = false;    // the grammar's unsigned integer
+    bool tooLarge = false;  // above 2^64 - 1
+    uint64_t value = 0;
+};
+
+template <class Char> SeedRead ParseSeed(std::basic_string_view<Char> text) {
+    const Scanned s = Scan(text, false, std::numeric_limits<uint64_t>::max());
+    return {s.valid, s.valid && s.saturated, s.magnitude};
 }
 
 }  // namespace EditNumbers

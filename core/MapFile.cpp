@@ -65,11 +65,9 @@ MapFileKind LoadMapFileBytes(GEO_MakeLand& terrain, std::vector<unsigned char> b
     return LoadMapFile(terrain, archive);
 }
 
-namespace {
-
 // Storing does not change the terrain; Serialize is non-const only because it
 // also loads.
-void Store(const GEO_MakeLand& terrain, MapFileKind form, Archive& archive) {
+void StoreMapFile(const GEO_MakeLand& terrain, MapFileKind form, Archive& archive) {
     auto& t = const_cast<GEO_MakeLand&>(terrain);
     if (form == MapFileKind::Raw)
         t.SerializeRaw(archive);
@@ -77,20 +75,20 @@ void Store(const GEO_MakeLand& terrain, MapFileKind form, Archive& archive) {
         t.Serialize(archive);
 }
 
-}  // namespace
-
 std::vector<unsigned char> MapFileBytes(const GEO_MakeLand& terrain, MapFileKind form) {
     MemorySink sink;
     Archive archive(sink);
-    Store(terrain, form, archive);
+    StoreMapFile(terrain, form, archive);
     archive.Close();
     return sink.bytes();
 }
 
 void SaveMapFile(const GEO_MakeLand& terrain, const std::filesystem::path& path) {
-    SaveSafely(path, [&terrain](Archive& archive) { Store(terrain, MapFileKind::Map, archive); });
+    SaveSafely(path,
+               [&terrain](Archive& archive) { StoreMapFile(terrain, MapFileKind::Map, archive); });
 }
 
 void SaveRawFile(const GEO_MakeLand& terrain, const std::filesystem::path& path) {
-    SaveSafely(path, [&terrain](Archive& archive) { Store(terrain, MapFileKind::Raw, archive); });
+    SaveSafely(path,
+               [&terrain](Archive& archive) { StoreMapFile(terrain, MapFileKind::Raw, archive); });
 }

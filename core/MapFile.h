@@ -24,6 +24,9 @@ MapFileKind LoadMapFileBytes(GEO_MakeLand& terrain, std::vector<unsigned char> b
 // The bytes the map form (Map) or the raw form (Raw) of the terrain consists of.
 std::vector<unsigned char> MapFileBytes(const GEO_MakeLand& terrain, MapFileKind form);
 
+// Writes the map form (Map) or the raw form (Raw) of the terrain.
+void StoreMapFile(const GEO_MakeLand& terrain, MapFileKind form, Archive& archive);
+
 // Safe saves of the two forms (see SaveSafely).
 void SaveMapFile(const GEO_MakeLand& terrain, const std::filesystem::path& path);
 void SaveRawFile(const GEO_MakeLand& terrain, const std::filesystem::path& path);

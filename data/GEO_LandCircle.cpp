@@ -122,22 +122,27 @@ GEO_LandCircleArray GEO_LandCircleArray::Built() {
     return table;
 }
 
-void GEO_LandCircleArray::LoadOrBuild(const std::filesystem::path& cachePath, Builder build) {
+GEO_LandCircleArray::CacheUse
+GEO_LandCircleArray::LoadOrBuild(const std::filesystem::path& cachePath, Builder build) {
     if (GetSize() > 0)
-        return;
+        return CacheUse::Read;
 
     // Both roads fill a separate table, so a damaged cache never leaves this one half-read.
     GEO_LandCircleArray table;
     if (ReadCache(cachePath, table)) {
         Swap(table);
-        return;
+        return CacheUse::Read;
     }
     table.RemoveAll();  // what the cache left, before the build needs the memory
     GEO_LandCircleArray built = build();
     Swap(built);
+    if (!MayRewriteStencilCache(cachePath))
+        return CacheUse::NotACache;
     try {
         SaveSafely(cachePath, [this](Archive& archive) { Serialize(archive); });
     } catch (const FileFailure&) {
         // An unwritable cache only costs the next run a rebuild; the table is ready.
+        return CacheUse::Unwritable;
     }
+    return CacheUse::Written;
 }

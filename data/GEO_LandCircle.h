@@ -31,13 +31,21 @@ class GEO_LandCircleArray : public GrowableArray<GEO_LandCircle>, public CObject
 
     using Builder = GEO_LandCircleArray (*)();
 
+    // How LoadOrBuild found the cache file.
+    enum class CacheUse {
+        Read,        // the table came from it (or the table was filled already)
+        Written,     // built, and the cache written
+        Unwritable,  // built; writing the cache failed
+        NotACache,   // built; the file is no stencil cache and was left alone
+    };
+
     // Fills an empty table from the cache file, or builds it with `build` and
     // writes the cache. A cache that is not a complete, sane table of 200
-    // stencils is rebuilt and rewritten; an unwritable cache leaves the built
-    // table in memory. Afterwards the table is filled: nothing but running out
-    // of memory (which throws) can stop it.
-    void LoadOrBuild(const std::filesystem::path& cachePath = stencilCacheFile,
-                     Builder build = &Built);
+    // stencils is rebuilt and rewritten if MayRewriteStencilCache allows; an
+    // unwritable cache leaves the built table in memory. Afterwards the table
+    // is filled: nothing but running out of memory (which throws) can stop it.
+    CacheUse LoadOrBuild(const std::filesystem::path& cachePath = stencilCacheFile,
+                         Builder build = &Built);
 
     static const RuntimeClass classGEO_LandCircleArray;
 };

@@ -2,12 +2,15 @@
 
 #include "data/Failures.h"
 #include "data/FileDevices.h"
+#include "data/TemporaryNames.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <exception>
 #include <fcntl.h>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,22 +47,42 @@ fs::path Destination(const fs::path& target) {
     return error ? target : resolved;
 }
 
-// Removes the temporary file unless the save got as far as renaming it.
+// The temporary name: ".NAME.XXXXXX" beside the destination, NAME cut so the
+// whole stays within the directory's limit on a name's length (a legal
+// 255-byte name must still be savable).
+std::string TemporaryPattern(const fs::path& destination, const fs::path& directory) {
+    long limit = ::pathconf(directory.c_str(), _PC_NAME_MAX);
+    if (limit <= 0)
+        limit = NAME_MAX;
+    std::string name = destination.filename().string();
+    const size_t room = size_t(limit) > 8 ? size_t(limit) - 8 : 1;
+    if (name.size() > room)
+        name.resize(room);
+    // Appended, not "." + name: GCC 12 at -O2 warns of an overlapping copy there.
+    std::string leaf(1, '.');
+    leaf += name;
+    leaf += ".XXXXXX";
+    return (directory / leaf).string();
+}
+
+// Removes the temporary file unless the save got as far as renaming it; until
+// then a signal handler can find it too (TemporaryNames.h).
 class TemporaryFile {
   public:
     explicit TemporaryFile(const fs::path& destination) {
         fs::path directory = destination.parent_path();
         if (directory.empty())
             directory = ".";
-        // Appended, not "." + name: GCC 12 at -O2 warns of an overlapping copy there.
-        std::string leaf(1, '.');
-        leaf += destination.filename().string();
-        leaf += ".XXXXXX";
-        std::string pattern = (directory / leaf).string();
+        std::string pattern = TemporaryPattern(destination, directory);
         name_.assign(pattern.begin(), pattern.end());
         name_.push_back('\0');
-        fd_ = ::mkostemp(name_.data(), O_CLOEXEC);
-        error_ = fd_ < 0 ? errno : 0;
+        WithEndingSignalsBlocked([this] {
+            fd_ = ::mkostemp(name_.data(), O_CLOEXEC);
+            error_ = fd_ < 0 ? errno : 0;
+            if (fd_ >= 0)
+                tracked_.emplace(name_.data());
+            return 0;
+        });
     }
     ~TemporaryFile() {
         if (fd_ >= 0)
@@ -80,18 +103,40 @@ class TemporaryFile {
         // Linux releases the descriptor even when close reports EINTR.
         return result == 0 || errno == EINTR ? 0 : errno;
     }
-    void MarkRenamed() { renamed_ = true; }
+    void MarkRenamed() {
+        renamed_ = true;
+        tracked_.reset();
+    }
 
   private:
     std::vector<char> name_;
     int fd_ = -1;
     int error_ = 0;
     bool renamed_ = false;
+    std::optional<TemporaryName> tracked_;
 };
+
+void SyncDirectoryOf(const fs::path& destination) {
+    fs::path directory = destination.parent_path();
+    if (directory.empty())
+        directory = ".";
+    int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        (void)::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
 
 }  // namespace
 
-void SaveSafely(const fs::path& target, const std::function<void(Archive&)>& writeBody) {
+struct StagedFile::State {
+    fs::path target;
+    fs::path destination;
+    TemporaryFile temporary;
+    State(const fs::path& t, const fs::path& d) : target(t), destination(d), temporary(d) {}
+};
+
+StagedFile::StagedFile(const fs::path& target, const std::function<void(Archive&)>& writeBody) {
     fs::path destination = Destination(target);
     if (destination.filename().empty())
         ThrowFileFailure(EISDIR, target);
@@ -108,7 +153,8 @@ void SaveSafely(const fs::path& target, const std::function<void(Archive&)>& wri
         mode = existing.st_mode & 07777;
     }
 
-    TemporaryFile temporary(destination);
+    state_ = std::make_unique<State>(target, destination);
+    TemporaryFile& temporary = state_->temporary;
     if (temporary.error() != 0)
         ThrowFileFailure(temporary.error(), target);
     // mkstemp creates the file 0600; give it what a plain create would have.
@@ -124,17 +170,18 @@ void SaveSafely(const fs::path& target, const std::function<void(Archive&)>& wri
         ThrowFileFailure(errno, target);
     if (int error = temporary.Close(); error != 0)
         ThrowFileFailure(error, target);
-    if (::rename(temporary.name(), destination.c_str()) != 0)
-        ThrowFileFailure(errno, target);
-    temporary.MarkRenamed();
+}
 
+StagedFile::~StagedFile() = default;
+
+void StagedFile::Commit() {
+    if (::rename(state_->temporary.name(), state_->destination.c_str()) != 0)
+        ThrowFileFailure(errno, state_->target);
+    state_->temporary.MarkRenamed();
     // Makes the rename itself durable; the save has succeeded whether or not this works.
-    fs::path directory = destination.parent_path();
-    if (directory.empty())
-        directory = ".";
-    int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        (void)::fsync(dirFd);
-        ::close(dirFd);
-    }
+    SyncDirectoryOf(state_->destination);
+}
+
+void SaveSafely(const fs::path& target, const std::function<void(Archive&)>& writeBody) {
+    StagedFile(target, writeBody).Commit();
 }

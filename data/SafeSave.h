@@ -9,6 +9,25 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 void SaveSafely(const std::filesystem::path& target,
                 const std::function<void(Archive&)>& writeBody);
+
+// The same save in two steps, for files that must change together: the
+// constructor writes, checks and syncs the temporary file (throwing as
+// SaveSafely does), Commit renames it over the target. Destroyed uncommitted,
+// it removes its temporary file and the target stays as it was.
+class StagedFile {
+  public:
+    StagedFile(const std::filesystem::path& target, const std::function<void(Archive&)>& writeBody);
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    void Commit();
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};

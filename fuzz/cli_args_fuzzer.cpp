@@ -48,11 +48,12 @@ void CheckOptions(const Options& o) {
     FUZZ_CHECK(!o.json || o.command == Command::Info);
 
     if (o.command != Command::Generate) {
-        FUZZ_CHECK(o.command == Command::Info || !o.outputs.empty());
+        FUZZ_CHECK(o.command == Command::Info || !o.outputs.empty() || !o.heightmaps.empty());
         return;
     }
     // Within what the generator accepts and the dialog offers (sizes: the tool's own).
-    FUZZ_CHECK(!o.outputs.empty());
+    FUZZ_CHECK(!o.outputs.empty() || !o.heightmaps.empty());
+    FUZZ_CHECK(size_t(o.terrain.concentrationPoints.GetSize()) <= limits::maxHandPoints);
     FUZZ_CHECK(t.width >= limits::minSize && t.width <= limits::maxCliSize);
     FUZZ_CHECK(t.height >= limits::minSize && t.height <= limits::maxCliSize);
     FUZZ_CHECK(t.unitAmount >= limits::minUnitAmount && t.unitAmount <= limits::maxUnitAmount);

@@ -7,9 +7,11 @@ namespace glenvar_python {
 namespace {
 
 // The parser wants an output and, for render, an input; they are named only
-// to complete the line and nothing is read or written.
+// to complete the line and nothing is read or written. A map file output
+// adds nothing to the memory a generation is checked for.
 const std::string unusedInput = "python-input.ld";
-const std::string unusedOutput = "python-output.png";
+const std::string unusedMap = "python-output.ld";
+const std::string unusedPicture = "python-output.png";
 
 cli::Options Parse(std::vector<std::string> line) {
     const cli::ParseResult parsed = cli::Parse(line);
@@ -42,12 +44,12 @@ const std::vector<Parameter>& GenerationParameters() {
 cli::Options ParseGenerate(const std::vector<std::string>& arguments) {
     std::vector<std::string> line{"generate"};
     line.insert(line.end(), arguments.begin(), arguments.end());
-    line.insert(line.end(), {"-o", unusedOutput});
+    line.insert(line.end(), {"-o", unusedMap});
     return Parse(std::move(line));
 }
 
 double ParseWaterLevel(const std::string& text) {
-    return Parse({"render", unusedInput, "--water-level", text, "-o", unusedOutput})
+    return Parse({"render", unusedInput, "--water-level", text, "-o", unusedPicture})
         .terrain.waterLevel;
 }
 

@@ -1,6 +1,7 @@
 // glenvar._glenvar: the extension behind the Python package glenvar. The
 // package's __init__.py turns keywords into the arguments taken here.
 
+#include "cli/FailureText.h"
 #include "cli/HeightmapFile.h"
 #include "cli/PngFile.h"
 #include "data/Failures.h"
@@ -27,35 +28,37 @@ namespace {
 // A file error keeps its errno, so Python raises FileNotFoundError and its kin.
 void RaiseFileError(const FileFailure& failure) {
     if (failure.error() == 0) {
-        PyErr_SetString(PyExc_OSError, failure.what());
+        PyErr_SetString(PyExc_OSError, cli::FailureText(failure).c_str());
         return;
     }
     py::object error = py::reinterpret_steal<py::object>(
-        PyObject_CallFunction(PyExc_OSError, "isO", failure.error(), failure.what(),
+        PyObject_CallFunction(PyExc_OSError, "isO", failure.error(), std::strerror(failure.error()),
                               py::cast(failure.path().string()).ptr()));
     if (error)
         PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
 }
 
-// The model's failures carry the desktop program's texts; Python gets them
-// as the exception its users expect for each kind.
+// The model's failures in glenvar-cli's words, as the exception Python's
+// users expect for each kind.
 void TranslateFailures(std::exception_ptr thrown) {
     try {
         std::rethrow_exception(thrown);
     } catch (const FileFailure& failure) {
         RaiseFileError(failure);
-    } catch (const MemoryFailure& failure) {
-        PyErr_SetString(PyExc_MemoryError, failure.what());
     } catch (const CommandFailure& failure) {
-        PyErr_SetString(PyExc_ValueError, failure.what());
+        PyErr_SetString(failure.kind() == FailureKind::OutOfMemory ? PyExc_MemoryError
+                                                                   : PyExc_ValueError,
+                        cli::FailureText(failure).c_str());
     } catch (const ArgumentError& error) {
         PyErr_SetString(PyExc_ValueError, error.what());
+    } catch (const glenvar_python::MemoryShortage& shortage) {
+        PyErr_SetString(PyExc_MemoryError, shortage.what());
     } catch (const cli::PngFailure& failure) {
         PyErr_SetString(PyExc_RuntimeError, failure.what());
     } catch (const cli::HeightmapFailure& failure) {
         PyErr_SetString(PyExc_RuntimeError, failure.what());
     } catch (const std::bad_alloc&) {
-        PyErr_SetString(PyExc_MemoryError, MemoryFailure().what());
+        PyErr_SetString(PyExc_MemoryError, cli::FailureText(MemoryFailure()).c_str());
     }
 }
 

@@ -1,11 +1,14 @@
 #include "python/PythonMap.h"
 
+#include "cli/FailureText.h"
 #include "cli/HeightmapFile.h"
 #include "cli/InfoJson.h"
+#include "cli/MemoryNeed.h"
 #include "cli/PngFile.h"
 #include "core/LandReport.h"
 #include "core/NUM_Random.h"
 #include "core/PointMarks.h"
+#include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
 #include "python/GenerationArguments.h"
 
@@ -38,6 +41,10 @@ std::string Extension(const std::filesystem::path& path) {
 }  // namespace
 
 std::unique_ptr<PythonMap> PythonMap::Generate(const cli::Options& o) {
+    const std::string refusal = cli::MemoryRefusal(o.terrain.width, o.terrain.height,
+                                                   cli::GenerationBytes(o), cli::AvailableBytes());
+    if (!refusal.empty())
+        throw MemoryShortage(refusal);
     auto map = std::make_unique<PythonMap>();
     GEO_MakeLand& terrain = map->terrain_;
     terrain = o.terrain;
@@ -56,7 +63,14 @@ std::unique_ptr<PythonMap> PythonMap::Generate(const cli::Options& o) {
 
 std::unique_ptr<PythonMap> PythonMap::Load(const std::filesystem::path& path) {
     auto map = std::make_unique<PythonMap>();
-    map->kind_ = LoadMapFile(map->terrain_, path);
+    try {
+        map->kind_ = LoadMapFile(map->terrain_, path);
+    } catch (const CommandFailure& failure) {
+        // As glenvar-cli says it: the archive's failures know no file name.
+        if (failure.kind() == FailureKind::EndOfFile || failure.kind() == FailureKind::Format)
+            throw ArgumentError(path.string() + ": " + cli::FailureText(failure));
+        throw;
+    }
     if (map->kind_ == MapFileKind::None)
         throw ArgumentError(path.string() + ": not a map file or raw data file");
     if (map->terrain_.GetSize() == 0)

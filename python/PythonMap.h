@@ -12,14 +12,22 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 namespace glenvar_python {
 
+// The machine lacks the memory a map needs; the text is glenvar-cli's.
+class MemoryShortage : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
 class PythonMap {
   public:
     // Grows the map the options describe (as `glenvar-cli generate` does,
-    // with the stencil table built in memory).
+    // with the stencil table built in memory). Like it, refuses a map the
+    // machine has not the memory for before any work.
     static std::unique_ptr<PythonMap> Generate(const cli::Options& options);
     // The loader's refusals are thrown as they come; a file of another kind
     // or without cells is refused with glenvar-cli's words.

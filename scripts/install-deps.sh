@@ -18,6 +18,7 @@ packages=(
   python3-dev pybind11-dev python3-numpy python3-pytest python3-distributed   # the Python module, its tests and batches
   desktop-file-utils appstream help2man   # installed files: validators, the CLI's man page
   dpkg-dev fakeroot file   # scripts/package.sh: CPack's Debian package and its library dependencies
+  lintian   # scripts/package-test.sh: the package as Debian's checker sees it
   qt6-translations-l10n qt6-qpa-plugins   # the package's run-time needs, so its install test stays offline
 )
 

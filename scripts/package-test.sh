@@ -20,6 +20,8 @@ fi
 deb=$(bash scripts/package.sh "$build" | tail -n1)
 dpkg-deb -f "$deb" Recommends | grep -qw bash-completion ||
   { echo "package-test: the package does not recommend bash-completion" >&2; exit 1; }
+# Debian's own checker: any error or warning fails the test.
+lintian --fail-on error,warning "$deb"
 scratch=$(mktemp -d)
 # What the installation would newly install besides the package, so that
 # exactly that is removed again (upgrades, "Inst name [old] (new)", are kept).
@@ -36,7 +38,8 @@ trap cleanup EXIT
 
 files=(/usr/bin/glenvar /usr/bin/glenvar-cli /usr/libexec/glenvar/glenvar-launcher
   /usr/share/applications/$id.desktop /usr/share/metainfo/$id.metainfo.xml
-  /usr/share/man/man1/glenvar.1 /usr/share/man/man1/glenvar-cli.1
+  /usr/share/man/man1/glenvar.1.gz /usr/share/man/man1/glenvar-cli.1.gz
+  /usr/share/doc/glenvar/copyright /usr/share/doc/glenvar/changelog.gz
   /usr/share/bash-completion/completions/glenvar-cli)
 for size in 16 22 24 32 48 64 128 256; do
   files+=("/usr/share/icons/hicolor/${size}x$size/apps/$id.png")

@@ -3,7 +3,7 @@
 # (esbuild, fast-png from npm), made into build-web/site/.
 #   bash scripts/web.sh build   install what is missing, build the site
 #   bash scripts/web.sh [serve] build, then serve it on http://localhost:${PORT:-8000}/
-#   bash scripts/web.sh test    build, then the browser tests against build/cli/glenvar-cli
+#   bash scripts/web.sh test    build the site and build/cli/glenvar-cli, then the browser tests
 #   bash scripts/web.sh bench   build, then time the page against the native generator
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -44,9 +44,19 @@ build_site() {
   rm -rf "$site"
   mkdir -p "$site"
   local esbuild=web/node_modules/.bin/esbuild
-  "$esbuild" web/src/main.js --bundle --minify --format=iife --log-level=warning --outfile="$site/app.js"
+  # The page as modules: the 3D view (three.js) is a chunk of its own, fetched when first shown.
+  "$esbuild" web/src/main.js --bundle --minify --format=esm --splitting --log-level=warning \
+    --outdir="$site" --entry-names=app --chunk-names='chunk-[hash]'
   "$esbuild" web/src/worker.js --bundle --minify --format=iife --log-level=warning --outfile="$site/worker.js"
-  cp web/index.html web/style.css build-web/web/glenvar.js build-web/web/glenvar.wasm "$site/"
+  cp web/index.html web/style.css web/manifest.webmanifest build-web/web/glenvar.js \
+    build-web/web/glenvar.wasm "$site/"
+  cp web/icons/icon-192.png web/icons/icon-512.png "$site/"
+  # The service worker stores every file above; its store is named after their contents.
+  local files version
+  files=$(cd "$site" && printf '"./"'; for f in *; do printf ',"%s"' "$f"; done)
+  version=$(cd "$site" && cat -- * | sha256sum | cut -c1-16)
+  "$esbuild" web/src/sw.js --minify --log-level=warning --define:FILES="[$files]" \
+    --define:VERSION="\"$version\"" --outfile="$site/sw.js"
   echo "Site: $site ($(du -sh "$site" | cut -f1), $(tar -C "$site" -cf - . | gzip -9 | wc -c) bytes gzipped)"
 }
 
@@ -80,8 +90,15 @@ case "$command" in
   test)
     build_site
     browser_env
-    [ -x "$GLENVAR_CLI" ] || { echo "Needs $GLENVAR_CLI: bash scripts/build.sh first" >&2; exit 1; }
-    node --test web/tests/page.test.mjs
+    # The page is compared with the CLI of these very sources, never a stale one.
+    if [ "$GLENVAR_CLI" = "$PWD/build/cli/glenvar-cli" ]; then
+      [ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+      cmake --build build -j2 --target glenvar-cli
+    fi
+    [ -x "$GLENVAR_CLI" ] || { echo "Needs $GLENVAR_CLI" >&2; exit 1; }
+    # Screenshots of the page at a phone's, a small window's and a desktop's size, and of the 3D view.
+    export GLENVAR_SCREENSHOTS=${GLENVAR_SCREENSHOTS:-$PWD/build-web/screenshots}
+    node --test --test-concurrency=1 web/tests/page.test.mjs web/tests/reach.test.mjs
     ;;
   bench)
     build_site

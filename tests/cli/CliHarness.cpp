@@ -37,12 +37,11 @@ bool ReadRows(png_structp png, png_infop info, FILE* file, PngImage* image) {
 
 }  // namespace
 
-RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir, uint64_t fileSizeLimit,
-                 uint64_t memoryLimit) {
+StartedCli::StartedCli(const std::vector<std::string>& args, const fs::path& dir,
+                       uint64_t fileSizeLimit, uint64_t memoryLimit) {
     // Captured output goes to a directory of its own, so `dir` holds only what the CLI wrote.
-    ScratchDir capture;
-    const std::string outPath = (capture / "out").string();
-    const std::string errPath = (capture / "err").string();
+    const std::string outPath = (capture_ / "out").string();
+    const std::string errPath = (capture_ / "err").string();
     std::vector<std::string> argv{GLENVAR_CLI};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> pointers;
@@ -50,15 +49,15 @@ RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir, uint
         pointers.push_back(a.data());
     pointers.push_back(nullptr);
 
-    const pid_t child = fork();
-    if (child == 0) {
+    pid_ = fork();
+    if (pid_ == 0) {
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
             ::chdir(dir.c_str()) != 0)
             _exit(126);
+        std::signal(SIGXFSZ, SIG_DFL);
         if (fileSizeLimit > 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{fileSizeLimit, fileSizeLimit};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 _exit(126);
@@ -71,15 +70,24 @@ RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir, uint
         ::execv(pointers[0], pointers.data());
         _exit(127);
     }
+}
+
+RunResult StartedCli::Finish() {
     RunResult result;
     int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child)
+    if (pid_ < 0 || ::waitpid(pid_, &status, 0) != pid_)
         return result;
+    pid_ = -1;
     if (WIFEXITED(status))
         result.exitCode = WEXITSTATUS(status);
-    result.out = ReadText(outPath);
-    result.err = ReadText(errPath);
+    result.out = ReadText(capture_ / "out");
+    result.err = ReadText(capture_ / "err");
     return result;
+}
+
+RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir, uint64_t fileSizeLimit,
+                 uint64_t memoryLimit) {
+    return StartedCli(args, dir, fileSizeLimit, memoryLimit).Finish();
 }
 
 bool ReadPng(const fs::path& path, PngImage& image) {

@@ -23,11 +23,25 @@ struct RunResult {
 };
 
 // Runs the CLI with `dir` as its working directory. A fileSizeLimit above 0
-// caps every file it writes (RLIMIT_FSIZE, with SIGXFSZ ignored), so writes
-// past it fail as on a full disk; a memoryLimit above 0 caps its address
-// space (RLIMIT_AS), as on a machine with that much memory.
+// caps every file it writes (RLIMIT_FSIZE, SIGXFSZ left as the shell leaves
+// it: the CLI must ignore it itself), so writes past it fail as on a full
+// disk; a memoryLimit above 0 caps its address space (RLIMIT_AS), as on a
+// machine with that much memory.
 RunResult RunCli(const std::vector<std::string>& args, const fs::path& dir,
                  uint64_t fileSizeLimit = 0, uint64_t memoryLimit = 0);
+
+// The same, started: the caller may signal `pid` before Finish waits for it.
+class StartedCli {
+  public:
+    StartedCli(const std::vector<std::string>& args, const fs::path& dir,
+               uint64_t fileSizeLimit = 0, uint64_t memoryLimit = 0);
+    int pid() const { return pid_; }
+    RunResult Finish();
+
+  private:
+    ScratchDir capture_;
+    int pid_ = -1;
+};
 
 struct PngImage {
     uint32_t width = 0;

@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 #include "core/GEO_MakeLand.h"
+#include "core/ParameterLimits.h"
 #include "tests/support/Bits.h"
 
 #include <gtest/gtest.h>
@@ -210,6 +211,26 @@ TEST(CliOptions, RefusalsNameTheOptionAndItsRange) {
         EXPECT_NE(error.find(r.mentions), std::string::npos)
             << "error \"" << error << "\" lacks \"" << r.mentions << "\"";
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A heightmap alone is an output; hand-placed points stop where region labels do.
+TEST(CliOptions, HeightmapsAloneAndTheLastRegionLabel) {
+    EXPECT_EQ(OptionsOf({"generate", "--heightmap", "x.r16"}).heightmaps.size(), 1u);
+    EXPECT_EQ(OptionsOf({"render", "in.ld", "--heightmap", "x.tif"}).heightmaps.size(), 1u);
+
+    Args args{"generate", "--width", "16384", "--height", "16384", "-o", "m.ld"};
+    for (size_t i = 0; i < limits::maxHandPoints; ++i) {
+        args.push_back("--point");
+        args.push_back(std::to_string(i % 16384) + "," + std::to_string(i / 16384));
+    }
+    EXPECT_EQ(OptionsOf(args).terrain.concentrationPoints.GetSize(), 65536);
+    args.insert(args.end(), {"--point", "0,0"});
+    EXPECT_EQ(ErrorOf(args),
+              "--point: expected 1 to 65536 points (region labels 0..65535), got 65537");
 }
 
 }  // namespace

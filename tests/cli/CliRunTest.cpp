@@ -13,9 +13,12 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -171,16 +174,13 @@ TEST(CliRun, BadArgumentsExitTwoAndWriteNothing) {
     EXPECT_EQ(ReadBytes(dir / "old.png"), (Bytes{'o', 'l', 'd'}));
 }
 
-TEST(CliRun, UnreadableInputShowsTheDesktopMessage) {
+TEST(CliRun, UnreadableInputIsNamedInEnglish) {
     ScratchDir dir;
-    // Missing file: the file-not-found text with the full path.
     RunResult r = RunCli({"info", "missing.ld"}, dir.path());
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err,
-              std::string(FileFailure(FileErrorCause::FileNotFound, dir / "missing.ld").what()) +
-                  "\n");
+    EXPECT_EQ(r.err, "glenvar-cli: missing.ld: No such file or directory\n");
 
-    // A map cut short: the archive's end-of-file text.
+    // A map cut short: the file is named, not left untitled.
     ASSERT_EQ(RunCli(Small({"generate", "-o", "whole.ld"}), dir.path()).exitCode, 0);
     Bytes whole = ReadBytes(dir / "whole.ld");
     WriteBytes(dir / "cut.ld", Bytes(whole.begin(), whole.begin() + 20));
@@ -190,7 +190,7 @@ TEST(CliRun, UnreadableInputShowsTheDesktopMessage) {
             args.insert(args.end(), {"-o", "cut.png"});
         r = RunCli(args, dir.path());
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_EQ(r.err, std::string(EndOfFileFailure().what()) + "\n");
+        EXPECT_EQ(r.err, "glenvar-cli: cut.ld: unexpected end of file\n");
     }
     // Cut inside its last block, the second point list, the map is all there.
     WriteBytes(dir / "tail.ld", Bytes(whole.begin(), whole.end() - 5));
@@ -221,20 +221,25 @@ TEST(CliRun, FailedWritesLeaveNoFileAndTheOldOneIntact) {
     // A directory that does not exist is found before the generation starts.
     RunResult r = RunCli(Small({"generate", "-o", "nowhere/map.ld"}), dir.path());
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, std::string(
-                         FileFailure(FileErrorCause::FileNotFound, dir / "nowhere/map.ld").what()) +
-                         "\n");
+    EXPECT_EQ(r.err, "glenvar-cli: nowhere/map.ld: No such file or directory\n");
     EXPECT_TRUE(dir.Entries().empty());
 
-    // A write cut short, as on a full disk: every form keeps the old file.
+    // A write past a file-size limit (SIGXFSZ at its default), as on a full
+    // disk: every form keeps the old file.
     const Bytes old{'o', 'l', 'd', ' ', 'f', 'i', 'l', 'e'};
     for (const char* name : {"m.ld", "m.dat", "m.png"}) {
         WriteBytes(dir / name, old);
         r = RunCli(Small({"generate", "-o", name}), dir.path(), 4096);
         EXPECT_EQ(r.exitCode, 1) << name;
         EXPECT_EQ(ReadBytes(dir / name), old) << name;
-        EXPECT_NE(r.err.find(fs::absolute(dir / name).string()), std::string::npos) << r.err;
+        EXPECT_EQ(r.err, "glenvar-cli: " + std::string(name) + ": File too large\n");
     }
+    // Outputs change together: the picture fits, the map file does not, and
+    // the old picture stays beside the old map.
+    r = RunCli(Small({"generate", "-o", "m.png", "-o", "m.ld"}), dir.path(), 200000);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(ReadBytes(dir / "m.png"), old);
+    EXPECT_EQ(ReadBytes(dir / "m.ld"), old);
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"m.dat", "m.ld", "m.png"}));  // no leftovers
 }
 
@@ -397,6 +402,104 @@ TEST(CliRun, DefaultMapAtFullSize) {
     EXPECT_EQ(map.concentrationPoints[0], (Point{668, 748}));
     EXPECT_EQ(map.concentrationPoints[3], (Point{641, 563}));
     ExpectPictureOf(dir / "map.png", map, false);
+}
+
+// Names of hidden files: the temporary files of saves in progress.
+std::vector<std::string> Hidden(const ScratchDir& dir) {
+    std::vector<std::string> names;
+    for (const std::string& name : dir.Entries())
+        if (name[0] == '.')
+            names.push_back(name);
+    return names;
+}
+
+// A signal while the files are written: every temporary file goes, and the
+// status says which signal ended the run.
+TEST(CliRun, SignalsRemoveTheTemporaryFiles) {
+    for (const bool ownCache : {true, false}) {
+        SCOPED_TRACE(ownCache ? "while the stencil cache is written" : "while the map is written");
+        ScratchDir dir;
+        Args args{"generate", "--width", "4096", "--height", "4096", "-o", "m.ld", "-o", "m.png"};
+        if (ownCache)
+            args.insert(args.end(), {"--stencils", "s.bin"});
+        StartedCli cli(ownCache ? args : WithCache(args), dir.path());
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        while (Hidden(dir).empty() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        ASSERT_FALSE(Hidden(dir).empty()) << "no temporary file appeared";
+        ::kill(cli.pid(), SIGTERM);
+        const RunResult r = cli.Finish();
+        EXPECT_EQ(r.exitCode, 128 + SIGTERM) << r.err;
+        EXPECT_TRUE(Hidden(dir).empty()) << testing::PrintToString(Hidden(dir));
+        EXPECT_FALSE(fs::exists(dir / "m.ld"));
+    }
+}
+
+// No output replaces the input or another output under another name.
+TEST(CliRun, OneFileUnderTwoNamesIsRefused) {
+    ScratchDir dir;
+    ASSERT_EQ(RunCli(Small({"generate", "-o", "map.png.ld"}), dir.path()).exitCode, 0);
+    fs::rename(dir / "map.png.ld", dir / "map.png");  // a map file under a picture's name
+    const Bytes map = ReadBytes(dir / "map.png");
+    fs::create_symlink("x.png", dir / "link.png");
+    fs::create_symlink("map.png", dir / "map-link.png");
+    const std::vector<Args> refused = {
+        {"render", "map.png", "-o", "map.png"},
+        {"render", "map.png", "-o", "map-link.png"},
+        {"render", "map.png", "-o", "out.png", "--heightmap", (dir / "map.png").string()},
+        {"render", "map.png", "-o", "x.png", "--heightmap", (dir / "x.png").string()},
+        {"render", "map.png", "-o", "link.png", "--heightmap", "x.png"},  // x.png not there yet
+    };
+    for (const Args& args : refused) {
+        const RunResult r = RunCli(args, dir.path());
+        EXPECT_EQ(r.exitCode, 2) << testing::PrintToString(args);
+        EXPECT_NE(r.err.find(": the same file as "), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(ReadBytes(dir / "map.png"), map);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"link.png", "map-link.png", "map.png"}));
+}
+
+// A file that is no stencil cache is never written over.
+TEST(CliRun, TheStencilOptionSparesOtherFiles) {
+    ScratchDir dir;
+    ASSERT_EQ(RunCli(Small({"generate", "-o", "precious.ld"}), dir.path()).exitCode, 0);
+    const Bytes precious = ReadBytes(dir / "precious.ld");
+    const RunResult r = RunCli({"generate", "--width", "200", "--height", "150", "--stencils",
+                                "precious.ld", "-o", "new.ld"},
+                               dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "glenvar-cli: warning: precious.ld: not a stencil cache; left as it is, the "
+                     "table is used from memory\n");
+    EXPECT_EQ(ReadBytes(dir / "precious.ld"), precious);
+    GEO_MakeLand made;
+    Load(made, dir / "new.ld");
+    EXPECT_EQ(made.GetSize(), 200 * 150);
+}
+
+// The longest legal names, whose temporary names would be longer still.
+TEST(CliRun, OutputNamesOfTheLongestLegalLength) {
+    ScratchDir dir;
+    const std::string name = std::string(251, 'n') + ".png";
+    const RunResult r = RunCli(Small({"generate", "-o", name}), dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{name});
+}
+
+// info --json stays JSON whatever the map holds as its water level.
+TEST(CliRun, JsonOfANonFiniteWaterLevel) {
+    ScratchDir dir;
+    ASSERT_EQ(RunCli(Small({"generate", "-o", "m.ld"}), dir.path()).exitCode, 0);
+    GEO_MakeLand map;
+    Load(map, dir / "m.ld");
+    for (const double level : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+        map.waterLevel = level;
+        SaveMapFile(map, dir / "odd.ld");
+        const RunResult r = RunCli({"info", "--json", "odd.ld"}, dir.path());
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(r.out.find("\"waterLevel\":null"), std::string::npos) << r.out;
+        for (const char* word : {"nan", "inf", "NaN", "Infinity"})
+            EXPECT_EQ(r.out.find(word), std::string::npos) << r.out;
+    }
 }
 
 }  // namespace

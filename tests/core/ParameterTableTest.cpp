@@ -51,8 +51,31 @@ TEST(EditNumbers, AgreeWithTheSlowReadingInBothEncodings) {
         ASSERT_EQ(u, EditNumbers::ParseUInt32(std::u16string_view(wide))) << text;
         ASSERT_EQ(s ? std::optional<int64_t>(*s) : std::nullopt, SlowRead(text, true)) << text;
         ASSERT_EQ(u ? std::optional<int64_t>(*u) : std::nullopt, SlowRead(text, false)) << text;
+        const EditNumbers::SeedRead seed = EditNumbers::ParseSeed(std::string_view(text));
+        ASSERT_EQ(seed.number, u.has_value()) << text;
+        if (u && *u < UINT32_MAX) {
+            ASSERT_EQ(seed.value, *u) << text;
+        }
     }
     EXPECT_FALSE(EditNumbers::ParseInt32(std::u16string_view(u"\uff11\uff12")));  // full width
+}
+
+TEST(EditNumbers, SeedsReadEverySixtyFourBitValueAndNoMore) {
+    std::mt19937_64 random(64);
+    for (int n = 0; n < 100000; ++n) {
+        const uint64_t v = random() >> (random() % 64);
+        const std::string text = (v ? " +" : " ") + std::to_string(v) + "\t";  // "+0" is no number
+        const EditNumbers::SeedRead seed = EditNumbers::ParseSeed(std::string_view(text));
+        ASSERT_TRUE(seed.number && !seed.tooLarge && seed.value == v) << text;
+        // One digit more passes 2^64 - 1 exactly when v * 10 + 9 does.
+        const bool beyond = v > (UINT64_MAX - 9) / 10;
+        ASSERT_EQ(EditNumbers::ParseSeed(std::string_view(std::to_string(v) + "9")).tooLarge,
+                  beyond)
+            << text;
+    }
+    EXPECT_FALSE(EditNumbers::ParseSeed(std::string_view("18446744073709551615")).tooLarge);
+    EXPECT_TRUE(EditNumbers::ParseSeed(std::string_view("18446744073709551616")).tooLarge);
+    EXPECT_TRUE(EditNumbers::ParseSeed(std::string_view("000018446744073709551616")).tooLarge);
 }
 
 TEST(ParameterTable, SlidersReadBackEveryPositionAndDefaultsLieInRange) {

@@ -40,6 +40,8 @@ class PlatformTest : public QObject {
     void trackbarKeysMoveAsTheTrackbarDoes();
     void messageBoxDefaultsAndFailureMapping();
     void realBoxesTakeEscapeOnlyWithCancelAndOneFont();
+    void realQuestionsTakeEnterAsYes();
+    void boxFontKeepsTheSystemSize();
     void programFilterBecomesQtFilters();
     void saveSuffixFollowsTheChosenType();
     void standardDialogsSpeakJapaneseAndShowWholeColumns();
@@ -286,6 +288,40 @@ void PlatformTest::realBoxesTakeEscapeOnlyWithCancelAndOneFont() {
 
     for (const RealBoxRun* run : {&yesNo, &withCancel, &ok})
         QCOMPARE(run->faces, QStringList{QStringLiteral("ipapgothic")});
+}
+
+// Enter in 作成しますか？ must create, whatever else the box offers.
+void PlatformTest::realQuestionsTakeEnterAsYes() {
+    for (MessageButtons buttons : {MessageButtons::YesNo, MessageButtons::YesNoCancel}) {
+        bool pressed = false;
+        QTimer::singleShot(0, [&pressed] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            QTest::keyClick(box, Qt::Key_Return);
+            pressed = true;
+            if (box->isVisible())
+                box->button(QMessageBox::No)->click();
+        });
+        const MessageAnswer answer = ShowMessage(nullptr, QString::fromUtf8("作成しますか？"),
+                                                 MessageIcon::Question, buttons);
+        QVERIFY(pressed);
+        QCOMPARE(answer, MessageAnswer::Yes);
+    }
+}
+
+// The boxes take the dialog's face at the size the system gives its text.
+void PlatformTest::boxFontKeepsTheSystemSize() {
+    const QFont system = QApplication::font();
+    QFont large = system;
+    large.setPointSize(system.pointSize() + 7);
+    QApplication::setFont(large);
+    PrepareStandardDialogs();
+    const QFont box = QApplication::font("QMessageBox");
+    QApplication::setFont(system);
+    PrepareStandardDialogs();
+    QCOMPARE(box.pointSize(), system.pointSize() + 7);
+    QCOMPARE(box.family(), QString::fromUtf8(DialogFontName));
 }
 
 void PlatformTest::programFilterBecomesQtFilters() {

@@ -189,6 +189,14 @@ val ParseUInt32(const std::string& text) {
     const auto value = EditNumbers::ParseUInt32(std::string_view(text));
     return value ? val(double(*value)) : val::null();
 }
+// The seed edit's read: its decimal text, null for no number, "range" above 64 bits.
+val ParseSeed(const std::string& text) {
+    const EditNumbers::SeedRead seed = EditNumbers::ParseSeed(std::string_view(text));
+    if (!seed.number)
+        return val::null();
+    return val(seed.tooLarge ? std::string("range") : std::to_string(seed.value));
+}
+
 int32_t SliderPosition(const std::string& name, double value) {
     return SliderScale::Position(RowNamed(name).slider, value);
 }
@@ -251,6 +259,7 @@ EMSCRIPTEN_BINDINGS(glenvar) {
     emscripten::function("parameterTable", &Table);
     emscripten::function("parseInt32", &ParseInt32);
     emscripten::function("parseUInt32", &ParseUInt32);
+    emscripten::function("parseSeed", &ParseSeed);
     emscripten::function("sliderPosition", &SliderPosition);
     emscripten::function("sliderValue", &SliderValue);
     emscripten::function("sliderLabel", &SliderLabel);

@@ -4,16 +4,21 @@
 // and the arithmetic of edits and sliders come from the module
 // (createGlenvar()): the table and the code the desktop program and glenvar-cli use.
 
+import { text } from "./texts.js";
+
 // The water level has its own slider beside the map (attachWaterSlider).
 const ownSlider = "waterLevel";
 // The dialog reads its edits in this order and stops at the first that fails.
 const readOrder = ["seed", "pointCount", "width", "height"];
+// The page takes every seed a map file holds, beyond the dialog's 32 bits.
+const maxSeed = (2n ** 64n - 1n).toString();
 
 function row(label, gloss, control, extra) {
   const div = document.createElement("div");
   div.className = "row";
   const l = document.createElement("label");
   l.textContent = label;
+  l.dataset.en = gloss; // the label itself when the page is in English
   l.htmlFor = control.id;
   const g = document.createElement("span");
   g.className = "gloss";
@@ -39,6 +44,7 @@ export class ParameterForm {
     this.linked = table.filter((r) => r.link !== "");
     this.values = { ...defaults, points: [] };
     this.regions = false;
+    this.refusals = []; // link values the form cannot hold, each told once by a read
     this.inputs = {};
     this.labels = {};
     this.build(root);
@@ -52,7 +58,7 @@ export class ParameterForm {
       input.inputMode = "numeric";
       const hint = document.createElement("span");
       hint.className = "hint";
-      hint.textContent = `${e.low}–${e.editHigh}`;
+      hint.textContent = `${e.low}–${e.kind === "seed" ? maxSeed : e.editHigh}`;
       this.inputs[e.name] = input;
       root.append(row(this.label(e), e.description, input, hint));
     }
@@ -98,6 +104,7 @@ export class ParameterForm {
     this.labels[key] = shown;
     // As the dialog, the label and the value follow the slider when it is let go.
     input.addEventListener("change", () => {
+      this.refusals = this.refusals.filter((r) => r.key !== key);
       const pos = Number(input.value);
       this.values[key] = this.glenvar.sliderValue(key, pos);
       shown.textContent = this.glenvar.sliderLabel(key, pos);
@@ -105,14 +112,16 @@ export class ParameterForm {
     root.append(row(this.label(r), r.description, input, shown));
   }
 
-  // Puts values into the controls, as the dialog does when it opens.
+  // Puts values into the controls, as the dialog does when it opens. The
+  // generation sliders keep what they can show, as the dialog's OK stores it
+  // (a file's -5 or NaN becomes the nearer end); the water level only when it
+  // is no number at all, so a file's level otherwise stays the map's.
   show(values) {
     this.values = { ...this.values, ...values };
     const v = this.values;
-    // The seed edit holds the low 32 bits, as the dialog's.
-    for (const e of this.edits)
-      this.inputs[e.name].value =
-        e.kind === "seed" ? String(BigInt.asUintN(32, BigInt(v[e.name]))) : String(v[e.name]);
+    for (const { name } of this.sliderRows) v[name] = this.sliderValue(name, v[name]);
+    if (!Number.isFinite(v[ownSlider])) v[ownSlider] = this.sliderValue(ownSlider, v[ownSlider]);
+    for (const e of this.edits) this.inputs[e.name].value = String(v[e.name]);
     for (const { name } of [...this.sliderRows, this.rows[ownSlider]]) {
       const pos = this.position(name, v[name]);
       if (this.inputs[name]) this.inputs[name].value = String(pos);
@@ -138,9 +147,10 @@ export class ParameterForm {
       const { kind, low, editHigh } = this.rows[key];
       const field = this.inputs[key];
       if (kind === "seed") {
-        const seed = this.glenvar.parseUInt32(field.value);
+        const seed = this.glenvar.parseSeed(field.value);
         if (seed === null) return { error: t.enterPositiveInteger, field };
-        read[key] = String(seed);
+        if (seed === "range") return { error: range(0, maxSeed), field };
+        read[key] = seed;
         continue;
       }
       const v = this.glenvar.parseInt32(field.value);
@@ -148,6 +158,8 @@ export class ParameterForm {
       if (v < low || v > editHigh) return { error: range(low, editHigh), field };
       read[key] = v;
     }
+    const refusal = this.refusals.shift();
+    if (refusal) return { error: refusal.error, field: this.inputs[refusal.key] };
     for (const c of this.checks) read[c.name] = this.inputs[c.name].checked;
     this.show(read);
     return { values: this.generation() };
@@ -182,25 +194,46 @@ export class ParameterForm {
     return q.toString();
   }
 
+  // A slider's value from a link, in glenvar-cli's units: {value}, or {error}
+  // when the slider cannot hold it.
+  linkSliderValue(r, written) {
+    const v = written.trim() === "" ? NaN : Number(written);
+    const range = (lo, hi) => this.texts.enterIntegerInRange.replace("%1", lo).replace("%2", hi);
+    if (r.kind === "integer") {
+      if (!Number.isInteger(v)) return { error: this.texts.enterInteger };
+      if (v < r.low || v > r.high) return { error: range(r.low, r.high) };
+      return { value: v };
+    }
+    const pos = Number.isFinite(v) ? this.glenvar.sliderPosition(r.name, v) : NaN;
+    if (pos >= r.sliderLow && pos <= r.sliderHigh) return { value: v };
+    // The ends as the slider's label would round them: 0.001, not 0.0010000000474974513.
+    const end = (p) => Number(this.glenvar.sliderValue(r.name, p).toPrecision(6));
+    return { error: text("enterNumberInRange", end(r.sliderLow), end(r.sliderHigh)) };
+  }
+
   // Reads an address: edits take its text as typed (the read checks it),
-  // sliders its number (held at the slider's nearer end when outside).
+  // sliders its number when they can hold it; any other value, a malformed
+  // point too, is refused by the next read with the dialog's kind of message.
   fromAddress(search) {
     const q = new URLSearchParams(search);
     const next = {};
+    this.refusals = [];
     for (const { name, link, kind, slider } of this.linked) {
       if (kind === "flag") {
         next[name] = q.get(link) === "1";
         continue;
       }
-      if (!q.has(link)) continue;
-      const n = Number(q.get(link));
-      if (slider && q.get(link).trim() !== "" && Number.isFinite(n))
-        next[name] = this.sliderValue(name, n);
+      if (!q.has(link) || !slider) continue;
+      const read = this.linkSliderValue(this.rows[name], q.get(link));
+      if (read.error) this.refusals.push({ key: name, error: read.error });
+      else next[name] = read.value;
     }
     const points = q
       .getAll("point")
       .map((p) => p.split(",").map((n) => this.glenvar.parseInt32(n)));
     next.points = points.filter((p) => p.length === 2 && p[0] !== null && p[1] !== null);
+    if (next.points.length < points.length)
+      this.refusals.push({ key: "manualPlacement", error: this.texts.enterInteger });
     next.manualPlacement = q.get("manual") === "1" || next.points.length > 0;
     next.twoThreads = q.get("threads") === "2";
     this.regions = q.get("regions") === "1";

@@ -4,75 +4,58 @@
 import { ParameterForm } from "./form.js";
 import { MapView } from "./view.js";
 import { picturePng, heightmapPng } from "./png.js";
+import { RequestGate } from "./busy.js";
+import { describeSliders } from "./access.js";
+import { currentLanguage, fileLimit, setLanguage, text } from "./texts.js";
+import { registerOffline } from "./offline.js";
+import { connectWorker, WorkerFailure } from "./calls.js";
+import { message } from "./messages.js";
 
 const $ = (id) => document.getElementById(id);
 
-// Calls into the worker, one promise per call.
-const worker = new Worker("worker.js");
-const pending = new Map();
-let nextId = 1;
-function call(op, ...args) {
-  const id = nextId++;
-  return new Promise((resolve, reject) => {
-    pending.set(id, { resolve, reject });
-    worker.postMessage({ id, op, args });
-  });
-}
-// A worker that cannot start or has died fails every call still waiting.
-worker.onerror = (e) => {
-  for (const { reject } of pending.values()) reject(new Error(e.message || "worker failed"));
-  pending.clear();
-};
-worker.onmessage = ({ data }) => {
-  if (data.progress) return showProgress(data.progress);
-  const { resolve, reject } = pending.get(data.id);
-  pending.delete(data.id);
-  if (data.error !== undefined) reject(new Error(data.error));
-  else resolve(data.result);
-};
+const call = connectWorker("worker.js", (progress) => showProgress(progress));
 
 let texts, form, view;
 let glenvar; // the module on the page's own thread: texts, parameter table, numbers
 let map = null; // the last picture: {width, height, rgba, report, parameters}
 let placing = false;
+let surface = null; // the 3D view, loaded on first use
+let heights = null; // the shown map's height samples while the 3D view needs them
 
 // The progress window's two texts: the phase and its state.
 function showProgress({ phase, done, total }) {
+  const t = progressTexts();
   const percent = total > 0 ? `${glenvar.fixed((done / total) * 100, 2)}%` : "0%";
   const [label, status, share] =
-    phase === 0 ? [texts.phaseGenerate, texts.preparing, 0]
-    : phase === 1 ? [texts.phaseGenerate, percent, total > 0 ? done / total : 0]
-    : phase === 2 ? [texts.phaseGenerate, texts.normalising, 1]
-    : phase === 3 ? [texts.phaseRender, "0%", 0]
-    : [texts.phaseRender, percent, total > 0 ? done / total : 0];
-  $("phase").textContent = label;
+    phase === 0 ? [t.phaseGenerate, t.preparing, 0]
+    : phase === 1 ? [t.phaseGenerate, percent, total > 0 ? done / total : 0]
+    : phase === 2 ? [t.phaseGenerate, t.normalising, 1]
+    : phase === 3 ? [t.phaseRender, "0%", 0]
+    : [t.phaseRender, percent, total > 0 ? done / total : 0];
+  if ($("phase").textContent !== label) $("phase").textContent = label;
   $("status").textContent = status;
   $("bar").value = share;
 }
 
-function message(text, field) {
-  $("message-text").textContent = text;
-  const box = $("message");
-  box.showModal();
-  box.addEventListener("close", () => {
-    if (field) {
-      field.focus();
-      field.select();
-    }
-  }, { once: true });
-}
+const progressTexts = () =>
+  currentLanguage() === "ja" ? texts : Object.fromEntries(
+    ["phaseGenerate", "phaseRender", "preparing", "normalising"].map((k) => [k, text(k)]));
 
-async function busy(work) {
-  document.body.classList.add("busy");
-  $("progress").hidden = false;
-  try {
-    return await work();
-  } catch (e) {
-    message(String(e.message ?? e));
-  } finally {
-    $("progress").hidden = true;
-    document.body.classList.remove("busy");
-  }
+const failureText = (e) =>
+  e instanceof WorkerFailure ? text("workerFailed") : String(e?.message ?? e ?? text("failed"));
+
+const gate = new RequestGate({
+  onBusy(on) {
+    document.body.classList.toggle("busy", on);
+    $("viewport").setAttribute("aria-busy", String(on));
+    $("generate").setAttribute("aria-disabled", String(on));
+    $("progress").hidden = !on;
+  },
+  onError: (e) => message(failureText(e)),
+});
+
+function describeMap(hasCells) {
+  $("map").setAttribute("aria-label", hasCells ? text("map", map.width, map.height) : text("noMap"));
 }
 
 function showMap(result) {
@@ -86,37 +69,74 @@ function showMap(result) {
   for (const id of ["save-ld", "save-dat", "save-png", "save-height"]) $(id).disabled = !hasCells;
   $("regions").disabled = !hasCells || p.points.length === 0;
   $("water").disabled = !hasCells;
+  $("view3d").disabled = !hasCells;
+  describeMap(hasCells);
   document.body.dataset.state = "map";
 }
 
-async function generate() {
+// The 3D view follows the map shown: its heights, its picture and its water level.
+async function showSurface() {
+  if (!$("view3d").checked || !map || placing || map.width === 0) return;
+  if (!surface) {
+    const { Surface } = await import("./view3d.js");
+    try {
+      surface = new Surface($("viewport"), text("surface"));
+    } catch {
+      $("view3d").checked = false;
+      document.body.classList.remove("surface");
+      throw new Error(text("noWebGL"));
+    }
+  }
+  heights ??= await call("heightSamples");
+  surface.show(map, heights.samples, map.parameters.waterLevel);
+}
+
+function newMap(result) {
+  heights = null;
+  showMap(result);
+}
+
+function showLink() {
+  const address = form.address();
+  history.replaceState(null, "", address ? `?${address}` : location.pathname);
+  $("link").href = location.href;
+}
+
+function generate() {
+  if (gate.busy) return; // one generation at a time: a request meanwhile is refused
   const read = form.read();
   if (read.error) return message(read.error, read.field);
   const params = read.values;
   params.waterLevel = form.values.waterLevel;
-  const address = form.address();
-  history.replaceState(null, "", address ? `?${address}` : location.pathname);
-  $("link").href = location.href;
-  await busy(async () => {
+  showLink();
+  return gate.run(async () => {
     const result = await call("generate", params, form.regions);
     if (result.message) return message(result.message);
-    showMap(result);
+    newMap(result);
     $("regions").checked = form.regions;
+    await showSurface();
   });
 }
 
-async function render(regions, waterLevel) {
-  await busy(async () => showMap(await call("render", regions, waterLevel)));
+// Another look at the same map: the latest request wins.
+function render(regions, waterLevel) {
+  gate.latest(async () => {
+    showMap(await call("render", regions, waterLevel));
+    await showSurface();
+  });
 }
 
-async function showPlacement() {
+function showPlacement() {
   const read = form.read();
   if (read.error) return message(read.error, read.field);
   const { width, height } = form.values;
-  const result = await call("placement", width, height, form.values.points);
-  placing = true;
-  document.body.dataset.state = "placing";
-  view.show(result.width, result.height, result.rgba);
+  const points = form.values.points.map((p) => [p[0], p[1]]);
+  gate.latest(async () => {
+    const result = await call("placement", width, height, points);
+    placing = true;
+    document.body.dataset.state = "placing";
+    view.show(result.width, result.height, result.rgba);
+  });
 }
 
 function download(bytes, name, type) {
@@ -128,31 +148,67 @@ function download(bytes, name, type) {
   setTimeout(() => URL.revokeObjectURL(url), 10000);
 }
 
-async function open(file) {
-  const bytes = new Uint8Array(await file.arrayBuffer());
-  await busy(async () => {
+function open(file) {
+  gate.run(async () => {
+    if (file.size > fileLimit) return message(text("tooLarge"));
+    let bytes;
+    try {
+      bytes = new Uint8Array(await file.arrayBuffer());
+    } catch {
+      return message(text("unreadable"));
+    }
     const result = await call("load", bytes);
     if (result.message) return message(result.message);
     form.show(result.parameters);
     form.regions = false;
     $("regions").checked = false;
-    showMap(result);
+    newMap(result);
+    showLink();
+    await showSurface();
   });
+}
+
+function wireFiles() {
+  const binary = "application/octet-stream";
+  const save = (op, name) => () =>
+    gate.run(async () => download(await call(op), name, binary));
+  $("save-ld").onclick = save("mapFile", "LandData.ld");
+  $("save-dat").onclick = save("rawFile", "LandData.dat");
+  $("save-png").onclick = () => gate.run(async () =>
+    download(picturePng(map.width, map.height, map.rgba), "LandData.png", "image/png"));
+  $("save-height").onclick = () => gate.run(async () => {
+    const h = await call("heightSamples");
+    download(heightmapPng(h.width, h.height, h.samples), "LandData-height.png", "image/png");
+  });
+  // A file chosen while the page is busy would be refused; no chooser then.
+  $("open-button").onclick = () => gate.busy || $("open").click();
+  $("open").onchange = (e) => {
+    if (e.target.files[0]) open(e.target.files[0]);
+    e.target.value = "";
+  };
 }
 
 function wire() {
   $("generate").onclick = generate;
-  // Enter accepts the values shown, as the dialog's default button does.
+  // Enter accepts the values shown, as the dialog's default button does. The
+  // key is spent here: it must not go on to press the message box's button.
   $("parameters").addEventListener("keydown", (e) => {
-    if (e.key === "Enter") generate();
+    if (e.key !== "Enter") return;
+    e.preventDefault();
+    generate();
   });
   $("fit").onchange = (e) => view.setFit(e.target.checked);
   $("regions").onchange = (e) => {
     form.regions = e.target.checked;
     render(form.regions);
   };
+  $("view3d").onchange = (e) => {
+    document.body.classList.toggle("surface", e.target.checked);
+    if (e.target.checked) gate.latest(showSurface);
+  };
   $("water").addEventListener("change", () => {
     const pos = Number($("water").value);
+    form.refusals = form.refusals.filter((r) => r.key !== "waterLevel"); // answered by moving it
     const level = glenvar.sliderValue("waterLevel", pos);
     $("water-label").textContent = glenvar.sliderLabel("waterLevel", pos);
     if (level === map?.parameters.waterLevel) return;
@@ -184,19 +240,21 @@ function wire() {
     e.preventDefault();
     generate();
   });
-  const binary = "application/octet-stream";
-  $("save-ld").onclick = async () => download(await call("mapFile"), "LandData.ld", binary);
-  $("save-dat").onclick = async () => download(await call("rawFile"), "LandData.dat", binary);
-  $("save-png").onclick = () =>
-    download(picturePng(map.width, map.height, map.rgba), "LandData.png", "image/png");
-  $("save-height").onclick = async () => {
-    const h = await call("heightSamples");
-    download(heightmapPng(h.width, h.height, h.samples), "LandData-height.png", "image/png");
-  };
-  $("open").onchange = (e) => {
-    if (e.target.files[0]) open(e.target.files[0]);
-    e.target.value = "";
-  };
+  $("language").onchange = (e) => showLanguage(e.target.value);
+  wireFiles();
+}
+
+// The choice of language stays with the browser, not with the link: a link names a map.
+function showLanguage(language) {
+  setLanguage(language);
+  $("language").value = currentLanguage();
+  try {
+    localStorage.setItem("glenvar-language", currentLanguage());
+  } catch {
+    // Storage may be off (private windows); the choice then lasts for the visit.
+  }
+  describeMap(map !== null && map.width > 0);
+  surface?.describe(text("surface"));
 }
 
 function placePoint(x, y) {
@@ -207,7 +265,12 @@ function placePoint(x, y) {
 }
 
 async function start() {
-  glenvar = await createGlenvar();
+  // The module runs on this thread too (the table, the numbers); without it nothing works.
+  try {
+    glenvar = await createGlenvar();
+  } catch (e) {
+    throw new WorkerFailure(String(e?.message ?? e));
+  }
   texts = glenvar.texts();
   const defaults = glenvar.parameters();
   document.title = texts.appTitle;
@@ -218,9 +281,22 @@ async function start() {
   form = new ParameterForm($("parameters"), texts, defaults, glenvar);
   form.attachWaterSlider($("water"), $("water-label"));
   view = new MapView($("viewport"), $("map"), placePoint);
+  // On a phone the whole map is worth more than its cells one by one.
+  if (matchMedia("(max-width: 640px)").matches) {
+    $("fit").checked = true;
+    view.setFit(true);
+  }
+  describeSliders(document);
   form.show(defaults);
   form.fromAddress(location.search);
   wire();
+  let saved = null;
+  try {
+    saved = localStorage.getItem("glenvar-language");
+  } catch {
+    // As above: no storage, Japanese.
+  }
+  if (saved === "en") showLanguage(saved);
   $("regions").checked = form.regions;
   $("point-count").textContent = String(form.values.points.length);
   // Every page shows a map at once; a link's map is the one its address names.
@@ -228,4 +304,10 @@ async function start() {
   document.body.dataset.ready = "1";
 }
 
-start();
+// Whatever fails without a handler of its own still ends in a message box.
+addEventListener("unhandledrejection", (e) => {
+  e.preventDefault();
+  message(failureText(e.reason));
+});
+start().catch((e) => message(failureText(e)));
+registerOffline();

@@ -14,6 +14,7 @@ export class MapView {
     viewport.addEventListener("pointerdown", (e) => this.press(e));
     viewport.addEventListener("pointermove", (e) => this.move(e));
     viewport.addEventListener("pointerup", (e) => this.release(e));
+    viewport.addEventListener("keydown", (e) => this.key(e));
     new ResizeObserver(() => this.place()).observe(viewport);
   }
 
@@ -85,6 +86,17 @@ export class MapView {
     const y = Math.floor(((e.clientY - box.top) / box.height) * this.canvas.height);
     if (x >= 0 && y >= 0 && x < this.canvas.width && y < this.canvas.height)
       this.onCellClick(x, y);
+  }
+
+  // Arrow keys pan as a drag does, a screen's eighth a press.
+  key(e) {
+    const steps = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] };
+    const step = steps[e.key];
+    if (!step || e.target !== this.viewport || this.fit) return;
+    e.preventDefault();
+    this.scrollX += step[0] * Math.ceil(this.viewport.clientWidth / 8);
+    this.scrollY += step[1] * Math.ceil(this.viewport.clientHeight / 8);
+    this.place();
   }
 
   pixels() {

@@ -49,8 +49,14 @@ function transferables(result) {
 }
 
 onmessage = async ({ data: { id, op, args } }) => {
+  let m;
   try {
-    const m = await ready;
+    m = await ready;
+  } catch (e) {
+    postMessage({ id, error: String(e?.message ?? e), startFailed: true });
+    return;
+  }
+  try {
     const result = ops[op](m, args ?? []);
     postMessage({ id, result }, transferables(result));
   } catch (e) {

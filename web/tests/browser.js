@@ -8,7 +8,7 @@ import puppeteer from "puppeteer-core";
 
 const types = {
   ".html": "text/html; charset=utf-8", ".js": "text/javascript", ".css": "text/css",
-  ".wasm": "application/wasm",
+  ".wasm": "application/wasm", ".png": "image/png", ".webmanifest": "application/manifest+json",
 };
 
 function serve(folder) {
@@ -37,12 +37,15 @@ export async function startBrowser() {
     args: ["--no-sandbox", "--disable-gpu", "--disable-background-networking",
            "--disable-component-update", "--disable-sync", "--no-first-run",
            // Containers often have a small /dev/shm.
-           "--disable-dev-shm-usage", "--window-size=1400,900"],
+           "--disable-dev-shm-usage", "--window-size=1400,900",
+           // WebGL (the 3D view) on the CPU, with no GPU in CI.
+           "--use-angle=swiftshader", "--enable-unsafe-swiftshader"],
   });
   const base = `http://127.0.0.1:${server.address().port}/index.html`;
   return {
     browser,
     base,
+    server,
     async close() {
       await browser.close();
       server.close();

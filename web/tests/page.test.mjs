@@ -135,8 +135,21 @@ const cliPicture = (name, options) => {
 };
 
 test("a link reproduces map, report, regions and water level; a bad one is refused", async () => {
-  const page = await openPage(session, "seed=7&width=160&height=120&points=3");
-  const cli = cliMap("link", ["--seed", "7", "--width", "160", "--height", "120", "--points", "3"]);
+  // Every parameter away from its default, as the sliders write it: a field
+  // the page dropped would change the map file.
+  const linked = {
+    seed: "7", width: "160", height: "120", points: "3",
+    "process-amount": String(sliders.processAmount.value(23)),
+    "concentration-rate": String(sliders.concentrationRate.value(61234)),
+    "concentration-amount": String(sliders.concentrationAmount.value(77777)),
+    "unit-amount": "90", "water-level": String(sliders.waterLevel.value(43000)),
+  };
+  const folder = mkdtempSync(join(work, "downloads-"));
+  const address = new URLSearchParams({ ...linked, "keep-random-state": "1", threads: "2" });
+  const page = await openPage(session, address.toString(), folder);
+  const cli = cliMap("link", [...Object.entries(linked).flatMap(([k, v]) => [`--${k}`, v]),
+    "--keep-random-state", "--threads", "2"]);
+  assert.ok((await downloaded(page, "#save-ld", "LandData.ld", folder)).equals(cli.ld));
   await assertShowsPicture(page, cli.picture);
   assert.equal(await report(page), cli.report);
 

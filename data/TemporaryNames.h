@@ -1,0 +1,41 @@
+#pragma once
+// The temporary files a save has made and not yet renamed into place, known
+// process-wide so that a signal handler can remove them before the process
+// ends. Registration blocks the ending signals for its few instructions; the
+// removal itself only calls unlink, which is safe inside a signal handler.
+
+#include <csignal>
+
+// The signals after which a run should leave nothing of its own behind.
+inline constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Holds one name for the life of the object; names that do not fit the table
+// are simply not tracked.
+class TemporaryName {
+  public:
+    explicit TemporaryName(const char* name);
+    ~TemporaryName();
+    TemporaryName(const TemporaryName&) = delete;
+    TemporaryName& operator=(const TemporaryName&) = delete;
+
+  private:
+    int slot_;
+};
+
+// Removes every registered file. Async-signal-safe.
+void RemoveTemporaryFiles();
+
+// Runs `create` with the ending signals blocked, so that a file it makes is
+// registered before a signal can end the process.
+template <class Create> auto WithEndingSignalsBlocked(Create&& create) {
+    sigset_t block, previous;
+    sigemptyset(&block);
+    for (int s : endingSignals)
+        sigaddset(&block, s);
+    pthread_sigmask(SIG_BLOCK, &block, &previous);
+    struct Restore {
+        sigset_t* mask;
+        ~Restore() { pthread_sigmask(SIG_SETMASK, mask, nullptr); }
+    } restore{&previous};
+    return create();
+}

@@ -1,0 +1,63 @@
+// The page's own texts, in Japanese (the page's default, as the desktop
+// program's) and English. Texts written in index.html carry their English in
+// data-en; the Japanese stays in the page itself.
+
+export const fileLimit = 1073741824; // 1 GiB: the file, its copy in the module and the map fit in 4 GiB
+
+const texts = {
+  ja: {
+    tooLarge: `ﾌｧｲﾙが大きすぎます。このﾍﾟｰｼﾞで開けるのは ${fileLimit} ﾊﾞｲﾄ (1 GiB) までです。`,
+    unreadable: "ﾌｧｲﾙを読み込めませんでした。",
+    workerFailed: "計算部を起動できませんでした。ﾍﾟｰｼﾞを読み込み直してください。",
+    failed: "処理に失敗しました。",
+    enterNumberInRange: (lo, hi) => `${lo} から ${hi} までの数値を入力してください。`,
+    map: (w, h) => `地図 ${w} × ${h} ｾﾙ`,
+    noMap: "地図なし",
+    surface: "3D表示: ﾄﾞﾗｯｸﾞで回転、ﾎｲｰﾙまたはﾋﾟﾝﾁで拡大縮小",
+    noWebGL: "このﾌﾞﾗｳｻﾞでは3D表示を使えません (WebGL がありません)。",
+  },
+  en: {
+    tooLarge: `The file is too large: this page opens files of up to ${fileLimit} bytes (1 GiB).`,
+    unreadable: "The file could not be read.",
+    workerFailed: "The page's generator could not start. Please reload the page.",
+    failed: "The operation failed.",
+    enterNumberInRange: (lo, hi) => `Enter a number from ${lo} to ${hi}.`,
+    map: (w, h) => `Map of ${w} × ${h} cells`,
+    noMap: "No map",
+    surface: "3D view: drag to turn, wheel or pinch to zoom",
+    // The progress window's texts, which in Japanese are the desktop program's.
+    phaseGenerate: "Generating",
+    phaseRender: "Drawing",
+    preparing: "Preparing",
+    normalising: "Normalising",
+    noWebGL: "This browser cannot show the 3D view (no WebGL).",
+  },
+};
+
+let language = "ja";
+// Element -> its Japanese text or name, kept for switching back.
+const japanese = new Map();
+const japaneseLabels = new Map();
+
+export function text(key, ...args) {
+  const t = texts[language][key];
+  return typeof t === "function" ? t(...args) : t;
+}
+
+export function currentLanguage() {
+  return language;
+}
+
+// Rewrites every element that carries data-en (its text) or data-en-label (its name).
+export function setLanguage(next, root = document) {
+  language = next === "en" ? "en" : "ja";
+  document.documentElement.lang = language;
+  for (const e of root.querySelectorAll("[data-en]")) {
+    if (!japanese.has(e)) japanese.set(e, e.textContent);
+    e.textContent = language === "en" ? e.dataset.en : japanese.get(e);
+  }
+  for (const e of root.querySelectorAll("[data-en-label]")) {
+    if (!japaneseLabels.has(e)) japaneseLabels.set(e, e.getAttribute("aria-label"));
+    e.setAttribute("aria-label", language === "en" ? e.dataset.enLabel : japaneseLabels.get(e));
+  }
+}
