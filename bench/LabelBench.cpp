@@ -8,9 +8,10 @@
 #include "BenchSupport.h"
 #include "ReferenceGenerate.h"
 
+#include "core/ChunkShare.h"
 #include "core/NUM_Random.h"
 #include "core/RegionLabels.h"
-#include "core/WorkShare.h"
+#include "tests/support/Terrains.h"
 
 #include <benchmark/benchmark.h>
 
@@ -47,10 +48,7 @@ void LabelInto(std::vector<LandCell>& grid, const std::vector<Point>& points, in
                  [](int64_t) {});
 }
 
-std::vector<Point> PointsOf(const GEO_MakeLand& t) {
-    return {t.concentrationPoints.GetData(),
-            t.concentrationPoints.GetData() + t.concentrationPoints.GetSize()};
-}
+using testsupport::PointsOf;
 
 void Labels(benchmark::State& state, const GEO_MakeLand& map) {
     const std::vector<Point> points = PointsOf(map);

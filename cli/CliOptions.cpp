@@ -87,18 +87,29 @@ std::string EndingFor(const CommandOption& option, const std::string& path) {
                   ", got " + Quoted(path)};
 }
 
-Output OutputFor(const CommandOption& option, const std::string& path) {
-    const std::string ext = EndingFor(option, path);
-    return {path, ext == ".ld"    ? OutputKind::Map
-                  : ext == ".dat" ? OutputKind::Raw
-                                  : OutputKind::Png};
+// The forms each file option takes; a loaded map is only rendered.
+std::initializer_list<FormGroup> GroupsOf(Command command, std::string_view option) {
+    static constexpr std::initializer_list<FormGroup> generated = {FormGroup::MapFile,
+                                                                   FormGroup::Picture};
+    static constexpr std::initializer_list<FormGroup> rendered = {FormGroup::Picture};
+    static constexpr std::initializer_list<FormGroup> heightmaps = {FormGroup::Heightmap};
+    static constexpr std::initializer_list<FormGroup> inputs = {FormGroup::MapFile};
+    if (option == "--heightmap")
+        return heightmaps;
+    if (option == "-o")
+        return command == Command::Generate ? generated : rendered;
+    return option.empty() && command != Command::Generate ? inputs
+                                                          : std::initializer_list<FormGroup>{};
 }
 
-Heightmap HeightmapFor(const CommandOption& option, const std::string& path) {
-    const std::string ext = EndingFor(option, path);
-    return {path, ext == ".r16"   ? HeightmapKind::R16
-                  : ext == ".tif" ? HeightmapKind::Tiff
-                                  : HeightmapKind::Png};
+// The file and the form that owns its ending.
+Output OutputFor(const CommandOption& option, const std::string& path, Command command) {
+    EndingFor(option, path);
+    const FileForm* form = FormForPath(path, GroupsOf(command, option.name));
+    if (form == nullptr)
+        throw Failure{std::string(option.name) + ": FILE must end in " +
+                      EndingsText(option.extensions) + ", got " + Quoted(path)};
+    return {path, form->id};
 }
 
 Point PointFrom(std::string_view text) {
@@ -174,9 +185,9 @@ void SetOther(Options& o, const CommandOption& option, const std::string& text) 
     } else if (name == "--regions") {
         o.regions = true;
     } else if (name == "-o") {
-        o.outputs.push_back(OutputFor(option, text));
+        o.outputs.push_back(OutputFor(option, text, o.command));
     } else if (name == "--heightmap") {
-        o.heightmaps.push_back(HeightmapFor(option, text));
+        o.heightmaps.push_back(OutputFor(option, text, o.command));
     } else if (name == "--json") {
         o.json = true;
     }
@@ -307,6 +318,10 @@ ParseResult Parse(const std::vector<std::string>& args) {
         result.error = f.message;
     }
     return result;
+}
+
+std::vector<std::string_view> AcceptedExtensions(Command command, std::string_view option) {
+    return ExtensionsOf(GroupsOf(command, option));
 }
 
 std::string UsageText(Command topic) {

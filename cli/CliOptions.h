@@ -7,31 +7,27 @@
 
 #include "core/GEO_MakeLand.h"
 #include "core/ParameterTable.h"
+#include "export/FileForm.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli {
 
 enum class Command { Help, Version, Generate, Render, Info };
 
-enum class OutputKind { Map, Raw, Png };
-
+// A file to write and its form (export/FileForm.h), known by its extension.
 struct Output {
     std::string path;
-    OutputKind kind = OutputKind::Png;
+    FileFormId kind = FileFormId::Picture;
+    bool operator==(const Output&) const = default;
 };
 
-// .png 16-bit greyscale, .r16 raw little-endian 16-bit, .tif 32-bit float.
-enum class HeightmapKind { Png, R16, Tiff };
-
-struct Heightmap {
-    std::string path;
-    HeightmapKind kind = HeightmapKind::Png;
-    bool operator==(const Heightmap&) const = default;
-};
+// The same for a --heightmap.
+using Heightmap = Output;
 
 struct Options {
     Command command = Command::Help;
@@ -66,5 +62,9 @@ ParseResult Parse(const std::vector<std::string>& args);
 
 std::string UsageText(Command topic);
 std::string VersionText();
+
+// The extensions a file option of the command takes ("-o", "--heightmap"; ""
+// for the map file that render and info read), in the order messages list them.
+std::vector<std::string_view> AcceptedExtensions(Command command, std::string_view option);
 
 }  // namespace cli

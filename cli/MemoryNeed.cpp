@@ -1,6 +1,6 @@
 #include "cli/MemoryNeed.h"
 
-#include "cli/HeightmapFile.h"
+#include "export/FileForm.h"
 
 #include <sys/resource.h>
 
@@ -85,17 +85,14 @@ uint64_t GenerationBytes(const Options& o) {
     const uint64_t stamping =
         16 * stamps + 4 * std::max<uint64_t>(stamps, 65536) + 4 * cells * planes;
     const uint64_t totals = 16 * cells + 4 * cells * planes;
+    // One rendering serves every picture; the heightmaps are written one after another.
     uint64_t pictures = 0, heightmap = 0;
     for (const Output& out : o.outputs)
-        if (out.kind == OutputKind::Png)
-            pictures = 4 * cells + 3 * cells + cells / 64;
-    for (const Heightmap& map : o.heightmaps) {
-        const uint64_t bytes = map.kind == HeightmapKind::Tiff
-                                   ? TiffEncodingBytes(o.terrain.width, o.terrain.height)
-                               : map.kind == HeightmapKind::Png ? 2 * cells + cells / 64
-                                                                : 0;
-        heightmap = std::max(heightmap, bytes);
-    }
+        pictures =
+            std::max(pictures, FormOf(out.kind).writingBytes(cells, uint64_t(o.terrain.height)));
+    for (const Heightmap& map : o.heightmaps)
+        heightmap =
+            std::max(heightmap, FormOf(map.kind).writingBytes(cells, uint64_t(o.terrain.height)));
     const uint64_t writing = 16 * cells + pictures + heightmap;
     return std::max({stamping, totals, writing}) + fixedBytes;
 }

@@ -7,35 +7,24 @@ namespace cli {
 
 ProgressBar::ProgressBar() : enabled_(isatty(STDERR_FILENO) == 1) {}
 
-ProgressBar& ProgressBar::instance() {
-    static ProgressBar bar;
-    return bar;
-}
-
-int32_t ProgressBar::Generation(GEO_MakeLand& terrain, int32_t phase) {
-    ProgressBar& bar = instance();
-    switch (static_cast<GenerationPhase>(phase)) {
-    case GenerationPhase::Preparing:
-        bar.Show("preparing", -1);
-        break;
-    case GenerationPhase::Stamping:
-        bar.Show("stamping", terrain.progressTotal > 0
-                                 ? double(terrain.progressCount) / terrain.progressTotal * 100
-                                 : 0.0);
-        break;
-    case GenerationPhase::Normalising:
-        bar.Show("normalising", -1);
-        break;
-    default:
-        break;
-    }
-    return 0;
-}
-
-int32_t ProgressBar::Rendering(GEO_MakeLand& terrain, int32_t cells) {
-    const int32_t total = terrain.GetSize();
-    instance().Show("rendering", total > 0 ? double(cells) / total * 100 : 0.0);
-    return 0;
+ProgressSink ProgressBar::Sink() {
+    if (!enabled_)
+        return {};
+    return [this](GEO_MakeLand&, const ProgressReport& report) {
+        switch (report.phase) {
+        case ProgressPhase::Preparing:
+        case ProgressPhase::Normalising:
+            Show(PhaseName(report.phase), -1);
+            break;
+        case ProgressPhase::Stamping:
+        case ProgressPhase::Rendering:
+            Show(PhaseName(report.phase),
+                 report.total > 0 ? double(report.done) / report.total * 100 : 0.0);
+            break;
+        case ProgressPhase::Done:
+            break;
+        }
+    };
 }
 
 void ProgressBar::Show(const std::string& phase, double percent) {

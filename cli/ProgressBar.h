@@ -1,9 +1,7 @@
 #pragma once
 // A one-line progress display on stderr, shown only when stderr is a terminal.
-// The model's progress callbacks are plain functions, so the bar is one
-// process-wide object.
 
-#include "core/GEO_MakeLand.h"
+#include "core/ProgressSink.h"
 
 #include <string>
 
@@ -11,19 +9,19 @@ namespace cli {
 
 class ProgressBar {
   public:
-    static ProgressBar& instance();
+    ProgressBar();
+    ProgressBar(const ProgressBar&) = delete;
+    ProgressBar& operator=(const ProgressBar&) = delete;
 
     bool enabled() const { return enabled_; }
 
-    // The callbacks handed to Generate and Render.
-    static int32_t Generation(GEO_MakeLand& terrain, int32_t phase);
-    static int32_t Rendering(GEO_MakeLand& terrain, int32_t cells);
+    // What Generate and Render report to: the bar, or nothing when it is not shown.
+    ProgressSink Sink();
 
     void Show(const std::string& phase, double percent);  // percent < 0: no bar
     void Finish();                                        // clears the line
 
   private:
-    ProgressBar();
     bool enabled_ = false;
     bool shown_ = false;
 };

@@ -4,11 +4,9 @@
 
 #include "cli/CliOptions.h"
 #include "cli/FailureText.h"
-#include "cli/HeightmapFile.h"
 #include "cli/InfoJson.h"
 #include "cli/MemoryNeed.h"
 #include "cli/OutputBatch.h"
-#include "cli/PngFile.h"
 #include "cli/ProgressBar.h"
 #include "cli/SameFile.h"
 #include "cli/Signals.h"
@@ -18,6 +16,8 @@
 #include "core/PointMarks.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
+#include "export/PngFile.h"
+#include "export/SaveForm.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -49,8 +49,8 @@ class UsageFailure : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-void Report(const std::string& line) {
-    cli::ProgressBar::instance().Finish();
+void Report(cli::ProgressBar& bar, const std::string& line) {
+    bar.Finish();
     std::fprintf(stderr, "%s\n", line.c_str());
 }
 
@@ -119,44 +119,36 @@ GEO_MakeLand::GridSize ConsistentGridSize(const GEO_MakeLand& terrain) {
     return size;
 }
 
-void WritePictures(GEO_MakeLand& terrain, const Options& o) {
-    cli::ProgressBar& bar = cli::ProgressBar::instance();
+void WritePictures(GEO_MakeLand& terrain, const Options& o, cli::ProgressBar& bar) {
     cli::OutputBatch batch;
     std::optional<std::vector<unsigned char>> png;
     for (const cli::Output& out : o.outputs) {
-        if (out.kind == cli::OutputKind::Map || out.kind == cli::OutputKind::Raw) {
-            bar.Show("saving", -1);
-            const MapFileKind form =
-                out.kind == cli::OutputKind::Map ? MapFileKind::Map : MapFileKind::Raw;
-            batch.Add(out.path,
-                      [&terrain, form](Archive& archive) { StoreMapFile(terrain, form, archive); });
-        } else {
-            if (!png) {
-                const GEO_MakeLand::GridSize size = ConsistentGridSize(terrain);
-                Picture picture(size.width, size.height);
-                terrain.Render(picture, o.regions,
-                               bar.enabled() ? &cli::ProgressBar::Rendering : nullptr);
-                if (o.regions)
-                    DrawPointMarks(picture, terrain.concentrationPoints);
-                bar.Show("encoding", -1);
-                png = cli::EncodePicturePng(picture);
-            }
-            bar.Show("saving", -1);
-            batch.Add(out.path,
-                      [&png](Archive& archive) { archive.Write(png->data(), png->size()); });
+        if (out.kind == FileFormId::Picture && !png) {
+            const GEO_MakeLand::GridSize size = ConsistentGridSize(terrain);
+            Picture picture(size.width, size.height);
+            terrain.Render(picture, o.regions, bar.Sink());
+            if (o.regions)
+                DrawPointMarks(picture, terrain.concentrationPoints);
+            bar.Show("encoding", -1);
+            png = EncodePicturePng(picture);
         }
+        bar.Show("saving", -1);
+        const ExportSource source{terrain, png ? &*png : nullptr};
+        batch.Add(out.path, [&out, &source](Archive& archive) {
+            WriteForm(FormOf(out.kind), source, archive);
+        });
     }
     for (const cli::Heightmap& map : o.heightmaps) {
         bar.Show("heightmap", -1);
         batch.Add(map.path, [&terrain, &map](Archive& archive) {
-            cli::WriteHeightmap(terrain, map.kind, archive);
+            WriteForm(FormOf(map.kind), {terrain}, archive);
         });
     }
     batch.CommitAll();
     bar.Finish();
 }
 
-int RunGenerate(const Options& o) {
+int RunGenerate(const Options& o, cli::ProgressBar& bar) {
     CheckOutputs(o);
     const std::string refusal = cli::MemoryRefusal(o.terrain.width, o.terrain.height,
                                                    cli::GenerationBytes(o), cli::AvailableBytes());
@@ -164,26 +156,25 @@ int RunGenerate(const Options& o) {
         throw CliFailure(refusal);
     GEO_LandCircleArray circles;
     if (circles.LoadOrBuild(fs::path(o.stencils)) == GEO_LandCircleArray::CacheUse::NotACache)
-        Report("glenvar-cli: warning: " + o.stencils +
-               ": not a stencil cache; left as it is, the table is used from memory");
+        Report(bar, "glenvar-cli: warning: " + o.stencils +
+                        ": not a stencil cache; left as it is, the table is used from memory");
 
     GEO_MakeLand terrain = o.terrain;
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
 
-    cli::ProgressBar& bar = cli::ProgressBar::instance();
-    terrain.Generate(circles, nullptr, bar.enabled() ? &cli::ProgressBar::Generation : nullptr);
-    WritePictures(terrain, o);
+    terrain.Generate(circles, nullptr, bar.Sink());
+    WritePictures(terrain, o, bar);
     return 0;
 }
 
-int RunRender(const Options& o) {
+int RunRender(const Options& o, cli::ProgressBar& bar) {
     CheckOutputs(o);
     GEO_MakeLand terrain;
     LoadInput(terrain, o.input);
     for (const ParameterRow* given : o.given)
         given->Copy(o.terrain, terrain);
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
-    WritePictures(terrain, o);
+    WritePictures(terrain, o, bar);
     return 0;
 }
 
@@ -207,7 +198,7 @@ int RunInfo(const Options& o) {
     return 0;
 }
 
-int Run(const Options& o) {
+int Run(const Options& o, cli::ProgressBar& bar) {
     switch (o.command) {
     case cli::Command::Help:
         std::fputs(cli::UsageText(o.helpTopic).c_str(), stdout);
@@ -216,9 +207,9 @@ int Run(const Options& o) {
         std::fputs(cli::VersionText().c_str(), stdout);
         return 0;
     case cli::Command::Generate:
-        return RunGenerate(o);
+        return RunGenerate(o, bar);
     case cli::Command::Render:
-        return RunRender(o);
+        return RunRender(o, bar);
     case cli::Command::Info:
         return RunInfo(o);
     }
@@ -235,17 +226,18 @@ int main(int argc, char** argv) {
         return exitUsage;
     }
     cli::InstallSignalHandlers();
+    cli::ProgressBar bar;
     try {
-        return Run(*parsed.options);
+        return Run(*parsed.options, bar);
     } catch (const UsageFailure& failure) {
-        Report(std::string("glenvar-cli: ") + failure.what());
+        Report(bar, std::string("glenvar-cli: ") + failure.what());
         return exitUsage;
     } catch (const CommandFailure& failure) {
-        Report("glenvar-cli: " + cli::FailureText(failure));
+        Report(bar, "glenvar-cli: " + cli::FailureText(failure));
     } catch (const std::bad_alloc&) {
-        Report("glenvar-cli: " + cli::FailureText(MemoryFailure()));
+        Report(bar, "glenvar-cli: " + cli::FailureText(MemoryFailure()));
     } catch (const std::exception& failure) {
-        Report(std::string("glenvar-cli: ") + failure.what());
+        Report(bar, std::string("glenvar-cli: ") + failure.what());
     }
     return exitFailure;
 }

@@ -4,6 +4,7 @@
 
 #include "core/LandCell.h"
 #include "core/Picture.h"
+#include "core/ProgressSink.h"
 #include "data/CObject.h"
 #include "data/GrowableArray.h"
 #include "data/PointArray.h"
@@ -13,19 +14,6 @@
 class GEO_LandCircleArray;
 class GEO_MakeLand;
 class NUM_Random;
-
-// Generation passes a GenerationPhase, rendering a count of cells.
-using ProgressCallback = int32_t (*)(GEO_MakeLand& terrain, int32_t value);
-
-// The phases of a generation, reported in this order: the stamp count known
-// (progressTotal), stamping under way (progressCount of them done), the
-// stamps done and the grid being normalised, the map complete.
-enum class GenerationPhase : int32_t { Preparing = 0, Stamping = 1, Normalising = 2, Done = 3 };
-
-inline void ReportPhase(ProgressCallback progress, GEO_MakeLand& terrain, GenerationPhase phase) {
-    if (progress)
-        progress(terrain, static_cast<int32_t>(phase));
-}
 
 class GEO_MakeLand : public GrowableArray<LandCell>, public CObject {
   public:
@@ -40,11 +28,11 @@ class GEO_MakeLand : public GrowableArray<LandCell>, public CObject {
 
     // Grows a new grid from the parameters. With no source, defaultRandom.
     void Generate(const GEO_LandCircleArray& landCircles, NUM_Random* source = nullptr,
-                  ProgressCallback progress = nullptr);
+                  const ProgressSink& progress = {});
 
     COLORREF CellColour(int32_t i, bool showRegions) const;
     // Fills the picture black, then colours cell i into pixel (i mod w, i div w).
-    void Render(Picture& picture, bool showRegions, ProgressCallback progress = nullptr);
+    void Render(Picture& picture, bool showRegions, const ProgressSink& progress = {});
 
     Point WrapCell(int32_t x, int32_t y) const;
     Point NearestImage(int32_t px, int32_t py, int32_t x, int32_t y) const;

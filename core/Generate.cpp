@@ -1,12 +1,11 @@
 #include "core/GEO_MakeLand.h"
 
+#include "core/ChunkShare.h"
 #include "core/NUM_Random.h"
 #include "core/RandomDraws.h"
 #include "core/RegionLabels.h"
-#include "core/StampSpans.h"
-#include "core/Ticks.h"
+#include "core/StencilSpans.h"
 #include "core/TorusMath.h"
-#include "core/WorkShare.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
 
@@ -179,20 +178,21 @@ std::unique_ptr<Stamp[]> InLocalityOrder(const Stamp* stamps, const Plan& plan,
     return ordered;
 }
 
-// Stamping reports, at most one per 200 ms of the tick counter.
+void ReportPhase(const ProgressSink& progress, GEO_MakeLand& terrain, ProgressPhase phase) {
+    if (progress)
+        progress(terrain, {phase, terrain.progressCount, terrain.progressTotal});
+}
+
+// Stamping reports, throttled.
 struct Reporter {
     GEO_MakeLand& terrain;
-    ProgressCallback progress;
-    uint32_t last;
+    const ProgressSink& progress;
+    ProgressThrottle throttle;
 
     void Report(int64_t done) {
-        if (!progress)
-            return;
-        const uint32_t now = Tick();
-        if (now >= static_cast<uint32_t>(last + 200u)) {
+        if (progress && throttle.Due()) {
             terrain.progressCount = static_cast<int32_t>(done);
-            last = now;
-            ReportPhase(progress, terrain, GenerationPhase::Stamping);
+            ReportPhase(progress, terrain, ProgressPhase::Stamping);
         }
     }
 };
@@ -432,7 +432,7 @@ void Normalise(GEO_MakeLand& t, const Counters& counters, TotalRange range,
 }
 
 void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& landCircles,
-              NUM_Random* source, ProgressCallback progress) {
+              NUM_Random* source, const ProgressSink& progress) {
     ChunkWorker worker(plan.twoThreads);  // up early: ready by the time stamping starts
     t.SetSize(0);
     t.gridWidth = t.gridHeight = 0;
@@ -445,12 +445,12 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
     // The grid itself is allocated only once the counting is done: it never
     // has to coexist with the stamp tables.
     Counters counters(plan);
-    ReportPhase(progress, t, GenerationPhase::Stamping);
-    Reporter reporter{t, progress, Tick()};
+    ReportPhase(progress, t, ProgressPhase::Stamping);
+    Reporter reporter{t, progress, {}};
     StampCounts(counters, ordered.get(), plan, landCircles, byWidth, worker, reporter);
     ordered.reset();
     t.progressCount = plan.stamps > 0 ? plan.stamps : 0;
-    ReportPhase(progress, t, GenerationPhase::Normalising);
+    ReportPhase(progress, t, ProgressPhase::Normalising);
 
     // The grid's size goes with it from here on; should anything below fail,
     // Generate takes both away again.
@@ -469,11 +469,11 @@ void GrowLand(GEO_MakeLand& t, const Plan& plan, const GEO_LandCircleArray& land
 }  // namespace
 
 void GEO_MakeLand::Generate(const GEO_LandCircleArray& landCircles, NUM_Random* source,
-                            ProgressCallback progress) {
+                            const ProgressSink& progress) {
     const Plan plan = CheckedPlan(*this, landCircles.GetSize());
     progressTotal = plan.stamps;
     progressCount = 0;
-    ReportPhase(progress, *this, GenerationPhase::Preparing);
+    ReportPhase(progress, *this, ProgressPhase::Preparing);
     try {
         GrowLand(*this, plan, landCircles, source, progress);
     } catch (...) {
@@ -486,26 +486,5 @@ void GEO_MakeLand::Generate(const GEO_LandCircleArray& landCircles, NUM_Random* 
             throw MemoryFailure();
         }
     }
-    ReportPhase(progress, *this, GenerationPhase::Done);
-}
-
-Point GEO_MakeLand::NearestImage(int32_t px, int32_t py, int32_t x, int32_t y) const {
-    const TorusImage image = NearestTorusImage(px, py, x, y, width, height);
-    return {static_cast<int32_t>(image.x), static_cast<int32_t>(image.y)};
-}
-
-int32_t GEO_MakeLand::NearestConcentrationPoint(int32_t x, int32_t y, Point* image) const {
-    int32_t nearest = -1;
-    TorusImage best{0, 0, INT64_MAX};
-    for (int32_t i = 0; i < concentrationPoints.GetSize(); ++i) {
-        const Point& p = concentrationPoints[i];
-        const TorusImage candidate = NearestTorusImage(p.x, p.y, x, y, width, height);
-        if (candidate.distance < best.distance) {
-            best = candidate;
-            nearest = i;
-        }
-    }
-    if (image && nearest >= 0)
-        *image = {static_cast<int32_t>(best.x), static_cast<int32_t>(best.y)};
-    return nearest;
+    ReportPhase(progress, *this, ProgressPhase::Done);
 }

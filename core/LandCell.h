@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <type_traits>
 
-// One grid cell, stored in files byte for byte. While the generator counts,
-// bytes 0-3 and 4-7 hold the two threads' int32 hit counters instead of the
-// altitude.
+// One grid cell, stored in files byte for byte; the reserved bytes are
+// carried along unread. The generator counts its stamps apart from the grid,
+// which it allocates only to hold the finished altitudes.
 struct LandCell {
     double altitude;  // normalised to [0, 1]
     uint16_t region;  // index of the nearest concentration point

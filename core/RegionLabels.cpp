@@ -149,8 +149,8 @@ void RegionLabeller::ChooseContenders(int32_t first, int32_t end, LabelScratch& 
     const int32_t middle = first + (end - 1 - first) / 2;
     const uint64_t margin = uint64_t(2 * std::max(middle - first, end - 1 - middle));
     const size_t n = columns_.size();
-    std::vector<uint64_t>& own = scratch.keys;
-    std::vector<uint64_t>& best = scratch.settled;
+    std::vector<uint64_t>& own = scratch.columnKeys;
+    std::vector<uint64_t>& best = scratch.settledKeys;
     own.resize(n);
     for (size_t k = 0; k < n; ++k)
         own[k] = ColumnKey(int32_t(k), middle);
@@ -176,10 +176,10 @@ void RegionLabeller::ChooseContenders(int32_t first, int32_t end, LabelScratch& 
 
 const int32_t* RegionLabeller::LabelRows(int32_t first, int32_t count,
                                          LabelScratch& scratch) const {
-    scratch.labels.resize(RowStride() * size_t(blockRows));
+    scratch.rowLabels.resize(RowStride() * size_t(blockRows));
     if (points_.empty()) {
         for (int32_t r = 0; r < count; ++r)
-            std::fill_n(scratch.labels.data() + size_t(r) * RowStride(), width_, -1);
+            std::fill_n(scratch.rowLabels.data() + size_t(r) * RowStride(), width_, -1);
     } else if (!separable_) {
         LabelByComparison(first, count, scratch);
     } else {
@@ -188,13 +188,13 @@ const int32_t* RegionLabeller::LabelRows(int32_t first, int32_t count,
         for (int32_t r = 0; r < count; ++r)
             LabelRowRuns(r, scratch);
     }
-    return scratch.labels.data();
+    return scratch.rowLabels.data();
 }
 
 // Every cell compared with every point, as the nine-copy rule says.
 void RegionLabeller::LabelByComparison(int32_t first, int32_t count, LabelScratch& scratch) const {
     for (int32_t r = 0; r < count; ++r) {
-        int32_t* labels = scratch.labels.data() + size_t(r) * RowStride();
+        int32_t* labels = scratch.rowLabels.data() + size_t(r) * RowStride();
         for (int32_t x = 0; x < width_; ++x) {
             int64_t best = INT64_MAX;
             int32_t label = -1;
@@ -224,14 +224,14 @@ void RegionLabeller::ServeBand(int32_t first, int32_t count, LabelScratch& scrat
         ChooseContenders(bandFirst, bandEnd, scratch);
 }
 
-// The column keys of the block's rows side by side, in scratch.keys, and the
-// same settled along the row, in scratch.settled; missing rows of a short
+// The column keys of the block's rows side by side, in scratch.columnKeys, and the
+// same settled along the row, in scratch.settledKeys; missing rows of a short
 // block repeat the last one.
 void RegionLabeller::KeyBlockRows(int32_t first, int32_t count, LabelScratch& scratch) const {
     const std::vector<int32_t>& contenders = scratch.contenders;
     const size_t n = contenders.size();
     constexpr int lanes = blockRows;
-    std::vector<uint64_t>& keys = scratch.keys;
+    std::vector<uint64_t>& keys = scratch.columnKeys;
     keys.resize(n * lanes);
     const int32_t* rows = sourceRows_.data();
     for (size_t k = 0; k < n; ++k) {
@@ -252,18 +252,18 @@ void RegionLabeller::KeyBlockRows(int32_t first, int32_t count, LabelScratch& sc
                          sourceKeys_[next] + uint64_t(sourceGaps_[i] - t) * step);
         }
     }
-    scratch.settled = keys;
-    SettleSources<lanes>(scratch.settled.data(), scratch.contenderGaps.data(), n);
+    scratch.settledKeys = keys;
+    SettleSources<lanes>(scratch.settledKeys.data(), scratch.contenderGaps.data(), n);
 }
 
 // Row r of the block, from its settled column keys.
 void RegionLabeller::LabelRowRuns(int32_t r, LabelScratch& scratch) const {
     constexpr int lanes = blockRows;
     const size_t n = scratch.contenders.size();
-    std::vector<uint64_t>& keys = scratch.keys;
-    std::vector<int64_t>& alive = scratch.columns;
+    std::vector<uint64_t>& keys = scratch.columnKeys;
+    std::vector<int64_t>& alive = scratch.runColumns;
     alive.resize(n);
-    int32_t* labels = scratch.labels.data() + size_t(r) * RowStride();
+    int32_t* labels = scratch.rowLabels.data() + size_t(r) * RowStride();
     // A source column that the settling improved is beaten at its own
     // column by another source, and so everywhere: only the others
     // bound runs. Their keys move to the front of this lane.
@@ -272,7 +272,7 @@ void RegionLabeller::LabelRowRuns(int32_t r, LabelScratch& scratch) const {
         const uint64_t own = keys[k * lanes + size_t(r)];
         keys[m * lanes + size_t(r)] = own;
         alive[m] = columns_[size_t(scratch.contenders[k])];
-        m += scratch.settled[k * lanes + size_t(r)] == own;
+        m += scratch.settledKeys[k * lanes + size_t(r)] == own;
     }
     const auto key = [&](size_t i) { return keys[i * lanes + size_t(r)]; };
 

@@ -19,13 +19,14 @@
 #include <vector>
 
 // Working memory of one thread, with the columns that may win in the band of
-// rows it last served.
+// rows it last served. A key is a distance in its high word and a point's
+// index in its low word, so the smaller key is the winner.
 struct LabelScratch {
-    std::vector<uint64_t> keys;
-    std::vector<uint64_t> settled;
-    std::vector<int64_t> columns;
-    std::vector<int32_t> labels;
-    uint64_t owner = 0;  // the labeller the band belongs to, 0 for none
+    std::vector<uint64_t> columnKeys;   // each column's own key, a lane per row of the block
+    std::vector<uint64_t> settledKeys;  // the best key each column is offered along the row
+    std::vector<int64_t> runColumns;    // the columns whose own key stands, which bound runs
+    std::vector<int32_t> rowLabels;     // the block's labels, RowStride() apart
+    uint64_t owner = 0;                 // the labeller the band belongs to, 0 for none
     int32_t bandFirst = 0;
     int32_t bandEnd = 0;
     std::vector<int32_t> contenders;     // slots, in column order

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <iterator>
+#include <new>
 #include <system_error>
 
 namespace {
@@ -93,4 +94,16 @@ FileFailure::FileFailure(FileErrorCause cause, const std::filesystem::path& path
 
 void ThrowFileFailure(int error, const std::filesystem::path& path) {
     throw FileFailure(fileErrorCauseFromErrno(error), path, error);
+}
+
+CommandFailure FailureInFlight() {
+    try {
+        throw;
+    } catch (const CommandFailure& failure) {
+        return failure;
+    } catch (const std::bad_alloc&) {
+        return MemoryFailure();
+    } catch (const std::exception& other) {
+        return CommandFailure(other.what(), FailureKind::Other);
+    }
 }

@@ -18,6 +18,13 @@ class CommandFailure : public std::runtime_error {
     FailureKind kind_;
 };
 
+// The exception being handled, as the command failure every front end
+// reports: a CommandFailure itself, MemoryFailure for an allocation that
+// failed, any other std::exception's text as FailureKind::Other (the only
+// source of that kind). Call it inside a catch block only; an exception that
+// is no std::exception goes on unwinding.
+CommandFailure FailureInFlight();
+
 // An array could not grow: "ﾒﾓﾘが不足しています。".
 class MemoryFailure : public CommandFailure {
   public:

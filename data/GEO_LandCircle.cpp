@@ -108,13 +108,6 @@ int32_t GEO_LandCircleArray::AddCircle(const PointArray& points) {
     return index;
 }
 
-GEO_LandCircle GEO_LandCircleArray::CopyOf(int32_t k) const {
-    GEO_LandCircle circle;
-    static_cast<PointArray&>(circle) = (*this)[k];
-    circle.SetSize(circle.GetSize(), 0);
-    return circle;
-}
-
 GEO_LandCircleArray GEO_LandCircleArray::Built() {
     GEO_LandCircleArray table;
     for (int32_t d = 1; d <= stencilCount; ++d)

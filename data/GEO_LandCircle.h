@@ -24,7 +24,6 @@ class GEO_LandCircleArray : public GrowableArray<GEO_LandCircle>, public CObject
     void Serialize(Archive& archive) override;  // int32 count, then each circle
 
     int32_t AddCircle(const PointArray& points);  // returns the new index
-    GEO_LandCircle CopyOf(int32_t k) const;
 
     // A new table of all 200 stencils from our own rasterization.
     static GEO_LandCircleArray Built();

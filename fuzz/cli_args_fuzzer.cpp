@@ -34,16 +34,14 @@ void CheckOptions(const Options& o) {
     FUZZ_CHECK(Fraction(t.waterLevel));
     for (const Output& out : o.outputs) {
         const std::string ext = Lower(std::filesystem::path(out.path).extension().string());
-        FUZZ_CHECK(ext == (out.kind == OutputKind::Png   ? ".png"
-                           : out.kind == OutputKind::Map ? ".ld"
-                                                         : ".dat"));
-        FUZZ_CHECK(o.command == Command::Generate || out.kind == OutputKind::Png);
+        const FileForm& form = FormOf(out.kind);
+        FUZZ_CHECK(ext == form.extension && form.group != FormGroup::Heightmap);
+        FUZZ_CHECK(o.command == Command::Generate || form.group == FormGroup::Picture);
     }
     for (const cli::Heightmap& map : o.heightmaps) {
         const std::string ext = Lower(std::filesystem::path(map.path).extension().string());
-        FUZZ_CHECK(ext == (map.kind == cli::HeightmapKind::Png   ? ".png"
-                           : map.kind == cli::HeightmapKind::R16 ? ".r16"
-                                                                 : ".tif"));
+        FUZZ_CHECK(ext == FormOf(map.kind).extension &&
+                   FormOf(map.kind).group == FormGroup::Heightmap);
     }
     FUZZ_CHECK(!o.json || o.command == Command::Info);
 

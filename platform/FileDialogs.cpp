@@ -189,13 +189,6 @@ std::optional<QString> ShowRealDialog(const FileDialogRequest& request) {
 
 }  // namespace
 
-QString QtFilterFromProgramFilter(const QString& filter) {
-    QStringList displays;
-    for (const FilterEntry& entry : ParseProgramFilter(filter))
-        displays.append(entry.display);
-    return displays.join(QStringLiteral(";;"));
-}
-
 // The dialog shows each entry's own text and filters by the trailing group,
 // which HideNameFilterDetails keeps out of sight.
 QStringList QtNameFiltersFromProgramFilter(const QString& filter) {

@@ -26,8 +26,6 @@ using FileDialogAnswerer = std::function<std::optional<QString>(const FileDialog
 // extension takes the chosen file type's, or defaultSuffix for "All Files".
 std::optional<QString> AskFileName(const FileDialogRequest& request);
 
-// "A (*.a)|*.a|B (*.b)|*.b||" -> "A (*.a);;B (*.b)"
-QString QtFilterFromProgramFilter(const QString& filter);
 // The name filters handed to the dialog: each shown text followed by the
 // patterns Qt matches ("*.*" becomes "*", so names without a dot match too).
 QStringList QtNameFiltersFromProgramFilter(const QString& filter);

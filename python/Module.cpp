@@ -2,9 +2,9 @@
 // package's __init__.py turns keywords into the arguments taken here.
 
 #include "cli/FailureText.h"
-#include "cli/HeightmapFile.h"
-#include "cli/PngFile.h"
 #include "data/Failures.h"
+#include "export/HeightmapFile.h"
+#include "export/PngFile.h"
 #include "python/ArrayView.h"
 #include "python/GenerationArguments.h"
 #include "python/PythonMap.h"
@@ -53,9 +53,9 @@ void TranslateFailures(std::exception_ptr thrown) {
         PyErr_SetString(PyExc_ValueError, error.what());
     } catch (const glenvar_python::MemoryShortage& shortage) {
         PyErr_SetString(PyExc_MemoryError, shortage.what());
-    } catch (const cli::PngFailure& failure) {
+    } catch (const PngFailure& failure) {
         PyErr_SetString(PyExc_RuntimeError, failure.what());
-    } catch (const cli::HeightmapFailure& failure) {
+    } catch (const HeightmapFailure& failure) {
         PyErr_SetString(PyExc_RuntimeError, failure.what());
     } catch (const std::bad_alloc&) {
         PyErr_SetString(PyExc_MemoryError, cli::FailureText(MemoryFailure()).c_str());

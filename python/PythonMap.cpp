@@ -1,19 +1,16 @@
 #include "python/PythonMap.h"
 
 #include "cli/FailureText.h"
-#include "cli/HeightmapFile.h"
 #include "cli/InfoJson.h"
 #include "cli/MemoryNeed.h"
-#include "cli/PngFile.h"
 #include "core/LandReport.h"
 #include "core/NUM_Random.h"
 #include "core/PointMarks.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
+#include "export/PngFile.h"
+#include "export/SaveForm.h"
 #include "python/GenerationArguments.h"
-
-#include <algorithm>
-#include <cctype>
 
 namespace glenvar_python {
 
@@ -30,13 +27,6 @@ const GEO_LandCircleArray& Stencils() {
 // as the command line's does; those generations take turns.
 std::mutex sharedRandomLock;
 NUM_AdvancedRandom sharedRandom;
-
-std::string Extension(const std::filesystem::path& path) {
-    std::string ext = path.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
 
 }  // namespace
 
@@ -102,24 +92,27 @@ Picture PythonMap::Render(std::optional<double> waterLevel, bool regions) {
 }
 
 void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool regions) {
-    const std::string ext = Extension(path);
-    std::lock_guard<std::mutex> hold(lock_);
-    if (!heightmap && ext == ".ld")
-        return SaveMapFile(terrain_, path);
-    if (!heightmap && ext == ".dat")
-        return SaveRawFile(terrain_, path);
-    if (!heightmap && ext == ".png")
-        return cli::SaveBytes(path, cli::EncodePicturePng(RenderLocked(regions)));
-    if (ext == ".png")
-        return cli::SaveHeightmap(terrain_, {path.string(), cli::HeightmapKind::Png});
-    if (ext == ".r16")
-        return cli::SaveHeightmap(terrain_, {path.string(), cli::HeightmapKind::R16});
-    if (ext == ".tif")
-        return cli::SaveHeightmap(terrain_, {path.string(), cli::HeightmapKind::Tiff});
-    throw ArgumentError(
+    const std::string name = path.string();
+    const FileForm* form =
         heightmap
-            ? "a heightmap's file must end in .png, .r16 or .tif, got \"" + path.string() + "\""
-            : "the file must end in .ld, .dat, .png, .r16 or .tif, got \"" + path.string() + "\"");
+            ? FormForPath(name, {FormGroup::Heightmap})
+            : FormForPath(name, {FormGroup::MapFile, FormGroup::Picture, FormGroup::Heightmap});
+    if (form == nullptr)
+        throw ArgumentError(
+            heightmap
+                ? "heightmap: FILE must end in " + ExtensionChoice({FormGroup::Heightmap}) +
+                      ", got \"" + name + "\""
+                : "FILE must end in " + ExtensionChoice({FormGroup::MapFile, FormGroup::Picture}) +
+                      ", or a heightmap's " + ExtensionChoice({FormGroup::Heightmap}) + ", got \"" +
+                      name + "\"");
+    std::lock_guard<std::mutex> hold(lock_);
+    ExportSource source{terrain_};
+    std::vector<unsigned char> picture;
+    if (form->id == FileFormId::Picture) {
+        picture = EncodePicturePng(RenderLocked(regions));
+        source.picturePng = &picture;
+    }
+    SaveForm(*form, source, path);
 }
 
 std::string PythonMap::InfoJson() {

@@ -35,7 +35,8 @@ class PythonMap {
 
     // The picture at one pixel per cell, at the map's water level or another.
     Picture Render(std::optional<double> waterLevel, bool regions);
-    // By extension: .ld, .dat, .png picture (or 16-bit heightmap), .r16, .tif.
+    // In the file form its extension names (export/FileForm.h); with
+    // `heightmap`, .png is the 16-bit heightmap instead of the picture.
     void Save(const std::filesystem::path& path, bool heightmap, bool regions);
     // What `glenvar-cli info --json` prints.
     std::string InfoJson();

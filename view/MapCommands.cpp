@@ -21,32 +21,35 @@
 #include <algorithm>
 #include <new>
 
-CProgressDialog* currentProgressDialog = nullptr;
-
 namespace {
 
-// The progress window of one long operation: created hidden, published in
-// currentProgressDialog, destroyed on every way out of the operation.
+// The progress window of one long operation: created hidden, destroyed on
+// every way out of the operation; its sink hands the reports to the view's
+// callbacks together with the window.
 class ProgressWindow {
   public:
-    explicit ProgressWindow(QWidget* view)
-        : previous_(currentProgressDialog), dialog_(new CProgressDialog(view)) {
-        currentProgressDialog = dialog_;
-    }
+    explicit ProgressWindow(QWidget* view) : dialog_(new CProgressDialog(view)) {}
     ~ProgressWindow() { close(); }
     ProgressWindow(const ProgressWindow&) = delete;
     ProgressWindow& operator=(const ProgressWindow&) = delete;
 
     void close() {
-        if (!dialog_)
-            return;
-        currentProgressDialog = previous_;
         delete dialog_;
         dialog_ = nullptr;
     }
 
+    ProgressSink sink() {
+        return [this](GEO_MakeLand& terrain, const ProgressReport& report) {
+            if (!dialog_)
+                return;
+            if (report.phase == ProgressPhase::Rendering)
+                MapView::renderProgress(*dialog_, terrain, report.done);
+            else
+                MapView::generationProgress(*dialog_, terrain, report.phase);
+        };
+    }
+
   private:
-    CProgressDialog* previous_;
     CProgressDialog* dialog_;
 };
 
@@ -94,13 +97,9 @@ QString text(const char* utf8) {
 void MapView::runReporting(const std::function<void()>& action) {
     try {
         action();
-    } catch (const CommandFailure& failure) {
-        ReportFailure(this, failure);
-    } catch (const std::bad_alloc&) {
-        ReportFailure(this, MemoryFailure());
-    } catch (const std::exception& other) {
+    } catch (const std::exception&) {
         // Anything else still ends the command with a message, not a crash.
-        ReportFailure(this, CommandFailure(other.what(), FailureKind::Other));
+        ReportFailure(this, FailureInFlight());
     }
 }
 
@@ -224,7 +223,7 @@ void MapView::restoreSavedSize() {
 void MapView::generateAndRender() {
     ProgressWindow progress(this);
     landCircles.LoadOrBuild(stencilCacheFile);
-    terrain.Generate(landCircles, nullptr, &MapView::generationProgress);
+    terrain.Generate(landCircles, nullptr, progress.sink());
     pictureWidth = terrain.width;
     pictureHeight = terrain.height;
     layoutPicture();
@@ -232,7 +231,7 @@ void MapView::generateAndRender() {
     std::optional<Picture> fresh = makePicture(QSize(terrain.width, terrain.height));
     if (!fresh)
         return;
-    terrain.Render(*fresh, false, &MapView::renderProgress);
+    terrain.Render(*fresh, false, progress.sink());
     mapPicture = std::move(fresh);
     layoutPicture();
     progress.close();
@@ -252,7 +251,7 @@ void MapView::renderPicture(bool regions) {
     std::optional<Picture> fresh = makePicture(renderSize());
     if (!fresh)
         return;
-    terrain.Render(*fresh, regions, &MapView::renderProgress);
+    terrain.Render(*fresh, regions, progress.sink());
     if (regions)
         DrawPointMarks(*fresh, terrain.concentrationPoints);
     target = std::move(fresh);
@@ -260,50 +259,43 @@ void MapView::renderPicture(bool regions) {
     update();
 }
 
-int32_t MapView::generationProgress(GEO_MakeLand& terrain, int32_t phase) {
-    CProgressDialog* dialog = currentProgressDialog;
-    if (!dialog)
-        return 0;
-    switch (static_cast<GenerationPhase>(phase)) {
-    case GenerationPhase::Preparing:
-        setBarRange(dialog->progressBar(), terrain.progressTotal);
-        dialog->phaseLabel = text(Strings::ProgressPhase);
-        dialog->statusText = text(ViewStrings::StatusPreparing);
+void MapView::generationProgress(CProgressDialog& dialog, GEO_MakeLand& terrain,
+                                 ProgressPhase phase) {
+    switch (phase) {
+    case ProgressPhase::Preparing:
+        setBarRange(dialog.progressBar(), terrain.progressTotal);
+        dialog.phaseLabel = text(Strings::ProgressPhase);
+        dialog.statusText = text(ViewStrings::StatusPreparing);
         break;
-    case GenerationPhase::Stamping:
-        setBarPosition(dialog->progressBar(), terrain.progressCount);
+    case ProgressPhase::Stamping:
+        setBarPosition(dialog.progressBar(), terrain.progressCount);
         if (terrain.progressTotal > 0)
-            dialog->statusText = percentText(terrain.progressCount, terrain.progressTotal);
+            dialog.statusText = percentText(terrain.progressCount, terrain.progressTotal);
         break;
-    case GenerationPhase::Normalising:
-        setBarPosition(dialog->progressBar(), terrain.progressTotal);
-        dialog->statusText = text(ViewStrings::StatusNormalising);
+    case ProgressPhase::Normalising:
+        setBarPosition(dialog.progressBar(), terrain.progressTotal);
+        dialog.statusText = text(ViewStrings::StatusNormalising);
         break;
     default:
-        return 0;
+        return;
     }
-    dialog->transferToControls();
-    dialog->showAndRepaint();
-    return 0;
+    dialog.transferToControls();
+    dialog.showAndRepaint();
 }
 
-int32_t MapView::renderProgress(GEO_MakeLand& terrain, int32_t cellsDone) {
-    CProgressDialog* dialog = currentProgressDialog;
-    if (!dialog)
-        return 0;
+void MapView::renderProgress(CProgressDialog& dialog, GEO_MakeLand& terrain, int32_t cellsDone) {
     const int32_t cells = terrain.GetSize();
     if (cellsDone == 0) {
-        setBarRange(dialog->progressBar(), cells);
-        dialog->phaseLabel = text(ViewStrings::PhaseRender);
-        dialog->statusText = text(ViewStrings::StatusRenderStart);
+        setBarRange(dialog.progressBar(), cells);
+        dialog.phaseLabel = text(ViewStrings::PhaseRender);
+        dialog.statusText = text(ViewStrings::StatusRenderStart);
     } else {
-        setBarPosition(dialog->progressBar(), cellsDone);
+        setBarPosition(dialog.progressBar(), cellsDone);
         if (cells > 0)
-            dialog->statusText = percentText(cellsDone, cells);
+            dialog.statusText = percentText(cellsDone, cells);
     }
-    dialog->transferToControls();
-    dialog->showAndRepaint();
-    return 0;
+    dialog.transferToControls();
+    dialog.showAndRepaint();
 }
 
 void MapView::waterLevelCommand() {

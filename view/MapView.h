@@ -18,10 +18,6 @@
 class CProgressDialog;
 class QDialog;
 
-// The progress window of the long operation that runs, if any. The progress
-// callbacks get nothing but the terrain, so they find the window here.
-extern CProgressDialog* currentProgressDialog;
-
 class MapView : public QFrame, public CommandTarget {
     Q_OBJECT
   public:
@@ -40,8 +36,10 @@ class MapView : public QFrame, public CommandTarget {
     // Renders the existing map again, into the map or the region picture.
     void renderPicture(bool regions);
 
-    static int32_t generationProgress(GEO_MakeLand& terrain, int32_t phase);
-    static int32_t renderProgress(GEO_MakeLand& terrain, int32_t cellsDone);
+    // What the progress window shows of a generation phase, and of rendering.
+    static void generationProgress(CProgressDialog& window, GEO_MakeLand& terrain,
+                                   ProgressPhase phase);
+    static void renderProgress(CProgressDialog& window, GEO_MakeLand& terrain, int32_t cellsDone);
 
     // Runs the view's modal dialogs; tests install their own (default: exec()).
     using DialogRunner = std::function<int(QDialog&)>;

@@ -17,6 +17,7 @@
 #include "resources/MenuTable.h"
 #include "resources/Strings.h"
 #include "resources/ViewStrings.h"
+#include "tests/support/ScriptedMessages.h"
 #include "view/MapView.h"
 
 #include <QAbstractItemView>
@@ -123,13 +124,14 @@ int main(int argc, char** argv) {
         dialog.accept();
         return dialog.result();
     });
-    SetMessageAnswerer([](const MessageRequest&) { return MessageAnswer::Yes; });
-    view->executeCommand(CommandId::Generate);
-    save(&frame, "main-window-map");
-    view->executeCommand(CommandId::RegionDisplay);
-    save(&frame, "main-window-regions");
-    view->executeCommand(CommandId::RegionDisplay);
-    SetMessageAnswerer({});
+    {
+        ScriptedMessages yes(MessageAnswer::Yes);
+        view->executeCommand(CommandId::Generate);
+        save(&frame, "main-window-map");
+        view->executeCommand(CommandId::RegionDisplay);
+        save(&frame, "main-window-regions");
+        view->executeCommand(CommandId::RegionDisplay);
+    }
 
     for (int index : {0, 1, 6}) {
         QMenu* menu = frame.menuBar()->actions().at(index)->menu();
@@ -158,13 +160,11 @@ int main(int argc, char** argv) {
     }
     {
         auto* dialog = new CProgressDialog(view);
-        currentProgressDialog = dialog;
         terrain.progressTotal = 3;
         terrain.progressCount = 1;
-        MapView::generationProgress(terrain, 0);
-        MapView::generationProgress(terrain, 1);
+        MapView::generationProgress(*dialog, terrain, ProgressPhase::Preparing);
+        MapView::generationProgress(*dialog, terrain, ProgressPhase::Stamping);
         save(dialog, "dialog-progress");
-        currentProgressDialog = nullptr;
         delete dialog;
     }
     saveMessage(view, QString::fromUtf8(ViewStrings::CreateQuestion), MessageIcon::Question,

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -113,12 +115,12 @@ TEST(CliOptions, EveryGenerateOptionLandsInItsField) {
     EXPECT_EQ(o.stencils, "s.bin");
     EXPECT_TRUE(o.regions);
     ASSERT_EQ(o.outputs.size(), 3u);
-    EXPECT_EQ(o.outputs[0].kind, cli::OutputKind::Map);
-    EXPECT_EQ(o.outputs[1].kind, cli::OutputKind::Raw);
-    EXPECT_EQ(o.outputs[2].kind, cli::OutputKind::Png);
-    EXPECT_EQ(o.heightmaps, (std::vector<cli::Heightmap>{{"h.png", cli::HeightmapKind::Png},
-                                                         {"h.R16", cli::HeightmapKind::R16},
-                                                         {"h.tif", cli::HeightmapKind::Tiff}}));
+    EXPECT_EQ(o.outputs[0].kind, FileFormId::Map);
+    EXPECT_EQ(o.outputs[1].kind, FileFormId::Raw);
+    EXPECT_EQ(o.outputs[2].kind, FileFormId::Picture);
+    EXPECT_EQ(o.heightmaps, (std::vector<cli::Heightmap>{{"h.png", FileFormId::HeightmapPng},
+                                                         {"h.R16", FileFormId::HeightmapR16},
+                                                         {"h.tif", FileFormId::HeightmapTiff}}));
 }
 
 TEST(CliOptions, InfoPrintsJsonOnRequest) {
@@ -231,6 +233,39 @@ TEST(CliOptions, HeightmapsAloneAndTheLastRegionLabel) {
     args.insert(args.end(), {"--point", "0,0"});
     EXPECT_EQ(ErrorOf(args),
               "--point: expected 1 to 65536 points (region labels 0..65535), got 65537");
+}
+
+// The extensions offered for completion are exactly those the parser takes,
+// in any case, and each gives the form that owns it.
+TEST(CliOptions, FileOptionsTakeExactlyTheirListedExtensions) {
+    std::vector<std::string> candidates = {".tiff", ".jpg", ".ld.bak", ""};
+    for (const FileForm& form : FileForms())
+        candidates.emplace_back(form.extension);
+    for (const auto& [command, word] :
+         {std::pair{cli::Command::Generate, "generate"}, std::pair{cli::Command::Render, "render"}})
+        for (const std::string option : {"-o", "--heightmap"}) {
+            const auto accepted = cli::AcceptedExtensions(command, option);
+            EXPECT_FALSE(accepted.empty()) << word << ' ' << option;
+            for (const std::string& ext : candidates)
+                for (const std::string& spelt : {ext, std::string(ext.size() > 1 ? ".PnG" : "")}) {
+                    if (spelt == ".PnG" && ext != ".png")
+                        continue;
+                    Args args = {word};
+                    if (command == cli::Command::Render)
+                        args.push_back("in.ld");
+                    args.insert(args.end(), {option, "out" + spelt, "-o", "x.png"});
+                    const cli::ParseResult r = Parse(args);
+                    const bool listed =
+                        std::find(accepted.begin(), accepted.end(), ext) != accepted.end();
+                    EXPECT_EQ(r.options.has_value(), listed) << word << ' ' << option << spelt;
+                    if (!r.options)
+                        continue;
+                    const auto& files = option == "-o" ? r.options->outputs : r.options->heightmaps;
+                    EXPECT_EQ(FormOf(files.front().kind).extension, ext);
+                }
+        }
+    EXPECT_EQ(cli::AcceptedExtensions(cli::Command::Info, ""),
+              (std::vector<std::string_view>{".ld", ".dat"}));
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // The memory check's arithmetic and sources, and the TIFF it budgets for.
 
 #include "cli/CliOptions.h"
-#include "cli/HeightmapFile.h"
 #include "cli/MemoryNeed.h"
 #include "core/GEO_MakeLand.h"
+#include "export/HeightmapFile.h"
 #include "tests/support/ScratchFiles.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +59,7 @@ TEST(MemoryNeed, TheFloatTiffAndItsBudget) {
     terrain.SetSize(300 * 200);
     for (int32_t i = 0; i < terrain.GetSize(); ++i)
         terrain[i].altitude = double(i % 997) / 996;
-    const std::vector<unsigned char> tiff = cli::EncodeHeightmapTiff(terrain);
+    const std::vector<unsigned char> tiff = EncodeHeightmapTiff(terrain);
     ASSERT_GE(tiff.size(), 4u);
     EXPECT_EQ(std::vector<unsigned char>(tiff.begin(), tiff.begin() + 4),
               (std::vector<unsigned char>{0x49, 0x49, 0x2A, 0x00}));
@@ -79,9 +79,9 @@ TEST(MemoryNeed, TheFloatTiffAndItsBudget) {
     cli::Options o;
     o.terrain.width = 300;
     o.terrain.height = 200;
-    o.outputs.push_back({"m.png", cli::OutputKind::Png});
+    o.outputs.push_back({"m.png", FileFormId::Picture});
     const uint64_t without = cli::GenerationBytes(o);
-    o.heightmaps.push_back({"h.tif", cli::HeightmapKind::Tiff});
+    o.heightmaps.push_back({"h.tif", FileFormId::HeightmapTiff});
     EXPECT_GE(cli::GenerationBytes(o) - without, tiff.capacity() + 300 * sizeof(float));
 }
 

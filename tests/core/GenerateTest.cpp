@@ -18,9 +18,7 @@ namespace {
 
 using testsupport::SameCells;
 
-std::vector<Point> PointsOf(const GEO_MakeLand& t) {
-    return {t.concentrationPoints.begin(), t.concentrationPoints.end()};
-}
+using testsupport::PointsOf;
 
 // The default terrain, seed 0, as the edge cases assume.
 TEST(GenerateDefaults, PointsAndTheFirstStampsOfSeedZero) {
@@ -195,12 +193,9 @@ TEST(GenerateCells, EmptyCirclesChangeNothingButStillCount) {
     t.height = 120;
     t.unitAmount = 3;
     std::vector<int32_t> counts;
-    static std::vector<int32_t>* seen;
-    seen = &counts;
-    t.Generate(empty, nullptr, [](GEO_MakeLand& terrain, int32_t phase) {
-        if (phase == 2)
-            seen->push_back(terrain.progressCount);
-        return 0;
+    t.Generate(empty, nullptr, [&counts](GEO_MakeLand&, const ProgressReport& report) {
+        if (report.phase == ProgressPhase::Normalising)
+            counts.push_back(report.done);
     });
     ASSERT_EQ(counts.size(), 1u);
     EXPECT_EQ(counts[0], 119);  // (int)(12000 * 0.01f widened) = (int)119.99999...
@@ -248,9 +243,12 @@ struct PhaseLog {
 };
 PhaseLog* phaseLog;
 
-int32_t LogPhase(GEO_MakeLand& t, int32_t phase) {
+void LogPhase(GEO_MakeLand& t, const ProgressReport& report) {
+    const auto phase = static_cast<int32_t>(report.phase);
+    EXPECT_EQ(report.done, t.progressCount);
+    EXPECT_EQ(report.total, t.progressTotal);
     phaseLog->phases.push_back(phase);
-    phaseLog->counts.push_back(t.progressCount);
+    phaseLog->counts.push_back(report.done);
     phaseLog->times.push_back(std::chrono::steady_clock::now());
     if (phase == 0) {
         phaseLog->totalAtStart = t.progressTotal;
@@ -258,7 +256,6 @@ int32_t LogPhase(GEO_MakeLand& t, int32_t phase) {
     }
     if (phase == 3)
         phaseLog->gridWidthAtEnd = t.gridWidth;
-    return 0;
 }
 
 TEST(GenerateProgress, PhasesInOrderThrottledWithTheirCounts) {
@@ -345,10 +342,8 @@ TEST(GenerateGuards, RefuseBadParametersAndChangeNothing) {
         static bool called;
         called = false;
         try {
-            t.Generate(ProgramTable(), &source, [](GEO_MakeLand&, int32_t) {
-                called = true;
-                return 0;
-            });
+            t.Generate(ProgramTable(), &source,
+                       [](GEO_MakeLand&, const ProgressReport&) { called = true; });
             ADD_FAILURE() << c.what << " was not refused";
         } catch (const std::invalid_argument& e) {
             EXPECT_NE(std::string(e.what()).find(c.what), std::string::npos) << e.what();
@@ -376,10 +371,9 @@ TEST(GenerateGuards, AFailingCallbackLeavesNoHalfGrownGrid) {
             ASSERT_EQ(t.gridWidth, 300);
             failAt = phase;
             EXPECT_THROW(t.Generate(ProgramTable(), nullptr,
-                                    [](GEO_MakeLand&, int32_t p) -> int32_t {
-                                        if (p == failAt)
+                                    [](GEO_MakeLand&, const ProgressReport& report) {
+                                        if (static_cast<int32_t>(report.phase) == failAt)
                                             throw std::runtime_error("cancelled");
-                                        return 0;
                                     }),
                          std::runtime_error);
             EXPECT_EQ(t.GetSize(), 0);

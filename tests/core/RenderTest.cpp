@@ -272,9 +272,10 @@ TEST(Render, InconsistentGridReadsOnlyItsCells) {
 }
 
 std::vector<int32_t> progressCalls;
-int32_t Record(GEO_MakeLand&, int32_t value) {
-    progressCalls.push_back(value);
-    return 0;
+void Record(GEO_MakeLand& t, const ProgressReport& report) {
+    EXPECT_EQ(report.phase, ProgressPhase::Rendering);
+    EXPECT_EQ(report.total, t.GetSize());
+    progressCalls.push_back(report.done);
 }
 
 TEST(Render, ProgressStartsAtZeroAndEndsAtTheCellCount) {

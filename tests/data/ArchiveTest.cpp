@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <random>
 #include <unistd.h>
 
@@ -194,6 +195,26 @@ TEST(Failures, TextsAndKinds) {
     FormatFailure format;
     EXPECT_STREQ(format.what(), "予期しない形式のﾌｧｲﾙです。");
     EXPECT_EQ(format.kind(), FailureKind::Format);
+}
+
+// The one translation every front end reports through.
+TEST(Failures, InFlightKeepsTheModelsOwnAndNamesTheRestOther) {
+    const auto inFlight = [](auto thrown) {
+        try {
+            throw thrown;
+        } catch (const std::exception&) {
+            return FailureInFlight();
+        }
+    };
+    const CommandFailure format = inFlight(FormatFailure());
+    EXPECT_EQ(format.kind(), FailureKind::Format);
+    EXPECT_STREQ(format.what(), FormatFailure().what());
+    const CommandFailure memory = inFlight(std::bad_alloc());
+    EXPECT_EQ(memory.kind(), FailureKind::OutOfMemory);
+    EXPECT_STREQ(memory.what(), MemoryFailure().what());
+    const CommandFailure other = inFlight(std::runtime_error("no thread"));
+    EXPECT_EQ(other.kind(), FailureKind::Other);
+    EXPECT_STREQ(other.what(), "no thread");
 }
 
 TEST(Failures, FileErrorsNameTheFullPath) {

@@ -127,7 +127,7 @@ void GenerateDialogTest::okQuantisesWhatItOpenedWith() {
     terrain->seed = seed;
     open();
     QCOMPARE(QStringList{text(1002)} + labels(), shown);
-    MessageRecorder messages;
+    ScriptedMessages messages(MessageAnswer::Ok);
     click(1);
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
     QVERIFY(messages.requests.empty());
@@ -165,7 +165,7 @@ void GenerateDialogTest::refusedEntries() {
     open();
     const auto before = Snapshot(*terrain);
     type(id, entry);
-    MessageRecorder messages;
+    ScriptedMessages messages(MessageAnswer::Ok);
     click(1);
     QCOMPARE(messages.texts(), QStringList{message});
     QVERIFY(messages.requests[0].icon == MessageIcon::Exclamation &&
@@ -178,7 +178,7 @@ void GenerateDialogTest::refusedEntries() {
 
 void GenerateDialogTest::acceptedEntriesAndReadOrder() {
     open();
-    MessageRecorder messages;
+    ScriptedMessages messages(MessageAnswer::Ok);
     type(1004, QStringLiteral("5"));
     type(1003, QStringLiteral("x"));
     type(1006, QStringLiteral("999"));
@@ -202,7 +202,7 @@ void GenerateDialogTest::acceptedEntriesAndReadOrder() {
 
 void GenerateDialogTest::labelsChangeWhenTheInteractionEnds() {
     open();
-    MessageRecorder messages;
+    ScriptedMessages messages(MessageAnswer::Ok);
     type(1006, QStringLiteral(" 12 "));
     type(1003, QStringLiteral("+0200"));
     slider(1008)->setFocus();
@@ -241,7 +241,7 @@ void GenerateDialogTest::labelsChangeWhenTheInteractionEnds() {
 void GenerateDialogTest::sliderReleaseWithABadEntryKeepsTheLabels() {
     open();
     type(1004, QStringLiteral("3001"));
-    MessageRecorder messages;
+    ScriptedMessages messages(MessageAnswer::Ok);
     slider(1010)->setFocus();
     QTest::keyPress(slider(1010), Qt::Key_PageDown);
     QVERIFY(messages.requests.empty());
@@ -286,7 +286,7 @@ void GenerateDialogTest::enterAcceptsAndEscapeCancels() {
 
     // Enter in an edit presses the default button, validation included.
     open();
-    MessageRecorder messages;
+    ScriptedMessages messages(MessageAnswer::Ok);
     type(1003, QStringLiteral("50"));
     QTest::keyClick(FindControl(dialog.get(), 1003), Qt::Key_Enter);
     QVERIFY(dialog->isVisible() && messages.requests.size() == 1);

@@ -138,7 +138,7 @@ void PlatformTest::failedReadPromptsAndSelectsTheField() {
     QVERIFY(ShowActive(&dialog));
     SetControlText(&dialog, 1003, QStringLiteral("99"));
     SetControlText(&dialog, 1004, QStringLiteral("x"));
-    MessageRecorder messages;
+    ScriptedMessages messages(MessageAnswer::Ok);
     int32_t value = 0;
     QVERIFY(ReadInt(&dialog, 1003, value) && value == 99);
     QVERIFY(!CheckRange(&dialog, 1003, value, 100, 3000));
@@ -205,7 +205,7 @@ void PlatformTest::trackbarKeysMoveAsTheTrackbarDoes() {
 }
 
 void PlatformTest::messageBoxDefaultsAndFailureMapping() {
-    MessageRecorder messages(MessageAnswer::No);
+    ScriptedMessages messages(MessageAnswer::No);
     QWidget owner;
     QCOMPARE(ShowMessage(&owner, QStringLiteral("?"), MessageIcon::Question, MessageButtons::YesNo),
              MessageAnswer::No);
@@ -327,9 +327,10 @@ void PlatformTest::boxFontKeepsTheSystemSize() {
 void PlatformTest::programFilterBecomesQtFilters() {
     const QString open =
         QStringLiteral("Land Files (*.ld)|*.ld|Data Files (*.dat)|*.dat|All Files (*.*)|*.*||");
-    QCOMPARE(
-        QtFilterFromProgramFilter(QStringLiteral("Land Files (*.ld)|*.ld|All Files (*.*)|*.*||")),
-        QStringLiteral("Land Files (*.ld);;All Files (*.*)"));
+    QCOMPARE(QtNameFiltersFromProgramFilter(
+                 QStringLiteral("Land Files (*.ld)|*.ld|All Files (*.*)|*.*||")),
+             (QStringList{QStringLiteral("Land Files (*.ld) (*.ld)"),
+                          QStringLiteral("All Files (*.*) (*)")}));
     QCOMPARE(QtNameFiltersFromProgramFilter(QStringLiteral("Maps|*.ld;*.dat||")),
              QStringList{QStringLiteral("Maps (*.ld *.dat)")});
 

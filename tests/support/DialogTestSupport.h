@@ -1,12 +1,13 @@
 #pragma once
-// Helpers of the dialog tests: a recorder that answers every message box, and
-// the raw keyboard and mouse input a user gives a slider.
+// Helpers of the dialog tests: the message-box answerer, and the raw keyboard
+// and mouse input a user gives a slider.
 
 #include "platform/DataExchange.h"
 #include "platform/DialogBuilder.h"
 #include "platform/MessageBox.h"
 #include "platform/Trackbar.h"
 #include "tests/support/Bits.h"
+#include "tests/support/ScriptedMessages.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -14,25 +15,6 @@
 #include <QTest>
 
 #include <vector>
-
-// Answers every box with `answer` and keeps what was asked.
-class MessageRecorder {
-  public:
-    explicit MessageRecorder(MessageAnswer answer = MessageAnswer::Ok) {
-        SetMessageAnswerer([this, answer](const MessageRequest& r) {
-            requests.push_back(r);
-            return answer;
-        });
-    }
-    ~MessageRecorder() { SetMessageAnswerer(nullptr); }
-    QStringList texts() const {
-        QStringList result;
-        for (const MessageRequest& r : requests)
-            result.append(r.text);
-        return result;
-    }
-    std::vector<MessageRequest> requests;
-};
 
 using testsupport::Bits;
 

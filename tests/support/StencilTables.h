@@ -10,6 +10,14 @@
 
 namespace testsupport {
 
+// A new circle holding circle k's points, as the literal generator takes one per stamp.
+inline GEO_LandCircle CopyOf(const GEO_LandCircleArray& table, int32_t k) {
+    GEO_LandCircle circle;
+    static_cast<PointArray&>(circle) = table[k];
+    circle.SetSize(circle.GetSize(), 0);
+    return circle;
+}
+
 // Built once: each build takes a noticeable moment.
 inline const GEO_LandCircleArray& BuiltTable() {
     static const GEO_LandCircleArray table = GEO_LandCircleArray::Built();

@@ -4,12 +4,15 @@
 // the gtest and the Qt Test programs share it.
 
 #include "core/GEO_MakeLand.h"
+#include "core/Picture.h"
+#include "core/PointMarks.h"
 #include "tests/support/Bits.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -41,6 +44,49 @@ inline GEO_MakeLand SampleTerrain(int32_t w = 3, int32_t h = 2, int32_t points =
             bytes[b] = static_cast<unsigned char>(i * 31 + int(b) * 7 + 1);
     }
     return t;
+}
+
+// The terrain's concentration points, for comparing with EXPECT_EQ.
+inline std::vector<Point> PointsOf(const GEO_MakeLand& t) {
+    return {t.concentrationPoints.begin(), t.concentrationPoints.end()};
+}
+
+// v modulo n, on the grid for every v (n > 0).
+inline int64_t Wrap(int64_t v, int64_t n) {
+    const int64_t r = v % n;
+    return r < 0 ? r + n : r;
+}
+
+// The picture rendering must give: CellColour of every cell, pixel for pixel,
+// with the concentration points' marks over it when regions are shown.
+inline Picture ExpectedPicture(const GEO_MakeLand& terrain, bool regions) {
+    Picture expected(terrain.gridWidth, terrain.gridHeight);
+    for (int32_t i = 0; i < terrain.GetSize(); ++i)
+        expected.pixels[size_t(i)] = PixelFromColorRef(terrain.CellColour(i, regions));
+    if (regions) {
+        Picture marks(terrain.gridWidth, terrain.gridHeight, 0);
+        DrawPointMarks(marks, terrain.concentrationPoints);
+        for (size_t p = 0; p < marks.pixels.size(); ++p)
+            if (marks.pixels[p] != 0)
+                expected.pixels[p] = marks.pixels[p];
+    }
+    return expected;
+}
+
+// "" when `picture` is the terrain's picture, else where it first differs;
+// for any test framework to compare with "".
+inline std::string PictureMismatch(const Picture& picture, const GEO_MakeLand& terrain,
+                                   bool regions) {
+    const Picture expected = ExpectedPicture(terrain, regions);
+    if (picture.width != expected.width || picture.height != expected.height)
+        return "size " + std::to_string(picture.width) + " x " + std::to_string(picture.height) +
+               ", expected " + std::to_string(expected.width) + " x " +
+               std::to_string(expected.height);
+    for (size_t p = 0; p < expected.pixels.size(); ++p)
+        if ((picture.pixels[p] & 0xFFFFFFu) != (expected.pixels[p] & 0xFFFFFFu))
+            return "pixel " + std::to_string(p % size_t(expected.width)) + "," +
+                   std::to_string(p / size_t(expected.width)) + " differs";
+    return "";
 }
 
 inline bool SameCells(const GEO_MakeLand& a, const GEO_MakeLand& b) {

@@ -7,6 +7,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
 #include "resources/MenuTable.h"
+#include "tests/support/ScriptedMessages.h"
 #include "view/MapView.h"
 
 #include <QDialog>
@@ -19,37 +20,6 @@
 #include <deque>
 #include <optional>
 #include <vector>
-
-// Answers every box from a queue (an empty queue answers OK / No / Cancel)
-// and keeps what each box asked.
-class ScriptedMessages {
-  public:
-    ScriptedMessages() {
-        SetMessageAnswerer([this](const MessageRequest& request) {
-            requests.push_back(request);
-            if (!answers.empty()) {
-                const MessageAnswer answer = answers.front();
-                answers.pop_front();
-                return answer;
-            }
-            switch (request.buttons) {
-            case MessageButtons::Ok:
-                return MessageAnswer::Ok;
-            case MessageButtons::YesNo:
-                return MessageAnswer::No;
-            case MessageButtons::YesNoCancel:
-                return MessageAnswer::Cancel;
-            }
-            return MessageAnswer::Cancel;
-        });
-    }
-    ~ScriptedMessages() { SetMessageAnswerer({}); }
-    ScriptedMessages(const ScriptedMessages&) = delete;
-    ScriptedMessages& operator=(const ScriptedMessages&) = delete;
-
-    std::deque<MessageAnswer> answers;
-    std::vector<MessageRequest> requests;
-};
 
 // Answers file dialogs from a queue of names (nothing = cancel).
 class ScriptedFiles {

@@ -2,6 +2,7 @@
 // parameters dialog, hand placement, water level, regions, clipboard,
 // information, and the progress callbacks.
 
+#include "tests/support/Terrains.h"
 #include "tests/support/ViewTestSupport.h"
 
 #include "dialogs/CGenerateDialog.h"
@@ -19,6 +20,8 @@
 #include <QTest>
 
 namespace {
+
+using testsupport::PictureMismatch;
 
 struct GenerateEntries {
     int width = 100;
@@ -41,19 +44,6 @@ MapView::DialogRunner FillGenerateDialog(GenerateEntries entries, int* runs = nu
         dialog.accept();
         return dialog.result();
     };
-}
-
-void ExpectPictureOf(const GEO_MakeLand& terrain, const Picture& picture, bool regions) {
-    QCOMPARE(picture.width, terrain.gridWidth);
-    QCOMPARE(picture.height, terrain.gridHeight);
-    for (int32_t y = 0; y < picture.height; ++y)
-        for (int32_t x = 0; x < picture.width; ++x)
-            if (picture.at(x, y) != CellPixel(terrain, x, y, regions)) {
-                // Marks of concentration points may cover cells.
-                if (regions && picture.at(x, y) == Orange)
-                    continue;
-                QFAIL(qPrintable(QStringLiteral("pixel %1,%2 differs").arg(x).arg(y)));
-            }
 }
 
 }  // namespace
@@ -124,8 +114,7 @@ class MapCommandsTest : public QObject {
         QCOMPARE(terrain.seed, uint64_t(7));
         QCOMPARE(view.shownPictureWidth(), 100);
         QVERIFY(view.mapPictureData());
-        ExpectPictureOf(terrain, *view.mapPictureData(), false);
-        QVERIFY(currentProgressDialog == nullptr);
+        QCOMPARE(PictureMismatch(*view.mapPictureData(), terrain, false), std::string());
         QVERIFY(view.findChildren<CProgressDialog*>().isEmpty());
         QVERIFY(QFile::exists(dir_.file("makeland.bin")));
 
@@ -212,7 +201,7 @@ class MapCommandsTest : public QObject {
         QCOMPARE(terrain.concentrationPoints.GetSize(), 3);
         QCOMPARE(terrain.concentrationPoints[0], (Point{20, 30}));
         QCOMPARE(terrain.concentrationPoints[2], (Point{90, 10}));
-        ExpectPictureOf(terrain, *view.mapPictureData(), false);
+        QCOMPARE(PictureMismatch(*view.mapPictureData(), terrain, false), std::string());
 
         // Manual placement again, keeping the previous placement.
         boxes.requests.clear();
@@ -269,7 +258,7 @@ class MapCommandsTest : public QObject {
         QVERIFY(view.isShowingRegions());
         QVERIFY(view.regionPictureData());
         const Picture& regions = *view.regionPictureData();
-        ExpectPictureOf(view.terrainModel(), regions, true);
+        QCOMPARE(PictureMismatch(regions, view.terrainModel(), true), std::string());
         QCOMPARE(regions.at(30, 40), Orange);
         const uint32_t* regionStorage = regions.pixels.data();
         QCOMPARE(Rgb(ClientImage(view), 30, 40), Orange);
@@ -325,7 +314,8 @@ class MapCommandsTest : public QObject {
         QVERIFY(!view.isShowingRegions());
         QVERIFY(!view.regionPictureData());
         QCOMPARE(view.terrainModel().waterLevel, 0.8);
-        ExpectPictureOf(view.terrainModel(), *view.mapPictureData(), false);
+        QCOMPARE(PictureMismatch(*view.mapPictureData(), view.terrainModel(), false),
+                 std::string());
     }
 
     void clipboardHoldsTheWholeMap() {
@@ -367,12 +357,11 @@ class MapCommandsTest : public QObject {
     void progressCallbacksFollowTheirTables() {
         MapView view;
         auto* dialog = new CProgressDialog(&view);
-        currentProgressDialog = dialog;
         GEO_MakeLand terrain;
         terrain.progressTotal = 3;
         terrain.progressCount = 0;
 
-        MapView::generationProgress(terrain, 0);
+        MapView::generationProgress(*dialog, terrain, ProgressPhase::Preparing);
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->phaseLabel, QString::fromUtf8("生成"));
         QCOMPARE(dialog->statusText, QString::fromUtf8("準備中"));
@@ -381,37 +370,34 @@ class MapCommandsTest : public QObject {
         QCOMPARE(ControlText(dialog, ProgressControl::Status), QString::fromUtf8("準備中"));
 
         terrain.progressCount = 1;
-        MapView::generationProgress(terrain, 1);
+        MapView::generationProgress(*dialog, terrain, ProgressPhase::Stamping);
         QCOMPARE(dialog->statusText, QStringLiteral("33.33%"));
         QCOMPARE(dialog->progressBar()->value(), 1);
         QCOMPARE(ControlText(dialog, ProgressControl::Status), QStringLiteral("33.33%"));
 
-        MapView::generationProgress(terrain, 2);
+        MapView::generationProgress(*dialog, terrain, ProgressPhase::Normalising);
         QCOMPARE(dialog->statusText, QString::fromUtf8("正規化中"));
         QCOMPARE(dialog->progressBar()->value(), 3);
 
         dialog->statusText = QStringLiteral("kept");
-        MapView::generationProgress(terrain, 3);
+        MapView::generationProgress(*dialog, terrain, ProgressPhase::Done);
         QCOMPARE(dialog->statusText, QStringLiteral("kept"));
 
         // Without a total the percentage stays as it was.
         terrain.progressTotal = 0;
-        MapView::generationProgress(terrain, 1);
+        MapView::generationProgress(*dialog, terrain, ProgressPhase::Stamping);
         QCOMPARE(dialog->statusText, QStringLiteral("kept"));
 
         terrain.SetSize(3);
-        MapView::renderProgress(terrain, 0);
+        MapView::renderProgress(*dialog, terrain, 0);
         QCOMPARE(dialog->phaseLabel, QString::fromUtf8("描画"));
         QCOMPARE(dialog->statusText, QStringLiteral("0%"));
         QCOMPARE(dialog->progressBar()->maximum(), 3);
-        MapView::renderProgress(terrain, 2);
+        MapView::renderProgress(*dialog, terrain, 2);
         QCOMPARE(dialog->statusText, QStringLiteral("66.67%"));
         QCOMPARE(dialog->progressBar()->value(), 2);
-        MapView::renderProgress(terrain, 3);
+        MapView::renderProgress(*dialog, terrain, 3);
         QCOMPARE(dialog->statusText, QStringLiteral("100.00%"));
-
-        currentProgressDialog = nullptr;
-        MapView::renderProgress(terrain, 1);  // no window: nothing to do, no crash
         delete dialog;
     }
 };

@@ -5,6 +5,7 @@
 #include "core/EditNumbers.h"
 #include "core/ParameterTable.h"
 #include "core/SliderScale.h"
+#include "export/FileForm.h"
 
 #include "resources/Strings.h"
 #include "resources/ViewStrings.h"
@@ -34,8 +35,11 @@ template <class T> val Held(std::vector<T> data) {
     return val(emscripten::typed_memory_view(held.size(), held.data()));
 }
 
-ProgressReport Reporter(val callback) {
-    return [callback](int32_t phase, int32_t done, int32_t total) { callback(phase, done, total); };
+// The page hears each report as (phase name, done, total).
+ProgressSink Reporter(val callback) {
+    return [callback](GEO_MakeLand&, const ProgressReport& report) {
+        callback(std::string(PhaseName(report.phase)), report.done, report.total);
+    };
 }
 
 PointArray PointsFrom(const val& list) {
@@ -242,6 +246,20 @@ val Texts() {
     return t;
 }
 
+// The file forms, keyed as the page names them: {map: {extension, description}, ...}.
+val FileFormList() {
+    static constexpr const char* keys[] = {"map",          "raw",          "picture",
+                                           "heightmapPng", "heightmapR16", "heightmapTiff"};
+    val forms = val::object();
+    for (const FileForm& form : FileForms()) {
+        val entry = val::object();
+        entry.set("extension", std::string(form.extension));
+        entry.set("description", std::string(form.description));
+        forms.set(keys[static_cast<size_t>(form.id)], entry);
+    }
+    return forms;
+}
+
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(glenvar) {
@@ -264,4 +282,5 @@ EMSCRIPTEN_BINDINGS(glenvar) {
     emscripten::function("sliderValue", &SliderValue);
     emscripten::function("sliderLabel", &SliderLabel);
     emscripten::function("fixed", &SliderScale::Fixed);
+    emscripten::function("fileForms", &FileFormList);
 }

@@ -20,28 +20,6 @@ const GEO_LandCircleArray& LandCircles() {
     return circles;
 }
 
-// The model's callbacks are plain functions; the running operation's report
-// waits here while it runs.
-const ProgressReport* runningReport = nullptr;
-
-int32_t GenerationProgress(GEO_MakeLand& terrain, int32_t phase) {
-    (*runningReport)(phase, terrain.progressCount, terrain.progressTotal);
-    return 0;
-}
-
-int32_t RenderProgress(GEO_MakeLand& terrain, int32_t cells) {
-    (*runningReport)(4, cells, terrain.GetSize());
-    return 0;
-}
-
-class ReportWhileRunning {
-  public:
-    explicit ReportWhileRunning(const ProgressReport& report) { runningReport = &report; }
-    ~ReportWhileRunning() { runningReport = nullptr; }
-    ReportWhileRunning(const ReportWhileRunning&) = delete;
-    ReportWhileRunning& operator=(const ReportWhileRunning&) = delete;
-};
-
 // The module has no threads; the flag goes back once the work is done, so
 // saved files and the form still carry it.
 class OneThread {
@@ -60,15 +38,7 @@ class OneThread {
 
 // What the desktop program's common handler would show for the failure in flight.
 std::string FailureText() {
-    try {
-        throw;
-    } catch (const CommandFailure& failure) {
-        return failure.what();
-    } catch (const std::bad_alloc&) {
-        return MemoryFailure().what();
-    } catch (const std::exception& other) {
-        return other.what();
-    }
+    return FailureInFlight().what();
 }
 
 std::vector<unsigned char> RgbaBytes(const Picture& picture) {
@@ -85,7 +55,7 @@ std::vector<unsigned char> RgbaBytes(const Picture& picture) {
 
 }  // namespace
 
-std::string WebMap::Generate(const GEO_MakeLand& settings, const ProgressReport& progress) {
+std::string WebMap::Generate(const GEO_MakeLand& settings, const ProgressSink& progress) {
     // As the dialog's OK does, every parameter is written before the map is
     // grown; a refused generation keeps the old cells.
     GEO_MakeLand& t = terrain_;
@@ -97,9 +67,8 @@ std::string WebMap::Generate(const GEO_MakeLand& settings, const ProgressReport&
             for (const Point& p : settings.concentrationPoints)
                 t.concentrationPoints.Add(p);
         }
-        ReportWhileRunning reporting(progress);
         OneThread oneThread(t);
-        t.Generate(LandCircles(), nullptr, &GenerationProgress);
+        t.Generate(LandCircles(), nullptr, progress);
     } catch (...) {
         return FailureText();
     }
@@ -129,15 +98,14 @@ bool WebMap::GridSize(int32_t& width, int32_t& height) const {
     return size.formsGrid;
 }
 
-std::vector<unsigned char> WebMap::Render(bool regions, const ProgressReport& progress) {
+std::vector<unsigned char> WebMap::Render(bool regions, const ProgressSink& progress) {
     int32_t w = 0, h = 0;
     if (!GridSize(w, h))
         return {};
     Picture picture(w, h);
     {
-        ReportWhileRunning reporting(progress);
         OneThread oneThread(terrain_);
-        terrain_.Render(picture, regions, &RenderProgress);
+        terrain_.Render(picture, regions, progress);
     }
     if (regions)
         DrawPointMarks(picture, terrain_.concentrationPoints);

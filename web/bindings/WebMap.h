@@ -7,13 +7,8 @@
 #include "data/PointArray.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
-
-// phase: 0 preparing, 1 stamping, 2 normalising, 3 generated, 4 rendering;
-// done and total count stamps or cells where the phase has them.
-using ProgressReport = std::function<void(int32_t phase, int32_t done, int32_t total)>;
 
 enum class LoadResult { Map, Raw, None, Failed };
 
@@ -22,12 +17,12 @@ class WebMap {
     // Grows a map from what the generation dialog sets, as `settings` holds it
     // (hand-placed points included; its cells are not read). "" when the map
     // was made; otherwise the message, with the old map kept.
-    std::string Generate(const GEO_MakeLand& settings, const ProgressReport& progress);
+    std::string Generate(const GEO_MakeLand& settings, const ProgressSink& progress);
     // Reads a map or raw file; on failure `message` gets the desktop's text.
     LoadResult Load(std::vector<unsigned char> bytes, std::string& message);
 
     // The picture at one pixel per cell as RGBA bytes, regions with point marks.
-    std::vector<unsigned char> Render(bool regions, const ProgressReport& progress);
+    std::vector<unsigned char> Render(bool regions, const ProgressSink& progress);
     // Black width x height with the marks of the points placed so far.
     static std::vector<unsigned char> PlacementPicture(int32_t width, int32_t height,
                                                        const PointArray& points);

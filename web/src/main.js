@@ -15,7 +15,7 @@ const $ = (id) => document.getElementById(id);
 
 const call = connectWorker("worker.js", (progress) => showProgress(progress));
 
-let texts, form, view;
+let texts, forms, form, view;
 let glenvar; // the module on the page's own thread: texts, parameter table, numbers
 let map = null; // the last picture: {width, height, rgba, report, parameters}
 let placing = false;
@@ -27,10 +27,10 @@ function showProgress({ phase, done, total }) {
   const t = progressTexts();
   const percent = total > 0 ? `${glenvar.fixed((done / total) * 100, 2)}%` : "0%";
   const [label, status, share] =
-    phase === 0 ? [t.phaseGenerate, t.preparing, 0]
-    : phase === 1 ? [t.phaseGenerate, percent, total > 0 ? done / total : 0]
-    : phase === 2 ? [t.phaseGenerate, t.normalising, 1]
-    : phase === 3 ? [t.phaseRender, "0%", 0]
+    phase === "preparing" ? [t.phaseGenerate, t.preparing, 0]
+    : phase === "stamping" ? [t.phaseGenerate, percent, total > 0 ? done / total : 0]
+    : phase === "normalising" ? [t.phaseGenerate, t.normalising, 1]
+    : phase === "done" ? [t.phaseRender, "0%", 0]
     : [t.phaseRender, percent, total > 0 ? done / total : 0];
   if ($("phase").textContent !== label) $("phase").textContent = label;
   $("status").textContent = status;
@@ -170,16 +170,18 @@ function open(file) {
 
 function wireFiles() {
   const binary = "application/octet-stream";
-  const save = (op, name) => () =>
-    gate.run(async () => download(await call(op), name, binary));
-  $("save-ld").onclick = save("mapFile", "LandData.ld");
-  $("save-dat").onclick = save("rawFile", "LandData.dat");
+  const name = (form, stem = "LandData") => stem + forms[form].extension;
+  const save = (op, file) => () =>
+    gate.run(async () => download(await call(op), file, binary));
+  $("save-ld").onclick = save("mapFile", name("map"));
+  $("save-dat").onclick = save("rawFile", name("raw"));
   $("save-png").onclick = () => gate.run(async () =>
-    download(picturePng(map.width, map.height, map.rgba), "LandData.png", "image/png"));
+    download(picturePng(map.width, map.height, map.rgba), name("picture"), "image/png"));
   $("save-height").onclick = () => gate.run(async () => {
     const h = await call("heightSamples");
-    download(heightmapPng(h.width, h.height, h.samples), "LandData-height.png", "image/png");
+    download(heightmapPng(h.width, h.height, h.samples), name("heightmapPng", "LandData-height"), "image/png");
   });
+  $("open").accept = [forms.map.extension, forms.raw.extension].join(",");
   // A file chosen while the page is busy would be refused; no chooser then.
   $("open-button").onclick = () => gate.busy || $("open").click();
   $("open").onchange = (e) => {
@@ -273,6 +275,7 @@ async function start() {
   }
   texts = glenvar.texts();
   const defaults = glenvar.parameters();
+  forms = glenvar.fileForms();
   document.title = texts.appTitle;
   $("form-caption").textContent = texts.generateCaption;
   $("water-caption").textContent = texts.waterLevelCaption;

@@ -98,8 +98,4 @@ export class MapView {
     this.scrollY += step[1] * Math.ceil(this.viewport.clientHeight / 8);
     this.place();
   }
-
-  pixels() {
-    return this.context.getImageData(0, 0, this.canvas.width, this.canvas.height).data;
-  }
 }

@@ -1,6 +1,8 @@
 #include "ReferenceGenerate.h"
 
 #include "core/NUM_Random.h"
+#include "tests/support/StencilTables.h"
+#include "tests/support/Terrains.h"
 
 #include <algorithm>
 #include <atomic>
@@ -26,10 +28,7 @@ uint32_t Tick() {
 
 // Mathematical modulo: the same as C's % for the non-negative sums of a sane
 // table, and still on the grid for any other.
-int64_t Wrap(int64_t v, int64_t n) {
-    const int64_t r = v % n;
-    return r < 0 ? r + n : r;
-}
+using testsupport::Wrap;
 
 // Counter word 0 (hitsMain) or 1 (hitsWorker) of a cell: bytes 0-3 or 4-7.
 uint32_t Word(const LandCell& cell, int word) {
@@ -50,7 +49,7 @@ struct GenerationSlice {
     const std::vector<double>* iterationRolls;  // nullptr without points
     int64_t first;
     int64_t last;  // inclusive
-    ProgressCallback progress;
+    ProgressSink progress;
     std::atomic<int32_t>* counter;       // incremented per stamp (the worker's)
     const std::atomic<int32_t>* shared;  // read for reports (the caller's)
     int word;
@@ -65,7 +64,8 @@ void RunGenerationSlice(const GenerationSlice& s) {
         const int32_t k = (*s.iterationCells)[size_t(i)];
         int32_t x = k % width;
         int32_t y = k / width;
-        const GEO_LandCircle circle = s.landCircles->CopyOf((*s.iterationCircles)[size_t(i)]);
+        const GEO_LandCircle circle =
+            testsupport::CopyOf(*s.landCircles, (*s.iterationCircles)[size_t(i)]);
         StampTrace trace;
         trace.cell = k;
         trace.circle = (*s.iterationCircles)[size_t(i)];
@@ -101,7 +101,7 @@ void RunGenerationSlice(const GenerationSlice& s) {
                 t.progressCount = static_cast<int32_t>(
                     i + (s.shared ? s.shared->load(std::memory_order_acquire) : 0));
                 lastReport = now;
-                s.progress(t, 1);
+                s.progress(t, {static_cast<ProgressPhase>(1), t.progressCount, t.progressTotal});
             }
         } else if (s.counter) {
             s.counter->fetch_add(1, std::memory_order_release);
@@ -141,7 +141,7 @@ void RunNormaliseSlice(const NormaliseSlice& s) {
 }
 
 void WaitFor(const std::atomic<int32_t>& counter, int64_t target, GEO_MakeLand& t,
-             ProgressCallback progress, uint32_t& lastReport, int64_t offset) {
+             const ProgressSink& progress, uint32_t& lastReport, int64_t offset) {
     while (counter.load(std::memory_order_acquire) < target) {
         if (progress) {
             const uint32_t now = Tick();
@@ -149,7 +149,7 @@ void WaitFor(const std::atomic<int32_t>& counter, int64_t target, GEO_MakeLand& 
                 t.progressCount =
                     static_cast<int32_t>(counter.load(std::memory_order_acquire) + offset);
                 lastReport = now;
-                progress(t, 1);
+                progress(t, {static_cast<ProgressPhase>(1), t.progressCount, t.progressTotal});
             }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -159,7 +159,7 @@ void WaitFor(const std::atomic<int32_t>& counter, int64_t target, GEO_MakeLand& 
 }  // namespace
 
 void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Random* source,
-              ProgressCallback progress, const Options& options, Timings* timings) {
+              const ProgressSink& progress, const Options& options, Timings* timings) {
     Timings spent;
     auto start = Clock::now();
 
@@ -169,7 +169,7 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
     t.progressTotal = s;
     t.progressCount = 0;
     if (progress)
-        progress(t, 0);
+        progress(t, {static_cast<ProgressPhase>(0), t.progressCount, t.progressTotal});
     t.SetSize(0);
     t.SetSize(cellCount);
 
@@ -218,7 +218,7 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
                           options.trace};
     if (!t.twoThreads) {
         if (progress)
-            progress(t, 1);
+            progress(t, {static_cast<ProgressPhase>(1), t.progressCount, t.progressTotal});
         RunGenerationSlice(slice);
     } else {
         const int64_t half = stamped / 2;
@@ -232,7 +232,7 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
         b.counter = &counter;
         b.word = 1;
         if (progress)
-            progress(t, 1);
+            progress(t, {static_cast<ProgressPhase>(1), t.progressCount, t.progressTotal});
         std::thread worker([&b] { RunGenerationSlice(b); });
         RunGenerationSlice(a);
         uint32_t lastReport = Tick();
@@ -246,7 +246,7 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
     iterationRolls = {};
     t.progressCount = s > 0 ? s : 0;
     if (progress)
-        progress(t, 2);
+        progress(t, {static_cast<ProgressPhase>(2), t.progressCount, t.progressTotal});
     spent.stamping = Since(start);
     start = Clock::now();
 
@@ -295,7 +295,7 @@ void Generate(GEO_MakeLand& t, const GEO_LandCircleArray& landCircles, NUM_Rando
 
     // Phase 3.
     if (progress)
-        progress(t, 3);
+        progress(t, {static_cast<ProgressPhase>(3), t.progressCount, t.progressTotal});
     if (timings)
         *timings = spent;
 }

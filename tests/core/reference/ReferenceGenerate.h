@@ -42,7 +42,8 @@ struct Timings {
 };
 
 void Generate(GEO_MakeLand& terrain, const GEO_LandCircleArray& circles, NUM_Random* source,
-              ProgressCallback progress, const Options& options = {}, Timings* timings = nullptr);
+              const ProgressSink& progress, const Options& options = {},
+              Timings* timings = nullptr);
 
 Point NearestImage(const GEO_MakeLand& terrain, int32_t px, int32_t py, int32_t x, int32_t y);
 int32_t NearestConcentrationPoint(const GEO_MakeLand& terrain, int32_t x, int32_t y,

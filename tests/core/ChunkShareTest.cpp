@@ -1,4 +1,4 @@
-#include "core/WorkShare.h"
+#include "core/ChunkShare.h"
 
 #include <gtest/gtest.h>
 

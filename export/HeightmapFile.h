@@ -3,7 +3,6 @@
 // per cell, rows from the top. Saved through SaveSafely, so a failure leaves
 // the target as it was.
 
-#include "cli/CliOptions.h"
 #include "data/Archive.h"
 
 #include <cstdint>
@@ -11,8 +10,6 @@
 #include <vector>
 
 class GEO_MakeLand;
-
-namespace cli {
 
 // libtiff refused to encode, or the cells form no grid; the text says which.
 class HeightmapFailure : public std::runtime_error {
@@ -27,16 +24,3 @@ void WriteR16Rows(const GEO_MakeLand& terrain, Archive& archive);
 // altitude rounded to single precision. Throws HeightmapFailure when libtiff
 // refuses, std::bad_alloc when memory runs out.
 std::vector<unsigned char> EncodeHeightmapTiff(const GEO_MakeLand& terrain);
-
-// The bytes EncodeHeightmapTiff reserves for its file; the estimate of memory
-// and the writer read the same figure.
-uint64_t TiffFileBytes(int32_t width, int32_t height);
-// Its peak beside the map: the file, a row of floats and libtiff's strip tables.
-uint64_t TiffEncodingBytes(int32_t width, int32_t height);
-
-// The file of the given form, written through the archive.
-void WriteHeightmap(const GEO_MakeLand& terrain, HeightmapKind kind, Archive& archive);
-
-void SaveHeightmap(const GEO_MakeLand& terrain, const Heightmap& map);
-
-}  // namespace cli

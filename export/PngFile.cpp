@@ -1,4 +1,4 @@
-#include "cli/PngFile.h"
+#include "export/PngFile.h"
 
 #include "core/GEO_MakeLand.h"
 #include "data/Archive.h"
@@ -9,8 +9,6 @@
 #include <cstring>
 #include <new>
 #include <string>
-
-namespace cli {
 
 namespace {
 
@@ -144,5 +142,3 @@ std::vector<unsigned char> EncodeHeightmapPng(const GEO_MakeLand& terrain) {
 void SaveBytes(const std::filesystem::path& target, const std::vector<unsigned char>& bytes) {
     SaveSafely(target, [&bytes](Archive& archive) { archive.Write(bytes.data(), bytes.size()); });
 }
-
-}  // namespace cli

@@ -1,4 +1,4 @@
-#include "core/StampSpans.h"
+#include "core/StencilSpans.h"
 
 #include "core/TorusMath.h"
 #include "data/GEO_LandCircle.h"

@@ -12,8 +12,6 @@
 
 class GEO_MakeLand;
 
-namespace cli {
-
 // libpng refused to encode; the text is libpng's.
 class PngFailure : public std::runtime_error {
   public:
@@ -28,5 +26,3 @@ std::vector<unsigned char> EncodeHeightmapPng(const GEO_MakeLand& terrain);
 
 // Through SaveSafely: a failure throws FileFailure and leaves the target as it was.
 void SaveBytes(const std::filesystem::path& target, const std::vector<unsigned char>& bytes);
-
-}  // namespace cli

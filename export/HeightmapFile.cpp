@@ -1,9 +1,9 @@
-#include "cli/HeightmapFile.h"
+#include "export/HeightmapFile.h"
 
-#include "cli/PngFile.h"
 #include "core/GEO_MakeLand.h"
+#include "core/HeightSample.h"
 #include "data/Archive.h"
-#include "data/SafeSave.h"
+#include "export/FileForm.h"
 
 #include <tiffio.h>
 
@@ -12,8 +12,6 @@
 #include <cstring>
 #include <new>
 #include <string>
-
-namespace cli {
 
 namespace {
 
@@ -160,37 +158,3 @@ std::vector<unsigned char> EncodeHeightmapTiff(const GEO_MakeLand& terrain) {
         throw HeightmapFailure(std::string("TIFF encoding failed: ") + buffer.message);
     return std::move(buffer.bytes);
 }
-
-uint64_t TiffFileBytes(int32_t width, int32_t height) {
-    // Header, samples and the directory with its strip tables (two words a
-    // strip, a strip at least a row).
-    return uint64_t(width) * uint64_t(height) * sizeof(float) + uint64_t(height) * 16 + 65536;
-}
-
-uint64_t TiffEncodingBytes(int32_t width, int32_t height) {
-    // libtiff keeps each strip's offset and size as 64-bit words while writing.
-    return TiffFileBytes(width, height) + uint64_t(width) * sizeof(float) + uint64_t(height) * 16;
-}
-
-void WriteHeightmap(const GEO_MakeLand& terrain, HeightmapKind kind, Archive& archive) {
-    std::vector<unsigned char> bytes;
-    switch (kind) {
-    case HeightmapKind::Png:
-        bytes = EncodeHeightmapPng(terrain);
-        break;
-    case HeightmapKind::R16:
-        WriteR16Rows(terrain, archive);
-        return;
-    case HeightmapKind::Tiff:
-        bytes = EncodeHeightmapTiff(terrain);
-        break;
-    }
-    archive.Write(bytes.data(), bytes.size());
-}
-
-void SaveHeightmap(const GEO_MakeLand& terrain, const Heightmap& map) {
-    SaveSafely(map.path,
-               [&terrain, &map](Archive& archive) { WriteHeightmap(terrain, map.kind, archive); });
-}
-
-}  // namespace cli

@@ -41,10 +41,6 @@ class StencilSpans {
     // Adds one stamp of `circle` centred on cell (x, y) of the grid.
     void Stamp(const CounterGrid& grid, int32_t circle, int32_t x, int32_t y) const;
 
-    // True when every row of the circle is one run and the rows follow each
-    // other without gaps (the form the fast path takes).
-    bool IsSimple(int32_t circle) const { return stencils_[circle].simple; }
-
   private:
     struct Event {
         int64_t pos;    // column offset from the centre

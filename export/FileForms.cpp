@@ -1,0 +1,110 @@
+#include "export/FileForm.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <iterator>
+
+namespace {
+
+uint64_t Nothing(uint64_t, uint64_t) {
+    return 0;
+}
+
+// The rendering (4 bytes a pixel) and the encoded file: its samples (3 bytes
+// a pixel) and deflate's worst-case overhead of about a 64th.
+uint64_t PictureBytes(uint64_t cells, uint64_t) {
+    return 4 * cells + 3 * cells + cells / 64;
+}
+
+// The encoded file: 2 bytes a sample and deflate's overhead.
+uint64_t HeightmapPngBytes(uint64_t cells, uint64_t) {
+    return 2 * cells + cells / 64;
+}
+
+uint64_t HeightmapTiffBytes(uint64_t cells, uint64_t rows) {
+    return rows == 0 ? 0 : TiffEncodingBytes(int32_t(cells / rows), int32_t(rows));
+}
+
+// Messages list the extensions in this order.
+constexpr FileForm forms[] = {
+    {FileFormId::Map, FormGroup::MapFile, ".ld",
+     "map file: seed, settings, concentration points, water level and heights", &Nothing},
+    {FileFormId::Raw, FormGroup::MapFile, ".dat",
+     "raw data file: the grid's size, heights and concentration points", &Nothing},
+    {FileFormId::Picture, FormGroup::Picture, ".png", "picture, 8-bit RGB, one pixel per cell",
+     &PictureBytes},
+    {FileFormId::HeightmapPng, FormGroup::Heightmap, ".png",
+     "heightmap, 16-bit greyscale PNG (height x 65535)", &HeightmapPngBytes},
+    {FileFormId::HeightmapR16, FormGroup::Heightmap, ".r16",
+     "heightmap, raw 16-bit little-endian samples", &Nothing},
+    {FileFormId::HeightmapTiff, FormGroup::Heightmap, ".tif", "heightmap, 32-bit float TIFF",
+     &HeightmapTiffBytes},
+};
+
+bool InGroups(const FileForm& form, std::initializer_list<FormGroup> groups) {
+    return std::find(groups.begin(), groups.end(), form.group) != groups.end();
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+constexpr bool InIdOrder() {
+    for (size_t i = 0; i < std::size(forms); ++i)
+        if (static_cast<size_t>(forms[i].id) != i)
+            return false;
+    return true;
+}
+static_assert(InIdOrder(), "FormOf looks a form up by its id");
+
+}  // namespace
+
+std::span<const FileForm> FileForms() {
+    return forms;
+}
+
+const FileForm& FormOf(FileFormId id) {
+    return forms[static_cast<size_t>(id)];
+}
+
+const FileForm* FormForPath(std::string_view path, std::initializer_list<FormGroup> groups) {
+    const std::string extension = std::filesystem::path(path).extension().string();
+    for (const FileForm& form : forms)
+        if (InGroups(form, groups) && SameIgnoringCase(form.extension, extension))
+            return &form;
+    return nullptr;
+}
+
+std::vector<std::string_view> ExtensionsOf(std::initializer_list<FormGroup> groups) {
+    std::vector<std::string_view> list;
+    for (const FileForm& form : forms)
+        if (InGroups(form, groups))
+            list.push_back(form.extension);
+    return list;
+}
+
+std::string ExtensionChoice(std::initializer_list<FormGroup> groups) {
+    const std::vector<std::string_view> list = ExtensionsOf(groups);
+    std::string text;
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == list.size() ? " or " : ", ";
+        text += list[i];
+    }
+    return text;
+}
+
+uint64_t TiffFileBytes(int32_t width, int32_t height) {
+    // Header, samples and the directory with its strip tables (two words a
+    // strip, a strip at least a row).
+    return uint64_t(width) * uint64_t(height) * sizeof(float) + uint64_t(height) * 16 + 65536;
+}
+
+uint64_t TiffEncodingBytes(int32_t width, int32_t height) {
+    // libtiff keeps each strip's offset and size as 64-bit words while writing.
+    return TiffFileBytes(width, height) + uint64_t(width) * sizeof(float) + uint64_t(height) * 16;
+}
