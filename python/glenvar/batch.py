@@ -88,9 +88,7 @@ def file_name(seed, output):
 
 def make_map(seed, parameters, outputs, folder):
     """One seed: the map, its files and its index entry. Runs on a worker."""
-    import glenvar as worker_glenvar  # the worker's own import
-
-    terrain = worker_glenvar.generate(seed=seed, **parameters)
+    terrain = glenvar.generate(seed=seed, **parameters)
     for output in outputs:
         terrain.save(os.path.join(folder, file_name(seed, output)), **OUTPUTS[output][1])
     info = terrain.info()
