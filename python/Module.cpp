@@ -1,11 +1,8 @@
 // glenvar._glenvar: the extension behind the Python package glenvar. The
 // package's __init__.py turns keywords into the arguments taken here.
 
-#include "cli/FailureText.h"
-#include "data/Failures.h"
-#include "export/HeightmapFile.h"
-#include "export/PngFile.h"
 #include "python/ArrayView.h"
+#include "python/FailureTranslation.h"
 #include "python/GenerationArguments.h"
 #include "python/PythonMap.h"
 
@@ -15,52 +12,12 @@
 
 #include <charconv>
 #include <chrono>
-#include <cstring>
-#include <new>
 
 namespace py = pybind11;
-using glenvar_python::ArgumentError;
 using glenvar_python::ArrayView;
 using glenvar_python::PythonMap;
 
 namespace {
-
-// A file error keeps its errno, so Python raises FileNotFoundError and its kin.
-void RaiseFileError(const FileFailure& failure) {
-    if (failure.error() == 0) {
-        PyErr_SetString(PyExc_OSError, cli::FailureText(failure).c_str());
-        return;
-    }
-    py::object error = py::reinterpret_steal<py::object>(
-        PyObject_CallFunction(PyExc_OSError, "isO", failure.error(), std::strerror(failure.error()),
-                              py::cast(failure.path().string()).ptr()));
-    if (error)
-        PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
-}
-
-// The model's failures in glenvar-cli's words, as the exception Python's
-// users expect for each kind.
-void TranslateFailures(std::exception_ptr thrown) {
-    try {
-        std::rethrow_exception(thrown);
-    } catch (const FileFailure& failure) {
-        RaiseFileError(failure);
-    } catch (const CommandFailure& failure) {
-        PyErr_SetString(failure.kind() == FailureKind::OutOfMemory ? PyExc_MemoryError
-                                                                   : PyExc_ValueError,
-                        cli::FailureText(failure).c_str());
-    } catch (const ArgumentError& error) {
-        PyErr_SetString(PyExc_ValueError, error.what());
-    } catch (const glenvar_python::MemoryShortage& shortage) {
-        PyErr_SetString(PyExc_MemoryError, shortage.what());
-    } catch (const PngFailure& failure) {
-        PyErr_SetString(PyExc_RuntimeError, failure.what());
-    } catch (const HeightmapFailure& failure) {
-        PyErr_SetString(PyExc_RuntimeError, failure.what());
-    } catch (const std::bad_alloc&) {
-        PyErr_SetString(PyExc_MemoryError, cli::FailureText(MemoryFailure()).c_str());
-    }
-}
 
 py::object Heights(py::object self) {
     auto& map = self.cast<PythonMap&>();
@@ -157,7 +114,7 @@ py::tuple PythonParameters() {
 PYBIND11_MODULE(_glenvar, m) {
     m.doc() = "The extension behind glenvar; use the package glenvar.";
     m.attr("__version__") = GLENVAR_VERSION;
-    py::register_exception_translator(&TranslateFailures);
+    py::register_exception_translator(&glenvar_python::TranslateFailures);
     glenvar_python::DefineArrayView(m);
 
     py::class_<PythonMap>(m, "Map", "A generated or loaded map; its arrays are views on it.")
