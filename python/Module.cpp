@@ -10,7 +10,6 @@
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
-#include <charconv>
 #include <chrono>
 
 namespace py = pybind11;
@@ -53,16 +52,10 @@ py::object Points(py::object self) {
                                     {sizeof(Point), sizeof(int32_t)}});
 }
 
-// The shortest digits that read back as the same double, as Python's repr.
-std::string ExactText(double value) {
-    char digits[32];
-    return std::string(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-}
-
 py::object PictureArray(PythonMap& map, std::optional<double> waterLevel, bool regions) {
     std::optional<double> level;
     if (waterLevel)
-        level = glenvar_python::ParseWaterLevel(ExactText(*waterLevel));
+        level = glenvar_python::ParseWaterLevel(ShortestText(*waterLevel));
     Picture picture;
     {
         py::gil_scoped_release unlocked;
