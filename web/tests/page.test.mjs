@@ -137,12 +137,17 @@ const cliPicture = (name, options) => {
 test("a link reproduces map, report, regions and water level; a bad one is refused", async () => {
   // Every parameter away from its default, as the sliders write it: a field
   // the page dropped would change the map file.
+  const blank = await openPage(session, "");
+  const slid = await blank.evaluate(async () => {
+    const m = await createGlenvar();
+    return [["processAmount", 23], ["concentrationRate", 61234], ["concentrationAmount", 77777],
+      ["waterLevel", 43000]].map(([name, position]) => String(m.sliderValue(name, position)));
+  });
+  await blank.close();
   const linked = {
     seed: "7", width: "160", height: "120", points: "3",
-    "process-amount": String(sliders.processAmount.value(23)),
-    "concentration-rate": String(sliders.concentrationRate.value(61234)),
-    "concentration-amount": String(sliders.concentrationAmount.value(77777)),
-    "unit-amount": "90", "water-level": String(sliders.waterLevel.value(43000)),
+    "process-amount": slid[0], "concentration-rate": slid[1], "concentration-amount": slid[2],
+    "unit-amount": "90", "water-level": slid[3],
   };
   const folder = mkdtempSync(join(work, "downloads-"));
   const address = new URLSearchParams({ ...linked, "keep-random-state": "1", threads: "2" });
