@@ -3,6 +3,7 @@
 #include "cli/CommandRegistry.h"
 
 #include "core/ParameterLimits.h"
+#include "landform/Smoothing.h"
 
 #include <algorithm>
 #include <cctype>
@@ -166,6 +167,55 @@ void SetParameter(Options& o, const ParameterRow& row, std::string_view option,
     o.given.push_back(&row);
 }
 
+std::optional<std::pair<int32_t, int32_t>> TilesFrom(std::string_view text) {
+    const auto x = text.find('x');
+    if (x == std::string_view::npos)
+        return std::nullopt;
+    const auto k = ToInteger<int32_t>(text.substr(0, x));
+    const auto l = ToInteger<int32_t>(text.substr(x + 1));
+    if (!k || !l || *k < 1 || *l < 1 || *k > 64 || *l > 64)
+        return std::nullopt;
+    return std::pair{*k, *l};
+}
+
+// The stages and how pictures and heightmaps are laid out.
+void SetStageOrLayout(Options& o, std::string_view name, const std::string& text) {
+    const auto refuse = [&](const std::string& expected) {
+        return Failure{std::string(name) + ": expected " + expected + ", got " + Quoted(text)};
+    };
+    if (name == "--smooth") {
+        const auto radius = ToInteger<int64_t>(text);
+        if (!radius || *radius < 0 || *radius > maxSmoothRadius)
+            throw refuse("an integer from 0 to " + std::to_string(maxSmoothRadius));
+        o.stages.smoothRadius = int32_t(*radius);
+    } else if (name == "--shade") {
+        o.shade = true;
+    } else if (name == "--edge") {
+        if (text != "wrap" && text != "repeat")
+            throw refuse("wrap or repeat");
+        o.edge = text == "repeat" ? HeightEdge::Repeat : HeightEdge::Wrap;
+    } else if (name == "--engine") {
+        o.engine = EngineNamed(text);
+        if (o.engine == nullptr)
+            throw refuse("unreal, unity or godot");
+    } else if (name == "--height-range-m") {
+        const auto metres = ToNumber(text);
+        if (!metres || !(*metres > 0.0 && *metres <= 1e6))
+            throw refuse("metres greater than 0 and at most 1000000");
+        o.heightRangeMetres = *metres;
+    } else if (name == "--tiles") {
+        const auto tiles = TilesFrom(text);
+        if (!tiles)
+            throw refuse("KxL with K and L from 1 to 64");
+        o.tileColumns = tiles->first;
+        o.tileRows = tiles->second;
+    } else if (name == "--recipe") {
+        if (text.empty())
+            throw refuse("a file name");
+        o.recipe = text;
+    }
+}
+
 // The options that are not generation parameters.
 void SetOther(Options& o, const CommandOption& option, const std::string& text) {
     const std::string_view name = option.name;
@@ -190,6 +240,8 @@ void SetOther(Options& o, const CommandOption& option, const std::string& text) 
         o.heightmaps.push_back(OutputFor(option, text, o.command));
     } else if (name == "--json") {
         o.json = true;
+    } else {
+        SetStageOrLayout(o, name, text);
     }
 }
 
@@ -320,10 +372,6 @@ ParseResult Parse(const std::vector<std::string>& args) {
     return result;
 }
 
-std::vector<std::string_view> AcceptedExtensions(Command command, std::string_view option) {
-    return ExtensionsOf(GroupsOf(command, option));
-}
-
 std::string UsageText(Command topic) {
     if (const CommandEntry* entry = EntryOf(topic))
         return "Usage: " + UsageOf(*entry);
@@ -332,6 +380,10 @@ std::string UsageText(Command topic) {
         text += UsageOf(entry) + "\n";
     return text + "glenvar-cli --help, glenvar-cli COMMAND --help, glenvar-cli --version\n"
                   "Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments.\n";
+}
+
+std::vector<std::string_view> AcceptedExtensions(Command command, std::string_view option) {
+    return ExtensionsOf(GroupsOf(command, option));
 }
 
 std::string VersionText() {

@@ -7,7 +7,10 @@
 
 #include "core/GEO_MakeLand.h"
 #include "core/ParameterTable.h"
+#include "export/EngineProfile.h"
 #include "export/FileForm.h"
+#include "export/HeightLayout.h"
+#include "landform/LandformStages.h"
 
 #include <cstdint>
 #include <optional>
@@ -44,6 +47,20 @@ struct Options {
     bool regions = false;
     std::vector<Output> outputs;
     std::vector<Heightmap> heightmaps;
+
+    // generate, render and info: stages reshaping a copy of the map's altitudes
+    LandformStages stages;
+
+    // generate and render: relief pictures and how heightmaps are laid out
+    bool shade = false;
+    HeightEdge edge = HeightEdge::Wrap;
+    const EngineProfile* engine = nullptr;
+    double heightRangeMetres = 1000;
+    int32_t tileColumns = 1;
+    int32_t tileRows = 1;
+
+    // generate: the file whose recipe gives every parameter and stage
+    std::string recipe;
 
     // render and info
     std::string input;

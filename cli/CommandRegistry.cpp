@@ -9,6 +9,38 @@ namespace cli {
 
 namespace {
 
+// The stages and the picture and heightmap layout generate and render share.
+constexpr CommandOption smoothOption = {.name = "--smooth",
+                                        .metavar = "R",
+                                        .help =
+                                            "smooth the heights: three passes of a box blur of\n"
+                                            "radius R, wrapping like the map, 0..32 (default 0,\n"
+                                            "off); pictures, heightmaps and reports show the\n"
+                                            "smoothed heights, .ld and .dat files keep the\n"
+                                            "seed's map (they have no field for stages)"};
+constexpr CommandOption shadeOption = {"--shade", "",
+                                       "pictures lit from the north-west at 45 degrees"};
+constexpr CommandOption edgeOption = {.name = "--edge",
+                                      .metavar = "wrap|repeat",
+                                      .help =
+                                          "heightmaps as the wrapped grid (default), or one row\n"
+                                          "and column larger, repeating the first: N x N cells\n"
+                                          "give the (N+1) x (N+1) samples engines want",
+                                      .words = "wrap repeat"};
+constexpr CommandOption engineOption = {.name = "--engine",
+                                        .metavar = "NAME",
+                                        .help =
+                                            "unreal, unity or godot: warn when the heightmaps'\n"
+                                            "size or form is not one the engine recommends, and\n"
+                                            "write its numbers (Z scale, sea level) into sidecars",
+                                        .words = "unreal unity godot"};
+constexpr CommandOption rangeOption = {"--height-range-m", "M",
+                                       "metres the altitudes 0..1 span, for the sidecars\n"
+                                       "(default 1000)"};
+constexpr CommandOption tilesOption = {"--tiles", "KxL",
+                                       "write each heightmap as K x L tiles NAME_x{i}_y{j},\n"
+                                       "sharing their edge rows and columns"};
+
 constexpr CommandOption generateOptions[] = {
     {.name = "-o", .metavar = "FILE", .hidden = true, .extensions = "ld|dat|png"},
     {"--seed", "N", "seed, {range} (default {default})"},
@@ -42,8 +74,24 @@ constexpr CommandOption generateOptions[] = {
              ".png 16-bit greyscale PNG, altitude x 65535 rounded\n"
              "to nearest; .r16 the same samples as raw\n"
              "little-endian 16-bit words, no header; .tif 32-bit\n"
-             "floating-point greyscale TIFF of the altitudes (0..1)",
-     .extensions = "png|r16|tif"},
+             "floating-point greyscale TIFF of the altitudes (0..1);\n"
+             ".exr the same floats as a one-channel OpenEXR file.\n"
+             "Beside each a sidecar FILE.json: size, sample form,\n"
+             "byte order, altitude range, sea level, recipe",
+     .extensions = "png|r16|tif|exr"},
+    smoothOption,
+    shadeOption,
+    edgeOption,
+    engineOption,
+    rangeOption,
+    tilesOption,
+    {.name = "--recipe",
+     .metavar = "FILE",
+     .help = "take the seed, every parameter and every stage from\n"
+             "the recipe in FILE (a picture or heightmap this tool\n"
+             "wrote, or its sidecar); options after it override\n"
+             "the recipe's, --point adds to its points",
+     .extensions = "png|tif|exr|json"},
 };
 
 constexpr CommandOption renderOptions[] = {
@@ -53,12 +101,21 @@ constexpr CommandOption renderOptions[] = {
     {.name = "--threads", .metavar = "N", .help = "1 or 2 (default 1)", .words = "1 2"},
     {.name = "--heightmap",
      .metavar = "FILE",
-     .help = "also write the altitudes (.png, .r16 or .tif, as for\ngenerate; repeatable)",
-     .extensions = "png|r16|tif"},
+     .help = "also write the altitudes (.png, .r16, .tif or .exr, as\nfor generate; repeatable)",
+     .extensions = "png|r16|tif|exr"},
+    smoothOption,
+    shadeOption,
+    edgeOption,
+    engineOption,
+    rangeOption,
+    tilesOption,
 };
 
 constexpr CommandOption infoOptions[] = {
     {"--json", "", "print them with the map's parameters as one JSON\nobject instead"},
+    {.name = "--smooth",
+     .metavar = "R",
+     .help = "the statistics of the smoothed heights (see generate)"},
 };
 
 constexpr CommandEntry commands[] = {
@@ -68,7 +125,7 @@ constexpr CommandEntry commands[] = {
      generateOptions},
     {Command::Render, "render", "render IN -o OUT.png [options]",
      "Draws a map file or raw data file as a picture.", renderOptions, "ld|dat"},
-    {Command::Info, "info", "info IN [--json]",
+    {Command::Info, "info", "info IN [--json] [--smooth R]",
      "Prints the land statistics of a map file or raw data file.", infoOptions, "ld|dat"},
 };
 

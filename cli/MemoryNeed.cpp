@@ -93,7 +93,10 @@ uint64_t GenerationBytes(const Options& o) {
     for (const Heightmap& map : o.heightmaps)
         heightmap =
             std::max(heightmap, FormOf(map.kind).writingBytes(cells, uint64_t(o.terrain.height)));
-    const uint64_t writing = 16 * cells + pictures + heightmap;
+    // Stages reshape a copy of the altitudes with one more grid beside it;
+    // relief shading keeps the copy while the picture is drawn.
+    const uint64_t shaping = o.stages.Active() || o.shade ? 16 * cells : 0;
+    const uint64_t writing = 16 * cells + shaping + pictures + heightmap;
     return std::max({stamping, totals, writing}) + fixedBytes;
 }
 

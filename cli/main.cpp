@@ -8,6 +8,7 @@
 #include "cli/MemoryNeed.h"
 #include "cli/OutputBatch.h"
 #include "cli/ProgressBar.h"
+#include "cli/Recipe.h"
 #include "cli/SameFile.h"
 #include "cli/Signals.h"
 #include "core/GEO_MakeLand.h"
@@ -16,8 +17,13 @@
 #include "core/PointMarks.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
+#include "export/HeightmapSet.h"
 #include "export/PngFile.h"
+#include "export/RecipeFile.h"
 #include "export/SaveForm.h"
+#include "landform/AltitudeGrid.h"
+#include "landform/LandformStages.h"
+#include "landform/ReliefShading.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -119,31 +125,92 @@ GEO_MakeLand::GridSize ConsistentGridSize(const GEO_MakeLand& terrain) {
     return size;
 }
 
-void WritePictures(GEO_MakeLand& terrain, const Options& o, cli::ProgressBar& bar) {
+// With stages, the terrain's altitudes become the shaped ones once the map
+// files are written, so that the pictures, heightmaps and reports below show
+// them while every map file holds the seed's map. The shaped grid is kept for
+// relief shading.
+std::optional<AltitudeGrid> ShapeAltitudes(GEO_MakeLand& terrain, const Options& o) {
+    if (!o.stages.Active() && !o.shade)
+        return std::nullopt;
+    AltitudeGrid grid = AltitudesOf(terrain);
+    RunStages(grid, o.stages, o.threads == 2);
+    if (o.stages.Active())
+        ApplyAltitudes(terrain, grid);
+    if (!o.shade)
+        return std::nullopt;
+    return grid;
+}
+
+HeightmapLayout LayoutOf(const Options& o, const std::string& recipe) {
+    HeightmapLayout layout;
+    layout.edge = o.edge;
+    layout.tileColumns = o.tileColumns;
+    layout.tileRows = o.tileRows;
+    layout.engine = o.engine;
+    layout.heightRangeMetres = o.heightRangeMetres;
+    layout.recipe = recipe;
+    return layout;
+}
+
+// The picture, rendered and encoded once however many files take it.
+std::vector<unsigned char> EncodedPicture(GEO_MakeLand& terrain, const Options& o,
+                                          const std::optional<AltitudeGrid>& shaded,
+                                          const std::string& recipe, cli::ProgressBar& bar) {
+    const GEO_MakeLand::GridSize size = ConsistentGridSize(terrain);
+    Picture picture(size.width, size.height);
+    terrain.Render(picture, o.regions, bar.Sink());
+    if (shaded)
+        ShadeRelief(picture, *shaded, terrain.waterLevel);
+    if (o.regions)
+        DrawPointMarks(picture, terrain.concentrationPoints);
+    bar.Show("encoding", -1);
+    return EncodePicturePng(picture, recipe);
+}
+
+void AddHeightmaps(cli::OutputBatch& batch, const GEO_MakeLand& terrain, const Options& o,
+                   const HeightmapLayout& layout, cli::ProgressBar& bar) {
+    for (const cli::Heightmap& map : o.heightmaps) {
+        for (const std::string& warning : EngineWarnings(FormOf(map.kind), terrain, layout))
+            Report(bar, "glenvar-cli: warning: " + map.path + ": " + warning);
+        bar.Show("heightmap", -1);
+        for (const HeightmapPart& part :
+             HeightmapParts(FormOf(map.kind), terrain, layout, map.path))
+            batch.Add(part.path, part.write);
+    }
+}
+
+void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& recipe,
+                   cli::ProgressBar& bar) {
+    const HeightmapLayout layout = LayoutOf(o, recipe);
+    if (!o.heightmaps.empty()) {
+        const std::string refusal = LayoutRefusal(terrain, layout);
+        if (!refusal.empty())
+            throw CliFailure(refusal);
+    }
     cli::OutputBatch batch;
+    // The batch writes each file as it is added: the map files take the seed's map.
+    const auto isMapFile = [](const cli::Output& out) {
+        return FormOf(out.kind).group == FormGroup::MapFile;
+    };
+    for (const cli::Output& out : o.outputs) {
+        if (!isMapFile(out))
+            continue;
+        bar.Show("saving", -1);
+        batch.Add(out.path, [&terrain, &out](Archive& archive) {
+            WriteForm(FormOf(out.kind), {terrain}, archive);
+        });
+    }
+    const std::optional<AltitudeGrid> shaded = ShapeAltitudes(terrain, o);
     std::optional<std::vector<unsigned char>> png;
     for (const cli::Output& out : o.outputs) {
-        if (out.kind == FileFormId::Picture && !png) {
-            const GEO_MakeLand::GridSize size = ConsistentGridSize(terrain);
-            Picture picture(size.width, size.height);
-            terrain.Render(picture, o.regions, bar.Sink());
-            if (o.regions)
-                DrawPointMarks(picture, terrain.concentrationPoints);
-            bar.Show("encoding", -1);
-            png = EncodePicturePng(picture);
-        }
+        if (isMapFile(out))
+            continue;
+        if (!png)
+            png = EncodedPicture(terrain, o, shaded, recipe, bar);
         bar.Show("saving", -1);
-        const ExportSource source{terrain, png ? &*png : nullptr};
-        batch.Add(out.path, [&out, &source](Archive& archive) {
-            WriteForm(FormOf(out.kind), source, archive);
-        });
+        batch.Add(out.path, [&png](Archive& archive) { archive.Write(png->data(), png->size()); });
     }
-    for (const cli::Heightmap& map : o.heightmaps) {
-        bar.Show("heightmap", -1);
-        batch.Add(map.path, [&terrain, &map](Archive& archive) {
-            WriteForm(FormOf(map.kind), {terrain}, archive);
-        });
-    }
+    AddHeightmaps(batch, terrain, o, layout, bar);
     batch.CommitAll();
     bar.Finish();
 }
@@ -163,24 +230,25 @@ int RunGenerate(const Options& o, cli::ProgressBar& bar) {
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
 
     terrain.Generate(circles, nullptr, bar.Sink());
-    WritePictures(terrain, o, bar);
+    WritePictures(terrain, o, cli::RecipeOf(terrain, true, o), bar);
     return 0;
 }
 
 int RunRender(const Options& o, cli::ProgressBar& bar) {
     CheckOutputs(o);
     GEO_MakeLand terrain;
-    LoadInput(terrain, o.input);
+    const MapFileKind kind = LoadInput(terrain, o.input);
     for (const ParameterRow* given : o.given)
         given->Copy(o.terrain, terrain);
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
-    WritePictures(terrain, o, bar);
+    WritePictures(terrain, o, cli::RecipeOf(terrain, kind == MapFileKind::Map, o), bar);
     return 0;
 }
 
 int RunInfo(const Options& o) {
     GEO_MakeLand terrain;
     const MapFileKind kind = LoadInput(terrain, o.input);
+    ShapeAltitudes(terrain, o);
     std::string text =
         o.json ? cli::InfoJson(
                      terrain, kind,
@@ -220,7 +288,7 @@ int Run(const Options& o, cli::ProgressBar& bar) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const cli::ParseResult parsed = cli::Parse(args);
+    cli::ParseResult parsed = cli::Parse(args);
     if (!parsed.options) {
         std::fprintf(stderr, "glenvar-cli: %s\n", parsed.error.c_str());
         return exitUsage;
@@ -228,6 +296,13 @@ int main(int argc, char** argv) {
     cli::InstallSignalHandlers();
     cli::ProgressBar bar;
     try {
+        if (const std::string file = parsed.options->recipe; !file.empty()) {
+            parsed = cli::Parse(cli::ArgumentsWithRecipe(args, RecipeOfFile(file)));
+            if (!parsed.options) {
+                std::fprintf(stderr, "glenvar-cli: %s: %s\n", file.c_str(), parsed.error.c_str());
+                return exitUsage;
+            }
+        }
         return Run(*parsed.options, bar);
     } catch (const UsageFailure& failure) {
         Report(bar, std::string("glenvar-cli: ") + failure.what());

@@ -11,7 +11,15 @@
 #include <string_view>
 #include <vector>
 
-enum class FileFormId { Map, Raw, Picture, HeightmapPng, HeightmapR16, HeightmapTiff };
+enum class FileFormId {
+    Map,
+    Raw,
+    Picture,
+    HeightmapPng,
+    HeightmapR16,
+    HeightmapTiff,
+    HeightmapExr
+};
 
 // Which option names files of the form: the map files and the picture are
 // outputs (a loaded map is only rendered, so rendering takes pictures alone),

@@ -26,6 +26,11 @@ uint64_t HeightmapTiffBytes(uint64_t cells, uint64_t rows) {
     return rows == 0 ? 0 : TiffEncodingBytes(int32_t(cells / rows), int32_t(rows));
 }
 
+// The float samples and about as much again for the compressed scan lines.
+uint64_t HeightmapExrBytes(uint64_t cells, uint64_t) {
+    return 8 * cells;
+}
+
 // Messages list the extensions in this order.
 constexpr FileForm forms[] = {
     {FileFormId::Map, FormGroup::MapFile, ".ld",
@@ -40,6 +45,8 @@ constexpr FileForm forms[] = {
      "heightmap, raw 16-bit little-endian samples", &Nothing},
     {FileFormId::HeightmapTiff, FormGroup::Heightmap, ".tif", "heightmap, 32-bit float TIFF",
      &HeightmapTiffBytes},
+    {FileFormId::HeightmapExr, FormGroup::Heightmap, ".exr", "heightmap, 32-bit float EXR",
+     &HeightmapExrBytes},
 };
 
 bool InGroups(const FileForm& form, std::initializer_list<FormGroup> groups) {

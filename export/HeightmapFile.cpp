@@ -1,9 +1,9 @@
 #include "export/HeightmapFile.h"
 
-#include "core/GEO_MakeLand.h"
 #include "core/HeightSample.h"
 #include "data/Archive.h"
 #include "export/FileForm.h"
+#include "export/HeightWindow.h"
 
 #include <tiffio.h>
 
@@ -14,14 +14,6 @@
 #include <string>
 
 namespace {
-
-void RequireGrid(const GEO_MakeLand& terrain, int32_t& w, int32_t& h) {
-    const GEO_MakeLand::GridSize size = terrain.CellGridSize();
-    if (!size.formsGrid)
-        throw HeightmapFailure("the map's cells do not form a grid of its size");
-    w = size.width;
-    h = size.height;
-}
 
 // libtiff writes through these into memory: it seeks back to patch offsets,
 // which a save that only appends cannot do.
@@ -84,7 +76,9 @@ int TiffWarning(TIFF*, void*, const char*, const char*, va_list) {
     return 1;
 }
 
-bool WriteTiff(TIFF* tif, const GEO_MakeLand& terrain, uint32_t w, uint32_t h) {
+bool WriteTiff(TIFF* tif, const HeightWindow& heights, const std::string& recipe) {
+    const uint32_t w = uint32_t(heights.Width());
+    const uint32_t h = uint32_t(heights.Height());
     bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w) &&
               TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h) &&
               TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 32) &&
@@ -97,12 +91,12 @@ bool WriteTiff(TIFF* tif, const GEO_MakeLand& terrain, uint32_t w, uint32_t h) {
               TIFFSetField(tif, TIFFTAG_XRESOLUTION, 1.0) &&
               TIFFSetField(tif, TIFFTAG_YRESOLUTION, 1.0) &&
               TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_NONE) &&
-              TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
+              TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0)) &&
+              (recipe.empty() || TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, recipe.c_str()));
     std::vector<float> row(w);
     for (uint32_t y = 0; ok && y < h; ++y) {
-        const LandCell* cells = terrain.GetData() + size_t(y) * w;
         for (uint32_t x = 0; x < w; ++x)
-            row[x] = static_cast<float>(cells[x].altitude);
+            row[x] = static_cast<float>(heights.At(int32_t(x), int32_t(y)));
         ok = TIFFWriteScanline(tif, row.data(), y, 0) == 1;
     }
     return ok && TIFFWriteDirectory(tif) == 1;
@@ -110,14 +104,12 @@ bool WriteTiff(TIFF* tif, const GEO_MakeLand& terrain, uint32_t w, uint32_t h) {
 
 }  // namespace
 
-void WriteR16Rows(const GEO_MakeLand& terrain, Archive& archive) {
-    int32_t w = 0, h = 0;
-    RequireGrid(terrain, w, h);
+void WriteR16Rows(const HeightWindow& heights, Archive& archive) {
+    const int32_t w = heights.Width();
     std::vector<unsigned char> row(size_t(w) * 2);
-    for (int32_t y = 0; y < h; ++y) {
-        const LandCell* cells = terrain.GetData() + size_t(y) * size_t(w);
+    for (int32_t y = 0; y < heights.Height(); ++y) {
         for (int32_t x = 0; x < w; ++x) {
-            const uint16_t v = HeightSample(cells[x].altitude);
+            const uint16_t v = HeightSample(heights.At(x, y));
             row[2 * size_t(x)] = static_cast<unsigned char>(v);  // little-endian
             row[2 * size_t(x) + 1] = static_cast<unsigned char>(v >> 8);
         }
@@ -125,9 +117,10 @@ void WriteR16Rows(const GEO_MakeLand& terrain, Archive& archive) {
     }
 }
 
-std::vector<unsigned char> EncodeHeightmapTiff(const GEO_MakeLand& terrain) {
-    int32_t w = 0, h = 0;
-    RequireGrid(terrain, w, h);
+std::vector<unsigned char> EncodeHeightmapTiff(const HeightWindow& heights,
+                                               const std::string& recipe) {
+    const int32_t w = heights.Width();
+    const int32_t h = heights.Height();
     TiffBuffer buffer;
     // Reserved at once, so growing never holds two copies of a large heightmap.
     buffer.bytes.reserve(size_t(TiffFileBytes(w, h)));
@@ -146,7 +139,7 @@ std::vector<unsigned char> EncodeHeightmapTiff(const GEO_MakeLand& terrain) {
     }
     bool ok = false;
     try {
-        ok = WriteTiff(tif, terrain, uint32_t(w), uint32_t(h));
+        ok = WriteTiff(tif, heights, recipe);
     } catch (...) {
         TIFFClose(tif);
         throw;

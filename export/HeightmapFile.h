@@ -7,20 +7,23 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
-class GEO_MakeLand;
+class HeightWindow;
 
-// libtiff refused to encode, or the cells form no grid; the text says which.
+// libtiff refused to encode; the text is its own.
 class HeightmapFailure : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
 
 // Raw little-endian 16-bit words, the PNG's samples (HeightSample), no header.
-void WriteR16Rows(const GEO_MakeLand& terrain, Archive& archive);
+void WriteR16Rows(const HeightWindow& heights, Archive& archive);
 
 // A 32-bit floating-point greyscale TIFF, little-endian, uncompressed: each
-// altitude rounded to single precision. Throws HeightmapFailure when libtiff
-// refuses, std::bad_alloc when memory runs out.
-std::vector<unsigned char> EncodeHeightmapTiff(const GEO_MakeLand& terrain);
+// altitude rounded to single precision; the recipe, when given, as its
+// ImageDescription. Throws HeightmapFailure when libtiff refuses,
+// std::bad_alloc when memory runs out.
+std::vector<unsigned char> EncodeHeightmapTiff(const HeightWindow& heights,
+                                               const std::string& recipe = {});

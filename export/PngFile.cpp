@@ -1,8 +1,9 @@
 #include "export/PngFile.h"
 
-#include "core/GEO_MakeLand.h"
 #include "data/Archive.h"
 #include "data/SafeSave.h"
+#include "export/HeightWindow.h"
+#include "export/RecipeFile.h"
 
 #include <png.h>
 
@@ -23,6 +24,7 @@ struct Encoding {
     void (*fillRow)(const void* source, uint32_t y, unsigned char* row) = nullptr;
     const void* source = nullptr;
     unsigned char* row = nullptr;
+    const std::string* recipe = nullptr;  // an iTXt chunk when not empty
 };
 
 void AppendBytes(png_structp png, png_bytep data, png_size_t n) {
@@ -55,6 +57,14 @@ bool WriteRows(png_structp png, png_infop info, Encoding& e, uint32_t width, uin
     png_set_compression_level(png, 3);
     png_set_IHDR(png, info, width, height, bitDepth, colourType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (e.recipe != nullptr && !e.recipe->empty()) {
+        png_text text{};
+        text.compression = PNG_ITXT_COMPRESSION_NONE;
+        text.key = const_cast<png_charp>(pngRecipeKeyword);
+        text.text = const_cast<png_charp>(e.recipe->c_str());
+        text.itxt_length = e.recipe->size();
+        png_set_text(png, info, &text, 1);
+    }
     png_write_info(png, info);
     for (uint32_t y = 0; y < height; ++y) {
         e.fillRow(e.source, y, e.row);
@@ -67,7 +77,7 @@ bool WriteRows(png_structp png, png_infop info, Encoding& e, uint32_t width, uin
 std::vector<unsigned char> Encode(uint32_t width, uint32_t height, int bitDepth, int colourType,
                                   size_t bytesPerPixel,
                                   void (*fillRow)(const void*, uint32_t, unsigned char*),
-                                  const void* source) {
+                                  const void* source, const std::string& recipe) {
     if (width == 0 || height == 0)
         throw PngFailure("a picture needs at least one pixel");
     std::vector<unsigned char> bytes;
@@ -77,6 +87,7 @@ std::vector<unsigned char> Encode(uint32_t width, uint32_t height, int bitDepth,
     e.fillRow = fillRow;
     e.source = source;
     e.row = row.data();
+    e.recipe = &recipe;
 
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &e, &OnError, &OnWarning);
     if (png == nullptr)
@@ -105,16 +116,10 @@ void FillRgbRow(const void* source, uint32_t y, unsigned char* row) {
     }
 }
 
-struct HeightSource {
-    const LandCell* cells;
-    int32_t width;
-};
-
 void FillHeightRow(const void* source, uint32_t y, unsigned char* row) {
-    const auto& s = *static_cast<const HeightSource*>(source);
-    const LandCell* cells = s.cells + size_t(y) * size_t(s.width);
-    for (int32_t x = 0; x < s.width; ++x) {
-        const uint16_t v = HeightSample(cells[x].altitude);
+    const auto& heights = *static_cast<const HeightWindow*>(source);
+    for (int32_t x = 0; x < heights.Width(); ++x) {
+        const uint16_t v = HeightSample(heights.At(x, int32_t(y)));
         row[2 * x] = static_cast<unsigned char>(v >> 8);  // PNG samples are big-endian
         row[2 * x + 1] = static_cast<unsigned char>(v);
     }
@@ -122,21 +127,18 @@ void FillHeightRow(const void* source, uint32_t y, unsigned char* row) {
 
 }  // namespace
 
-std::vector<unsigned char> EncodePicturePng(const Picture& picture) {
+std::vector<unsigned char> EncodePicturePng(const Picture& picture, const std::string& recipe) {
     if (picture.width < 0 || picture.height < 0 ||
         picture.pixels.size() != size_t(picture.width) * size_t(picture.height))
         throw PngFailure("picture size does not match its pixels");
     return Encode(uint32_t(picture.width), uint32_t(picture.height), 8, PNG_COLOR_TYPE_RGB, 3,
-                  &FillRgbRow, &picture);
+                  &FillRgbRow, &picture, recipe);
 }
 
-std::vector<unsigned char> EncodeHeightmapPng(const GEO_MakeLand& terrain) {
-    const GEO_MakeLand::GridSize size = terrain.CellGridSize();
-    if (!size.formsGrid)
-        throw PngFailure("the map's cells do not form a grid of its size");
-    const HeightSource source{terrain.GetData(), size.width};
-    return Encode(uint32_t(size.width), uint32_t(size.height), 16, PNG_COLOR_TYPE_GRAY, 2,
-                  &FillHeightRow, &source);
+std::vector<unsigned char> EncodeHeightmapPng(const HeightWindow& heights,
+                                              const std::string& recipe) {
+    return Encode(uint32_t(heights.Width()), uint32_t(heights.Height()), 16, PNG_COLOR_TYPE_GRAY, 2,
+                  &FillHeightRow, &heights, recipe);
 }
 
 void SaveBytes(const std::filesystem::path& target, const std::vector<unsigned char>& bytes) {

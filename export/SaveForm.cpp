@@ -4,14 +4,26 @@
 #include "core/MapFile.h"
 #include "data/Archive.h"
 #include "data/SafeSave.h"
+#include "export/ExrFile.h"
+#include "export/HeightWindow.h"
 #include "export/HeightmapFile.h"
 #include "export/PngFile.h"
 
 #include <stdexcept>
 
+namespace {
+
+void WriteBytes(Archive& archive, const std::vector<unsigned char>& bytes) {
+    archive.Write(bytes.data(), bytes.size());
+}
+
+}  // namespace
+
 void WriteForm(const FileForm& form, const ExportSource& source, Archive& archive) {
     const GEO_MakeLand& terrain = source.terrain;
-    std::vector<unsigned char> bytes;
+    auto heights = [&source] {
+        return source.heights ? *source.heights : HeightWindow::OfCells(source.terrain);
+    };
     switch (form.id) {
     case FileFormId::Map:
         StoreMapFile(terrain, MapFileKind::Map, archive);
@@ -22,22 +34,24 @@ void WriteForm(const FileForm& form, const ExportSource& source, Archive& archiv
     case FileFormId::Picture:
         if (source.picturePng == nullptr)
             throw std::logic_error("a picture is saved from its encoded rendering");
-        archive.Write(source.picturePng->data(), source.picturePng->size());
+        WriteBytes(archive, *source.picturePng);
         return;
     case FileFormId::HeightmapPng:
-        bytes = EncodeHeightmapPng(terrain);
-        break;
+        WriteBytes(archive, EncodeHeightmapPng(heights(), source.recipe));
+        return;
     case FileFormId::HeightmapR16:
-        WriteR16Rows(terrain, archive);
+        WriteR16Rows(heights(), archive);
         return;
     case FileFormId::HeightmapTiff:
-        bytes = EncodeHeightmapTiff(terrain);
-        break;
+        WriteBytes(archive, EncodeHeightmapTiff(heights(), source.recipe));
+        return;
+    case FileFormId::HeightmapExr:
+        WriteBytes(archive, EncodeHeightmapExr(heights(), source.recipe));
+        return;
     }
-    archive.Write(bytes.data(), bytes.size());
 }
 
 void SaveForm(const FileForm& form, const ExportSource& source,
               const std::filesystem::path& target) {
-    SaveSafely(target, [&form, &source](Archive& archive) { WriteForm(form, source, archive); });
+    SaveSafely(target, [&](Archive& archive) { WriteForm(form, source, archive); });
 }

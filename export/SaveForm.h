@@ -5,22 +5,30 @@
 #include "export/FileForm.h"
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
+class Archive;
 class GEO_MakeLand;
+class HeightWindow;
 
 // What the writers draw on: the terrain, and for the picture form its
 // rendering encoded once (EncodePicturePng), however many files take it.
+// Heightmaps come from `heights` when given (a closed grid or a tile),
+// otherwise from the terrain's cells, and carry the recipe where their form
+// has room for it.
 struct ExportSource {
     const GEO_MakeLand& terrain;
     const std::vector<unsigned char>* picturePng = nullptr;
+    const HeightWindow* heights = nullptr;
+    std::string recipe = {};
 };
 
-class Archive;
-
-// The form's bytes, written through the archive (a staged file, say).
+// The form's file written through the archive (a staged output, a safe
+// save). Throws FileFailure, PngFailure, HeightmapFailure, ExrFailure or
+// std::bad_alloc.
 void WriteForm(const FileForm& form, const ExportSource& source, Archive& archive);
 
-// Throws FileFailure, PngFailure, HeightmapFailure or std::bad_alloc.
+// Through SaveSafely: a failure leaves the target as it was.
 void SaveForm(const FileForm& form, const ExportSource& source,
               const std::filesystem::path& target);

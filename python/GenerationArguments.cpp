@@ -53,4 +53,9 @@ double ParseWaterLevel(const std::string& text) {
         .terrain.waterLevel;
 }
 
+int32_t ParseSmoothRadius(const std::string& text) {
+    return Parse({"render", unusedInput, "--smooth", text, "-o", unusedPicture})
+        .stages.smoothRadius;
+}
+
 }  // namespace glenvar_python

@@ -35,4 +35,7 @@ cli::Options ParseGenerate(const std::vector<std::string>& arguments);
 // Checks a water level as `glenvar-cli render --water-level` does.
 double ParseWaterLevel(const std::string& text);
 
+// Checks a smoothing radius as `glenvar-cli render --smooth` does.
+int32_t ParseSmoothRadius(const std::string& text);
+
 }  // namespace glenvar_python

@@ -52,14 +52,15 @@ py::object Points(py::object self) {
                                     {sizeof(Point), sizeof(int32_t)}});
 }
 
-py::object PictureArray(PythonMap& map, std::optional<double> waterLevel, bool regions) {
+py::object PictureArray(PythonMap& map, std::optional<double> waterLevel, bool regions,
+                        bool shade) {
     std::optional<double> level;
     if (waterLevel)
         level = glenvar_python::ParseWaterLevel(ShortestText(*waterLevel));
     Picture picture;
     {
         py::gil_scoped_release unlocked;
-        picture = map.Render(level, regions);
+        picture = map.Render(level, regions, shade);
     }
     py::object array = py::module_::import("numpy").attr("empty")(
         py::make_tuple(picture.height, picture.width, 3), "uint8");
@@ -120,8 +121,19 @@ PYBIND11_MODULE(_glenvar, m) {
         .def_property_readonly("points", &Points,
                                "Concentration points (x, y), int32 (P, 2), a view on the map.")
         .def("picture", &PictureArray, py::kw_only(), py::arg("water_level") = py::none(),
-             py::arg("regions") = false,
-             "The picture, uint8 (height, width, 3) RGB, at the map's water level or another.")
+             py::arg("regions") = false, py::arg("shade") = false,
+             "The picture, uint8 (height, width, 3) RGB, at the map's water level or another; "
+             "shade lights the land's relief from the north-west.")
+        .def(
+            "smooth",
+            [](PythonMap& map, int32_t radius) {
+                const int32_t checked = glenvar_python::ParseSmoothRadius(std::to_string(radius));
+                py::gil_scoped_release unlocked;
+                return map.Smooth(checked);
+            },
+            py::arg("radius"),
+            "A new map of the altitudes smoothed: three passes of a box blur of the radius "
+            "(0..32) that wraps like the map. This map stays as it is.")
         .def(
             "info",
             [](PythonMap& map) {
@@ -134,8 +146,9 @@ PYBIND11_MODULE(_glenvar, m) {
             },
             "The settings and land figures `glenvar-cli info --json` prints, as a dict.")
         .def("save", &PythonMap::Save, py::arg("path"), py::kw_only(), py::arg("heightmap") = false,
-             py::arg("regions") = false, py::call_guard<py::gil_scoped_release>(),
-             "Saves the map in a form by extension.")
+             py::arg("regions") = false, py::arg("shade") = false,
+             py::call_guard<py::gil_scoped_release>(),
+             "Saves the map in a form by extension, as glenvar-cli writes it (recipe, sidecar).")
         .def("__repr__", [](const PythonMap& map) {
             const auto grid = map.Grid();
             return "<glenvar.Map " + std::to_string(grid.width) + " x " +

@@ -3,13 +3,17 @@
 #include "cli/FailureText.h"
 #include "cli/InfoJson.h"
 #include "cli/MemoryNeed.h"
+#include "cli/Recipe.h"
 #include "core/LandReport.h"
 #include "core/NUM_Random.h"
 #include "core/PointMarks.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
+#include "data/SafeSave.h"
+#include "export/HeightmapSet.h"
 #include "export/PngFile.h"
 #include "export/SaveForm.h"
+#include "landform/ReliefShading.h"
 #include "python/GenerationArguments.h"
 
 namespace glenvar_python {
@@ -65,24 +69,43 @@ std::unique_ptr<PythonMap> PythonMap::Load(const std::filesystem::path& path) {
         throw ArgumentError(path.string() + ": not a map file or raw data file");
     if (map->terrain_.GetSize() == 0)
         throw ArgumentError(path.string() + ": the map holds no cells");
+    map->fromParameters_ = map->kind_ == MapFileKind::Map;
     return map;
 }
 
-Picture PythonMap::RenderLocked(bool regions) {
+std::unique_ptr<PythonMap> PythonMap::Smooth(int32_t radius) {
+    auto smoothed = std::make_unique<PythonMap>();
+    std::lock_guard<std::mutex> hold(lock_);
+    smoothed->terrain_ = terrain_;
+    smoothed->kind_ = kind_;
+    smoothed->fromParameters_ = fromParameters_;
+    smoothed->stages_ = stages_;
+    smoothed->stagesKnown_ = stagesKnown_ && !(stages_.Active() && radius > 0);
+    if (radius > 0)
+        smoothed->stages_.smoothRadius = radius;
+    AltitudeGrid grid = AltitudesOf(terrain_);
+    RunStages(grid, LandformStages{radius}, terrain_.twoThreads != 0);
+    ApplyAltitudes(smoothed->terrain_, grid);
+    return smoothed;
+}
+
+Picture PythonMap::RenderLocked(bool regions, bool shade) {
     const GEO_MakeLand::GridSize size = Grid();
     Picture picture(size.width, size.height);
     terrain_.Render(picture, regions);
+    if (shade)
+        ShadeRelief(picture, AltitudesOf(terrain_), terrain_.waterLevel);
     if (regions)
         DrawPointMarks(picture, terrain_.concentrationPoints);
     return picture;
 }
 
-Picture PythonMap::Render(std::optional<double> waterLevel, bool regions) {
+Picture PythonMap::Render(std::optional<double> waterLevel, bool regions, bool shade) {
     std::lock_guard<std::mutex> hold(lock_);
     const double own = terrain_.waterLevel;
     terrain_.waterLevel = waterLevel.value_or(own);
     try {
-        Picture picture = RenderLocked(regions);
+        Picture picture = RenderLocked(regions, shade);
         terrain_.waterLevel = own;
         return picture;
     } catch (...) {
@@ -91,7 +114,17 @@ Picture PythonMap::Render(std::optional<double> waterLevel, bool regions) {
     }
 }
 
-void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool regions) {
+std::string PythonMap::Recipe(bool regions, bool shade) const {
+    if (!stagesKnown_)
+        return {};
+    cli::Options options;
+    options.stages = stages_;
+    options.regions = regions;
+    options.shade = shade;
+    return cli::RecipeOf(terrain_, fromParameters_, options);
+}
+
+void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool regions, bool shade) {
     const std::string name = path.string();
     const FileForm* form =
         heightmap
@@ -105,11 +138,21 @@ void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool reg
                 : "FILE must end in " + ExtensionChoice({FormGroup::MapFile, FormGroup::Picture}) +
                       ", or a heightmap's " + ExtensionChoice({FormGroup::Heightmap}) + ", got \"" +
                       name + "\"");
+    if (form->group == FormGroup::MapFile && (stages_.Active() || !stagesKnown_))
+        throw ArgumentError(name + ": a map file holds the seed's map; save it from the map that "
+                                   "smooth() was called on");
     std::lock_guard<std::mutex> hold(lock_);
+    if (form->group == FormGroup::Heightmap) {
+        HeightmapLayout layout;
+        layout.recipe = Recipe(false, false);
+        for (const HeightmapPart& part : HeightmapParts(*form, terrain_, layout, name))
+            SaveSafely(part.path, part.write);
+        return;
+    }
     ExportSource source{terrain_};
     std::vector<unsigned char> picture;
     if (form->id == FileFormId::Picture) {
-        picture = EncodePicturePng(RenderLocked(regions));
+        picture = EncodePicturePng(RenderLocked(regions, shade), Recipe(regions, shade));
         source.picturePng = &picture;
     }
     SaveForm(*form, source, path);

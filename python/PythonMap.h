@@ -7,6 +7,7 @@
 #include "core/GEO_MakeLand.h"
 #include "core/MapFile.h"
 #include "core/Picture.h"
+#include "landform/LandformStages.h"
 
 #include <filesystem>
 #include <memory>
@@ -33,11 +34,18 @@ class PythonMap {
     // or without cells is refused with glenvar-cli's words.
     static std::unique_ptr<PythonMap> Load(const std::filesystem::path& path);
 
-    // The picture at one pixel per cell, at the map's water level or another.
-    Picture Render(std::optional<double> waterLevel, bool regions);
+    // A new map of this one's altitudes smoothed (landform/Smoothing.h);
+    // radius 0 gives a copy. This map stays as it is.
+    std::unique_ptr<PythonMap> Smooth(int32_t radius);
+
+    // The picture at one pixel per cell, at the map's water level or another,
+    // with relief shading when asked.
+    Picture Render(std::optional<double> waterLevel, bool regions, bool shade);
     // In the file form its extension names (export/FileForm.h); with
     // `heightmap`, .png is the 16-bit heightmap instead of the picture.
-    void Save(const std::filesystem::path& path, bool heightmap, bool regions);
+    // Pictures and heightmaps carry glenvar-cli's recipe, heightmaps their
+    // sidecar. A smoothed map has no map file: those hold the seed's map.
+    void Save(const std::filesystem::path& path, bool heightmap, bool regions, bool shade);
     // What `glenvar-cli info --json` prints.
     std::string InfoJson();
 
@@ -48,11 +56,18 @@ class PythonMap {
     const GEO_MakeLand& Terrain() const { return terrain_; }
 
   private:
-    Picture RenderLocked(bool regions);
+    Picture RenderLocked(bool regions, bool shade);
+    // The recipe of a picture or heightmap of this map (cli/Recipe.h).
+    std::string Recipe(bool regions, bool shade) const;
 
     GEO_MakeLand terrain_;
     MapFileKind kind_ = MapFileKind::Map;
-    std::mutex lock_;  // Render changes the water level for the time it draws
+    // Whether the terrain's fields rebuild it: generated, or read from a map file.
+    bool fromParameters_ = true;
+    // The stages its altitudes went through since the seed's map.
+    LandformStages stages_;
+    bool stagesKnown_ = true;  // false once stages were stacked that no recipe can say
+    std::mutex lock_;          // Render changes the water level for the time it draws
 };
 
 }  // namespace glenvar_python

@@ -107,6 +107,31 @@ def main():
         if run is not None:
             rows[-1] = rows[-1][:1] + (f"{value:.2f}x ({run['peak_MB']:.0f} of {run['budget_MB']:.0f} MiB)",) + rows[-1][2:]
 
+    for radius in (3, 32):
+        for t in (1, 2):
+            target(f"smoothing 4096x4096 radius {radius}, one pass / one grid copy, {t} thread(s)",
+                   ratio(runs, f"BM_SmoothPass/threads:{t}/radius:{radius}", "BM_AltitudeGridCopy"), at_most=2)
+
+    def figure(what, value, holds):
+        rows.append((what, value, "", "" if holds is None else "holds" if holds else "MISSED"))
+
+    for radius in (0, 3):
+        run = runs.get(f"BM_HeightLevels/radius:{radius}")
+        seams = runs.get(f"BM_SeamSteps/radius:{radius}")
+        goal = radius == 3
+        if run is None:
+            continue
+        figure(f"default map radius {radius}: distinct 16-bit levels (goal >= 10000)",
+               f"{run['levels']:.0f}", run["levels"] >= 10000 if goal else None)
+        figure(f"default map radius {radius}: equal 4-neighbours (goal < 1 %)",
+               f"{run['equal_share'] * 100:.2f} %", run["equal_share"] < 0.01 if goal else None)
+        figure(f"default map radius {radius}: seam step / interior (near cuts, middle cut)",
+               f"{run['seam_per_inner']:.2f} ({run['seam_per_near']:.2f}, {run['middle_per_inner']:.2f})", None)
+        if seams is not None:
+            figure(f"seeds 1-8 radius {radius}: seam step / interior (middle cut) (goal 0.9-1.1)",
+                   f"{seams['seam_per_inner']:.2f} ({seams['middle_per_inner']:.2f})",
+                   abs(seams["seam_per_inner"] - 1) <= 0.1 if goal else None)
+
     stages = []  # (stage, threads, reference / program)
     pairs = [
         ("generate, default", "BM_GenerateReference/threads:{t}", "BM_Generate/threads:{t}"),

@@ -4,7 +4,9 @@
 #    glenvar-cli at the default size and shrunk to thumbnails; the water level
 #    and region rows redraw one map;
 #  - glenvar-map.jpg: the real program's window with a map (scripts/smoke.sh);
-#  - generate-dialog.png: the generation dialog (scripts/screenshots.sh).
+#  - generate-dialog.png: the generation dialog (scripts/screenshots.sh);
+#  - relief-r0.jpg, relief-r3.jpg: a part of the default map lit from the
+#    north-west (--shade), as generated and smoothed with radius 3.
 # Prints the gallery's Markdown table for the README.
 # Usage: scripts/gallery.sh [build folder, default build]
 set -euo pipefail
@@ -68,6 +70,12 @@ thumb "$scratch/regions.png" regions
   >/dev/null
 thumb "$scratch/regions16.png" regions-16-points
 echo "| エリア regions<br>\`--regions\` |$(cell regions "4 points (default)")$(cell regions-16-points "16 points") | |"
+
+for r in 0 3; do
+  "$cli" render "$scratch/map.ld" --shade --smooth "$r" -o "$scratch/relief-r$r.png"
+  convert "$scratch/relief-r$r.png" -crop 512x320+352+300 +repage -strip -quality 80 \
+    "$out/relief-r$r.jpg"
+done
 
 # The window pictures need the desktop program.
 if [ -x "$build/app/glenvar" ]; then

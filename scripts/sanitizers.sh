@@ -34,7 +34,7 @@ fi
 if [ "$which" = all ] || [ "$which" = tsan ]; then
   cmake -S . -B build-tsan "${common[@]}" -DGLENVAR_DESKTOP=OFF \
     -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" >/dev/null
-  cmake --build build-tsan -j2 --target glenvar_generation_tests render_tests
+  cmake --build build-tsan -j2 --target glenvar_generation_tests render_tests glenvar_landform_tests
   # Their tests carry the label "threaded"; a program given that label must be
   # built above too, or its tests are silently left out.
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \

@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 #include "cli/MemoryNeed.h"
 #include "core/GEO_MakeLand.h"
+#include "export/HeightWindow.h"
 #include "export/HeightmapFile.h"
 #include "tests/support/ScratchFiles.h"
 
@@ -59,7 +60,7 @@ TEST(MemoryNeed, TheFloatTiffAndItsBudget) {
     terrain.SetSize(300 * 200);
     for (int32_t i = 0; i < terrain.GetSize(); ++i)
         terrain[i].altitude = double(i % 997) / 996;
-    const std::vector<unsigned char> tiff = EncodeHeightmapTiff(terrain);
+    const std::vector<unsigned char> tiff = EncodeHeightmapTiff(HeightWindow::OfCells(terrain));
     ASSERT_GE(tiff.size(), 4u);
     EXPECT_EQ(std::vector<unsigned char>(tiff.begin(), tiff.begin() + 4),
               (std::vector<unsigned char>{0x49, 0x49, 0x2A, 0x00}));

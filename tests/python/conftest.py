@@ -56,10 +56,11 @@ def read_float_tiff(path):
     tags = {}
     for n in range(count):
         tag, kind, values, value = struct.unpack_from("<HHII", data, ifd + 2 + 12 * n)
+        if tag not in (256, 257, 273, 279):
+            continue
         if kind == 3 and values == 1:
             value &= 0xFFFF
-        size = {3: 2, 4: 4}.get(kind, 0)
-        form = {3: "<H", 4: "<I"}.get(kind)
+        form, size = {3: ("<H", 2), 4: ("<I", 4)}[kind]
         tags[tag] = ([value] if values == 1 else
                      [struct.unpack_from(form, data, value + size * k)[0] for k in range(values)])
     width, height = tags[256][0], tags[257][0]

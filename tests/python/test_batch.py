@@ -43,7 +43,7 @@ def test_batch_equals_serial_runs_and_resumes(cli, tmp_path):
     batch(out)
     after = {p.name: p.stat().st_mtime_ns for p in out.iterdir() if p.name != "index.json"}
     changed = sorted(name for name in after if before.get(name) != after[name])
-    assert changed == ["seed-5.ld", "seed-5.png", "seed-5.tif"]
+    assert changed == ["seed-5.ld", "seed-5.png", "seed-5.tif", "seed-5.tif.json"]
 
 
 @pytest.mark.parametrize("more, words", [

@@ -17,7 +17,7 @@ SETS = {
     "every parameter, two threads": dict(
         seed=18446744073709551615, width=333, height=101, unit_amount=40, process_amount=0.05,
         concentration_rate=0.5, concentration_amount=0.75, point_count=3,
-        water_level=0.25, threads=2),
+        water_level=0.25, threads=2, smooth=3, shade=True),
     "hand-placed points": dict(seed=9, width=240, height=160, points=[(10, 20), (150, 90)]),
 }
 
@@ -38,30 +38,43 @@ def cli_options(parameters):
 
 @pytest.mark.parametrize("parameters", SETS.values(), ids=SETS.keys())
 def test_arrays_files_and_report_equal_the_cli(cli, tmp_path, parameters):
+    parameters = dict(parameters)
+    radius, shade = parameters.pop("smooth", 0), parameters.pop("shade", False)
+    stages = (["--smooth", radius] if radius else []) + (["--shade"] if shade else [])
     made = tmp_path / "cli"
-    cli("generate", *cli_options(parameters), "--regions", "-o", f"{made}.ld", "-o",
-        f"{made}.dat", "-o", f"{made}.png", "--heightmap", f"{made}.tif", "--heightmap",
-        f"{made}.r16", "--heightmap", f"{made}-height.png")
-    m = glenvar.generate(**parameters)
+    cli("generate", *cli_options(parameters), *stages, "--regions", "-o", f"{made}.ld", "-o",
+        f"{made}.dat", "-o", f"{made}.png")
+    # Apart: a recipe names every option of its command line, --regions and --shade too.
+    cli("generate", *cli_options(parameters), *stages[:2], "--heightmap", f"{made}.tif",
+        "--heightmap", f"{made}.r16", "--heightmap", f"{made}-height.png")
+    seeds_map = glenvar.generate(**parameters)
+    m = seeds_map.smooth(radius)
 
-    heights, regions, points = read_raw(f"{made}.dat")
+    heights, regions, points = read_raw(f"{made}.dat")  # map files hold the seed's map
     assert m.heights.dtype == np.float64 and m.heights.shape == heights.shape
-    assert np.array_equal(m.heights, heights) and np.array_equal(m.regions, regions)
+    assert np.array_equal(seeds_map.heights, heights) and np.array_equal(m.regions, regions)
     assert m.points.dtype == np.int32 and np.array_equal(m.points, points)
     assert np.array_equal(m.heights.astype(np.float32), read_float_tiff(f"{made}.tif"))
-    assert np.array_equal(m.picture(regions=True), read_rgb_png(f"{made}.png"))
-    assert m.info() == cli_info(cli, f"{made}.ld")
+    assert np.array_equal(m.picture(regions=True, shade=shade), read_rgb_png(f"{made}.png"))
+    assert seeds_map.info() == cli_info(cli, f"{made}.ld")
 
     ours = tmp_path / "py"
-    for ending, keywords in [(".ld", {}), (".dat", {}), (".png", {"regions": True}),
+    for ending, keywords in [(".ld", {}), (".dat", {}), (".png", {"regions": True, "shade": shade}),
                              (".tif", {}), (".r16", {}), ("-height.png", {"heightmap": True})]:
-        m.save(f"{ours}{ending}", **keywords)
+        (m if ending != ".ld" and ending != ".dat" else seeds_map).save(f"{ours}{ending}",
+                                                                         **keywords)
         assert Path(f"{ours}{ending}").read_bytes() == Path(f"{made}{ending}").read_bytes()
+        if ending in (".tif", ".r16", "-height.png"):  # and the sidecar beside it
+            assert Path(f"{ours}{ending}.json").read_bytes() == \
+                Path(f"{made}{ending}.json").read_bytes()
+    if radius:
+        with pytest.raises(ValueError, match="seed's map"):
+            m.save(tmp_path / "smoothed.ld")
 
     # The arrays are the map's own memory: a write shows in the next view and the files.
-    m.heights[1, 2] = 0.125
-    assert m.heights[1, 2] == 0.125 and np.shares_memory(m.heights, m.heights)
-    m.save(ours.with_suffix(".dat"))
+    seeds_map.heights[1, 2] = 0.125
+    assert seeds_map.heights[1, 2] == 0.125
+    seeds_map.save(ours.with_suffix(".dat"))
     assert read_raw(ours.with_suffix(".dat"))[0][1, 2] == 0.125
 
 

@@ -14,6 +14,7 @@
 #include <emscripten/val.h>
 
 #include <charconv>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -248,8 +249,9 @@ val Texts() {
 
 // The file forms, keyed as the page names them: {map: {extension, description}, ...}.
 val FileFormList() {
-    static constexpr const char* keys[] = {"map",          "raw",          "picture",
-                                           "heightmapPng", "heightmapR16", "heightmapTiff"};
+    static constexpr const char* keys[] = {
+        "map", "raw", "picture", "heightmapPng", "heightmapR16", "heightmapTiff", "heightmapExr"};
+    static_assert(std::size(keys) == size_t(FileFormId::HeightmapExr) + 1);
     val forms = val::object();
     for (const FileForm& form : FileForms()) {
         val entry = val::object();

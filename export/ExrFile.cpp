@@ -1,0 +1,104 @@
+// OpenEXR writes through a stream object; ours collects the bytes in memory
+// so the file is saved safely like every other form.
+
+#include "export/ExrFile.h"
+
+#include "export/HeightWindow.h"
+
+#include <ImfChannelList.h>
+#include <ImfFrameBuffer.h>
+#include <ImfHeader.h>
+#include <ImfIO.h>
+#include <ImfInputFile.h>
+#include <ImfOutputFile.h>
+#include <ImfStringAttribute.h>
+
+#include <cstring>
+#include <exception>
+
+namespace {
+
+class MemoryOut : public Imf::OStream {
+  public:
+    MemoryOut() : Imf::OStream("memory") {}
+    void write(const char c[], int n) override {
+        const size_t end = size_t(position_) + size_t(n);
+        if (bytes.size() < end)
+            bytes.resize(end);
+        std::memcpy(bytes.data() + position_, c, size_t(n));
+        position_ = end;
+    }
+    uint64_t tellp() override { return position_; }
+    void seekp(uint64_t pos) override { position_ = pos; }
+
+    std::vector<unsigned char> bytes;
+
+  private:
+    uint64_t position_ = 0;
+};
+
+class MemoryIn : public Imf::IStream {
+  public:
+    explicit MemoryIn(const std::vector<unsigned char>& bytes)
+        : Imf::IStream("memory"), bytes_(bytes) {}
+    bool read(char c[], int n) override {
+        if (position_ + uint64_t(n) > bytes_.size())
+            throw std::runtime_error("the EXR file ends early");
+        std::memcpy(c, bytes_.data() + position_, size_t(n));
+        position_ += uint64_t(n);
+        return position_ < bytes_.size();
+    }
+    uint64_t tellg() override { return position_; }
+    void seekg(uint64_t pos) override { position_ = pos; }
+
+  private:
+    const std::vector<unsigned char>& bytes_;
+    uint64_t position_ = 0;
+};
+
+}  // namespace
+
+std::vector<unsigned char> EncodeHeightmapExr(const HeightWindow& heights,
+                                              const std::string& recipe) {
+    const int32_t w = heights.Width();
+    const int32_t h = heights.Height();
+    std::vector<float> samples(size_t(w) * size_t(h));
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            samples[size_t(y) * size_t(w) + size_t(x)] = static_cast<float>(heights.At(x, y));
+    try {
+        Imf::Header header(w, h);
+        header.compression() = Imf::ZIP_COMPRESSION;
+        header.channels().insert("Y", Imf::Channel(Imf::FLOAT));
+        if (!recipe.empty())
+            header.insert(exrRecipeAttribute, Imf::StringAttribute(recipe));
+        MemoryOut out;
+        {
+            Imf::OutputFile file(out, header);
+            Imf::FrameBuffer frame;
+            frame.insert("Y", Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(samples.data()),
+                                         sizeof(float), sizeof(float) * size_t(w)));
+            file.setFrameBuffer(frame);
+            file.writePixels(h);
+        }
+        return std::move(out.bytes);
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw ExrFailure(e.what());
+    }
+}
+
+std::string ExrRecipe(const std::vector<unsigned char>& bytes) {
+    try {
+        MemoryIn in(bytes);
+        Imf::InputFile file(in);
+        const auto* recipe =
+            file.header().findTypedAttribute<Imf::StringAttribute>(exrRecipeAttribute);
+        return recipe ? recipe->value() : std::string();
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw ExrFailure(e.what());
+    }
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The altitudes a heightmap file is written from: a window onto a map's
+// wrapped grid (its cells, or a grid of altitudes), read without a copy. The
+// window may be the grid itself, the grid closed by one more row and column
+// repeating the first (the torus closes exactly: N x N cells give the
+// N + 1 samples a side terrain engines want, with nothing resampled), or a
+// tile of either.
+
+#include "export/HeightLayout.h"
+#include "landform/AltitudeGrid.h"
+
+#include <cstdint>
+
+class GEO_MakeLand;
+struct LandCell;
+
+class HeightWindow {
+  public:
+    // The whole grid of the cells. Throws std::invalid_argument when they
+    // form no grid of the terrain's size.
+    static HeightWindow OfCells(const GEO_MakeLand& terrain);
+    static HeightWindow OfGrid(const AltitudeGrid& grid);
+
+    // One row and one column more, repeating the first.
+    HeightWindow Closed() const;
+    // The tile's rectangle of this window.
+    HeightWindow Tile(const HeightTile& tile) const;
+
+    int32_t Width() const { return width_; }
+    int32_t Height() const { return height_; }
+
+    double At(int32_t x, int32_t y) const {
+        int32_t sx = x0_ + x;
+        int32_t sy = y0_ + y;
+        sx -= sx >= gridWidth_ ? gridWidth_ : 0;
+        sy -= sy >= gridHeight_ ? gridHeight_ : 0;
+        const size_t i = size_t(sy) * size_t(gridWidth_) + size_t(sx);
+        return cells_ ? CellAltitude(i) : grid_[i];
+    }
+
+  private:
+    HeightWindow() = default;
+    double CellAltitude(size_t i) const;
+
+    const LandCell* cells_ = nullptr;
+    const double* grid_ = nullptr;
+    int32_t gridWidth_ = 0;
+    int32_t gridHeight_ = 0;
+    int32_t x0_ = 0;  // within the grid; the window reaches at most one grid beyond
+    int32_t y0_ = 0;
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+};

@@ -1,0 +1,35 @@
+#pragma once
+// The altitudes of a map as a plain grid (row-major, wrapping at all edges
+// like the map), which the stages reshape. It is always a copy: the seed's
+// map stays as the generator made it.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class GEO_MakeLand;
+
+struct AltitudeGrid {
+    AltitudeGrid() = default;
+    AltitudeGrid(int32_t w, int32_t h, double fill = 0.0)
+        : width(w), height(h), altitudes(size_t(w) * size_t(h), fill) {}
+
+    double& at(int32_t x, int32_t y) { return altitudes[size_t(y) * size_t(width) + size_t(x)]; }
+    double at(int32_t x, int32_t y) const {
+        return altitudes[size_t(y) * size_t(width) + size_t(x)];
+    }
+
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<double> altitudes;
+};
+
+// A copy of the cells' altitudes. Throws std::invalid_argument when the cells
+// form no grid of the terrain's size.
+AltitudeGrid AltitudesOf(const GEO_MakeLand& terrain);
+
+// Puts the grid's altitudes into the cells of a terrain of the same grid, for
+// a front end that shows or writes the shaped map through the terrain's own
+// renderer and writers. Never meant for the seed's map while a map file of it
+// is still to be written. Throws std::invalid_argument on a size mismatch.
+void ApplyAltitudes(GEO_MakeLand& terrain, const AltitudeGrid& grid);
