@@ -30,14 +30,21 @@ class Map:
     def points(self) -> npt.NDArray[np.int32]:
         """Concentration points as (x, y) rows, (P, 2); a view."""
     def picture(
-        self, *, water_level: Optional[float] = None, regions: bool = False
+        self, *, water_level: Optional[float] = None, regions: bool = False, shade: bool = False
     ) -> npt.NDArray[np.uint8]:
-        """RGB picture (height, width, 3) at the map's water level or another."""
+        """RGB picture (height, width, 3) at the map's water level or another;
+        shade lights the land's relief from the north-west."""
+    def smooth(self, radius: int) -> Map:
+        """A new map of the altitudes smoothed (radius 0..32); this one stays."""
     def info(self) -> dict[str, Any]:
         """What `glenvar-cli info --json` prints for the map."""
-    def save(self, path: _Path, *, heightmap: bool = False, regions: bool = False) -> None:
-        """Saves by extension: .ld map file, .dat raw data file, .png picture
-        (with heightmap=True a 16-bit heightmap), .r16, .tif heightmaps."""
+    def save(
+        self, path: _Path, *, heightmap: bool = False, regions: bool = False, shade: bool = False
+    ) -> None:
+        """Saves by extension as glenvar-cli writes it: .ld map file, .dat raw
+        data file, .png picture (with heightmap=True a 16-bit heightmap), .r16,
+        .tif, .exr heightmaps with their sidecar NAME.json. A smoothed map has
+        no map file."""
 
 def generate(
     *,

@@ -78,6 +78,9 @@ def parse_arguments(argv):
         parser.add_argument(p.option, dest=p.keyword, type=int if p.kind == "integer" else float,
                             default=p.default, metavar="N" if p.kind == "integer" else "X",
                             help=f"{p.description} (default {p.default})")
+    parser.add_argument("--smooth", type=int, default=0, metavar="R",
+                        help="smoothing radius of pictures and heightmaps, 0..32 (default 0)")
+    parser.add_argument("--shade", action="store_true", help="pictures with relief shading")
     parser.add_argument("--threads", type=int, default=1, help="per map, 1 or 2 (default 1)")
     return parser.parse_args(argv)
 
@@ -86,12 +89,18 @@ def file_name(seed, output):
     return f"seed-{seed}{OUTPUTS[output][0]}"
 
 
-def make_map(seed, parameters, outputs, folder):
-    """One seed: the map, its files and its index entry. Runs on a worker."""
-    terrain = glenvar.generate(seed=seed, **parameters)
+def make_map(seed, parameters, stages, outputs, folder):
+    """One seed: the map, its files and its index entry. Runs on a worker.
+    As with glenvar-cli, map files hold the seed's map, the rest the shaped one."""
+    seeds_map = glenvar.generate(seed=seed, **parameters)
+    shaped = seeds_map.smooth(stages["smooth"]) if stages["smooth"] else seeds_map
     for output in outputs:
-        terrain.save(os.path.join(folder, file_name(seed, output)), **OUTPUTS[output][1])
-    info = terrain.info()
+        ending, keywords = OUTPUTS[output]
+        if ending == ".png" or "regions" in keywords:
+            keywords = dict(keywords, shade=stages["shade"])
+        target = seeds_map if ending in (".ld", ".dat") else shaped
+        target.save(os.path.join(folder, file_name(seed, output)), **keywords)
+    info = shaped.info()
     return {"seed": seed, "landShare": info["landShare"],
             "histogram": [band["share"] for band in info["histogram"]]}
 
@@ -148,6 +157,8 @@ def run(arguments):
     parameters = {p.keyword: getattr(arguments, p.keyword) for p in batch_parameters()}
     parameters["threads"] = arguments.threads
     glenvar._glenvar.check(glenvar._arguments(parameters))  # refuses bad values before any work
+    stages = {"smooth": arguments.smooth, "shade": arguments.shade}
+    glenvar.generate(width=100, height=100).smooth(arguments.smooth)  # refuses a bad radius
     entries = {seed: entry for seed, entry in read_index(folder).items()
                if seed in arguments.seeds}
     todo = [seed for seed in arguments.seeds
@@ -155,12 +166,13 @@ def run(arguments):
     done = len(arguments.seeds) - len(todo)
     show_progress(done, len(arguments.seeds))
     if not todo:
-        write_index(folder, parameters, entries)
+        write_index(folder, dict(parameters, **stages), entries)
         return 0
     try:
         with connect(arguments.scheduler, arguments.workers) as client:
-            futures = [client.submit(make_map, seed, parameters, arguments.outputs, folder,
-                                     key=f"glenvar-{seed}", pure=False) for seed in todo]
+            futures = [client.submit(make_map, seed, parameters, stages, arguments.outputs,
+                                     folder, key=f"glenvar-{seed}", pure=False)
+                       for seed in todo]
             written = time.monotonic()
             for future in as_completed(futures):
                 entry = future.result()
@@ -168,11 +180,11 @@ def run(arguments):
                 done += 1
                 show_progress(done, len(arguments.seeds))
                 if time.monotonic() - written > INDEX_INTERVAL:
-                    write_index(folder, parameters, entries)
+                    write_index(folder, dict(parameters, **stages), entries)
                     written = time.monotonic()
     finally:
         # Also when stopped (Ctrl-C) or failed: what is finished stays finished.
-        write_index(folder, parameters, entries)
+        write_index(folder, dict(parameters, **stages), entries)
     return 0
 
 

@@ -70,6 +70,8 @@ def test_arrays_files_and_report_equal_the_cli(cli, tmp_path, parameters):
     if radius:
         with pytest.raises(ValueError, match="seed's map"):
             m.save(tmp_path / "smoothed.ld")
+        with pytest.raises(ValueError, match="^--smooth: "):
+            m.smooth(33)
 
     # The arrays are the map's own memory: a write shows in the next view and the files.
     seeds_map.heights[1, 2] = 0.125
