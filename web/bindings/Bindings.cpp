@@ -163,7 +163,8 @@ std::string Sidecar(bool bigEndian, bool regions) {
 
 // A recipe as the page's address: each option under its link key (a
 // parameter's, or the stages' own), so that the address's reading checks its
-// values. null for no recipe of generate or one the page cannot follow.
+// values; the engine's options, which change no sample, are left out. null
+// for no recipe of generate or one the page cannot follow.
 val RecipeAddress(const std::string& recipe) {
     std::vector<std::string> words;
     try {
@@ -187,6 +188,10 @@ val RecipeAddress(const std::string& recipe) {
         }
         if (i + 1 == words.size())
             return val::null();
+        if (word == "--engine" || word == "--height-range-m") {
+            ++i;  // the sidecar's numbers: the page writes no engine's
+            continue;
+        }
         const ParameterRow* row = word.rfind("--", 0) == 0 ? FindParameter(word) : nullptr;
         std::string key = row && !row->link.empty() ? std::string(row->link) : "";
         for (const auto& [option, link] : stages)
