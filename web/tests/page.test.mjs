@@ -222,7 +222,10 @@ test("stages in a link: the CLI's relief picture, report, heightmaps, sidecars; 
   await page.waitForFunction(() => location.search.includes("smooth=3"));
   await page.waitForSelector("body[data-state='map']:not(.busy)");
   await assertShowsPicture(page, decode(cliPicture));
-  await page.close();
+  const refused = await openPage(session, "smooth=33");
+  assert.equal(await refused.$eval("#message-text", (e) => e.textContent),
+               "0 から 32 までの整数を入力してください。");
+  await Promise.all([page.close(), refused.close()]);
 });
 
 // The page's numbers are the desktop program's code compiled into the module;
