@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The web page: WebAssembly module (Debian's emscripten) + page scripts
-# (esbuild, fast-png from npm), made into build-web/site/.
+# (esbuild, fast-png and pako from npm), made into build-web/site/.
 #   bash scripts/web.sh build   install what is missing, build the site
 #   bash scripts/web.sh [serve] build, then serve it on http://localhost:${PORT:-8000}/
 #   bash scripts/web.sh test    build the site and build/cli/glenvar-cli, then the browser tests

@@ -144,10 +144,11 @@ void SetStages(int32_t smooth, bool shade, bool repeatEdge) {
 }
 
 // {width, height, samples}: the grid's heights, or the heightmap file's
-// (closed by the stages' edge) when asFile.
-val HeightSamples(bool asFile) {
+// (closed by the stages' edge) when asFile; 16-bit samples, or floats.
+val HeightSamples(bool asFile, bool floats) {
     int32_t w = 0, h = 0;
-    val samples = Held(Map().HeightSamples(asFile, w, h));
+    val samples =
+        floats ? Held(Map().HeightFloats(asFile, w, h)) : Held(Map().HeightSamples(asFile, w, h));
     val out = val::object();
     out.set("width", w);
     out.set("height", h);
@@ -157,8 +158,8 @@ val HeightSamples(bool asFile) {
 std::string Recipe(bool regions) {
     return Map().Recipe(regions);
 }
-std::string Sidecar(bool bigEndian, bool regions) {
-    return Map().Sidecar(bigEndian, Map().Recipe(regions));
+std::string Sidecar(bool floatSamples, bool bigEndian, bool regions) {
+    return Map().Sidecar(floatSamples, bigEndian, Map().Recipe(regions));
 }
 
 // A recipe as the page's address: each option under its link key (a

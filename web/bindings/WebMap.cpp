@@ -172,7 +172,8 @@ std::vector<unsigned char> WebMap::PlacementPicture(int32_t width, int32_t heigh
     return RgbaBytes(picture);
 }
 
-std::vector<uint16_t> WebMap::HeightSamples(bool asFile, int32_t& width, int32_t& height) {
+template <class Sample, class Convert>
+std::vector<Sample> WebMap::Heights(bool asFile, int32_t& width, int32_t& height, Convert convert) {
     if (!GridSize(width, height))
         return {};
     const HeightWindow grid = stages_.landform.Active() ? HeightWindow::OfGrid(ShapedGrid())
@@ -180,14 +181,23 @@ std::vector<uint16_t> WebMap::HeightSamples(bool asFile, int32_t& width, int32_t
     const HeightWindow window = asFile && stages_.edge == HeightEdge::Repeat ? grid.Closed() : grid;
     width = window.Width();
     height = window.Height();
-    std::vector<uint16_t> samples(size_t(width) * size_t(height));
+    std::vector<Sample> samples(size_t(width) * size_t(height));
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x)
-            samples[size_t(y) * size_t(width) + size_t(x)] = HeightSample(window.At(x, y));
+            samples[size_t(y) * size_t(width) + size_t(x)] = convert(window.At(x, y));
     return samples;
 }
 
-std::string WebMap::Sidecar(bool bigEndian, const std::string& recipe) {
+std::vector<uint16_t> WebMap::HeightSamples(bool asFile, int32_t& width, int32_t& height) {
+    return Heights<uint16_t>(asFile, width, height, HeightSample);
+}
+
+std::vector<float> WebMap::HeightFloats(bool asFile, int32_t& width, int32_t& height) {
+    return Heights<float>(asFile, width, height,
+                          [](double altitude) { return static_cast<float>(altitude); });
+}
+
+std::string WebMap::Sidecar(bool floatSamples, bool bigEndian, const std::string& recipe) {
     int32_t w = 0, h = 0;
     if (!GridSize(w, h))
         return {};
@@ -195,6 +205,7 @@ std::string WebMap::Sidecar(bool bigEndian, const std::string& recipe) {
     HeightmapSidecar sidecar;
     sidecar.width = w + closing;
     sidecar.height = h + closing;
+    sidecar.floatSamples = floatSamples;
     sidecar.bigEndian = bigEndian;
     sidecar.edge = stages_.edge;
     sidecar.waterLevel = terrain_.waterLevel;

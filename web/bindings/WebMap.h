@@ -41,12 +41,14 @@ class WebMap {
     // Black width x height with the marks of the points placed so far.
     static std::vector<unsigned char> PlacementPicture(int32_t width, int32_t height,
                                                        const PointArray& points);
-    // Samples of a 16-bit grey heightmap, row by row: the grid, or closed by
-    // the stages' edge.
-    std::vector<uint16_t> HeightSamples(bool closed, int32_t& width, int32_t& height);
-    // The sidecar of the closed or wrapped heightmap in 16-bit samples, big-
-    // endian (PNG) or little-endian (R16).
-    std::string Sidecar(bool bigEndian, const std::string& recipe);
+    // Samples of a 16-bit grey heightmap, row by row: the grid, or as a
+    // heightmap file has them (closed by the stages' edge) when asFile.
+    std::vector<uint16_t> HeightSamples(bool asFile, int32_t& width, int32_t& height);
+    // The same heights as altitudes rounded to single precision, as EXR holds them.
+    std::vector<float> HeightFloats(bool asFile, int32_t& width, int32_t& height);
+    // The sidecar of the heightmap file: 16-bit samples big-endian (PNG) or
+    // little-endian (R16), or little-endian floats (EXR).
+    std::string Sidecar(bool floatSamples, bool bigEndian, const std::string& recipe);
     // The command that rebuilds what the page shows; empty for a map whose
     // parameters cannot rebuild it.
     std::string Recipe(bool regions) const;
@@ -63,6 +65,8 @@ class WebMap {
   private:
     class Shaped;
     const AltitudeGrid& ShapedGrid();
+    template <class Sample, class Convert>
+    std::vector<Sample> Heights(bool asFile, int32_t& width, int32_t& height, Convert convert);
 
     GEO_MakeLand terrain_;
     WebStages stages_;

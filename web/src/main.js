@@ -200,15 +200,19 @@ function wireFiles() {
   $("save-png").onclick = () => gate.run(async () =>
     download(picturePng(map.width, map.height, map.rgba, map.recipe), name("picture"), "image/png"));
   // The heightmap in the chosen form, and its sidecar NAME.json, as glenvar-cli names them.
+  const heightForms = { png: "heightmapPng", r16: "heightmapR16", exr: "heightmapExr" };
   const heightmap = async () => {
-    const r16 = $("height-form").value === "r16";
-    const h = await call("heightmap", form.stages, !r16, form.regions);
-    const file = name(r16 ? "heightmapR16" : "heightmapPng", "LandData-height");
-    return { h, file, bytes: r16 ? heightmapR16(h.samples) : heightmapPng(h.width, h.height, h.samples, h.recipe) };
+    const kind = $("height-form").value;
+    const h = await call("heightmap", form.stages, kind, form.regions);
+    return { h, kind, file: name(heightForms[kind], "LandData-height") };
   };
+  const encoded = async ({ h, kind }) =>
+    kind === "png" ? heightmapPng(h.width, h.height, h.samples, h.recipe)
+    : kind === "r16" ? heightmapR16(h.samples)
+    : (await import("./exr.js")).heightmapExr(h.width, h.height, h.samples, h.recipe);
   $("save-height").onclick = () => gate.run(async () => {
-    const { file, bytes } = await heightmap();
-    download(bytes, file, file.endsWith(".png") ? "image/png" : binary);
+    const made = await heightmap();
+    download(await encoded(made), made.file, made.kind === "png" ? "image/png" : binary);
   });
   $("save-sidecar").onclick = () => gate.run(async () => {
     const { h, file } = await heightmap();

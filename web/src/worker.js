@@ -16,8 +16,8 @@ function picture(m, regions) {
            recipe: m.recipe(regions) };
 }
 
-function heights(m, asFile) {
-  const { width, height, samples } = m.heightSamples(asFile);
+function heights(m, asFile, floats) {
+  const { width, height, samples } = m.heightSamples(asFile, floats);
   return { width, height, samples: copy(samples) };
 }
 
@@ -48,10 +48,13 @@ const ops = {
   }),
   mapFile: (m) => copy(m.mapFileBytes()),
   rawFile: (m) => copy(m.rawFileBytes()),
-  heightSamples: staged((m) => heights(m, false)),
-  // A heightmap file's samples (closed by the edge) with the recipe and sidecar it carries.
-  heightmap: staged((m, [bigEndian, regions]) => ({
-    ...heights(m, true), recipe: m.recipe(regions), sidecar: m.sidecar(bigEndian, regions),
+  heightSamples: staged((m) => heights(m, false, false)),
+  // A heightmap file's samples (closed by the edge; "png", "r16" or "exr")
+  // with the recipe and the sidecar it carries.
+  heightmap: staged((m, [kind, regions]) => ({
+    ...heights(m, true, kind === "exr"),
+    recipe: m.recipe(regions),
+    sidecar: m.sidecar(kind === "exr", kind === "png", regions),
   })),
 };
 

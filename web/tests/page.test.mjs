@@ -186,7 +186,7 @@ test("stages in a link: the CLI's relief picture, report, heightmaps, sidecars; 
   execFileSync(process.env.GLENVAR_CLI, ["generate", "--seed", "11", "--width", "300", "--height",
     "200", "--smooth", "3", "--shade", "--edge", "repeat", "--stencils", join(work, "makeland.bin"),
     "-o", file(".ld"), "-o", file(".png"), "--heightmap", file("-height.png"),
-    "--heightmap", file("-height.r16")]);
+    "--heightmap", file("-height.r16"), "--heightmap", file("-height.exr")]);
   const cliPicture = readFileSync(file(".png"));
   await assertShowsPicture(page, decode(cliPicture));
   assert.equal(await report(page), execFileSync(process.env.GLENVAR_CLI,
@@ -202,11 +202,12 @@ test("stages in a link: the CLI's relief picture, report, heightmaps, sidecars; 
   const heights = await downloaded(page, "#save-height", "LandData-height.png", folder);
   assert.ok(samePng(decode(heights), decode(readFileSync(file("-height.png")))));
   assert.equal(pngRecipe(heights), recipe);
-  for (const form of ["png", "r16"]) {
+  for (const form of ["png", "r16", "exr"]) {
     await page.select("#height-form", form);
     const name = `LandData-height.${form}`;
-    if (form === "r16")
-      assert.ok((await downloaded(page, "#save-height", name, folder)).equals(readFileSync(file(`-height.r16`))));
+    if (form !== "png")
+      assert.ok((await downloaded(page, "#save-height", name, folder))
+        .equals(readFileSync(file(`-height.${form}`))), name);
     assert.ok((await downloaded(page, "#save-sidecar", `${name}.json`, folder))
       .equals(readFileSync(file(`-height.${form}.json`))));
   }
