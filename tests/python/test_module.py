@@ -161,7 +161,7 @@ def test_load_reads_what_the_cli_wrote(cli, tmp_path, ending):
 
 
 def test_two_threads_generate_side_by_side():
-    parameters = [dict(seed=1, width=2000, height=1500), dict(seed=2, width=2000, height=1500)]
+    parameters = [dict(seed=1, width=2400, height=2000), dict(seed=2, width=2400, height=2000)]
     serial = [glenvar.generate(**p).heights.copy() for p in parameters]
     results, calls, ticks = [None, None], [None, None], []
 
