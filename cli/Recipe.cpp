@@ -1,48 +1,19 @@
 #include "cli/Recipe.h"
 
-#include "core/GEO_MakeLand.h"
-#include "core/ParameterTable.h"
-#include "export/RecipeFile.h"
+#include "export/RecipeText.h"
 
 namespace cli {
 
 std::string RecipeOf(const GEO_MakeLand& t, bool fromParameters, const Options& o) {
-    const GEO_MakeLand::GridSize size = t.CellGridSize();
-    if (!fromParameters || t.keepRandomState != 0 || !size.formsGrid || size.width != t.width ||
-        size.height != t.height)
-        return {};
-    std::vector<std::string> words = {"glenvar-cli", "generate"};
-    for (const ParameterRow& row : ParameterTable()) {
-        if (row.option.empty() || row.kind == ParameterKind::Flag)
-            continue;  // the only flag with an option is the kept random state
-        words.insert(words.end(), {std::string(row.option), row.Text(t)});
-    }
-    if (t.manualPlacement != 0)
-        for (const Point& p : t.concentrationPoints)
-            words.insert(words.end(), {"--point", std::to_string(p.x) + "," + std::to_string(p.y)});
-    if (o.stages.smoothRadius > 0)
-        words.insert(words.end(), {"--smooth", std::to_string(o.stages.smoothRadius)});
-    if (o.stages.erodeSteps > 0)
-        words.insert(words.end(), {"--erode", std::to_string(o.stages.erodeSteps), "--erodibility",
-                                   ShortestText(o.stages.erodibility)});
-    if (o.stages.thermalSteps > 0)
-        words.insert(words.end(), {"--thermal", std::to_string(o.stages.thermalSteps)});
-    if (o.riverThreshold > 0)
-        words.insert(words.end(), {"--rivers", std::to_string(o.riverThreshold)});
-    if (o.regions)
-        words.push_back("--regions");
-    if (o.shade)
-        words.push_back("--shade");
-    if (o.edge == HeightEdge::Repeat)
-        words.insert(words.end(), {"--edge", "repeat"});
-    if (o.engine)
-        words.insert(words.end(), {"--engine", std::string(o.engine->name)});
-    if (o.heightRangeMetres != Options().heightRangeMetres)
-        words.insert(words.end(), {"--height-range-m", ShortestText(o.heightRangeMetres)});
-    std::string recipe;
-    for (const std::string& w : words)
-        recipe += (recipe.empty() ? "" : " ") + RecipeWord(w);
-    return recipe;
+    RecipeOptions recipe;
+    recipe.stages = o.stages;
+    recipe.riverThreshold = o.riverThreshold;
+    recipe.regions = o.regions;
+    recipe.shade = o.shade;
+    recipe.edge = o.edge;
+    recipe.engine = o.engine;
+    recipe.heightRangeMetres = o.heightRangeMetres;
+    return RecipeText(t, fromParameters, recipe);
 }
 
 std::vector<std::string> ArgumentsWithRecipe(const std::vector<std::string>& args,

@@ -16,6 +16,7 @@ packages=(
   clang-14 libclang-rt-14-dev   # libFuzzer, for scripts/fuzz.sh
   clang-format-14   # scripts/check-format.sh, part of scripts/test.sh
   python3   # the benchmark summary
+  python3-dev pybind11-dev python3-numpy python3-pytest python3-distributed   # the Python module, its tests and batches
   desktop-file-utils appstream help2man   # installed files: validators, the CLI's man page
   dpkg-dev fakeroot file   # scripts/package.sh: CPack's Debian package and its library dependencies
   lintian   # scripts/package-test.sh: the package as Debian's checker sees it

@@ -55,6 +55,12 @@ mkdir "$scratch/work"
 file "$scratch/work/map.png" | grep -q "PNG image data, 200 x 160" ||
   { echo "package-test: glenvar-cli made no 200 x 160 picture" >&2; exit 1; }
 
+# Debian's python3 imports the installed module and grows a map with it.
+shape=$(cd "$scratch/work" && /usr/bin/python3 -c \
+  "import glenvar; m = glenvar.generate(seed=7, width=512, height=256); print(m.heights.dtype, m.heights.shape)")
+[ "$shape" = "float64 (256, 512)" ] ||
+  { echo "package-test: the Python module printed '$shape'" >&2; exit 1; }
+
 # The launcher starts the program in ~/Glenvar, creating it.
 home="$scratch/home"
 mkdir "$home"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The web page: WebAssembly module (Debian's emscripten) + page scripts
-# (esbuild, fast-png from npm), made into build-web/site/.
+# (esbuild, fast-png and pako from npm), made into build-web/site/.
 #   bash scripts/web.sh build   install what is missing, build the site
 #   bash scripts/web.sh [serve] build, then serve it on http://localhost:${PORT:-8000}/
 #   bash scripts/web.sh test    build the site and build/cli/glenvar-cli, then the browser tests
@@ -70,11 +70,13 @@ browser_env() {
 # The same work natively (Release, one thread), for the benchmark's ratios.
 native_timing() {
   cmake -S . -B build-web-native -G Ninja -DCMAKE_BUILD_TYPE=Release -DGLENVAR_DESKTOP=OFF >/dev/null
-  cmake --build build-web-native -j2 --target glenvar_core
+  cmake --build build-web-native -j2 --target glenvar_core glenvar_landform
   local libraries
   mapfile -t libraries < <(find build-web-native -maxdepth 3 -name 'libglenvar_*.a')
+  # The export/ pieces the module compiles in (web/CMakeLists.txt), not the library with its codecs.
   g++ -std=c++20 -O3 -DNDEBUG -ffp-contract=off -Wall -Wextra -Wpedantic -I. \
-    web/bench/NativeTiming.cpp web/bindings/WebMap.cpp \
+    web/bench/NativeTiming.cpp web/bindings/WebMap.cpp export/{EngineProfile,HeightLayout}.cpp \
+    export/{HeightWindow,RecipeText,Sidecar}.cpp \
     -Wl,--start-group "${libraries[@]}" -Wl,--end-group -pthread \
     -o build-web-native/native-timing
   export GLENVAR_NATIVE_TIMING=$PWD/build-web-native/native-timing

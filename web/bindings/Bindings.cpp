@@ -6,6 +6,8 @@
 #include "core/ParameterTable.h"
 #include "core/SliderScale.h"
 #include "export/FileForm.h"
+#include "export/RecipeText.h"
+#include "landform/Smoothing.h"
 
 #include "resources/Strings.h"
 #include "resources/ViewStrings.h"
@@ -13,6 +15,7 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <algorithm>
 #include <charconv>
 #include <iterator>
 #include <string>
@@ -130,8 +133,76 @@ val PlacementPicture(int32_t width, int32_t height, val list) {
     return Held(WebMap::PlacementPicture(width, height, PointsFrom(list)));
 }
 
-val HeightSamples() {
-    return Held(Map().HeightSamples());
+// The stages the page's controls set: the smoothing radius (held to its
+// range), relief shading, and the heightmaps' closing row and column.
+void SetStages(int32_t smooth, bool shade, bool repeatEdge) {
+    WebStages stages;
+    stages.landform.smoothRadius = std::clamp(smooth, 0, maxSmoothRadius);
+    stages.shade = shade;
+    stages.edge = repeatEdge ? HeightEdge::Repeat : HeightEdge::Wrap;
+    Map().SetStages(stages);
+}
+
+// {width, height, samples}: the grid's heights, or the heightmap file's
+// (closed by the stages' edge) when asFile; 16-bit samples, or floats.
+val HeightSamples(bool asFile, bool floats) {
+    int32_t w = 0, h = 0;
+    val samples =
+        floats ? Held(Map().HeightFloats(asFile, w, h)) : Held(Map().HeightSamples(asFile, w, h));
+    val out = val::object();
+    out.set("width", w);
+    out.set("height", h);
+    out.set("samples", samples);
+    return out;
+}
+std::string Recipe(bool regions) {
+    return Map().Recipe(regions);
+}
+std::string Sidecar(bool floatSamples, bool bigEndian, bool regions) {
+    return Map().Sidecar(floatSamples, bigEndian, Map().Recipe(regions));
+}
+
+// A recipe as the page's address: each option under its link key (a
+// parameter's, or the stages' own), so that the address's reading checks its
+// values; the engine's options, which change no sample, are left out. null
+// for no recipe of generate or one the page cannot follow.
+val RecipeAddress(const std::string& recipe) {
+    std::vector<std::string> words;
+    try {
+        words = RecipeArguments(recipe);
+    } catch (const RecipeFailure&) {
+        return val::null();
+    }
+    static const std::pair<const char*, const char*> stages[] = {
+        {"--point", "point"}, {"--smooth", "smooth"}, {"--edge", "edge"}};
+    val pairs = val::array();
+    auto add = [&pairs](const std::string& key, const std::string& value) {
+        val pair = val::array();
+        pair.call<void>("push", key, value);
+        pairs.call<void>("push", pair);
+    };
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (word == "--shade" || word == "--regions") {
+            add(word.substr(2), "1");
+            continue;
+        }
+        if (i + 1 == words.size())
+            return val::null();
+        if (word == "--engine" || word == "--height-range-m") {
+            ++i;  // the sidecar's numbers: the page writes no engine's
+            continue;
+        }
+        const ParameterRow* row = word.rfind("--", 0) == 0 ? FindParameter(word) : nullptr;
+        std::string key = row && !row->link.empty() ? std::string(row->link) : "";
+        for (const auto& [option, link] : stages)
+            if (word == option)
+                key = link;
+        if (key.empty())
+            return val::null();  // an engine's or another tool's option: not the page's
+        add(key, words[++i]);
+    }
+    return pairs;
 }
 val MapFileBytes() {
     return Held(Map().MapFileBytes());
@@ -270,7 +341,11 @@ EMSCRIPTEN_BINDINGS(glenvar) {
     emscripten::function("parameters", &Parameters);
     emscripten::function("render", &Render);
     emscripten::function("placementPicture", &PlacementPicture);
+    emscripten::function("setStages", &SetStages);
     emscripten::function("heightSamples", &HeightSamples);
+    emscripten::function("recipe", &Recipe);
+    emscripten::function("sidecar", &Sidecar);
+    emscripten::function("recipeAddress", &RecipeAddress);
     emscripten::function("mapFileBytes", &MapFileBytes);
     emscripten::function("rawFileBytes", &RawFileBytes);
     emscripten::function("report", &Report);

@@ -7,6 +7,10 @@
 #include "core/PointMarks.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
+#include "export/HeightWindow.h"
+#include "export/RecipeText.h"
+#include "export/Sidecar.h"
+#include "landform/ReliefShading.h"
 
 #include <exception>
 #include <new>
@@ -55,6 +59,45 @@ std::vector<unsigned char> RgbaBytes(const Picture& picture) {
 
 }  // namespace
 
+// The shaped altitudes in the map's cells while it lives, so that the
+// renderer and the report show them; the seed's come back after, for the map
+// files and the next stages.
+class WebMap::Shaped {
+  public:
+    explicit Shaped(WebMap& map) : map_(map) {
+        if (!map.stages_.landform.Active())
+            return;
+        seed_ = AltitudesOf(map.terrain_);
+        ApplyAltitudes(map.terrain_, map.ShapedGrid());
+        active_ = true;
+    }
+    ~Shaped() {
+        if (active_)
+            ApplyAltitudes(map_.terrain_, seed_);
+    }
+    Shaped(const Shaped&) = delete;
+    Shaped& operator=(const Shaped&) = delete;
+
+  private:
+    WebMap& map_;
+    AltitudeGrid seed_;
+    bool active_ = false;
+};
+
+const AltitudeGrid& WebMap::ShapedGrid() {
+    if (shapedRadius_ != stages_.landform.smoothRadius) {
+        shapedRadius_ = -1;
+        shaped_ = AltitudesOf(terrain_);
+        RunStages(shaped_, stages_.landform, terrain_.waterLevel, false);
+        shapedRadius_ = stages_.landform.smoothRadius;
+    }
+    return shaped_;
+}
+
+void WebMap::SetStages(const WebStages& stages) {
+    stages_ = stages;
+}
+
 std::string WebMap::Generate(const GEO_MakeLand& settings, const ProgressSink& progress) {
     // As the dialog's OK does, every parameter is written before the map is
     // grown; a refused generation keeps the old cells.
@@ -67,17 +110,24 @@ std::string WebMap::Generate(const GEO_MakeLand& settings, const ProgressSink& p
             for (const Point& p : settings.concentrationPoints)
                 t.concentrationPoints.Add(p);
         }
+        shapedRadius_ = -1;
         OneThread oneThread(t);
         t.Generate(LandCircles(), nullptr, progress);
     } catch (...) {
         return FailureText();
     }
+    fromParameters_ = true;
     return "";
 }
 
 LoadResult WebMap::Load(std::vector<unsigned char> bytes, std::string& message) {
     try {
-        switch (LoadMapFileBytes(terrain_, std::move(bytes))) {
+        const MapFileKind kind = LoadMapFileBytes(terrain_, std::move(bytes));
+        if (kind != MapFileKind::None) {
+            shapedRadius_ = -1;
+            fromParameters_ = kind == MapFileKind::Map;
+        }
+        switch (kind) {
         case MapFileKind::Map:
             return LoadResult::Map;
         case MapFileKind::Raw:
@@ -105,8 +155,11 @@ std::vector<unsigned char> WebMap::Render(bool regions, const ProgressSink& prog
     Picture picture(w, h);
     {
         OneThread oneThread(terrain_);
+        Shaped shaped(*this);
         terrain_.Render(picture, regions, progress);
     }
+    if (stages_.shade)
+        ShadeRelief(picture, ShapedGrid(), terrain_.waterLevel);
     if (regions)
         DrawPointMarks(picture, terrain_.concentrationPoints);
     return RgbaBytes(picture);
@@ -119,18 +172,58 @@ std::vector<unsigned char> WebMap::PlacementPicture(int32_t width, int32_t heigh
     return RgbaBytes(picture);
 }
 
-std::vector<uint16_t> WebMap::HeightSamples() const {
-    int32_t w = 0, h = 0;
-    if (!GridSize(w, h))
+template <class Sample, class Convert>
+std::vector<Sample> WebMap::Heights(bool asFile, int32_t& width, int32_t& height, Convert convert) {
+    if (!GridSize(width, height))
         return {};
-    std::vector<uint16_t> samples(size_t(w) * size_t(h));
-    const LandCell* cells = terrain_.GetData();
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = HeightSample(cells[i].altitude);
+    const HeightWindow grid = stages_.landform.Active() ? HeightWindow::OfGrid(ShapedGrid())
+                                                        : HeightWindow::OfCells(terrain_);
+    const HeightWindow window = asFile && stages_.edge == HeightEdge::Repeat ? grid.Closed() : grid;
+    width = window.Width();
+    height = window.Height();
+    std::vector<Sample> samples(size_t(width) * size_t(height));
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            samples[size_t(y) * size_t(width) + size_t(x)] = convert(window.At(x, y));
     return samples;
 }
 
-std::string WebMap::Report() const {
+std::vector<uint16_t> WebMap::HeightSamples(bool asFile, int32_t& width, int32_t& height) {
+    return Heights<uint16_t>(asFile, width, height, HeightSample);
+}
+
+std::vector<float> WebMap::HeightFloats(bool asFile, int32_t& width, int32_t& height) {
+    return Heights<float>(asFile, width, height,
+                          [](double altitude) { return static_cast<float>(altitude); });
+}
+
+std::string WebMap::Sidecar(bool floatSamples, bool bigEndian, const std::string& recipe) {
+    int32_t w = 0, h = 0;
+    if (!GridSize(w, h))
+        return {};
+    const int32_t closing = stages_.edge == HeightEdge::Repeat ? 1 : 0;
+    HeightmapSidecar sidecar;
+    sidecar.width = w + closing;
+    sidecar.height = h + closing;
+    sidecar.floatSamples = floatSamples;
+    sidecar.bigEndian = bigEndian;
+    sidecar.edge = stages_.edge;
+    sidecar.waterLevel = terrain_.waterLevel;
+    sidecar.recipe = recipe;
+    return SidecarJson(sidecar);
+}
+
+std::string WebMap::Recipe(bool regions) const {
+    RecipeOptions options;
+    options.stages = stages_.landform;
+    options.regions = regions;
+    options.shade = stages_.shade;
+    options.edge = stages_.edge;
+    return RecipeText(terrain_, fromParameters_, options);
+}
+
+std::string WebMap::Report() {
+    Shaped shaped(*this);
     return BuildLandReport(terrain_.GetData(), size_t(terrain_.GetSize()), terrain_.waterLevel);
 }
 

@@ -5,12 +5,23 @@
 
 #include "core/GEO_MakeLand.h"
 #include "data/PointArray.h"
+#include "export/HeightLayout.h"
+#include "landform/AltitudeGrid.h"
+#include "landform/LandformStages.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 enum class LoadResult { Map, Raw, None, Failed };
+
+// What the page does with a map after it is grown: its stages and relief
+// shading for every picture and report, the heightmaps' edge.
+struct WebStages {
+    LandformStages landform;
+    bool shade = false;
+    HeightEdge edge = HeightEdge::Wrap;
+};
 
 class WebMap {
   public:
@@ -21,15 +32,28 @@ class WebMap {
     // Reads a map or raw file; on failure `message` gets the desktop's text.
     LoadResult Load(std::vector<unsigned char> bytes, std::string& message);
 
+    // The stages every later picture, report and heightmap shows; the map
+    // files keep the seed's map.
+    void SetStages(const WebStages& stages);
+
     // The picture at one pixel per cell as RGBA bytes, regions with point marks.
     std::vector<unsigned char> Render(bool regions, const ProgressSink& progress);
     // Black width x height with the marks of the points placed so far.
     static std::vector<unsigned char> PlacementPicture(int32_t width, int32_t height,
                                                        const PointArray& points);
-    // Samples of a 16-bit grey heightmap, row by row.
-    std::vector<uint16_t> HeightSamples() const;
+    // Samples of a 16-bit grey heightmap, row by row: the grid, or as a
+    // heightmap file has them (closed by the stages' edge) when asFile.
+    std::vector<uint16_t> HeightSamples(bool asFile, int32_t& width, int32_t& height);
+    // The same heights as altitudes rounded to single precision, as EXR holds them.
+    std::vector<float> HeightFloats(bool asFile, int32_t& width, int32_t& height);
+    // The sidecar of the heightmap file: 16-bit samples big-endian (PNG) or
+    // little-endian (R16), or little-endian floats (EXR).
+    std::string Sidecar(bool floatSamples, bool bigEndian, const std::string& recipe);
+    // The command that rebuilds what the page shows; empty for a map whose
+    // parameters cannot rebuild it.
+    std::string Recipe(bool regions) const;
 
-    std::string Report() const;
+    std::string Report();
     std::vector<unsigned char> MapFileBytes() const;
     std::vector<unsigned char> RawFileBytes() const;
 
@@ -39,5 +63,15 @@ class WebMap {
     const GEO_MakeLand& terrain() const { return terrain_; }
 
   private:
+    class Shaped;
+    const AltitudeGrid& ShapedGrid();
+    template <class Sample, class Convert>
+    std::vector<Sample> Heights(bool asFile, int32_t& width, int32_t& height, Convert convert);
+
     GEO_MakeLand terrain_;
+    WebStages stages_;
+    bool fromParameters_ = false;  // generated, or loaded from a map file
+    // The seed's map through the stages, made when first needed.
+    AltitudeGrid shaped_;
+    int32_t shapedRadius_ = -1;  // -1: none made for this map
 };

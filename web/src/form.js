@@ -12,6 +12,9 @@ const ownSlider = "waterLevel";
 const readOrder = ["seed", "pointCount", "width", "height"];
 // The page takes every seed a map file holds, beyond the dialog's 32 bits.
 const maxSeed = (2n ** 64n - 1n).toString();
+// The stages after generation, as glenvar-cli's --smooth, --shade and --edge.
+const maxSmooth = 32;
+const noStages = { smooth: 0, shade: false, edge: "wrap" };
 
 function row(label, gloss, control, extra) {
   const div = document.createElement("div");
@@ -44,6 +47,7 @@ export class ParameterForm {
     this.linked = table.filter((r) => r.link !== "");
     this.values = { ...defaults, points: [] };
     this.regions = false;
+    this.stages = { ...noStages };
     this.refusals = []; // link values the form cannot hold, each told once by a read
     this.inputs = {};
     this.labels = {};
@@ -130,6 +134,23 @@ export class ParameterForm {
     for (const c of this.checks) this.inputs[c.name].checked = Boolean(v[c.name]);
   }
 
+  // The stages' controls: {smooth (a range 0..32), smoothLabel, shade, edge (checkboxes)}.
+  attachStages(controls) {
+    this.stageControls = controls;
+    this.inputs.smooth = controls.smooth;
+    this.inputs.edge = controls.edge;
+    controls.smooth.min = 0;
+    controls.smooth.max = maxSmooth;
+  }
+
+  showStages() {
+    const c = this.stageControls;
+    c.smooth.value = String(this.stages.smooth);
+    c.smoothLabel.textContent = String(this.stages.smooth);
+    c.shade.checked = this.stages.shade;
+    c.edge.checked = this.stages.edge === "repeat";
+  }
+
   attachWaterSlider(input, label) {
     this.inputs.waterLevel = input;
     this.labels.waterLevel = label;
@@ -191,6 +212,9 @@ export class ParameterForm {
       for (const p of v.points) q.append("point", `${p[0]},${p[1]}`);
     }
     if (this.regions) q.set("regions", "1");
+    if (this.stages.smooth !== noStages.smooth) q.set("smooth", String(this.stages.smooth));
+    if (this.stages.shade) q.set("shade", "1");
+    if (this.stages.edge !== noStages.edge) q.set("edge", this.stages.edge);
     return q.toString();
   }
 
@@ -209,6 +233,24 @@ export class ParameterForm {
     // The ends as the slider's label would round them: 0.001, not 0.0010000000474974513.
     const end = (p) => Number(this.glenvar.sliderValue(r.name, p).toPrecision(6));
     return { error: text("enterNumberInRange", end(r.sliderLow), end(r.sliderHigh)) };
+  }
+
+  // The stages of an address; a radius or edge glenvar-cli would refuse is
+  // refused by the next read, and the stage stays off.
+  stagesFromAddress(q) {
+    this.stages = { ...noStages, shade: q.get("shade") === "1" };
+    if (q.has("smooth")) {
+      const r = q.get("smooth").trim() === "" ? NaN : Number(q.get("smooth"));
+      if (Number.isInteger(r) && r >= 0 && r <= maxSmooth) this.stages.smooth = r;
+      else this.refusals.push({ key: "smooth", error: this.texts.enterIntegerInRange
+        .replace("%1", 0).replace("%2", maxSmooth) });
+    }
+    if (q.has("edge")) {
+      const edge = q.get("edge");
+      if (edge === "repeat" || edge === "wrap") this.stages.edge = edge;
+      else this.refusals.push({ key: "edge", error: text("edgeValues") });
+    }
+    this.showStages();
   }
 
   // Reads an address: edits take its text as typed (the read checks it),
@@ -237,6 +279,7 @@ export class ParameterForm {
     next.manualPlacement = q.get("manual") === "1" || next.points.length > 0;
     next.twoThreads = q.get("threads") === "2";
     this.regions = q.get("regions") === "1";
+    this.stagesFromAddress(q);
     this.show(next);
     // Edits show the address's text; the validated read decides on it.
     for (const { name, link } of this.edits)

@@ -3,7 +3,7 @@
 /* global createGlenvar */
 import { ParameterForm } from "./form.js";
 import { MapView } from "./view.js";
-import { picturePng, heightmapPng } from "./png.js";
+import { picturePng, heightmapPng, heightmapR16, isPng, pngRecipe } from "./png.js";
 import { RequestGate } from "./busy.js";
 import { describeSliders } from "./access.js";
 import { currentLanguage, fileLimit, setLanguage, text } from "./texts.js";
@@ -15,7 +15,7 @@ const $ = (id) => document.getElementById(id);
 
 const call = connectWorker("worker.js", (progress) => showProgress(progress));
 
-let texts, forms, form, view;
+let texts, forms, form, view, defaults;
 let glenvar; // the module on the page's own thread: texts, parameter table, numbers
 let map = null; // the last picture: {width, height, rgba, report, parameters}
 let placing = false;
@@ -66,7 +66,8 @@ function showMap(result) {
   // As the desktop's information command, no report without cells.
   $("report").textContent = hasCells ? result.report : "";
   const p = result.parameters;
-  for (const id of ["save-ld", "save-dat", "save-png", "save-height"]) $(id).disabled = !hasCells;
+  for (const id of ["save-ld", "save-dat", "save-png", "save-height", "save-sidecar"])
+    $(id).disabled = !hasCells;
   $("regions").disabled = !hasCells || p.points.length === 0;
   $("water").disabled = !hasCells;
   $("view3d").disabled = !hasCells;
@@ -87,7 +88,7 @@ async function showSurface() {
       throw new Error(text("noWebGL"));
     }
   }
-  heights ??= await call("heightSamples");
+  heights ??= await call("heightSamples", form.stages);
   surface.show(map, heights.samples, map.parameters.waterLevel);
 }
 
@@ -110,7 +111,7 @@ function generate() {
   params.waterLevel = form.values.waterLevel;
   showLink();
   return gate.run(async () => {
-    const result = await call("generate", params, form.regions);
+    const result = await call("generate", form.stages, params, form.regions);
     if (result.message) return message(result.message);
     newMap(result);
     $("regions").checked = form.regions;
@@ -121,7 +122,7 @@ function generate() {
 // Another look at the same map: the latest request wins.
 function render(regions, waterLevel) {
   gate.latest(async () => {
-    showMap(await call("render", regions, waterLevel));
+    showMap(await call("render", form.stages, regions, waterLevel));
     await showSurface();
   });
 }
@@ -148,8 +149,24 @@ function download(bytes, name, type) {
   setTimeout(() => URL.revokeObjectURL(url), 10000);
 }
 
-function open(file) {
-  gate.run(async () => {
+// A picture or heightmap this page or glenvar-cli made names its map in its
+// recipe: the recipe becomes the address, and the map is grown again.
+function openRecipe(bytes) {
+  const recipe = pngRecipe(bytes);
+  const pairs = recipe === null ? null : glenvar.recipeAddress(recipe);
+  if (pairs === null) {
+    message(text("noRecipe"));
+    return false;
+  }
+  form.show(defaults);
+  form.fromAddress(new URLSearchParams(pairs).toString());
+  $("regions").checked = form.regions;
+  return true;
+}
+
+async function open(file) {
+  let regrow = false;
+  await gate.run(async () => {
     if (file.size > fileLimit) return message(text("tooLarge"));
     let bytes;
     try {
@@ -157,7 +174,11 @@ function open(file) {
     } catch {
       return message(text("unreadable"));
     }
-    const result = await call("load", bytes);
+    if (isPng(bytes)) {
+      regrow = openRecipe(bytes);
+      return;
+    }
+    const result = await call("load", form.stages, bytes);
     if (result.message) return message(result.message);
     form.show(result.parameters);
     form.regions = false;
@@ -166,6 +187,7 @@ function open(file) {
     showLink();
     await showSurface();
   });
+  if (regrow) await generate();
 }
 
 function wireFiles() {
@@ -176,18 +198,56 @@ function wireFiles() {
   $("save-ld").onclick = save("mapFile", name("map"));
   $("save-dat").onclick = save("rawFile", name("raw"));
   $("save-png").onclick = () => gate.run(async () =>
-    download(picturePng(map.width, map.height, map.rgba), name("picture"), "image/png"));
+    download(picturePng(map.width, map.height, map.rgba, map.recipe), name("picture"), "image/png"));
+  // The heightmap in the chosen form, and its sidecar NAME.json, as glenvar-cli names them.
+  const heightForms = { png: "heightmapPng", r16: "heightmapR16", exr: "heightmapExr" };
+  const heightmap = async () => {
+    const kind = $("height-form").value;
+    const h = await call("heightmap", form.stages, kind, form.regions);
+    return { h, kind, file: name(heightForms[kind], "LandData-height") };
+  };
+  const encoded = async ({ h, kind }) =>
+    kind === "png" ? heightmapPng(h.width, h.height, h.samples, h.recipe)
+    : kind === "r16" ? heightmapR16(h.samples)
+    : (await import("./exr.js")).heightmapExr(h.width, h.height, h.samples, h.recipe);
   $("save-height").onclick = () => gate.run(async () => {
-    const h = await call("heightSamples");
-    download(heightmapPng(h.width, h.height, h.samples), name("heightmapPng", "LandData-height"), "image/png");
+    const made = await heightmap();
+    download(await encoded(made), made.file, made.kind === "png" ? "image/png" : binary);
   });
-  $("open").accept = [forms.map.extension, forms.raw.extension].join(",");
+  $("save-sidecar").onclick = () => gate.run(async () => {
+    const { h, file } = await heightmap();
+    download(new TextEncoder().encode(h.sidecar), `${file}.json`, "application/json");
+  });
+  $("open").accept = [forms.map.extension, forms.raw.extension, forms.picture.extension].join(",");
   // A file chosen while the page is busy would be refused; no chooser then.
   $("open-button").onclick = () => gate.busy || $("open").click();
   $("open").onchange = (e) => {
     if (e.target.files[0]) open(e.target.files[0]);
     e.target.value = "";
   };
+}
+
+// The stages reshape a copy of the map: the same map is shown again, and the
+// link follows at once.
+function wireStages() {
+  const changed = (change) => (e) => {
+    change(e.target);
+    heights = null;
+    form.refusals = form.refusals.filter((r) => r.key !== e.target.id);
+    showLink();
+    if (map && !placing) render(form.regions);
+  };
+  $("smooth").addEventListener("change", changed((t) => {
+    form.stages.smooth = Number(t.value);
+    $("smooth-label").textContent = t.value;
+  }));
+  $("shade").addEventListener("change", changed((t) => (form.stages.shade = t.checked)));
+  // The edge changes only the heightmap files.
+  $("edge").addEventListener("change", (e) => {
+    form.stages.edge = e.target.checked ? "repeat" : "wrap";
+    form.refusals = form.refusals.filter((r) => r.key !== "edge");
+    showLink();
+  });
 }
 
 function wire() {
@@ -243,6 +303,7 @@ function wire() {
     generate();
   });
   $("language").onchange = (e) => showLanguage(e.target.value);
+  wireStages();
   wireFiles();
 }
 
@@ -274,7 +335,7 @@ async function start() {
     throw new WorkerFailure(String(e?.message ?? e));
   }
   texts = glenvar.texts();
-  const defaults = glenvar.parameters();
+  defaults = glenvar.parameters();
   forms = glenvar.fileForms();
   document.title = texts.appTitle;
   $("form-caption").textContent = texts.generateCaption;
@@ -283,6 +344,8 @@ async function start() {
   $("placement-text").textContent = texts.placementInstruction;
   form = new ParameterForm($("parameters"), texts, defaults, glenvar);
   form.attachWaterSlider($("water"), $("water-label"));
+  form.attachStages({ smooth: $("smooth"), smoothLabel: $("smooth-label"), shade: $("shade"),
+                      edge: $("edge") });
   view = new MapView($("viewport"), $("map"), placePoint);
   // On a phone the whole map is worth more than its cells one by one.
   if (matchMedia("(max-width: 640px)").matches) {

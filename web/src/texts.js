@@ -15,6 +15,8 @@ const texts = {
     noMap: "地図なし",
     surface: "3D表示: ﾄﾞﾗｯｸﾞで回転、ﾎｲｰﾙまたはﾋﾟﾝﾁで拡大縮小",
     noWebGL: "このﾌﾞﾗｳｻﾞでは3D表示を使えません (WebGL がありません)。",
+    edgeValues: "edge には repeat か wrap を指定してください。",
+    noRecipe: "この画像には地図の作り方が記録されていません。",
   },
   en: {
     tooLarge: `The file is too large: this page opens files of up to ${fileLimit} bytes (1 GiB).`,
@@ -31,6 +33,8 @@ const texts = {
     preparing: "Preparing",
     normalising: "Normalising",
     noWebGL: "This browser cannot show the 3D view (no WebGL).",
+    edgeValues: "The edge is either repeat or wrap.",
+    noRecipe: "This picture holds no recipe of a map this page can make.",
   },
 };
 

@@ -12,33 +12,50 @@ const progress = (phase, done, total) => postMessage({ progress: { phase, done, 
 function picture(m, regions) {
   const p = m.parameters();
   const rgba = copy(m.render(regions, progress));
-  return { width: p.gridWidth, height: p.gridHeight, rgba, report: m.report(), parameters: p };
+  return { width: p.gridWidth, height: p.gridHeight, rgba, report: m.report(), parameters: p,
+           recipe: m.recipe(regions) };
 }
 
+function heights(m, asFile, floats) {
+  const { width, height, samples } = m.heightSamples(asFile, floats);
+  return { width, height, samples: copy(samples) };
+}
+
+// The page's stages ({smooth, shade, edge}) come first with every call that
+// shows or writes the map, so a call never sees the controls' previous state.
+const staged = (op) => (m, [stages, ...args]) => {
+  m.setStages(stages.smooth, stages.shade, stages.edge === "repeat");
+  return op(m, args);
+};
+
 const ops = {
-  generate: (m, [params, regions]) => {
+  generate: staged((m, [params, regions]) => {
     const message = m.generate(params, progress);
     if (message) return { message };
     return picture(m, regions);
-  },
-  render: (m, [regions, waterLevel]) => {
+  }),
+  render: staged((m, [regions, waterLevel]) => {
     if (waterLevel !== undefined) m.setWaterLevel(waterLevel);
     return picture(m, regions);
-  },
-  load: (m, [bytes]) => {
+  }),
+  load: staged((m, [bytes]) => {
     const { kind, message } = m.load(bytes);
     if (kind === "failed") return { message };
     return { kind, ...picture(m, false) };
-  },
+  }),
   placement: (m, [width, height, points]) => ({
     width, height, rgba: copy(m.placementPicture(width, height, points)),
   }),
   mapFile: (m) => copy(m.mapFileBytes()),
   rawFile: (m) => copy(m.rawFileBytes()),
-  heightSamples: (m) => {
-    const p = m.parameters();
-    return { width: p.gridWidth, height: p.gridHeight, samples: copy(m.heightSamples()) };
-  },
+  heightSamples: staged((m) => heights(m, false, false)),
+  // A heightmap file's samples (closed by the edge; "png", "r16" or "exr")
+  // with the recipe and the sidecar it carries.
+  heightmap: staged((m, [kind, regions]) => ({
+    ...heights(m, true, kind === "exr"),
+    recipe: m.recipe(regions),
+    sidecar: m.sidecar(kind === "exr", kind === "png", regions),
+  })),
 };
 
 function transferables(result) {

@@ -9,6 +9,7 @@ import { join } from "node:path";
 import { setTimeout as sleep } from "node:timers/promises";
 import { decode } from "fast-png";
 import { startBrowser, openPage } from "./browser.js";
+import { pngRecipe } from "../src/png.js";
 
 const work = mkdtempSync(join(tmpdir(), "glenvar-web-test-"));
 let session;
@@ -174,6 +175,57 @@ test("a link reproduces map, report, regions and water level; a bad one is refus
   const refused = await openPage(session, "width=99");
   assert.equal(await refused.$eval("#message-text", (e) => e.textContent),
                "100 から 3000 までの整数を入力してください。");
+  await Promise.all([page.close(), refused.close()]);
+});
+
+test("stages in a link: the CLI's relief picture, report, heightmaps, sidecars; its picture reopens", async () => {
+  const folder = mkdtempSync(join(work, "stages-"));
+  const page = await openPage(session, "seed=11&width=300&height=200&smooth=3&shade=1&edge=repeat",
+                              folder);
+  const file = (ext) => join(work, `stages${ext}`);
+  execFileSync(process.env.GLENVAR_CLI, ["generate", "--seed", "11", "--width", "300", "--height",
+    "200", "--smooth", "3", "--shade", "--edge", "repeat", "--stencils", join(work, "makeland.bin"),
+    "-o", file(".ld"), "-o", file(".png"), "--heightmap", file("-height.png"),
+    "--heightmap", file("-height.r16"), "--heightmap", file("-height.exr")]);
+  const cliPicture = readFileSync(file(".png"));
+  await assertShowsPicture(page, decode(cliPicture));
+  assert.equal(await report(page), execFileSync(process.env.GLENVAR_CLI,
+    ["info", file(".ld"), "--smooth", "3"], { encoding: "utf8" }));
+  assert.match(page.url(), /smooth=3&shade=1&edge=repeat/);
+
+  // The picture and the 16-bit PNG: the CLI's pixels and recipe; .r16 and sidecars: its bytes.
+  const recipe = JSON.parse(readFileSync(file("-height.png.json"), "utf8")).recipe;
+  assert.match(recipe, / --smooth 3 --shade --edge repeat$/);
+  const png = await downloaded(page, "#save-png", "LandData.png", folder);
+  assert.ok(samePng(decode(png), decode(cliPicture)));
+  assert.deepEqual([pngRecipe(png), pngRecipe(cliPicture)], [recipe, recipe]);
+  const heights = await downloaded(page, "#save-height", "LandData-height.png", folder);
+  assert.ok(samePng(decode(heights), decode(readFileSync(file("-height.png")))));
+  assert.equal(pngRecipe(heights), recipe);
+  for (const form of ["png", "r16", "exr"]) {
+    await page.select("#height-form", form);
+    const name = `LandData-height.${form}`;
+    if (form !== "png")
+      assert.ok((await downloaded(page, "#save-height", name, folder))
+        .equals(readFileSync(file(`-height.${form}`))), name);
+    assert.ok((await downloaded(page, "#save-sidecar", `${name}.json`, folder))
+      .equals(readFileSync(file(`-height.${form}.json`))));
+  }
+
+  // Smoothing off leaves the link; the CLI's picture brings the map and its stages back.
+  await page.$eval("#smooth", (e) => {
+    e.value = "0";
+    e.dispatchEvent(new Event("change"));
+  });
+  await page.waitForSelector("body:not(.busy)");
+  assert.doesNotMatch(page.url(), /smooth=/);
+  await (await page.$("#open")).uploadFile(file(".png"));
+  await page.waitForFunction(() => location.search.includes("smooth=3"));
+  await page.waitForSelector("body[data-state='map']:not(.busy)");
+  await assertShowsPicture(page, decode(cliPicture));
+  const refused = await openPage(session, "smooth=33");
+  assert.equal(await refused.$eval("#message-text", (e) => e.textContent),
+               "0 から 32 までの整数を入力してください。");
   await Promise.all([page.close(), refused.close()]);
 });
 

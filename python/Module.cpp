@@ -1,0 +1,194 @@
+// glenvar._glenvar: the extension behind the Python package glenvar. The
+// package's __init__.py turns keywords into the arguments taken here.
+
+#include "python/ArrayView.h"
+#include "python/FailureTranslation.h"
+#include "python/GenerationArguments.h"
+#include "python/PythonMap.h"
+
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+#include <pybind11/stl/filesystem.h>
+
+#include <chrono>
+
+namespace py = pybind11;
+using glenvar_python::ArrayView;
+using glenvar_python::PythonMap;
+
+namespace {
+
+py::object Heights(py::object self) {
+    auto& map = self.cast<PythonMap&>();
+    const auto grid = map.Grid();
+    constexpr py::ssize_t cell = sizeof(LandCell);
+    return glenvar_python::AsArray({self,
+                                    &map.Cells()->altitude,
+                                    sizeof(double),
+                                    "d",
+                                    {grid.height, grid.width},
+                                    {cell * grid.width, cell}});
+}
+
+py::object Regions(py::object self) {
+    auto& map = self.cast<PythonMap&>();
+    const auto grid = map.Grid();
+    constexpr py::ssize_t cell = sizeof(LandCell);
+    return glenvar_python::AsArray({self,
+                                    &map.Cells()->region,
+                                    sizeof(uint16_t),
+                                    "H",
+                                    {grid.height, grid.width},
+                                    {cell * grid.width, cell}});
+}
+
+py::object Points(py::object self) {
+    PointArray& points = self.cast<PythonMap&>().Points();
+    return glenvar_python::AsArray({self,
+                                    points.GetData(),
+                                    sizeof(int32_t),
+                                    "i",
+                                    {points.GetSize(), 2},
+                                    {sizeof(Point), sizeof(int32_t)}});
+}
+
+py::object PictureArray(PythonMap& map, std::optional<double> waterLevel, bool regions,
+                        bool shade) {
+    std::optional<double> level;
+    if (waterLevel)
+        level = glenvar_python::ParseWaterLevel(ShortestText(*waterLevel));
+    Picture picture;
+    {
+        py::gil_scoped_release unlocked;
+        picture = map.Render(level, regions, shade);
+    }
+    py::object array = py::module_::import("numpy").attr("empty")(
+        py::make_tuple(picture.height, picture.width, 3), "uint8");
+    py::buffer_info out = py::buffer(array).request(true);
+    auto* rgb = static_cast<unsigned char*>(out.ptr);
+    py::gil_scoped_release unlocked;
+    for (const uint32_t pixel : picture.pixels) {
+        *rgb++ = static_cast<unsigned char>(pixel >> 16);
+        *rgb++ = static_cast<unsigned char>(pixel >> 8);
+        *rgb++ = static_cast<unsigned char>(pixel);
+    }
+    return array;
+}
+
+// The table's defaults as Python values: the seed whole, flags as bools.
+py::object DefaultOf(const ParameterRow& row) {
+    switch (row.kind) {
+    case ParameterKind::Seed:
+        return py::int_(NewTerrain().seed);
+    case ParameterKind::Integer:
+        return py::int_(static_cast<int32_t>(row.Default()));
+    case ParameterKind::Fraction:
+        return py::float_(row.Default());
+    case ParameterKind::Flag:
+        break;
+    }
+    return py::bool_(row.Default() != 0);
+}
+
+py::tuple PythonParameters() {
+    py::list rows;
+    for (const auto& p : glenvar_python::GenerationParameters()) {
+        const ParameterKind kind = p.row->kind;
+        const char* kindName = kind == ParameterKind::Fraction ? "number"
+                               : kind == ParameterKind::Flag   ? "flag"
+                                                               : "integer";
+        rows.append(py::make_tuple(p.keyword, std::string(p.row->option), kindName,
+                                   DefaultOf(*p.row), std::string(p.row->description)));
+    }
+    return py::tuple(rows);
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_glenvar, m) {
+    m.doc() = "The extension behind glenvar; use the package glenvar.";
+    m.attr("__version__") = GLENVAR_VERSION;
+    py::register_exception_translator(&glenvar_python::TranslateFailures);
+    glenvar_python::DefineArrayView(m);
+
+    py::class_<PythonMap>(m, "Map", "A generated or loaded map; its arrays are views on it.")
+        .def_property_readonly("heights", &Heights,
+                               "Altitudes 0..1, float64 (height, width), a writable view on "
+                               "the map's cells (row stride 16 x width bytes, item stride 16).")
+        .def_property_readonly("regions", &Regions,
+                               "Index of each cell's nearest concentration point, uint16 "
+                               "(height, width), a view like heights.")
+        .def_property_readonly("points", &Points,
+                               "Concentration points (x, y), int32 (P, 2), a view on the map.")
+        .def("picture", &PictureArray, py::kw_only(), py::arg("water_level") = py::none(),
+             py::arg("regions") = false, py::arg("shade") = false,
+             "The picture, uint8 (height, width, 3) RGB, at the map's water level or another; "
+             "shade lights the land's relief from the north-west.")
+        .def(
+            "smooth",
+            [](PythonMap& map, int32_t radius) {
+                const int32_t checked = glenvar_python::ParseSmoothRadius(std::to_string(radius));
+                py::gil_scoped_release unlocked;
+                return map.Smooth(checked);
+            },
+            py::arg("radius"),
+            "A new map of the altitudes smoothed: three passes of a box blur of the radius "
+            "(0..32) that wraps like the map. This map stays as it is.")
+        .def(
+            "info",
+            [](PythonMap& map) {
+                std::string text;
+                {
+                    py::gil_scoped_release unlocked;
+                    text = map.InfoJson();
+                }
+                return py::module_::import("json").attr("loads")(text);
+            },
+            "The settings and land figures `glenvar-cli info --json` prints, as a dict.")
+        .def("save", &PythonMap::Save, py::arg("path"), py::kw_only(), py::arg("heightmap") = false,
+             py::arg("regions") = false, py::arg("shade") = false,
+             py::call_guard<py::gil_scoped_release>(),
+             "Saves the map in a form by extension, as glenvar-cli writes it (recipe, sidecar).")
+        .def("__repr__", [](const PythonMap& map) {
+            const auto grid = map.Grid();
+            return "<glenvar.Map " + std::to_string(grid.width) + " x " +
+                   std::to_string(grid.height) + ", seed " + std::to_string(map.Terrain().seed) +
+                   ">";
+        });
+    m.attr("Map").attr("__module__") = "glenvar";
+
+    m.def("parameters", &PythonParameters,
+          "(keyword, glenvar-cli option, kind, default, description) of every generation "
+          "parameter.");
+    m.def(
+        "generate",
+        [](const std::vector<std::string>& arguments) {
+            const cli::Options options = glenvar_python::ParseGenerate(arguments);
+            py::gil_scoped_release unlocked;
+            return PythonMap::Generate(options);
+        },
+        py::arg("arguments"), "Grows a map from glenvar-cli generate's options.");
+    m.def(
+        "check",
+        [](const std::vector<std::string>& arguments) { glenvar_python::ParseGenerate(arguments); },
+        py::arg("arguments"), "Refuses what generate would refuse, without growing a map.");
+    m.def(
+        "generation_seconds",
+        [](const std::vector<std::string>& arguments, int repeats) {
+            const cli::Options options = glenvar_python::ParseGenerate(arguments);
+            std::vector<double> seconds;
+            py::gil_scoped_release unlocked;
+            for (int r = 0; r < repeats; ++r) {
+                const auto start = std::chrono::steady_clock::now();
+                auto map = PythonMap::Generate(options);
+                seconds.push_back(
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+                        .count());
+            }
+            return seconds;
+        },
+        py::arg("arguments"), py::arg("repeats"),
+        "For the benchmark: seconds of each of `repeats` generations made in C++ alone.");
+    m.def("load", &PythonMap::Load, py::arg("path"), py::call_guard<py::gil_scoped_release>(),
+          "Reads a map file (.ld) or raw data file (.dat).");
+}

@@ -1,0 +1,73 @@
+#pragma once
+// A map as Python holds it: the terrain, whose own cells and points the
+// module's arrays view, and the form it came from. Every reader takes the
+// lock, so two Python threads may use one map while the GIL is released.
+
+#include "cli/CliOptions.h"
+#include "core/GEO_MakeLand.h"
+#include "core/MapFile.h"
+#include "core/Picture.h"
+#include "landform/LandformStages.h"
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace glenvar_python {
+
+// The machine lacks the memory a map needs; the text is glenvar-cli's.
+class MemoryShortage : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+class PythonMap {
+  public:
+    // Grows the map the options describe (as `glenvar-cli generate` does,
+    // with the stencil table built in memory). Like it, refuses a map the
+    // machine has not the memory for before any work.
+    static std::unique_ptr<PythonMap> Generate(const cli::Options& options);
+    // The loader's refusals are thrown as they come; a file of another kind
+    // or without cells is refused with glenvar-cli's words.
+    static std::unique_ptr<PythonMap> Load(const std::filesystem::path& path);
+
+    // A new map of this one's altitudes smoothed (landform/Smoothing.h);
+    // radius 0 gives a copy. This map stays as it is.
+    std::unique_ptr<PythonMap> Smooth(int32_t radius);
+
+    // The picture at one pixel per cell, at the map's water level or another,
+    // with relief shading when asked.
+    Picture Render(std::optional<double> waterLevel, bool regions, bool shade);
+    // In the file form its extension names (export/FileForm.h); with
+    // `heightmap`, .png is the 16-bit heightmap instead of the picture.
+    // Pictures and heightmaps carry glenvar-cli's recipe, heightmaps their
+    // sidecar. A smoothed map has no map file: those hold the seed's map.
+    void Save(const std::filesystem::path& path, bool heightmap, bool regions, bool shade);
+    // What `glenvar-cli info --json` prints.
+    std::string InfoJson();
+
+    // Cells form a grid of this size (generated or loaded with a check).
+    GEO_MakeLand::GridSize Grid() const { return terrain_.CellGridSize(); }
+    LandCell* Cells() { return terrain_.GetData(); }
+    PointArray& Points() { return terrain_.concentrationPoints; }
+    const GEO_MakeLand& Terrain() const { return terrain_; }
+
+  private:
+    Picture RenderLocked(bool regions, bool shade);
+    // The recipe of a picture or heightmap of this map (cli/Recipe.h).
+    std::string Recipe(bool regions, bool shade) const;
+
+    GEO_MakeLand terrain_;
+    MapFileKind kind_ = MapFileKind::Map;
+    // Whether the terrain's fields rebuild it: generated, or read from a map file.
+    bool fromParameters_ = true;
+    // The stages its altitudes went through since the seed's map.
+    LandformStages stages_;
+    bool stagesKnown_ = true;  // false once stages were stacked that no recipe can say
+    std::mutex lock_;          // Render changes the water level for the time it draws
+};
+
+}  // namespace glenvar_python

@@ -1,0 +1,86 @@
+"""Glenvar's seeded terrain maps as numpy arrays.
+
+    import glenvar
+    m = glenvar.generate(seed=7, width=512, height=256)
+    m.heights          # float64 (256, 512), a view on the map, no copy
+    m.save("island.ld")
+
+The same seed and parameters give the same map, byte for byte, as
+glenvar-cli and the desktop program.
+"""
+
+import collections
+import inspect
+import operator
+
+from . import _glenvar
+from ._glenvar import Map, load
+
+__all__ = ["Map", "Parameter", "PARAMETERS", "generate", "load"]
+__version__ = _glenvar.__version__
+
+Parameter = collections.namedtuple("Parameter", "keyword option kind default description")
+Parameter.__doc__ = """A generation parameter: generate's keyword, glenvar-cli's option,
+"integer", "number" or "flag", the default and what it changes."""
+
+#: Every generation parameter, from the program's one parameter table.
+PARAMETERS = tuple(Parameter(*row) for row in _glenvar.parameters())
+_BY_KEYWORD = {p.keyword: p for p in PARAMETERS}
+
+
+def _option_arguments(keyword, value):
+    _, option, kind, _, _ = _BY_KEYWORD[keyword]
+    if kind == "flag":
+        if not isinstance(value, bool):
+            raise TypeError(f"{keyword} must be a bool, got {type(value).__name__}")
+        return [option] if value else []
+    if kind == "integer":
+        if isinstance(value, bool):
+            raise TypeError(f"{keyword} must be an integer, got bool")
+        return [option, str(operator.index(value))]
+    # repr gives the shortest digits that read back as the same double.
+    return [option, repr(float(value))]
+
+
+def _point_arguments(points):
+    arguments = []
+    for point in points:
+        x, y = (operator.index(v) for v in point)
+        arguments += ["--point", f"{x},{y}"]
+    return arguments
+
+
+def generate(**parameters) -> Map:
+    """Grows a map. Every argument is a keyword: the parameters of
+    glenvar.PARAMETERS (the options of `glenvar-cli generate`, with the same
+    defaults and ranges), `points` (hand-placed concentration points, (x, y)
+    pairs, or None to place them at random) and `threads` (1 or 2). A value
+    out of range raises ValueError with glenvar-cli's message. The GIL is
+    released while the map grows."""
+    return _glenvar.generate(_arguments(parameters))
+
+
+def _arguments(parameters):
+    """glenvar-cli generate's options for generate's keywords."""
+    parameters = dict(parameters)
+    arguments = []
+    points = parameters.pop("points", None)
+    threads = parameters.pop("threads", 1)
+    for keyword, value in parameters.items():
+        if keyword not in _BY_KEYWORD:
+            raise TypeError(f"generate() got an unexpected keyword argument '{keyword}'")
+        arguments += _option_arguments(keyword, value)
+    if points is not None:
+        arguments += _point_arguments(points)
+    arguments += ["--threads", str(operator.index(threads))]
+    return arguments
+
+
+generate.__doc__ += "\n\n" + "\n".join(
+    f"    {p.keyword} ({p.option}): {p.description}" for p in PARAMETERS)
+generate.__signature__ = inspect.Signature(
+    [inspect.Parameter(p.keyword, inspect.Parameter.KEYWORD_ONLY, default=p.default)
+     for p in PARAMETERS]
+    + [inspect.Parameter("points", inspect.Parameter.KEYWORD_ONLY, default=None),
+       inspect.Parameter("threads", inspect.Parameter.KEYWORD_ONLY, default=1)],
+    return_annotation=Map)

@@ -1,0 +1,67 @@
+# Type hints of the package glenvar. The defaults are glenvar.PARAMETERS';
+# tests/python checks that this stub names the same ones.
+from os import PathLike
+from typing import Any, Iterable, NamedTuple, Optional, Sequence, Tuple, Union
+
+import numpy as np
+import numpy.typing as npt
+
+__version__: str
+class Parameter(NamedTuple):
+    keyword: str
+    option: str
+    kind: str  # "integer", "number" or "flag"
+    default: Union[int, float, bool]
+    description: str
+
+PARAMETERS: Tuple[Parameter, ...]
+
+_Path = Union[str, PathLike[str]]
+
+class Map:
+    @property
+    def heights(self) -> npt.NDArray[np.float64]:
+        """Altitudes 0..1, (height, width); a writable view on the map's
+        cells (strides 16 x width and 16 bytes), no copy."""
+    @property
+    def regions(self) -> npt.NDArray[np.uint16]:
+        """Nearest concentration point of each cell, (height, width); a view."""
+    @property
+    def points(self) -> npt.NDArray[np.int32]:
+        """Concentration points as (x, y) rows, (P, 2); a view."""
+    def picture(
+        self, *, water_level: Optional[float] = None, regions: bool = False, shade: bool = False
+    ) -> npt.NDArray[np.uint8]:
+        """RGB picture (height, width, 3) at the map's water level or another;
+        shade lights the land's relief from the north-west."""
+    def smooth(self, radius: int) -> Map:
+        """A new map of the altitudes smoothed (radius 0..32); this one stays."""
+    def info(self) -> dict[str, Any]:
+        """What `glenvar-cli info --json` prints for the map."""
+    def save(
+        self, path: _Path, *, heightmap: bool = False, regions: bool = False, shade: bool = False
+    ) -> None:
+        """Saves by extension as glenvar-cli writes it: .ld map file, .dat raw
+        data file, .png picture (with heightmap=True a 16-bit heightmap), .r16,
+        .tif, .exr heightmaps with their sidecar NAME.json. A smoothed map has
+        no map file."""
+
+def generate(
+    *,
+    seed: int = 0,
+    width: int = 1280,
+    height: int = 1024,
+    point_count: int = 4,
+    process_amount: float = 0.009999999776482582,
+    concentration_rate: float = 0.20000000298023224,
+    concentration_amount: float = 0.4000000059604645,
+    unit_amount: int = 150,
+    water_level: float = 0.5,
+    keep_random_state: bool = False,
+    points: Optional[Iterable[Sequence[int]]] = None,
+    threads: int = 1,
+) -> Map:
+    """Grows a map; out-of-range values raise ValueError with glenvar-cli's message."""
+
+def load(path: _Path) -> Map:
+    """Reads a map file (.ld) or raw data file (.dat); refusals raise OSError or ValueError."""

@@ -1,0 +1,193 @@
+"""glenvar against glenvar-cli: the same maps, files, reports and refusals."""
+
+import ast
+import os
+import threading
+import time
+from pathlib import Path
+
+import numpy as np
+import pytest
+
+import glenvar
+from conftest import FIXTURES, cli_info, read_float_tiff, read_raw, read_rgb_png
+
+SETS = {
+    "defaults": dict(seed=3, width=200, height=150),
+    "every parameter, two threads": dict(
+        seed=18446744073709551615, width=333, height=101, unit_amount=40, process_amount=0.05,
+        concentration_rate=0.5, concentration_amount=0.75, point_count=3,
+        water_level=0.25, threads=2, smooth=3, shade=True),
+    "hand-placed points": dict(seed=9, width=240, height=160, points=[(10, 20), (150, 90)]),
+}
+
+
+def cli_options(parameters):
+    options = []
+    for keyword, value in parameters.items():
+        if keyword == "points":
+            for x, y in value:
+                options += ["--point", f"{x},{y}"]
+        elif keyword == "threads":
+            options += ["--threads", value]
+        else:
+            option = next(p.option for p in glenvar.PARAMETERS if p.keyword == keyword)
+            options += [option, repr(value)]
+    return options
+
+
+@pytest.mark.parametrize("parameters", SETS.values(), ids=SETS.keys())
+def test_arrays_files_and_report_equal_the_cli(cli, tmp_path, parameters):
+    parameters = dict(parameters)
+    radius, shade = parameters.pop("smooth", 0), parameters.pop("shade", False)
+    stages = (["--smooth", radius] if radius else []) + (["--shade"] if shade else [])
+    made = tmp_path / "cli"
+    cli("generate", *cli_options(parameters), *stages, "--regions", "-o", f"{made}.ld", "-o",
+        f"{made}.dat", "-o", f"{made}.png")
+    # Apart: a recipe names every option of its command line, --regions and --shade too.
+    cli("generate", *cli_options(parameters), *stages[:2], "--heightmap", f"{made}.tif",
+        "--heightmap", f"{made}.r16", "--heightmap", f"{made}-height.png")
+    seeds_map = glenvar.generate(**parameters)
+    m = seeds_map.smooth(radius)
+
+    heights, regions, points = read_raw(f"{made}.dat")  # map files hold the seed's map
+    assert m.heights.dtype == np.float64 and m.heights.shape == heights.shape
+    assert np.array_equal(seeds_map.heights, heights) and np.array_equal(m.regions, regions)
+    assert m.points.dtype == np.int32 and np.array_equal(m.points, points)
+    assert np.array_equal(m.heights.astype(np.float32), read_float_tiff(f"{made}.tif"))
+    assert np.array_equal(m.picture(regions=True, shade=shade), read_rgb_png(f"{made}.png"))
+    assert seeds_map.info() == cli_info(cli, f"{made}.ld")
+
+    ours = tmp_path / "py"
+    for ending, keywords in [(".ld", {}), (".dat", {}), (".png", {"regions": True, "shade": shade}),
+                             (".tif", {}), (".r16", {}), ("-height.png", {"heightmap": True})]:
+        (m if ending != ".ld" and ending != ".dat" else seeds_map).save(f"{ours}{ending}",
+                                                                         **keywords)
+        assert Path(f"{ours}{ending}").read_bytes() == Path(f"{made}{ending}").read_bytes()
+        if ending in (".tif", ".r16", "-height.png"):  # and the sidecar beside it
+            assert Path(f"{ours}{ending}.json").read_bytes() == \
+                Path(f"{made}{ending}.json").read_bytes()
+    if radius:
+        with pytest.raises(ValueError, match="seed's map"):
+            m.save(tmp_path / "smoothed.ld")
+        with pytest.raises(ValueError, match="^--smooth: "):
+            m.smooth(33)
+
+    # The arrays are the map's own memory: a write shows in the next view and the files.
+    seeds_map.heights[1, 2] = 0.125
+    assert seeds_map.heights[1, 2] == 0.125
+    seeds_map.save(ours.with_suffix(".dat"))
+    assert read_raw(ours.with_suffix(".dat"))[0][1, 2] == 0.125
+
+
+def test_picture_at_another_water_level_equals_the_cli(cli, tmp_path):
+    m = glenvar.generate(seed=4, width=150, height=120)
+    m.save(tmp_path / "m.ld")
+    cli("render", tmp_path / "m.ld", "--water-level", "0.6", "-o", tmp_path / "high.png")
+    assert np.array_equal(m.picture(water_level=0.6), read_rgb_png(tmp_path / "high.png"))
+    assert m.info()["waterLevel"] == 0.5  # the map keeps its own level
+
+
+REFUSED = {
+    "width": ("--width", 50), "unit_amount": ("--unit-amount", 0),
+    "process_amount": ("--process-amount", 0.6),
+    "concentration_rate": ("--concentration-rate", 1.5),
+    "point_count": ("--points", 256), "seed": ("--seed", -1),
+    "water_level": ("--water-level", float("nan")), "threads": ("--threads", 3),
+}
+
+
+@pytest.mark.parametrize("keyword", REFUSED)
+def test_out_of_range_values_give_the_cli_message(cli, keyword):
+    option, value = REFUSED[keyword]
+    with pytest.raises(ValueError) as refusal:
+        glenvar.generate(**{keyword: value})
+    told = cli("generate", option, repr(value), "-o", "unused.ld", check=False).stderr
+    assert str(refusal.value) in told and str(refusal.value).startswith(option)
+
+
+@pytest.mark.parametrize("call", [
+    lambda: glenvar.generate(7),
+    lambda: glenvar.generate(colour="red"),
+    lambda: glenvar.generate(width=512.0),
+    lambda: glenvar.generate(seed=1).picture(0.5),
+], ids=["positional", "unknown keyword", "float for an integer", "positional picture"])
+def test_arguments_are_keywords_of_their_kind(call):
+    with pytest.raises(TypeError):
+        call()
+
+
+@pytest.mark.parametrize("name, refusal", [
+    ("CellCountNotWidthTimesHeight.ld", ValueError),
+    ("RawNegativeSides.dat", ValueError),
+    ("cut.ld", ValueError),
+    ("DefaultTerrain.ld", ValueError),
+    ("not-a-map.ld", ValueError),
+    ("missing.ld", FileNotFoundError),
+], ids=["cell count", "negative sides", "cut short", "no cells", "other marker", "missing"])
+def test_load_refuses_in_the_cli_words(cli, tmp_path, name, refusal):
+    glenvar.generate(width=120, height=100).save(tmp_path / "whole.ld")
+    (tmp_path / "cut.ld").write_bytes((tmp_path / "whole.ld").read_bytes()[:5000])
+    (tmp_path / "not-a-map.ld").write_bytes(b"PK\3\4 not a map")
+    path = FIXTURES / name if (FIXTURES / name).exists() else tmp_path / name
+    with pytest.raises(refusal) as refused:
+        glenvar.load(path)
+    told = cli("info", path, check=False).stderr
+    if refusal is ValueError:
+        assert f"glenvar-cli: {refused.value}\n" == told
+    else:
+        assert refused.value.filename == str(path) and refused.value.strerror in told
+
+
+@pytest.mark.parametrize("name, keywords, refusal", [
+    ("missing/m.ld", {}, FileNotFoundError),
+    ("m.gif", {}, ValueError),
+    ("m.ld", {"heightmap": True}, ValueError),
+])
+def test_save_refuses_and_leaves_nothing(tmp_path, name, keywords, refusal):
+    with pytest.raises(refusal):
+        glenvar.generate(width=100, height=100).save(tmp_path / name, **keywords)
+    assert list(tmp_path.iterdir()) == []
+
+
+@pytest.mark.parametrize("ending", [".ld", ".dat"])
+def test_load_reads_what_the_cli_wrote(cli, tmp_path, ending):
+    path = tmp_path / f"m{ending}"
+    cli("generate", "--seed", 5, "--width", 210, "--height", 130, "--water-level", 0.3, "-o", path)
+    m = glenvar.load(path)
+    assert m.info() == cli_info(cli, path)
+    m.save(tmp_path / f"again{ending}")
+    assert (tmp_path / f"again{ending}").read_bytes() == path.read_bytes()
+
+
+def test_two_threads_generate_side_by_side():
+    parameters = [dict(seed=1, width=2400, height=2000), dict(seed=2, width=2400, height=2000)]
+    serial = [glenvar.generate(**p).heights.copy() for p in parameters]
+    results, calls, ticks = [None, None], [None, None], []
+
+    def grow(k):
+        started = time.perf_counter()
+        results[k] = glenvar.generate(**parameters[k])
+        calls[k] = (started, time.perf_counter())
+
+    threads = [threading.Thread(target=grow, args=(k,)) for k in range(2)]
+    for t in threads:
+        t.start()
+    while any(t.is_alive() for t in threads):
+        time.sleep(0.001)
+        ticks.append(time.perf_counter())
+    for t in threads:
+        t.join()
+    assert all(np.array_equal(r.heights, s) for r, s in zip(results, serial))
+    # This thread went on while each map grew: the GIL was not held meanwhile.
+    assert all(sum(start < tick < end for tick in ticks) >= 3 for start, end in calls)
+
+
+def test_the_stub_names_the_runtime_parameters():
+    stub = ast.parse((Path(glenvar.__file__).parent / "__init__.pyi").read_text())
+    function = next(f for f in stub.body if isinstance(f, ast.FunctionDef) and f.name == "generate")
+    named = {a.arg: ast.literal_eval(d)
+             for a, d in zip(function.args.kwonlyargs, function.args.kw_defaults)}
+    expected = {p.keyword: p.default for p in glenvar.PARAMETERS}
+    assert named == dict(expected, points=None, threads=1)
+    assert not function.args.args
