@@ -178,6 +178,30 @@ std::optional<std::pair<int32_t, int32_t>> TilesFrom(std::string_view text) {
     return std::pair{*k, *l};
 }
 
+// --layer KIND=FILE, the file's form fixed by the kind.
+Layer LayerFrom(const std::string& text) {
+    static constexpr struct {
+        std::string_view name, extension;
+        LayerKind kind;
+    } kinds[] = {{"rivers", ".png", LayerKind::Rivers},
+                 {"lakes", ".png", LayerKind::Lakes},
+                 {"flow", ".tif", LayerKind::Flow}};
+    const auto equals = text.find('=');
+    const std::string_view name = std::string_view(text).substr(0, equals);
+    for (const auto& k : kinds) {
+        if (equals == std::string::npos || name != k.name)
+            continue;
+        const std::string path = text.substr(equals + 1);
+        if (path.size() <= k.extension.size() ||
+            path.compare(path.size() - k.extension.size(), k.extension.size(), k.extension) != 0)
+            throw Failure{"--layer: " + std::string(k.name) + " takes a " +
+                          std::string(k.extension.substr(1)) + " file, got " + Quoted(text)};
+        return {k.kind, path};
+    }
+    throw Failure{"--layer: expected rivers=FILE.png, lakes=FILE.png or flow=FILE.tif, got " +
+                  Quoted(text)};
+}
+
 // The stages and how pictures and heightmaps are laid out.
 void SetStageOrLayout(Options& o, std::string_view name, const std::string& text) {
     const auto refuse = [&](const std::string& expected) {
@@ -188,6 +212,23 @@ void SetStageOrLayout(Options& o, std::string_view name, const std::string& text
         if (!radius || *radius < 0 || *radius > maxSmoothRadius)
             throw refuse("an integer from 0 to " + std::to_string(maxSmoothRadius));
         o.stages.smoothRadius = int32_t(*radius);
+    } else if (name == "--erode" || name == "--thermal") {
+        const auto steps = ToInteger<int64_t>(text);
+        if (!steps || *steps < 0 || *steps > maxErosionSteps)
+            throw refuse("an integer from 0 to " + std::to_string(maxErosionSteps));
+        (name == "--erode" ? o.stages.erodeSteps : o.stages.thermalSteps) = int32_t(*steps);
+    } else if (name == "--erodibility") {
+        const auto k = ToNumber(text);
+        if (!k || !(*k >= 0.0 && *k <= 1.0))
+            throw refuse("a number from 0 to 1");
+        o.stages.erodibility = *k == 0.0 ? 0.0 : *k;
+    } else if (name == "--rivers") {
+        const auto cells = ToInteger<int64_t>(text);
+        if (!cells || *cells < 0 || *cells > int64_t{1} << 28)
+            throw refuse("a cell count from 0 to 268435456");
+        o.riverThreshold = uint32_t(*cells);
+    } else if (name == "--layer") {
+        o.layers.push_back(LayerFrom(text));
     } else if (name == "--shade") {
         o.shade = true;
     } else if (name == "--edge") {
@@ -258,6 +299,8 @@ void RefuseRepeatedPaths(const Options& o) {
         check("-o", out.path);
     for (const Heightmap& map : o.heightmaps)
         check("--heightmap", map.path);
+    for (const Layer& layer : o.layers)
+        check("--layer", layer.path);
 }
 
 // What holds only for the whole line: an input or outputs, points on the grid.
@@ -266,7 +309,7 @@ void CheckComplete(const Options& o, bool inputSeen) {
     if (o.command != Command::Generate && !inputSeen)
         throw Failure{name + ": no input file given; see glenvar-cli " + name + " --help"};
     // A heightmap is an output too.
-    const bool noOutput = o.outputs.empty() && o.heightmaps.empty();
+    const bool noOutput = o.outputs.empty() && o.heightmaps.empty() && o.layers.empty();
     if (o.command == Command::Generate && noOutput)
         throw Failure{"generate: no output given; add -o FILE (.ld, .dat or .png)"};
     if (o.command == Command::Render && noOutput)

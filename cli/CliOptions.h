@@ -32,6 +32,16 @@ struct Output {
 // The same for a --heightmap.
 using Heightmap = Output;
 
+// A --layer: a mask of the rivers or the lakes (a black and white PNG), or
+// the drained area of every cell (a 32-bit floating-point TIFF).
+enum class LayerKind { Rivers, Lakes, Flow };
+
+struct Layer {
+    LayerKind kind = LayerKind::Rivers;
+    std::string path;
+    bool operator==(const Layer&) const = default;
+};
+
 struct Options {
     Command command = Command::Help;
     Command helpTopic = Command::Help;  // with Command::Help: which usage to print
@@ -50,6 +60,12 @@ struct Options {
 
     // generate, render and info: stages reshaping a copy of the map's altitudes
     LandformStages stages;
+    // generate, render and info: land draining at least this many cells is
+    // river (0: no rivers drawn or counted)
+    uint32_t riverThreshold = 0;
+
+    // generate and render: river and lake masks, drained areas
+    std::vector<Layer> layers;
 
     // generate and render: relief pictures and how heightmaps are laid out
     bool shade = false;

@@ -18,6 +18,35 @@ constexpr CommandOption smoothOption = {.name = "--smooth",
                                             "off); pictures, heightmaps and reports show the\n"
                                             "smoothed heights, .ld and .dat files keep the\n"
                                             "seed's map (they have no field for stages)"};
+constexpr CommandOption erodeOption = {"--erode", "N",
+                                       "N steps of stream-power erosion, 0..1000\n"
+                                       "(default 0): each routes the water down the\n"
+                                       "steepest slope, then lowers every cell towards\n"
+                                       "the one it drains into, the more the more it\n"
+                                       "drains (Braun and Willett's implicit scheme,\n"
+                                       "m = 1/2, n = 1); water is the base level"};
+constexpr CommandOption erodibilityOption = {"--erodibility", "K",
+                                             "the erosion's K, 0..1 (default 0.01): a cell\n"
+                                             "draining A cells closes K sqrt(A) / (1 + K\n"
+                                             "sqrt(A)) of its drop to the cell below per\n"
+                                             "step (at 0.01: half at 10000 cells)"};
+constexpr CommandOption thermalOption = {"--thermal", "N",
+                                         "N steps of talus erosion after it, 0..1000\n"
+                                         "(default 0): slopes steeper than 1 % of the\n"
+                                         "height range per cell slump, a sixteenth of\n"
+                                         "the excess per step"};
+constexpr CommandOption riversOption = {"--rivers", "A",
+                                        "land draining at least A cells is river\n"
+                                        "(default 0, off): pictures draw rivers, the\n"
+                                        "wider the more they drain, and lakes\n"
+                                        "(depressions filled to their spill height)"};
+constexpr CommandOption layerOption = {.name = "--layer",
+                                       .metavar = "KIND=FILE",
+                                       .help = "also write rivers=FILE.png or lakes=FILE.png\n"
+                                               "(white where rivers or lakes are, after\n"
+                                               "--rivers A), or flow=FILE.tif, each cell's\n"
+                                               "drained area as 32-bit floats (repeatable)",
+                                       .words = "rivers= lakes= flow="};
 constexpr CommandOption shadeOption = {"--shade", "",
                                        "pictures lit from the north-west at 45 degrees"};
 constexpr CommandOption edgeOption = {.name = "--edge",
@@ -80,6 +109,11 @@ constexpr CommandOption generateOptions[] = {
              "byte order, altitude range, sea level, recipe",
      .extensions = "png|r16|tif|exr"},
     smoothOption,
+    erodeOption,
+    erodibilityOption,
+    thermalOption,
+    riversOption,
+    layerOption,
     shadeOption,
     edgeOption,
     engineOption,
@@ -104,6 +138,11 @@ constexpr CommandOption renderOptions[] = {
      .help = "also write the altitudes (.png, .r16, .tif or .exr, as\nfor generate; repeatable)",
      .extensions = "png|r16|tif|exr"},
     smoothOption,
+    erodeOption,
+    erodibilityOption,
+    thermalOption,
+    riversOption,
+    layerOption,
     shadeOption,
     edgeOption,
     engineOption,
@@ -116,6 +155,11 @@ constexpr CommandOption infoOptions[] = {
     {.name = "--smooth",
      .metavar = "R",
      .help = "the statistics of the smoothed heights (see generate)"},
+    {"--erode", "N", "after N steps of erosion (see generate)"},
+    {"--erodibility", "K", "the erosion's K (see generate)"},
+    {"--thermal", "N", "after N steps of talus erosion (see generate)"},
+    {"--rivers", "A",
+     "with --json: river cells, lakes and the largest\nbasin's share (see generate)"},
 };
 
 constexpr CommandEntry commands[] = {
@@ -125,7 +169,7 @@ constexpr CommandEntry commands[] = {
      generateOptions},
     {Command::Render, "render", "render IN -o OUT.png [options]",
      "Draws a map file or raw data file as a picture.", renderOptions, "ld|dat"},
-    {Command::Info, "info", "info IN [--json] [--smooth R]",
+    {Command::Info, "info", "info IN [--json] [--smooth R] [--erode N] [--rivers A]",
      "Prints the land statistics of a map file or raw data file.", infoOptions, "ld|dat"},
 };
 

@@ -127,13 +127,22 @@ void Figures(JsonWriter& j, const LandFigures& f) {
     j.Key("lowestCells").Whole(f.lowest).Key("highestCells").Whole(f.highest);
 }
 
+void Waters(JsonWriter& j, const WaterFigures& w, uint32_t riverThreshold) {
+    j.Key("riverThreshold").Whole(riverThreshold).Key("riverCells").Whole(w.riverCells);
+    j.Key("lakeCount").Whole(w.lakeCount).Key("lakeCells").Whole(w.lakeCells);
+    j.Key("largestBasinShare").Number(w.largestBasinShare * 100);
+}
+
 }  // namespace
 
-std::string InfoJson(const GEO_MakeLand& terrain, MapFileKind kind, const LandFigures& figures) {
+std::string InfoJson(const GEO_MakeLand& terrain, MapFileKind kind, const LandFigures& figures,
+                     const WaterFigures* waters, uint32_t riverThreshold) {
     JsonWriter j;
     j.Open('{');
     Parameters(j, terrain, kind);
     Figures(j, figures);
+    if (waters)
+        Waters(j, *waters, riverThreshold);
     j.Close('}');
     return j.Done();
 }

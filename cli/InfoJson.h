@@ -3,6 +3,7 @@
 
 #include "core/LandReport.h"
 #include "core/MapFile.h"
+#include "landform/Waters.h"
 
 #include <string>
 
@@ -12,7 +13,10 @@ namespace cli {
 
 // One line, ending in a newline. Shares are percents of the cells, unrounded
 // (the text report rounds them to one decimal); a number that is not finite
-// (possible only in a damaged file) is written as null.
-std::string InfoJson(const GEO_MakeLand& terrain, MapFileKind kind, const LandFigures& figures);
+// (possible only in a damaged file) is written as null. With `waters` (after
+// --rivers A): the threshold, river cells, lake count and cells, and the
+// largest basin's share, a percent of the land cells.
+std::string InfoJson(const GEO_MakeLand& terrain, MapFileKind kind, const LandFigures& figures,
+                     const WaterFigures* waters = nullptr, uint32_t riverThreshold = 0);
 
 }  // namespace cli

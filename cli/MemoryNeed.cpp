@@ -1,5 +1,8 @@
 #include "cli/MemoryNeed.h"
 
+#include "landform/Drainage.h"
+#include "landform/Erosion.h"
+
 #include "export/FileForm.h"
 
 #include <sys/resource.h>
@@ -95,8 +98,17 @@ uint64_t GenerationBytes(const Options& o) {
             std::max(heightmap, FormOf(map.kind).writingBytes(cells, uint64_t(o.terrain.height)));
     // Stages reshape a copy of the altitudes with one more grid beside it;
     // relief shading keeps the copy while the picture is drawn.
-    const uint64_t shaping = o.stages.Active() || o.shade ? 16 * cells : 0;
-    const uint64_t writing = 16 * cells + shaping + pictures + heightmap;
+    const bool drains = o.riverThreshold > 0 || !o.layers.empty();
+    const uint64_t shaping = o.stages.Active() || o.shade || drains ? 16 * cells : 0;
+    // Beyond that grid: stream power's scratch while it runs, or later the
+    // drainage with its masks (and the drained areas as doubles and floats
+    // for a flow layer) while the outputs are written.
+    const bool flow = std::any_of(o.layers.begin(), o.layers.end(),
+                                  [](const Layer& l) { return l.kind == LayerKind::Flow; });
+    const uint64_t eroding = o.stages.erodeSteps > 0 ? (streamPowerBytesPerCell - 8) * cells : 0;
+    const uint64_t draining = drains ? (drainageBytesPerCell + 2 + (flow ? 12 : 0)) * cells : 0;
+    const uint64_t writing =
+        16 * cells + shaping + std::max(eroding, draining) + pictures + heightmap;
     return std::max({stamping, totals, writing}) + fixedBytes;
 }
 

@@ -7,6 +7,7 @@ namespace cli {
 std::string RecipeOf(const GEO_MakeLand& t, bool fromParameters, const Options& o) {
     RecipeOptions recipe;
     recipe.stages = o.stages;
+    recipe.riverThreshold = o.riverThreshold;
     recipe.regions = o.regions;
     recipe.shade = o.shade;
     recipe.edge = o.edge;

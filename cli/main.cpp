@@ -17,6 +17,8 @@
 #include "core/PointMarks.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
+#include "export/HeightWindow.h"
+#include "export/HeightmapFile.h"
 #include "export/HeightmapSet.h"
 #include "export/PngFile.h"
 #include "export/RecipeFile.h"
@@ -24,6 +26,8 @@
 #include "landform/AltitudeGrid.h"
 #include "landform/LandformStages.h"
 #include "landform/ReliefShading.h"
+#include "landform/WaterOverlay.h"
+#include "landform/Waters.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -85,6 +89,8 @@ void RefuseSameFiles(const Options& o) {
         files.push_back({"-o", out.path});
     for (const cli::Heightmap& map : o.heightmaps)
         files.push_back({"--heightmap", map.path});
+    for (const cli::Layer& layer : o.layers)
+        files.push_back({"--layer", layer.path});
     if (const auto same = cli::FindSameFile(files))
         throw UsageFailure(
             same->second.option + " " + same->second.path + ": the same file as " +
@@ -98,6 +104,8 @@ void CheckOutputs(const Options& o) {
         CheckWritable(out.path);
     for (const cli::Heightmap& map : o.heightmaps)
         CheckWritable(map.path);
+    for (const cli::Layer& layer : o.layers)
+        CheckWritable(layer.path);
 }
 
 MapFileKind LoadInput(GEO_MakeLand& terrain, const std::string& path) {
@@ -125,20 +133,42 @@ GEO_MakeLand::GridSize ConsistentGridSize(const GEO_MakeLand& terrain) {
     return size;
 }
 
+// The shaped altitudes, and where their water goes when rivers or layers
+// are asked for.
+struct Shaped {
+    AltitudeGrid grid;
+    std::optional<Drainage> drainage;
+    std::vector<uint8_t> lakes, rivers;
+};
+
+bool WantsDrainage(const Options& o) {
+    return o.riverThreshold > 0 || !o.layers.empty();
+}
+
 // With stages, the terrain's altitudes become the shaped ones once the map
 // files are written, so that the pictures, heightmaps and reports below show
 // them while every map file holds the seed's map. The shaped grid is kept for
-// relief shading.
-std::optional<AltitudeGrid> ShapeAltitudes(GEO_MakeLand& terrain, const Options& o) {
-    if (!o.stages.Active() && !o.shade)
+// relief shading and the drainage.
+std::optional<Shaped> ShapeAltitudes(GEO_MakeLand& terrain, const Options& o) {
+    if (!o.stages.Active() && !o.shade && !WantsDrainage(o))
         return std::nullopt;
-    AltitudeGrid grid = AltitudesOf(terrain);
-    RunStages(grid, o.stages, o.threads == 2);
+    Shaped shaped{AltitudesOf(terrain), std::nullopt, {}, {}};
+    RunStages(shaped.grid, o.stages, terrain.waterLevel, o.threads == 2);
     if (o.stages.Active())
-        ApplyAltitudes(terrain, grid);
-    if (!o.shade)
-        return std::nullopt;
-    return grid;
+        ApplyAltitudes(terrain, shaped.grid);
+    if (!o.shade && !WantsDrainage(o))
+        return std::nullopt;  // the terrain holds all the outputs need
+    if (WantsDrainage(o)) {
+        const AltitudeGrid& g = shaped.grid;
+        shaped.drainage = Drain(g.width, g.height, g.altitudes, terrain.waterLevel, o.threads == 2);
+        shaped.lakes = LakeMask(g.altitudes, *shaped.drainage);
+        if (o.riverThreshold > 0)
+            shaped.rivers = RiverMask(g.altitudes, *shaped.drainage, shaped.lakes,
+                                      terrain.waterLevel, o.riverThreshold);
+        else
+            shaped.rivers.assign(g.altitudes.size(), 0);
+    }
+    return shaped;
 }
 
 HeightmapLayout LayoutOf(const Options& o, const std::string& recipe) {
@@ -154,13 +184,16 @@ HeightmapLayout LayoutOf(const Options& o, const std::string& recipe) {
 
 // The picture, rendered and encoded once however many files take it.
 std::vector<unsigned char> EncodedPicture(GEO_MakeLand& terrain, const Options& o,
-                                          const std::optional<AltitudeGrid>& shaded,
+                                          const std::optional<Shaped>& shaped,
                                           const std::string& recipe, cli::ProgressBar& bar) {
     const GEO_MakeLand::GridSize size = ConsistentGridSize(terrain);
     Picture picture(size.width, size.height);
     terrain.Render(picture, o.regions, bar.Sink());
-    if (shaded)
-        ShadeRelief(picture, *shaded, terrain.waterLevel);
+    if (shaped && o.shade)
+        ShadeRelief(picture, shaped->grid, terrain.waterLevel);
+    if (shaped && o.riverThreshold > 0)
+        DrawWaters(picture, shaped->grid.altitudes, *shaped->drainage, shaped->lakes,
+                   shaped->rivers, terrain.waterLevel, o.riverThreshold);
     if (o.regions)
         DrawPointMarks(picture, terrain.concentrationPoints);
     bar.Show("encoding", -1);
@@ -176,6 +209,39 @@ void AddHeightmaps(cli::OutputBatch& batch, const GEO_MakeLand& terrain, const O
         for (const HeightmapPart& part :
              HeightmapParts(FormOf(map.kind), terrain, layout, map.path))
             batch.Add(part.path, part.write);
+    }
+}
+
+// A mask as a black and white picture, one pixel per cell.
+std::vector<unsigned char> EncodedMask(const AltitudeGrid& grid, const std::vector<uint8_t>& mask,
+                                       const std::string& recipe) {
+    Picture picture(grid.width, grid.height);
+    for (size_t i = 0; i < mask.size(); ++i)
+        picture.pixels[i] = mask[i] ? 0xFFFFFFFFu : 0xFF000000u;
+    return EncodePicturePng(picture, recipe);
+}
+
+// The drained areas as 32-bit floats, through the heightmap TIFF writer.
+std::vector<unsigned char> EncodedFlow(const AltitudeGrid& grid, const Drainage& drainage,
+                                       const std::string& recipe) {
+    AltitudeGrid area(grid.width, grid.height);
+    for (size_t i = 0; i < drainage.area.size(); ++i)
+        area.altitudes[i] = double(drainage.area[i]);
+    return EncodeHeightmapTiff(HeightWindow::OfGrid(area), recipe);
+}
+
+void AddLayers(cli::OutputBatch& batch, const Shaped& shaped, const Options& o,
+               const std::string& recipe, cli::ProgressBar& bar) {
+    for (const cli::Layer& layer : o.layers) {
+        bar.Show("layer", -1);
+        const std::vector<unsigned char> bytes =
+            layer.kind == cli::LayerKind::Flow
+                ? EncodedFlow(shaped.grid, *shaped.drainage, recipe)
+                : EncodedMask(shaped.grid,
+                              layer.kind == cli::LayerKind::Lakes ? shaped.lakes : shaped.rivers,
+                              recipe);
+        batch.Add(layer.path,
+                  [&bytes](Archive& archive) { archive.Write(bytes.data(), bytes.size()); });
     }
 }
 
@@ -200,17 +266,19 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& r
             WriteForm(FormOf(out.kind), {terrain}, archive);
         });
     }
-    const std::optional<AltitudeGrid> shaded = ShapeAltitudes(terrain, o);
+    const std::optional<Shaped> shaped = ShapeAltitudes(terrain, o);
     std::optional<std::vector<unsigned char>> png;
     for (const cli::Output& out : o.outputs) {
         if (isMapFile(out))
             continue;
         if (!png)
-            png = EncodedPicture(terrain, o, shaded, recipe, bar);
+            png = EncodedPicture(terrain, o, shaped, recipe, bar);
         bar.Show("saving", -1);
         batch.Add(out.path, [&png](Archive& archive) { archive.Write(png->data(), png->size()); });
     }
     AddHeightmaps(batch, terrain, o, layout, bar);
+    if (shaped)
+        AddLayers(batch, *shaped, o, recipe, bar);
     batch.CommitAll();
     bar.Finish();
 }
@@ -248,11 +316,16 @@ int RunRender(const Options& o, cli::ProgressBar& bar) {
 int RunInfo(const Options& o) {
     GEO_MakeLand terrain;
     const MapFileKind kind = LoadInput(terrain, o.input);
-    ShapeAltitudes(terrain, o);
+    const std::optional<Shaped> shaped = ShapeAltitudes(terrain, o);
+    std::optional<WaterFigures> waters;
+    if (shaped && shaped->drainage)
+        waters = CountWaters(shaped->grid.width, shaped->grid.height, shaped->grid.altitudes,
+                             *shaped->drainage, shaped->lakes, shaped->rivers, terrain.waterLevel);
     std::string text =
         o.json ? cli::InfoJson(
                      terrain, kind,
-                     CountLand(terrain.GetData(), size_t(terrain.GetSize()), terrain.waterLevel))
+                     CountLand(terrain.GetData(), size_t(terrain.GetSize()), terrain.waterLevel),
+                     waters ? &*waters : nullptr, o.riverThreshold)
                : BuildLandReport(terrain.GetData(), size_t(terrain.GetSize()), terrain.waterLevel);
     std::string lines;
     lines.reserve(text.size());

@@ -19,6 +19,13 @@ std::string RecipeText(const GEO_MakeLand& t, bool fromParameters, const RecipeO
             words.insert(words.end(), {"--point", std::to_string(p.x) + "," + std::to_string(p.y)});
     if (o.stages.smoothRadius > 0)
         words.insert(words.end(), {"--smooth", std::to_string(o.stages.smoothRadius)});
+    if (o.stages.erodeSteps > 0)
+        words.insert(words.end(), {"--erode", std::to_string(o.stages.erodeSteps), "--erodibility",
+                                   ShortestText(o.stages.erodibility)});
+    if (o.stages.thermalSteps > 0)
+        words.insert(words.end(), {"--thermal", std::to_string(o.stages.thermalSteps)});
+    if (o.riverThreshold > 0)
+        words.insert(words.end(), {"--rivers", std::to_string(o.riverThreshold)});
     if (o.regions)
         words.push_back("--regions");
     if (o.shade)

@@ -7,6 +7,7 @@
 #include "export/HeightLayout.h"
 #include "landform/LandformStages.h"
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ class RecipeFailure : public std::runtime_error {
 // What a recipe says beside the map's parameters.
 struct RecipeOptions {
     LandformStages stages;
+    uint32_t riverThreshold = 0;  // --rivers A; 0: none drawn
     bool regions = false;
     bool shade = false;
     HeightEdge edge = HeightEdge::Wrap;

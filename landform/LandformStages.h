@@ -1,18 +1,25 @@
 #pragma once
 // The stages a map's altitudes pass through after generation, and the order
-// they run in. Every stage is off by default, so that a map without stages is
-// exactly the generator's.
+// they run in: smoothing, stream-power erosion, talus erosion. Every stage is
+// off by default, so that a map without stages is exactly the generator's.
 
 #include "landform/AltitudeGrid.h"
+#include "landform/Erosion.h"
 
 #include <cstdint>
 
+constexpr int32_t maxErosionSteps = 1000;
+
 struct LandformStages {
     int32_t smoothRadius = 0;  // 0..maxSmoothRadius, 0 = off
+    int32_t erodeSteps = 0;    // stream-power steps, 0..maxErosionSteps
+    double erodibility = defaultErodibility;
+    int32_t thermalSteps = 0;  // talus steps, 0..maxErosionSteps
 
-    bool Active() const { return smoothRadius > 0; }
+    bool Active() const { return smoothRadius > 0 || erodeSteps > 0 || thermalSteps > 0; }
 };
 
 // Runs the active stages on the grid, in order; the same bytes on one thread
-// or two.
-void RunStages(AltitudeGrid& grid, const LandformStages& stages, bool twoThreads);
+// or two. Erosion takes the cells at or below the water level as its base.
+void RunStages(AltitudeGrid& grid, const LandformStages& stages, double waterLevel,
+               bool twoThreads);

@@ -84,7 +84,7 @@ std::unique_ptr<PythonMap> PythonMap::Smooth(int32_t radius) {
     if (radius > 0)
         smoothed->stages_.smoothRadius = radius;
     AltitudeGrid grid = AltitudesOf(terrain_);
-    RunStages(grid, LandformStages{radius}, terrain_.twoThreads != 0);
+    RunStages(grid, LandformStages{radius}, terrain_.waterLevel, terrain_.twoThreads != 0);
     ApplyAltitudes(smoothed->terrain_, grid);
     return smoothed;
 }

@@ -6,7 +6,9 @@
 #  - glenvar-map.jpg: the real program's window with a map (scripts/smoke.sh);
 #  - generate-dialog.png: the generation dialog (scripts/screenshots.sh);
 #  - relief-r0.jpg, relief-r3.jpg: a part of the default map lit from the
-#    north-west (--shade), as generated and smoothed with radius 3.
+#    north-west (--shade), as generated and smoothed with radius 3;
+#  - rivers-e0.jpg, rivers-e10.jpg: another part of it smoothed, with rivers
+#    and lakes, before and after 10 steps of erosion.
 # Prints the gallery's Markdown table for the README.
 # Usage: scripts/gallery.sh [build folder, default build]
 set -euo pipefail
@@ -75,6 +77,12 @@ for r in 0 3; do
   "$cli" render "$scratch/map.ld" --shade --smooth "$r" -o "$scratch/relief-r$r.png"
   convert "$scratch/relief-r$r.png" -crop 512x320+352+300 +repage -strip -quality 80 \
     "$out/relief-r$r.jpg"
+done
+for e in 0 10; do
+  "$cli" render "$scratch/map.ld" --shade --smooth 3 --rivers 300 --erode "$e" \
+    -o "$scratch/rivers-e$e.png"
+  convert "$scratch/rivers-e$e.png" -crop 512x320+600+420 +repage -strip -quality 80 \
+    "$out/rivers-e$e.jpg"
 done
 
 # The window pictures need the desktop program.

@@ -9,7 +9,10 @@
 #include "core/LandReport.h"
 #include "core/MapFile.h"
 #include "export/RecipeFile.h"
+#include "landform/Drainage.h"
+#include "landform/LandformStages.h"
 #include "landform/Smoothing.h"
+#include "landform/Waters.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -116,6 +119,58 @@ TEST(CliStages, SmoothedOutputsTilesAndRecipes) {
         if (c != '\r')
             report += c;
     EXPECT_EQ(info.out, report);
+}
+
+// Erosion, rivers and lakes: the same files on one thread or two, masks as
+// the library draws them, the recipe rebuilding the picture, the figures in
+// info --json.
+TEST(CliStages, RiversLakesAndErosionTheSameOnOneThreadOrTwo) {
+    const Args stages = {"--smooth", "2",         "--erode", "3",        "--erodibility",
+                         "0.01",     "--thermal", "2",       "--rivers", "40"};
+    ScratchDir one, two;
+    for (ScratchDir* dir : {&one, &two}) {
+        Args args = Small({"generate", "--seed", "5", "--threads", dir == &one ? "1" : "2", "-o",
+                           "m.ld", "-o", "p.png", "--layer", "rivers=r.png", "--layer",
+                           "lakes=l.png", "--layer", "flow=f.tif"});
+        args.insert(args.end(), stages.begin(), stages.end());
+        const RunResult run = RunCli(args, dir->path());
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+    }
+    for (const char* file : {"p.png", "r.png", "l.png", "f.tif"})
+        EXPECT_EQ(ReadBytes(one / file), ReadBytes(two / file)) << file;
+
+    GEO_MakeLand map;
+    ASSERT_NE(LoadMapFile(map, one / "m.ld"), MapFileKind::None);
+    AltitudeGrid grid = AltitudesOf(map);
+    RunStages(grid, {2, 3, 0.01, 2}, map.waterLevel, false);
+    const Drainage d = Drain(grid.width, grid.height, grid.altitudes, map.waterLevel, false);
+    const std::vector<uint8_t> lakes = LakeMask(grid.altitudes, d);
+    const std::vector<uint8_t> rivers = RiverMask(grid.altitudes, d, lakes, map.waterLevel, 40);
+    for (const auto& [file, mask] : {std::pair{"r.png", &rivers}, std::pair{"l.png", &lakes}}) {
+        PngImage png;
+        ASSERT_TRUE(ReadPng(one / file, png));
+        ASSERT_EQ(png.data.size(), mask->size() * 3);
+        for (size_t i = 0; i < mask->size(); ++i)
+            ASSERT_EQ(png.data[3 * i] == 255, (*mask)[i] == 1) << file << " cell " << i;
+    }
+
+    const RunResult rebuilt =
+        RunCli(Small({"generate", "--recipe", "p.png", "-o", "q.png"}), one.path());
+    ASSERT_EQ(rebuilt.exitCode, 0) << rebuilt.err;
+    EXPECT_EQ(ReadBytes(one / "q.png"), ReadBytes(one / "p.png"));
+
+    Args info = {"info", "m.ld", "--json"};
+    info.insert(info.end(), stages.begin(), stages.end());
+    const RunResult report = RunCli(info, one.path());
+    ASSERT_EQ(report.exitCode, 0) << report.err;
+    const WaterFigures f =
+        CountWaters(grid.width, grid.height, grid.altitudes, d, lakes, rivers, map.waterLevel);
+    EXPECT_GT(f.riverCells, 0);
+    EXPECT_NE(report.out.find("\"riverCells\":" + std::to_string(f.riverCells) +
+                              ",\"lakeCount\":" + std::to_string(f.lakeCount) +
+                              ",\"lakeCells\":" + std::to_string(f.lakeCells)),
+              std::string::npos)
+        << report.out;
 }
 
 }  // namespace

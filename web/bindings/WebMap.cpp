@@ -88,7 +88,7 @@ const AltitudeGrid& WebMap::ShapedGrid() {
     if (shapedRadius_ != stages_.landform.smoothRadius) {
         shapedRadius_ = -1;
         shaped_ = AltitudesOf(terrain_);
-        RunStages(shaped_, stages_.landform, false);
+        RunStages(shaped_, stages_.landform, terrain_.waterLevel, false);
         shapedRadius_ = stages_.landform.smoothRadius;
     }
     return shaped_;

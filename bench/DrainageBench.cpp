@@ -1,0 +1,102 @@
+// Landform stages on a 4096 x 4096 map grown from the default settings, on
+// one and on two threads (Arg): the whole drainage and its parts, one
+// stream-power step and one talus step, each as nanoseconds per cell.
+
+#include "BenchSupport.h"
+
+#include "landform/Drainage.h"
+#include "landform/Erosion.h"
+#include "landform/FlowRouting.h"
+
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+namespace {
+
+constexpr int32_t side = 4096;
+constexpr double cells = double(side) * side;
+
+const std::vector<double>& Altitudes() {
+    static const std::vector<double> altitudes = [] {
+        GEO_MakeLand t;
+        t.width = t.height = side;
+        t.twoThreads = 1;
+        t.Generate(DiscTable());
+        std::vector<double> a(size_t(t.GetSize()));
+        for (size_t i = 0; i < a.size(); ++i)
+            a[i] = t[int32_t(i)].altitude;
+        return a;
+    }();
+    return altitudes;
+}
+
+constexpr double waterLevel = 0.5;
+
+// Seconds per cell (and step), shown with an SI prefix: 40n is 40 ns.
+void PerCell(benchmark::State& state, double steps = 1) {
+    state.counters["per_cell"] = benchmark::Counter(
+        cells * steps, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_Drainage(benchmark::State& state) {
+    const std::vector<double>& a = Altitudes();
+    for (auto _ : state) {
+        const Drainage d = Drain(side, side, a, waterLevel, state.range(0) == 2);
+        benchmark::DoNotOptimize(d.area.data());
+    }
+    PerCell(state);
+}
+BENCHMARK(BM_Drainage)->Apply(OneAndTwoThreads)->UseRealTime();
+
+void BM_DrainageFill(benchmark::State& state) {
+    const std::vector<double>& a = Altitudes();
+    for (auto _ : state) {
+        const std::vector<double> filled = FillDepressions(side, side, a, waterLevel);
+        benchmark::DoNotOptimize(filled.data());
+    }
+    PerCell(state);
+}
+BENCHMARK(BM_DrainageFill)->Unit(benchmark::kMillisecond)->Repetitions(3)->UseRealTime();
+
+// Steepest descent, then the flats, then the areas, on the filled surface.
+void BM_DrainageRouting(benchmark::State& state) {
+    const std::vector<double> filled = FillDepressions(side, side, Altitudes(), waterLevel);
+    std::vector<uint32_t> receivers(filled.size()), area;
+    ChunkWorker worker(state.range(0) == 2);
+    for (auto _ : state) {
+        RouteSteepest(side, side, filled.data(), waterLevel, Pits::Unrouted, receivers.data(),
+                      nullptr, worker);
+        RouteFlats(side, side, filled, receivers);
+        Accumulate(receivers, area, nullptr);
+        benchmark::DoNotOptimize(area.data());
+    }
+    PerCell(state);
+}
+BENCHMARK(BM_DrainageRouting)->Apply(OneAndTwoThreads)->UseRealTime();
+
+// Steps in a row on the same map, as the command line runs them.
+void BM_StreamPowerStep(benchmark::State& state) {
+    std::vector<double> a = Altitudes();
+    StreamPower erosion(side, side, defaultErodibility, state.range(0) == 2);
+    for (auto _ : state) {
+        erosion.Step(a, waterLevel);
+        benchmark::DoNotOptimize(a.data());
+    }
+    PerCell(state);
+}
+BENCHMARK(BM_StreamPowerStep)->Apply(OneAndTwoThreads)->UseRealTime();
+
+// Four steps a call, so that the scratch grid and the worker are paid once
+// per four steps, much as in a run of many.
+void BM_ThermalStep(benchmark::State& state) {
+    std::vector<double> a = Altitudes();
+    for (auto _ : state) {
+        ErodeThermal(side, side, a, 4, defaultTalus, state.range(0) == 2);
+        benchmark::DoNotOptimize(a.data());
+    }
+    PerCell(state, 4);
+}
+BENCHMARK(BM_ThermalStep)->Apply(OneAndTwoThreads)->UseRealTime();
+
+}  // namespace

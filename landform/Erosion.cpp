@@ -1,0 +1,102 @@
+#include "landform/Erosion.h"
+
+#include "landform/FlowRouting.h"
+#include "landform/RowShare.h"
+
+#include <algorithm>
+#include <cmath>
+
+StreamPower::StreamPower(int32_t width, int32_t height, double erodibility, bool twoThreads)
+    : width_(width), height_(height), erodibility_(erodibility), worker_(twoThreads),
+      receivers_(size_t(width) * size_t(height)), diagonal_(receivers_.size()) {}
+
+void StreamPower::Step(std::vector<double>& altitudes, double waterLevel) {
+    RouteSteepest(width_, height_, altitudes.data(), waterLevel, Pits::Sinks, receivers_.data(),
+                  diagonal_.data(), worker_);
+    Accumulate(receivers_, area_, &order_);
+    // Receivers first: each cell reads its receiver's height of this step.
+    // Any such order gives the same heights, as each depends on its receiver
+    // alone.
+    const double straight = erodibility_;
+    const double diagonal = erodibility_ / std::sqrt(2.0);
+    double* h = altitudes.data();
+    for (size_t k = order_.size(); k-- > 0;) {
+        const uint32_t c = order_[k];
+        const uint32_t r = receivers_[c];
+        if (r == c)
+            continue;
+        const double f = (diagonal_[c] ? diagonal : straight) * std::sqrt(double(area_[c]));
+        h[c] -= (h[c] - h[r]) * (f / (1 + f));
+    }
+}
+
+void ErodeStreamPower(int32_t width, int32_t height, std::vector<double>& altitudes,
+                      double waterLevel, int32_t steps, double erodibility, bool twoThreads) {
+    if (steps <= 0 || altitudes.empty())
+        return;
+    StreamPower erosion(width, height, erodibility, twoThreads);
+    for (int32_t s = 0; s < steps; ++s)
+        erosion.Step(altitudes, waterLevel);
+}
+
+namespace {
+
+// What a cell gains from a neighbour d above it (d < 0: below) across a
+// talus t: the excess beyond the talus, signed. One of the two terms is
+// zero, so the sum is that excess exactly, without a branch to mispredict.
+inline double Excess(double d, double t) {
+    return std::max(d - t, 0.0) + std::min(d + t, 0.0);
+}
+
+// Cell c of row `row`, neighbours as listed; the sum in reading order, the
+// same on every thread.
+inline double Slumped(double s, const double (&n)[8], double talus, double talusDiagonal) {
+    double gained = 0;
+    for (int k = 0; k < 8; ++k)
+        gained += Excess(n[k] - s, diagonalNeighbour[k] ? talusDiagonal : talus);
+    return std::clamp(s + gained * 0.0625, 0.0, 1.0);
+}
+
+void SlumpRows(int32_t width, int32_t height, const double* before, double* after, double talus,
+               int32_t first, int32_t end) {
+    const double talusDiagonal = talus * std::sqrt(2.0);
+    uint32_t at[8];
+    double n[8];
+    const auto edgeCell = [&](const TorusRow& row, int32_t x) {
+        row.Neighbours(x, at);
+        for (int k = 0; k < 8; ++k)
+            n[k] = before[at[k]];
+        const uint32_t c = row.mid + uint32_t(x);
+        after[c] = Slumped(before[c], n, talus, talusDiagonal);
+    };
+    for (int32_t y = first; y < end; ++y) {
+        const TorusRow row(width, height, y);
+        edgeCell(row, 0);
+        const double* u = before + row.up;
+        const double* m = before + row.mid;
+        const double* d = before + row.down;
+        for (int32_t x = 1; x < width - 1; ++x) {
+            const double v[8] = {u[x - 1], u[x],     u[x + 1], m[x - 1],
+                                 m[x + 1], d[x - 1], d[x],     d[x + 1]};
+            after[row.mid + uint32_t(x)] = Slumped(m[x], v, talus, talusDiagonal);
+        }
+        if (width > 1)
+            edgeCell(row, width - 1);
+    }
+}
+
+}  // namespace
+
+void ErodeThermal(int32_t width, int32_t height, std::vector<double>& altitudes, int32_t steps,
+                  double talus, bool twoThreads) {
+    if (steps <= 0 || altitudes.empty())
+        return;
+    ChunkWorker worker(twoThreads);
+    std::vector<double> next(altitudes.size());
+    for (int32_t s = 0; s < steps; ++s) {
+        ShareRows(worker, width, height, [&](int32_t first, int32_t end) {
+            SlumpRows(width, height, altitudes.data(), next.data(), talus, first, end);
+        });
+        altitudes.swap(next);
+    }
+}

@@ -1,0 +1,70 @@
+#pragma once
+// Flow over an altitude grid that wraps at all four edges, as Braun and
+// Willett (2013) route it: one receiver per cell among its eight neighbours,
+// then the cells ordered so that every cell comes before its receiver.
+//
+// Neighbours are taken in reading order: NW, N, NE, W, E, SW, S, SE. That
+// order breaks every tie, so a map routes the same way on any machine.
+
+#include "core/ChunkShare.h"
+#include "core/RandomDraws.h"
+
+#include <cstdint>
+#include <vector>
+
+constexpr uint32_t noReceiver = UINT32_MAX;
+
+// Row y's eight neighbour indices of cell x in reading order, wrapping.
+struct TorusRow {
+    TorusRow(int32_t width, int32_t height, int32_t y)
+        : w(uint32_t(width)), up(uint32_t(y == 0 ? height - 1 : y - 1) * w), mid(uint32_t(y) * w),
+          down(uint32_t(y == height - 1 ? 0 : y + 1) * w) {}
+
+    void Neighbours(int32_t x, uint32_t out[8]) const {
+        const uint32_t l = x == 0 ? w - 1 : uint32_t(x) - 1;
+        const uint32_t c = uint32_t(x);
+        const uint32_t r = c + 1 == w ? 0 : c + 1;
+        out[0] = up + l, out[1] = up + c, out[2] = up + r;
+        out[3] = mid + l, out[4] = mid + r;
+        out[5] = down + l, out[6] = down + c, out[7] = down + r;
+    }
+
+    uint32_t w, up, mid, down;
+};
+
+// The same for any cell, found by its index.
+class TorusCells {
+  public:
+    TorusCells(int32_t width, int32_t height)
+        : width_(width), height_(height), byWidth_(uint32_t(width)) {}
+
+    void Neighbours(uint32_t c, uint32_t out[8]) const {
+        const uint32_t y = byWidth_.Quotient(c);
+        TorusRow(width_, height_, int32_t(y)).Neighbours(int32_t(c - y * uint32_t(width_)), out);
+    }
+
+  private:
+    int32_t width_, height_;
+    Divisor byWidth_;
+};
+
+constexpr bool diagonalNeighbour[8] = {true, false, true, false, false, true, false, true};
+
+// What a cell without a strictly lower neighbour gets: noReceiver (a flat
+// for the drainage to resolve) or itself (a sink, as erosion treats pits).
+enum class Pits { Unrouted, Sinks };
+
+// Receivers by steepest descent on `surface`: cells at or below the water
+// level are outlets (their own receivers); every other cell drains to the
+// neighbour of largest drop / distance, the distance 1 or sqrt(2). When
+// `diagonal` is given it receives 1 where the receiver is a diagonal
+// neighbour. Rows are shared with the worker; the result does not depend on it.
+void RouteSteepest(int32_t width, int32_t height, const double* surface, double waterLevel,
+                   Pits pits, uint32_t* receivers, uint8_t* diagonal, ChunkWorker& worker);
+
+// Drained area (cells that flow through a cell, itself included) from the
+// receivers. When `order` is given it receives every cell once, each before
+// its receiver. False when the receivers hold a cycle (its cells then keep
+// partial areas and are missing from `order`).
+bool Accumulate(const std::vector<uint32_t>& receivers, std::vector<uint32_t>& area,
+                std::vector<uint32_t>* order);

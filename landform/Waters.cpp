@@ -1,0 +1,74 @@
+#include "landform/Waters.h"
+
+#include "landform/FlowRouting.h"
+
+#include <algorithm>
+
+namespace {
+
+// Groups of set cells, eight-connected across the wrapping edges.
+int64_t CountGroups(int32_t width, int32_t height, const std::vector<uint8_t>& mask) {
+    if (mask.empty())
+        return 0;
+    std::vector<uint8_t> seen(mask.size(), 0);
+    std::vector<uint32_t> stack;
+    const TorusCells torus(width, height);
+    uint32_t n[8];
+    int64_t groups = 0;
+    for (size_t i = 0; i < mask.size(); ++i) {
+        if (!mask[i] || seen[i])
+            continue;
+        ++groups;
+        seen[i] = 1;
+        stack.push_back(uint32_t(i));
+        while (!stack.empty()) {
+            const uint32_t c = stack.back();
+            stack.pop_back();
+            torus.Neighbours(c, n);
+            for (const uint32_t m : n) {
+                if (mask[m] && !seen[m]) {
+                    seen[m] = 1;
+                    stack.push_back(m);
+                }
+            }
+        }
+    }
+    return groups;
+}
+
+}  // namespace
+
+std::vector<uint8_t> LakeMask(const std::vector<double>& altitudes, const Drainage& drainage) {
+    std::vector<uint8_t> lakes(altitudes.size());
+    for (size_t i = 0; i < altitudes.size(); ++i)
+        lakes[i] = drainage.filled[i] > altitudes[i];
+    return lakes;
+}
+
+std::vector<uint8_t> RiverMask(const std::vector<double>& altitudes, const Drainage& drainage,
+                               const std::vector<uint8_t>& lakes, double waterLevel,
+                               uint32_t threshold) {
+    std::vector<uint8_t> rivers(altitudes.size());
+    for (size_t i = 0; i < altitudes.size(); ++i)
+        rivers[i] = altitudes[i] > waterLevel && !lakes[i] && drainage.area[i] >= threshold;
+    return rivers;
+}
+
+WaterFigures CountWaters(int32_t width, int32_t height, const std::vector<double>& altitudes,
+                         const Drainage& drainage, const std::vector<uint8_t>& lakes,
+                         const std::vector<uint8_t>& rivers, double waterLevel) {
+    WaterFigures f;
+    int64_t land = 0, largestBasin = 0;
+    for (size_t i = 0; i < altitudes.size(); ++i) {
+        const bool isLand = altitudes[i] > waterLevel;
+        land += isLand;
+        f.riverCells += rivers[i];
+        f.lakeCells += lakes[i];
+        // Only land flows, so an outlet in the water drains its area but itself.
+        if (drainage.receivers[i] == i)
+            largestBasin = std::max(largestBasin, int64_t(drainage.area[i]) - !isLand);
+    }
+    f.lakeCount = CountGroups(width, height, lakes);
+    f.largestBasinShare = land > 0 ? double(largestBasin) / double(land) : 0.0;
+    return f;
+}
