@@ -58,4 +58,15 @@ int32_t ParseSmoothRadius(const std::string& text) {
         .stages.smoothRadius;
 }
 
+LandformStages ParseErosion(const std::string& steps, const std::string& erodibility,
+                            const std::string& thermal) {
+    return Parse({"render", unusedInput, "--erode", steps, "--erodibility", erodibility,
+                  "--thermal", thermal, "-o", unusedPicture})
+        .stages;
+}
+
+uint32_t ParseRiverThreshold(const std::string& text) {
+    return Parse({"render", unusedInput, "--rivers", text, "-o", unusedPicture}).riverThreshold;
+}
+
 }  // namespace glenvar_python

@@ -6,6 +6,7 @@
 
 #include "cli/CliOptions.h"
 #include "core/ParameterTable.h"
+#include "landform/LandformStages.h"
 
 #include <stdexcept>
 #include <string>
@@ -37,5 +38,13 @@ double ParseWaterLevel(const std::string& text);
 
 // Checks a smoothing radius as `glenvar-cli render --smooth` does.
 int32_t ParseSmoothRadius(const std::string& text);
+
+// Checks erosion's steps, erodibility and talus steps as `glenvar-cli render
+// --erode N --erodibility K --thermal N` does.
+LandformStages ParseErosion(const std::string& steps, const std::string& erodibility,
+                            const std::string& thermal);
+
+// Checks a river threshold as `glenvar-cli render --rivers` does.
+uint32_t ParseRiverThreshold(const std::string& text);
 
 }  // namespace glenvar_python

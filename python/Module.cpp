@@ -52,15 +52,20 @@ py::object Points(py::object self) {
                                     {sizeof(Point), sizeof(int32_t)}});
 }
 
-py::object PictureArray(PythonMap& map, std::optional<double> waterLevel, bool regions,
-                        bool shade) {
+uint32_t RiverThreshold(int64_t rivers) {
+    return rivers == 0 ? 0 : glenvar_python::ParseRiverThreshold(std::to_string(rivers));
+}
+
+py::object PictureArray(PythonMap& map, std::optional<double> waterLevel, bool regions, bool shade,
+                        int64_t rivers) {
     std::optional<double> level;
     if (waterLevel)
         level = glenvar_python::ParseWaterLevel(ShortestText(*waterLevel));
+    const uint32_t threshold = RiverThreshold(rivers);
     Picture picture;
     {
         py::gil_scoped_release unlocked;
-        picture = map.Render(level, regions, shade);
+        picture = map.Render(level, regions, shade, threshold);
     }
     py::object array = py::module_::import("numpy").attr("empty")(
         py::make_tuple(picture.height, picture.width, 3), "uint8");
@@ -121,34 +126,59 @@ PYBIND11_MODULE(_glenvar, m) {
         .def_property_readonly("points", &Points,
                                "Concentration points (x, y), int32 (P, 2), a view on the map.")
         .def("picture", &PictureArray, py::kw_only(), py::arg("water_level") = py::none(),
-             py::arg("regions") = false, py::arg("shade") = false,
+             py::arg("regions") = false, py::arg("shade") = false, py::arg("rivers") = 0,
              "The picture, uint8 (height, width, 3) RGB, at the map's water level or another; "
-             "shade lights the land's relief from the north-west.")
+             "shade lights the land's relief from the north-west; rivers > 0 draws lakes and "
+             "the land draining at least that many cells as river, as glenvar-cli's --rivers.")
         .def(
             "smooth",
             [](PythonMap& map, int32_t radius) {
-                const int32_t checked = glenvar_python::ParseSmoothRadius(std::to_string(radius));
+                LandformStages stages;
+                stages.smoothRadius = glenvar_python::ParseSmoothRadius(std::to_string(radius));
                 py::gil_scoped_release unlocked;
-                return map.Smooth(checked);
+                return map.Staged(stages);
             },
             py::arg("radius"),
             "A new map of the altitudes smoothed: three passes of a box blur of the radius "
             "(0..32) that wraps like the map. This map stays as it is.")
         .def(
+            "erode",
+            [](PythonMap& map, int32_t steps, double erodibility, int32_t thermal) {
+                const LandformStages stages = glenvar_python::ParseErosion(
+                    std::to_string(steps), ShortestText(erodibility), std::to_string(thermal));
+                py::gil_scoped_release unlocked;
+                return map.Staged(stages);
+            },
+            py::arg("steps"), py::kw_only(), py::arg("erodibility") = defaultErodibility,
+            py::arg("thermal") = 0,
+            "A new map of the altitudes eroded as glenvar-cli's --erode N --erodibility K "
+            "--thermal N: N steps (0..1000) of stream-power erosion down to the map's water "
+            "level, then `thermal` steps of talus erosion. This map stays as it is.")
+        .def(
             "info",
-            [](PythonMap& map) {
+            [](PythonMap& map, int64_t rivers) {
+                const uint32_t threshold = RiverThreshold(rivers);
                 std::string text;
                 {
                     py::gil_scoped_release unlocked;
-                    text = map.InfoJson();
+                    text = map.InfoJson(threshold);
                 }
                 return py::module_::import("json").attr("loads")(text);
             },
-            "The settings and land figures `glenvar-cli info --json` prints, as a dict.")
-        .def("save", &PythonMap::Save, py::arg("path"), py::kw_only(), py::arg("heightmap") = false,
-             py::arg("regions") = false, py::arg("shade") = false,
-             py::call_guard<py::gil_scoped_release>(),
-             "Saves the map in a form by extension, as glenvar-cli writes it (recipe, sidecar).")
+            py::kw_only(), py::arg("rivers") = 0,
+            "The settings and land figures `glenvar-cli info --json` prints, as a dict; with "
+            "rivers > 0 also its river and lake figures.")
+        .def(
+            "save",
+            [](PythonMap& map, const std::filesystem::path& path, bool heightmap, bool regions,
+               bool shade, int64_t rivers) {
+                const uint32_t threshold = RiverThreshold(rivers);
+                py::gil_scoped_release unlocked;
+                map.Save(path, heightmap, regions, shade, threshold);
+            },
+            py::arg("path"), py::kw_only(), py::arg("heightmap") = false,
+            py::arg("regions") = false, py::arg("shade") = false, py::arg("rivers") = 0,
+            "Saves the map in a form by extension, as glenvar-cli writes it (recipe, sidecar).")
         .def("__repr__", [](const PythonMap& map) {
             const auto grid = map.Grid();
             return "<glenvar.Map " + std::to_string(grid.width) + " x " +

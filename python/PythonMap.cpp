@@ -14,6 +14,8 @@
 #include "export/PngFile.h"
 #include "export/SaveForm.h"
 #include "landform/ReliefShading.h"
+#include "landform/WaterOverlay.h"
+#include "landform/Waters.h"
 #include "python/GenerationArguments.h"
 
 namespace glenvar_python {
@@ -31,6 +33,19 @@ const GEO_LandCircleArray& Stencils() {
 // as the command line's does; those generations take turns.
 std::mutex sharedRandomLock;
 NUM_AdvancedRandom sharedRandom;
+
+// Where the water of the map's altitudes goes, as glenvar-cli's --rivers A finds it.
+struct Waters {
+    Drainage drainage;
+    std::vector<uint8_t> lakes, rivers;
+};
+
+Waters WatersOf(const AltitudeGrid& grid, double level, uint32_t threshold, bool twoThreads) {
+    Waters w{Drain(grid.width, grid.height, grid.altitudes, level, twoThreads), {}, {}};
+    w.lakes = LakeMask(grid.altitudes, w.drainage);
+    w.rivers = RiverMask(grid.altitudes, w.drainage, w.lakes, level, threshold);
+    return w;
+}
 
 }  // namespace
 
@@ -73,39 +88,62 @@ std::unique_ptr<PythonMap> PythonMap::Load(const std::filesystem::path& path) {
     return map;
 }
 
-std::unique_ptr<PythonMap> PythonMap::Smooth(int32_t radius) {
-    auto smoothed = std::make_unique<PythonMap>();
+std::unique_ptr<PythonMap> PythonMap::Staged(const LandformStages& added) {
+    auto next = std::make_unique<PythonMap>();
     std::lock_guard<std::mutex> hold(lock_);
-    smoothed->terrain_ = terrain_;
-    smoothed->kind_ = kind_;
-    smoothed->fromParameters_ = fromParameters_;
-    smoothed->stages_ = stages_;
-    smoothed->stagesKnown_ = stagesKnown_ && !(stages_.Active() && radius > 0);
-    if (radius > 0)
-        smoothed->stages_.smoothRadius = radius;
+    next->terrain_ = terrain_;
+    next->kind_ = kind_;
+    next->fromParameters_ = fromParameters_;
+    // A recipe runs smoothing, erosion and talus once each and in that order;
+    // a stage added again, or before one already run, has none.
+    const LandformStages& had = stages_;
+    const bool inOrder =
+        (added.smoothRadius == 0 || !had.Active()) &&
+        (added.erodeSteps == 0 || (had.erodeSteps == 0 && had.thermalSteps == 0)) &&
+        (added.thermalSteps == 0 || had.thermalSteps == 0);
+    next->stagesKnown_ = stagesKnown_ && inOrder;
+    next->stages_ = had;
+    if (added.smoothRadius > 0)
+        next->stages_.smoothRadius = added.smoothRadius;
+    if (added.erodeSteps > 0) {
+        next->stages_.erodeSteps = added.erodeSteps;
+        next->stages_.erodibility = added.erodibility;
+    }
+    if (added.thermalSteps > 0)
+        next->stages_.thermalSteps = added.thermalSteps;
     AltitudeGrid grid = AltitudesOf(terrain_);
-    RunStages(grid, LandformStages{radius}, terrain_.waterLevel, terrain_.twoThreads != 0);
-    ApplyAltitudes(smoothed->terrain_, grid);
-    return smoothed;
+    RunStages(grid, added, terrain_.waterLevel, terrain_.twoThreads != 0);
+    ApplyAltitudes(next->terrain_, grid);
+    return next;
 }
 
-Picture PythonMap::RenderLocked(bool regions, bool shade) {
+Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshold) {
     const GEO_MakeLand::GridSize size = Grid();
     Picture picture(size.width, size.height);
     terrain_.Render(picture, regions);
-    if (shade)
-        ShadeRelief(picture, AltitudesOf(terrain_), terrain_.waterLevel);
+    if (shade || riverThreshold > 0) {
+        const AltitudeGrid grid = AltitudesOf(terrain_);
+        const double level = terrain_.waterLevel;
+        if (shade)
+            ShadeRelief(picture, grid, level);
+        if (riverThreshold > 0) {
+            const Waters w = WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0);
+            DrawWaters(picture, grid.altitudes, w.drainage, w.lakes, w.rivers, level,
+                       riverThreshold);
+        }
+    }
     if (regions)
         DrawPointMarks(picture, terrain_.concentrationPoints);
     return picture;
 }
 
-Picture PythonMap::Render(std::optional<double> waterLevel, bool regions, bool shade) {
+Picture PythonMap::Render(std::optional<double> waterLevel, bool regions, bool shade,
+                          uint32_t riverThreshold) {
     std::lock_guard<std::mutex> hold(lock_);
     const double own = terrain_.waterLevel;
     terrain_.waterLevel = waterLevel.value_or(own);
     try {
-        Picture picture = RenderLocked(regions, shade);
+        Picture picture = RenderLocked(regions, shade, riverThreshold);
         terrain_.waterLevel = own;
         return picture;
     } catch (...) {
@@ -114,17 +152,19 @@ Picture PythonMap::Render(std::optional<double> waterLevel, bool regions, bool s
     }
 }
 
-std::string PythonMap::Recipe(bool regions, bool shade) const {
+std::string PythonMap::Recipe(bool regions, bool shade, uint32_t riverThreshold) const {
     if (!stagesKnown_)
         return {};
     cli::Options options;
     options.stages = stages_;
     options.regions = regions;
     options.shade = shade;
+    options.riverThreshold = riverThreshold;
     return cli::RecipeOf(terrain_, fromParameters_, options);
 }
 
-void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool regions, bool shade) {
+void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool regions, bool shade,
+                     uint32_t riverThreshold) {
     const std::string name = path.string();
     const FileForm* form =
         heightmap
@@ -140,11 +180,11 @@ void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool reg
                       name + "\"");
     if (form->group == FormGroup::MapFile && (stages_.Active() || !stagesKnown_))
         throw ArgumentError(name + ": a map file holds the seed's map; save it from the map that "
-                                   "smooth() was called on");
+                                   "smooth() or erode() was called on");
     std::lock_guard<std::mutex> hold(lock_);
     if (form->group == FormGroup::Heightmap) {
         HeightmapLayout layout;
-        layout.recipe = Recipe(false, false);
+        layout.recipe = Recipe(false, false, 0);
         for (const HeightmapPart& part : HeightmapParts(*form, terrain_, layout, name))
             SaveSafely(part.path, part.write);
         return;
@@ -152,17 +192,25 @@ void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool reg
     ExportSource source{terrain_};
     std::vector<unsigned char> picture;
     if (form->id == FileFormId::Picture) {
-        picture = EncodePicturePng(RenderLocked(regions, shade), Recipe(regions, shade));
+        picture = EncodePicturePng(RenderLocked(regions, shade, riverThreshold),
+                                   Recipe(regions, shade, riverThreshold));
         source.picturePng = &picture;
     }
     SaveForm(*form, source, path);
 }
 
-std::string PythonMap::InfoJson() {
+std::string PythonMap::InfoJson(uint32_t riverThreshold) {
     std::lock_guard<std::mutex> hold(lock_);
     const LandFigures figures =
         CountLand(terrain_.GetData(), size_t(terrain_.GetSize()), terrain_.waterLevel);
-    return cli::InfoJson(terrain_, kind_, figures);
+    if (riverThreshold == 0)
+        return cli::InfoJson(terrain_, kind_, figures);
+    const AltitudeGrid grid = AltitudesOf(terrain_);
+    const double level = terrain_.waterLevel;
+    const Waters w = WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0);
+    const WaterFigures waters =
+        CountWaters(grid.width, grid.height, grid.altitudes, w.drainage, w.lakes, w.rivers, level);
+    return cli::InfoJson(terrain_, kind_, figures, &waters, riverThreshold);
 }
 
 }  // namespace glenvar_python

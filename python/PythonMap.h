@@ -34,20 +34,24 @@ class PythonMap {
     // or without cells is refused with glenvar-cli's words.
     static std::unique_ptr<PythonMap> Load(const std::filesystem::path& path);
 
-    // A new map of this one's altitudes smoothed (landform/Smoothing.h);
-    // radius 0 gives a copy. This map stays as it is.
-    std::unique_ptr<PythonMap> Smooth(int32_t radius);
+    // A new map of this one's altitudes through the stages (smoothing,
+    // erosion with the map's water level as its base, talus); no stage gives
+    // a copy. This map stays as it is.
+    std::unique_ptr<PythonMap> Staged(const LandformStages& added);
 
     // The picture at one pixel per cell, at the map's water level or another,
-    // with relief shading when asked.
-    Picture Render(std::optional<double> waterLevel, bool regions, bool shade);
+    // with relief shading, and rivers and lakes (riverThreshold > 0), when asked.
+    Picture Render(std::optional<double> waterLevel, bool regions, bool shade,
+                   uint32_t riverThreshold);
     // In the file form its extension names (export/FileForm.h); with
     // `heightmap`, .png is the 16-bit heightmap instead of the picture.
     // Pictures and heightmaps carry glenvar-cli's recipe, heightmaps their
-    // sidecar. A smoothed map has no map file: those hold the seed's map.
-    void Save(const std::filesystem::path& path, bool heightmap, bool regions, bool shade);
-    // What `glenvar-cli info --json` prints.
-    std::string InfoJson();
+    // sidecar. A reshaped map has no map file: those hold the seed's map.
+    void Save(const std::filesystem::path& path, bool heightmap, bool regions, bool shade,
+              uint32_t riverThreshold);
+    // What `glenvar-cli info --json` prints, with the water figures of
+    // `--rivers A` when riverThreshold > 0.
+    std::string InfoJson(uint32_t riverThreshold);
 
     // Cells form a grid of this size (generated or loaded with a check).
     GEO_MakeLand::GridSize Grid() const { return terrain_.CellGridSize(); }
@@ -56,9 +60,9 @@ class PythonMap {
     const GEO_MakeLand& Terrain() const { return terrain_; }
 
   private:
-    Picture RenderLocked(bool regions, bool shade);
+    Picture RenderLocked(bool regions, bool shade, uint32_t riverThreshold);
     // The recipe of a picture or heightmap of this map (cli/Recipe.h).
-    std::string Recipe(bool regions, bool shade) const;
+    std::string Recipe(bool regions, bool shade, uint32_t riverThreshold) const;
 
     GEO_MakeLand terrain_;
     MapFileKind kind_ = MapFileKind::Map;

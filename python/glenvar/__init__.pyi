@@ -30,21 +30,36 @@ class Map:
     def points(self) -> npt.NDArray[np.int32]:
         """Concentration points as (x, y) rows, (P, 2); a view."""
     def picture(
-        self, *, water_level: Optional[float] = None, regions: bool = False, shade: bool = False
+        self,
+        *,
+        water_level: Optional[float] = None,
+        regions: bool = False,
+        shade: bool = False,
+        rivers: int = 0,
     ) -> npt.NDArray[np.uint8]:
         """RGB picture (height, width, 3) at the map's water level or another;
-        shade lights the land's relief from the north-west."""
+        shade lights the land's relief from the north-west; rivers > 0 draws
+        lakes and the land draining at least that many cells as river."""
     def smooth(self, radius: int) -> Map:
         """A new map of the altitudes smoothed (radius 0..32); this one stays."""
-    def info(self) -> dict[str, Any]:
-        """What `glenvar-cli info --json` prints for the map."""
+    def erode(self, steps: int, *, erodibility: float = 0.01, thermal: int = 0) -> Map:
+        """A new map eroded as --erode steps --erodibility K --thermal N (steps
+        0..1000, K 0..1) down to the map's water level; this one stays."""
+    def info(self, *, rivers: int = 0) -> dict[str, Any]:
+        """What `glenvar-cli info --json [--rivers A]` prints for the map."""
     def save(
-        self, path: _Path, *, heightmap: bool = False, regions: bool = False, shade: bool = False
+        self,
+        path: _Path,
+        *,
+        heightmap: bool = False,
+        regions: bool = False,
+        shade: bool = False,
+        rivers: int = 0,
     ) -> None:
         """Saves by extension as glenvar-cli writes it: .ld map file, .dat raw
         data file, .png picture (with heightmap=True a 16-bit heightmap), .r16,
-        .tif, .exr heightmaps with their sidecar NAME.json. A smoothed map has
-        no map file."""
+        .tif, .exr heightmaps with their sidecar NAME.json. A smoothed or
+        eroded map has no map file."""
 
 def generate(
     *,

@@ -31,8 +31,8 @@ def cli(stencils):
     return run
 
 
-def cli_info(cli, path):
-    return json.loads(cli("info", "--json", path).stdout)
+def cli_info(cli, path, *options):
+    return json.loads(cli("info", "--json", path, *options).stdout)
 
 
 def read_raw(path):

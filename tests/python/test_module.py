@@ -80,6 +80,39 @@ def test_arrays_files_and_report_equal_the_cli(cli, tmp_path, parameters):
     assert read_raw(ours.with_suffix(".dat"))[0][1, 2] == 0.125
 
 
+EROSION = {
+    "smoothed and eroded, rivers": ((3, 10, 0.02, 0), 300, 1),
+    "talus only, two threads": ((0, 0, 0.01, 5), 100, 2),
+    "eroded unsmoothed, fine rivers": ((0, 4, 0.5, 2), 20, 1),
+}
+
+
+@pytest.mark.parametrize("stages, rivers, threads", EROSION.values(), ids=EROSION.keys())
+def test_erosion_and_rivers_equal_the_cli(cli, tmp_path, stages, rivers, threads):
+    radius, steps, k, thermal = stages
+    options = ["--seed", "6", "--width", "240", "--height", "180", "--threads", threads]
+    staged = (["--smooth", radius] if radius else []) + \
+        (["--erode", steps, "--erodibility", repr(k)] if steps else []) + \
+        (["--thermal", thermal] if thermal else [])
+    made = tmp_path / "cli"
+    cli("generate", *options, *staged, "--rivers", rivers, "--shade", "-o", f"{made}.ld",
+        "-o", f"{made}.png")
+    cli("generate", *options, *staged, "--heightmap", f"{made}.r16")
+    m = glenvar.generate(seed=6, width=240, height=180, threads=threads)
+    m = m.smooth(radius).erode(steps, erodibility=k, thermal=thermal)
+    assert np.array_equal(m.picture(shade=True, rivers=rivers), read_rgb_png(f"{made}.png"))
+    m.save(tmp_path / "py.png", shade=True, rivers=rivers)
+    m.save(tmp_path / "py.r16")
+    assert (tmp_path / "py.png").read_bytes() == Path(f"{made}.png").read_bytes()
+    for ending in (".r16", ".r16.json"):
+        assert (tmp_path / f"py{ending}").read_bytes() == Path(f"{made}{ending}").read_bytes()
+    assert m.info(rivers=rivers) == cli_info(cli, f"{made}.ld", *staged, "--rivers", rivers)
+    with pytest.raises(ValueError, match="^--erode: "):
+        m.erode(1001)
+    with pytest.raises(ValueError, match="^--rivers: "):
+        m.picture(rivers=-1)
+
+
 def test_picture_at_another_water_level_equals_the_cli(cli, tmp_path):
     m = glenvar.generate(seed=4, width=150, height=120)
     m.save(tmp_path / "m.ld")

@@ -133,13 +133,19 @@ val PlacementPicture(int32_t width, int32_t height, val list) {
     return Held(WebMap::PlacementPicture(width, height, PointsFrom(list)));
 }
 
-// The stages the page's controls set: the smoothing radius (held to its
-// range), relief shading, and the heightmaps' closing row and column.
-void SetStages(int32_t smooth, bool shade, bool repeatEdge) {
+// The stages the page's controls set, as {smooth, shade, edge, erode,
+// erodibility, thermal, rivers} (glenvar-cli's options), each held to
+// glenvar-cli's range.
+void SetStages(val s) {
     WebStages stages;
-    stages.landform.smoothRadius = std::clamp(smooth, 0, maxSmoothRadius);
-    stages.shade = shade;
-    stages.edge = repeatEdge ? HeightEdge::Repeat : HeightEdge::Wrap;
+    LandformStages& l = stages.landform;
+    l.smoothRadius = std::clamp(s["smooth"].as<int32_t>(), 0, maxSmoothRadius);
+    l.erodeSteps = std::clamp(s["erode"].as<int32_t>(), 0, maxErosionSteps);
+    l.erodibility = std::clamp(s["erodibility"].as<double>(), 0.0, 1.0);
+    l.thermalSteps = std::clamp(s["thermal"].as<int32_t>(), 0, maxErosionSteps);
+    stages.riverThreshold = uint32_t(std::clamp(s["rivers"].as<double>(), 0.0, double(1 << 28)));
+    stages.shade = s["shade"].as<bool>();
+    stages.edge = s["edge"].as<std::string>() == "repeat" ? HeightEdge::Repeat : HeightEdge::Wrap;
     Map().SetStages(stages);
 }
 
@@ -174,7 +180,9 @@ val RecipeAddress(const std::string& recipe) {
         return val::null();
     }
     static const std::pair<const char*, const char*> stages[] = {
-        {"--point", "point"}, {"--smooth", "smooth"}, {"--edge", "edge"}};
+        {"--point", "point"},  {"--smooth", "smooth"},           {"--edge", "edge"},
+        {"--erode", "erode"},  {"--erodibility", "erodibility"}, {"--thermal", "thermal"},
+        {"--rivers", "rivers"}};
     val pairs = val::array();
     auto add = [&pairs](const std::string& key, const std::string& value) {
         val pair = val::array();

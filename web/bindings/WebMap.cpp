@@ -11,6 +11,8 @@
 #include "export/RecipeText.h"
 #include "export/Sidecar.h"
 #include "landform/ReliefShading.h"
+#include "landform/WaterOverlay.h"
+#include "landform/Waters.h"
 
 #include <exception>
 #include <new>
@@ -85,11 +87,20 @@ class WebMap::Shaped {
 };
 
 const AltitudeGrid& WebMap::ShapedGrid() {
-    if (shapedRadius_ != stages_.landform.smoothRadius) {
-        shapedRadius_ = -1;
+    const LandformStages& s = stages_.landform;
+    const LandformStages& made = shapedStages_;
+    // Without erosion the water level changes nothing; the same map then
+    // keeps its copy while the level's slider moves.
+    const bool eroded = s.erodeSteps > 0;
+    if (!shapedMade_ || made.smoothRadius != s.smoothRadius || made.erodeSteps != s.erodeSteps ||
+        (eroded && made.erodibility != s.erodibility) || made.thermalSteps != s.thermalSteps ||
+        (eroded && shapedLevel_ != terrain_.waterLevel)) {
+        shapedMade_ = false;
         shaped_ = AltitudesOf(terrain_);
-        RunStages(shaped_, stages_.landform, terrain_.waterLevel, false);
-        shapedRadius_ = stages_.landform.smoothRadius;
+        RunStages(shaped_, s, terrain_.waterLevel, false);
+        shapedStages_ = s;
+        shapedLevel_ = terrain_.waterLevel;
+        shapedMade_ = true;
     }
     return shaped_;
 }
@@ -110,7 +121,7 @@ std::string WebMap::Generate(const GEO_MakeLand& settings, const ProgressSink& p
             for (const Point& p : settings.concentrationPoints)
                 t.concentrationPoints.Add(p);
         }
-        shapedRadius_ = -1;
+        shapedMade_ = false;
         OneThread oneThread(t);
         t.Generate(LandCircles(), nullptr, progress);
     } catch (...) {
@@ -124,7 +135,7 @@ LoadResult WebMap::Load(std::vector<unsigned char> bytes, std::string& message) 
     try {
         const MapFileKind kind = LoadMapFileBytes(terrain_, std::move(bytes));
         if (kind != MapFileKind::None) {
-            shapedRadius_ = -1;
+            shapedMade_ = false;
             fromParameters_ = kind == MapFileKind::Map;
         }
         switch (kind) {
@@ -160,9 +171,21 @@ std::vector<unsigned char> WebMap::Render(bool regions, const ProgressSink& prog
     }
     if (stages_.shade)
         ShadeRelief(picture, ShapedGrid(), terrain_.waterLevel);
+    if (stages_.riverThreshold > 0)
+        DrawRiversAndLakes(picture);
     if (regions)
         DrawPointMarks(picture, terrain_.concentrationPoints);
     return RgbaBytes(picture);
+}
+
+void WebMap::DrawRiversAndLakes(Picture& picture) {
+    const AltitudeGrid& g = ShapedGrid();
+    const double level = terrain_.waterLevel;
+    const Drainage drainage = Drain(g.width, g.height, g.altitudes, level, false);
+    const std::vector<uint8_t> lakes = LakeMask(g.altitudes, drainage);
+    const std::vector<uint8_t> rivers =
+        RiverMask(g.altitudes, drainage, lakes, level, stages_.riverThreshold);
+    DrawWaters(picture, g.altitudes, drainage, lakes, rivers, level, stages_.riverThreshold);
 }
 
 std::vector<unsigned char> WebMap::PlacementPicture(int32_t width, int32_t height,
@@ -216,6 +239,7 @@ std::string WebMap::Sidecar(bool floatSamples, bool bigEndian, const std::string
 std::string WebMap::Recipe(bool regions) const {
     RecipeOptions options;
     options.stages = stages_.landform;
+    options.riverThreshold = stages_.riverThreshold;
     options.regions = regions;
     options.shade = stages_.shade;
     options.edge = stages_.edge;

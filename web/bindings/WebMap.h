@@ -4,6 +4,7 @@
 // the texts the desktop program shows, never as exceptions.
 
 #include "core/GEO_MakeLand.h"
+#include "core/Picture.h"
 #include "data/PointArray.h"
 #include "export/HeightLayout.h"
 #include "landform/AltitudeGrid.h"
@@ -16,10 +17,12 @@
 enum class LoadResult { Map, Raw, None, Failed };
 
 // What the page does with a map after it is grown: its stages and relief
-// shading for every picture and report, the heightmaps' edge.
+// shading for every picture and report, the rivers and lakes its pictures
+// draw, the heightmaps' edge.
 struct WebStages {
     LandformStages landform;
     bool shade = false;
+    uint32_t riverThreshold = 0;  // as glenvar-cli's --rivers; 0: no waters drawn
     HeightEdge edge = HeightEdge::Wrap;
 };
 
@@ -64,6 +67,8 @@ class WebMap {
 
   private:
     class Shaped;
+    // Lakes and rivers over the picture, from the shaped heights' drainage.
+    void DrawRiversAndLakes(Picture& picture);
     const AltitudeGrid& ShapedGrid();
     template <class Sample, class Convert>
     std::vector<Sample> Heights(bool asFile, int32_t& width, int32_t& height, Convert convert);
@@ -71,7 +76,10 @@ class WebMap {
     GEO_MakeLand terrain_;
     WebStages stages_;
     bool fromParameters_ = false;  // generated, or loaded from a map file
-    // The seed's map through the stages, made when first needed.
+    // The seed's map through the stages, made when first needed; erosion
+    // takes the water level as its base, so the level is part of the key.
     AltitudeGrid shaped_;
-    int32_t shapedRadius_ = -1;  // -1: none made for this map
+    bool shapedMade_ = false;
+    LandformStages shapedStages_;
+    double shapedLevel_ = 0;
 };

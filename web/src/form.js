@@ -12,9 +12,15 @@ const ownSlider = "waterLevel";
 const readOrder = ["seed", "pointCount", "width", "height"];
 // The page takes every seed a map file holds, beyond the dialog's 32 bits.
 const maxSeed = (2n ** 64n - 1n).toString();
-// The stages after generation, as glenvar-cli's --smooth, --shade and --edge.
+// The stages after generation, as glenvar-cli's --smooth, --shade, --edge,
+// --erode, --erodibility, --thermal and --rivers, with its ranges.
 const maxSmooth = 32;
-const noStages = { smooth: 0, shade: false, edge: "wrap" };
+const maxSteps = 1000;
+const maxRivers = 2 ** 28;
+const noStages = { smooth: 0, shade: false, edge: "wrap", erode: 0, erodibility: 0.01, thermal: 0,
+                   rivers: 0 };
+// The stages given as whole numbers: {key: highest}.
+const stepStages = { erode: maxSteps, thermal: maxSteps, rivers: maxRivers };
 
 function row(label, gloss, control, extra) {
   const div = document.createElement("div");
@@ -134,13 +140,20 @@ export class ParameterForm {
     for (const c of this.checks) this.inputs[c.name].checked = Boolean(v[c.name]);
   }
 
-  // The stages' controls: {smooth (a range 0..32), smoothLabel, shade, edge (checkboxes)}.
+  // The stages' controls: {smooth (a range 0..32), smoothLabel, shade, edge
+  // (checkboxes), erode, erodibility, thermal, rivers (number fields)}.
   attachStages(controls) {
     this.stageControls = controls;
-    this.inputs.smooth = controls.smooth;
-    this.inputs.edge = controls.edge;
+    for (const key of ["smooth", "edge", "erode", "erodibility", "thermal", "rivers"])
+      this.inputs[key] = controls[key];
     controls.smooth.min = 0;
     controls.smooth.max = maxSmooth;
+    for (const [key, high] of Object.entries(stepStages)) {
+      controls[key].min = 0;
+      controls[key].max = high;
+    }
+    controls.erodibility.min = 0;
+    controls.erodibility.max = 1;
   }
 
   showStages() {
@@ -149,6 +162,19 @@ export class ParameterForm {
     c.smoothLabel.textContent = String(this.stages.smooth);
     c.shade.checked = this.stages.shade;
     c.edge.checked = this.stages.edge === "repeat";
+    for (const key of [...Object.keys(stepStages), "erodibility"])
+      c[key].value = String(this.stages[key]);
+  }
+
+  // A stage's value as glenvar-cli reads it: {value}, or {error} when it
+  // would refuse it.
+  stageValue(key, written) {
+    const v = written.trim() === "" ? NaN : Number(written);
+    if (key === "erodibility")
+      return v >= 0 && v <= 1 ? { value: v } : { error: text("enterNumberInRange", 0, 1) };
+    const high = key === "smooth" ? maxSmooth : stepStages[key];
+    if (Number.isInteger(v) && v >= 0 && v <= high) return { value: v };
+    return { error: this.texts.enterIntegerInRange.replace("%1", 0).replace("%2", high) };
   }
 
   attachWaterSlider(input, label) {
@@ -215,6 +241,9 @@ export class ParameterForm {
     if (this.stages.smooth !== noStages.smooth) q.set("smooth", String(this.stages.smooth));
     if (this.stages.shade) q.set("shade", "1");
     if (this.stages.edge !== noStages.edge) q.set("edge", this.stages.edge);
+    // In glenvar-cli's order: erosion, its erodibility, talus, rivers.
+    for (const key of ["erode", "erodibility", "thermal", "rivers"])
+      if (this.stages[key] !== noStages[key]) q.set(key, String(this.stages[key]));
     return q.toString();
   }
 
@@ -235,15 +264,15 @@ export class ParameterForm {
     return { error: text("enterNumberInRange", end(r.sliderLow), end(r.sliderHigh)) };
   }
 
-  // The stages of an address; a radius or edge glenvar-cli would refuse is
-  // refused by the next read, and the stage stays off.
+  // The stages of an address; a value glenvar-cli would refuse is refused
+  // by the next read, and the stage keeps its default.
   stagesFromAddress(q) {
     this.stages = { ...noStages, shade: q.get("shade") === "1" };
-    if (q.has("smooth")) {
-      const r = q.get("smooth").trim() === "" ? NaN : Number(q.get("smooth"));
-      if (Number.isInteger(r) && r >= 0 && r <= maxSmooth) this.stages.smooth = r;
-      else this.refusals.push({ key: "smooth", error: this.texts.enterIntegerInRange
-        .replace("%1", 0).replace("%2", maxSmooth) });
+    for (const key of ["smooth", ...Object.keys(stepStages), "erodibility"]) {
+      if (!q.has(key)) continue;
+      const read = this.stageValue(key, q.get(key));
+      if (read.error) this.refusals.push({ key, error: read.error });
+      else this.stages[key] = read.value;
     }
     if (q.has("edge")) {
       const edge = q.get("edge");

@@ -242,6 +242,19 @@ function wireStages() {
     $("smooth-label").textContent = t.value;
   }));
   $("shade").addEventListener("change", changed((t) => (form.stages.shade = t.checked)));
+  // Erosion and rivers: a value glenvar-cli would refuse is told at once and
+  // the field shows the stage's value again.
+  for (const key of ["erode", "erodibility", "thermal", "rivers"]) {
+    $(key).addEventListener("change", (e) => {
+      const read = form.stageValue(key, e.target.value);
+      if (read.error) {
+        e.target.value = String(form.stages[key]);
+        return message(read.error, e.target);
+      }
+      if (read.value === form.stages[key]) return;
+      changed((t) => (form.stages[key] = read.value))(e);
+    });
+  }
   // The edge changes only the heightmap files.
   $("edge").addEventListener("change", (e) => {
     form.stages.edge = e.target.checked ? "repeat" : "wrap";
@@ -275,6 +288,7 @@ function wire() {
     $("water-label").textContent = glenvar.sliderLabel("waterLevel", pos);
     if (level === map?.parameters.waterLevel) return;
     form.values.waterLevel = level;
+    if (form.stages.erode > 0) heights = null; // the water is the erosion's base: new heights
     // A new water level shows the map itself, as on the desktop.
     form.regions = false;
     $("regions").checked = false;
@@ -345,7 +359,8 @@ async function start() {
   form = new ParameterForm($("parameters"), texts, defaults, glenvar);
   form.attachWaterSlider($("water"), $("water-label"));
   form.attachStages({ smooth: $("smooth"), smoothLabel: $("smooth-label"), shade: $("shade"),
-                      edge: $("edge") });
+                      edge: $("edge"), erode: $("erode"), erodibility: $("erodibility"),
+                      thermal: $("thermal"), rivers: $("rivers") });
   view = new MapView($("viewport"), $("map"), placePoint);
   // On a phone the whole map is worth more than its cells one by one.
   if (matchMedia("(max-width: 640px)").matches) {

@@ -21,10 +21,11 @@ function heights(m, asFile, floats) {
   return { width, height, samples: copy(samples) };
 }
 
-// The page's stages ({smooth, shade, edge}) come first with every call that
+// The page's stages ({smooth, shade, edge, erode, erodibility, thermal,
+// rivers}) come first with every call that
 // shows or writes the map, so a call never sees the controls' previous state.
 const staged = (op) => (m, [stages, ...args]) => {
-  m.setStages(stages.smooth, stages.shade, stages.edge === "repeat");
+  m.setStages(stages);
   return op(m, args);
 };
 

@@ -229,6 +229,61 @@ test("stages in a link: the CLI's relief picture, report, heightmaps, sidecars; 
   await Promise.all([page.close(), refused.close()]);
 });
 
+test("erosion and rivers in a link: the CLI's picture, report and downloads, at any water level", async () => {
+  const folder = mkdtempSync(join(work, "waters-"));
+  const stages = ["--smooth", "3", "--erode", "10", "--erodibility", "0.02", "--thermal", "2",
+    "--rivers", "300"];
+  const page = await openPage(session, "seed=5&width=300&height=200&smooth=3&shade=1&erode=10" +
+    "&erodibility=0.02&thermal=2&rivers=300", folder);
+  const file = (ext) => join(work, `waters${ext}`);
+  const cli = (args) => execFileSync(process.env.GLENVAR_CLI, args, { encoding: "utf8" });
+  cli(["generate", "--seed", "5", "--width", "300", "--height", "200", ...stages, "--shade",
+    "--stencils", join(work, "makeland.bin"), "-o", file(".ld"), "-o", file(".png"),
+    "--heightmap", file("-height.r16")]);
+  const cliPng = readFileSync(file(".png"));
+  await assertShowsPicture(page, decode(cliPng));
+  assert.equal(await report(page), cli(["info", file(".ld"), ...stages]));
+  assert.match(page.url(), /erode=10&erodibility=0.02&thermal=2&rivers=300/);
+  const png = await downloaded(page, "#save-png", "LandData.png", folder);
+  assert.ok(samePng(decode(png), decode(cliPng)));
+  assert.equal(pngRecipe(png), pngRecipe(cliPng));
+  assert.match(pngRecipe(png), / --erode 10 --erodibility 0.02 --thermal 2 --rivers 300 --shade$/);
+  await page.select("#height-form", "r16");
+  assert.ok((await downloaded(page, "#save-height", "LandData-height.r16", folder))
+    .equals(readFileSync(file("-height.r16"))));
+
+  // The water level is the erosion's base: a new level erodes the map again.
+  await page.$eval("#water", (e) => {
+    e.value = "30000";
+    e.dispatchEvent(new Event("change"));
+  });
+  await page.waitForSelector("body:not(.busy)");
+  cli(["render", file(".ld"), ...stages, "--shade", "--water-level", String(30000 * 0.00001),
+    "-o", file("-water.png")]);
+  await assertShowsPicture(page, decode(readFileSync(file("-water.png"))));
+
+  // A field glenvar-cli would refuse keeps the stage; rivers off leave the link.
+  await page.$eval("#erode", (e) => {
+    e.value = "1001";
+    e.dispatchEvent(new Event("change"));
+  });
+  await page.waitForSelector("#message[open]");
+  assert.equal(await page.$eval("#message-text", (e) => e.textContent),
+               "0 から 1000 までの整数を入力してください。");
+  await page.click("#message button");
+  assert.equal(await page.$eval("#erode", (e) => e.value), "10");
+  await page.$eval("#rivers", (e) => {
+    e.value = "0";
+    e.dispatchEvent(new Event("change"));
+  });
+  await page.waitForSelector("body:not(.busy)");
+  assert.doesNotMatch(page.url(), /rivers=/);
+  const refused = await openPage(session, "erodibility=2");
+  assert.equal(await refused.$eval("#message-text", (e) => e.textContent),
+               "0 から 1 までの数値を入力してください。");
+  await Promise.all([page.close(), refused.close()]);
+});
+
 // The page's numbers are the desktop program's code compiled into the module;
 // the C++ tests check the same functions natively over many inputs.
 test("slider labels and edit reads follow the desktop program's rules", async () => {
