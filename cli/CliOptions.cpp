@@ -50,16 +50,6 @@ std::optional<double> ToNumber(std::string_view text) {
     return value;
 }
 
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-
-std::string Extension(const std::string& path) {
-    return Lower(std::filesystem::path(path).extension().string());
-}
-
 // The endings the option takes as the registry lists them, as ".a, .b or .c".
 std::string EndingsText(std::string_view endings) {
     std::string text;
@@ -72,20 +62,6 @@ std::string EndingsText(std::string_view endings) {
         start = bar + 1;
     }
     return text;
-}
-
-// The path's ending when the option takes it (case aside), or a refusal.
-std::string EndingFor(const CommandOption& option, const std::string& path) {
-    const std::string ext = Extension(path);
-    std::string_view endings = option.extensions;
-    for (size_t start = 0; start <= endings.size();) {
-        const size_t bar = std::min(endings.find('|', start), endings.size());
-        if (!ext.empty() && ext.substr(1) == endings.substr(start, bar - start))
-            return ext;
-        start = bar + 1;
-    }
-    throw Failure{std::string(option.name) + ": FILE must end in " + EndingsText(endings) +
-                  ", got " + Quoted(path)};
 }
 
 // The forms each file option takes; a loaded map is only rendered.
@@ -103,9 +79,8 @@ std::initializer_list<FormGroup> GroupsOf(Command command, std::string_view opti
                                                           : std::initializer_list<FormGroup>{};
 }
 
-// The file and the form that owns its ending.
+// The file and the form that owns its ending (in any case).
 Output OutputFor(const CommandOption& option, const std::string& path, Command command) {
-    EndingFor(option, path);
     const FileForm* form = FormForPath(path, GroupsOf(command, option.name));
     if (form == nullptr)
         throw Failure{std::string(option.name) + ": FILE must end in " +
