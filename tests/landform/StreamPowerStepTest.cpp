@@ -68,14 +68,15 @@ TEST(StreamPower, OneStepIsBraunAndWillettsImplicitUpdate) {
     for (int round = 0; round < 2000; ++round) {
         TestMap m = SmallRandomMap(rng);
         const double k = erodibilities[round % 4];
-        SCOPED_TRACE(testing::Message() << "round " << round << ", " << m.width << " x "
-                                        << m.height << ", K " << k);
+        SCOPED_TRACE(testing::Message()
+                     << "round " << round << ", " << m.width << " x " << m.height << ", K " << k);
         StreamPower erosion(m.width, m.height, k, false);
         for (int step = 0; step < 2; ++step) {
             const std::vector<double> expected = ReferenceStep(m, k);
             erosion.Step(m.altitudes, m.waterLevel);
             for (size_t i = 0; i < expected.size(); ++i)
-                ASSERT_NEAR(m.altitudes[i], expected[i], 1e-12) << "step " << step << ", cell " << i;
+                ASSERT_NEAR(m.altitudes[i], expected[i], 1e-12)
+                    << "step " << step << ", cell " << i;
         }
     }
 }
