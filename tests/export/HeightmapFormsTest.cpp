@@ -1,14 +1,15 @@
 // Every heightmap form as a tool reads it: the file through its own library
 // (libpng, libtiff, OpenEXR, plain bytes for .r16) and the sidecar through
 // Python's json. The samples are the altitudes, the recipe rides along
-// without disturbing them, and the sidecar's numbers describe the file that
-// is really there.
+// without disturbing them (and --recipe reads it back), and the sidecar's
+// numbers describe the file that is really there.
 
 #include "ExportTerrain.h"
 #include "ReadBack.h"
 
 #include "export/FileForm.h"
 #include "export/HeightmapSet.h"
+#include "export/RecipeFile.h"
 #include "export/Sidecar.h"
 
 #include "tests/support/ScratchFiles.h"
@@ -62,6 +63,9 @@ TEST(HeightmapForms, SamplesRecipeAndSidecarAsEveryToolReadsThem) {
                     ASSERT_EQ(Expected(s, t[(y % 6) * 9 + x % 9].altitude), s.at(x, y))
                         << x << ", " << y;
             EXPECT_EQ(id == FileFormId::HeightmapR16 ? "" : recipe, s.recipe);
+            // What --recipe reads, from the file whose pixels were just read.
+            EXPECT_EQ(recipe,
+                      RecipeOfFile(id == FileFormId::HeightmapR16 ? SidecarPath(path) : path));
 
             auto j = readback::JsonFields(SidecarPath(path));
             ASSERT_FALSE(j.empty()) << "Python's json refused the sidecar";
