@@ -9,16 +9,26 @@
 
 namespace {
 
+// Lets the other thread in between chunks; no clock, so a loaded machine
+// changes nothing but the interleaving.
 void Busy() {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
-    while (std::chrono::steady_clock::now() < until) {
-    }
+    std::this_thread::yield();
+}
+
+// The caller's first chunk waits here until the worker has run one, so that
+// both threads take a share however the machine schedules them. The bound
+// counts yields, not time: a worker that never comes fails the test instead
+// of hanging it, and a busy machine only makes each yield last longer.
+void AwaitWorker(const std::atomic<bool>& workerRan) {
+    for (int64_t i = 0; i < 50'000'000 && !workerRan.load(); ++i)
+        std::this_thread::yield();
 }
 
 TEST(ChunkWorker, EveryChunkRunsOnceAndBothThreadsShare) {
     ChunkWorker worker(true);
     for (int32_t chunks : {0, 1, 2, 3, 40, 500}) {
         std::vector<std::atomic<int>> runs(static_cast<size_t>(chunks));
+        std::atomic<bool> workerRan{false};
         int64_t mainRuns = 0, lastUnits = 0;
         bool unitsAdd = true;  // the worker's units seen here: its chunks' sum so far
         const auto seeUnits = [&](int64_t units) {
@@ -29,6 +39,8 @@ TEST(ChunkWorker, EveryChunkRunsOnceAndBothThreadsShare) {
         worker.Share(
             chunks,
             [&](int32_t c, int64_t units) {
+                if (mainRuns == 0 && chunks == 500)
+                    AwaitWorker(workerRan);
                 ++runs[size_t(c)];
                 ++mainRuns;
                 seeUnits(units);
@@ -36,6 +48,7 @@ TEST(ChunkWorker, EveryChunkRunsOnceAndBothThreadsShare) {
             },
             [&](int32_t c) -> int64_t {
                 ++runs[size_t(c)];
+                workerRan = true;
                 Busy();
                 return 3;
             },
@@ -69,7 +82,7 @@ TEST(ChunkWorker, FailuresOnEitherSideReachTheCallerAndTheWorkerServesOn) {
                  std::runtime_error);
     std::atomic<bool> workerRan{false};
     EXPECT_THROW(worker.Share(
-                     400, [&](int32_t, int64_t) { Busy(); },
+                     400, [&](int32_t, int64_t) { AwaitWorker(workerRan); },
                      [&](int32_t) -> int64_t {
                          workerRan = true;
                          throw std::logic_error("worker");

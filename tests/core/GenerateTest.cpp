@@ -3,11 +3,11 @@
 
 #include "core/GEO_MakeLand.h"
 #include "core/NUM_Random.h"
+#include "tests/support/SteppedTicks.h"
 #include "tests/support/Terrains.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
@@ -232,11 +232,11 @@ TEST(GenerateCells, TiesGoToTheLowerIndex) {
         ASSERT_NE(c.region, 2);
 }
 
-// Phases, as the callback sees them.
+// Phases, as the callback sees them, with the tick counter at each report.
 struct PhaseLog {
     std::vector<int32_t> phases;
     std::vector<int32_t> counts;
-    std::vector<std::chrono::steady_clock::time_point> times;
+    std::vector<uint32_t> ticks;
     int32_t totalAtStart = -1;
     int32_t cellsAtStart = -1;
     int32_t gridWidthAtEnd = -1;
@@ -249,7 +249,7 @@ void LogPhase(GEO_MakeLand& t, const ProgressReport& report) {
     EXPECT_EQ(report.total, t.progressTotal);
     phaseLog->phases.push_back(phase);
     phaseLog->counts.push_back(report.done);
-    phaseLog->times.push_back(std::chrono::steady_clock::now());
+    phaseLog->ticks.push_back(testsupport::SteppedTicks::Now());
     if (phase == 0) {
         phaseLog->totalAtStart = t.progressTotal;
         phaseLog->cellsAtStart = t.GetSize();
@@ -259,33 +259,25 @@ void LogPhase(GEO_MakeLand& t, const ProgressReport& report) {
 }
 
 TEST(GenerateProgress, PhasesInOrderThrottledWithTheirCounts) {
-    // Tall columns make stamping slow enough for repeated reports; the number
-    // of stamps grows until stamping takes a quarter of a second or more.
     std::vector<Point> column;
-    for (int32_t y = 0; y < 70000; ++y)
+    for (int32_t y = 0; y < 40; ++y)
         column.push_back({y % 7, y});
     const GEO_LandCircleArray table = TableOf({column});
     for (int32_t threads : {0, 1}) {
+        SCOPED_TRACE(threads ? "two threads" : "one thread");
+        // 50 ticks a read: a report falls due at every fourth look at the clock.
+        const testsupport::SteppedTicks ticks(7, 50);
         PhaseLog log;
-        double processAmount = 0.1;
-        for (int attempt = 0; attempt < 5; ++attempt) {
-            log = PhaseLog{};
-            phaseLog = &log;
-            GEO_MakeLand t;
-            t.width = t.height = 100;
-            t.unitAmount = 1;
-            t.twoThreads = threads;
-            t.SetSize(7);  // an old grid, still there at phase 0
-            t.processAmount = processAmount;
-            t.Generate(table, nullptr, &LogPhase);
-            ASSERT_GE(log.phases.size(), 4u);
-            const auto stamping = log.times[log.times.size() - 2] - log.times[1];
-            if (stamping >= std::chrono::milliseconds(250))
-                break;
-            const double seconds = std::max(std::chrono::duration<double>(stamping).count(), 0.005);
-            processAmount = std::min(processAmount * 0.3 / seconds, 100.0);
-        }
-        const auto stamps = static_cast<int32_t>(10000 * processAmount);
+        phaseLog = &log;
+        GEO_MakeLand t;
+        t.width = t.height = 100;
+        t.unitAmount = 1;
+        t.twoThreads = threads;
+        t.SetSize(7);  // an old grid, still there at phase 0
+        t.processAmount = 2.0;
+        t.Generate(table, nullptr, &LogPhase);
+        const int32_t stamps = 20000;
+        ASSERT_GE(log.phases.size(), 4u);
         EXPECT_EQ(log.phases.front(), 0);
         EXPECT_EQ(log.totalAtStart, stamps);
         EXPECT_EQ(log.cellsAtStart, 7);
@@ -300,11 +292,12 @@ TEST(GenerateProgress, PhasesInOrderThrottledWithTheirCounts) {
             EXPECT_EQ(log.phases[i], 1);
             EXPECT_GE(log.counts[i], log.counts[i - 1]);
             EXPECT_LE(log.counts[i], stamps);
+            // Each report as soon as it is due, 200 ticks after the last.
             if (i > 2) {
-                EXPECT_GE(log.times[i] - log.times[i - 1], std::chrono::milliseconds(195));
+                EXPECT_EQ(log.ticks[i] - log.ticks[i - 1], 200u) << "report " << i;
             }
         }
-        EXPECT_GT(n, 4u) << "stamping was too quick to see a repeated report";
+        EXPECT_GT(n, 10u) << "too few reports while stamping";
     }
 }
 

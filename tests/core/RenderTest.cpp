@@ -1,6 +1,7 @@
 #include "ReferenceRender.h"
 #include "core/GEO_MakeLand.h"
 #include "core/PointMarks.h"
+#include "tests/support/SteppedTicks.h"
 
 #include <gtest/gtest.h>
 
@@ -272,13 +273,17 @@ TEST(Render, InconsistentGridReadsOnlyItsCells) {
 }
 
 std::vector<int32_t> progressCalls;
+std::vector<uint32_t> progressTicks;
 void Record(GEO_MakeLand& t, const ProgressReport& report) {
     EXPECT_EQ(report.phase, ProgressPhase::Rendering);
     EXPECT_EQ(report.total, t.GetSize());
     progressCalls.push_back(report.done);
+    progressTicks.push_back(testsupport::SteppedTicks::Now());
 }
 
 TEST(Render, ProgressStartsAtZeroAndEndsAtTheCellCount) {
+    // 70 ticks a read: the throttle lets every third look at the clock through.
+    const testsupport::SteppedTicks ticks(0, 70);
     GEO_MakeLand t;
     progressCalls.clear();
     Picture picture(3, 3, 0x12345678u);
@@ -286,15 +291,16 @@ TEST(Render, ProgressStartsAtZeroAndEndsAtTheCellCount) {
     EXPECT_EQ(progressCalls, std::vector<int32_t>{0});  // empty grid: only the start
     EXPECT_EQ(picture.pixels, std::vector<uint32_t>(9, 0xFF000000u));
 
-    // Large enough that a slow machine may pass the 200 ms mark in between.
-    MakeGrid(t, 2000, 1500);
+    MakeGrid(t, 300, 200);
     for (int32_t i = 0; i < t.GetSize(); ++i)
         t[i].region = uint16_t(i % 3000 / 700);
     t.concentrationPoints.Add({0, 0});
     for (int threads = 1; threads <= 2; ++threads) {
+        SCOPED_TRACE(threads);
         t.twoThreads = threads == 2;
         progressCalls.clear();
-        Picture big(2000, 1500);
+        progressTicks.clear();
+        Picture big(300, 200);
         t.Render(big, true, &Record);
         ASSERT_GE(progressCalls.size(), 2u);
         EXPECT_EQ(progressCalls.front(), 0);
@@ -303,7 +309,12 @@ TEST(Render, ProgressStartsAtZeroAndEndsAtTheCellCount) {
             EXPECT_EQ(progressCalls[k] % 200, 0);
             EXPECT_GT(progressCalls[k], progressCalls[k - 1]);
             EXPECT_LT(progressCalls[k], t.GetSize());
+            if (k > 1) {
+                EXPECT_GE(progressTicks[k] - progressTicks[k - 1], 200u);
+            }
         }
+        // 300 chances to report, one in three taken.
+        EXPECT_GE(progressCalls.size(), 90u);
     }
 }
 

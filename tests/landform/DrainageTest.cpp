@@ -17,9 +17,10 @@
 namespace {
 
 // Every receiver a neighbour no higher on the filled surface, the steepest
-// one in reading order where one is lower; the only self-receivers are the
-// outlets; the areas what walking every cell's path down counts, which also
-// proves the paths end.
+// one in reading order where one is lower; the outlets (water, or the sole
+// lowest cell of a map without any) and only they are their own receivers;
+// the areas what walking every cell's path down counts, which also proves
+// the paths end.
 void ExpectSoundRouting(const TestMap& m, const Drainage& d) {
     static constexpr bool corner[8] = {true, false, true, false, false, true, false, true};
     const size_t cells = m.altitudes.size();
@@ -27,6 +28,9 @@ void ExpectSoundRouting(const TestMap& m, const Drainage& d) {
     std::vector<uint32_t> walked(cells, 0);
     for (size_t i = 0; i < cells; ++i) {
         const uint32_t r = d.receivers[i];
+        if (m.altitudes[i] <= m.waterLevel || sole == i) {
+            EXPECT_EQ(r, i) << "outlet " << i;
+        }
         if (r == i) {
             EXPECT_TRUE(m.altitudes[i] <= m.waterLevel || sole == i) << "sink " << i;
         } else {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <random>
 
 namespace {
 
@@ -40,6 +41,40 @@ TEST(ReliefShading, LightsSlopesFacingTheNorthWestAndLeavesFlatsAndSea) {
     ShadeRelief(white, steep, 0.5);
     EXPECT_EQ(0xFFFFFFFFu, white.at(2, 1));  // faces away from the low cell: lit
     EXPECT_LT(Red(white.at(0, 1)), 0xFFu);
+}
+
+// A cell on the first or last row or column takes its neighbours across the
+// edge like any other cell: shading the grid and its picture rolled by
+// (dx, dy) gives the shaded picture rolled by as much, for every roll.
+TEST(ReliefShading, RollingTheGridRollsTheShading) {
+    const int32_t w = 7, h = 5;
+    const double waterLevel = 0.505;
+    std::mt19937 rng(45);
+    AltitudeGrid g(w, h);
+    Picture colours(w, h);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            g.at(x, y) = 0.5 + double(rng() % 1000) / 50000.0;  // some of it sea
+            colours.at(x, y) = 0xFF000000u | (rng() & 0xFFFFFFu);
+        }
+    Picture shaded = colours;
+    ShadeRelief(shaded, g, waterLevel);
+    for (int32_t dy = 0; dy < h; ++dy)
+        for (int32_t dx = 0; dx < w; ++dx) {
+            AltitudeGrid rolledGrid(w, h);
+            Picture rolled(w, h);
+            for (int32_t y = 0; y < h; ++y)
+                for (int32_t x = 0; x < w; ++x) {
+                    rolledGrid.at((x + dx) % w, (y + dy) % h) = g.at(x, y);
+                    rolled.at((x + dx) % w, (y + dy) % h) = colours.at(x, y);
+                }
+            ShadeRelief(rolled, rolledGrid, waterLevel);
+            for (int32_t y = 0; y < h; ++y)
+                for (int32_t x = 0; x < w; ++x)
+                    ASSERT_EQ(shaded.at(x, y), rolled.at((x + dx) % w, (y + dy) % h))
+                        << "cell " << x << ", " << y << " rolled by " << dx << ", " << dy;
+        }
+    EXPECT_NE(shaded.pixels, colours.pixels);
 }
 
 }  // namespace
