@@ -19,13 +19,17 @@ void Write(const std::filesystem::path& path, const std::string& bytes) {
 }
 
 TEST(Recipe, WordsRoundTripThroughTheRecipeText) {
-    const std::vector<std::string> words = {"--seed", "7", "--points", "1,2;30,4", "--x", "a b"};
+    const std::vector<std::string> words = {"--seed", "7", "--point", "1,2", "--engine", "godot"};
     std::string recipe = "glenvar-cli generate";
     for (const std::string& w : words)
         recipe += " " + RecipeWord(w);
-    EXPECT_EQ(words, RecipeArguments(recipe));
-    EXPECT_THROW(RecipeArguments("glenvar-cli render x.ld"), RecipeFailure);
-    EXPECT_THROW(RecipeArguments("glenvar-cli generate 'open"), RecipeFailure);
+    const std::vector<RecipeSetting> settings = {
+        {"--seed", "7"}, {"--point", "1,2"}, {"--engine", "godot"}};
+    EXPECT_EQ(settings, RecipeSettings(recipe));
+    EXPECT_EQ(settings,
+              RecipeSettings("glenvar-cli generate '--seed' 7 --point='1,2' --engine godot"));
+    EXPECT_THROW(RecipeSettings("glenvar-cli render x.ld"), RecipeFailure);
+    EXPECT_THROW(RecipeSettings("glenvar-cli generate 'open"), RecipeFailure);
 }
 
 TEST(Recipe, ReadFromSidecarAndExrAndRefusedElsewhere) {
