@@ -274,6 +274,7 @@ std::string JsonString(const std::string& text, size_t at) {
         }
         const char e = i + 1 < text.size() ? text[i + 1] : '\0';
         std::string escape = text.substr(i, e == 'u' ? 6 : 2);
+        escape = escape.substr(0, escape.find('"', 1));
         for (char& byte : escape)
             byte = static_cast<unsigned char>(byte) < 0x20 ? '?' : byte;
         const std::string bad = "the sidecar's recipe has a bad escape \"" + escape + '"';
