@@ -7,11 +7,7 @@
 #include "export/StageSettings.h"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
-#include <cmath>
 #include <filesystem>
-#include <limits>
 #include <string_view>
 #include <system_error>
 
