@@ -1,6 +1,7 @@
 #include "export/RecipeFile.h"
 
 #include "data/Failures.h"
+#include "export/ExrFile.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -213,7 +214,7 @@ std::string ExrHeaderRecipe(ByteRange& file) {
         if (bytes >= 0x80000000u)
             throw RecipeFailure("the EXR header is damaged");
         at += 4;
-        if (attribute == "glenvarRecipe" && type == "string") {
+        if (attribute == exrRecipeAttribute && type == "string") {
             if (bytes > maxRecipeBytes)
                 throw RecipeFailure(TooLong("the EXR file's recipe"));
             std::string text = file.ReadAt(at, size_t(bytes));
