@@ -1,77 +1,12 @@
 #include "export/RecipeFile.h"
 
-#include "data/Failures.h"
 #include "export/ExrFile.h"
+#include "export/FileRange.h"
+#include "export/MemoryRange.h"
 
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <fstream>
 
 namespace {
-
-namespace fs = std::filesystem;
-
-// Bytes read at an offset, as many as there are: a file is never read whole.
-class ByteRange {
-  public:
-    virtual ~ByteRange() = default;
-    virtual uint64_t Size() const = 0;
-    // Up to n bytes at offset `at`; fewer only at the end.
-    virtual std::string ReadAt(uint64_t at, size_t n) = 0;
-};
-
-class MemoryRange : public ByteRange {
-  public:
-    explicit MemoryRange(std::string_view bytes) : bytes_(bytes) {}
-    uint64_t Size() const override { return bytes_.size(); }
-    std::string ReadAt(uint64_t at, size_t n) override {
-        return at >= bytes_.size() ? std::string() : std::string(bytes_.substr(size_t(at), n));
-    }
-
-  private:
-    std::string_view bytes_;
-};
-
-class FileRange : public ByteRange {
-  public:
-    // A directory, a device (/dev/zero never ends), a pipe (it may block
-    // forever) or a socket is refused before it is opened.
-    explicit FileRange(const fs::path& path) : path_(path) {
-        std::error_code error;
-        const fs::file_status status = fs::status(path, error);
-        if (error)
-            ThrowFileFailure(error.value(), path);
-        if (fs::is_directory(status))
-            ThrowFileFailure(EISDIR, path);
-        if (!fs::is_regular_file(status))
-            throw CommandFailure(path.string() + ": not a regular file", FailureKind::Other);
-        in_.open(path, std::ios::binary);
-        if (!in_)
-            ThrowFileFailure(errno ? errno : EACCES, path);
-        size_ = fs::file_size(path, error);
-        if (error)
-            ThrowFileFailure(error.value(), path);
-    }
-    uint64_t Size() const override { return size_; }
-    std::string ReadAt(uint64_t at, size_t n) override {
-        if (at >= size_)
-            return {};
-        std::string bytes(size_t(std::min<uint64_t>(n, size_ - at)), '\0');
-        in_.clear();
-        in_.seekg(std::streamoff(at));
-        in_.read(bytes.data(), std::streamsize(bytes.size()));
-        if (in_.bad())
-            ThrowFileFailure(errno ? errno : EIO, path_);
-        bytes.resize(size_t(in_.gcount()));
-        return bytes;
-    }
-
-  private:
-    fs::path path_;
-    std::ifstream in_;
-    uint64_t size_ = 0;
-};
 
 std::string TooLong(const char* what) {
     return std::string(what) + " is longer than " + std::to_string(maxRecipeBytes >> 20) + " MiB";
