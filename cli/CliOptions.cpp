@@ -3,14 +3,11 @@
 #include "cli/CommandRegistry.h"
 
 #include "core/ParameterLimits.h"
-#include "landform/Smoothing.h"
+#include "export/SettingText.h"
+#include "export/StageSettings.h"
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
-#include <cmath>
 #include <filesystem>
-#include <limits>
 #include <string_view>
 #include <system_error>
 
@@ -27,27 +24,6 @@ std::string Quoted(std::string_view s) {
     quoted.append(s);
     quoted += '"';
     return quoted;
-}
-
-// Whole text as a decimal integer: no sign other than '-', no blanks, no junk.
-template <class T> std::optional<T> ToInteger(std::string_view text) {
-    T value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
-}
-
-// Whole text as a finite decimal number; from_chars reads it exactly, so the
-// defaults written out in full give back their exact bit patterns.
-std::optional<double> ToNumber(std::string_view text) {
-    double value = 0;
-    const auto [end, error] =
-        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty() ||
-        !std::isfinite(value))
-        return std::nullopt;
-    return value;
 }
 
 // The endings the option takes as the registry lists them, as ".a, .b or .c".
@@ -88,66 +64,33 @@ Output OutputFor(const CommandOption& option, const std::string& path, Command c
     return {path, form->id};
 }
 
-Point PointFrom(std::string_view text) {
-    const auto comma = text.find(',');
-    std::optional<int32_t> x, y;
-    if (comma != std::string_view::npos) {
-        x = ToInteger<int32_t>(text.substr(0, comma));
-        y = ToInteger<int32_t>(text.substr(comma + 1));
-    }
-    if (!x || !y)
-        throw Failure{"--point: expected X,Y with 0 <= X < width and 0 <= Y < height, got " +
-                      Quoted(text)};
-    return {*x, *y};
-}
-
-// A generation parameter's value, checked against the table's range; the
-// messages name that range as the help does.
+// A generation parameter's value, checked as every reader checks it.
 void SetParameter(Options& o, const ParameterRow& row, std::string_view option,
                   const std::string& text) {
-    const auto refuse = [&](const std::string& expected) {
-        return Failure{std::string(option) + ": expected " + expected + ", got " + Quoted(text)};
-    };
-    switch (row.kind) {
-    case ParameterKind::Seed: {
-        const auto seed = ToInteger<uint64_t>(text);
-        if (!seed)
-            throw refuse("an integer from 0 to " + std::to_string(UINT64_MAX));
-        o.terrain.*std::get<uint64_t GEO_MakeLand::*>(row.field) = *seed;
-        break;
-    }
-    case ParameterKind::Integer: {
-        const auto value = ToInteger<int64_t>(text);
-        if (!value || *value < row.low || *value > row.high)
-            throw refuse("an integer from " + std::to_string(int64_t(row.low)) + " to " +
-                         std::to_string(int64_t(row.high)));
-        row.SetNumber(o.terrain, double(*value));
-        break;
-    }
-    case ParameterKind::Fraction: {
-        const auto value = ToNumber(text);
-        const bool aboveLow = value && (row.lowOpen ? *value > row.low : *value >= row.low);
-        if (!aboveLow || !(*value <= row.high))
-            throw refuse(row.lowOpen ? "a number greater than " + ShortestText(row.low) +
-                                           " and at most " + ShortestText(row.high)
-                                     : "a number from " + ShortestText(row.low) + " to " +
-                                           ShortestText(row.high));
-        row.SetNumber(o.terrain, *value == 0.0 ? 0.0 : *value);  // no negative zero
-        break;
-    }
-    case ParameterKind::Flag:
-        row.SetNumber(o.terrain, 1);
-        break;
-    }
+    SetParameterText(o.terrain, row, option, text);
     o.given.push_back(&row);
+}
+
+// A setting a recipe may carry too, read by its row (export/StageSettings.h).
+void SetStage(Options& o, const StageSetting& setting, const std::string& text) {
+    RecipeOptions r{o.stages, o.riverThreshold, o.regions,          o.shade,
+                    o.edge,   o.engine,         o.heightRangeMetres};
+    SetStageSetting(setting, text, o.terrain, r);
+    o.stages = r.stages;
+    o.riverThreshold = r.riverThreshold;
+    o.regions = r.regions;
+    o.shade = r.shade;
+    o.edge = r.edge;
+    o.engine = r.engine;
+    o.heightRangeMetres = r.heightRangeMetres;
 }
 
 std::optional<std::pair<int32_t, int32_t>> TilesFrom(std::string_view text) {
     const auto x = text.find('x');
     if (x == std::string_view::npos)
         return std::nullopt;
-    const auto k = ToInteger<int32_t>(text.substr(0, x));
-    const auto l = ToInteger<int32_t>(text.substr(x + 1));
+    const auto k = WholeInteger<int32_t>(text.substr(0, x));
+    const auto l = WholeInteger<int32_t>(text.substr(x + 1));
     if (!k || !l || *k < 1 || *l < 1 || *k > 64 || *l > 64)
         return std::nullopt;
     return std::pair{*k, *l};
@@ -177,48 +120,13 @@ Layer LayerFrom(const std::string& text) {
                   Quoted(text)};
 }
 
-// The stages and how pictures and heightmaps are laid out.
-void SetStageOrLayout(Options& o, std::string_view name, const std::string& text) {
+// The heightmaps' tiles, the layers and the recipe: run options no recipe holds.
+void SetLayoutOrRecipe(Options& o, std::string_view name, const std::string& text) {
     const auto refuse = [&](const std::string& expected) {
         return Failure{std::string(name) + ": expected " + expected + ", got " + Quoted(text)};
     };
-    if (name == "--smooth") {
-        const auto radius = ToInteger<int64_t>(text);
-        if (!radius || *radius < 0 || *radius > maxSmoothRadius)
-            throw refuse("an integer from 0 to " + std::to_string(maxSmoothRadius));
-        o.stages.smoothRadius = int32_t(*radius);
-    } else if (name == "--erode" || name == "--thermal") {
-        const auto steps = ToInteger<int64_t>(text);
-        if (!steps || *steps < 0 || *steps > maxErosionSteps)
-            throw refuse("an integer from 0 to " + std::to_string(maxErosionSteps));
-        (name == "--erode" ? o.stages.erodeSteps : o.stages.thermalSteps) = int32_t(*steps);
-    } else if (name == "--erodibility") {
-        const auto k = ToNumber(text);
-        if (!k || !(*k >= 0.0 && *k <= 1.0))
-            throw refuse("a number from 0 to 1");
-        o.stages.erodibility = *k == 0.0 ? 0.0 : *k;
-    } else if (name == "--rivers") {
-        const auto cells = ToInteger<int64_t>(text);
-        if (!cells || *cells < 0 || *cells > int64_t{1} << 28)
-            throw refuse("a cell count from 0 to 268435456");
-        o.riverThreshold = uint32_t(*cells);
-    } else if (name == "--layer") {
+    if (name == "--layer") {
         o.layers.push_back(LayerFrom(text));
-    } else if (name == "--shade") {
-        o.shade = true;
-    } else if (name == "--edge") {
-        if (text != "wrap" && text != "repeat")
-            throw refuse("wrap or repeat");
-        o.edge = text == "repeat" ? HeightEdge::Repeat : HeightEdge::Wrap;
-    } else if (name == "--engine") {
-        o.engine = EngineNamed(text);
-        if (o.engine == nullptr)
-            throw refuse("unreal, unity or godot");
-    } else if (name == "--height-range-m") {
-        const auto metres = ToNumber(text);
-        if (!metres || !(*metres > 0.0 && *metres <= 1e6))
-            throw refuse("metres greater than 0 and at most 1000000");
-        o.heightRangeMetres = *metres;
     } else if (name == "--tiles") {
         const auto tiles = TilesFrom(text);
         if (!tiles)
@@ -235,21 +143,17 @@ void SetStageOrLayout(Options& o, std::string_view name, const std::string& text
 // The options that are not generation parameters.
 void SetOther(Options& o, const CommandOption& option, const std::string& text) {
     const std::string_view name = option.name;
-    if (name == "--point") {
-        o.terrain.concentrationPoints.Add(PointFrom(text));
-        // Hand placement keeps the random point count as it was, as the desktop program does.
-        o.terrain.manualPlacement = 1;
+    if (const StageSetting* setting = FindStageSetting(name)) {
+        SetStage(o, *setting, text);
     } else if (name == "--stencils") {
         if (text.empty())
             throw Failure{"--stencils: expected a file name, got \"\""};
         o.stencils = text;
     } else if (name == "--threads") {
-        const auto value = ToInteger<int64_t>(text);
+        const auto value = WholeInteger<int64_t>(text);
         if (!value || *value < 1 || *value > 2)
             throw Failure{"--threads: expected an integer from 1 to 2, got " + Quoted(text)};
         o.threads = int32_t(*value);
-    } else if (name == "--regions") {
-        o.regions = true;
     } else if (name == "-o") {
         o.outputs.push_back(OutputFor(option, text, o.command));
     } else if (name == "--heightmap") {
@@ -257,7 +161,7 @@ void SetOther(Options& o, const CommandOption& option, const std::string& text) 
     } else if (name == "--json") {
         o.json = true;
     } else {
-        SetStageOrLayout(o, name, text);
+        SetLayoutOrRecipe(o, name, text);
     }
 }
 
@@ -386,6 +290,8 @@ ParseResult Parse(const std::vector<std::string>& args) {
         result.options = ParseCommand(*entry, args);
     } catch (const Failure& f) {
         result.error = f.message;
+    } catch (const SettingRefusal& refusal) {
+        result.error = refusal.what();
     }
     return result;
 }

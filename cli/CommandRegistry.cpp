@@ -124,7 +124,8 @@ constexpr CommandOption generateOptions[] = {
      .help = "take the seed, every parameter and every stage from\n"
              "the recipe in FILE (a picture or heightmap this tool\n"
              "wrote, or its sidecar); options after it override\n"
-             "the recipe's, --point adds to its points",
+             "the recipe's, --point adds to its points; a recipe\n"
+             "naming anything but settings is refused",
      .extensions = "png|tif|exr|json"},
 };
 

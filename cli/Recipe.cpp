@@ -17,10 +17,15 @@ std::string RecipeOf(const GEO_MakeLand& t, bool fromParameters, const Options& 
 }
 
 std::vector<std::string> ArgumentsWithRecipe(const std::vector<std::string>& args,
-                                             const std::string& recipe) {
+                                             const std::vector<RecipeSetting>& recipe) {
     std::vector<std::string> out = {"generate"};
-    for (std::string& word : RecipeArguments(recipe))
-        out.push_back(std::move(word));
+    // Each setting as its option and, apart, its value, so the parser takes
+    // the value as that option's whatever it looks like.
+    for (const RecipeSetting& setting : recipe) {
+        out.push_back(setting.option);
+        if (setting.value)
+            out.push_back(*setting.value);
+    }
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--recipe") {
             ++i;

@@ -4,6 +4,7 @@
 // heightmap options), and the command line `generate --recipe FILE` stands for.
 
 #include "cli/CliOptions.h"
+#include "export/RecipeText.h"
 
 #include <string>
 #include <vector>
@@ -18,9 +19,10 @@ namespace cli {
 std::string RecipeOf(const GEO_MakeLand& terrain, bool fromParameters, const Options& o);
 
 // The arguments `generate --recipe FILE ...` stands for: generate, the
-// recipe's words, then the line's own arguments but the --recipe option, so
-// that they override the recipe's.
+// recipe's settings (export/RecipeText.h: never an output, a file or an
+// action), then the line's own arguments but the --recipe option, so that
+// they override the recipe's.
 std::vector<std::string> ArgumentsWithRecipe(const std::vector<std::string>& args,
-                                             const std::string& recipe);
+                                             const std::vector<RecipeSetting>& recipe);
 
 }  // namespace cli

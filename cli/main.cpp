@@ -370,13 +370,17 @@ int main(int argc, char** argv) {
     cli::ProgressBar bar;
     try {
         if (const std::string file = parsed.options->recipe; !file.empty()) {
-            parsed = cli::Parse(cli::ArgumentsWithRecipe(args, RecipeOfFile(file)));
+            parsed = cli::Parse(cli::ArgumentsWithRecipe(args, RecipeSettingsOfFile(file)));
             if (!parsed.options) {
                 std::fprintf(stderr, "glenvar-cli: %s: %s\n", file.c_str(), parsed.error.c_str());
                 return exitUsage;
             }
         }
         return Run(*parsed.options, bar);
+    } catch (const RecipeFailure& failure) {
+        // A recipe that is no recipe of settings is a bad argument, as a bad option is.
+        Report(bar, std::string("glenvar-cli: ") + failure.what());
+        return exitUsage;
     } catch (const UsageFailure& failure) {
         Report(bar, std::string("glenvar-cli: ") + failure.what());
         return exitUsage;

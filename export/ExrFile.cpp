@@ -9,7 +9,6 @@
 #include <ImfFrameBuffer.h>
 #include <ImfHeader.h>
 #include <ImfIO.h>
-#include <ImfInputFile.h>
 #include <ImfOutputFile.h>
 #include <ImfStringAttribute.h>
 
@@ -34,25 +33,6 @@ class MemoryOut : public Imf::OStream {
     std::vector<unsigned char> bytes;
 
   private:
-    uint64_t position_ = 0;
-};
-
-class MemoryIn : public Imf::IStream {
-  public:
-    explicit MemoryIn(const std::vector<unsigned char>& bytes)
-        : Imf::IStream("memory"), bytes_(bytes) {}
-    bool read(char c[], int n) override {
-        if (position_ + uint64_t(n) > bytes_.size())
-            throw std::runtime_error("the EXR file ends early");
-        std::memcpy(c, bytes_.data() + position_, size_t(n));
-        position_ += uint64_t(n);
-        return position_ < bytes_.size();
-    }
-    uint64_t tellg() override { return position_; }
-    void seekg(uint64_t pos) override { position_ = pos; }
-
-  private:
-    const std::vector<unsigned char>& bytes_;
     uint64_t position_ = 0;
 };
 
@@ -82,20 +62,6 @@ std::vector<unsigned char> EncodeHeightmapExr(const HeightWindow& heights,
             file.writePixels(h);
         }
         return std::move(out.bytes);
-    } catch (const std::bad_alloc&) {
-        throw;
-    } catch (const std::exception& e) {
-        throw ExrFailure(e.what());
-    }
-}
-
-std::string ExrRecipe(const std::vector<unsigned char>& bytes) {
-    try {
-        MemoryIn in(bytes);
-        Imf::InputFile file(in);
-        const auto* recipe =
-            file.header().findTypedAttribute<Imf::StringAttribute>(exrRecipeAttribute);
-        return recipe ? recipe->value() : std::string();
     } catch (const std::bad_alloc&) {
         throw;
     } catch (const std::exception& e) {

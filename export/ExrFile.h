@@ -19,7 +19,3 @@ class ExrFailure : public std::runtime_error {
 
 std::vector<unsigned char> EncodeHeightmapExr(const HeightWindow& heights,
                                               const std::string& recipe = {});
-
-// The recipe attribute of an EXR file in memory; empty when it has none.
-// Throws ExrFailure when the bytes are no EXR file.
-std::string ExrRecipe(const std::vector<unsigned char>& bytes);

@@ -2,47 +2,14 @@
 
 #include "core/GEO_MakeLand.h"
 #include "core/ParameterTable.h"
+#include "export/SettingText.h"
 
-std::string RecipeText(const GEO_MakeLand& t, bool fromParameters, const RecipeOptions& o) {
-    const GEO_MakeLand::GridSize size = t.CellGridSize();
-    if (!fromParameters || t.keepRandomState != 0 || !size.formsGrid || size.width != t.width ||
-        size.height != t.height)
-        return {};
-    std::vector<std::string> words = {"glenvar-cli", "generate"};
-    for (const ParameterRow& row : ParameterTable()) {
-        if (row.option.empty() || row.kind == ParameterKind::Flag)
-            continue;  // the only flag with an option is the kept random state
-        words.insert(words.end(), {std::string(row.option), row.Text(t)});
-    }
-    if (t.manualPlacement != 0)
-        for (const Point& p : t.concentrationPoints)
-            words.insert(words.end(), {"--point", std::to_string(p.x) + "," + std::to_string(p.y)});
-    if (o.stages.smoothRadius > 0)
-        words.insert(words.end(), {"--smooth", std::to_string(o.stages.smoothRadius)});
-    if (o.stages.erodeSteps > 0)
-        words.insert(words.end(), {"--erode", std::to_string(o.stages.erodeSteps), "--erodibility",
-                                   ShortestText(o.stages.erodibility)});
-    if (o.stages.thermalSteps > 0)
-        words.insert(words.end(), {"--thermal", std::to_string(o.stages.thermalSteps)});
-    if (o.riverThreshold > 0)
-        words.insert(words.end(), {"--rivers", std::to_string(o.riverThreshold)});
-    if (o.regions)
-        words.push_back("--regions");
-    if (o.shade)
-        words.push_back("--shade");
-    if (o.edge == HeightEdge::Repeat)
-        words.insert(words.end(), {"--edge", "repeat"});
-    if (o.engine)
-        words.insert(words.end(), {"--engine", std::string(o.engine->name)});
-    if (o.heightRangeMetres != RecipeOptions().heightRangeMetres)
-        words.insert(words.end(), {"--height-range-m", ShortestText(o.heightRangeMetres)});
-    std::string recipe;
-    for (const std::string& w : words)
-        recipe += (recipe.empty() ? "" : " ") + RecipeWord(w);
-    return recipe;
-}
+namespace {
 
-std::vector<std::string> RecipeArguments(const std::string& recipe) {
+using Id = StageSettingId;
+
+// The words after "glenvar-cli generate", unquoted as a shell would.
+std::vector<std::string> RecipeWords(const std::string& recipe) {
     std::vector<std::string> words;
     std::string word;
     bool inWord = false;
@@ -69,7 +36,119 @@ std::vector<std::string> RecipeArguments(const std::string& recipe) {
         words.push_back(word);
     if (words.size() < 2 || words[0] != "glenvar-cli" || words[1] != "generate")
         throw RecipeFailure("the recipe is not a glenvar-cli generate command");
-    return {words.begin() + 2, words.end()};
+    words.erase(words.begin(), words.begin() + 2);
+    return words;
+}
+
+// Control bytes have no place in a recipe's words, and a NUL would cut the
+// text short wherever it is passed on as a C string.
+void RefuseControlBytes(const std::string& recipe) {
+    for (const char c : recipe) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            static const char digits[] = "0123456789ABCDEF";
+            throw RecipeFailure(std::string("the recipe holds the control byte 0x") +
+                                digits[byte >> 4] + digits[byte & 15]);
+        }
+    }
+}
+
+const ParameterRow* ParameterOption(std::string_view option) {
+    for (const ParameterRow& row : ParameterTable())
+        if (!row.option.empty() && row.option == option)
+            return &row;
+    return nullptr;
+}
+
+}  // namespace
+
+std::string RecipeText(const GEO_MakeLand& t, bool fromParameters, const RecipeOptions& o) {
+    const GEO_MakeLand::GridSize size = t.CellGridSize();
+    if (!fromParameters || t.keepRandomState != 0 || !size.formsGrid || size.width != t.width ||
+        size.height != t.height)
+        return {};
+    std::vector<std::string> words = {"glenvar-cli", "generate"};
+    for (const ParameterRow& row : ParameterTable()) {
+        if (row.option.empty() || row.kind == ParameterKind::Flag)
+            continue;  // the only flag with an option is the kept random state
+        words.insert(words.end(), {std::string(row.option), row.Text(t)});
+    }
+    const auto add = [&words](Id id, const std::string& value = {}) {
+        words.push_back(StageOption(id));
+        if (!value.empty())
+            words.push_back(value);
+    };
+    if (t.manualPlacement != 0)
+        for (const Point& p : t.concentrationPoints)
+            add(Id::Point, std::to_string(p.x) + "," + std::to_string(p.y));
+    if (o.stages.smoothRadius > 0)
+        add(Id::Smooth, std::to_string(o.stages.smoothRadius));
+    if (o.stages.erodeSteps > 0) {
+        add(Id::Erode, std::to_string(o.stages.erodeSteps));
+        add(Id::Erodibility, ShortestText(o.stages.erodibility));
+    }
+    if (o.stages.thermalSteps > 0)
+        add(Id::Thermal, std::to_string(o.stages.thermalSteps));
+    if (o.riverThreshold > 0)
+        add(Id::Rivers, std::to_string(o.riverThreshold));
+    if (o.regions)
+        add(Id::Regions);
+    if (o.shade)
+        add(Id::Shade);
+    if (o.edge == HeightEdge::Repeat)
+        add(Id::Edge, "repeat");
+    if (o.engine)
+        add(Id::Engine, std::string(o.engine->name));
+    if (o.heightRangeMetres != RecipeOptions().heightRangeMetres)
+        add(Id::HeightRange, ShortestText(o.heightRangeMetres));
+    std::string recipe;
+    for (const std::string& w : words)
+        recipe += (recipe.empty() ? "" : " ") + RecipeWord(w);
+    return recipe;
+}
+
+std::vector<RecipeSetting> RecipeSettings(const std::string& recipe) {
+    if (recipe.size() > maxRecipeBytes)
+        throw RecipeFailure("the recipe is longer than " + std::to_string(maxRecipeBytes >> 20) +
+                            " MiB");
+    RefuseControlBytes(recipe);
+    const std::vector<std::string> words = RecipeWords(recipe);
+    // Values are read into scratch settings only to check them.
+    GEO_MakeLand terrain;
+    RecipeOptions options;
+    std::vector<RecipeSetting> settings;
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        const size_t equals = word.rfind("--", 0) == 0 ? word.find('=') : std::string::npos;
+        RecipeSetting setting{word.substr(0, equals), {}};
+        const ParameterRow* row = ParameterOption(setting.option);
+        const StageSetting* stage = row ? nullptr : FindStageSetting(setting.option);
+        if (!row && !stage)
+            throw RecipeFailure("the recipe holds " + QuotedText(setting.option) +
+                                ", which is not a setting");
+        const bool takesValue = row ? row->kind != ParameterKind::Flag : stage->takesValue;
+        if (equals != std::string::npos) {
+            setting.value = word.substr(equals + 1);
+            if (!takesValue)
+                throw RecipeFailure(setting.option + ": takes no value, got " +
+                                    QuotedText(*setting.value));
+        } else if (takesValue) {
+            if (i + 1 >= words.size())
+                throw RecipeFailure(setting.option + ": missing value");
+            setting.value = words[++i];
+        }
+        try {
+            const std::string value = setting.value.value_or("");
+            if (row)
+                SetParameterText(terrain, *row, setting.option, value);
+            else
+                SetStageSetting(*stage, value, terrain, options);
+        } catch (const SettingRefusal& refusal) {
+            throw RecipeFailure(refusal.what());
+        }
+        settings.push_back(std::move(setting));
+    }
+    return settings;
 }
 
 std::string RecipeWord(const std::string& word) {

@@ -1,13 +1,14 @@
 #pragma once
 // A recipe's text: the glenvar-cli generate command that rebuilds a map with
-// its stages and outputs' options, written and read the same way by the CLI,
-// the page and their files. Standard library only, so the page shares it.
+// its stages and its pictures' and heightmaps' settings, written and read the
+// same way by the CLI, the page and their files. A recipe is data: it holds
+// settings only, never outputs, files or actions. Standard library only, so
+// the page shares it.
 
-#include "export/EngineProfile.h"
-#include "export/HeightLayout.h"
-#include "landform/LandformStages.h"
+#include "export/StageSettings.h"
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,21 +18,11 @@ class GEO_MakeLand;
 // The PNG iTXt keyword the recipe is written under.
 constexpr const char* pngRecipeKeyword = "glenvar recipe";
 
-// A file holds no recipe, or is no form that carries one; the text says which.
+// A recipe that is no recipe of settings, or a file that holds none or is no
+// form that carries one; the text says which.
 class RecipeFailure : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
-};
-
-// What a recipe says beside the map's parameters.
-struct RecipeOptions {
-    LandformStages stages;
-    uint32_t riverThreshold = 0;  // --rivers A; 0: none drawn
-    bool regions = false;
-    bool shade = false;
-    HeightEdge edge = HeightEdge::Wrap;
-    const EngineProfile* engine = nullptr;
-    double heightRangeMetres = 1000;
 };
 
 // The recipe of the terrain's outputs; empty when its fields cannot rebuild
@@ -39,10 +30,23 @@ struct RecipeOptions {
 // drawn on from an earlier random state, or whose grid is not its size).
 std::string RecipeText(const GEO_MakeLand& terrain, bool fromParameters, const RecipeOptions& o);
 
-// The recipe's words after "glenvar-cli generate", unquoted as a shell
-// would: words split at spaces, single quotes keep everything. Throws
-// RecipeFailure when it is no recipe of generate.
-std::vector<std::string> RecipeArguments(const std::string& recipe);
+// The longest recipe text read: 65536 hand-placed points on the largest grid fit.
+constexpr size_t maxRecipeBytes = size_t{2} << 20;
+
+// One setting of a recipe: its option as glenvar-cli spells it, and its value
+// (none for a switch).
+struct RecipeSetting {
+    std::string option;
+    std::optional<std::string> value;
+    bool operator==(const RecipeSetting&) const = default;
+};
+
+// The settings of a recipe, a glenvar-cli generate command unquoted as a
+// shell would (words split at spaces, single quotes keep everything). It may
+// hold generation parameters and the rows of StageSettings() only, each value
+// checked as the command line checks it: no outputs, no file names, no other
+// option, no other word. Throws RecipeFailure naming what it refuses.
+std::vector<RecipeSetting> RecipeSettings(const std::string& recipe);
 
 // A word quoted for the recipe when a shell would take it apart otherwise.
 // Throws std::invalid_argument for a word holding a single quote.

@@ -8,6 +8,11 @@
 #include "data/DiscStencil.h"
 #include "data/FileDevices.h"
 #include "data/GEO_LandCircle.h"
+#include "export/ExrFile.h"
+#include "export/HeightWindow.h"
+#include "export/HeightmapFile.h"
+#include "export/PngFile.h"
+#include "export/Sidecar.h"
 #include "tests/support/ByteWriter.h"
 
 #include <cmath>
@@ -248,6 +253,57 @@ void CliArgsSeeds() {
     line("EmptyArguments", {"", ""});
 }
 
+Bytes FromText(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
+
+// Each carrier as our writers make it, and variants that must be refused:
+// outputs in the recipe, lengths past the bounds, bad escapes.
+void RecipeSeeds() {
+    const std::string t = "recipe";
+    const std::string recipe = "glenvar-cli generate --seed 5 --width 100 --height 100 "
+                               "--point 3,4 --smooth 2 --erode 3 --erodibility 0.02 --shade "
+                               "--edge repeat --engine unity --height-range-m 800";
+    const std::string evil = "glenvar-cli generate --seed 5 -o victim.png --tiles 2x1";
+    const AltitudeGrid grid(3, 2, 0.25);
+    const HeightWindow heights = HeightWindow::OfGrid(grid);
+    Picture picture(3, 2);
+    Write(t, "Picture.png", EncodePicturePng(picture, recipe));
+    Write(t, "PictureOutputs.png", EncodePicturePng(picture, evil));
+    Write(t, "PictureNoRecipe.png", EncodePicturePng(picture));
+    Write(t, "Heightmap.png", EncodeHeightmapPng(heights, recipe));
+    Write(t, "Heightmap.tif", EncodeHeightmapTiff(heights, recipe));
+    Write(t, "HeightmapShort.tif", EncodeHeightmapTiff(heights, "ab"));
+    Write(t, "Heightmap.exr", EncodeHeightmapExr(heights, recipe));
+    const Bytes exr = EncodeHeightmapExr(heights, evil);
+    Write(t, "HeightmapOutputs.exr", exr);
+    Write(t, "HeaderCut.exr", Cut(exr, exr.size() / 2));
+    HeightmapSidecar sidecar;
+    sidecar.recipe = recipe;
+    sidecar.tiles = {{"h_x0_y0.png", {}}};
+    Write(t, "Sidecar.json", FromText(SidecarJson(sidecar)));
+    Write(t, "SidecarBadEscape.json", FromText("{\"recipe\": \"glenvar-cli generate \\uzzzz\"}"));
+    Write(t, "SidecarEscapes.json",
+          FromText("{\"recipe\": \"glenvar-cli generate --edge \\u0072epeat\\ud83d\\ude00\"}"));
+    Write(t, "SidecarNul.json", FromText("{\"recipe\": \"glenvar-cli generate\\u0000 -o x\"}"));
+    // A BigTIFF of one directory entry: the description, kept in the entry.
+    Write(t, "BigTiffDescription.tif",
+          ByteWriter()
+              .text("II")
+              .u16(43)
+              .u16(8)
+              .u16(0)
+              .u64(16)
+              .u64(1)
+              .u16(270)
+              .u16(2)
+              .u64(8)
+              .text("glenvar")
+              .le(0, 1)
+              .u64(0)
+              .bytes);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -259,5 +315,6 @@ int main(int argc, char** argv) {
     MapFileSeeds();
     StencilCacheSeeds();
     CliArgsSeeds();
+    RecipeSeeds();
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "export/ExrFile.h"
 #include "export/HeightLayout.h"
 #include "export/HeightWindow.h"
+#include "export/RecipeFile.h"
 
 #include "tests/support/ScratchFiles.h"
 
@@ -14,6 +15,7 @@
 #include <ImfFrameBuffer.h>
 #include <ImfHeader.h>
 #include <ImfInputFile.h>
+#include <ImfStringAttribute.h>
 
 #include <cstdio>
 #include <fstream>
@@ -70,13 +72,18 @@ TEST(ExrHeightmap, ReadBackByOpenExrAndExrheader) {
     grid.at(6, 4) = 1.0;
     const std::string recipe = "glenvar-cli generate --seed 7 --smooth \"3\"";
     const std::vector<unsigned char> bytes = EncodeHeightmapExr(HeightWindow::OfGrid(grid), recipe);
-    EXPECT_EQ(recipe, ExrRecipe(bytes));
+    EXPECT_EQ(recipe, RecipeOfBytes(std::string_view(reinterpret_cast<const char*>(bytes.data()),
+                                                     bytes.size())));
 
     const testsupport::ScratchDir dir;
     const std::string path = (dir.path() / "w.exr").string();
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     Imf::InputFile file(path.c_str());
+    const auto* attribute =
+        file.header().findTypedAttribute<Imf::StringAttribute>(exrRecipeAttribute);
+    ASSERT_NE(nullptr, attribute);
+    EXPECT_EQ(recipe, attribute->value());
     const Imath::Box2i window = file.header().dataWindow();
     ASSERT_EQ(6, window.max.x - window.min.x);
     ASSERT_EQ(4, window.max.y - window.min.y);

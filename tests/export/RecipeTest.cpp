@@ -1,5 +1,9 @@
-// Recipes read back from every form that carries one, and their words.
+// Recipes as settings: the grammar refuses every word that is no setting,
+// values are checked, the writer writes nothing the reader refuses; recipes
+// read back from sidecars and EXR files, escapes included.
 
+#include "core/GEO_MakeLand.h"
+#include "core/ParameterTable.h"
 #include "export/ExrFile.h"
 #include "export/HeightWindow.h"
 #include "export/RecipeFile.h"
@@ -10,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <string>
 
 namespace {
@@ -19,13 +24,97 @@ void Write(const std::filesystem::path& path, const std::string& bytes) {
 }
 
 TEST(Recipe, WordsRoundTripThroughTheRecipeText) {
-    const std::vector<std::string> words = {"--seed", "7", "--points", "1,2;30,4", "--x", "a b"};
+    const std::vector<std::string> words = {"--seed", "7", "--point", "1,2", "--engine", "godot"};
     std::string recipe = "glenvar-cli generate";
     for (const std::string& w : words)
         recipe += " " + RecipeWord(w);
-    EXPECT_EQ(words, RecipeArguments(recipe));
-    EXPECT_THROW(RecipeArguments("glenvar-cli render x.ld"), RecipeFailure);
-    EXPECT_THROW(RecipeArguments("glenvar-cli generate 'open"), RecipeFailure);
+    const std::vector<RecipeSetting> settings = {
+        {"--seed", "7"}, {"--point", "1,2"}, {"--engine", "godot"}};
+    EXPECT_EQ(settings, RecipeSettings(recipe));
+    EXPECT_EQ(settings,
+              RecipeSettings("glenvar-cli generate '--seed' 7 --point='1,2' --engine godot"));
+    EXPECT_THROW(RecipeSettings("glenvar-cli render x.ld"), RecipeFailure);
+    EXPECT_THROW(RecipeSettings("glenvar-cli generate 'open"), RecipeFailure);
+}
+
+// The failure's text, or "" when the call succeeds.
+std::string Refusal(const std::string& recipe) {
+    try {
+        RecipeSettings(recipe);
+    } catch (const RecipeFailure& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(RecipeGrammar, OutputsFilesActionsAndOtherWordsAreNoSettings) {
+    const std::string head = "glenvar-cli generate --seed 5 ";
+    for (const char* word : {"-o", "--heightmap", "--layer", "--stencils", "--tiles", "--recipe",
+                             "--threads", "--help", "-h", "--version", "--json",
+                             "--heightmap=x.png", "x.png", "-", "--", "seed", "--Seed"}) {
+        const std::string option = std::string(word).substr(0, std::string(word).find('='));
+        EXPECT_EQ("the recipe holds \"" + option + "\", which is not a setting",
+                  Refusal(head + RecipeWord(word) + " evil.png"))
+            << word;
+    }
+    // A setting's value is taken as its value, whatever it looks like.
+    EXPECT_EQ("--smooth: expected an integer from 0 to 32, got \"-o\"",
+              Refusal(head + "--smooth -o x.png"));
+    EXPECT_EQ("--width: expected an integer from 100 to 16384, got \"99\"",
+              Refusal(head + "--width 99"));
+    EXPECT_EQ("--erodibility: expected a number from 0 to 1, got \"nan\"",
+              Refusal(head + "--erode 3 --erodibility nan"));
+    EXPECT_EQ("--smooth: missing value", Refusal(head + "--smooth"));
+    EXPECT_EQ("--shade: takes no value, got \"x.png\"", Refusal(head + "--shade=x.png"));
+}
+
+TEST(RecipeGrammar, ControlBytesHugeWordsAndHugeRecipesRefusedInFewWords) {
+    for (const char c : {'\0', '\n', '\t', '\x1B', '\x7F'}) {
+        const std::string refusal = Refusal("glenvar-cli generate --seed 5" + std::string(1, c));
+        EXPECT_EQ(0u, refusal.find("the recipe holds the control byte 0x")) << int(c);
+    }
+    const std::string word(100000, 'w');
+    for (const std::string& recipe :
+         {"glenvar-cli generate --" + word + " 1", "glenvar-cli generate --smooth " + word}) {
+        const std::string refusal = Refusal(recipe);
+        EXPECT_LT(refusal.size(), 140u) << refusal.substr(0, 200);
+        EXPECT_NE(std::string::npos, refusal.find(std::string(58, 'w') + "\xE2\x80\xA6\""))
+            << refusal.substr(0, 200);
+    }
+    // Cut where a character starts, never inside one.
+    const std::string accents = "glenvar-cli generate --edge " + std::string(59, 'a') + "\xC3\xA9z";
+    EXPECT_NE(std::string::npos, Refusal(accents).find(std::string(59, 'a') + "\xE2\x80\xA6"));
+    EXPECT_EQ("the recipe is longer than 2 MiB",
+              Refusal("glenvar-cli generate" + std::string(maxRecipeBytes, ' ')));
+}
+
+// Every setting the writer can write, the reader reads back as written.
+TEST(RecipeGrammar, ReadsEveryRowTheWriterWrites) {
+    GEO_MakeLand terrain;
+    terrain.width = terrain.gridWidth = 100;
+    terrain.height = terrain.gridHeight = 100;
+    terrain.SetSize(100 * 100);
+    terrain.manualPlacement = 1;
+    terrain.concentrationPoints.Add({3, 4});
+    RecipeOptions o;
+    o.stages = {2, 5, 0.03, 7};
+    o.riverThreshold = 40;
+    o.regions = o.shade = true;
+    o.edge = HeightEdge::Repeat;
+    o.engine = EngineNamed("unreal");
+    o.heightRangeMetres = 2500.5;
+    const std::vector<RecipeSetting> settings = RecipeSettings(RecipeText(terrain, true, o));
+    std::set<std::string> read;
+    for (const RecipeSetting& s : settings)
+        read.insert(s.option);
+    for (const StageSetting& row : StageSettings())
+        EXPECT_EQ(1u, read.count(std::string(row.option))) << row.option;
+    for (const ParameterRow& row : ParameterTable()) {
+        if (!row.option.empty() && row.kind != ParameterKind::Flag) {
+            EXPECT_EQ(1u, read.count(std::string(row.option))) << row.option;
+        }
+    }
+    EXPECT_EQ((RecipeSetting{"--height-range-m", "2500.5"}), settings.back());
 }
 
 TEST(Recipe, ReadFromSidecarAndExrAndRefusedElsewhere) {
@@ -46,6 +135,27 @@ TEST(Recipe, ReadFromSidecarAndExrAndRefusedElsewhere) {
     EXPECT_THROW(RecipeOfFile(dir.path() / "bare.exr"), RecipeFailure);
     Write(dir.path() / "map.ld", "GEO_MakeLand");
     EXPECT_THROW(RecipeOfFile(dir.path() / "map.ld"), RecipeFailure);
+}
+
+// Escapes as JSON has them; a bad one is named, not thrown as a number error.
+TEST(Recipe, SidecarEscapesDecodedOrRefusedByName) {
+    const testsupport::ScratchDir dir;
+    const auto read = [&dir](const std::string& value) {
+        Write(dir.path() / "s.json", "{\"width\": 2, \"recipe\": \"" + value + "\"}");
+        try {
+            return RecipeOfFile(dir.path() / "s.json");
+        } catch (const RecipeFailure& e) {
+            return std::string(e.what());
+        }
+    };
+    EXPECT_EQ("a\"\\/\b\f\n\r\tA\xC3\xA9\xF0\x9F\x98\x80",
+              read("a\\\"\\\\\\/\\b\\f\\n\\r\\t\\u0041\\u00e9\\ud83d\\ude00"));
+    const std::string file = (dir.path() / "s.json").string() + ": ";
+    EXPECT_EQ(file + "the sidecar's recipe has a bad escape \"\\uzzzz\"", read("x\\uzzzz"));
+    EXPECT_EQ(file + "the sidecar's recipe has a bad escape \"\\ud800\"", read("\\ud800x"));
+    EXPECT_EQ(file + "the sidecar's recipe has a bad escape \"\\q\"", read("\\q"));
+    EXPECT_EQ(file + "the sidecar's recipe has a bad escape \"\\u12\"", read("\\u12"));
+    EXPECT_EQ(file + "the sidecar's recipe is cut short", read("abc\\"));
 }
 
 }  // namespace

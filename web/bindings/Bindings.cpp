@@ -168,47 +168,28 @@ std::string Sidecar(bool floatSamples, bool bigEndian, bool regions) {
     return Map().Sidecar(floatSamples, bigEndian, Map().Recipe(regions));
 }
 
-// A recipe as the page's address: each option under its link key (a
-// parameter's, or the stages' own), so that the address's reading checks its
-// values; the engine's options, which change no sample, are left out. null
-// for no recipe of generate or one the page cannot follow.
+// A recipe as the page's address: each setting under its link key (a
+// parameter's, or the stage setting's), so that the address's reading checks
+// its values again; settings without a key (the engine's, which change no
+// sample) are left out. null for a recipe that RecipeSettings refuses, with
+// the same refusals as glenvar-cli --recipe.
 val RecipeAddress(const std::string& recipe) {
-    std::vector<std::string> words;
+    std::vector<RecipeSetting> settings;
     try {
-        words = RecipeArguments(recipe);
+        settings = RecipeSettings(recipe);
     } catch (const RecipeFailure&) {
         return val::null();
     }
-    static const std::pair<const char*, const char*> stages[] = {
-        {"--point", "point"},  {"--smooth", "smooth"},           {"--edge", "edge"},
-        {"--erode", "erode"},  {"--erodibility", "erodibility"}, {"--thermal", "thermal"},
-        {"--rivers", "rivers"}};
     val pairs = val::array();
-    auto add = [&pairs](const std::string& key, const std::string& value) {
+    for (const RecipeSetting& setting : settings) {
+        const ParameterRow* row = FindParameter(setting.option);
+        const StageSetting* stage = row ? nullptr : FindStageSetting(setting.option);
+        const std::string link(row ? row->link : stage->link);
+        if (link.empty())
+            continue;
         val pair = val::array();
-        pair.call<void>("push", key, value);
+        pair.call<void>("push", link, setting.value.value_or("1"));  // a switch is on
         pairs.call<void>("push", pair);
-    };
-    for (size_t i = 0; i < words.size(); ++i) {
-        const std::string& word = words[i];
-        if (word == "--shade" || word == "--regions") {
-            add(word.substr(2), "1");
-            continue;
-        }
-        if (i + 1 == words.size())
-            return val::null();
-        if (word == "--engine" || word == "--height-range-m") {
-            ++i;  // the sidecar's numbers: the page writes no engine's
-            continue;
-        }
-        const ParameterRow* row = word.rfind("--", 0) == 0 ? FindParameter(word) : nullptr;
-        std::string key = row && !row->link.empty() ? std::string(row->link) : "";
-        for (const auto& [option, link] : stages)
-            if (word == option)
-                key = link;
-        if (key.empty())
-            return val::null();  // an engine's or another tool's option: not the page's
-        add(key, words[++i]);
     }
     return pairs;
 }
