@@ -44,6 +44,16 @@ const ops = {
     if (kind === "failed") return { message };
     return { kind, ...picture(m, false) };
   }),
+  // The shown map again in a fresh worker after a cancelled job: its
+  // generation request or the bytes of its file (a Blob), and its water
+  // level; nothing is drawn, as the page still shows its picture.
+  restore: (m, [source, waterLevel]) => {
+    const message = source.params
+      ? m.generate(source.params, () => true)
+      : m.load(new Uint8Array(new FileReaderSync().readAsArrayBuffer(source.file))).message;
+    if (message) throw new Error(message);
+    m.setWaterLevel(waterLevel);
+  },
   placement: (m, [width, height, points]) => ({
     width, height, rgba: copy(m.placementPicture(width, height, points)),
   }),
