@@ -171,7 +171,6 @@ function cancel() {
   if (shownSettings) {
     restoreSettings(form, shownSettings, { keepValues: placing });
     $("regions").checked = form.regions;
-    $("point-count").textContent = String(form.values.points.length);
     showLink(shownSettings.address);
   }
   if (!map && heavyLink) showPending(heavyLink);
