@@ -24,11 +24,13 @@ export function connectWorker(script, onProgress) {
 
   function start() {
     const own = new Worker(script);
+    // What an ended worker had already sent is no answer any more.
     own.onerror = (e) => {
       e.preventDefault();
-      fail(e.message || "worker failed");
+      if (own === worker) fail(e.message || "worker failed");
     };
     own.onmessage = ({ data }) => {
+      if (own !== worker) return;
       if (data.progress) return onProgress(data.progress);
       const { resolve, reject } = pending.get(data.id);
       pending.delete(data.id);

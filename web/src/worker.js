@@ -29,6 +29,12 @@ const staged = (op) => (m, [stages, ...args]) => {
   return op(m, args);
 };
 
+// A kept file's bytes into the module: "" or its refusal.
+function reload(m, file) {
+  const { kind, message } = m.load(new Uint8Array(new FileReaderSync().readAsArrayBuffer(file)));
+  return kind === "failed" ? message : "";
+}
+
 const ops = {
   generate: staged((m, [params, regions]) => {
     const message = m.generate(params, progress);
@@ -48,11 +54,10 @@ const ops = {
   // generation request or the bytes of its file (a Blob), and its water
   // level; nothing is drawn, as the page still shows its picture.
   restore: (m, [source, waterLevel]) => {
-    const message = source.params
-      ? m.generate(source.params, () => true)
-      : m.load(new Uint8Array(new FileReaderSync().readAsArrayBuffer(source.file))).message;
+    const message = source.params ? m.generate(source.params, () => true) : reload(m, source.file);
     if (message) throw new Error(message);
-    m.setWaterLevel(waterLevel);
+    // Only a level moved since: a file's own level keeps its very bits.
+    if (!Object.is(m.parameters().waterLevel, waterLevel)) m.setWaterLevel(waterLevel);
   },
   placement: (m, [width, height, points]) => ({
     width, height, rgba: copy(m.placementPicture(width, height, points)),

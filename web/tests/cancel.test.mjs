@@ -4,7 +4,7 @@
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
-import { mkdtempSync, readFileSync, rmSync } from "node:fs";
+import { existsSync, mkdtempSync, readFileSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { setTimeout as sleep } from "node:timers/promises";
@@ -106,7 +106,8 @@ test("Escape stops a generation; the opened file's map stays and takes a new wat
   const ld = join(work, "opened.ld");
   cli("generate", "--seed", "9", "--width", "500", "--height", "300", "--stencils",
       join(work, "makeland.bin"), "-o", ld);
-  const page = await openPage(session, "width=200&height=100");
+  const folder = mkdtempSync(join(work, "downloads-"));
+  const page = await openPage(session, "width=200&height=100", folder);
   await (await page.$("#open")).uploadFile(ld);
   await page.waitForFunction(() => document.getElementById("map").width === 500);
   await page.waitForSelector("body:not(.busy)");
@@ -119,6 +120,12 @@ test("Escape stops a generation; the opened file's map stays and takes a new wat
   await page.click("#generate");
   await stopWithin1s(page, () => page.keyboard.press("Escape"));
   assert.deepEqual(await shown(page), before);
+  // The file saved again is the file opened.
+  await page.click("#save-ld");
+  const saved = join(folder, "LandData.ld");
+  for (let i = 0; i < 300 && !existsSync(saved); ++i) await sleep(100);
+  await sleep(200); // the file is renamed into place once complete
+  assert.ok(readFileSync(saved).equals(readFileSync(ld)), "the saved map differs from the opened");
 
   await waterAt(page, 20000);
   const png = join(work, "opened.png");
