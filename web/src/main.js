@@ -175,7 +175,8 @@ function cancel() {
   }
   if (!map && heavyLink) showPending(heavyLink);
   if ($("progress").contains(document.activeElement)) $("viewport").focus();
-  if ($("view3d").checked && (surfaceMap !== map || placing)) {
+  // A 3D view that was still to show the map in sight goes off again.
+  if ($("view3d").checked && surfaceMap !== map) {
     $("view3d").checked = false;
     document.body.classList.remove("surface");
   }
