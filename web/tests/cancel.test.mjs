@@ -134,6 +134,33 @@ test("Escape stops a generation; the opened file's map stays and takes a new wat
   await page.close();
 });
 
+test("a cancelled generation from hand placement keeps the placement and its points", async () => {
+  const page = await openPage(session, "seed=2&width=600&height=400");
+  await page.click("#p-manualPlacement");
+  await page.waitForSelector("body[data-state='placing']");
+  const box = await (await page.$("#map")).boundingBox();
+  const cells = [[50, 60], [300, 200]];
+  for (const [i, [x, y]] of cells.entries()) {
+    await page.mouse.click(box.x + x + 0.5, box.y + y + 0.5);
+    await page.waitForFunction((n) => document.getElementById("point-count").textContent === n,
+                               {}, String(i + 1));
+  }
+  await page.waitForSelector("body:not(.busy)");
+  const before = await shown(page);
+  // While placing, a stage waits for the generation: 1000 erosion steps of it.
+  await setValue(page, "#erode", "1000");
+  await page.click("#generate");
+  await stopWithin1s(page, () => page.click("#cancel"));
+  assert.deepEqual(await shown(page), before);
+  assert.equal(await page.$eval("body", (e) => e.dataset.state), "placing");
+
+  await page.click("#generate");
+  await page.waitForSelector("body[data-state='map']:not(.busy)");
+  await assertShowsPicture(page, cliPicture("placed", ["--seed", "2", "--width", "600",
+    "--height", "400", ...cells.flatMap(([x, y]) => ["--point", `${x},${y}`])], 50000));
+  await page.close();
+});
+
 test("a link asking for a long job says what it will do and waits for a click", async () => {
   const page = await session.browser.newPage();
   await page.evaluateOnNewDocument(() => {
