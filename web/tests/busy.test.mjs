@@ -49,15 +49,3 @@ test("a cancelled job's later failure is not reported; the next job runs and rep
   });
   assert.deepEqual(log, ["busy", "idle", "busy", "error second", "idle"]);
 });
-
-test("latest keeps one job waiting, the last, and runs it after the running one", async () => {
-  const { g } = gate();
-  const ran = [];
-  let finish;
-  const first = g.run(() => new Promise((resolve) => { finish = resolve; }));
-  g.latest(async () => ran.push("b"));
-  g.latest(async () => ran.push("c"));
-  finish();
-  await first;
-  assert.deepEqual(ran, ["c"]);
-});
