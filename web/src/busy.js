@@ -3,12 +3,16 @@
 // only shows the same map differently, kept to run next, a later one replacing
 // it, so a flood of inputs gives one job after another and the latest wins.
 // A failing job ends in the error handler, never only in the console.
+// A job receives an AbortSignal: cancel() frees the gate at once, whatever the
+// job is waiting for, and drops the job waiting; what the cancelled job does
+// afterwards must check the signal, and its failures are not reported.
 export class RequestGate {
   constructor({ onBusy, onError }) {
     this.onBusy = onBusy;
     this.onError = onError;
     this.running = false;
     this.next = null;
+    this.controller = null;
   }
 
   get busy() {
@@ -22,13 +26,18 @@ export class RequestGate {
     this.onBusy(true);
     try {
       for (let job = work; job; job = this.takeNext()) {
+        const controller = new AbortController();
+        this.controller = controller;
+        const { signal } = controller;
+        const stopped = new Promise((resolve) => signal.addEventListener("abort", resolve));
         try {
-          await job();
+          await Promise.race([job(signal), stopped]);
         } catch (e) {
-          this.onError(e);
+          if (!signal.aborted) this.onError(e);
         }
       }
     } finally {
+      this.controller = null;
       this.running = false;
       this.onBusy(false);
     }
@@ -45,5 +54,13 @@ export class RequestGate {
     const job = this.next;
     this.next = null;
     return job;
+  }
+
+  // Stops the running request and forgets the waiting one; false when idle.
+  cancel(reason) {
+    if (!this.running) return false;
+    this.next = null;
+    this.controller.abort(reason);
+    return true;
   }
 }

@@ -8,12 +8,18 @@ import { RequestGate } from "./busy.js";
 import { describeSliders } from "./access.js";
 import { currentLanguage, fileLimit, setLanguage, text } from "./texts.js";
 import { registerOffline } from "./offline.js";
-import { connectWorker, WorkerFailure } from "./calls.js";
+import { Cancelled, connectWorker, WorkerFailure } from "./calls.js";
 import { message } from "./messages.js";
+import { restoreSettings, settingsOf } from "./settings.js";
+import { linkWork, isHeavy } from "./heavy.js";
 
 const $ = (id) => document.getElementById(id);
 
-const call = connectWorker("worker.js", (progress) => showProgress(progress));
+const worker = connectWorker("worker.js", (progress) => showProgress(progress));
+// A job's calls into the worker: once the job is cancelled, none of them
+// reaches the fresh worker.
+const callsOf = (signal) => (op, ...args) =>
+  signal.aborted ? Promise.reject(signal.reason) : worker.call(op, ...args);
 
 let texts, forms, form, view, defaults;
 let glenvar; // the module on the page's own thread: texts, parameter table, numbers
@@ -21,6 +27,13 @@ let map = null; // the last picture: {width, height, rgba, report, parameters}
 let placing = false;
 let surface = null; // the 3D view, loaded on first use
 let heights = null; // the shown map's height samples while the 3D view needs them
+let surfaceMap = null; // the map the 3D view shows
+// How the shown map was made ({params} of its generation, or {file}: a Blob of
+// its bytes) and the settings that go with it, to rebuild it after a cancel.
+let source = null;
+let shownSettings = null;
+let pendingWork = null; // a heavy link's work, until it is started
+let heavyLink = null; // the same, offered again when its job is cancelled
 
 // The progress window's two texts: the phase and its state.
 function showProgress({ phase, done, total }) {
@@ -58,8 +71,9 @@ function describeMap(hasCells) {
   $("map").setAttribute("aria-label", hasCells ? text("map", map.width, map.height) : text("noMap"));
 }
 
-function showMap(result) {
+function showMap(result, settings) {
   map = result;
+  shownSettings = settings;
   placing = false;
   view.show(result.width, result.height, result.rgba);
   const hasCells = result.width > 0 && result.height > 0;
@@ -76,7 +90,7 @@ function showMap(result) {
 }
 
 // The 3D view follows the map shown: its heights, its picture and its water level.
-async function showSurface() {
+async function showSurface(call) {
   if (!$("view3d").checked || !map || placing || map.width === 0) return;
   if (!surface) {
     const { Surface } = await import("./view3d.js");
@@ -90,15 +104,26 @@ async function showSurface() {
   }
   heights ??= await call("heightSamples", form.stages);
   surface.show(map, heights.samples, map.parameters.waterLevel);
+  surfaceMap = map;
 }
 
-function newMap(result) {
+function newMap(result, made, settings) {
   heights = null;
-  showMap(result);
+  source = made;
+  showMap(result, settings);
 }
 
-function showLink() {
-  const address = form.address();
+// A heavy link's work waits for a click: job {width, height, smooth, erode,
+// thermal}, or null to put the box away.
+function showPending(job) {
+  pendingWork = job;
+  $("pending").hidden = !job;
+  if (!job) return;
+  $("pending-text").textContent = text("heavyLink", job);
+  document.body.dataset.state = "waiting";
+}
+
+function showLink(address = form.address()) {
   history.replaceState(null, "", address ? `?${address}` : location.pathname);
   $("link").href = location.href;
 }
@@ -110,21 +135,51 @@ function generate() {
   const params = read.values;
   params.waterLevel = form.values.waterLevel;
   showLink();
-  return gate.run(async () => {
+  showPending(null);
+  return gate.run(async (signal) => {
+    const call = callsOf(signal);
+    const settings = settingsOf(form);
     const result = await call("generate", form.stages, params, form.regions);
     if (result.message) return message(result.message);
-    newMap(result);
+    newMap(result, { params }, settings);
     $("regions").checked = form.regions;
-    await showSurface();
+    await showSurface(call);
   });
 }
 
 // Another look at the same map: the latest request wins.
 function render(regions, waterLevel) {
-  gate.latest(async () => {
-    showMap(await call("render", form.stages, regions, waterLevel));
-    await showSurface();
+  gate.latest(async (signal) => {
+    const call = callsOf(signal);
+    const settings = settingsOf(form);
+    showMap(await call("render", form.stages, regions, waterLevel), settings);
+    await showSurface(call);
   });
+}
+
+// Ends the running job at once: its worker goes, and a fresh one is given the
+// shown map again, so what follows acts on the map in sight. The form and the
+// address go back to that map's; a placement being made stays as it is.
+function cancel() {
+  if (!gate.cancel(new Cancelled("cancelled"))) return;
+  worker.restart();
+  if (source) {
+    worker.call("restore", source, map.parameters.waterLevel).catch((e) => {
+      if (!(e instanceof Cancelled)) message(failureText(e));
+    });
+  }
+  if (shownSettings) {
+    restoreSettings(form, shownSettings, { keepValues: placing });
+    $("regions").checked = form.regions;
+    showLink(shownSettings.address);
+  }
+  if (!map && heavyLink) showPending(heavyLink);
+  if ($("progress").contains(document.activeElement)) $("viewport").focus();
+  // A 3D view that was still to show the map in sight goes off again.
+  if ($("view3d").checked && surfaceMap !== map) {
+    $("view3d").checked = false;
+    document.body.classList.remove("surface");
+  }
 }
 
 function showPlacement() {
@@ -132,8 +187,9 @@ function showPlacement() {
   if (read.error) return message(read.error, read.field);
   const { width, height } = form.values;
   const points = form.values.points.map((p) => [p[0], p[1]]);
-  gate.latest(async () => {
-    const result = await call("placement", width, height, points);
+  showPending(null);
+  gate.latest(async (signal) => {
+    const result = await callsOf(signal)("placement", width, height, points);
     placing = true;
     document.body.dataset.state = "placing";
     view.show(result.width, result.height, result.rgba);
@@ -166,26 +222,33 @@ function openRecipe(bytes) {
 
 async function open(file) {
   let regrow = false;
-  await gate.run(async () => {
+  await gate.run(async (signal) => {
+    const call = callsOf(signal);
     if (file.size > fileLimit) return message(text("tooLarge"));
     let bytes;
     try {
       bytes = new Uint8Array(await file.arrayBuffer());
     } catch {
-      return message(text("unreadable"));
+      if (!signal.aborted) message(text("unreadable"));
+      return;
     }
+    signal.throwIfAborted();
     if (isPng(bytes)) {
       regrow = openRecipe(bytes);
       return;
     }
+    // The bytes stay with the page (out of its heap, as a Blob) for a restore;
+    // the worker takes the array itself.
+    const kept = new Blob([bytes]);
     const result = await call("load", form.stages, bytes);
     if (result.message) return message(result.message);
     form.show(result.parameters);
     form.regions = false;
     $("regions").checked = false;
-    newMap(result);
+    showPending(null);
+    newMap(result, { file: kept }, settingsOf(form));
     showLink();
-    await showSurface();
+    await showSurface(call);
   });
   if (regrow) await generate();
 }
@@ -194,28 +257,30 @@ function wireFiles() {
   const binary = "application/octet-stream";
   const name = (form, stem = "LandData") => stem + forms[form].extension;
   const save = (op, file) => () =>
-    gate.run(async () => download(await call(op), file, binary));
+    gate.run(async (signal) => download(await callsOf(signal)(op), file, binary));
   $("save-ld").onclick = save("mapFile", name("map"));
   $("save-dat").onclick = save("rawFile", name("raw"));
   $("save-png").onclick = () => gate.run(async () =>
     download(picturePng(map.width, map.height, map.rgba, map.recipe), name("picture"), "image/png"));
   // The heightmap in the chosen form, and its sidecar NAME.json, as glenvar-cli names them.
   const heightForms = { png: "heightmapPng", r16: "heightmapR16", exr: "heightmapExr" };
-  const heightmap = async () => {
+  const heightmap = async (signal) => {
     const kind = $("height-form").value;
-    const h = await call("heightmap", form.stages, kind, form.regions);
+    const h = await callsOf(signal)("heightmap", form.stages, kind, form.regions);
     return { h, kind, file: name(heightForms[kind], "LandData-height") };
   };
   const encoded = async ({ h, kind }) =>
     kind === "png" ? heightmapPng(h.width, h.height, h.samples, h.recipe)
     : kind === "r16" ? heightmapR16(h.samples)
     : (await import("./exr.js")).heightmapExr(h.width, h.height, h.samples, h.recipe);
-  $("save-height").onclick = () => gate.run(async () => {
-    const made = await heightmap();
-    download(await encoded(made), made.file, made.kind === "png" ? "image/png" : binary);
+  $("save-height").onclick = () => gate.run(async (signal) => {
+    const made = await heightmap(signal);
+    const bytes = await encoded(made);
+    signal.throwIfAborted();
+    download(bytes, made.file, made.kind === "png" ? "image/png" : binary);
   });
-  $("save-sidecar").onclick = () => gate.run(async () => {
-    const { h, file } = await heightmap();
+  $("save-sidecar").onclick = () => gate.run(async (signal) => {
+    const { h, file } = await heightmap(signal);
     download(new TextEncoder().encode(h.sidecar), `${file}.json`, "application/json");
   });
   $("open").accept = [forms.map.extension, forms.raw.extension, forms.picture.extension].join(",");
@@ -265,6 +330,17 @@ function wireStages() {
 
 function wire() {
   $("generate").onclick = generate;
+  $("start").onclick = generate;
+  $("cancel").onclick = cancel;
+  // Escape stops the running job, unless it answers a message box.
+  document.addEventListener("keydown", (e) => {
+    if (e.key !== "Escape" || !gate.busy || $("message").open) return;
+    e.preventDefault();
+    cancel();
+  });
+  // Presses on the boxes over the map are theirs: no drag, no placed point.
+  for (const id of ["progress", "pending"])
+    $(id).addEventListener("pointerdown", (e) => e.stopPropagation());
   // Enter accepts the values shown, as the dialog's default button does. The
   // key is spent here: it must not go on to press the message box's button.
   $("parameters").addEventListener("keydown", (e) => {
@@ -279,7 +355,7 @@ function wire() {
   };
   $("view3d").onchange = (e) => {
     document.body.classList.toggle("surface", e.target.checked);
-    if (e.target.checked) gate.latest(showSurface);
+    if (e.target.checked) gate.latest((signal) => showSurface(callsOf(signal)));
   };
   $("water").addEventListener("change", () => {
     const pos = Number($("water").value);
@@ -297,7 +373,7 @@ function wire() {
   form.inputs.manualPlacement.addEventListener("change", (e) => {
     form.values.manualPlacement = e.target.checked;
     if (e.target.checked) showPlacement();
-    else if (map) showMap(map);
+    else if (map) showMap(map, shownSettings);
   });
   // The placement picture follows a new size as soon as the edit is left.
   for (const key of ["width", "height"])
@@ -332,6 +408,7 @@ function showLanguage(language) {
   }
   describeMap(map !== null && map.width > 0);
   surface?.describe(text("surface"));
+  if (pendingWork) showPending(pendingWork);
 }
 
 function placePoint(x, y) {
@@ -380,8 +457,12 @@ async function start() {
   if (saved === "en") showLanguage(saved);
   $("regions").checked = form.regions;
   $("point-count").textContent = String(form.values.points.length);
-  // Every page shows a map at once; a link's map is the one its address names.
-  await generate();
+  // Every page shows a map at once, a link's map the one its address names,
+  // unless that asks for a long job: then a click starts it.
+  const job = { width: glenvar.parseInt32(form.inputs.width.value),
+                height: glenvar.parseInt32(form.inputs.height.value), ...form.stages };
+  if (isHeavy(linkWork(job))) showPending((heavyLink = job));
+  else await generate();
   document.body.dataset.ready = "1";
 }
 

@@ -17,6 +17,11 @@ const texts = {
     noWebGL: "このﾌﾞﾗｳｻﾞでは3D表示を使えません (WebGL がありません)。",
     edgeValues: "edge には repeat か wrap を指定してください。",
     noRecipe: "この画像には地図の作り方が記録されていません。",
+    heavyLink: (job) => `このﾘﾝｸの地図は作るのに時間がかかります: ${job.width} × ${job.height} ｾﾙ` +
+      (job.smooth > 0 ? `、平滑化 ${job.smooth}` : "") +
+      (job.erode > 0 ? `、侵食 ${job.erode} 回` : "") +
+      (job.thermal > 0 ? `、崩落 ${job.thermal} 回` : "") +
+      "。「開始」を押すと作り始めます (途中で Esc か「ｷｬﾝｾﾙ」で止められます)。",
   },
   en: {
     tooLarge: `The file is too large: this page opens files of up to ${fileLimit} bytes (1 GiB).`,
@@ -35,6 +40,11 @@ const texts = {
     noWebGL: "This browser cannot show the 3D view (no WebGL).",
     edgeValues: "The edge is either repeat or wrap.",
     noRecipe: "This picture holds no recipe of a map this page can make.",
+    heavyLink: (job) => `This link's map takes a while to make: ${job.width} × ${job.height} cells` +
+      (job.smooth > 0 ? `, smoothing radius ${job.smooth}` : "") +
+      (job.erode > 0 ? `, ${job.erode} erosion steps` : "") +
+      (job.thermal > 0 ? `, ${job.thermal} talus steps` : "") +
+      ". Press Start to make it (Esc or Cancel stops it midway).",
   },
 };
 

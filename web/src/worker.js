@@ -29,6 +29,12 @@ const staged = (op) => (m, [stages, ...args]) => {
   return op(m, args);
 };
 
+// A kept file's bytes into the module: "" or its refusal.
+function reload(m, file) {
+  const { kind, message } = m.load(new Uint8Array(new FileReaderSync().readAsArrayBuffer(file)));
+  return kind === "failed" ? message : "";
+}
+
 const ops = {
   generate: staged((m, [params, regions]) => {
     const message = m.generate(params, progress);
@@ -44,6 +50,15 @@ const ops = {
     if (kind === "failed") return { message };
     return { kind, ...picture(m, false) };
   }),
+  // The shown map again in a fresh worker after a cancelled job: its
+  // generation request or the bytes of its file (a Blob), and its water
+  // level; nothing is drawn, as the page still shows its picture.
+  restore: (m, [source, waterLevel]) => {
+    const message = source.params ? m.generate(source.params, () => true) : reload(m, source.file);
+    if (message) throw new Error(message);
+    // Only a level moved since: a file's own level keeps its very bits.
+    if (!Object.is(m.parameters().waterLevel, waterLevel)) m.setWaterLevel(waterLevel);
+  },
   placement: (m, [width, height, points]) => ({
     width, height, rgba: copy(m.placementPicture(width, height, points)),
   }),
