@@ -18,8 +18,8 @@ constexpr uint32_t doneBit = uint32_t{1} << 31;
 struct Flats {
     Flats(int32_t width, int32_t height, const std::vector<double>& surface,
           std::vector<uint32_t>& receivers)
-        : torus(width, height), surface(surface), receivers(receivers),
-          labels(surface.size(), 0), mask(surface.size(), 0) {}
+        : torus(width, height), surface(surface), receivers(receivers), labels(surface.size(), 0),
+          mask(surface.size(), 0) {}
 
     bool Unrouted(uint32_t c) const { return receivers[c] == noReceiver; }
 

@@ -23,7 +23,7 @@ FlowGraph FlowGraph::Drained(int32_t width, int32_t height, const std::vector<do
     {
         ChunkWorker worker(twoThreads);
         ::RouteSteepest(width, height, g.filled_.data(), waterLevel, Pits::Unrouted,
-                      g.receivers_.data(), g.diagonal_.data(), worker);
+                        g.receivers_.data(), g.diagonal_.data(), worker);
     }
     if (const std::optional<uint32_t> outlet = SoleOutlet(altitudes, waterLevel))
         g.receivers_[*outlet] = *outlet;

@@ -4,6 +4,7 @@
 #include "python/ArrayView.h"
 #include "python/FailureTranslation.h"
 #include "python/GenerationArguments.h"
+#include "python/Interrupts.h"
 #include "python/PythonMap.h"
 
 #include <pybind11/pybind11.h>
@@ -135,8 +136,9 @@ PYBIND11_MODULE(_glenvar, m) {
             [](PythonMap& map, int32_t radius) {
                 LandformStages stages;
                 stages.smoothRadius = glenvar_python::ParseSmoothRadius(std::to_string(radius));
-                py::gil_scoped_release unlocked;
-                return map.Staged(stages);
+                return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
+                    return map.Staged(stages, watch.Stages());
+                });
             },
             py::arg("radius"),
             "A new map of the altitudes smoothed: three passes of a box blur of the radius "
@@ -146,8 +148,9 @@ PYBIND11_MODULE(_glenvar, m) {
             [](PythonMap& map, int32_t steps, double erodibility, int32_t thermal) {
                 const LandformStages stages = glenvar_python::ParseErosion(
                     std::to_string(steps), ShortestText(erodibility), std::to_string(thermal));
-                py::gil_scoped_release unlocked;
-                return map.Staged(stages);
+                return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
+                    return map.Staged(stages, watch.Stages());
+                });
             },
             py::arg("steps"), py::kw_only(), py::arg("erodibility") = defaultErodibility,
             py::arg("thermal") = 0,
@@ -194,8 +197,9 @@ PYBIND11_MODULE(_glenvar, m) {
         "generate",
         [](const std::vector<std::string>& arguments) {
             const cli::Options options = glenvar_python::ParseGenerate(arguments);
-            py::gil_scoped_release unlocked;
-            return PythonMap::Generate(options);
+            return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
+                return PythonMap::Generate(options, watch.Generation());
+            });
         },
         py::arg("arguments"), "Grows a map from glenvar-cli generate's options.");
     m.def(

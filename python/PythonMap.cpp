@@ -36,20 +36,22 @@ NUM_AdvancedRandom sharedRandom;
 
 // Where the water of the map's altitudes goes, as glenvar-cli's --rivers A finds it.
 struct Waters {
-    Drainage drainage;
+    FlowGraph flow;
     std::vector<uint8_t> lakes, rivers;
 };
 
 Waters WatersOf(const AltitudeGrid& grid, double level, uint32_t threshold, bool twoThreads) {
-    Waters w{Drain(grid.width, grid.height, grid.altitudes, level, twoThreads), {}, {}};
-    w.lakes = LakeMask(grid.altitudes, w.drainage);
-    w.rivers = RiverMask(grid.altitudes, w.drainage, w.lakes, level, threshold);
+    Waters w{
+        FlowGraph::Drained(grid.width, grid.height, grid.altitudes, level, twoThreads), {}, {}};
+    w.lakes = LakeMask(grid.altitudes, w.flow);
+    w.rivers = RiverMask(grid.altitudes, w.flow, w.lakes, level, threshold);
     return w;
 }
 
 }  // namespace
 
-std::unique_ptr<PythonMap> PythonMap::Generate(const cli::Options& o) {
+std::unique_ptr<PythonMap> PythonMap::Generate(const cli::Options& o,
+                                               const ProgressSink& progress) {
     const std::string refusal = cli::MemoryRefusal(o.terrain.width, o.terrain.height,
                                                    cli::GenerationBytes(o), cli::AvailableBytes());
     if (!refusal.empty())
@@ -62,10 +64,10 @@ std::unique_ptr<PythonMap> PythonMap::Generate(const cli::Options& o) {
     const GEO_LandCircleArray& stencils = Stencils();
     if (terrain.keepRandomState) {
         std::lock_guard<std::mutex> turn(sharedRandomLock);
-        terrain.Generate(stencils, &sharedRandom);
+        terrain.Generate(stencils, &sharedRandom, progress);
     } else {
         NUM_AdvancedRandom source;  // seeded by Generate
-        terrain.Generate(stencils, &source);
+        terrain.Generate(stencils, &source, progress);
     }
     return map;
 }
@@ -88,7 +90,8 @@ std::unique_ptr<PythonMap> PythonMap::Load(const std::filesystem::path& path) {
     return map;
 }
 
-std::unique_ptr<PythonMap> PythonMap::Staged(const LandformStages& added) {
+std::unique_ptr<PythonMap> PythonMap::Staged(const LandformStages& added,
+                                             const StageSink& progress) {
     auto next = std::make_unique<PythonMap>();
     std::lock_guard<std::mutex> hold(lock_);
     next->terrain_ = terrain_;
@@ -112,7 +115,7 @@ std::unique_ptr<PythonMap> PythonMap::Staged(const LandformStages& added) {
     if (added.thermalSteps > 0)
         next->stages_.thermalSteps = added.thermalSteps;
     AltitudeGrid grid = AltitudesOf(terrain_);
-    RunStages(grid, added, terrain_.waterLevel, terrain_.twoThreads != 0);
+    RunStages(grid, added, terrain_.waterLevel, terrain_.twoThreads != 0, progress);
     ApplyAltitudes(next->terrain_, grid);
     return next;
 }
@@ -128,8 +131,7 @@ Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshol
             ShadeRelief(picture, grid, level);
         if (riverThreshold > 0) {
             const Waters w = WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0);
-            DrawWaters(picture, grid.altitudes, w.drainage, w.lakes, w.rivers, level,
-                       riverThreshold);
+            DrawWaters(picture, grid.altitudes, w.flow, w.lakes, w.rivers, level, riverThreshold);
         }
     }
     if (regions)
@@ -209,7 +211,7 @@ std::string PythonMap::InfoJson(uint32_t riverThreshold) {
     const double level = terrain_.waterLevel;
     const Waters w = WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0);
     const WaterFigures waters =
-        CountWaters(grid.width, grid.height, grid.altitudes, w.drainage, w.lakes, w.rivers, level);
+        CountWaters(grid.width, grid.height, grid.altitudes, w.flow, w.lakes, w.rivers, level);
     return cli::InfoJson(terrain_, kind_, figures, &waters, riverThreshold);
 }
 

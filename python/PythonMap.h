@@ -28,16 +28,18 @@ class PythonMap {
   public:
     // Grows the map the options describe (as `glenvar-cli generate` does,
     // with the stencil table built in memory). Like it, refuses a map the
-    // machine has not the memory for before any work.
-    static std::unique_ptr<PythonMap> Generate(const cli::Options& options);
+    // machine has not the memory for before any work. The sink may stop it
+    // (Stopped).
+    static std::unique_ptr<PythonMap> Generate(const cli::Options& options,
+                                               const ProgressSink& progress = {});
     // The loader's refusals are thrown as they come; a file of another kind
     // or without cells is refused with glenvar-cli's words.
     static std::unique_ptr<PythonMap> Load(const std::filesystem::path& path);
 
     // A new map of this one's altitudes through the stages (smoothing,
     // erosion with the map's water level as its base, talus); no stage gives
-    // a copy. This map stays as it is.
-    std::unique_ptr<PythonMap> Staged(const LandformStages& added);
+    // a copy. This map stays as it is. The sink may stop the stages (Stopped).
+    std::unique_ptr<PythonMap> Staged(const LandformStages& added, const StageSink& progress = {});
 
     // The picture at one pixel per cell, at the map's water level or another,
     // with relief shading, and rivers and lakes (riverThreshold > 0), when asked.

@@ -272,10 +272,11 @@ TEST(Render, InconsistentGridReadsOnlyItsCells) {
 }
 
 std::vector<int32_t> progressCalls;
-void Record(GEO_MakeLand& t, const ProgressReport& report) {
+bool Record(GEO_MakeLand& t, const ProgressReport& report) {
     EXPECT_EQ(report.phase, ProgressPhase::Rendering);
     EXPECT_EQ(report.total, t.GetSize());
     progressCalls.push_back(report.done);
+    return true;
 }
 
 TEST(Render, ProgressStartsAtZeroAndEndsAtTheCellCount) {

@@ -52,8 +52,8 @@ std::vector<int64_t> Distances(const TestMap& m, const PlainFlats& f,
 PlainFlats PlainGradients(const TestMap& m) {
     const size_t cells = m.altitudes.size();
     PlainFlats f{ReferenceFill(m.width, m.height, m.altitudes, m.waterLevel), {}, {}, {}, {}};
-    const size_t lowest = size_t(std::min_element(m.altitudes.begin(), m.altitudes.end()) -
-                                 m.altitudes.begin());
+    const size_t lowest =
+        size_t(std::min_element(m.altitudes.begin(), m.altitudes.end()) - m.altitudes.begin());
     const bool noWater = std::none_of(m.altitudes.begin(), m.altitudes.end(),
                                       [&](double a) { return a <= m.waterLevel; });
     f.unrouted.assign(cells, false);
@@ -68,8 +68,8 @@ PlainFlats PlainGradients(const TestMap& m) {
     std::vector<bool> highEdge(cells, false);
     for (size_t i = 0; i < cells; ++i)
         for (const size_t n : ReferenceNeighbours(m.width, m.height, i)) {
-            f.lowEdge[i] = f.lowEdge[i] ||
-                           (!f.unrouted[i] && f.unrouted[n] && f.filled[n] == f.filled[i]);
+            f.lowEdge[i] =
+                f.lowEdge[i] || (!f.unrouted[i] && f.unrouted[n] && f.filled[n] == f.filled[i]);
             highEdge[i] = highEdge[i] || (f.unrouted[i] && f.filled[n] > f.filled[i]);
         }
     const std::vector<int64_t> towards = Distances(m, f, f.lowEdge);
