@@ -18,29 +18,37 @@ constexpr uint32_t doneBit = uint32_t{1} << 31;
 struct Flats {
     Flats(int32_t width, int32_t height, const std::vector<double>& surface,
           std::vector<uint32_t>& receivers)
-        : torus(width, height), surface(surface), receivers(receivers), labels(surface.size(), 0),
-          mask(surface.size(), 0) {}
+        : width(width), height(height), torus(width, height), surface(surface),
+          receivers(receivers), labels(surface.size(), 0), mask(surface.size(), 0) {}
 
     bool Unrouted(uint32_t c) const { return receivers[c] == noReceiver; }
 
     // High edges: unrouted cells beside higher ground. Low edges: routed
-    // cells beside an unrouted cell of their height (listed once per such
-    // neighbour: a second visit finds the cell done).
+    // cells beside an unrouted cell of their height, listed once (marked in
+    // the gradients for the time being).
     void FindEdges() {
         uint32_t n[8];
-        for (uint32_t c = 0; c < surface.size(); ++c) {
-            if (!Unrouted(c))
-                continue;
-            torus.Neighbours(c, n);
-            bool high = false;
-            for (const uint32_t m : n) {
-                high = high || surface[m] > surface[c];
-                if (!Unrouted(m) && surface[m] == surface[c])
-                    lowEdges.push_back(m);
+        for (int32_t y = 0; y < height; ++y) {
+            const TorusRow row(width, height, y);
+            for (int32_t x = 0; x < width; ++x) {
+                const uint32_t c = row.mid + uint32_t(x);
+                if (!Unrouted(c))
+                    continue;
+                row.Neighbours(x, n);
+                bool high = false;
+                for (const uint32_t m : n) {
+                    high = high || surface[m] > surface[c];
+                    if (!Unrouted(m) && surface[m] == surface[c] && mask[m] == 0) {
+                        mask[m] = 1;
+                        lowEdges.push_back(m);
+                    }
+                }
+                if (high)
+                    highEdges.push_back(c);
             }
-            if (high)
-                highEdges.push_back(c);
         }
+        for (const uint32_t c : lowEdges)
+            mask[c] = 0;
     }
 
     // One label for every cell of a flat that has a way down.
@@ -120,26 +128,31 @@ struct Flats {
     // set here, so the order the cells are taken in cannot change it.
     void RouteDownGradient(std::vector<uint8_t>& diagonal) {
         uint32_t n[8];
-        for (uint32_t c = 0; c < surface.size(); ++c) {
-            if (!Unrouted(c) || labels[c] == 0)
-                continue;
-            torus.Neighbours(c, n);
-            uint32_t lowest = mask[c];
-            int best = -1;
-            for (int k = 0; k < 8; ++k) {
-                const uint32_t m = mask[n[k]];
-                if (labels[n[k]] == labels[c] && (m & doneBit) != 0 && m < lowest) {
-                    lowest = m;
-                    best = k;
+        for (int32_t y = 0; y < height; ++y) {
+            const TorusRow row(width, height, y);
+            for (int32_t x = 0; x < width; ++x) {
+                const uint32_t c = row.mid + uint32_t(x);
+                if (!Unrouted(c) || labels[c] == 0)
+                    continue;
+                row.Neighbours(x, n);
+                uint32_t lowest = mask[c];
+                int best = -1;
+                for (int k = 0; k < 8; ++k) {
+                    const uint32_t m = mask[n[k]];
+                    if (labels[n[k]] == labels[c] && (m & doneBit) != 0 && m < lowest) {
+                        lowest = m;
+                        best = k;
+                    }
                 }
-            }
-            if (best >= 0) {
-                receivers[c] = n[best];
-                diagonal[c] = diagonalNeighbour[best];
+                if (best >= 0) {
+                    receivers[c] = n[best];
+                    diagonal[c] = diagonalNeighbour[best];
+                }
             }
         }
     }
 
+    int32_t width, height;
     TorusCells torus;
     const std::vector<double>& surface;
     std::vector<uint32_t>& receivers;
