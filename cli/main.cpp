@@ -315,10 +315,11 @@ int RunRender(const Options& o, cli::ProgressBar& bar) {
     return 0;
 }
 
-int RunInfo(const Options& o) {
+int RunInfo(const Options& o, cli::ProgressBar& bar) {
     GEO_MakeLand terrain;
     const MapFileKind kind = LoadInput(terrain, o.input);
-    const std::optional<Shaped> shaped = ShapeAltitudes(terrain, o, {});
+    const std::optional<Shaped> shaped = ShapeAltitudes(terrain, o, bar.Stages());
+    bar.Finish();
     std::optional<WaterFigures> waters;
     if (shaped && shaped->flow)
         waters = CountWaters(shaped->grid.width, shaped->grid.height, shaped->grid.altitudes,
@@ -354,7 +355,7 @@ int Run(const Options& o, cli::ProgressBar& bar) {
     case cli::Command::Render:
         return RunRender(o, bar);
     case cli::Command::Info:
-        return RunInfo(o);
+        return RunInfo(o, bar);
     }
     return exitUsage;
 }

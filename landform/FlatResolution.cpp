@@ -26,7 +26,7 @@ struct Flats {
     // High edges: unrouted cells beside higher ground. Low edges: routed
     // cells beside an unrouted cell of their height, listed once (marked in
     // the gradients for the time being).
-    void FindEdges() {
+    void FindFlatEdges() {
         uint32_t n[8];
         for (int32_t y = 0; y < height; ++y) {
             const TorusRow row(width, height, y);
@@ -126,7 +126,7 @@ struct Flats {
     // Every unrouted cell of a labelled flat to its neighbour lowest on the
     // combined gradient. The choice reads the gradient only, never a route
     // set here, so the order the cells are taken in cannot change it.
-    void RouteDownGradient(std::vector<uint8_t>& diagonal) {
+    void MaskedFlowDirections(std::vector<uint8_t>& diagonal) {
         uint32_t n[8];
         for (int32_t y = 0; y < height; ++y) {
             const TorusRow row(width, height, y);
@@ -169,11 +169,11 @@ void ResolveFlats(int32_t width, int32_t height, const std::vector<double>& surf
     if (surface.empty())
         return;
     Flats flats(width, height, surface, receivers);
-    flats.FindEdges();
+    flats.FindFlatEdges();
     if (flats.lowEdges.empty())
         return;
     flats.LabelFlats();
     flats.BuildAwayGradient();
     flats.BuildTowardsCombinedGradient();
-    flats.RouteDownGradient(diagonal);
+    flats.MaskedFlowDirections(diagonal);
 }
