@@ -30,8 +30,8 @@ class FlowCycle : public std::logic_error {
 };
 
 // What a drained graph holds beyond the altitudes at its peak, for a memory
-// check: the graph's 21 bytes a cell, the flood's queues or the flats'
-// labels and gradients.
+// check: the graph's 21 bytes a cell with the flood's queues or the flats'
+// labels and gradients beside it (about 22.5 measured on 4096 x 4096 maps).
 constexpr uint64_t drainageBytesPerCell = 24;
 
 class FlowGraph {
