@@ -18,6 +18,8 @@ FlowGraph FlowGraph::Drained(int32_t width, int32_t height, const std::vector<do
     };
     phase(0);
     FlowGraph g(width, height);
+    if (altitudes.size() != g.receivers_.size())
+        throw std::invalid_argument("the altitudes do not fit the grid");
     g.filled_ = FillDepressions(width, height, altitudes, waterLevel);
     phase(1);
     {
@@ -62,6 +64,8 @@ FlowGraph FlowGraph::OfReceivers(int32_t width, int32_t height, std::vector<uint
 
 void FlowGraph::RouteSteepest(const std::vector<double>& surface, double waterLevel,
                               ChunkWorker& worker) {
+    if (surface.size() != receivers_.size())
+        throw std::invalid_argument("the surface does not fit the grid");
     filled_.clear();
     ::RouteSteepest(width_, height_, surface.data(), waterLevel, Pits::Sinks, receivers_.data(),
                     diagonal_.data(), worker);

@@ -41,7 +41,8 @@ class FlowGraph {
 
     // Reports its four phases (filling, routing, flats, accumulation) as
     // Draining; the sink may stop it between them (Stopped). The same graph
-    // on one thread or two.
+    // on one thread or two. Throws std::invalid_argument for altitudes that
+    // do not fit the grid, as RouteSteepest does for its surface.
     static FlowGraph Drained(int32_t width, int32_t height, const std::vector<double>& altitudes,
                              double waterLevel, bool twoThreads, const StageSink& progress = {});
 
