@@ -59,7 +59,7 @@ bool Accumulate(const std::vector<uint32_t>& receivers, std::vector<uint32_t>& a
             ++donors[receivers[i]];
     area.assign(cells, 1);
     if (stack)
-        stack->assign(cells, 0);
+        stack->resize(cells);
     // From every source, walk down while the next cell has had all its
     // donors: integer sums, so the walking order cannot change an area. The
     // walk meets donors first, so the stack fills from its end.

@@ -66,6 +66,7 @@ void RouteSteepest(int32_t width, int32_t height, const double* surface, double 
 // receivers. When `stack` is given it receives every cell once, each
 // receiver before its donors: the stack of Braun and Willett (2013), from
 // the outlets upwards. False when the receivers hold a cycle (its cells then
-// keep partial areas and the stack's first entries are left 0).
+// keep partial areas and are missing from the stack, whose first entries
+// are left as they were).
 bool Accumulate(const std::vector<uint32_t>& receivers, std::vector<uint32_t>& area,
                 std::vector<uint32_t>* stack);
