@@ -63,11 +63,10 @@ py::object PictureArray(PythonMap& map, std::optional<double> waterLevel, bool r
     if (waterLevel)
         level = glenvar_python::ParseWaterLevel(ShortestText(*waterLevel));
     const uint32_t threshold = RiverThreshold(rivers);
-    Picture picture;
-    {
-        py::gil_scoped_release unlocked;
-        picture = map.Render(level, regions, shade, threshold);
-    }
+    const Picture picture =
+        glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
+            return map.Render(level, regions, shade, threshold, watch.Stages());
+        });
     py::object array = py::module_::import("numpy").attr("empty")(
         py::make_tuple(picture.height, picture.width, 3), "uint8");
     py::buffer_info out = py::buffer(array).request(true);
@@ -161,11 +160,10 @@ PYBIND11_MODULE(_glenvar, m) {
             "info",
             [](PythonMap& map, int64_t rivers) {
                 const uint32_t threshold = RiverThreshold(rivers);
-                std::string text;
-                {
-                    py::gil_scoped_release unlocked;
-                    text = map.InfoJson(threshold);
-                }
+                const std::string text =
+                    glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
+                        return map.InfoJson(threshold, watch.Stages());
+                    });
                 return py::module_::import("json").attr("loads")(text);
             },
             py::kw_only(), py::arg("rivers") = 0,
@@ -176,8 +174,9 @@ PYBIND11_MODULE(_glenvar, m) {
             [](PythonMap& map, const std::filesystem::path& path, bool heightmap, bool regions,
                bool shade, int64_t rivers) {
                 const uint32_t threshold = RiverThreshold(rivers);
-                py::gil_scoped_release unlocked;
-                map.Save(path, heightmap, regions, shade, threshold);
+                glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
+                    map.Save(path, heightmap, regions, shade, threshold, watch.Stages());
+                });
             },
             py::arg("path"), py::kw_only(), py::arg("heightmap") = false,
             py::arg("regions") = false, py::arg("shade") = false, py::arg("rivers") = 0,

@@ -40,9 +40,12 @@ struct Waters {
     std::vector<uint8_t> lakes, rivers;
 };
 
-Waters WatersOf(const AltitudeGrid& grid, double level, uint32_t threshold, bool twoThreads) {
+Waters WatersOf(const AltitudeGrid& grid, double level, uint32_t threshold, bool twoThreads,
+                const StageSink& progress) {
     Waters w{
-        FlowGraph::Drained(grid.width, grid.height, grid.altitudes, level, twoThreads), {}, {}};
+        FlowGraph::Drained(grid.width, grid.height, grid.altitudes, level, twoThreads, progress),
+        {},
+        {}};
     w.lakes = LakeMask(grid.altitudes, w.flow);
     w.rivers = RiverMask(grid.altitudes, w.flow, w.lakes, level, threshold);
     return w;
@@ -120,7 +123,8 @@ std::unique_ptr<PythonMap> PythonMap::Staged(const LandformStages& added,
     return next;
 }
 
-Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshold) {
+Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshold,
+                                const StageSink& progress) {
     const GEO_MakeLand::GridSize size = Grid();
     Picture picture(size.width, size.height);
     terrain_.Render(picture, regions);
@@ -130,7 +134,8 @@ Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshol
         if (shade)
             ShadeRelief(picture, grid, level);
         if (riverThreshold > 0) {
-            const Waters w = WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0);
+            const Waters w =
+                WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0, progress);
             DrawWaters(picture, grid.altitudes, w.flow, w.lakes, w.rivers, level, riverThreshold);
         }
     }
@@ -140,12 +145,12 @@ Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshol
 }
 
 Picture PythonMap::Render(std::optional<double> waterLevel, bool regions, bool shade,
-                          uint32_t riverThreshold) {
+                          uint32_t riverThreshold, const StageSink& progress) {
     std::lock_guard<std::mutex> hold(lock_);
     const double own = terrain_.waterLevel;
     terrain_.waterLevel = waterLevel.value_or(own);
     try {
-        Picture picture = RenderLocked(regions, shade, riverThreshold);
+        Picture picture = RenderLocked(regions, shade, riverThreshold, progress);
         terrain_.waterLevel = own;
         return picture;
     } catch (...) {
@@ -166,7 +171,7 @@ std::string PythonMap::Recipe(bool regions, bool shade, uint32_t riverThreshold)
 }
 
 void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool regions, bool shade,
-                     uint32_t riverThreshold) {
+                     uint32_t riverThreshold, const StageSink& progress) {
     const std::string name = path.string();
     const FileForm* form =
         heightmap
@@ -194,14 +199,14 @@ void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool reg
     ExportSource source{terrain_};
     std::vector<unsigned char> picture;
     if (form->id == FileFormId::Picture) {
-        picture = EncodePicturePng(RenderLocked(regions, shade, riverThreshold),
+        picture = EncodePicturePng(RenderLocked(regions, shade, riverThreshold, progress),
                                    Recipe(regions, shade, riverThreshold));
         source.picturePng = &picture;
     }
     SaveForm(*form, source, path);
 }
 
-std::string PythonMap::InfoJson(uint32_t riverThreshold) {
+std::string PythonMap::InfoJson(uint32_t riverThreshold, const StageSink& progress) {
     std::lock_guard<std::mutex> hold(lock_);
     const LandFigures figures =
         CountLand(terrain_.GetData(), size_t(terrain_.GetSize()), terrain_.waterLevel);
@@ -209,7 +214,7 @@ std::string PythonMap::InfoJson(uint32_t riverThreshold) {
         return cli::InfoJson(terrain_, kind_, figures);
     const AltitudeGrid grid = AltitudesOf(terrain_);
     const double level = terrain_.waterLevel;
-    const Waters w = WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0);
+    const Waters w = WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0, progress);
     const WaterFigures waters =
         CountWaters(grid.width, grid.height, grid.altitudes, w.flow, w.lakes, w.rivers, level);
     return cli::InfoJson(terrain_, kind_, figures, &waters, riverThreshold);
