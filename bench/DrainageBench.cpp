@@ -4,9 +4,11 @@
 
 #include "BenchSupport.h"
 
-#include "landform/Drainage.h"
 #include "landform/Erosion.h"
+#include "landform/FlatResolution.h"
+#include "landform/FlowGraph.h"
 #include "landform/FlowRouting.h"
+#include "landform/PriorityFlood.h"
 
 #include <benchmark/benchmark.h>
 
@@ -42,8 +44,8 @@ void PerCell(benchmark::State& state, double steps = 1) {
 void BM_Drainage(benchmark::State& state) {
     const std::vector<double>& a = Altitudes();
     for (auto _ : state) {
-        const Drainage d = Drain(side, side, a, waterLevel, state.range(0) == 2);
-        benchmark::DoNotOptimize(d.area.data());
+        const FlowGraph d = FlowGraph::Drained(side, side, a, waterLevel, state.range(0) == 2);
+        benchmark::DoNotOptimize(d.Area().data());
     }
     PerCell(state);
 }
@@ -62,13 +64,14 @@ BENCHMARK(BM_DrainageFill)->Unit(benchmark::kMillisecond)->Repetitions(3)->UseRe
 // Steepest descent, then the flats, then the areas, on the filled surface.
 void BM_DrainageRouting(benchmark::State& state) {
     const std::vector<double> filled = FillDepressions(side, side, Altitudes(), waterLevel);
-    std::vector<uint32_t> receivers(filled.size()), area;
+    std::vector<uint32_t> receivers(filled.size()), area, stack;
+    std::vector<uint8_t> diagonal(filled.size());
     ChunkWorker worker(state.range(0) == 2);
     for (auto _ : state) {
         RouteSteepest(side, side, filled.data(), waterLevel, Pits::Unrouted, receivers.data(),
-                      nullptr, worker);
-        RouteFlats(side, side, filled, receivers);
-        Accumulate(receivers, area, nullptr);
+                      diagonal.data(), worker);
+        ResolveFlats(side, side, filled, receivers, diagonal);
+        Accumulate(receivers, area, &stack);
         benchmark::DoNotOptimize(area.data());
     }
     PerCell(state);
@@ -78,9 +81,11 @@ BENCHMARK(BM_DrainageRouting)->Apply(OneAndTwoThreads)->UseRealTime();
 // Steps in a row on the same map, as the command line runs them.
 void BM_StreamPowerStep(benchmark::State& state) {
     std::vector<double> a = Altitudes();
-    StreamPower erosion(side, side, defaultErodibility, state.range(0) == 2);
+    ChunkWorker worker(state.range(0) == 2);
+    FlowGraph graph(side, side);
     for (auto _ : state) {
-        erosion.Step(a, waterLevel);
+        graph.RouteSteepest(a, waterLevel, worker);
+        StreamPowerStep(graph, a, defaultErodibility);
         benchmark::DoNotOptimize(a.data());
     }
     PerCell(state);

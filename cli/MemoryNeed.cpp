@@ -1,7 +1,7 @@
 #include "cli/MemoryNeed.h"
 
-#include "landform/Drainage.h"
 #include "landform/Erosion.h"
+#include "landform/FlowGraph.h"
 
 #include "export/FileForm.h"
 

@@ -11,20 +11,38 @@ ProgressSink ProgressBar::Sink() {
     if (!enabled_)
         return {};
     return [this](GEO_MakeLand&, const ProgressReport& report) {
-        switch (report.phase) {
-        case ProgressPhase::Preparing:
-        case ProgressPhase::Normalising:
-            Show(PhaseName(report.phase), -1);
-            break;
-        case ProgressPhase::Stamping:
-        case ProgressPhase::Rendering:
-            Show(PhaseName(report.phase),
-                 report.total > 0 ? double(report.done) / report.total * 100 : 0.0);
-            break;
-        case ProgressPhase::Done:
-            break;
-        }
+        Report(report);
+        return true;
     };
+}
+
+StageSink ProgressBar::Stages() {
+    if (!enabled_)
+        return {};
+    return [this](const ProgressReport& report) {
+        Report(report);
+        return true;
+    };
+}
+
+void ProgressBar::Report(const ProgressReport& report) {
+    switch (report.phase) {
+    case ProgressPhase::Preparing:
+    case ProgressPhase::Normalising:
+        Show(PhaseName(report.phase), -1);
+        break;
+    case ProgressPhase::Stamping:
+    case ProgressPhase::Rendering:
+    case ProgressPhase::Smoothing:
+    case ProgressPhase::Eroding:
+    case ProgressPhase::Slumping:
+    case ProgressPhase::Draining:
+        Show(PhaseName(report.phase),
+             report.total > 0 ? double(report.done) / report.total * 100 : 0.0);
+        break;
+    case ProgressPhase::Done:
+        break;
+    }
 }
 
 void ProgressBar::Show(const std::string& phase, double percent) {

@@ -137,7 +137,7 @@ GEO_MakeLand::GridSize ConsistentGridSize(const GEO_MakeLand& terrain) {
 // are asked for.
 struct Shaped {
     AltitudeGrid grid;
-    std::optional<Drainage> drainage;
+    std::optional<FlowGraph> flow;
     std::vector<uint8_t> lakes, rivers;
 };
 
@@ -149,22 +149,24 @@ bool WantsDrainage(const Options& o) {
 // files are written, so that the pictures, heightmaps and reports below show
 // them while every map file holds the seed's map. The shaped grid is kept for
 // relief shading and the drainage.
-std::optional<Shaped> ShapeAltitudes(GEO_MakeLand& terrain, const Options& o) {
+std::optional<Shaped> ShapeAltitudes(GEO_MakeLand& terrain, const Options& o,
+                                     const StageSink& progress) {
     if (!o.stages.Active() && !o.shade && !WantsDrainage(o))
         return std::nullopt;
     Shaped shaped{AltitudesOf(terrain), std::nullopt, {}, {}};
-    RunStages(shaped.grid, o.stages, terrain.waterLevel, o.threads == 2);
+    RunStages(shaped.grid, o.stages, terrain.waterLevel, o.threads == 2, progress);
     if (o.stages.Active())
         ApplyAltitudes(terrain, shaped.grid);
     if (!o.shade && !WantsDrainage(o))
         return std::nullopt;  // the terrain holds all the outputs need
     if (WantsDrainage(o)) {
         const AltitudeGrid& g = shaped.grid;
-        shaped.drainage = Drain(g.width, g.height, g.altitudes, terrain.waterLevel, o.threads == 2);
-        shaped.lakes = LakeMask(g.altitudes, *shaped.drainage);
+        shaped.flow = FlowGraph::Drained(g.width, g.height, g.altitudes, terrain.waterLevel,
+                                         o.threads == 2, progress);
+        shaped.lakes = LakeMask(g.altitudes, *shaped.flow);
         if (o.riverThreshold > 0)
-            shaped.rivers = RiverMask(g.altitudes, *shaped.drainage, shaped.lakes,
-                                      terrain.waterLevel, o.riverThreshold);
+            shaped.rivers = RiverMask(g.altitudes, *shaped.flow, shaped.lakes, terrain.waterLevel,
+                                      o.riverThreshold);
         else
             shaped.rivers.assign(g.altitudes.size(), 0);
     }
@@ -192,8 +194,8 @@ std::vector<unsigned char> EncodedPicture(GEO_MakeLand& terrain, const Options& 
     if (shaped && o.shade)
         ShadeRelief(picture, shaped->grid, terrain.waterLevel);
     if (shaped && o.riverThreshold > 0)
-        DrawWaters(picture, shaped->grid.altitudes, *shaped->drainage, shaped->lakes,
-                   shaped->rivers, terrain.waterLevel, o.riverThreshold);
+        DrawWaters(picture, shaped->grid.altitudes, *shaped->flow, shaped->lakes, shaped->rivers,
+                   terrain.waterLevel, o.riverThreshold);
     if (o.regions)
         DrawPointMarks(picture, terrain.concentrationPoints);
     bar.Show("encoding", -1);
@@ -222,11 +224,11 @@ std::vector<unsigned char> EncodedMask(const AltitudeGrid& grid, const std::vect
 }
 
 // The drained areas as 32-bit floats, through the heightmap TIFF writer.
-std::vector<unsigned char> EncodedFlow(const AltitudeGrid& grid, const Drainage& drainage,
+std::vector<unsigned char> EncodedFlow(const AltitudeGrid& grid, const FlowGraph& flow,
                                        const std::string& recipe) {
     AltitudeGrid area(grid.width, grid.height);
-    for (size_t i = 0; i < drainage.area.size(); ++i)
-        area.altitudes[i] = double(drainage.area[i]);
+    for (size_t i = 0; i < flow.Area().size(); ++i)
+        area.altitudes[i] = double(flow.Area()[i]);
     return EncodeHeightmapTiff(HeightWindow::OfGrid(area), recipe);
 }
 
@@ -236,7 +238,7 @@ void AddLayers(cli::OutputBatch& batch, const Shaped& shaped, const Options& o,
         bar.Show("layer", -1);
         const std::vector<unsigned char> bytes =
             layer.kind == cli::LayerKind::Flow
-                ? EncodedFlow(shaped.grid, *shaped.drainage, recipe)
+                ? EncodedFlow(shaped.grid, *shaped.flow, recipe)
                 : EncodedMask(shaped.grid,
                               layer.kind == cli::LayerKind::Lakes ? shaped.lakes : shaped.rivers,
                               recipe);
@@ -266,7 +268,7 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& r
             WriteForm(FormOf(out.kind), {terrain}, archive);
         });
     }
-    const std::optional<Shaped> shaped = ShapeAltitudes(terrain, o);
+    const std::optional<Shaped> shaped = ShapeAltitudes(terrain, o, bar.Stages());
     std::optional<std::vector<unsigned char>> png;
     for (const cli::Output& out : o.outputs) {
         if (isMapFile(out))
@@ -313,14 +315,15 @@ int RunRender(const Options& o, cli::ProgressBar& bar) {
     return 0;
 }
 
-int RunInfo(const Options& o) {
+int RunInfo(const Options& o, cli::ProgressBar& bar) {
     GEO_MakeLand terrain;
     const MapFileKind kind = LoadInput(terrain, o.input);
-    const std::optional<Shaped> shaped = ShapeAltitudes(terrain, o);
+    const std::optional<Shaped> shaped = ShapeAltitudes(terrain, o, bar.Stages());
+    bar.Finish();
     std::optional<WaterFigures> waters;
-    if (shaped && shaped->drainage)
+    if (shaped && shaped->flow)
         waters = CountWaters(shaped->grid.width, shaped->grid.height, shaped->grid.altitudes,
-                             *shaped->drainage, shaped->lakes, shaped->rivers, terrain.waterLevel);
+                             *shaped->flow, shaped->lakes, shaped->rivers, terrain.waterLevel);
     std::string text =
         o.json ? cli::InfoJson(
                      terrain, kind,
@@ -352,7 +355,7 @@ int Run(const Options& o, cli::ProgressBar& bar) {
     case cli::Command::Render:
         return RunRender(o, bar);
     case cli::Command::Info:
-        return RunInfo(o);
+        return RunInfo(o, bar);
     }
     return exitUsage;
 }

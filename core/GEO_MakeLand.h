@@ -26,12 +26,15 @@ class GEO_MakeLand : public GrowableArray<LandCell>, public CObject {
     // Raw data form, likewise.
     void SerializeRaw(Archive& archive);
 
-    // Grows a new grid from the parameters. With no source, defaultRandom.
+    // Grows a new grid from the parameters. With no source, defaultRandom. A
+    // sink that says stop ends it with Stopped, and without a grid unless the
+    // stop came with the last report (Done).
     void Generate(const GEO_LandCircleArray& landCircles, NUM_Random* source = nullptr,
                   const ProgressSink& progress = {});
 
     COLORREF CellColour(int32_t i, bool showRegions) const;
     // Fills the picture black, then colours cell i into pixel (i mod w, i div w).
+    // A sink that says stop ends it with Stopped and the picture part-drawn.
     void Render(Picture& picture, bool showRegions, const ProgressSink& progress = {});
 
     Point WrapCell(int32_t x, int32_t y) const;

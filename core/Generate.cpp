@@ -179,8 +179,7 @@ std::unique_ptr<Stamp[]> InLocalityOrder(const Stamp* stamps, const Plan& plan,
 }
 
 void ReportPhase(const ProgressSink& progress, GEO_MakeLand& terrain, ProgressPhase phase) {
-    if (progress)
-        progress(terrain, {phase, terrain.progressCount, terrain.progressTotal});
+    ReportOrStop(progress, terrain, {phase, terrain.progressCount, terrain.progressTotal});
 }
 
 // Stamping reports, throttled.

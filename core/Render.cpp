@@ -21,8 +21,7 @@ namespace {
 using namespace colours;
 
 void ReportCells(const ProgressSink& progress, GEO_MakeLand& terrain, int32_t cells) {
-    if (progress)
-        progress(terrain, {ProgressPhase::Rendering, cells, terrain.GetSize()});
+    ReportOrStop(progress, terrain, {ProgressPhase::Rendering, cells, terrain.GetSize()});
 }
 
 // Reports at cell indices that are multiples of 200, throttled.

@@ -6,37 +6,38 @@
 #include <algorithm>
 #include <cmath>
 
-StreamPower::StreamPower(int32_t width, int32_t height, double erodibility, bool twoThreads)
-    : width_(width), height_(height), erodibility_(erodibility), worker_(twoThreads),
-      receivers_(size_t(width) * size_t(height)), diagonal_(receivers_.size()) {}
-
-void StreamPower::Step(std::vector<double>& altitudes, double waterLevel) {
-    RouteSteepest(width_, height_, altitudes.data(), waterLevel, Pits::Sinks, receivers_.data(),
-                  diagonal_.data(), worker_);
-    Accumulate(receivers_, area_, &order_);
+void StreamPowerStep(const FlowGraph& graph, std::vector<double>& altitudes, double erodibility) {
     // Receivers first: each cell reads its receiver's height of this step.
     // Any such order gives the same heights, as each depends on its receiver
     // alone.
-    const double straight = erodibility_;
-    const double diagonal = erodibility_ / std::sqrt(2.0);
+    const std::vector<uint32_t>& receivers = graph.Receivers();
+    const std::vector<uint32_t>& area = graph.Area();
+    const std::vector<uint8_t>& diagonalReceiver = graph.Diagonal();
+    const double straight = erodibility;
+    const double diagonal = erodibility / std::sqrt(2.0);
     double* h = altitudes.data();
-    for (size_t k = order_.size(); k-- > 0;) {
-        const uint32_t c = order_[k];
-        const uint32_t r = receivers_[c];
+    for (const uint32_t c : graph.Stack()) {
+        const uint32_t r = receivers[c];
         if (r == c)
             continue;
-        const double f = (diagonal_[c] ? diagonal : straight) * std::sqrt(double(area_[c]));
+        const double f = (diagonalReceiver[c] ? diagonal : straight) * std::sqrt(double(area[c]));
         h[c] -= (h[c] - h[r]) * (f / (1 + f));
     }
 }
 
 void ErodeStreamPower(int32_t width, int32_t height, std::vector<double>& altitudes,
-                      double waterLevel, int32_t steps, double erodibility, bool twoThreads) {
+                      double waterLevel, int32_t steps, double erodibility, bool twoThreads,
+                      const StageSink& progress) {
     if (steps <= 0 || altitudes.empty())
         return;
-    StreamPower erosion(width, height, erodibility, twoThreads);
-    for (int32_t s = 0; s < steps; ++s)
-        erosion.Step(altitudes, waterLevel);
+    ReportOrStop(progress, {ProgressPhase::Eroding, 0, steps});
+    ChunkWorker worker(twoThreads);
+    FlowGraph graph(width, height);
+    for (int32_t s = 0; s < steps; ++s) {
+        graph.RouteSteepest(altitudes, waterLevel, worker);
+        StreamPowerStep(graph, altitudes, erodibility);
+        ReportOrStop(progress, {ProgressPhase::Eroding, s + 1, steps});
+    }
 }
 
 namespace {
@@ -88,9 +89,10 @@ void SlumpRows(int32_t width, int32_t height, const double* before, double* afte
 }  // namespace
 
 void ErodeThermal(int32_t width, int32_t height, std::vector<double>& altitudes, int32_t steps,
-                  double talus, bool twoThreads) {
+                  double talus, bool twoThreads, const StageSink& progress) {
     if (steps <= 0 || altitudes.empty())
         return;
+    ReportOrStop(progress, {ProgressPhase::Slumping, 0, steps});
     ChunkWorker worker(twoThreads);
     std::vector<double> next(altitudes.size());
     for (int32_t s = 0; s < steps; ++s) {
@@ -98,5 +100,6 @@ void ErodeThermal(int32_t width, int32_t height, std::vector<double>& altitudes,
             SlumpRows(width, height, altitudes.data(), next.data(), talus, first, end);
         });
         altitudes.swap(next);
+        ReportOrStop(progress, {ProgressPhase::Slumping, s + 1, steps});
     }
 }

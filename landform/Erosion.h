@@ -5,9 +5,9 @@
 // Stream power: the implicit scheme of Braun and Willett (2013), "A very
 // efficient O(n), implicit and parallel method to solve the stream power
 // equation governing fluvial incision and landscape evolution", with
-// m = 1/2, n = 1 and no uplift. Each step routes the flow afresh by steepest
-// descent, then, from the outlets upwards, moves every cell towards its
-// receiver's new height:
+// m = 1/2, n = 1 and no uplift. Each step routes the flow graph afresh by
+// steepest descent, then, walking its stack from the outlets upwards, moves
+// every cell towards its receiver's new height:
 //
 //     h' = h - (h - h'_receiver) * f / (1 + f),   f = K * sqrt(A) / d
 //
@@ -28,7 +28,8 @@
 // total is kept; over eight neighbours a cell gives away at most half of its
 // excess, so nothing overshoots. Heights are held to [0, 1].
 
-#include "core/ChunkShare.h"
+#include "core/ProgressSink.h"
+#include "landform/FlowGraph.h"
 
 #include <cstdint>
 #include <vector>
@@ -36,31 +37,22 @@
 constexpr double defaultErodibility = 0.01;
 constexpr double defaultTalus = 0.01;  // of the height range, per cell
 
-// Scratch beyond the altitudes, for a memory check: receivers, areas and
-// order (4 bytes each), diagonal flags and donor counts (1 each); the
-// talus steps' second grid.
+// Scratch beyond the altitudes, for a memory check: the flow graph's
+// receivers, areas and stack (4 bytes each), diagonal flags and donor
+// counts (1 each); the talus steps' second grid.
 constexpr uint64_t streamPowerBytesPerCell = 14;
 constexpr uint64_t thermalBytesPerCell = 8;
 
-// Stream-power steps with their scratch kept from one step to the next.
-class StreamPower {
-  public:
-    // erodibility >= 0.
-    StreamPower(int32_t width, int32_t height, double erodibility, bool twoThreads);
+// One stream-power step over a graph routed by steepest descent on these
+// very altitudes (FlowGraph::RouteSteepest). erodibility >= 0.
+void StreamPowerStep(const FlowGraph& graph, std::vector<double>& altitudes, double erodibility);
 
-    void Step(std::vector<double>& altitudes, double waterLevel);
-
-  private:
-    int32_t width_, height_;
-    double erodibility_;
-    ChunkWorker worker_;
-    std::vector<uint32_t> receivers_, area_, order_;
-    std::vector<uint8_t> diagonal_;
-};
-
+// Steps of routing and eroding, each reported as Eroding; the sink may stop
+// them between steps (Stopped), the altitudes then part-eroded.
 void ErodeStreamPower(int32_t width, int32_t height, std::vector<double>& altitudes,
-                      double waterLevel, int32_t steps, double erodibility, bool twoThreads);
+                      double waterLevel, int32_t steps, double erodibility, bool twoThreads,
+                      const StageSink& progress = {});
 
-// talus >= 0.
+// talus >= 0. Each step reported as Slumping, and stopped between as above.
 void ErodeThermal(int32_t width, int32_t height, std::vector<double>& altitudes, int32_t steps,
-                  double talus, bool twoThreads);
+                  double talus, bool twoThreads, const StageSink& progress = {});

@@ -50,7 +50,7 @@ void RouteSteepest(int32_t width, int32_t height, const double* surface, double 
 }
 
 bool Accumulate(const std::vector<uint32_t>& receivers, std::vector<uint32_t>& area,
-                std::vector<uint32_t>* order) {
+                std::vector<uint32_t>* stack) {
     const size_t cells = receivers.size();
     // Donor counts fit a byte: a cell has at most eight neighbours.
     std::vector<uint8_t> donors(cells, 0);
@@ -58,12 +58,11 @@ bool Accumulate(const std::vector<uint32_t>& receivers, std::vector<uint32_t>& a
         if (receivers[i] != i)
             ++donors[receivers[i]];
     area.assign(cells, 1);
-    if (order) {
-        order->clear();
-        order->reserve(cells);
-    }
+    if (stack)
+        stack->resize(cells);
     // From every source, walk down while the next cell has had all its
-    // donors: integer sums, so the walking order cannot change an area.
+    // donors: integer sums, so the walking order cannot change an area. The
+    // walk meets donors first, so the stack fills from its end.
     size_t placed = 0;
     for (size_t i = 0; i < cells; ++i) {
         if (donors[i] != 0)
@@ -71,8 +70,8 @@ bool Accumulate(const std::vector<uint32_t>& receivers, std::vector<uint32_t>& a
         for (uint32_t c = uint32_t(i);;) {
             donors[c] = 1;  // never a source again
             ++placed;
-            if (order)
-                order->push_back(c);
+            if (stack)
+                (*stack)[cells - placed] = c;
             const uint32_t r = receivers[c];
             if (r == c)
                 break;

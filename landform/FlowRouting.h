@@ -1,7 +1,7 @@
 #pragma once
 // Flow over an altitude grid that wraps at all four edges, as Braun and
 // Willett (2013) route it: one receiver per cell among its eight neighbours,
-// then the cells ordered so that every cell comes before its receiver.
+// then the cells stacked so that every receiver comes before its donors.
 //
 // Neighbours are taken in reading order: NW, N, NE, W, E, SW, S, SE. That
 // order breaks every tie, so a map routes the same way on any machine.
@@ -63,8 +63,10 @@ void RouteSteepest(int32_t width, int32_t height, const double* surface, double 
                    Pits pits, uint32_t* receivers, uint8_t* diagonal, ChunkWorker& worker);
 
 // Drained area (cells that flow through a cell, itself included) from the
-// receivers. When `order` is given it receives every cell once, each before
-// its receiver. False when the receivers hold a cycle (its cells then keep
-// partial areas and are missing from `order`).
+// receivers. When `stack` is given it receives every cell once, each
+// receiver before its donors: the stack of Braun and Willett (2013), from
+// the outlets upwards. False when the receivers hold a cycle (its cells then
+// keep partial areas and are missing from the stack, whose first entries
+// are left as they were).
 bool Accumulate(const std::vector<uint32_t>& receivers, std::vector<uint32_t>& area,
-                std::vector<uint32_t>* order);
+                std::vector<uint32_t>* stack);

@@ -21,5 +21,7 @@ struct LandformStages {
 
 // Runs the active stages on the grid, in order; the same bytes on one thread
 // or two. Erosion takes the cells at or below the water level as its base.
-void RunStages(AltitudeGrid& grid, const LandformStages& stages, double waterLevel,
-               bool twoThreads);
+// Every stage reports its passes or steps to the sink, which may stop them
+// (Stopped); the grid is then part-shaped, for the caller to throw away.
+void RunStages(AltitudeGrid& grid, const LandformStages& stages, double waterLevel, bool twoThreads,
+               const StageSink& progress = {});

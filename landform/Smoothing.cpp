@@ -159,7 +159,7 @@ template <class Band> void EveryBand(int32_t bands, bool twoThreads, Band&& band
 
 }  // namespace
 
-void Smooth(AltitudeGrid& grid, int32_t radius, bool twoThreads) {
+void Smooth(AltitudeGrid& grid, int32_t radius, bool twoThreads, const StageSink& progress) {
     if (radius < 0 || radius > maxSmoothRadius)
         throw std::invalid_argument("the smoothing radius is outside 0.." +
                                     std::to_string(maxSmoothRadius));
@@ -175,6 +175,7 @@ void Smooth(AltitudeGrid& grid, int32_t radius, bool twoThreads) {
     const int32_t bands = (h + rows - 1) / rows;
     BlurBand blurs[2] = {BlurBand(w, radius), BlurBand(w, radius)};
     for (int32_t pass = 0; pass < smoothPasses; ++pass) {
+        ReportOrStop(progress, {ProgressPhase::Smoothing, pass, smoothPasses});
         const double* src = grid.altitudes.data();
         double* dst = other.data();
         const PassEnds ends{pass == 0, pass + 1 == smoothPasses};
@@ -184,4 +185,5 @@ void Smooth(AltitudeGrid& grid, int32_t radius, bool twoThreads) {
         });
         grid.altitudes.swap(other);
     }
+    ReportOrStop(progress, {ProgressPhase::Smoothing, smoothPasses, smoothPasses});
 }

@@ -11,7 +11,7 @@ int32_t RiverRadius(uint64_t area, uint64_t threshold) {
 
 }  // namespace
 
-void DrawWaters(Picture& picture, const std::vector<double>& altitudes, const Drainage& drainage,
+void DrawWaters(Picture& picture, const std::vector<double>& altitudes, const FlowGraph& flow,
                 const std::vector<uint8_t>& lakes, const std::vector<uint8_t>& rivers,
                 double waterLevel, uint32_t threshold) {
     const int32_t w = picture.width, h = picture.height;
@@ -25,7 +25,7 @@ void DrawWaters(Picture& picture, const std::vector<double>& altitudes, const Dr
             const size_t i = size_t(y) * size_t(w) + size_t(x);
             if (!rivers[i])
                 continue;
-            const int32_t r = RiverRadius(drainage.area[i], threshold);
+            const int32_t r = RiverRadius(flow.Area()[i], threshold);
             for (int32_t dy = -r; dy <= r; ++dy) {
                 const int32_t py = ((y + dy) % h + h) % h;
                 for (int32_t dx = -r; dx <= r; ++dx) {

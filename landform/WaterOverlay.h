@@ -6,7 +6,7 @@
 // its depth colours. Integer arithmetic only: the same pixels everywhere.
 
 #include "core/Picture.h"
-#include "landform/Drainage.h"
+#include "landform/FlowGraph.h"
 
 #include <cstdint>
 #include <vector>
@@ -15,6 +15,6 @@ constexpr int32_t maxRiverRadius = 3;
 constexpr uint32_t waterOverlayPixel = 0xFF3070E0u;
 
 // The picture is the map's, one pixel per cell.
-void DrawWaters(Picture& picture, const std::vector<double>& altitudes, const Drainage& drainage,
+void DrawWaters(Picture& picture, const std::vector<double>& altitudes, const FlowGraph& flow,
                 const std::vector<uint8_t>& lakes, const std::vector<uint8_t>& rivers,
                 double waterLevel, uint32_t threshold);

@@ -38,24 +38,28 @@ int64_t CountGroups(int32_t width, int32_t height, const std::vector<uint8_t>& m
 
 }  // namespace
 
-std::vector<uint8_t> LakeMask(const std::vector<double>& altitudes, const Drainage& drainage) {
-    std::vector<uint8_t> lakes(altitudes.size());
+std::vector<uint8_t> LakeMask(const std::vector<double>& altitudes, const FlowGraph& flow) {
+    std::vector<uint8_t> lakes(altitudes.size(), 0);
+    const std::vector<double>& filled = flow.Filled();
+    if (filled.size() != altitudes.size())
+        return lakes;
     for (size_t i = 0; i < altitudes.size(); ++i)
-        lakes[i] = drainage.filled[i] > altitudes[i];
+        lakes[i] = filled[i] > altitudes[i];
     return lakes;
 }
 
-std::vector<uint8_t> RiverMask(const std::vector<double>& altitudes, const Drainage& drainage,
+std::vector<uint8_t> RiverMask(const std::vector<double>& altitudes, const FlowGraph& flow,
                                const std::vector<uint8_t>& lakes, double waterLevel,
                                uint32_t threshold) {
     std::vector<uint8_t> rivers(altitudes.size());
+    const std::vector<uint32_t>& area = flow.Area();
     for (size_t i = 0; i < altitudes.size(); ++i)
-        rivers[i] = altitudes[i] > waterLevel && !lakes[i] && drainage.area[i] >= threshold;
+        rivers[i] = altitudes[i] > waterLevel && !lakes[i] && area[i] >= threshold;
     return rivers;
 }
 
 WaterFigures CountWaters(int32_t width, int32_t height, const std::vector<double>& altitudes,
-                         const Drainage& drainage, const std::vector<uint8_t>& lakes,
+                         const FlowGraph& flow, const std::vector<uint8_t>& lakes,
                          const std::vector<uint8_t>& rivers, double waterLevel) {
     WaterFigures f;
     int64_t land = 0, largestBasin = 0;
@@ -65,8 +69,8 @@ WaterFigures CountWaters(int32_t width, int32_t height, const std::vector<double
         f.riverCells += rivers[i];
         f.lakeCells += lakes[i];
         // Only land flows, so an outlet in the water drains its area but itself.
-        if (drainage.receivers[i] == i)
-            largestBasin = std::max(largestBasin, int64_t(drainage.area[i]) - !isLand);
+        if (flow.Receivers()[i] == i)
+            largestBasin = std::max(largestBasin, int64_t(flow.Area()[i]) - !isLand);
     }
     f.lakeCount = CountGroups(width, height, lakes);
     f.largestBasinShare = land > 0 ? double(largestBasin) / double(land) : 0.0;

@@ -2,18 +2,19 @@
 // Rivers and lakes of a drained map: masks (one byte a cell, 1 or 0) that
 // engines texture with, and the figures a report gives.
 
-#include "landform/Drainage.h"
+#include "landform/FlowGraph.h"
 
 #include <cstdint>
 #include <vector>
 
 // Cells the filling raised: they lie under a lake's surface, which is above
-// the water level as only land is ever raised.
-std::vector<uint8_t> LakeMask(const std::vector<double>& altitudes, const Drainage& drainage);
+// the water level as only land is ever raised. None on a graph routed
+// without filling.
+std::vector<uint8_t> LakeMask(const std::vector<double>& altitudes, const FlowGraph& flow);
 
 // Land cells (above the water level) outside the lakes that drain at least
 // `threshold` cells.
-std::vector<uint8_t> RiverMask(const std::vector<double>& altitudes, const Drainage& drainage,
+std::vector<uint8_t> RiverMask(const std::vector<double>& altitudes, const FlowGraph& flow,
                                const std::vector<uint8_t>& lakes, double waterLevel,
                                uint32_t threshold);
 
@@ -27,5 +28,5 @@ struct WaterFigures {
 };
 
 WaterFigures CountWaters(int32_t width, int32_t height, const std::vector<double>& altitudes,
-                         const Drainage& drainage, const std::vector<uint8_t>& lakes,
+                         const FlowGraph& flow, const std::vector<uint8_t>& lakes,
                          const std::vector<uint8_t>& rivers, double waterLevel);

@@ -4,6 +4,7 @@
 #include "python/ArrayView.h"
 #include "python/FailureTranslation.h"
 #include "python/GenerationArguments.h"
+#include "python/Interrupts.h"
 #include "python/PythonMap.h"
 
 #include <pybind11/pybind11.h>
@@ -62,11 +63,10 @@ py::object PictureArray(PythonMap& map, std::optional<double> waterLevel, bool r
     if (waterLevel)
         level = glenvar_python::ParseWaterLevel(ShortestText(*waterLevel));
     const uint32_t threshold = RiverThreshold(rivers);
-    Picture picture;
-    {
-        py::gil_scoped_release unlocked;
-        picture = map.Render(level, regions, shade, threshold);
-    }
+    const Picture picture =
+        glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
+            return map.Render(level, regions, shade, threshold, watch.Stages());
+        });
     py::object array = py::module_::import("numpy").attr("empty")(
         py::make_tuple(picture.height, picture.width, 3), "uint8");
     py::buffer_info out = py::buffer(array).request(true);
@@ -135,8 +135,9 @@ PYBIND11_MODULE(_glenvar, m) {
             [](PythonMap& map, int32_t radius) {
                 LandformStages stages;
                 stages.smoothRadius = glenvar_python::ParseSmoothRadius(std::to_string(radius));
-                py::gil_scoped_release unlocked;
-                return map.Staged(stages);
+                return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
+                    return map.Staged(stages, watch.Stages());
+                });
             },
             py::arg("radius"),
             "A new map of the altitudes smoothed: three passes of a box blur of the radius "
@@ -146,8 +147,9 @@ PYBIND11_MODULE(_glenvar, m) {
             [](PythonMap& map, int32_t steps, double erodibility, int32_t thermal) {
                 const LandformStages stages = glenvar_python::ParseErosion(
                     std::to_string(steps), ShortestText(erodibility), std::to_string(thermal));
-                py::gil_scoped_release unlocked;
-                return map.Staged(stages);
+                return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
+                    return map.Staged(stages, watch.Stages());
+                });
             },
             py::arg("steps"), py::kw_only(), py::arg("erodibility") = defaultErodibility,
             py::arg("thermal") = 0,
@@ -158,11 +160,10 @@ PYBIND11_MODULE(_glenvar, m) {
             "info",
             [](PythonMap& map, int64_t rivers) {
                 const uint32_t threshold = RiverThreshold(rivers);
-                std::string text;
-                {
-                    py::gil_scoped_release unlocked;
-                    text = map.InfoJson(threshold);
-                }
+                const std::string text =
+                    glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
+                        return map.InfoJson(threshold, watch.Stages());
+                    });
                 return py::module_::import("json").attr("loads")(text);
             },
             py::kw_only(), py::arg("rivers") = 0,
@@ -173,8 +174,9 @@ PYBIND11_MODULE(_glenvar, m) {
             [](PythonMap& map, const std::filesystem::path& path, bool heightmap, bool regions,
                bool shade, int64_t rivers) {
                 const uint32_t threshold = RiverThreshold(rivers);
-                py::gil_scoped_release unlocked;
-                map.Save(path, heightmap, regions, shade, threshold);
+                glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
+                    map.Save(path, heightmap, regions, shade, threshold, watch.Stages());
+                });
             },
             py::arg("path"), py::kw_only(), py::arg("heightmap") = false,
             py::arg("regions") = false, py::arg("shade") = false, py::arg("rivers") = 0,
@@ -194,8 +196,9 @@ PYBIND11_MODULE(_glenvar, m) {
         "generate",
         [](const std::vector<std::string>& arguments) {
             const cli::Options options = glenvar_python::ParseGenerate(arguments);
-            py::gil_scoped_release unlocked;
-            return PythonMap::Generate(options);
+            return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
+                return PythonMap::Generate(options, watch.Generation());
+            });
         },
         py::arg("arguments"), "Grows a map from glenvar-cli generate's options.");
     m.def(

@@ -36,20 +36,25 @@ NUM_AdvancedRandom sharedRandom;
 
 // Where the water of the map's altitudes goes, as glenvar-cli's --rivers A finds it.
 struct Waters {
-    Drainage drainage;
+    FlowGraph flow;
     std::vector<uint8_t> lakes, rivers;
 };
 
-Waters WatersOf(const AltitudeGrid& grid, double level, uint32_t threshold, bool twoThreads) {
-    Waters w{Drain(grid.width, grid.height, grid.altitudes, level, twoThreads), {}, {}};
-    w.lakes = LakeMask(grid.altitudes, w.drainage);
-    w.rivers = RiverMask(grid.altitudes, w.drainage, w.lakes, level, threshold);
+Waters WatersOf(const AltitudeGrid& grid, double level, uint32_t threshold, bool twoThreads,
+                const StageSink& progress) {
+    Waters w{
+        FlowGraph::Drained(grid.width, grid.height, grid.altitudes, level, twoThreads, progress),
+        {},
+        {}};
+    w.lakes = LakeMask(grid.altitudes, w.flow);
+    w.rivers = RiverMask(grid.altitudes, w.flow, w.lakes, level, threshold);
     return w;
 }
 
 }  // namespace
 
-std::unique_ptr<PythonMap> PythonMap::Generate(const cli::Options& o) {
+std::unique_ptr<PythonMap> PythonMap::Generate(const cli::Options& o,
+                                               const ProgressSink& progress) {
     const std::string refusal = cli::MemoryRefusal(o.terrain.width, o.terrain.height,
                                                    cli::GenerationBytes(o), cli::AvailableBytes());
     if (!refusal.empty())
@@ -62,10 +67,10 @@ std::unique_ptr<PythonMap> PythonMap::Generate(const cli::Options& o) {
     const GEO_LandCircleArray& stencils = Stencils();
     if (terrain.keepRandomState) {
         std::lock_guard<std::mutex> turn(sharedRandomLock);
-        terrain.Generate(stencils, &sharedRandom);
+        terrain.Generate(stencils, &sharedRandom, progress);
     } else {
         NUM_AdvancedRandom source;  // seeded by Generate
-        terrain.Generate(stencils, &source);
+        terrain.Generate(stencils, &source, progress);
     }
     return map;
 }
@@ -88,7 +93,8 @@ std::unique_ptr<PythonMap> PythonMap::Load(const std::filesystem::path& path) {
     return map;
 }
 
-std::unique_ptr<PythonMap> PythonMap::Staged(const LandformStages& added) {
+std::unique_ptr<PythonMap> PythonMap::Staged(const LandformStages& added,
+                                             const StageSink& progress) {
     auto next = std::make_unique<PythonMap>();
     std::lock_guard<std::mutex> hold(lock_);
     next->terrain_ = terrain_;
@@ -112,12 +118,13 @@ std::unique_ptr<PythonMap> PythonMap::Staged(const LandformStages& added) {
     if (added.thermalSteps > 0)
         next->stages_.thermalSteps = added.thermalSteps;
     AltitudeGrid grid = AltitudesOf(terrain_);
-    RunStages(grid, added, terrain_.waterLevel, terrain_.twoThreads != 0);
+    RunStages(grid, added, terrain_.waterLevel, terrain_.twoThreads != 0, progress);
     ApplyAltitudes(next->terrain_, grid);
     return next;
 }
 
-Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshold) {
+Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshold,
+                                const StageSink& progress) {
     const GEO_MakeLand::GridSize size = Grid();
     Picture picture(size.width, size.height);
     terrain_.Render(picture, regions);
@@ -127,9 +134,9 @@ Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshol
         if (shade)
             ShadeRelief(picture, grid, level);
         if (riverThreshold > 0) {
-            const Waters w = WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0);
-            DrawWaters(picture, grid.altitudes, w.drainage, w.lakes, w.rivers, level,
-                       riverThreshold);
+            const Waters w =
+                WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0, progress);
+            DrawWaters(picture, grid.altitudes, w.flow, w.lakes, w.rivers, level, riverThreshold);
         }
     }
     if (regions)
@@ -138,12 +145,12 @@ Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshol
 }
 
 Picture PythonMap::Render(std::optional<double> waterLevel, bool regions, bool shade,
-                          uint32_t riverThreshold) {
+                          uint32_t riverThreshold, const StageSink& progress) {
     std::lock_guard<std::mutex> hold(lock_);
     const double own = terrain_.waterLevel;
     terrain_.waterLevel = waterLevel.value_or(own);
     try {
-        Picture picture = RenderLocked(regions, shade, riverThreshold);
+        Picture picture = RenderLocked(regions, shade, riverThreshold, progress);
         terrain_.waterLevel = own;
         return picture;
     } catch (...) {
@@ -164,7 +171,7 @@ std::string PythonMap::Recipe(bool regions, bool shade, uint32_t riverThreshold)
 }
 
 void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool regions, bool shade,
-                     uint32_t riverThreshold) {
+                     uint32_t riverThreshold, const StageSink& progress) {
     const std::string name = path.string();
     const FileForm* form =
         heightmap
@@ -192,14 +199,14 @@ void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool reg
     ExportSource source{terrain_};
     std::vector<unsigned char> picture;
     if (form->id == FileFormId::Picture) {
-        picture = EncodePicturePng(RenderLocked(regions, shade, riverThreshold),
+        picture = EncodePicturePng(RenderLocked(regions, shade, riverThreshold, progress),
                                    Recipe(regions, shade, riverThreshold));
         source.picturePng = &picture;
     }
     SaveForm(*form, source, path);
 }
 
-std::string PythonMap::InfoJson(uint32_t riverThreshold) {
+std::string PythonMap::InfoJson(uint32_t riverThreshold, const StageSink& progress) {
     std::lock_guard<std::mutex> hold(lock_);
     const LandFigures figures =
         CountLand(terrain_.GetData(), size_t(terrain_.GetSize()), terrain_.waterLevel);
@@ -207,9 +214,9 @@ std::string PythonMap::InfoJson(uint32_t riverThreshold) {
         return cli::InfoJson(terrain_, kind_, figures);
     const AltitudeGrid grid = AltitudesOf(terrain_);
     const double level = terrain_.waterLevel;
-    const Waters w = WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0);
+    const Waters w = WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0, progress);
     const WaterFigures waters =
-        CountWaters(grid.width, grid.height, grid.altitudes, w.drainage, w.lakes, w.rivers, level);
+        CountWaters(grid.width, grid.height, grid.altitudes, w.flow, w.lakes, w.rivers, level);
     return cli::InfoJson(terrain_, kind_, figures, &waters, riverThreshold);
 }
 

@@ -28,30 +28,33 @@ class PythonMap {
   public:
     // Grows the map the options describe (as `glenvar-cli generate` does,
     // with the stencil table built in memory). Like it, refuses a map the
-    // machine has not the memory for before any work.
-    static std::unique_ptr<PythonMap> Generate(const cli::Options& options);
+    // machine has not the memory for before any work. The sink may stop it
+    // (Stopped).
+    static std::unique_ptr<PythonMap> Generate(const cli::Options& options,
+                                               const ProgressSink& progress = {});
     // The loader's refusals are thrown as they come; a file of another kind
     // or without cells is refused with glenvar-cli's words.
     static std::unique_ptr<PythonMap> Load(const std::filesystem::path& path);
 
     // A new map of this one's altitudes through the stages (smoothing,
     // erosion with the map's water level as its base, talus); no stage gives
-    // a copy. This map stays as it is.
-    std::unique_ptr<PythonMap> Staged(const LandformStages& added);
+    // a copy. This map stays as it is. The sink may stop the stages (Stopped).
+    std::unique_ptr<PythonMap> Staged(const LandformStages& added, const StageSink& progress = {});
 
     // The picture at one pixel per cell, at the map's water level or another,
     // with relief shading, and rivers and lakes (riverThreshold > 0), when asked.
+    // Here and below, the sink may stop the drainage (Stopped).
     Picture Render(std::optional<double> waterLevel, bool regions, bool shade,
-                   uint32_t riverThreshold);
+                   uint32_t riverThreshold, const StageSink& progress = {});
     // In the file form its extension names (export/FileForm.h); with
     // `heightmap`, .png is the 16-bit heightmap instead of the picture.
     // Pictures and heightmaps carry glenvar-cli's recipe, heightmaps their
     // sidecar. A reshaped map has no map file: those hold the seed's map.
     void Save(const std::filesystem::path& path, bool heightmap, bool regions, bool shade,
-              uint32_t riverThreshold);
+              uint32_t riverThreshold, const StageSink& progress = {});
     // What `glenvar-cli info --json` prints, with the water figures of
     // `--rivers A` when riverThreshold > 0.
-    std::string InfoJson(uint32_t riverThreshold);
+    std::string InfoJson(uint32_t riverThreshold, const StageSink& progress = {});
 
     // Cells form a grid of this size (generated or loaded with a check).
     GEO_MakeLand::GridSize Grid() const { return terrain_.CellGridSize(); }
@@ -60,7 +63,8 @@ class PythonMap {
     const GEO_MakeLand& Terrain() const { return terrain_; }
 
   private:
-    Picture RenderLocked(bool regions, bool shade, uint32_t riverThreshold);
+    Picture RenderLocked(bool regions, bool shade, uint32_t riverThreshold,
+                         const StageSink& progress);
     // The recipe of a picture or heightmap of this map (cli/Recipe.h).
     std::string Recipe(bool regions, bool shade, uint32_t riverThreshold) const;
 

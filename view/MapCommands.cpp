@@ -41,11 +41,12 @@ class ProgressWindow {
     ProgressSink sink() {
         return [this](GEO_MakeLand& terrain, const ProgressReport& report) {
             if (!dialog_)
-                return;
+                return true;
             if (report.phase == ProgressPhase::Rendering)
                 MapView::renderProgress(*dialog_, terrain, report.done);
             else
                 MapView::generationProgress(*dialog_, terrain, report.phase);
+            return true;  // the program has no way to stop an operation
         };
     }
 

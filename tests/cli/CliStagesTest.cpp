@@ -9,7 +9,7 @@
 #include "core/LandReport.h"
 #include "core/MapFile.h"
 #include "export/RecipeFile.h"
-#include "landform/Drainage.h"
+#include "landform/FlowGraph.h"
 #include "landform/LandformStages.h"
 #include "landform/Smoothing.h"
 #include "landform/Waters.h"
@@ -143,7 +143,8 @@ TEST(CliStages, RiversLakesAndErosionTheSameOnOneThreadOrTwo) {
     ASSERT_NE(LoadMapFile(map, one / "m.ld"), MapFileKind::None);
     AltitudeGrid grid = AltitudesOf(map);
     RunStages(grid, {2, 3, 0.01, 2}, map.waterLevel, false);
-    const Drainage d = Drain(grid.width, grid.height, grid.altitudes, map.waterLevel, false);
+    const FlowGraph d =
+        FlowGraph::Drained(grid.width, grid.height, grid.altitudes, map.waterLevel, false);
     const std::vector<uint8_t> lakes = LakeMask(grid.altitudes, d);
     const std::vector<uint8_t> rivers = RiverMask(grid.altitudes, d, lakes, map.waterLevel, 40);
     for (const auto& [file, mask] : {std::pair{"r.png", &rivers}, std::pair{"l.png", &lakes}}) {

@@ -3,6 +3,7 @@
 
 #include "core/GEO_MakeLand.h"
 #include "core/NUM_Random.h"
+#include "core/Stopped.h"
 #include "tests/support/SteppedTicks.h"
 #include "tests/support/Terrains.h"
 
@@ -196,6 +197,7 @@ TEST(GenerateCells, EmptyCirclesChangeNothingButStillCount) {
     t.Generate(empty, nullptr, [&counts](GEO_MakeLand&, const ProgressReport& report) {
         if (report.phase == ProgressPhase::Normalising)
             counts.push_back(report.done);
+        return true;
     });
     ASSERT_EQ(counts.size(), 1u);
     EXPECT_EQ(counts[0], 119);  // (int)(12000 * 0.01f widened) = (int)119.99999...
@@ -243,7 +245,7 @@ struct PhaseLog {
 };
 PhaseLog* phaseLog;
 
-void LogPhase(GEO_MakeLand& t, const ProgressReport& report) {
+bool LogPhase(GEO_MakeLand& t, const ProgressReport& report) {
     const auto phase = static_cast<int32_t>(report.phase);
     EXPECT_EQ(report.done, t.progressCount);
     EXPECT_EQ(report.total, t.progressTotal);
@@ -256,6 +258,7 @@ void LogPhase(GEO_MakeLand& t, const ProgressReport& report) {
     }
     if (phase == 3)
         phaseLog->gridWidthAtEnd = t.gridWidth;
+    return true;
 }
 
 TEST(GenerateProgress, PhasesInOrderThrottledWithTheirCounts) {
@@ -336,7 +339,7 @@ TEST(GenerateGuards, RefuseBadParametersAndChangeNothing) {
         called = false;
         try {
             t.Generate(ProgramTable(), &source,
-                       [](GEO_MakeLand&, const ProgressReport&) { called = true; });
+                       [](GEO_MakeLand&, const ProgressReport&) { return called = true; });
             ADD_FAILURE() << c.what << " was not refused";
         } catch (const std::invalid_argument& e) {
             EXPECT_NE(std::string(e.what()).find(c.what), std::string::npos) << e.what();
@@ -367,11 +370,21 @@ TEST(GenerateGuards, AFailingCallbackLeavesNoHalfGrownGrid) {
                                     [](GEO_MakeLand&, const ProgressReport& report) {
                                         if (static_cast<int32_t>(report.phase) == failAt)
                                             throw std::runtime_error("cancelled");
+                                        return true;
                                     }),
                          std::runtime_error);
             EXPECT_EQ(t.GetSize(), 0);
             EXPECT_EQ(t.gridWidth, 0);
             EXPECT_EQ(t.gridHeight, 0);
+            // A sink that says stop is a failing callback of its own.
+            t.Generate(ProgramTable());
+            EXPECT_THROW(t.Generate(ProgramTable(), nullptr,
+                                    [](GEO_MakeLand&, const ProgressReport& report) {
+                                        return static_cast<int32_t>(report.phase) != failAt;
+                                    }),
+                         Stopped);
+            EXPECT_EQ(t.GetSize(), 0);
+            EXPECT_EQ(t.gridWidth, 0);
         }
     }
 }

@@ -274,11 +274,12 @@ TEST(Render, InconsistentGridReadsOnlyItsCells) {
 
 std::vector<int32_t> progressCalls;
 std::vector<uint32_t> progressTicks;
-void Record(GEO_MakeLand& t, const ProgressReport& report) {
+bool Record(GEO_MakeLand& t, const ProgressReport& report) {
     EXPECT_EQ(report.phase, ProgressPhase::Rendering);
     EXPECT_EQ(report.total, t.GetSize());
     progressCalls.push_back(report.done);
     progressTicks.push_back(testsupport::SteppedTicks::Now());
+    return true;
 }
 
 TEST(Render, ProgressStartsAtZeroAndEndsAtTheCellCount) {

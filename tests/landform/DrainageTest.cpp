@@ -4,7 +4,8 @@
 #include "LandformMaps.h"
 #include "ReferenceFlood.h"
 
-#include "landform/Drainage.h"
+#include "landform/FlowGraph.h"
+#include "landform/PriorityFlood.h"
 #include "landform/WaterOverlay.h"
 #include "landform/Waters.h"
 
@@ -20,14 +21,14 @@ namespace {
 // one in reading order where one is lower; the outlets (water, or the sole
 // lowest cell of a map without any) and only they are their own receivers;
 // the areas what walking every cell's path down counts, which also proves
-// the paths end.
-void ExpectSoundRouting(const TestMap& m, const Drainage& d) {
+// the paths end; the stack from the outlets upwards.
+void ExpectSoundRouting(const TestMap& m, const FlowGraph& d) {
     static constexpr bool corner[8] = {true, false, true, false, false, true, false, true};
     const size_t cells = m.altitudes.size();
     const std::optional<uint32_t> sole = SoleOutlet(m.altitudes, m.waterLevel);
     std::vector<uint32_t> walked(cells, 0);
     for (size_t i = 0; i < cells; ++i) {
-        const uint32_t r = d.receivers[i];
+        const uint32_t r = d.Receivers()[i];
         if (m.altitudes[i] <= m.waterLevel || sole == i) {
             EXPECT_EQ(r, i) << "outlet " << i;
         }
@@ -38,7 +39,7 @@ void ExpectSoundRouting(const TestMap& m, const Drainage& d) {
             double steepest = 0;
             size_t best = i;
             for (size_t k = 0; k < 8; ++k) {
-                const double drop = d.filled[i] - d.filled[n[k]];
+                const double drop = d.Filled()[i] - d.Filled()[n[k]];
                 const double slope = corner[k] ? drop / std::sqrt(2.0) : drop;
                 if (slope > steepest)
                     steepest = slope, best = n[k];
@@ -46,17 +47,27 @@ void ExpectSoundRouting(const TestMap& m, const Drainage& d) {
             if (best != i)
                 EXPECT_EQ(r, best) << "cell " << i;
             else
-                EXPECT_TRUE(std::count(n.begin(), n.end(), r) && d.filled[r] == d.filled[i])
+                EXPECT_TRUE(std::count(n.begin(), n.end(), r) && d.Filled()[r] == d.Filled()[i])
                     << "flat cell " << i << " to " << r;
         }
         size_t c = i;
-        for (size_t steps = 0; d.receivers[c] != c; ++steps, c = d.receivers[c]) {
+        for (size_t steps = 0; d.Receivers()[c] != c; ++steps, c = d.Receivers()[c]) {
             ++walked[c];
             ASSERT_LE(steps, cells) << "a cycle below cell " << i;
         }
         ++walked[c];
     }
-    EXPECT_EQ(d.area, walked);
+    EXPECT_EQ(d.Area(), walked);
+    // The stack holds every cell once, each after its receiver.
+    std::vector<size_t> position(cells, cells);
+    for (size_t k = 0; k < d.Stack().size(); ++k)
+        position[d.Stack()[k]] = k;
+    for (size_t i = 0; i < cells; ++i) {
+        ASSERT_LT(position[i], cells) << "cell " << i << " missing from the stack";
+        if (d.Receivers()[i] != i) {
+            ASSERT_LT(position[d.Receivers()[i]], position[i]) << "cell " << i;
+        }
+    }
 }
 
 TEST(Drainage, FillsLikeThePlainFloodAndRoutesEveryCellToAnOutlet) {
@@ -65,10 +76,10 @@ TEST(Drainage, FillsLikeThePlainFloodAndRoutesEveryCellToAnOutlet) {
         const TestMap m = SmallRandomMap(rng);
         SCOPED_TRACE(testing::Message() << "round " << round << ", " << m.width << " x " << m.height
                                         << ", water " << m.waterLevel);
-        const Drainage d = Drain(m.width, m.height, m.altitudes, m.waterLevel, false);
-        ASSERT_EQ(d.filled, ReferenceFill(m.width, m.height, m.altitudes, m.waterLevel));
+        const FlowGraph d = FlowGraph::Drained(m.width, m.height, m.altitudes, m.waterLevel, false);
+        ASSERT_EQ(d.Filled(), ReferenceFill(m.width, m.height, m.altitudes, m.waterLevel));
         for (size_t i = 0; i < m.altitudes.size(); ++i)
-            ASSERT_GE(d.filled[i], m.altitudes[i]);
+            ASSERT_GE(d.Filled()[i], m.altitudes[i]);
         ExpectSoundRouting(m, d);
         if (HasFailure())
             return;
@@ -78,12 +89,14 @@ TEST(Drainage, FillsLikeThePlainFloodAndRoutesEveryCellToAnOutlet) {
 TEST(Drainage, SameOnOneThreadOrTwo) {
     for (uint32_t seed = 1; seed <= 3; ++seed) {
         const TestMap m = RollingMap(seed);
-        const Drainage one = Drain(m.width, m.height, m.altitudes, m.waterLevel, false);
-        const Drainage two = Drain(m.width, m.height, m.altitudes, m.waterLevel, true);
-        EXPECT_EQ(one.filled, ReferenceFill(m.width, m.height, m.altitudes, m.waterLevel));
-        EXPECT_EQ(one.filled, two.filled);
-        EXPECT_EQ(one.receivers, two.receivers);
-        EXPECT_EQ(one.area, two.area);
+        const FlowGraph one =
+            FlowGraph::Drained(m.width, m.height, m.altitudes, m.waterLevel, false);
+        const FlowGraph two =
+            FlowGraph::Drained(m.width, m.height, m.altitudes, m.waterLevel, true);
+        EXPECT_EQ(one.Filled(), ReferenceFill(m.width, m.height, m.altitudes, m.waterLevel));
+        EXPECT_EQ(one.Filled(), two.Filled());
+        EXPECT_EQ(one.Receivers(), two.Receivers());
+        EXPECT_EQ(one.Area(), two.Area());
         ExpectSoundRouting(m, one);
     }
 }
@@ -94,12 +107,12 @@ TEST(Drainage, NaNAltitudesKeepTheirOwnFlow) {
     for (int round = 0; round < 200; ++round) {
         TestMap m = SmallRandomMap(rng);
         m.altitudes[size_t(round) % m.altitudes.size()] = std::nan("");
-        const Drainage d = Drain(m.width, m.height, m.altitudes, m.waterLevel, false);
-        for (const uint32_t r : d.receivers)
+        const FlowGraph d = FlowGraph::Drained(m.width, m.height, m.altitudes, m.waterLevel, false);
+        for (const uint32_t r : d.Receivers())
             ASSERT_LT(r, m.altitudes.size());
         uint64_t sinks = 0;
-        for (size_t i = 0; i < d.area.size(); ++i)
-            sinks += d.receivers[i] == i ? d.area[i] : 0;
+        for (size_t i = 0; i < d.Area().size(); ++i)
+            sinks += d.Receivers()[i] == i ? d.Area()[i] : 0;
         ASSERT_EQ(sinks, m.altitudes.size());
     }
 }
@@ -113,7 +126,7 @@ TEST(Waters, LakesJoinAcrossTheWrapAndRiversFollowTheThreshold) {
     m.altitudes[3 * 8 + 0] = 0.3;
     m.altitudes[3 * 8 + 7] = 0.3;
     m.altitudes[3 * 8 + 4] = 0.2;
-    const Drainage d = Drain(m.width, m.height, m.altitudes, m.waterLevel, false);
+    const FlowGraph d = FlowGraph::Drained(m.width, m.height, m.altitudes, m.waterLevel, false);
     const std::vector<uint8_t> lakes = LakeMask(m.altitudes, d);
     const std::vector<uint8_t> rivers = RiverMask(m.altitudes, d, lakes, m.waterLevel, 3);
     const WaterFigures f = CountWaters(m.width, m.height, m.altitudes, d, lakes, rivers, 0.1);
@@ -121,9 +134,9 @@ TEST(Waters, LakesJoinAcrossTheWrapAndRiversFollowTheThreshold) {
     EXPECT_EQ(f.lakeCount, 2);
     int64_t rivers3 = 0, largest = 0;
     for (size_t i = 0; i < 48; ++i) {
-        rivers3 += i >= 8 && !lakes[i] && d.area[i] >= 3;
-        if (d.receivers[i] == i)
-            largest = std::max<int64_t>(largest, d.area[i] - 1);
+        rivers3 += i >= 8 && !lakes[i] && d.Area()[i] >= 3;
+        if (d.Receivers()[i] == i)
+            largest = std::max<int64_t>(largest, d.Area()[i] - 1);
     }
     EXPECT_EQ(f.riverCells, rivers3);
     EXPECT_GT(f.riverCells, 0);
@@ -139,12 +152,13 @@ TEST(WaterOverlay, RiverWidthGrowsWithTheRootOfTheArea) {
         std::fill(a.begin(), a.begin() + w, 0.0);
         return a;
     }();
-    Drainage d;
-    d.area.assign(altitudes.size(), 1);
     std::vector<uint8_t> lakes(altitudes.size(), 0), rivers(altitudes.size(), 0);
     const size_t river = 5 * w + 4;  // (4, 5)
     rivers[river] = 1;
-    d.area[river] = 9 * 7;
+    // Every cell drains into the river cell: 63 = 9 x the threshold.
+    const FlowGraph d =
+        FlowGraph::OfReceivers(w, h, std::vector<uint32_t>(altitudes.size(), uint32_t(river)));
+    ASSERT_EQ(d.Area()[river], 9u * 7u);
     Picture picture(w, h, 0xFF000000u);
     DrawWaters(picture, altitudes, d, lakes, rivers, 0.1, 7);
     for (int32_t y = 0; y < h; ++y)

@@ -20,10 +20,12 @@ TEST(StreamPower, LowersLandOnlyAndStaysInRange) {
         TestMap m = SmallRandomMap(rng);
         const double k = erodibilities[round % 4];
         SCOPED_TRACE(testing::Message() << "round " << round << ", K " << k);
-        StreamPower erosion(m.width, m.height, k, false);
+        ChunkWorker worker(false);
+        FlowGraph graph(m.width, m.height);
         for (int step = 0; step < 3; ++step) {
             const std::vector<double> before = m.altitudes;
-            erosion.Step(m.altitudes, m.waterLevel);
+            graph.RouteSteepest(m.altitudes, m.waterLevel, worker);
+            StreamPowerStep(graph, m.altitudes, k);
             for (size_t i = 0; i < before.size(); ++i) {
                 ASSERT_LE(m.altitudes[i], before[i]) << "cell " << i;
                 ASSERT_GE(m.altitudes[i], 0.0) << "cell " << i;

@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     }
     const GEO_MakeLand request = BenchSettings(argv[1]);
     const int repeats = std::atoi(argv[2]);
-    const ProgressSink quiet = [](GEO_MakeLand&, const ProgressReport&) {};
+    const ProgressSink quiet = [](GEO_MakeLand&, const ProgressReport&) { return true; };
     WebMap map;
     std::string runs;
     for (int i = 0; i <= repeats; ++i) {

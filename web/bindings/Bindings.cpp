@@ -43,6 +43,7 @@ template <class T> val Held(std::vector<T> data) {
 ProgressSink Reporter(val callback) {
     return [callback](GEO_MakeLand&, const ProgressReport& report) {
         callback(std::string(PhaseName(report.phase)), report.done, report.total);
+        return true;
     };
 }
 

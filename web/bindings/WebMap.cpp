@@ -96,6 +96,7 @@ const AltitudeGrid& WebMap::ShapedGrid() {
         (eroded && made.erodibility != s.erodibility) || made.thermalSteps != s.thermalSteps ||
         (eroded && shapedLevel_ != terrain_.waterLevel)) {
         shapedMade_ = false;
+        flow_.reset();
         shaped_ = AltitudesOf(terrain_);
         RunStages(shaped_, s, terrain_.waterLevel, false);
         shapedStages_ = s;
@@ -103,6 +104,17 @@ const AltitudeGrid& WebMap::ShapedGrid() {
         shapedMade_ = true;
     }
     return shaped_;
+}
+
+const FlowGraph& WebMap::Flow() {
+    const AltitudeGrid& g = ShapedGrid();  // first: a new grid forgets the graph
+    const double level = terrain_.waterLevel;
+    if (!flow_ || flowLevel_ != level) {
+        flow_.reset();
+        flow_ = FlowGraph::Drained(g.width, g.height, g.altitudes, level, false);
+        flowLevel_ = level;
+    }
+    return *flow_;
 }
 
 void WebMap::SetStages(const WebStages& stages) {
@@ -179,13 +191,13 @@ std::vector<unsigned char> WebMap::Render(bool regions, const ProgressSink& prog
 }
 
 void WebMap::DrawRiversAndLakes(Picture& picture) {
+    const FlowGraph& flow = Flow();
     const AltitudeGrid& g = ShapedGrid();
     const double level = terrain_.waterLevel;
-    const Drainage drainage = Drain(g.width, g.height, g.altitudes, level, false);
-    const std::vector<uint8_t> lakes = LakeMask(g.altitudes, drainage);
+    const std::vector<uint8_t> lakes = LakeMask(g.altitudes, flow);
     const std::vector<uint8_t> rivers =
-        RiverMask(g.altitudes, drainage, lakes, level, stages_.riverThreshold);
-    DrawWaters(picture, g.altitudes, drainage, lakes, rivers, level, stages_.riverThreshold);
+        RiverMask(g.altitudes, flow, lakes, level, stages_.riverThreshold);
+    DrawWaters(picture, g.altitudes, flow, lakes, rivers, level, stages_.riverThreshold);
 }
 
 std::vector<unsigned char> WebMap::PlacementPicture(int32_t width, int32_t height,

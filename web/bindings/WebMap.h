@@ -8,9 +8,11 @@
 #include "data/PointArray.h"
 #include "export/HeightLayout.h"
 #include "landform/AltitudeGrid.h"
+#include "landform/FlowGraph.h"
 #include "landform/LandformStages.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,7 @@ class WebMap {
     // Lakes and rivers over the picture, from the shaped heights' drainage.
     void DrawRiversAndLakes(Picture& picture);
     const AltitudeGrid& ShapedGrid();
+    const FlowGraph& Flow();
     template <class Sample, class Convert>
     std::vector<Sample> Heights(bool asFile, int32_t& width, int32_t& height, Convert convert);
 
@@ -82,4 +85,8 @@ class WebMap {
     bool shapedMade_ = false;
     LandformStages shapedStages_;
     double shapedLevel_ = 0;
+    // Where the shaped heights' water goes, kept while neither they nor the
+    // water level change: a redraw does not drain again.
+    std::optional<FlowGraph> flow_;
+    double flowLevel_ = 0;
 };

@@ -1,4 +1,4 @@
-#include "landform/Drainage.h"
+#include "landform/PriorityFlood.h"
 
 #include "landform/FlowRouting.h"
 
@@ -155,67 +155,4 @@ std::vector<double> FillDepressions(int32_t width, int32_t height,
         }
     }
     return filled;
-}
-
-void RouteFlats(int32_t width, int32_t height, const std::vector<double>& filled,
-                std::vector<uint32_t>& receivers) {
-    if (receivers.empty())
-        return;
-    constexpr uint32_t pending = noReceiver - 1;  // in the next layer, not yet routed
-    const TorusCells torus(width, height);
-    uint32_t n[8];
-    const auto routedOnLevel = [&](uint32_t c) -> uint32_t {
-        torus.Neighbours(c, n);
-        for (int k = 0; k < 8; ++k)
-            if (receivers[n[k]] < pending && filled[n[k]] == filled[c])
-                return n[k];
-        return noReceiver;
-    };
-    // Layer d holds the cells d steps from the flat's routed cells; each
-    // takes a receiver from layer d - 1, chosen before any of layer d is
-    // routed, so the choice cannot depend on the order within a layer.
-    std::vector<uint32_t> layer, next, chosen;
-    for (size_t c = 0; c < receivers.size(); ++c)
-        if (receivers[c] == noReceiver && routedOnLevel(uint32_t(c)) != noReceiver)
-            layer.push_back(uint32_t(c));
-    while (!layer.empty()) {
-        chosen.resize(layer.size());
-        for (size_t k = 0; k < layer.size(); ++k)
-            chosen[k] = routedOnLevel(layer[k]);
-        for (size_t k = 0; k < layer.size(); ++k)
-            receivers[layer[k]] = chosen[k];
-        next.clear();
-        for (const uint32_t c : layer) {
-            torus.Neighbours(c, n);
-            for (int k = 0; k < 8; ++k) {
-                if (receivers[n[k]] == noReceiver && filled[n[k]] == filled[c]) {
-                    receivers[n[k]] = pending;
-                    next.push_back(n[k]);
-                }
-            }
-        }
-        layer.swap(next);
-    }
-}
-
-Drainage Drain(int32_t width, int32_t height, const std::vector<double>& altitudes,
-               double waterLevel, bool twoThreads) {
-    Drainage d;
-    d.filled = FillDepressions(width, height, altitudes, waterLevel);
-    d.receivers.resize(altitudes.size());
-    {
-        ChunkWorker worker(twoThreads);
-        RouteSteepest(width, height, d.filled.data(), waterLevel, Pits::Unrouted,
-                      d.receivers.data(), nullptr, worker);
-    }
-    if (const std::optional<uint32_t> outlet = SoleOutlet(altitudes, waterLevel))
-        d.receivers[*outlet] = *outlet;
-    RouteFlats(width, height, d.filled, d.receivers);
-    // Only a NaN altitude, equal to nothing, is left without a way out: it
-    // keeps what reaches it rather than send the areas off the grid.
-    for (size_t i = 0; i < d.receivers.size(); ++i)
-        if (d.receivers[i] == noReceiver)
-            d.receivers[i] = uint32_t(i);
-    Accumulate(d.receivers, d.area, nullptr);
-    return d;
 }

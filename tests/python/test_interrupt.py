@@ -1,0 +1,45 @@
+"""Ctrl-C while the module works without the GIL: KeyboardInterrupt soon
+after, in the middle of the work, and nothing written."""
+
+import os
+import signal
+import subprocess
+import sys
+
+SCRIPT = """
+import sys, time
+import glenvar
+m = glenvar.generate(seed=3, width=1024, height=1024)
+print("eroding", flush=True)
+start = time.monotonic()
+try:
+    m = m.erode(1000)
+except KeyboardInterrupt:
+    print("interrupted after %.3f s" % (time.monotonic() - start), flush=True)
+    raise
+m.save(sys.argv[1])
+print("finished", flush=True)
+"""
+
+
+def test_ctrl_c_stops_a_long_erosion(tmp_path):
+    target = tmp_path / "eroded.png"
+    child = subprocess.Popen([sys.executable, "-c", SCRIPT, str(target)], stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, text=True, cwd=tmp_path)
+    try:
+        assert child.stdout.readline() == "eroding\n"
+        # Well into the erosion (a thousand steps take tens of seconds here).
+        try:
+            child.wait(timeout=1.0)
+        except subprocess.TimeoutExpired:
+            pass
+        child.send_signal(signal.SIGINT)
+        out, err = child.communicate(timeout=60)
+    finally:
+        child.kill()
+    assert child.returncode != 0
+    assert "KeyboardInterrupt" in err
+    assert "finished" not in out
+    after = float(out.split("interrupted after ")[1].split()[0])
+    assert after >= 0.5, "the signal came while the erosion ran"
+    assert os.listdir(tmp_path) == []
