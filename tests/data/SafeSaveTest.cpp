@@ -135,11 +135,8 @@ TEST_F(SafeSave, NamesAreRefusedUpFrontExactlyWhenTheSaveCouldNotBeMade) {
         bool made = true;
         for (const std::filesystem::path& file : {target, temporary}) {
             const int fd = ::open(file.c_str(), O_CREAT | O_WRONLY | O_EXCL, 0600);
-            made = made && fd >= 0;
-            if (fd >= 0) {
-                ::close(fd);
-                ::unlink(file.c_str());
-            }
+            const bool ok = fd >= 0 && ::close(fd) == 0 && ::unlink(file.c_str()) == 0;
+            made = made && ok;
         }
         return made;
     };
@@ -155,13 +152,7 @@ TEST_F(SafeSave, NamesAreRefusedUpFrontExactlyWhenTheSaveCouldNotBeMade) {
     for (const std::filesystem::path& target : targets) {
         SCOPED_TRACE(std::to_string(target.native().size()) + " bytes, name of " +
                      std::to_string(target.filename().native().size()));
-        const bool possible = creatable(target);
-        EXPECT_EQ(SaveTargetProblem(target) == 0, possible);
-        EXPECT_EQ(SaveTargetProblem(target) == ENAMETOOLONG, !possible);
-        if (possible) {
-            SaveSafely(target, BodyOf(10, 3));
-            EXPECT_EQ(ReadBytes(target), Bytes(10, 3));
-        }
+        EXPECT_EQ(SaveTargetProblem(target), creatable(target) ? 0 : ENAMETOOLONG);
     }
 }
 

@@ -1,5 +1,5 @@
-// Every temporary file a run holds is found by the signal handler's clean-up,
-// however many there are, and none that was given up.
+// The signal handler's clean-up finds every temporary file a run holds,
+// however many, and none that was given up.
 
 #include "data/TemporaryNames.h"
 #include "tests/support/ScratchFiles.h"
@@ -11,35 +11,24 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-using testsupport::ScratchDir;
-using testsupport::WriteBytes;
-
 TEST(TemporaryNames, ThousandsAreAllRemovedAndGivenUpOnesKept) {
-    ScratchDir dir;
-    constexpr int count = 5000;  // 64 x 64 tiles and then some
+    testsupport::ScratchDir dir;
     std::vector<std::unique_ptr<TemporaryName>> names;
-    for (int i = 0; i < count; ++i) {
-        const std::string file = (dir / (".t" + std::to_string(i))).string();
-        WriteBytes(file, {1});
-        names.push_back(std::make_unique<TemporaryName>(file.c_str()));
-    }
-    // Given up at the head, the tail and in between: a save that renamed its file away.
     std::vector<std::string> kept;
-    for (int i = 0; i < count; i += 7) {
-        names[size_t(i)].reset();
-        kept.push_back(".t" + std::to_string(i));
+    for (int i = 0; i < 5000; ++i) {
+        const std::string file = (dir / (".t" + std::to_string(i))).string();
+        testsupport::WriteBytes(file, {1});
+        names.push_back(std::make_unique<TemporaryName>(file.c_str()));
+        // Given up at the ends and in between, as by a save that renamed its file away.
+        if (i % 7 == 0 || i == 4999) {
+            names.back().reset();
+            kept.push_back(".t" + std::to_string(i));
+        }
     }
-    names.back().reset();
-    kept.push_back(".t" + std::to_string(count - 1));
     std::sort(kept.begin(), kept.end());
-
     RemoveTemporaryFiles();
     EXPECT_EQ(dir.Entries(), kept);
-    names.clear();  // the list unlinks cleanly after a clean-up, too
+    names.clear();  // the list unlinks cleanly after a clean-up
     RemoveTemporaryFiles();
     EXPECT_EQ(dir.Entries(), kept);
 }
-
-}  // namespace
