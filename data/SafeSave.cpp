@@ -75,7 +75,9 @@ class TemporaryFile {
         // Linux releases the descriptor even when close reports EINTR.
         return result == 0 || errno == EINTR ? 0 : errno;
     }
-    void MarkRenamed() {
+    // Nothing under the name is ours to remove any more: renamed away, or
+    // kept on purpose.
+    void LetGo() {
         present_ = false;
         tracked_.reset();
     }
@@ -176,7 +178,7 @@ const fs::path& StagedFile::Destination() const {
 void StagedFile::Commit() {
     if (::rename(state_->temporary.name(), state_->destination.c_str()) != 0)
         ThrowFileFailure(errno, state_->target);
-    state_->temporary.MarkRenamed();
+    state_->temporary.LetGo();
     // Makes the rename itself durable; the save has succeeded whether or not this works.
     SyncDirectory(SaveDirectory(state_->destination));
 }
@@ -190,7 +192,7 @@ int StagedFile::Place() {
     }
     if (::rename(s.temporary.name(), s.destination.c_str()) != 0)
         return errno;
-    s.temporary.MarkRenamed();
+    s.temporary.LetGo();
     s.placed = replacing ? Placing::OverOld : Placing::Fresh;
     return 0;
 }
@@ -201,8 +203,11 @@ bool StagedFile::Restore() {
     case Placing::NotYet:
         return true;
     case Placing::Swapped:
-        if (!Exchange(s.temporary.name(), s.destination.c_str()))
+        if (!Exchange(s.temporary.name(), s.destination.c_str())) {
+            // The old file is still under the temporary name: left there, not destroyed.
+            s.temporary.LetGo();
             return false;
+        }
         break;
     case Placing::Fresh:
         if (::rename(s.destination.c_str(), s.temporary.name()) != 0)
@@ -219,7 +224,7 @@ bool StagedFile::Restore() {
 void StagedFile::Settle() {
     // The old file Place kept goes with the temporary name.
     if (state_->placed == Placing::Swapped && ::unlink(state_->temporary.name()) == 0)
-        state_->temporary.MarkRenamed();
+        state_->temporary.LetGo();
 }
 
 void SaveSafely(const fs::path& target, const std::function<void(Archive&)>& writeBody) {

@@ -35,7 +35,8 @@ class StagedFile {
     // rename; where the file system can swap two names, the old file stays
     // under the temporary name until Settle removes it. Restore takes a Place
     // back and says whether the target is as it was: it cannot be when the
-    // file system could not swap and an old file was renamed over.
+    // file system could not swap and an old file was renamed over, and when
+    // the swap back fails the old file stays under the temporary name.
     int Place();
     bool Restore();
     void Settle();
