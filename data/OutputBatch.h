@@ -9,7 +9,8 @@
 // of its files. A rename that fails part-way puts back every file already
 // renamed, so the set is again the old one; only a file system that cannot
 // swap two names (no RENAME_EXCHANGE) loses the old file of a target renamed
-// over before the failure.
+// over before the failure, and a swap back that fails leaves the old file
+// under its hidden temporary name.
 
 #include "data/SafeSave.h"
 
