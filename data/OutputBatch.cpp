@@ -24,18 +24,19 @@ void OutputBatch::CommitAll() {
                 staged_[k]->Restore();
             return;
         }
-        for (const std::unique_ptr<StagedFile>& file : staged_)
+        std::set<std::filesystem::path> directories;
+        for (const std::unique_ptr<StagedFile>& file : staged_) {
             file->Settle();
+            directories.insert(SaveDirectory(file->Destination()));
+        }
+        // Still held: a signal taken now ends a run whose renames are durable.
+        for (const std::filesystem::path& directory : directories)
+            SyncDirectory(directory);
     });
     if (error != 0) {
         const std::filesystem::path target = staged_[failed]->Target();
         staged_.clear();  // removes the temporary files, the restored new ones among them
         ThrowFileFailure(error, target);
     }
-    std::set<std::filesystem::path> directories;
-    for (const std::unique_ptr<StagedFile>& file : staged_)
-        directories.insert(SaveDirectory(file->Destination()));
-    for (const std::filesystem::path& directory : directories)
-        SyncDirectory(directory);
     staged_.clear();
 }
