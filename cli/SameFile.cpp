@@ -1,6 +1,7 @@
 #include "cli/SameFile.h"
 
 #include <filesystem>
+#include <map>
 #include <sys/stat.h>
 
 namespace cli {
@@ -14,10 +15,6 @@ struct Identity {
     dev_t device = 0;
     ino_t inode = 0;
     std::string resolved;
-    bool operator==(const Identity& o) const {
-        return exists == o.exists &&
-               (exists ? device == o.device && inode == o.inode : resolved == o.resolved);
-    }
 };
 
 Identity IdentityOf(const std::string& path) {
@@ -46,13 +43,16 @@ Identity IdentityOf(const std::string& path) {
 }  // namespace
 
 std::optional<std::pair<NamedFile, NamedFile>> FindSameFile(const std::vector<NamedFile>& files) {
-    std::vector<Identity> seen;
-    for (const NamedFile& file : files) {
-        const Identity id = IdentityOf(file.path);
-        for (size_t k = 0; k < seen.size(); ++k)
-            if (seen[k] == id)
-                return std::make_pair(files[k], file);
-        seen.push_back(id);
+    // Looked up, not compared pairwise: a run of 64 x 64 tiles names thousands of files.
+    std::map<std::pair<dev_t, ino_t>, size_t> existing;
+    std::map<std::string, size_t> resolved;
+    for (size_t k = 0; k < files.size(); ++k) {
+        const Identity id = IdentityOf(files[k].path);
+        const size_t earlier = id.exists
+                                   ? existing.try_emplace({id.device, id.inode}, k).first->second
+                                   : resolved.try_emplace(id.resolved, k).first->second;
+        if (earlier != k)
+            return std::make_pair(files[earlier], files[k]);
     }
     return std::nullopt;
 }

@@ -6,7 +6,6 @@
 #include "cli/FailureText.h"
 #include "cli/InfoJson.h"
 #include "cli/MemoryNeed.h"
-#include "cli/OutputBatch.h"
 #include "cli/ProgressBar.h"
 #include "cli/Recipe.h"
 #include "cli/SameFile.h"
@@ -17,6 +16,8 @@
 #include "core/PointMarks.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
+#include "data/OutputBatch.h"
+#include "data/SaveTarget.h"
 #include "export/HeightWindow.h"
 #include "export/HeightmapFile.h"
 #include "export/HeightmapSet.h"
@@ -64,33 +65,39 @@ void Report(cli::ProgressBar& bar, const std::string& line) {
     std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-// Catches a missing or unusable target directory before minutes of work,
-// with the message the save itself would give.
-void CheckWritable(const std::string& target) {
-    std::error_code error;
-    if (fs::is_directory(target, error))
-        ThrowFileFailure(EISDIR, target);
-    fs::path parent = fs::path(target).parent_path();
-    if (parent.empty())
-        parent = ".";
-    const fs::file_status status = fs::status(parent, error);
-    if (!fs::exists(status))
-        ThrowFileFailure(ENOENT, target);
-    if (!fs::is_directory(status))
-        ThrowFileFailure(ENOTDIR, target);
+// Every file the run writes, under the option that asks for it, a
+// heightmap's tiles and sidecar included.
+std::vector<cli::NamedFile> OutputFiles(const Options& o) {
+    std::vector<cli::NamedFile> files;
+    for (const cli::Output& out : o.outputs)
+        files.push_back({"-o", out.path});
+    for (const cli::Heightmap& map : o.heightmaps) {
+        const std::vector<std::string> paths = HeightmapPaths(map.path, o.tileColumns, o.tileRows);
+        for (size_t k = 0; k < paths.size(); ++k) {
+            const bool sidecar = k + 1 == paths.size();
+            files.push_back({paths[k] == map.path
+                                 ? "--heightmap"
+                                 : "--heightmap " + map.path + (sidecar ? "'s sidecar" : "'s tile"),
+                             paths[k]});
+        }
+    }
+    for (const cli::Layer& layer : o.layers)
+        files.push_back({"--layer", layer.path});
+    return files;
 }
 
-// No output may replace the input or another output, whatever names they go by.
-void RefuseSameFiles(const Options& o) {
+// No output may replace an input or another output, whatever names they go by.
+void RefuseSameFiles(const Options& o, const std::vector<cli::NamedFile>& outputs) {
     std::vector<cli::NamedFile> files;
     if (!o.input.empty())
         files.push_back({"input", o.input});
-    for (const cli::Output& out : o.outputs)
-        files.push_back({"-o", out.path});
-    for (const cli::Heightmap& map : o.heightmaps)
-        files.push_back({"--heightmap", map.path});
-    for (const cli::Layer& layer : o.layers)
-        files.push_back({"--layer", layer.path});
+    if (o.command == cli::Command::Generate)
+        files.push_back({"--stencils", o.stencils});
+    // A tiled heightmap's own name stays reserved, as a single file's is.
+    if (o.tileColumns != 1 || o.tileRows != 1)
+        for (const cli::Heightmap& map : o.heightmaps)
+            files.push_back({"--heightmap", map.path});
+    files.insert(files.end(), outputs.begin(), outputs.end());
     if (const auto same = cli::FindSameFile(files))
         throw UsageFailure(
             same->second.option + " " + same->second.path + ": the same file as " +
@@ -98,14 +105,16 @@ void RefuseSameFiles(const Options& o) {
             same->first.path);
 }
 
+// Every name, before minutes of work and before anything is written: a
+// name the file system would refuse at the end would otherwise leave
+// the run's other outputs written for nothing.
 void CheckOutputs(const Options& o) {
-    RefuseSameFiles(o);
-    for (const cli::Output& out : o.outputs)
-        CheckWritable(out.path);
-    for (const cli::Heightmap& map : o.heightmaps)
-        CheckWritable(map.path);
-    for (const cli::Layer& layer : o.layers)
-        CheckWritable(layer.path);
+    const std::vector<cli::NamedFile> outputs = OutputFiles(o);
+    for (const cli::NamedFile& file : outputs)
+        if (const int problem = SaveTargetProblem(file.path); problem != 0)
+            throw UsageFailure(file.option + " " + file.path + ": " +
+                               (problem == EINVAL ? "not a regular file" : std::strerror(problem)));
+    RefuseSameFiles(o, outputs);
 }
 
 MapFileKind LoadInput(GEO_MakeLand& terrain, const std::string& path) {
@@ -202,7 +211,7 @@ std::vector<unsigned char> EncodedPicture(GEO_MakeLand& terrain, const Options& 
     return EncodePicturePng(picture, recipe);
 }
 
-void AddHeightmaps(cli::OutputBatch& batch, const GEO_MakeLand& terrain, const Options& o,
+void AddHeightmaps(OutputBatch& batch, const GEO_MakeLand& terrain, const Options& o,
                    const HeightmapLayout& layout, cli::ProgressBar& bar) {
     for (const cli::Heightmap& map : o.heightmaps) {
         for (const std::string& warning : EngineWarnings(FormOf(map.kind), terrain, layout))
@@ -232,7 +241,7 @@ std::vector<unsigned char> EncodedFlow(const AltitudeGrid& grid, const FlowGraph
     return EncodeHeightmapTiff(HeightWindow::OfGrid(area), recipe);
 }
 
-void AddLayers(cli::OutputBatch& batch, const Shaped& shaped, const Options& o,
+void AddLayers(OutputBatch& batch, const Shaped& shaped, const Options& o,
                const std::string& recipe, cli::ProgressBar& bar) {
     for (const cli::Layer& layer : o.layers) {
         bar.Show("layer", -1);
@@ -255,7 +264,7 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& r
         if (!refusal.empty())
             throw CliFailure(refusal);
     }
-    cli::OutputBatch batch;
+    OutputBatch batch;
     // The batch writes each file as it is added: the map files take the seed's map.
     const auto isMapFile = [](const cli::Output& out) {
         return FormOf(out.kind).group == FormGroup::MapFile;

@@ -2,10 +2,11 @@
 
 #include "data/Failures.h"
 #include "data/FileDevices.h"
+#include "data/SaveTarget.h"
 #include "data/TemporaryNames.h"
 
 #include <cerrno>
-#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <fcntl.h>
@@ -38,56 +39,27 @@ mode_t CurrentUmask() {
     return mask;
 }
 
-// A symbolic link keeps pointing at the saved file: the file it names is replaced.
-fs::path Destination(const fs::path& target) {
-    std::error_code error;
-    if (!fs::is_symlink(fs::symlink_status(target, error)))
-        return target;
-    fs::path resolved = fs::weakly_canonical(target, error);
-    return error ? target : resolved;
-}
-
-// The temporary name: ".NAME.XXXXXX" beside the destination, NAME cut so the
-// whole stays within the directory's limit on a name's length (a legal
-// 255-byte name must still be savable).
-std::string TemporaryPattern(const fs::path& destination, const fs::path& directory) {
-    long limit = ::pathconf(directory.c_str(), _PC_NAME_MAX);
-    if (limit <= 0)
-        limit = NAME_MAX;
-    std::string name = destination.filename().string();
-    const size_t room = size_t(limit) > 8 ? size_t(limit) - 8 : 1;
-    if (name.size() > room)
-        name.resize(room);
-    // Appended, not "." + name: GCC 12 at -O2 warns of an overlapping copy there.
-    std::string leaf(1, '.');
-    leaf += name;
-    leaf += ".XXXXXX";
-    return (directory / leaf).string();
-}
-
-// Removes the temporary file unless the save got as far as renaming it; until
-// then a signal handler can find it too (TemporaryNames.h).
+// Removes the file under the temporary name, whatever it holds by then,
+// unless the save renamed it away; until then a signal handler can find it
+// too (TemporaryNames.h).
 class TemporaryFile {
   public:
     explicit TemporaryFile(const fs::path& destination) {
-        fs::path directory = destination.parent_path();
-        if (directory.empty())
-            directory = ".";
-        std::string pattern = TemporaryPattern(destination, directory);
+        std::string pattern = TemporaryPattern(destination, SaveDirectory(destination));
         name_.assign(pattern.begin(), pattern.end());
         name_.push_back('\0');
         WithEndingSignalsBlocked([this] {
             fd_ = ::mkostemp(name_.data(), O_CLOEXEC);
             error_ = fd_ < 0 ? errno : 0;
             if (fd_ >= 0)
-                tracked_.emplace(name_.data());
+                Track();
             return 0;
         });
     }
     ~TemporaryFile() {
         if (fd_ >= 0)
             ::close(fd_);
-        if (error_ == 0 && !renamed_)
+        if (present_)
             ::unlink(name_.data());
     }
     TemporaryFile(const TemporaryFile&) = delete;
@@ -103,23 +75,51 @@ class TemporaryFile {
         // Linux releases the descriptor even when close reports EINTR.
         return result == 0 || errno == EINTR ? 0 : errno;
     }
-    void MarkRenamed() {
-        renamed_ = true;
+    // Nothing under the name is ours to remove any more: renamed away, or
+    // kept on purpose.
+    void LetGo() {
+        present_ = false;
         tracked_.reset();
+    }
+    // A file was renamed back to the name: it is ours to remove again.
+    void MarkReturned() {
+        present_ = true;
+        Track();
     }
 
   private:
+    void Track() {
+        present_ = true;
+        tracked_.emplace(name_.data());
+    }
+
     std::vector<char> name_;
     int fd_ = -1;
     int error_ = 0;
-    bool renamed_ = false;
+    bool present_ = false;
     std::optional<TemporaryName> tracked_;
 };
 
-void SyncDirectoryOf(const fs::path& destination) {
-    fs::path directory = destination.parent_path();
-    if (directory.empty())
-        directory = ".";
+// Swaps two names in one step where the file system can (Linux 3.15 on, not
+// every file system): the only way to put a file in place and still hold the old one.
+bool Exchange(const char* a, const char* b) {
+#if defined(__GLIBC__) && defined(RENAME_EXCHANGE)
+    return ::renameat2(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE) == 0;
+#else
+    (void)a;
+    (void)b;
+    return false;
+#endif
+}
+
+bool IsRegularFile(const fs::path& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
+void SyncDirectory(const fs::path& directory) {
     int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         (void)::fsync(dirFd);
@@ -127,31 +127,24 @@ void SyncDirectoryOf(const fs::path& destination) {
     }
 }
 
-}  // namespace
-
 struct StagedFile::State {
     fs::path target;
     fs::path destination;
     TemporaryFile temporary;
+    Placing placed = Placing::NotYet;
     State(const fs::path& t, const fs::path& d) : target(t), destination(d), temporary(d) {}
 };
 
 StagedFile::StagedFile(const fs::path& target, const std::function<void(Archive&)>& writeBody) {
-    fs::path destination = Destination(target);
-    if (destination.filename().empty())
-        ThrowFileFailure(EISDIR, target);
+    // Refused before the body is written rather than by the final rename.
+    if (int problem = SaveTargetProblem(target); problem != 0)
+        ThrowFileFailure(problem, target);
+    const fs::path destination = SaveDestination(target);
 
     mode_t mode = 0666 & ~CurrentUmask();
     struct stat existing {};
-    if (::stat(destination.c_str(), &existing) == 0) {
-        // Refused before the body is written rather than by the final rename.
-        if (S_ISDIR(existing.st_mode))
-            ThrowFileFailure(EISDIR, target);
-        // Renaming over a device or a pipe would replace the node itself.
-        if (!S_ISREG(existing.st_mode))
-            ThrowFileFailure(EINVAL, target);
+    if (::stat(destination.c_str(), &existing) == 0)
         mode = existing.st_mode & 07777;
-    }
 
     state_ = std::make_unique<State>(target, destination);
     TemporaryFile& temporary = state_->temporary;
@@ -174,12 +167,64 @@ StagedFile::StagedFile(const fs::path& target, const std::function<void(Archive&
 
 StagedFile::~StagedFile() = default;
 
+const fs::path& StagedFile::Target() const {
+    return state_->target;
+}
+
+const fs::path& StagedFile::Destination() const {
+    return state_->destination;
+}
+
 void StagedFile::Commit() {
     if (::rename(state_->temporary.name(), state_->destination.c_str()) != 0)
         ThrowFileFailure(errno, state_->target);
-    state_->temporary.MarkRenamed();
+    state_->temporary.LetGo();
     // Makes the rename itself durable; the save has succeeded whether or not this works.
-    SyncDirectoryOf(state_->destination);
+    SyncDirectory(SaveDirectory(state_->destination));
+}
+
+int StagedFile::Place() {
+    State& s = *state_;
+    const bool replacing = IsRegularFile(s.destination);
+    if (replacing && Exchange(s.temporary.name(), s.destination.c_str())) {
+        s.placed = Placing::Swapped;  // the temporary name now holds the old file
+        return 0;
+    }
+    if (::rename(s.temporary.name(), s.destination.c_str()) != 0)
+        return errno;
+    s.temporary.LetGo();
+    s.placed = replacing ? Placing::OverOld : Placing::Fresh;
+    return 0;
+}
+
+bool StagedFile::Restore() {
+    State& s = *state_;
+    switch (s.placed) {
+    case Placing::NotYet:
+        return true;
+    case Placing::Swapped:
+        if (!Exchange(s.temporary.name(), s.destination.c_str())) {
+            // The old file is still under the temporary name: left there, not destroyed.
+            s.temporary.LetGo();
+            return false;
+        }
+        break;
+    case Placing::Fresh:
+        if (::rename(s.destination.c_str(), s.temporary.name()) != 0)
+            return false;
+        s.temporary.MarkReturned();
+        break;
+    case Placing::OverOld:
+        return false;
+    }
+    s.placed = Placing::NotYet;
+    return true;
+}
+
+void StagedFile::Settle() {
+    // The old file Place kept goes with the temporary name.
+    if (state_->placed == Placing::Swapped && ::unlink(state_->temporary.name()) == 0)
+        state_->temporary.LetGo();
 }
 
 void SaveSafely(const fs::path& target, const std::function<void(Archive&)>& writeBody) {

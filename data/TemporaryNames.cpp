@@ -1,48 +1,55 @@
 #include "data/TemporaryNames.h"
 
 #include <atomic>
-#include <climits>
 #include <cstring>
 #include <unistd.h>
 
 namespace {
 
-// A handful is plenty: a run stages one file per output.
-constexpr int slotCount = 64;
+TemporaryName* first = nullptr;
+std::atomic_flag listInUse = ATOMIC_FLAG_INIT;
 
-struct Slot {
-    std::atomic<bool> claimed{false};
-    std::atomic<bool> ready{false};  // the name is complete: the handler may use it
-    char name[PATH_MAX];
-};
-
-Slot slots[slotCount];
+// A handler spinning here cannot wait on its own thread: every holder has the
+// ending signals blocked, so the holder is another thread, a few instructions
+// from letting go.
+template <class Change> void WithListHeld(Change&& change) {
+    WithEndingSignalsBlocked([&change] {
+        while (listInUse.test_and_set(std::memory_order_acquire)) {
+        }
+        change();
+        listInUse.clear(std::memory_order_release);
+    });
+}
 
 }  // namespace
 
-TemporaryName::TemporaryName(const char* name) : slot_(-1) {
-    if (std::strlen(name) >= PATH_MAX)
-        return;
-    for (int i = 0; i < slotCount; ++i) {
-        bool expected = false;
-        if (!slots[i].claimed.compare_exchange_strong(expected, true))
-            continue;
-        std::strcpy(slots[i].name, name);
-        slots[i].ready.store(true);
-        slot_ = i;
-        return;
-    }
+TemporaryName::TemporaryName(const char* name) {
+    // Copied before the lock: nothing is allocated while it is held.
+    const size_t size = std::strlen(name) + 1;
+    name_ = std::make_unique<char[]>(size);
+    std::memcpy(name_.get(), name, size);
+    WithListHeld([this] {
+        next_ = first;
+        if (first != nullptr)
+            first->previous_ = this;
+        first = this;
+    });
 }
 
 TemporaryName::~TemporaryName() {
-    if (slot_ < 0)
-        return;
-    slots[slot_].ready.store(false);
-    slots[slot_].claimed.store(false);
+    WithListHeld([this] {
+        if (previous_ != nullptr)
+            previous_->next_ = next_;
+        else
+            first = next_;
+        if (next_ != nullptr)
+            next_->previous_ = previous_;
+    });
 }
 
 void RemoveTemporaryFiles() {
-    for (Slot& slot : slots)
-        if (slot.ready.load())
-            ::unlink(slot.name);
+    WithListHeld([] {
+        for (const TemporaryName* name = first; name != nullptr; name = name->next_)
+            ::unlink(name->name_.get());
+    });
 }

@@ -1,16 +1,18 @@
 #pragma once
 // The temporary files a save has made and not yet renamed into place, known
 // process-wide so that a signal handler can remove them before the process
-// ends. Registration blocks the ending signals for its few instructions; the
-// removal itself only calls unlink, which is safe inside a signal handler.
+// ends, however many there are. Each name is a node of an intrusive list,
+// linked and unlinked under a spin lock held only with the ending signals
+// blocked in the holding thread; the removal walks the list under the same
+// lock and only calls unlink, so it is safe inside a signal handler.
 
 #include <csignal>
+#include <memory>
 
 // The signals after which a run should leave nothing of its own behind.
 inline constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// Holds one name for the life of the object; names that do not fit the table
-// are simply not tracked.
+// Holds one name for the life of the object.
 class TemporaryName {
   public:
     explicit TemporaryName(const char* name);
@@ -19,14 +21,17 @@ class TemporaryName {
     TemporaryName& operator=(const TemporaryName&) = delete;
 
   private:
-    int slot_;
+    friend void RemoveTemporaryFiles();
+    std::unique_ptr<char[]> name_;
+    TemporaryName* previous_ = nullptr;
+    TemporaryName* next_ = nullptr;
 };
 
 // Removes every registered file. Async-signal-safe.
 void RemoveTemporaryFiles();
 
-// Runs `create` with the ending signals blocked, so that a file it makes is
-// registered before a signal can end the process.
+// Runs `create` with the ending signals blocked in this thread, so that a file
+// it makes is registered before a signal can end the process.
 template <class Create> auto WithEndingSignalsBlocked(Create&& create) {
     sigset_t block, previous;
     sigemptyset(&block);

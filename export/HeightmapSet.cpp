@@ -2,7 +2,7 @@
 
 #include "core/GEO_MakeLand.h"
 #include "data/Archive.h"
-#include "data/SafeSave.h"
+#include "data/OutputBatch.h"
 #include "export/HeightWindow.h"
 #include "export/SaveForm.h"
 #include "export/Sidecar.h"
@@ -103,8 +103,25 @@ std::vector<HeightmapPart> HeightmapParts(const FileForm& form, const GEO_MakeLa
     return parts;
 }
 
+std::vector<std::string> HeightmapPaths(const std::string& path, int32_t tileColumns,
+                                        int32_t tileRows) {
+    std::vector<std::string> paths;
+    if (tileColumns == 1 && tileRows == 1) {
+        paths.push_back(path);
+    } else {
+        // TilesOf's order: row by row from the top left.
+        for (int32_t row = 0; row < tileRows; ++row)
+            for (int32_t column = 0; column < tileColumns; ++column)
+                paths.push_back(TilePath(path, {column, row, 0, 0, 0, 0}));
+    }
+    paths.push_back(SidecarPath(path));
+    return paths;
+}
+
 void SaveHeightmapSet(const FileForm& form, const GEO_MakeLand& terrain,
                       const HeightmapLayout& layout, const std::string& path) {
+    OutputBatch batch;
     for (const HeightmapPart& part : HeightmapParts(form, terrain, layout, path))
-        SaveSafely(part.path, part.write);
+        batch.Add(part.path, part.write);
+    batch.CommitAll();
 }

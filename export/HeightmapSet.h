@@ -47,6 +47,11 @@ struct HeightmapPart {
 std::vector<HeightmapPart> HeightmapParts(const FileForm& form, const GEO_MakeLand& terrain,
                                           const HeightmapLayout& layout, const std::string& path);
 
-// Every part through SaveSafely.
+// The paths of the parts, in the same order, known from the layout's tile
+// counts alone: a run checks every name before it makes the map.
+std::vector<std::string> HeightmapPaths(const std::string& path, int32_t tileColumns,
+                                        int32_t tileRows);
+
+// Every part, all or none (data/OutputBatch.h).
 void SaveHeightmapSet(const FileForm& form, const GEO_MakeLand& terrain,
                       const HeightmapLayout& layout, const std::string& path);

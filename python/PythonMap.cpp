@@ -9,7 +9,6 @@
 #include "core/PointMarks.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
-#include "data/SafeSave.h"
 #include "export/HeightmapSet.h"
 #include "export/PngFile.h"
 #include "export/SaveForm.h"
@@ -192,8 +191,7 @@ void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool reg
     if (form->group == FormGroup::Heightmap) {
         HeightmapLayout layout;
         layout.recipe = Recipe(false, false, 0);
-        for (const HeightmapPart& part : HeightmapParts(*form, terrain_, layout, name))
-            SaveSafely(part.path, part.write);
+        SaveHeightmapSet(*form, terrain_, layout, name);
         return;
     }
     ExportSource source{terrain_};

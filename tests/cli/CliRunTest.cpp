@@ -203,10 +203,10 @@ TEST(CliRun, UnreadableInputIsNamedInEnglish) {
 
 TEST(CliRun, FailedWritesLeaveNoFileAndTheOldOneIntact) {
     ScratchDir dir;
-    // A directory that does not exist is found before the generation starts.
+    // A directory that does not exist is a bad argument, found before the generation starts.
     RunResult r = RunCli(Small({"generate", "-o", "nowhere/map.ld"}), dir.path());
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "glenvar-cli: nowhere/map.ld: No such file or directory\n");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "glenvar-cli: -o nowhere/map.ld: No such file or directory\n");
     EXPECT_TRUE(dir.Entries().empty());
 
     // A write past a file-size limit (SIGXFSZ at its default), as on a full

@@ -5,11 +5,14 @@
 #include "data/SafeSave.h"
 #include "data/Archive.h"
 #include "data/Failures.h"
+#include "data/SaveTarget.h"
 #include "tests/support/ScratchFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -118,6 +121,39 @@ TEST_F(SafeSave, UnusablePlacesNameTheTarget) {
     EXPECT_TRUE(std::filesystem::is_empty(dir / "folder"));
     EXPECT_TRUE(std::filesystem::is_fifo(dir / "pipe"));
     EXPECT_EQ(ReadBytes(target), old);
+}
+
+// The check made before a run writes anything agrees with the file system
+// at both of its limits: a name's length, and the whole path's with the
+// temporary name beside it, which is up to 8 bytes longer.
+TEST_F(SafeSave, NamesAreRefusedUpFrontExactlyWhenTheSaveCouldNotBeMade) {
+    // What the kernel says: the file and its temporary file can both be created.
+    const auto creatable = [](const std::filesystem::path& target) {
+        std::string leaf = target.filename().string();
+        leaf.resize(std::min<size_t>(leaf.size(), 247));
+        const std::filesystem::path temporary = target.parent_path() / ("." + leaf + ".XXXXXX");
+        bool made = true;
+        for (const std::filesystem::path& file : {target, temporary}) {
+            const int fd = ::open(file.c_str(), O_CREAT | O_WRONLY | O_EXCL, 0600);
+            const bool ok = fd >= 0 && ::close(fd) == 0 && ::unlink(file.c_str()) == 0;
+            made = made && ok;
+        }
+        return made;
+    };
+    std::filesystem::path deep = dir.path();
+    while (deep.native().size() < 3900)
+        deep /= std::string(200, 'd');
+    std::filesystem::create_directories(deep);
+    std::vector<std::filesystem::path> targets;
+    for (size_t length : {254, 255, 256})
+        targets.push_back(dir / std::string(length, 'n'));
+    for (size_t length = 4084; length <= 4090; ++length)
+        targets.push_back(deep / std::string(length - deep.native().size() - 1, 'p'));
+    for (const std::filesystem::path& target : targets) {
+        SCOPED_TRACE(std::to_string(target.native().size()) + " bytes, name of " +
+                     std::to_string(target.filename().native().size()));
+        EXPECT_EQ(SaveTargetProblem(target), creatable(target) ? 0 : ENAMETOOLONG);
+    }
 }
 
 // A small tmpfs remounted read-only.

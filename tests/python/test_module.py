@@ -183,6 +183,17 @@ def test_save_refuses_and_leaves_nothing(tmp_path, name, keywords, refusal):
     assert list(tmp_path.iterdir()) == []
 
 
+def test_a_heightmap_and_its_sidecar_change_together(tmp_path):
+    # A legal name whose sidecar's name is too long: the heightmap stays as it was.
+    path = tmp_path / ("h" * 251 + ".r16")
+    path.write_bytes(b"old")
+    with pytest.raises(OSError) as refused:
+        glenvar.generate(width=100, height=100).save(path)
+    assert refused.value.filename == str(path) + ".json"
+    assert path.read_bytes() == b"old"
+    assert [p.name for p in tmp_path.iterdir()] == [path.name]
+
+
 @pytest.mark.parametrize("ending", [".ld", ".dat"])
 def test_load_reads_what_the_cli_wrote(cli, tmp_path, ending):
     path = tmp_path / f"m{ending}"
