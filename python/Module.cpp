@@ -4,6 +4,7 @@
 #include "python/ArrayView.h"
 #include "python/FailureTranslation.h"
 #include "python/GenerationArguments.h"
+#include "python/GilRelease.h"
 #include "python/PythonMap.h"
 
 #include <pybind11/pybind11.h>
@@ -14,6 +15,7 @@
 
 namespace py = pybind11;
 using glenvar_python::ArrayView;
+using glenvar_python::GilRelease;
 using glenvar_python::PythonMap;
 
 namespace {
@@ -64,14 +66,14 @@ py::object PictureArray(PythonMap& map, std::optional<double> waterLevel, bool r
     const uint32_t threshold = RiverThreshold(rivers);
     Picture picture;
     {
-        py::gil_scoped_release unlocked;
+        GilRelease unlocked;
         picture = map.Render(level, regions, shade, threshold);
     }
     py::object array = py::module_::import("numpy").attr("empty")(
         py::make_tuple(picture.height, picture.width, 3), "uint8");
     py::buffer_info out = py::buffer(array).request(true);
     auto* rgb = static_cast<unsigned char*>(out.ptr);
-    py::gil_scoped_release unlocked;
+    GilRelease unlocked;
     for (const uint32_t pixel : picture.pixels) {
         *rgb++ = static_cast<unsigned char>(pixel >> 16);
         *rgb++ = static_cast<unsigned char>(pixel >> 8);
@@ -115,6 +117,7 @@ PYBIND11_MODULE(_glenvar, m) {
     m.attr("__version__") = GLENVAR_VERSION;
     py::register_exception_translator(&glenvar_python::TranslateFailures);
     glenvar_python::DefineArrayView(m);
+    glenvar_python::WaitForGlenvarAtExit();
 
     py::class_<PythonMap>(m, "Map", "A generated or loaded map; its arrays are views on it.")
         .def_property_readonly("heights", &Heights,
@@ -135,7 +138,7 @@ PYBIND11_MODULE(_glenvar, m) {
             [](PythonMap& map, int32_t radius) {
                 LandformStages stages;
                 stages.smoothRadius = glenvar_python::ParseSmoothRadius(std::to_string(radius));
-                py::gil_scoped_release unlocked;
+                GilRelease unlocked;
                 return map.Staged(stages);
             },
             py::arg("radius"),
@@ -146,7 +149,7 @@ PYBIND11_MODULE(_glenvar, m) {
             [](PythonMap& map, int32_t steps, double erodibility, int32_t thermal) {
                 const LandformStages stages = glenvar_python::ParseErosion(
                     std::to_string(steps), ShortestText(erodibility), std::to_string(thermal));
-                py::gil_scoped_release unlocked;
+                GilRelease unlocked;
                 return map.Staged(stages);
             },
             py::arg("steps"), py::kw_only(), py::arg("erodibility") = defaultErodibility,
@@ -160,7 +163,7 @@ PYBIND11_MODULE(_glenvar, m) {
                 const uint32_t threshold = RiverThreshold(rivers);
                 std::string text;
                 {
-                    py::gil_scoped_release unlocked;
+                    GilRelease unlocked;
                     text = map.InfoJson(threshold);
                 }
                 return py::module_::import("json").attr("loads")(text);
@@ -173,7 +176,7 @@ PYBIND11_MODULE(_glenvar, m) {
             [](PythonMap& map, const std::filesystem::path& path, bool heightmap, bool regions,
                bool shade, int64_t rivers) {
                 const uint32_t threshold = RiverThreshold(rivers);
-                py::gil_scoped_release unlocked;
+                GilRelease unlocked;
                 map.Save(path, heightmap, regions, shade, threshold);
             },
             py::arg("path"), py::kw_only(), py::arg("heightmap") = false,
@@ -194,7 +197,7 @@ PYBIND11_MODULE(_glenvar, m) {
         "generate",
         [](const std::vector<std::string>& arguments) {
             const cli::Options options = glenvar_python::ParseGenerate(arguments);
-            py::gil_scoped_release unlocked;
+            GilRelease unlocked;
             return PythonMap::Generate(options);
         },
         py::arg("arguments"), "Grows a map from glenvar-cli generate's options.");
@@ -207,7 +210,7 @@ PYBIND11_MODULE(_glenvar, m) {
         [](const std::vector<std::string>& arguments, int repeats) {
             const cli::Options options = glenvar_python::ParseGenerate(arguments);
             std::vector<double> seconds;
-            py::gil_scoped_release unlocked;
+            GilRelease unlocked;
             for (int r = 0; r < repeats; ++r) {
                 const auto start = std::chrono::steady_clock::now();
                 auto map = PythonMap::Generate(options);
@@ -219,6 +222,6 @@ PYBIND11_MODULE(_glenvar, m) {
         },
         py::arg("arguments"), py::arg("repeats"),
         "For the benchmark: seconds of each of `repeats` generations made in C++ alone.");
-    m.def("load", &PythonMap::Load, py::arg("path"), py::call_guard<py::gil_scoped_release>(),
+    m.def("load", &PythonMap::Load, py::arg("path"), py::call_guard<GilRelease>(),
           "Reads a map file (.ld) or raw data file (.dat).");
 }

@@ -1,0 +1,59 @@
+"""The interpreter ending while another thread is inside glenvar: no abort,
+no temporary file left behind."""
+
+import signal
+import subprocess
+import sys
+
+import pytest
+
+WORK = {
+    "generating": "while True:\n        glenvar.generate(width=300, height=200, threads=2)"
+                  "\n        going.set()",
+    "saving": "m = glenvar.generate(width=1600, height=1600)\n"
+              "    while True:\n        m.save(out + '/m.tif')"
+              "\n        going.set()",
+}
+
+
+def script(work):
+    return f"""
+import sys, threading, time
+import glenvar
+out = sys.argv[1]
+going = threading.Event()
+def work():
+    {work}
+threading.Thread(target=work, daemon=True).start()
+going.wait()
+time.sleep(0.05)
+print("ready", flush=True)
+if sys.argv[2] == "wait":
+    time.sleep(60)
+"""
+
+
+def leftovers(folder):
+    return sorted(p.name for p in folder.iterdir() if p.name.startswith("."))
+
+
+@pytest.mark.parametrize("work", WORK.values(), ids=WORK.keys())
+def test_exit_with_a_thread_inside_glenvar_is_clean(tmp_path, work):
+    for _ in range(3):
+        done = subprocess.run([sys.executable, "-c", script(work), str(tmp_path), "exit"],
+                              capture_output=True, text=True, timeout=120)
+        assert (done.returncode, done.stderr) == (0, "")
+        assert leftovers(tmp_path) == []
+
+
+@pytest.mark.parametrize("work", WORK.values(), ids=WORK.keys())
+def test_ctrl_c_with_a_thread_inside_glenvar_is_clean(tmp_path, work):
+    for _ in range(2):
+        child = subprocess.Popen([sys.executable, "-c", script(work), str(tmp_path), "wait"],
+                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        assert child.stdout.readline() == "ready\n"
+        child.send_signal(signal.SIGINT)
+        _, stderr = child.communicate(timeout=120)
+        assert child.returncode == -signal.SIGINT, stderr
+        assert "terminate called" not in stderr and "KeyboardInterrupt" in stderr
+        assert leftovers(tmp_path) == []
