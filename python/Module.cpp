@@ -1,6 +1,7 @@
 // glenvar._glenvar: the extension behind the Python package glenvar. The
 // package's __init__.py turns keywords into the arguments taken here.
 
+#include "cli/MemoryNeed.h"
 #include "python/ArrayView.h"
 #include "python/FailureTranslation.h"
 #include "python/GenerationArguments.h"
@@ -205,6 +206,15 @@ PYBIND11_MODULE(_glenvar, m) {
         "check",
         [](const std::vector<std::string>& arguments) { glenvar_python::ParseGenerate(arguments); },
         py::arg("arguments"), "Refuses what generate would refuse, without growing a map.");
+    m.def(
+        "generation_bytes",
+        [](const std::vector<std::string>& arguments) {
+            return cli::GenerationBytes(glenvar_python::ParseGenerate(arguments));
+        },
+        py::arg("arguments"), "The peak bytes of growing and saving one map of these options.");
+    m.def("available_bytes", &cli::AvailableBytes,
+          "The bytes this process can still allocate (the system's, its limits' and its "
+          "control group's least).");
     m.def(
         "generation_seconds",
         [](const std::vector<std::string>& arguments, int repeats) {

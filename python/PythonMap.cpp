@@ -184,7 +184,7 @@ void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool reg
     std::lock_guard<std::mutex> hold(lock_);
     if (form->group == FormGroup::Heightmap) {
         HeightmapLayout layout;
-        layout.recipe = Recipe(false, false, 0);
+        layout.recipe = Recipe(regions, shade, riverThreshold);
         for (const HeightmapPart& part : HeightmapParts(*form, terrain_, layout, name))
             SaveSafely(part.path, part.write);
         return;

@@ -45,7 +45,8 @@ class PythonMap {
                    uint32_t riverThreshold);
     // In the file form its extension names (export/FileForm.h); with
     // `heightmap`, .png is the 16-bit heightmap instead of the picture.
-    // Pictures and heightmaps carry glenvar-cli's recipe, heightmaps their
+    // Pictures and heightmaps carry the recipe of glenvar-cli's command line
+    // with these options (a heightmap's names them too), heightmaps their
     // sidecar. A reshaped map has no map file: those hold the seed's map.
     void Save(const std::filesystem::path& path, bool heightmap, bool regions, bool shade,
               uint32_t riverThreshold);
