@@ -34,19 +34,6 @@ const GEO_LandCircleArray& Stencils() {
 std::mutex sharedRandomLock;
 NUM_AdvancedRandom sharedRandom;
 
-// Where the water of the map's altitudes goes, as glenvar-cli's --rivers A finds it.
-struct Waters {
-    Drainage drainage;
-    std::vector<uint8_t> lakes, rivers;
-};
-
-Waters WatersOf(const AltitudeGrid& grid, double level, uint32_t threshold, bool twoThreads) {
-    Waters w{Drain(grid.width, grid.height, grid.altitudes, level, twoThreads), {}, {}};
-    w.lakes = LakeMask(grid.altitudes, w.drainage);
-    w.rivers = RiverMask(grid.altitudes, w.drainage, w.lakes, level, threshold);
-    return w;
-}
-
 }  // namespace
 
 std::unique_ptr<PythonMap> PythonMap::Generate(const cli::Options& o) {
@@ -117,7 +104,46 @@ std::unique_ptr<PythonMap> PythonMap::Staged(const LandformStages& added) {
     return next;
 }
 
-Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshold) {
+const std::vector<double>& PythonMap::Heights() {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (heights_.empty())
+        heights_ = AltitudesOf(terrain_).altitudes;
+    return heights_;
+}
+
+const std::vector<uint16_t>& PythonMap::Regions() {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (regions_.empty() && terrain_.GetSize() > 0) {
+        const LandCell* cells = terrain_.GetData();
+        regions_.resize(size_t(terrain_.GetSize()));
+        for (size_t i = 0; i < regions_.size(); ++i)
+            regions_[i] = cells[i].region;
+    }
+    return regions_;
+}
+
+std::shared_ptr<const MapWaters> PythonMap::Waters() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return waters_;
+}
+
+std::shared_ptr<const MapWaters> PythonMap::WatersLocked(uint32_t riverThreshold, bool ownLevel) {
+    const double level = terrain_.waterLevel;
+    if (waters_ && waters_->level == level && waters_->threshold == riverThreshold)
+        return waters_;
+    const AltitudeGrid grid = AltitudesOf(terrain_);
+    auto w = std::make_shared<MapWaters>();
+    w->level = level;
+    w->threshold = riverThreshold;
+    w->drainage = Drain(grid.width, grid.height, grid.altitudes, level, terrain_.twoThreads != 0);
+    w->lakes = LakeMask(grid.altitudes, w->drainage);
+    w->rivers = RiverMask(grid.altitudes, w->drainage, w->lakes, level, riverThreshold);
+    if (ownLevel)
+        waters_ = w;
+    return w;
+}
+
+Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshold, bool ownLevel) {
     const GEO_MakeLand::GridSize size = Grid();
     Picture picture(size.width, size.height);
     terrain_.Render(picture, regions);
@@ -127,8 +153,8 @@ Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshol
         if (shade)
             ShadeRelief(picture, grid, level);
         if (riverThreshold > 0) {
-            const Waters w = WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0);
-            DrawWaters(picture, grid.altitudes, w.drainage, w.lakes, w.rivers, level,
+            const auto w = WatersLocked(riverThreshold, ownLevel);
+            DrawWaters(picture, grid.altitudes, w->drainage, w->lakes, w->rivers, level,
                        riverThreshold);
         }
     }
@@ -143,7 +169,8 @@ Picture PythonMap::Render(std::optional<double> waterLevel, bool regions, bool s
     const double own = terrain_.waterLevel;
     terrain_.waterLevel = waterLevel.value_or(own);
     try {
-        Picture picture = RenderLocked(regions, shade, riverThreshold);
+        Picture picture =
+            RenderLocked(regions, shade, riverThreshold, !waterLevel || *waterLevel == own);
         terrain_.waterLevel = own;
         return picture;
     } catch (...) {
@@ -192,7 +219,7 @@ void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool reg
     ExportSource source{terrain_};
     std::vector<unsigned char> picture;
     if (form->id == FileFormId::Picture) {
-        picture = EncodePicturePng(RenderLocked(regions, shade, riverThreshold),
+        picture = EncodePicturePng(RenderLocked(regions, shade, riverThreshold, true),
                                    Recipe(regions, shade, riverThreshold));
         source.picturePng = &picture;
     }
@@ -207,9 +234,9 @@ std::string PythonMap::InfoJson(uint32_t riverThreshold) {
         return cli::InfoJson(terrain_, kind_, figures);
     const AltitudeGrid grid = AltitudesOf(terrain_);
     const double level = terrain_.waterLevel;
-    const Waters w = WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0);
-    const WaterFigures waters =
-        CountWaters(grid.width, grid.height, grid.altitudes, w.drainage, w.lakes, w.rivers, level);
+    const auto w = WatersLocked(riverThreshold, true);
+    const WaterFigures waters = CountWaters(grid.width, grid.height, grid.altitudes, w->drainage,
+                                            w->lakes, w->rivers, level);
     return cli::InfoJson(terrain_, kind_, figures, &waters, riverThreshold);
 }
 
