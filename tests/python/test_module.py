@@ -286,3 +286,12 @@ def test_the_stub_names_the_runtime_parameters():
     expected = {p.keyword: p.default for p in glenvar.PARAMETERS}
     assert named == dict(expected, points=None, threads=1)
     assert not function.args.args
+
+
+def test_a_heightmaps_recipe_names_the_options_as_the_cli_does(cli, tmp_path):
+    cli("generate", "--seed", 8, "--width", 120, "--height", 100, "--smooth", 2, "--shade",
+        "--rivers", 40, "--heightmap", tmp_path / "cli.tif")
+    m = glenvar.generate(seed=8, width=120, height=100).smooth(2)
+    m.save(tmp_path / "py.tif", shade=True, rivers=40)
+    for ending in (".tif", ".tif.json"):
+        assert (tmp_path / f"py{ending}").read_bytes() == (tmp_path / f"cli{ending}").read_bytes()
