@@ -261,6 +261,7 @@ def collect(client, futures, on_entry, worker_wait, clock=time.monotonic):
     pending = as_completed(futures)
     alone_since, asked = None, None
     while not pending.is_empty():
+        stop_here()
         ready = pending.next_batch(block=False)
         for future in ready:
             on_entry(future.result())
@@ -278,11 +279,20 @@ def collect(client, futures, on_entry, worker_wait, clock=time.monotonic):
         time.sleep(0.05)
 
 
+_stop_signal = None  # the ending signal that arrived, if any
+
+
 def _stop(number, frame):
-    # Once: the cleanup that follows must not be cut short by a second one.
-    signal.signal(signal.SIGINT, signal.SIG_IGN)
-    signal.signal(signal.SIGTERM, signal.SIG_IGN)
-    raise Stopped(number)
+    # Noted only: raised from a signal handler, the exception could cut Dask's
+    # own bookkeeping short anywhere. The run stops where it looks (stop_here).
+    global _stop_signal
+    if _stop_signal is None:
+        _stop_signal = number
+
+
+def stop_here():
+    if _stop_signal is not None:
+        raise Stopped(_stop_signal)
 
 
 def run(arguments, progress_stream=sys.stderr):
@@ -303,8 +313,10 @@ def run(arguments, progress_stream=sys.stderr):
         progress = Progress(len(arguments.seeds) - len(todo), len(arguments.seeds),
                             progress_stream)
         try:
+            stop_here()
             if todo:
                 _make(arguments, folder, todo, entries, settings, stages, progress)
+            stop_here()
         except BaseException:
             progress.end_line()
             raise
@@ -354,6 +366,7 @@ def main(argv=None):
     arguments = parse_arguments(argv)
     # Dask's own reports of a cluster shutting down would bury the message.
     logging.getLogger("distributed").setLevel(logging.ERROR)
+    logging.getLogger("asyncio").setLevel(logging.CRITICAL)
     previous = {number: signal.signal(number, _stop) for number in (signal.SIGINT,
                                                                     signal.SIGTERM)}
     try:
