@@ -246,9 +246,12 @@ def connect(scheduler, workers):
         return
     # As threads of this process: the module lets go of the GIL while it
     # grows, draws and saves, so they run side by side without the start-up
-    # of worker processes.
+    # of worker processes. No memory limit per worker: each would measure the
+    # whole process against its share and pause; worker_count keeps the maps
+    # at a time within the memory instead.
     with LocalCluster(n_workers=workers, threads_per_worker=1, processes=False,
-                      dashboard_address=None) as cluster, Client(cluster) as client:
+                      memory_limit=0, dashboard_address=None) as cluster, \
+            Client(cluster) as client:
         yield client
 
 
