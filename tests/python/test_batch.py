@@ -194,3 +194,27 @@ def test_no_worker_for_the_wait_fails_the_batch(tmp_path):
         1, "glenvar.batch: no worker for 1 s; the maps made so far are kept")
     assert time.monotonic() - started < 30
     assert index_of(tmp_path / "b")["maps"] == []
+
+
+def test_worker_count_keeps_within_the_memory():
+    from glenvar.batch import BatchError, worker_count
+
+    assert worker_count(8, need=10, available=35, todo=100)[0] == 3
+    assert "--workers 8: the memory holds 3 maps at a time" in \
+        worker_count(8, need=10, available=35, todo=100)[1]
+    assert worker_count(2, need=10, available=100, todo=1) == (1, None)
+    with pytest.raises(BatchError, match="needs"):
+        worker_count(1, need=2 << 20, available=1 << 20, todo=1)
+
+
+def test_the_index_capacity_counts_the_earlier_maps(tmp_path, monkeypatch):
+    from glenvar import batch as module
+    from glenvar._batch_folder import write_index
+
+    settings = {"width": 100}
+    entry = {"landShare": 0.5, "histogram": [1.0]}
+    write_index(tmp_path, settings, {seed: dict(entry, seed=seed) for seed in (0, 1)})
+    monkeypatch.setattr(module, "INDEX_CAPACITY", 3)
+    assert sorted(module.merge_index(tmp_path, settings, [1, 2], False)) == [0, 1]
+    with pytest.raises(module.BatchError, match="would list 4 maps, more than 3"):
+        module.merge_index(tmp_path, settings, [2, 3], False)
