@@ -255,7 +255,7 @@ def connect(scheduler, workers):
         yield client
 
 
-def collect(client, futures, on_entry, worker_wait, clock=time.monotonic):
+def collect(client, futures, on_entry, worker_wait):
     """Hands each finished map's entry to on_entry; fails once no worker has
     been there for worker_wait seconds (a lost cluster would leave the run
     waiting for ever)."""
@@ -270,7 +270,7 @@ def collect(client, futures, on_entry, worker_wait, clock=time.monotonic):
             on_entry(future.result())
         if ready:
             continue
-        now = clock()
+        now = time.monotonic()
         if asked is None or now - asked >= 1.0:
             asked = now
             if client.nthreads():

@@ -6,7 +6,6 @@ import re
 import signal
 import subprocess
 import sys
-import time
 
 import pytest
 
@@ -187,12 +186,10 @@ def test_no_worker_for_the_wait_fails_the_batch(tmp_path):
 
     with LocalCluster(n_workers=0, processes=False, protocol="tcp://",
                       dashboard_address=None) as empty:
-        started = time.monotonic()
         done = batch(tmp_path / "b", *SMALL, "--scheduler", empty.scheduler_address,
                      "--worker-wait", "1", seeds="0-1", check=False)
     assert (done.returncode, done.stderr.splitlines()[-1]) == (
         1, "glenvar.batch: no worker for 1 s; the maps made so far are kept")
-    assert time.monotonic() - started < 30
     assert index_of(tmp_path / "b")["maps"] == []
 
 
