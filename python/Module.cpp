@@ -176,7 +176,8 @@ PYBIND11_MODULE(_glenvar, m) {
              py::arg("regions") = false, py::arg("shade") = false, py::arg("rivers") = 0,
              "The picture, uint8 (height, width, 3) RGB, at the map's water level or another; "
              "shade lights the land's relief from the north-west; rivers > 0 draws lakes and "
-             "the land draining at least that many cells as river, as glenvar-cli's --rivers.")
+             "the land draining at least that many cells as river, as glenvar-cli's --rivers; at "
+             "the map's own water level that drainage stays as flow, lakes and rivers.")
         .def(
             "smooth",
             [](PythonMap& map, int32_t radius) {
@@ -214,7 +215,7 @@ PYBIND11_MODULE(_glenvar, m) {
             },
             py::kw_only(), py::arg("rivers") = 0,
             "The settings and land figures `glenvar-cli info --json` prints, as a dict; with "
-            "rivers > 0 also its river and lake figures.")
+            "rivers > 0 also its river and lake figures, the drainage kept as picture keeps it.")
         .def(
             "save",
             [](PythonMap& map, const std::filesystem::path& path, bool heightmap, bool regions,

@@ -52,7 +52,8 @@ class Map:
     ) -> npt.NDArray[np.uint8]:
         """RGB picture (height, width, 3) at the map's water level or another;
         shade lights the land's relief from the north-west; rivers > 0 draws
-        lakes and the land draining at least that many cells as river."""
+        lakes and the land draining at least that many cells as river; at the
+        map's own water level that drainage stays as flow, lakes and rivers."""
     def smooth(self, radius: int) -> Map:
         """A new map of the altitudes smoothed (radius 0..32); this one stays."""
     def erode(self, steps: int, *, erodibility: float = 0.01, thermal: int = 0) -> Map:
