@@ -384,6 +384,9 @@ def main(argv=None):
     except OSError as error:
         print(f"glenvar.batch: {_os_message(error)}", file=sys.stderr)
         return 1
+    except Exception as error:  # the cluster's own failures, such as a worker killed thrice
+        print(f"glenvar.batch: {type(error).__name__}: {error}", file=sys.stderr)
+        return 1
     finally:
         for number, handler in previous.items():
             signal.signal(number, handler)
