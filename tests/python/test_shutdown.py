@@ -57,3 +57,15 @@ def test_ctrl_c_with_a_thread_inside_glenvar_is_clean(tmp_path, work):
         assert child.returncode == -signal.SIGINT, stderr
         assert "terminate called" not in stderr and "KeyboardInterrupt" in stderr
         assert leftovers(tmp_path) == []
+
+
+def test_an_atexit_function_may_still_use_glenvar():
+    # Registered before the module's own wait, so it runs after it, in the
+    # thread that waited: it must not be held back as a late thread is.
+    done = subprocess.run([sys.executable, "-c", """
+import atexit
+atexit.register(lambda: print(glenvar.generate(width=100, height=100), flush=True))
+import glenvar
+"""], capture_output=True, text=True, timeout=60)
+    assert (done.returncode, done.stdout, done.stderr) == (0, "<glenvar.Map 100 x 100, seed 0>\n",
+                                                           "")
