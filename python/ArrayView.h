@@ -1,6 +1,8 @@
 #pragma once
 // A numpy array that is a view on memory another Python object owns: the
-// array keeps that object alive, so the view can never outlive the map.
+// array keeps that object alive, so the view can never outlive the map. The
+// views are read-only: a map's arrays describe it, and a write into them
+// would make its files contradict their recipe.
 
 #include <pybind11/pybind11.h>
 
@@ -17,6 +19,10 @@ struct ArrayView {
     std::vector<pybind11::ssize_t> shape;
     std::vector<pybind11::ssize_t> strides;  // in bytes
 };
+
+// A read-only row-major grid view of (height, width) items.
+ArrayView GridView(pybind11::object owner, const void* data, pybind11::ssize_t itemSize,
+                   std::string format, int32_t width, int32_t height);
 
 // Registers the buffer type the views are made from.
 void DefineArrayView(pybind11::module_& module);

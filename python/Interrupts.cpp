@@ -5,8 +5,14 @@ namespace glenvar_python {
 namespace py = pybind11;
 
 bool InterruptWatch::GoOn() {
-    if (raised_ || !throttle_.Due())
-        return !raised_;
+    if (raised_ || exiting_)
+        return false;
+    if (ExitUnderway()) {
+        exiting_ = true;
+        return false;
+    }
+    if (!throttle_.Due())
+        return true;
     py::gil_scoped_acquire held;
     if (PyErr_CheckSignals() == 0)
         return true;
@@ -28,7 +34,9 @@ void InterruptWatch::Raise() {
         raised_.reset();
         throw raised;
     }
-    PyErr_SetNone(PyExc_KeyboardInterrupt);
+    // A thread stopped by the exit ends quietly: threading reports every
+    // exception but SystemExit.
+    PyErr_SetNone(exiting_ ? PyExc_SystemExit : PyExc_KeyboardInterrupt);
     throw py::error_already_set();
 }
 

@@ -1,9 +1,11 @@
 // glenvar._glenvar: the extension behind the Python package glenvar. The
 // package's __init__.py turns keywords into the arguments taken here.
 
+#include "cli/MemoryNeed.h"
 #include "python/ArrayView.h"
 #include "python/FailureTranslation.h"
 #include "python/GenerationArguments.h"
+#include "python/GilRelease.h"
 #include "python/Interrupts.h"
 #include "python/PythonMap.h"
 
@@ -14,43 +16,76 @@
 #include <chrono>
 
 namespace py = pybind11;
-using glenvar_python::ArrayView;
+using glenvar_python::AsArray;
+using glenvar_python::GilRelease;
+using glenvar_python::GridView;
 using glenvar_python::PythonMap;
 
 namespace {
 
 py::object Heights(py::object self) {
     auto& map = self.cast<PythonMap&>();
+    const std::vector<double>* heights = nullptr;
+    {
+        GilRelease unlocked;
+        heights = &map.Heights();
+    }
     const auto grid = map.Grid();
-    constexpr py::ssize_t cell = sizeof(LandCell);
-    return glenvar_python::AsArray({self,
-                                    &map.Cells()->altitude,
-                                    sizeof(double),
-                                    "d",
-                                    {grid.height, grid.width},
-                                    {cell * grid.width, cell}});
+    return AsArray(GridView(self, heights->data(), sizeof(double), "d", grid.width, grid.height));
 }
 
 py::object Regions(py::object self) {
     auto& map = self.cast<PythonMap&>();
+    const std::vector<uint16_t>* regions = nullptr;
+    {
+        GilRelease unlocked;
+        regions = &map.Regions();
+    }
     const auto grid = map.Grid();
-    constexpr py::ssize_t cell = sizeof(LandCell);
-    return glenvar_python::AsArray({self,
-                                    &map.Cells()->region,
-                                    sizeof(uint16_t),
-                                    "H",
-                                    {grid.height, grid.width},
-                                    {cell * grid.width, cell}});
+    return AsArray(GridView(self, regions->data(), sizeof(uint16_t), "H", grid.width, grid.height));
+}
+
+// One of the last drainage's grids, or None; the array keeps the drainage
+// alive, as a later one with another threshold replaces it in the map.
+template <class Select> py::object WatersGrid(py::object self, Select select, const char* format) {
+    auto& map = self.cast<PythonMap&>();
+    auto waters = map.Waters();
+    if (!waters)
+        return py::none();
+    const auto& grid = select(*waters);
+    using Item = typename std::decay_t<decltype(grid)>::value_type;
+    const void* data = grid.data();
+    auto* kept = new std::shared_ptr<const glenvar_python::MapWaters>(std::move(waters));
+    py::capsule owner(kept, [](void* p) {
+        delete static_cast<std::shared_ptr<const glenvar_python::MapWaters>*>(p);
+    });
+    const auto size = map.Grid();
+    return AsArray(GridView(owner, data, sizeof(Item), format, size.width, size.height));
+}
+
+py::object Flow(py::object self) {
+    return WatersGrid(
+        self, [](const glenvar_python::MapWaters& w) -> auto& { return w.flow.Area(); }, "I");
+}
+
+py::object Lakes(py::object self) {
+    return WatersGrid(
+        self, [](const glenvar_python::MapWaters& w) -> auto& { return w.lakes; }, "?");
+}
+
+py::object Rivers(py::object self) {
+    return WatersGrid(
+        self, [](const glenvar_python::MapWaters& w) -> auto& { return w.rivers; }, "?");
 }
 
 py::object Points(py::object self) {
     PointArray& points = self.cast<PythonMap&>().Points();
-    return glenvar_python::AsArray({self,
-                                    points.GetData(),
-                                    sizeof(int32_t),
-                                    "i",
-                                    {points.GetSize(), 2},
-                                    {sizeof(Point), sizeof(int32_t)}});
+    return AsArray({self,
+                    points.GetData(),
+                    sizeof(int32_t),
+                    "i",
+                    {points.GetSize(), 2},
+                    {sizeof(Point), sizeof(int32_t)}});
 }
 
 uint32_t RiverThreshold(int64_t rivers) {
@@ -71,7 +106,7 @@ py::object PictureArray(PythonMap& map, std::optional<double> waterLevel, bool r
         py::make_tuple(picture.height, picture.width, 3), "uint8");
     py::buffer_info out = py::buffer(array).request(true);
     auto* rgb = static_cast<unsigned char*>(out.ptr);
-    py::gil_scoped_release unlocked;
+    GilRelease unlocked;
     for (const uint32_t pixel : picture.pixels) {
         *rgb++ = static_cast<unsigned char>(pixel >> 16);
         *rgb++ = static_cast<unsigned char>(pixel >> 8);
@@ -115,21 +150,34 @@ PYBIND11_MODULE(_glenvar, m) {
     m.attr("__version__") = GLENVAR_VERSION;
     py::register_exception_translator(&glenvar_python::TranslateFailures);
     glenvar_python::DefineArrayView(m);
+    glenvar_python::WaitForGlenvarAtExit();
 
     py::class_<PythonMap>(m, "Map", "A generated or loaded map; its arrays are views on it.")
         .def_property_readonly("heights", &Heights,
-                               "Altitudes 0..1, float64 (height, width), a writable view on "
-                               "the map's cells (row stride 16 x width bytes, item stride 16).")
+                               "Altitudes 0..1 of the map (its stages', if any), float64 "
+                               "(height, width), C-contiguous and read-only. A changed copy is "
+                               "yours to keep; the map and its files stay as they are.")
         .def_property_readonly("regions", &Regions,
                                "Index of each cell's nearest concentration point, uint16 "
-                               "(height, width), a view like heights.")
+                               "(height, width), C-contiguous and read-only.")
         .def_property_readonly("points", &Points,
-                               "Concentration points (x, y), int32 (P, 2), a view on the map.")
+                               "Concentration points (x, y), int32 (P, 2), read-only.")
+        .def_property_readonly("flow", &Flow,
+                               "Cells draining through each cell, itself included, uint32 "
+                               "(height, width), read-only; None until a picture, info or save "
+                               "with rivers > 0 drained the map at its own water level.")
+        .def_property_readonly("lakes", &Lakes,
+                               "Cells under a lake, bool (height, width), read-only; None as "
+                               "flow.")
+        .def_property_readonly("rivers", &Rivers,
+                               "River cells of that drainage's threshold, bool (height, "
+                               "width), read-only; None as flow.")
         .def("picture", &PictureArray, py::kw_only(), py::arg("water_level") = py::none(),
              py::arg("regions") = false, py::arg("shade") = false, py::arg("rivers") = 0,
              "The picture, uint8 (height, width, 3) RGB, at the map's water level or another; "
              "shade lights the land's relief from the north-west; rivers > 0 draws lakes and "
-             "the land draining at least that many cells as river, as glenvar-cli's --rivers.")
+             "the land draining at least that many cells as river, as glenvar-cli's --rivers; at "
+             "the map's own water level that drainage stays as flow, lakes and rivers.")
         .def(
             "smooth",
             [](PythonMap& map, int32_t radius) {
@@ -168,7 +216,7 @@ PYBIND11_MODULE(_glenvar, m) {
             },
             py::kw_only(), py::arg("rivers") = 0,
             "The settings and land figures `glenvar-cli info --json` prints, as a dict; with "
-            "rivers > 0 also its river and lake figures.")
+            "rivers > 0 also its river and lake figures, the drainage kept as picture keeps it.")
         .def(
             "save",
             [](PythonMap& map, const std::filesystem::path& path, bool heightmap, bool regions,
@@ -180,7 +228,9 @@ PYBIND11_MODULE(_glenvar, m) {
             },
             py::arg("path"), py::kw_only(), py::arg("heightmap") = false,
             py::arg("regions") = false, py::arg("shade") = false, py::arg("rivers") = 0,
-            "Saves the map in a form by extension, as glenvar-cli writes it (recipe, sidecar).")
+            "Saves the map in a form by extension, as glenvar-cli writes it (recipe, sidecar); the "
+            "recipe names regions, shade and rivers, also a heightmap's, as glenvar-cli's names "
+            "its command line's options.")
         .def("__repr__", [](const PythonMap& map) {
             const auto grid = map.Grid();
             return "<glenvar.Map " + std::to_string(grid.width) + " x " +
@@ -206,11 +256,20 @@ PYBIND11_MODULE(_glenvar, m) {
         [](const std::vector<std::string>& arguments) { glenvar_python::ParseGenerate(arguments); },
         py::arg("arguments"), "Refuses what generate would refuse, without growing a map.");
     m.def(
+        "generation_bytes",
+        [](const std::vector<std::string>& arguments) {
+            return cli::GenerationBytes(glenvar_python::ParseGenerate(arguments));
+        },
+        py::arg("arguments"), "The peak bytes of growing and saving one map of these options.");
+    m.def("available_bytes", &cli::AvailableBytes,
+          "The bytes this process can still allocate (the system's, its limits' and its "
+          "control group's least).");
+    m.def(
         "generation_seconds",
         [](const std::vector<std::string>& arguments, int repeats) {
             const cli::Options options = glenvar_python::ParseGenerate(arguments);
             std::vector<double> seconds;
-            py::gil_scoped_release unlocked;
+            GilRelease unlocked;
             for (int r = 0; r < repeats; ++r) {
                 const auto start = std::chrono::steady_clock::now();
                 auto map = PythonMap::Generate(options);
@@ -222,6 +281,6 @@ PYBIND11_MODULE(_glenvar, m) {
         },
         py::arg("arguments"), py::arg("repeats"),
         "For the benchmark: seconds of each of `repeats` generations made in C++ alone.");
-    m.def("load", &PythonMap::Load, py::arg("path"), py::call_guard<py::gil_scoped_release>(),
+    m.def("load", &PythonMap::Load, py::arg("path"), py::call_guard<GilRelease>(),
           "Reads a map file (.ld) or raw data file (.dat).");
 }

@@ -33,23 +33,6 @@ const GEO_LandCircleArray& Stencils() {
 std::mutex sharedRandomLock;
 NUM_AdvancedRandom sharedRandom;
 
-// Where the water of the map's altitudes goes, as glenvar-cli's --rivers A finds it.
-struct Waters {
-    FlowGraph flow;
-    std::vector<uint8_t> lakes, rivers;
-};
-
-Waters WatersOf(const AltitudeGrid& grid, double level, uint32_t threshold, bool twoThreads,
-                const StageSink& progress) {
-    Waters w{
-        FlowGraph::Drained(grid.width, grid.height, grid.altitudes, level, twoThreads, progress),
-        {},
-        {}};
-    w.lakes = LakeMask(grid.altitudes, w.flow);
-    w.rivers = RiverMask(grid.altitudes, w.flow, w.lakes, level, threshold);
-    return w;
-}
-
 }  // namespace
 
 std::unique_ptr<PythonMap> PythonMap::Generate(const cli::Options& o,
@@ -122,7 +105,48 @@ std::unique_ptr<PythonMap> PythonMap::Staged(const LandformStages& added,
     return next;
 }
 
-Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshold,
+const std::vector<double>& PythonMap::Heights() {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (heights_.empty())
+        heights_ = AltitudesOf(terrain_).altitudes;
+    return heights_;
+}
+
+const std::vector<uint16_t>& PythonMap::Regions() {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (regions_.empty() && terrain_.GetSize() > 0) {
+        const LandCell* cells = terrain_.GetData();
+        regions_.resize(size_t(terrain_.GetSize()));
+        for (size_t i = 0; i < regions_.size(); ++i)
+            regions_[i] = cells[i].region;
+    }
+    return regions_;
+}
+
+std::shared_ptr<const MapWaters> PythonMap::Waters() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return waters_;
+}
+
+std::shared_ptr<const MapWaters> PythonMap::WatersLocked(uint32_t riverThreshold, bool ownLevel,
+                                                          const StageSink& progress) {
+    const double level = terrain_.waterLevel;
+    if (waters_ && waters_->level == level && waters_->threshold == riverThreshold)
+        return waters_;
+    const AltitudeGrid grid = AltitudesOf(terrain_);
+    auto w = std::make_shared<MapWaters>();
+    w->level = level;
+    w->threshold = riverThreshold;
+    w->flow = FlowGraph::Drained(grid.width, grid.height, grid.altitudes, level,
+                                 terrain_.twoThreads != 0, progress);
+    w->lakes = LakeMask(grid.altitudes, w->flow);
+    w->rivers = RiverMask(grid.altitudes, w->flow, w->lakes, level, riverThreshold);
+    if (ownLevel)
+        waters_ = w;
+    return w;
+}
+
+Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshold, bool ownLevel,
                                 const StageSink& progress) {
     const GEO_MakeLand::GridSize size = Grid();
     Picture picture(size.width, size.height);
@@ -133,9 +157,9 @@ Picture PythonMap::RenderLocked(bool regions, bool shade, uint32_t riverThreshol
         if (shade)
             ShadeRelief(picture, grid, level);
         if (riverThreshold > 0) {
-            const Waters w =
-                WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0, progress);
-            DrawWaters(picture, grid.altitudes, w.flow, w.lakes, w.rivers, level, riverThreshold);
+            const auto w = WatersLocked(riverThreshold, ownLevel, progress);
+            DrawWaters(picture, grid.altitudes, w->flow, w->lakes, w->rivers, level,
+                       riverThreshold);
         }
     }
     if (regions)
@@ -149,7 +173,8 @@ Picture PythonMap::Render(std::optional<double> waterLevel, bool regions, bool s
     const double own = terrain_.waterLevel;
     terrain_.waterLevel = waterLevel.value_or(own);
     try {
-        Picture picture = RenderLocked(regions, shade, riverThreshold, progress);
+        Picture picture = RenderLocked(regions, shade, riverThreshold,
+                                       !waterLevel || *waterLevel == own, progress);
         terrain_.waterLevel = own;
         return picture;
     } catch (...) {
@@ -190,14 +215,14 @@ void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool reg
     std::lock_guard<std::mutex> hold(lock_);
     if (form->group == FormGroup::Heightmap) {
         HeightmapLayout layout;
-        layout.recipe = Recipe(false, false, 0);
+        layout.recipe = Recipe(regions, shade, riverThreshold);
         SaveHeightmapSet(*form, terrain_, layout, name);
         return;
     }
     ExportSource source{terrain_};
     std::vector<unsigned char> picture;
     if (form->id == FileFormId::Picture) {
-        picture = EncodePicturePng(RenderLocked(regions, shade, riverThreshold, progress),
+        picture = EncodePicturePng(RenderLocked(regions, shade, riverThreshold, true, progress),
                                    Recipe(regions, shade, riverThreshold));
         source.picturePng = &picture;
     }
@@ -212,9 +237,9 @@ std::string PythonMap::InfoJson(uint32_t riverThreshold, const StageSink& progre
         return cli::InfoJson(terrain_, kind_, figures);
     const AltitudeGrid grid = AltitudesOf(terrain_);
     const double level = terrain_.waterLevel;
-    const Waters w = WatersOf(grid, level, riverThreshold, terrain_.twoThreads != 0, progress);
-    const WaterFigures waters =
-        CountWaters(grid.width, grid.height, grid.altitudes, w.flow, w.lakes, w.rivers, level);
+    const auto w = WatersLocked(riverThreshold, true, progress);
+    const WaterFigures waters = CountWaters(grid.width, grid.height, grid.altitudes, w->flow,
+                                            w->lakes, w->rivers, level);
     return cli::InfoJson(terrain_, kind_, figures, &waters, riverThreshold);
 }
 

@@ -7,6 +7,7 @@
 #include "core/GEO_MakeLand.h"
 #include "core/MapFile.h"
 #include "core/Picture.h"
+#include "landform/FlowGraph.h"
 #include "landform/LandformStages.h"
 
 #include <filesystem>
@@ -15,8 +16,18 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace glenvar_python {
+
+// Where the water of a map's altitudes goes at one level, as glenvar-cli's
+// --rivers A finds it.
+struct MapWaters {
+    double level = 0;
+    uint32_t threshold = 0;
+    FlowGraph flow;
+    std::vector<uint8_t> lakes, rivers;  // 1 or 0 a cell
+};
 
 // The machine lacks the memory a map needs; the text is glenvar-cli's.
 class MemoryShortage : public std::runtime_error {
@@ -48,7 +59,8 @@ class PythonMap {
                    uint32_t riverThreshold, const StageSink& progress = {});
     // In the file form its extension names (export/FileForm.h); with
     // `heightmap`, .png is the 16-bit heightmap instead of the picture.
-    // Pictures and heightmaps carry glenvar-cli's recipe, heightmaps their
+    // Pictures and heightmaps carry the recipe of glenvar-cli's command line
+    // with these options (a heightmap's names them too), heightmaps their
     // sidecar. A reshaped map has no map file: those hold the seed's map.
     void Save(const std::filesystem::path& path, bool heightmap, bool regions, bool shade,
               uint32_t riverThreshold, const StageSink& progress = {});
@@ -58,13 +70,23 @@ class PythonMap {
 
     // Cells form a grid of this size (generated or loaded with a check).
     GEO_MakeLand::GridSize Grid() const { return terrain_.CellGridSize(); }
-    LandCell* Cells() { return terrain_.GetData(); }
+    // The altitudes and region indices row by row, copied out of the cells
+    // once, on first use: the map never changes, so they stay valid.
+    const std::vector<double>& Heights();
+    const std::vector<uint16_t>& Regions();
+    // The water of the last picture, report or save that drew rivers at the
+    // map's own water level; none before.
+    std::shared_ptr<const MapWaters> Waters();
     PointArray& Points() { return terrain_.concentrationPoints; }
     const GEO_MakeLand& Terrain() const { return terrain_; }
 
   private:
-    Picture RenderLocked(bool regions, bool shade, uint32_t riverThreshold,
+    Picture RenderLocked(bool regions, bool shade, uint32_t riverThreshold, bool ownLevel,
                          const StageSink& progress);
+    // The water at the terrain's present level, drained again only when the
+    // level or the threshold changed; kept when it is the map's own level.
+    std::shared_ptr<const MapWaters> WatersLocked(uint32_t riverThreshold, bool ownLevel,
+                                                  const StageSink& progress);
     // The recipe of a picture or heightmap of this map (cli/Recipe.h).
     std::string Recipe(bool regions, bool shade, uint32_t riverThreshold) const;
 
@@ -75,7 +97,10 @@ class PythonMap {
     // The stages its altitudes went through since the seed's map.
     LandformStages stages_;
     bool stagesKnown_ = true;  // false once stages were stacked that no recipe can say
-    std::mutex lock_;          // Render changes the water level for the time it draws
+    std::vector<double> heights_;
+    std::vector<uint16_t> regions_;
+    std::shared_ptr<const MapWaters> waters_;
+    std::mutex lock_;  // Render changes the water level for the time it draws
 };
 
 }  // namespace glenvar_python

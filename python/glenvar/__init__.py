@@ -2,7 +2,7 @@
 
     import glenvar
     m = glenvar.generate(seed=7, width=512, height=256)
-    m.heights          # float64 (256, 512), a view on the map, no copy
+    m.heights          # float64 (256, 512), C-contiguous and read-only
     m.save("island.ld")
 
 The same seed and parameters give the same map, byte for byte, as
@@ -11,6 +11,7 @@ glenvar-cli and the desktop program.
 
 import collections
 import inspect
+import numbers
 import operator
 
 from . import _glenvar
@@ -28,6 +29,21 @@ PARAMETERS = tuple(Parameter(*row) for row in _glenvar.parameters())
 _BY_KEYWORD = {p.keyword: p for p in PARAMETERS}
 
 
+def _integer(keyword, value):
+    if not isinstance(value, bool):
+        try:
+            return operator.index(value)
+        except TypeError:
+            pass
+    raise TypeError(f"{keyword} must be an integer, got {type(value).__name__}")
+
+
+def _number(keyword, value):
+    if isinstance(value, numbers.Real) and not isinstance(value, bool):
+        return float(value)
+    raise TypeError(f"{keyword} must be a number, got {type(value).__name__}")
+
+
 def _option_arguments(keyword, value):
     _, option, kind, _, _ = _BY_KEYWORD[keyword]
     if kind == "flag":
@@ -35,17 +51,27 @@ def _option_arguments(keyword, value):
             raise TypeError(f"{keyword} must be a bool, got {type(value).__name__}")
         return [option] if value else []
     if kind == "integer":
-        if isinstance(value, bool):
-            raise TypeError(f"{keyword} must be an integer, got bool")
-        return [option, str(operator.index(value))]
+        return [option, str(_integer(keyword, value))]
     # repr gives the shortest digits that read back as the same double.
-    return [option, repr(float(value))]
+    return [option, repr(_number(keyword, value))]
 
 
 def _point_arguments(points):
+    expected = "points must be None or (x, y) pairs of integers"
+    if isinstance(points, (str, bytes)):
+        raise TypeError(f"{expected}, got {type(points).__name__}")
+    try:
+        points = list(points)
+    except TypeError:
+        raise TypeError(f"{expected}, got {type(points).__name__}") from None
     arguments = []
     for point in points:
-        x, y = (operator.index(v) for v in point)
+        try:
+            if isinstance(point, (str, bytes)):
+                raise TypeError
+            x, y = (_integer("points", v) for v in point)
+        except (TypeError, ValueError):
+            raise TypeError(f"{expected}, got {point!r}") from None
         arguments += ["--point", f"{x},{y}"]
     return arguments
 
@@ -55,8 +81,9 @@ def generate(**parameters) -> Map:
     glenvar.PARAMETERS (the options of `glenvar-cli generate`, with the same
     defaults and ranges), `points` (hand-placed concentration points, (x, y)
     pairs, or None to place them at random) and `threads` (1 or 2). A value
-    out of range raises ValueError with glenvar-cli's message. The GIL is
-    released while the map grows."""
+    out of range raises ValueError with glenvar-cli's message, one of
+    another type TypeError naming the keyword. The GIL is released while the
+    map grows."""
     return _glenvar.generate(_arguments(parameters))
 
 
@@ -72,7 +99,7 @@ def _arguments(parameters):
         arguments += _option_arguments(keyword, value)
     if points is not None:
         arguments += _point_arguments(points)
-    arguments += ["--threads", str(operator.index(threads))]
+    arguments += ["--threads", str(_integer("threads", threads))]
     return arguments
 
 

@@ -21,14 +21,27 @@ _Path = Union[str, PathLike[str]]
 class Map:
     @property
     def heights(self) -> npt.NDArray[np.float64]:
-        """Altitudes 0..1, (height, width); a writable view on the map's
-        cells (strides 16 x width and 16 bytes), no copy."""
+        """Altitudes 0..1 of the map (its stages', if any), (height, width);
+        C-contiguous and read-only."""
     @property
     def regions(self) -> npt.NDArray[np.uint16]:
-        """Nearest concentration point of each cell, (height, width); a view."""
+        """Nearest concentration point of each cell, (height, width);
+        C-contiguous and read-only."""
     @property
     def points(self) -> npt.NDArray[np.int32]:
-        """Concentration points as (x, y) rows, (P, 2); a view."""
+        """Concentration points as (x, y) rows, (P, 2); read-only."""
+    @property
+    def flow(self) -> Optional[npt.NDArray[np.uint32]]:
+        """Cells draining through each cell, itself included, (height, width),
+        read-only; None until a picture, info or save with rivers > 0 drained
+        the map at its own water level."""
+    @property
+    def lakes(self) -> Optional[npt.NDArray[np.bool_]]:
+        """Cells under a lake, (height, width), read-only; None as flow."""
+    @property
+    def rivers(self) -> Optional[npt.NDArray[np.bool_]]:
+        """River cells at that drainage's threshold, (height, width),
+        read-only; None as flow."""
     def picture(
         self,
         *,
@@ -39,7 +52,8 @@ class Map:
     ) -> npt.NDArray[np.uint8]:
         """RGB picture (height, width, 3) at the map's water level or another;
         shade lights the land's relief from the north-west; rivers > 0 draws
-        lakes and the land draining at least that many cells as river."""
+        lakes and the land draining at least that many cells as river; at the
+        map's own water level that drainage stays as flow, lakes and rivers."""
     def smooth(self, radius: int) -> Map:
         """A new map of the altitudes smoothed (radius 0..32); this one stays."""
     def erode(self, steps: int, *, erodibility: float = 0.01, thermal: int = 0) -> Map:
@@ -58,8 +72,9 @@ class Map:
     ) -> None:
         """Saves by extension as glenvar-cli writes it: .ld map file, .dat raw
         data file, .png picture (with heightmap=True a 16-bit heightmap), .r16,
-        .tif, .exr heightmaps with their sidecar NAME.json. A smoothed or
-        eroded map has no map file."""
+        .tif, .exr heightmaps with their sidecar NAME.json. Recipes name
+        regions, shade and rivers as glenvar-cli's name its options. A
+        smoothed or eroded map has no map file."""
 
 def generate(
     *,
@@ -76,7 +91,8 @@ def generate(
     points: Optional[Iterable[Sequence[int]]] = None,
     threads: int = 1,
 ) -> Map:
-    """Grows a map; out-of-range values raise ValueError with glenvar-cli's message."""
+    """Grows a map; out-of-range values raise ValueError with glenvar-cli's
+    message, values of another type TypeError naming the keyword."""
 
 def load(path: _Path) -> Map:
     """Reads a map file (.ld) or raw data file (.dat); refusals raise OSError or ValueError."""

@@ -52,6 +52,7 @@ def test_arrays_files_and_report_equal_the_cli(cli, tmp_path, parameters):
 
     heights, regions, points = read_raw(f"{made}.dat")  # map files hold the seed's map
     assert m.heights.dtype == np.float64 and m.heights.shape == heights.shape
+    assert m.heights.flags.c_contiguous and not m.heights.flags.writeable
     assert np.array_equal(seeds_map.heights, heights) and np.array_equal(m.regions, regions)
     assert m.points.dtype == np.int32 and np.array_equal(m.points, points)
     assert np.array_equal(m.heights.astype(np.float32), read_float_tiff(f"{made}.tif"))
@@ -73,11 +74,72 @@ def test_arrays_files_and_report_equal_the_cli(cli, tmp_path, parameters):
         with pytest.raises(ValueError, match="^--smooth: "):
             m.smooth(33)
 
-    # The arrays are the map's own memory: a write shows in the next view and the files.
-    seeds_map.heights[1, 2] = 0.125
-    assert seeds_map.heights[1, 2] == 0.125
-    seeds_map.save(ours.with_suffix(".dat"))
-    assert read_raw(ours.with_suffix(".dat"))[0][1, 2] == 0.125
+
+def test_arrays_are_contiguous_and_cannot_change_the_map(tmp_path):
+    m = glenvar.generate(seed=2, width=130, height=110).smooth(1)
+    m.save(tmp_path / "before.png")
+    for array in (m.heights, m.regions, m.points):
+        assert array.flags.c_contiguous and not array.flags.writeable
+        with pytest.raises(ValueError):
+            array.flags.writeable = True
+    with pytest.raises(ValueError):
+        m.heights[1, 2] = 0.125
+    with pytest.raises(ValueError):
+        np.copyto(m.regions, 0)
+    with pytest.raises(ValueError):
+        m.points[0] = (1, 1)
+    assert m.regions.dtype == np.uint16 and m.heights.strides == (8 * 130, 8)
+    # A picture's recipe stays true: nothing written into the arrays reaches its file.
+    m.save(tmp_path / "after.png")
+    assert (tmp_path / "after.png").read_bytes() == (tmp_path / "before.png").read_bytes()
+
+
+def test_drainage_arrays_equal_the_cli_layers(cli, tmp_path):
+    m = glenvar.generate(seed=3, width=200, height=150)
+    assert (m.flow, m.lakes, m.rivers) == (None, None, None)
+    m.picture(water_level=0.6, rivers=50)  # not the map's own water
+    assert m.flow is None
+    m.picture(rivers=50)
+    layers = {kind: tmp_path / f"{kind}{ending}"
+              for kind, ending in [("rivers", ".png"), ("lakes", ".png"), ("flow", ".tif")]}
+    cli("generate", "--seed", 3, "--width", 200, "--height", 150, "--rivers", 50,
+        *[f"--layer={kind}={path}" for kind, path in layers.items()], "-o", tmp_path / "m.ld")
+    assert m.rivers.dtype == m.lakes.dtype == np.bool_ and m.flow.dtype == np.uint32
+    assert np.array_equal(m.rivers, (read_rgb_png(layers["rivers"]) == 255).all(axis=2))
+    assert np.array_equal(m.lakes, (read_rgb_png(layers["lakes"]) == 255).all(axis=2))
+    assert m.lakes.any() and m.rivers.any()
+    assert np.array_equal(m.flow.astype(np.float32), read_float_tiff(layers["flow"]))
+    for array in (m.flow, m.lakes, m.rivers):
+        assert array.flags.c_contiguous and not array.flags.writeable
+
+    # A finer threshold replaces the map's drainage; arrays taken before stay whole.
+    rivers, flow = m.rivers, m.flow
+    m.info(rivers=20)
+    assert m.rivers.sum() > rivers.sum() and np.array_equal(m.flow, flow)
+    del m
+    assert np.array_equal(rivers, (read_rgb_png(layers["rivers"]) == 255).all(axis=2))
+
+
+@pytest.mark.parametrize("keywords, words", [
+    (dict(points=3), "points must be None or (x, y) pairs of integers, got int"),
+    (dict(points=[(1, 2, 3)]), "points must be None or (x, y) pairs of integers, got (1, 2, 3)"),
+    (dict(points=["ab"]), "points must be None or (x, y) pairs of integers, got 'ab'"),
+    (dict(water_level="0.5"), "water_level must be a number, got str"),
+    (dict(width=512.0), "width must be an integer, got float"),
+    (dict(seed=True), "seed must be an integer, got bool"),
+    (dict(threads="2"), "threads must be an integer, got str"),
+    (dict(keep_random_state=1), "keep_random_state must be a bool, got int"),
+])
+def test_a_wrong_type_names_the_keyword_and_the_type(keywords, words):
+    with pytest.raises(TypeError) as refused:
+        glenvar.generate(**keywords)
+    assert str(refused.value) == words
+
+
+def test_numpy_values_are_taken():
+    m = glenvar.generate(width=np.int64(120), height=100, water_level=np.float32(0.25),
+                         points=np.array([[10, 20], [30, 40]]))
+    assert m.heights.shape == (100, 120) and m.points.tolist() == [[10, 20], [30, 40]]
 
 
 EROSION = {
@@ -235,3 +297,12 @@ def test_the_stub_names_the_runtime_parameters():
     expected = {p.keyword: p.default for p in glenvar.PARAMETERS}
     assert named == dict(expected, points=None, threads=1)
     assert not function.args.args
+
+
+def test_a_heightmaps_recipe_names_the_options_as_the_cli_does(cli, tmp_path):
+    cli("generate", "--seed", 8, "--width", 120, "--height", 100, "--smooth", 2, "--shade",
+        "--rivers", 40, "--heightmap", tmp_path / "cli.tif")
+    m = glenvar.generate(seed=8, width=120, height=100).smooth(2)
+    m.save(tmp_path / "py.tif", shade=True, rivers=40)
+    for ending in (".tif", ".tif.json"):
+        assert (tmp_path / f"py{ending}").read_bytes() == (tmp_path / f"cli{ending}").read_bytes()
