@@ -129,7 +129,7 @@ std::shared_ptr<const MapWaters> PythonMap::Waters() {
 }
 
 std::shared_ptr<const MapWaters> PythonMap::WatersLocked(uint32_t riverThreshold, bool ownLevel,
-                                                          const StageSink& progress) {
+                                                         const StageSink& progress) {
     const double level = terrain_.waterLevel;
     if (waters_ && waters_->level == level && waters_->threshold == riverThreshold)
         return waters_;
@@ -238,8 +238,8 @@ std::string PythonMap::InfoJson(uint32_t riverThreshold, const StageSink& progre
     const AltitudeGrid grid = AltitudesOf(terrain_);
     const double level = terrain_.waterLevel;
     const auto w = WatersLocked(riverThreshold, true, progress);
-    const WaterFigures waters = CountWaters(grid.width, grid.height, grid.altitudes, w->flow,
-                                            w->lakes, w->rivers, level);
+    const WaterFigures waters =
+        CountWaters(grid.width, grid.height, grid.altitudes, w->flow, w->lakes, w->rivers, level);
     return cli::InfoJson(terrain_, kind_, figures, &waters, riverThreshold);
 }
 
