@@ -18,6 +18,6 @@ constexpr int32_t smoothPasses = 3;
 
 // Radius 0 leaves the grid untouched, bit for bit; otherwise every altitude
 // comes out within [0, 1] (a NaN or an altitude outside counts as the
-// nearest of 0 and 1). Throws std::invalid_argument for a radius outside
-// 0..maxSmoothRadius.
+// nearest of 0 and 1). Throws a CommandFailure of FailureKind::Setting for a
+// radius outside 0..maxSmoothRadius.
 void Smooth(AltitudeGrid& grid, int32_t radius, bool twoThreads);

@@ -114,6 +114,7 @@ PYBIND11_MODULE(_glenvar, m) {
     m.doc() = "The extension behind glenvar; use the package glenvar.";
     m.attr("__version__") = GLENVAR_VERSION;
     py::register_exception_translator(&glenvar_python::TranslateFailures);
+    glenvar_python::AddFailureProbe(m);
     glenvar_python::DefineArrayView(m);
 
     py::class_<PythonMap>(m, "Map", "A generated or loaded map; its arrays are views on it.")
