@@ -59,7 +59,9 @@ class Map:
         """Saves by extension as glenvar-cli writes it: .ld map file, .dat raw
         data file, .png picture (with heightmap=True a 16-bit heightmap), .r16,
         .tif, .exr heightmaps with their sidecar NAME.json. A smoothed or
-        eroded map has no map file."""
+        eroded map has no map file. A file that cannot be written raises
+        OSError; a name or a map the form refuses, ValueError; an encoder's
+        refusal, RuntimeError."""
 
 def generate(
     *,

@@ -57,8 +57,10 @@ TEST(CliFailure, EachKindIsOneNamedLineWithTheExitStatusOfItsKind) {
          "evil.png: the recipe holds \"-o\", which is not a setting", 2},
         {"recipe", Small({"generate", "--recipe", "wide.png", "-o", "m.png"}),
          "wide.png: --smooth: expected an integer from 0 to 32, got \"40\"", 2},
-        {"layout", {"render", "tiny.ld", "--heightmap", "h.png", "--tiles", "3x1"},
-         "--tiles: 3x1 tiles of a 3 x 2 heightmap would have fewer than two samples a side", 1},
+        {"layout",
+         {"render", "tiny.ld", "--heightmap", "h.png", "--tiles", "3x1"},
+         "--tiles: 3x1 tiles of a 3 x 2 heightmap would have fewer than two samples a side",
+         1},
     };
     for (const Case& c : cases) {
         const RunResult r = RunCli(c.args, dir.path(), c.fileSizeLimit);
