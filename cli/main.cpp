@@ -382,7 +382,7 @@ int main(int argc, char** argv) {
         return exitUsage;
     } catch (const CommandFailure& failure) {
         Report(bar, "glenvar-cli: " + FailureText(failure));
-        // A recipe that is no recipe of settings is a bad argument, as a bad option is.
+        // A refused recipe or setting is a bad argument, as a bad option is.
         if (failure.kind() == FailureKind::Recipe || failure.kind() == FailureKind::Setting)
             return exitUsage;
     } catch (const std::bad_alloc&) {

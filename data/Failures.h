@@ -7,7 +7,7 @@
 #include <string>
 
 // What went wrong, for a front end to word and to choose its exit status or
-// exception by. The desktop program meets the first four only.
+// exception by. The desktop program meets the first four and Other only.
 enum class FailureKind {
     OutOfMemory,
     EndOfFile,  // a map file's archive ran out
