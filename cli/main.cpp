@@ -3,7 +3,6 @@
 // 128 + N after signal N (SIGINT, SIGTERM, SIGHUP; see Signals.h).
 
 #include "cli/CliOptions.h"
-#include "cli/FailureText.h"
 #include "cli/InfoJson.h"
 #include "cli/MemoryNeed.h"
 #include "cli/ProgressBar.h"
@@ -14,6 +13,7 @@
 #include "core/LandReport.h"
 #include "core/MapFile.h"
 #include "core/PointMarks.h"
+#include "data/FailureText.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
 #include "data/OutputBatch.h"
@@ -124,7 +124,7 @@ MapFileKind LoadInput(GEO_MakeLand& terrain, const std::string& path) {
     } catch (const CommandFailure& failure) {
         // The archive knows no file name: the failures that come from it get this one.
         if (failure.kind() == FailureKind::EndOfFile || failure.kind() == FailureKind::Format)
-            throw CliFailure(path + ": " + cli::FailureText(failure));
+            throw CliFailure(path + ": " + FailureText(failure));
         throw;
     }
     if (kind == MapFileKind::None)
@@ -262,7 +262,7 @@ void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& r
     if (!o.heightmaps.empty()) {
         const std::string refusal = LayoutRefusal(terrain, layout);
         if (!refusal.empty())
-            throw CliFailure(refusal);
+            throw CommandFailure(refusal, FailureKind::Layout);
     }
     OutputBatch batch;
     // The batch writes each file as it is added: the map files take the seed's map.
@@ -389,17 +389,16 @@ int main(int argc, char** argv) {
             }
         }
         return Run(*parsed.options, bar);
-    } catch (const RecipeFailure& failure) {
-        // A recipe that is no recipe of settings is a bad argument, as a bad option is.
-        Report(bar, std::string("glenvar-cli: ") + failure.what());
-        return exitUsage;
     } catch (const UsageFailure& failure) {
         Report(bar, std::string("glenvar-cli: ") + failure.what());
         return exitUsage;
     } catch (const CommandFailure& failure) {
-        Report(bar, "glenvar-cli: " + cli::FailureText(failure));
+        Report(bar, "glenvar-cli: " + FailureText(failure));
+        // A refused recipe or setting is a bad argument, as a bad option is.
+        if (failure.kind() == FailureKind::Recipe || failure.kind() == FailureKind::Setting)
+            return exitUsage;
     } catch (const std::bad_alloc&) {
-        Report(bar, "glenvar-cli: " + cli::FailureText(MemoryFailure()));
+        Report(bar, "glenvar-cli: " + FailureText(MemoryFailure()));
     } catch (const std::exception& failure) {
         Report(bar, std::string("glenvar-cli: ") + failure.what());
     }

@@ -6,7 +6,19 @@
 #include <stdexcept>
 #include <string>
 
-enum class FailureKind { OutOfMemory, EndOfFile, Format, File, Other };
+// What went wrong, for a front end to word and to choose its exit status or
+// exception by. The desktop program meets the first four and Other only.
+enum class FailureKind {
+    OutOfMemory,
+    EndOfFile,  // a map file's archive ran out
+    Format,     // a map file's counts contradict each other
+    File,       // the file system refused: FileFailure, or a file of no usable kind
+    Recipe,     // a recipe, or a file that should carry one, is refused
+    Setting,    // a setting's value is outside what it takes
+    Layout,     // the cells or tiles do not form the grid an output needs
+    Encoding,   // libpng, libtiff or OpenEXR refused to encode
+    Other,      // any other exception's text, from FailureInFlight only
+};
 
 class CommandFailure : public std::runtime_error {
   public:

@@ -3,6 +3,7 @@
 
 #include "export/ExrFile.h"
 
+#include "data/Failures.h"
 #include "export/HeightWindow.h"
 
 #include <ImfChannelList.h>
@@ -65,6 +66,6 @@ std::vector<unsigned char> EncodeHeightmapExr(const HeightWindow& heights,
     } catch (const std::bad_alloc&) {
         throw;
     } catch (const std::exception& e) {
-        throw ExrFailure(e.what());
+        throw CommandFailure(e.what(), FailureKind::Encoding);
     }
 }

@@ -3,7 +3,6 @@
 // single precision), rows from the top, ZIP-compressed scan lines, through
 // OpenEXR. The recipe travels in the string attribute exrRecipeAttribute.
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -11,11 +10,7 @@ class HeightWindow;
 
 constexpr const char* exrRecipeAttribute = "glenvarRecipe";
 
-// OpenEXR refused; the text is its own.
-class ExrFailure : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
+// When OpenEXR refuses, a CommandFailure of FailureKind::Encoding carries its
+// text.
 std::vector<unsigned char> EncodeHeightmapExr(const HeightWindow& heights,
                                               const std::string& recipe = {});

@@ -17,7 +17,7 @@ FileRange::FileRange(const fs::path& path) : path_(path) {
     if (fs::is_directory(status))
         ThrowFileFailure(EISDIR, path);
     if (!fs::is_regular_file(status))
-        throw CommandFailure(path.string() + ": not a regular file", FailureKind::Other);
+        throw CommandFailure(path.string() + ": not a regular file", FailureKind::File);
     in_.open(path, std::ios::binary);
     if (!in_)
         ThrowFileFailure(errno ? errno : EACCES, path);

@@ -1,6 +1,7 @@
 #pragma once
 // A ByteRange over a regular file. Throws FileFailure when it cannot be read,
-// a CommandFailure for anything but a regular file or a directory.
+// a CommandFailure of FailureKind::File for anything but a regular file or a
+// directory.
 
 #include "export/ByteRange.h"
 

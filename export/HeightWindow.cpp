@@ -1,13 +1,12 @@
 #include "export/HeightWindow.h"
 
 #include "core/GEO_MakeLand.h"
-
-#include <stdexcept>
+#include "data/Failures.h"
 
 HeightWindow HeightWindow::OfCells(const GEO_MakeLand& terrain) {
     const GEO_MakeLand::GridSize size = terrain.CellGridSize();
     if (!size.formsGrid || terrain.GetSize() == 0)
-        throw std::invalid_argument("the map's cells do not form a grid of its size");
+        throw CommandFailure("the map's cells do not form a grid of its size", FailureKind::Layout);
     HeightWindow w;
     w.cells_ = terrain.GetData();
     w.gridWidth_ = w.width_ = size.width;

@@ -16,8 +16,8 @@ struct LandCell;
 
 class HeightWindow {
   public:
-    // The whole grid of the cells. Throws std::invalid_argument when they
-    // form no grid of the terrain's size.
+    // The whole grid of the cells. Throws a CommandFailure of
+    // FailureKind::Layout when they form no grid of the terrain's size.
     static HeightWindow OfCells(const GEO_MakeLand& terrain);
     static HeightWindow OfGrid(const AltitudeGrid& grid);
 

@@ -2,6 +2,7 @@
 
 #include "core/HeightSample.h"
 #include "data/Archive.h"
+#include "data/Failures.h"
 #include "export/FileForm.h"
 #include "export/HeightWindow.h"
 
@@ -102,6 +103,10 @@ bool WriteTiff(TIFF* tif, const HeightWindow& heights, const std::string& recipe
     return ok && TIFFWriteDirectory(tif) == 1;
 }
 
+CommandFailure EncodingFailure(const std::string& message) {
+    return CommandFailure("TIFF encoding failed: " + message, FailureKind::Encoding);
+}
+
 }  // namespace
 
 void WriteR16Rows(const HeightWindow& heights, Archive& archive) {
@@ -135,7 +140,7 @@ std::vector<unsigned char> EncodeHeightmapTiff(const HeightWindow& heights,
     if (tif == nullptr) {
         if (buffer.outOfMemory)
             throw std::bad_alloc();
-        throw HeightmapFailure(std::string("TIFF encoding failed: ") + buffer.message);
+        throw EncodingFailure(buffer.message);
     }
     bool ok = false;
     try {
@@ -148,6 +153,6 @@ std::vector<unsigned char> EncodeHeightmapTiff(const HeightWindow& heights,
     if (buffer.outOfMemory)
         throw std::bad_alloc();
     if (!ok)
-        throw HeightmapFailure(std::string("TIFF encoding failed: ") + buffer.message);
+        throw EncodingFailure(buffer.message);
     return std::move(buffer.bytes);
 }

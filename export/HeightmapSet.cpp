@@ -2,13 +2,13 @@
 
 #include "core/GEO_MakeLand.h"
 #include "data/Archive.h"
+#include "data/Failures.h"
 #include "data/OutputBatch.h"
 #include "export/HeightWindow.h"
 #include "export/SaveForm.h"
 #include "export/Sidecar.h"
 
 #include <filesystem>
-#include <stdexcept>
 
 namespace {
 
@@ -68,7 +68,7 @@ std::vector<HeightmapPart> HeightmapParts(const FileForm& form, const GEO_MakeLa
                                           const HeightmapLayout& layout, const std::string& path) {
     const std::string refusal = LayoutRefusal(terrain, layout);
     if (!refusal.empty())
-        throw std::invalid_argument(refusal);
+        throw CommandFailure(refusal, FailureKind::Layout);
     const HeightWindow whole = WindowOf(terrain, layout);
     HeightmapSidecar sidecar;
     sidecar.width = whole.Width();

@@ -42,8 +42,9 @@ struct HeightmapPart {
 };
 
 // The files of the heightmap of the terrain's cells: the heightmap or its
-// tiles (named by TilePath), then the sidecar. Throws std::invalid_argument
-// for a layout LayoutRefusal refuses; the writers throw what WriteForm does.
+// tiles (named by TilePath), then the sidecar. Throws a CommandFailure of
+// FailureKind::Layout for a layout LayoutRefusal refuses; the writers throw
+// what WriteForm does.
 std::vector<HeightmapPart> HeightmapParts(const FileForm& form, const GEO_MakeLand& terrain,
                                           const HeightmapLayout& layout, const std::string& path);
 

@@ -1,6 +1,7 @@
 #include "export/PngFile.h"
 
 #include "data/Archive.h"
+#include "data/Failures.h"
 #include "data/SafeSave.h"
 #include "export/HeightWindow.h"
 #include "export/RecipeFile.h"
@@ -79,7 +80,7 @@ std::vector<unsigned char> Encode(uint32_t width, uint32_t height, int bitDepth,
                                   void (*fillRow)(const void*, uint32_t, unsigned char*),
                                   const void* source, const std::string& recipe) {
     if (width == 0 || height == 0)
-        throw PngFailure("a picture needs at least one pixel");
+        throw CommandFailure("a picture needs at least one pixel", FailureKind::Encoding);
     std::vector<unsigned char> bytes;
     std::vector<unsigned char> row(size_t(width) * bytesPerPixel);
     Encoding e;
@@ -102,7 +103,8 @@ std::vector<unsigned char> Encode(uint32_t width, uint32_t height, int bitDepth,
     if (e.outOfMemory)
         throw std::bad_alloc();
     if (!ok)
-        throw PngFailure(std::string("PNG encoding failed: ") + e.message);
+        throw CommandFailure(std::string("PNG encoding failed: ") + e.message,
+                             FailureKind::Encoding);
     return bytes;
 }
 
@@ -130,7 +132,7 @@ void FillHeightRow(const void* source, uint32_t y, unsigned char* row) {
 std::vector<unsigned char> EncodePicturePng(const Picture& picture, const std::string& recipe) {
     if (picture.width < 0 || picture.height < 0 ||
         picture.pixels.size() != size_t(picture.width) * size_t(picture.height))
-        throw PngFailure("picture size does not match its pixels");
+        throw CommandFailure("picture size does not match its pixels", FailureKind::Encoding);
     return Encode(uint32_t(picture.width), uint32_t(picture.height), 8, PNG_COLOR_TYPE_RGB, 3,
                   &FillRgbRow, &picture, recipe);
 }

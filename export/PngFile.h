@@ -7,20 +7,14 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 class HeightWindow;
 
-// libpng refused to encode; the text is libpng's.
-class PngFailure : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
 // 8-bit RGB, one pixel per picture pixel. A recipe, when given, goes into an
-// iTXt chunk under pngRecipeKeyword (export/RecipeFile.h).
+// iTXt chunk under pngRecipeKeyword (export/RecipeFile.h). When libpng
+// refuses, a CommandFailure of FailureKind::Encoding carries its text.
 std::vector<unsigned char> EncodePicturePng(const Picture& picture, const std::string& recipe = {});
 
 // 16-bit greyscale of the altitudes (HeightSample), one pixel per sample;

@@ -155,6 +155,6 @@ std::string RecipeWord(const std::string& word) {
     if (!word.empty() && word.find_first_of(" '\"\\$`!*?[]{}()<>|&;#~\t\n") == std::string::npos)
         return word;
     if (word.find('\'') != std::string::npos)
-        throw std::invalid_argument("a recipe word cannot hold a single quote");
+        throw RecipeFailure("a recipe word cannot hold a single quote");
     return "'" + word + "'";
 }

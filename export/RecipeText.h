@@ -5,11 +5,11 @@
 // settings only, never outputs, files or actions. Standard library only, so
 // the page shares it.
 
+#include "data/Failures.h"
 #include "export/StageSettings.h"
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,10 +19,10 @@ class GEO_MakeLand;
 constexpr const char* pngRecipeKeyword = "glenvar recipe";
 
 // A recipe that is no recipe of settings, or a file that holds none or is no
-// form that carries one; the text says which.
-class RecipeFailure : public std::runtime_error {
+// form that carries one; the text says which. FailureKind::Recipe.
+class RecipeFailure : public CommandFailure {
   public:
-    using std::runtime_error::runtime_error;
+    explicit RecipeFailure(const std::string& text) : CommandFailure(text, FailureKind::Recipe) {}
 };
 
 // The recipe of the terrain's outputs; empty when its fields cannot rebuild
@@ -49,5 +49,5 @@ struct RecipeSetting {
 std::vector<RecipeSetting> RecipeSettings(const std::string& recipe);
 
 // A word quoted for the recipe when a shell would take it apart otherwise.
-// Throws std::invalid_argument for a word holding a single quote.
+// Throws RecipeFailure for a word holding a single quote.
 std::string RecipeWord(const std::string& word);

@@ -25,8 +25,8 @@ struct ExportSource {
 };
 
 // The form's file written through the archive (a staged output, a safe
-// save). Throws FileFailure, PngFailure, HeightmapFailure, ExrFailure or
-// std::bad_alloc.
+// save). Throws a CommandFailure (FileFailure, or FailureKind::Encoding when a
+// library refuses) or std::bad_alloc.
 void WriteForm(const FileForm& form, const ExportSource& source, Archive& archive);
 
 // Through SaveSafely: a failure leaves the target as it was.

@@ -4,21 +4,21 @@
 // a refusal naming the option, what it expects and what it got.
 
 #include "core/ParameterTable.h"
+#include "data/Failures.h"
 #include "data/PointArray.h"
 
 #include <charconv>
 #include <cmath>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 class GEO_MakeLand;
 
-// "--smooth: expected an integer from 0 to 32, got \"40\"".
-class SettingRefusal : public std::runtime_error {
+// "--smooth: expected an integer from 0 to 32, got \"40\"". FailureKind::Setting.
+class SettingRefusal : public CommandFailure {
   public:
-    using std::runtime_error::runtime_error;
+    explicit SettingRefusal(const std::string& text) : CommandFailure(text, FailureKind::Setting) {}
 };
 
 // The text in double quotes, cut after 60 bytes (at a character's start) and

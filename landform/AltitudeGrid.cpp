@@ -1,15 +1,14 @@
 #include "landform/AltitudeGrid.h"
 
 #include "core/GEO_MakeLand.h"
-
-#include <stdexcept>
+#include "data/Failures.h"
 
 namespace {
 
 GEO_MakeLand::GridSize CheckedGrid(const GEO_MakeLand& terrain) {
     const GEO_MakeLand::GridSize size = terrain.CellGridSize();
     if (!size.formsGrid || terrain.GetSize() == 0)
-        throw std::invalid_argument("the map's cells do not form a grid of its size");
+        throw CommandFailure("the map's cells do not form a grid of its size", FailureKind::Layout);
     return size;
 }
 
@@ -27,7 +26,8 @@ AltitudeGrid AltitudesOf(const GEO_MakeLand& terrain) {
 void ApplyAltitudes(GEO_MakeLand& terrain, const AltitudeGrid& grid) {
     const GEO_MakeLand::GridSize size = CheckedGrid(terrain);
     if (size.width != grid.width || size.height != grid.height)
-        throw std::invalid_argument("the altitude grid does not match the map's grid");
+        throw CommandFailure("the altitude grid does not match the map's grid",
+                             FailureKind::Layout);
     LandCell* cells = terrain.GetData();
     for (size_t i = 0; i < grid.altitudes.size(); ++i)
         cells[i].altitude = grid.altitudes[i];

@@ -24,12 +24,12 @@ struct AltitudeGrid {
     std::vector<double> altitudes;
 };
 
-// A copy of the cells' altitudes. Throws std::invalid_argument when the cells
-// form no grid of the terrain's size.
+// A copy of the cells' altitudes. Throws a CommandFailure of
+// FailureKind::Layout when the cells form no grid of the terrain's size.
 AltitudeGrid AltitudesOf(const GEO_MakeLand& terrain);
 
 // Puts the grid's altitudes into the cells of a terrain of the same grid, for
 // a front end that shows or writes the shaped map through the terrain's own
 // renderer and writers. Never meant for the seed's map while a map file of it
-// is still to be written. Throws std::invalid_argument on a size mismatch.
+// is still to be written. Throws FailureKind::Layout on a size mismatch.
 void ApplyAltitudes(GEO_MakeLand& terrain, const AltitudeGrid& grid);

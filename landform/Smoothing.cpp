@@ -7,8 +7,9 @@
 
 #include "landform/Smoothing.h"
 
+#include "data/Failures.h"
+
 #include <algorithm>
-#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -161,8 +162,9 @@ template <class Band> void EveryBand(int32_t bands, bool twoThreads, Band&& band
 
 void Smooth(AltitudeGrid& grid, int32_t radius, bool twoThreads, const StageSink& progress) {
     if (radius < 0 || radius > maxSmoothRadius)
-        throw std::invalid_argument("the smoothing radius is outside 0.." +
-                                    std::to_string(maxSmoothRadius));
+        throw CommandFailure("the smoothing radius is outside 0.." +
+                                 std::to_string(maxSmoothRadius),
+                             FailureKind::Setting);
     const int32_t w = grid.width;
     const int32_t h = grid.height;
     if (radius == 0 || w <= 0 || h <= 0)

@@ -19,7 +19,7 @@ constexpr int32_t smoothPasses = 3;
 
 // Radius 0 leaves the grid untouched, bit for bit; otherwise every altitude
 // comes out within [0, 1] (a NaN or an altitude outside counts as the
-// nearest of 0 and 1). Throws std::invalid_argument for a radius outside
-// 0..maxSmoothRadius. Reports before and after every pass; a stop (Stopped)
-// leaves the grid part-smoothed, for the caller to throw away.
+// nearest of 0 and 1). Throws a CommandFailure of FailureKind::Setting for a
+// radius outside 0..maxSmoothRadius. Reports before and after every pass; a
+// stop (Stopped) leaves the grid part-smoothed, for the caller to throw away.
 void Smooth(AltitudeGrid& grid, int32_t radius, bool twoThreads, const StageSink& progress = {});

@@ -149,6 +149,7 @@ PYBIND11_MODULE(_glenvar, m) {
     m.doc() = "The extension behind glenvar; use the package glenvar.";
     m.attr("__version__") = GLENVAR_VERSION;
     py::register_exception_translator(&glenvar_python::TranslateFailures);
+    glenvar_python::AddFailureProbe(m);
     glenvar_python::DefineArrayView(m);
     glenvar_python::WaitForGlenvarAtExit();
 

@@ -1,12 +1,12 @@
 #include "python/PythonMap.h"
 
-#include "cli/FailureText.h"
 #include "cli/InfoJson.h"
 #include "cli/MemoryNeed.h"
 #include "cli/Recipe.h"
 #include "core/LandReport.h"
 #include "core/NUM_Random.h"
 #include "core/PointMarks.h"
+#include "data/FailureText.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
 #include "export/HeightmapSet.h"
@@ -64,7 +64,7 @@ std::unique_ptr<PythonMap> PythonMap::Load(const std::filesystem::path& path) {
     } catch (const CommandFailure& failure) {
         // As glenvar-cli says it: the archive's failures know no file name.
         if (failure.kind() == FailureKind::EndOfFile || failure.kind() == FailureKind::Format)
-            throw ArgumentError(path.string() + ": " + cli::FailureText(failure));
+            throw ArgumentError(path.string() + ": " + FailureText(failure));
         throw;
     }
     if (map->kind_ == MapFileKind::None)

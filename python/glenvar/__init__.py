@@ -7,6 +7,15 @@
 
 The same seed and parameters give the same map, byte for byte, as
 glenvar-cli and the desktop program.
+
+Failures raise, in glenvar-cli's words:
+
+    OSError       a file cannot be read or written, as its errno subclass
+                  (FileNotFoundError, PermissionError...) when there is one
+    ValueError    a value out of range; a file that is no map or is cut
+                  short; a recipe refused; a map too small for a heightmap
+    MemoryError   the memory runs short
+    RuntimeError  libpng, libtiff or OpenEXR refused to encode
 """
 
 import collections

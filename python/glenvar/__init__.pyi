@@ -74,7 +74,9 @@ class Map:
         data file, .png picture (with heightmap=True a 16-bit heightmap), .r16,
         .tif, .exr heightmaps with their sidecar NAME.json. Recipes name
         regions, shade and rivers as glenvar-cli's name its options. A
-        smoothed or eroded map has no map file."""
+        smoothed or eroded map has no map file. A file that cannot be written
+        raises OSError; a name or a map the form refuses, ValueError; an
+        encoder's refusal, RuntimeError."""
 
 def generate(
     *,

@@ -1,10 +1,8 @@
-#include "cli/FailureText.h"
+#include "data/FailureText.h"
 
 #include "data/Failures.h"
 
 #include <cstring>
-
-namespace cli {
 
 namespace {
 
@@ -50,10 +48,12 @@ std::string FailureText(const CommandFailure& failure) {
             return file->path().string() + ": " +
                    (file->error() != 0 ? std::strerror(file->error()) : CauseText(file->cause()));
         break;
+    case FailureKind::Recipe:
+    case FailureKind::Setting:
+    case FailureKind::Layout:
+    case FailureKind::Encoding:
     case FailureKind::Other:
         break;
     }
     return failure.what();
 }
-
-}  // namespace cli
