@@ -1,0 +1,321 @@
+#include "pipeline/MapPipeline.h"
+
+#include "core/LandReport.h"
+#include "core/PointMarks.h"
+#include "data/Archive.h"
+#include "data/OutputBatch.h"
+#include "export/HeightWindow.h"
+#include "export/HeightmapFile.h"
+#include "export/HeightmapSet.h"
+#include "export/PngFile.h"
+#include "export/SaveForm.h"
+#include "landform/LandformStages.h"
+#include "landform/ReliefShading.h"
+#include "landform/WaterOverlay.h"
+#include "landform/Waters.h"
+#include "pipeline/InfoJson.h"
+#include "pipeline/Recipe.h"
+
+#include <utility>
+
+namespace {
+
+bool SameStages(const LandformStages& a, const LandformStages& b) {
+    return a.smoothRadius == b.smoothRadius && a.erodeSteps == b.erodeSteps &&
+           a.erodibility == b.erodibility && a.thermalSteps == b.thermalSteps;
+}
+
+// A recipe runs smoothing, erosion and talus once each and in that order; a
+// stage added again, or before one already run, has none.
+bool RecipeOrder(const LandformStages& had, const LandformStages& added) {
+    return (added.smoothRadius == 0 || !had.Active()) &&
+           (added.erodeSteps == 0 || (had.erodeSteps == 0 && had.thermalSteps == 0)) &&
+           (added.thermalSteps == 0 || had.thermalSteps == 0);
+}
+
+LandformStages Stacked(LandformStages had, const LandformStages& added) {
+    if (added.smoothRadius > 0)
+        had.smoothRadius = added.smoothRadius;
+    if (added.erodeSteps > 0) {
+        had.erodeSteps = added.erodeSteps;
+        had.erodibility = added.erodibility;
+    }
+    if (added.thermalSteps > 0)
+        had.thermalSteps = added.thermalSteps;
+    return had;
+}
+
+void Step(const PipelineProgress& progress, std::string_view step) {
+    if (progress.step)
+        progress.step(step);
+}
+
+// The renderer takes the level from the map; the level asked for is put there
+// for the picture only, so the map is as it was however the picture ends.
+class LevelForPicture {
+  public:
+    LevelForPicture(GEO_MakeLand& map, double level) : map_(map), own_(map.waterLevel) {
+        map_.waterLevel = level;
+    }
+    ~LevelForPicture() { map_.waterLevel = own_; }
+    LevelForPicture(const LevelForPicture&) = delete;
+    LevelForPicture& operator=(const LevelForPicture&) = delete;
+
+  private:
+    GEO_MakeLand& map_;
+    double own_;
+};
+
+// A mask as a black and white picture, one pixel per cell.
+std::vector<unsigned char> EncodedMask(const AltitudeGrid& grid, const std::vector<uint8_t>& mask,
+                                       const std::string& recipe) {
+    Picture picture(grid.width, grid.height);
+    for (size_t i = 0; i < mask.size(); ++i)
+        picture.pixels[i] = mask[i] ? 0xFFFFFFFFu : 0xFF000000u;
+    return EncodePicturePng(picture, recipe);
+}
+
+// The drained areas as 32-bit floats, through the heightmap TIFF writer.
+std::vector<unsigned char> EncodedFlow(const AltitudeGrid& grid, const FlowGraph& flow,
+                                       const std::string& recipe) {
+    AltitudeGrid area(grid.width, grid.height);
+    for (size_t i = 0; i < flow.Area().size(); ++i)
+        area.altitudes[i] = double(flow.Area()[i]);
+    return EncodeHeightmapTiff(HeightWindow::OfGrid(area), recipe);
+}
+
+HeightmapLayout LayoutOf(const PipelineSettings& s, const std::string& recipe) {
+    HeightmapLayout layout;
+    layout.edge = s.recipe.edge;
+    layout.tileColumns = s.tileColumns;
+    layout.tileRows = s.tileRows;
+    layout.engine = s.recipe.engine;
+    layout.heightRangeMetres = s.recipe.heightRangeMetres;
+    layout.recipe = recipe;
+    return layout;
+}
+
+}  // namespace
+
+MapPipeline::MapPipeline(GEO_MakeLand seed, MapFileKind kind, const PipelineSettings& settings)
+    : seed_(std::move(seed)), kind_(kind), settings_(settings) {}
+
+MapPipeline MapPipeline::Generated(const GEO_MakeLand& parameters,
+                                   const GEO_LandCircleArray& stencils, NUM_Random* source,
+                                   const PipelineSettings& settings, const ProgressSink& progress) {
+    MapPipeline pipeline(parameters, MapFileKind::Map, settings);
+    pipeline.seed_.Generate(stencils, source, progress);
+    return pipeline;
+}
+
+void MapPipeline::SetSettings(const PipelineSettings& settings) {
+    const bool sameStages = SameStages(settings.recipe.stages, settings_.recipe.stages);
+    if (!sameStages && !recipeKnown_)
+        throw std::logic_error("these heights cannot be shaped again from the seed");
+    settings_ = settings;
+}
+
+const AltitudeGrid& MapPipeline::ShapedHeights(const StageSink& progress) {
+    const LandformStages& stages = settings_.recipe.stages;
+    if (shaped_ && (!recipeKnown_ || SameStages(shapedStages_, stages)))
+        return *shaped_;
+    // Dropped first: a stop part-way leaves nothing that looks current.
+    shaped_.reset();
+    shapedMap_.reset();
+    drained_.reset();
+    rivers_.reset();
+    AltitudeGrid grid = AltitudesOf(seed_);
+    RunStages(grid, stages, seed_.waterLevel, settings_.threads == 2, progress);
+    ++computed_.shapings;
+    shaped_ = std::move(grid);
+    shapedStages_ = stages;
+    return *shaped_;
+}
+
+GEO_MakeLand& MapPipeline::Shown(const StageSink& progress) {
+    if (!Reshaped())
+        return seed_;
+    const AltitudeGrid& grid = ShapedHeights(progress);
+    if (!shapedMap_) {
+        auto map = std::make_unique<GEO_MakeLand>(seed_);
+        ApplyAltitudes(*map, grid);
+        shapedMap_ = std::move(map);
+    }
+    return *shapedMap_;
+}
+
+MapPipeline MapPipeline::WithStages(const LandformStages& added, const StageSink& progress) {
+    AltitudeGrid grid = ShapedHeights(progress);
+    RunStages(grid, added, seed_.waterLevel, settings_.threads == 2, progress);
+    MapPipeline next(seed_, kind_, settings_);
+    next.recipeKnown_ = recipeKnown_ && RecipeOrder(settings_.recipe.stages, added);
+    next.settings_.recipe.stages = Stacked(settings_.recipe.stages, added);
+    next.shapedStages_ = next.settings_.recipe.stages;
+    next.shaped_ = std::move(grid);
+    return next;
+}
+
+std::shared_ptr<const DrainedFlow> MapPipeline::Drained(double level, const StageSink& progress) {
+    const bool ownLevel = level == seed_.waterLevel;
+    const AltitudeGrid& grid = ShapedHeights(progress);
+    if (ownLevel && drained_)
+        return drained_;
+    auto drained = std::make_shared<DrainedFlow>();
+    drained->level = level;
+    drained->flow = FlowGraph::Drained(grid.width, grid.height, grid.altitudes, level,
+                                       settings_.threads == 2, progress);
+    drained->lakes = LakeMask(grid.altitudes, drained->flow);
+    ++computed_.drainings;
+    if (ownLevel) {
+        drained_ = drained;
+        rivers_.reset();
+    }
+    return drained;
+}
+
+std::shared_ptr<const std::vector<uint8_t>> MapPipeline::Rivers(const DrainedFlow& drained,
+                                                                uint32_t threshold) {
+    const bool own = &drained == drained_.get();
+    if (own && rivers_ && riversThreshold_ == threshold)
+        return rivers_;
+    const std::vector<double>& altitudes = shaped_->altitudes;
+    auto rivers = std::make_shared<std::vector<uint8_t>>();
+    if (threshold > 0)
+        *rivers = RiverMask(altitudes, drained.flow, drained.lakes, drained.level, threshold);
+    else
+        rivers->assign(altitudes.size(), 0);
+    ++computed_.riverMasks;
+    if (own) {
+        rivers_ = rivers;
+        riversThreshold_ = threshold;
+    }
+    return rivers;
+}
+
+MapWaters MapPipeline::Waters(const StageSink& progress) {
+    const auto drained = Drained(seed_.waterLevel, progress);
+    const uint32_t threshold = settings_.recipe.riverThreshold;
+    return {drained, threshold, Rivers(*drained, threshold)};
+}
+
+std::optional<MapWaters> MapPipeline::KnownWaters() const {
+    if (!drained_ || !rivers_)
+        return std::nullopt;
+    return MapWaters{drained_, riversThreshold_, rivers_};
+}
+
+Picture MapPipeline::Render(const PipelineProgress& progress, std::optional<double> waterLevel) {
+    const RecipeOptions& r = settings_.recipe;
+    GEO_MakeLand& map = Shown(progress.stages);
+    const GEO_MakeLand::GridSize size = map.CellGridSize();
+    if (!size.formsGrid)
+        throw PipelineFailure("the map's cells do not form a grid of its size");
+    const double level = waterLevel.value_or(seed_.waterLevel);
+    Picture picture(size.width, size.height);
+    {
+        LevelForPicture shownLevel(map, level);
+        map.Render(picture, r.regions, progress.render);
+    }
+    if (r.shade)
+        ShadeRelief(picture, ShapedHeights(progress.stages), level);
+    if (r.riverThreshold > 0) {
+        const auto drained = Drained(level, progress.stages);
+        const auto rivers = Rivers(*drained, r.riverThreshold);
+        DrawWaters(picture, shaped_->altitudes, drained->flow, drained->lakes, *rivers, level,
+                   r.riverThreshold);
+    }
+    if (r.regions)
+        DrawPointMarks(picture, seed_.concentrationPoints);
+    return picture;
+}
+
+std::string MapPipeline::Recipe() const {
+    if (!recipeKnown_)
+        return {};
+    return RecipeOf(seed_, kind_ == MapFileKind::Map, settings_);
+}
+
+std::string MapPipeline::InfoJsonText(const StageSink& progress) {
+    const GEO_MakeLand& map = Shown(progress);
+    const LandFigures figures = CountLand(map.GetData(), size_t(map.GetSize()), map.waterLevel);
+    const uint32_t threshold = settings_.recipe.riverThreshold;
+    if (threshold == 0)
+        return InfoJson(map, kind_, figures);
+    const MapWaters w = Waters(progress);
+    const AltitudeGrid& grid = *shaped_;
+    const WaterFigures waters =
+        CountWaters(grid.width, grid.height, grid.altitudes, w.drained->flow, w.drained->lakes,
+                    *w.rivers, w.drained->level);
+    return InfoJson(map, kind_, figures, &waters, threshold);
+}
+
+std::string MapPipeline::LandReportText(const StageSink& progress) {
+    const GEO_MakeLand& map = Shown(progress);
+    return BuildLandReport(map.GetData(), size_t(map.GetSize()), map.waterLevel);
+}
+
+std::vector<unsigned char> MapPipeline::PicturePng(const PipelineProgress& progress) {
+    const Picture picture = Render(progress);
+    Step(progress, "encoding");
+    return EncodePicturePng(picture, Recipe());
+}
+
+void MapPipeline::AddLayers(OutputBatch& batch, const PipelineOutputs& outputs,
+                            const PipelineProgress& progress) {
+    if (outputs.layers.empty())
+        return;
+    const MapWaters w = Waters(progress.stages);
+    const std::string recipe = Recipe();
+    for (const LayerOutput& layer : outputs.layers) {
+        Step(progress, "layer");
+        const std::vector<unsigned char> bytes =
+            layer.kind == LayerKind::Flow
+                ? EncodedFlow(*shaped_, w.drained->flow, recipe)
+                : EncodedMask(*shaped_,
+                              layer.kind == LayerKind::Lakes ? w.drained->lakes : *w.rivers,
+                              recipe);
+        batch.Add(layer.path,
+                  [&bytes](Archive& archive) { archive.Write(bytes.data(), bytes.size()); });
+    }
+}
+
+void MapPipeline::Write(const PipelineOutputs& outputs, const PipelineProgress& progress) {
+    const HeightmapLayout layout = LayoutOf(settings_, Recipe());
+    if (!outputs.heightmaps.empty()) {
+        const std::string refusal = LayoutRefusal(seed_, layout);
+        if (!refusal.empty())
+            throw PipelineFailure(refusal);
+    }
+    OutputBatch batch;  // each file is written as it is added
+    const auto isMapFile = [](const FileOutput& out) {
+        return FormOf(out.form).group == FormGroup::MapFile;
+    };
+    for (const FileOutput& out : outputs.files) {
+        if (!isMapFile(out))
+            continue;
+        Step(progress, "saving");
+        batch.Add(out.path, [this, &out](Archive& archive) {
+            WriteForm(FormOf(out.form), {seed_}, archive);
+        });
+    }
+    std::optional<std::vector<unsigned char>> png;  // encoded once however many files take it
+    for (const FileOutput& out : outputs.files) {
+        if (isMapFile(out))
+            continue;
+        if (!png)
+            png = PicturePng(progress);
+        Step(progress, "saving");
+        batch.Add(out.path, [&png](Archive& archive) { archive.Write(png->data(), png->size()); });
+    }
+    for (const FileOutput& out : outputs.heightmaps) {
+        const GEO_MakeLand& map = Shown(progress.stages);
+        for (const std::string& warning : EngineWarnings(FormOf(out.form), map, layout))
+            if (progress.warning)
+                progress.warning(out.path, warning);
+        Step(progress, "heightmap");
+        for (const HeightmapPart& part : HeightmapParts(FormOf(out.form), map, layout, out.path))
+            batch.Add(part.path, part.write);
+    }
+    AddLayers(batch, outputs, progress);
+    batch.CommitAll();
+}
