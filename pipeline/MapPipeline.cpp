@@ -1,14 +1,8 @@
 #include "pipeline/MapPipeline.h"
 
 #include "core/LandReport.h"
+#include "core/MapFile.h"
 #include "core/PointMarks.h"
-#include "data/Archive.h"
-#include "data/OutputBatch.h"
-#include "export/HeightWindow.h"
-#include "export/HeightmapFile.h"
-#include "export/HeightmapSet.h"
-#include "export/PngFile.h"
-#include "export/SaveForm.h"
 #include "landform/LandformStages.h"
 #include "landform/ReliefShading.h"
 #include "landform/WaterOverlay.h"
@@ -45,55 +39,28 @@ LandformStages Stacked(LandformStages had, const LandformStages& added) {
     return had;
 }
 
-void Step(const PipelineProgress& progress, std::string_view step) {
-    if (progress.step)
-        progress.step(step);
-}
-
-// The renderer takes the level from the map; the level asked for is put there
-// for the picture only, so the map is as it was however the picture ends.
-class LevelForPicture {
+// The renderer takes the level and its threads from the map; those asked for
+// are put there for the picture only, so the map is as it was however the
+// picture ends.
+class PictureFields {
   public:
-    LevelForPicture(GEO_MakeLand& map, double level) : map_(map), own_(map.waterLevel) {
+    PictureFields(GEO_MakeLand& map, double level, int32_t threads)
+        : map_(map), level_(map.waterLevel), twoThreads_(map.twoThreads) {
         map_.waterLevel = level;
+        map_.twoThreads = threads == 2 ? 1 : 0;
     }
-    ~LevelForPicture() { map_.waterLevel = own_; }
-    LevelForPicture(const LevelForPicture&) = delete;
-    LevelForPicture& operator=(const LevelForPicture&) = delete;
+    ~PictureFields() {
+        map_.waterLevel = level_;
+        map_.twoThreads = twoThreads_;
+    }
+    PictureFields(const PictureFields&) = delete;
+    PictureFields& operator=(const PictureFields&) = delete;
 
   private:
     GEO_MakeLand& map_;
-    double own_;
+    double level_;
+    int32_t twoThreads_;
 };
-
-// A mask as a black and white picture, one pixel per cell.
-std::vector<unsigned char> EncodedMask(const AltitudeGrid& grid, const std::vector<uint8_t>& mask,
-                                       const std::string& recipe) {
-    Picture picture(grid.width, grid.height);
-    for (size_t i = 0; i < mask.size(); ++i)
-        picture.pixels[i] = mask[i] ? 0xFFFFFFFFu : 0xFF000000u;
-    return EncodePicturePng(picture, recipe);
-}
-
-// The drained areas as 32-bit floats, through the heightmap TIFF writer.
-std::vector<unsigned char> EncodedFlow(const AltitudeGrid& grid, const FlowGraph& flow,
-                                       const std::string& recipe) {
-    AltitudeGrid area(grid.width, grid.height);
-    for (size_t i = 0; i < flow.Area().size(); ++i)
-        area.altitudes[i] = double(flow.Area()[i]);
-    return EncodeHeightmapTiff(HeightWindow::OfGrid(area), recipe);
-}
-
-HeightmapLayout LayoutOf(const PipelineSettings& s, const std::string& recipe) {
-    HeightmapLayout layout;
-    layout.edge = s.recipe.edge;
-    layout.tileColumns = s.tileColumns;
-    layout.tileRows = s.tileRows;
-    layout.engine = s.recipe.engine;
-    layout.heightRangeMetres = s.recipe.heightRangeMetres;
-    layout.recipe = recipe;
-    return layout;
-}
 
 }  // namespace
 
@@ -104,7 +71,11 @@ MapPipeline MapPipeline::Generated(const GEO_MakeLand& parameters,
                                    const GEO_LandCircleArray& stencils, NUM_Random* source,
                                    const PipelineSettings& settings, const ProgressSink& progress) {
     MapPipeline pipeline(parameters, MapFileKind::Map, settings);
-    pipeline.seed_.Generate(stencils, source, progress);
+    GEO_MakeLand& seed = pipeline.seed_;
+    // The map keeps its own flag; the work runs on the settings' threads.
+    seed.twoThreads = settings.threads == 2 ? 1 : 0;
+    seed.Generate(stencils, source, progress);
+    seed.twoThreads = parameters.twoThreads;
     return pipeline;
 }
 
@@ -115,9 +86,18 @@ void MapPipeline::SetSettings(const PipelineSettings& settings) {
     settings_ = settings;
 }
 
+void MapPipeline::SetWaterLevel(double level) {
+    seed_.waterLevel = level;
+    if (shapedMap_)
+        shapedMap_->waterLevel = level;
+}
+
 const AltitudeGrid& MapPipeline::ShapedHeights(const StageSink& progress) {
     const LandformStages& stages = settings_.recipe.stages;
-    if (shaped_ && (!recipeKnown_ || SameStages(shapedStages_, stages)))
+    // Without erosion the level changes no height: a level's slider keeps them.
+    const bool current = SameStages(shapedStages_, stages) &&
+                         (stages.erodeSteps == 0 || shapedLevel_ == seed_.waterLevel);
+    if (shaped_ && (!recipeKnown_ || current))
         return *shaped_;
     // Dropped first: a stop part-way leaves nothing that looks current.
     shaped_.reset();
@@ -129,6 +109,7 @@ const AltitudeGrid& MapPipeline::ShapedHeights(const StageSink& progress) {
     ++computed_.shapings;
     shaped_ = std::move(grid);
     shapedStages_ = stages;
+    shapedLevel_ = seed_.waterLevel;
     return *shaped_;
 }
 
@@ -151,6 +132,7 @@ MapPipeline MapPipeline::WithStages(const LandformStages& added, const StageSink
     next.recipeKnown_ = recipeKnown_ && RecipeOrder(settings_.recipe.stages, added);
     next.settings_.recipe.stages = Stacked(settings_.recipe.stages, added);
     next.shapedStages_ = next.settings_.recipe.stages;
+    next.shapedLevel_ = seed_.waterLevel;
     next.shaped_ = std::move(grid);
     return next;
 }
@@ -158,7 +140,7 @@ MapPipeline MapPipeline::WithStages(const LandformStages& added, const StageSink
 std::shared_ptr<const DrainedFlow> MapPipeline::Drained(double level, const StageSink& progress) {
     const bool ownLevel = level == seed_.waterLevel;
     const AltitudeGrid& grid = ShapedHeights(progress);
-    if (ownLevel && drained_)
+    if (ownLevel && drained_ && drained_->level == level)
         return drained_;
     auto drained = std::make_shared<DrainedFlow>();
     drained->level = level;
@@ -199,7 +181,7 @@ MapWaters MapPipeline::Waters(const StageSink& progress) {
 }
 
 std::optional<MapWaters> MapPipeline::KnownWaters() const {
-    if (!drained_ || !rivers_)
+    if (!drained_ || !rivers_ || drained_->level != seed_.waterLevel)
         return std::nullopt;
     return MapWaters{drained_, riversThreshold_, rivers_};
 }
@@ -213,7 +195,7 @@ Picture MapPipeline::Render(const PipelineProgress& progress, std::optional<doub
     const double level = waterLevel.value_or(seed_.waterLevel);
     Picture picture(size.width, size.height);
     {
-        LevelForPicture shownLevel(map, level);
+        PictureFields fields(map, level, settings_.threads);
         map.Render(picture, r.regions, progress.render);
     }
     if (r.shade)
@@ -252,70 +234,4 @@ std::string MapPipeline::InfoJsonText(const StageSink& progress) {
 std::string MapPipeline::LandReportText(const StageSink& progress) {
     const GEO_MakeLand& map = Shown(progress);
     return BuildLandReport(map.GetData(), size_t(map.GetSize()), map.waterLevel);
-}
-
-std::vector<unsigned char> MapPipeline::PicturePng(const PipelineProgress& progress) {
-    const Picture picture = Render(progress);
-    Step(progress, "encoding");
-    return EncodePicturePng(picture, Recipe());
-}
-
-void MapPipeline::AddLayers(OutputBatch& batch, const PipelineOutputs& outputs,
-                            const PipelineProgress& progress) {
-    if (outputs.layers.empty())
-        return;
-    const MapWaters w = Waters(progress.stages);
-    const std::string recipe = Recipe();
-    for (const LayerOutput& layer : outputs.layers) {
-        Step(progress, "layer");
-        const std::vector<unsigned char> bytes =
-            layer.kind == LayerKind::Flow
-                ? EncodedFlow(*shaped_, w.drained->flow, recipe)
-                : EncodedMask(*shaped_,
-                              layer.kind == LayerKind::Lakes ? w.drained->lakes : *w.rivers,
-                              recipe);
-        batch.Add(layer.path,
-                  [&bytes](Archive& archive) { archive.Write(bytes.data(), bytes.size()); });
-    }
-}
-
-void MapPipeline::Write(const PipelineOutputs& outputs, const PipelineProgress& progress) {
-    const HeightmapLayout layout = LayoutOf(settings_, Recipe());
-    if (!outputs.heightmaps.empty()) {
-        const std::string refusal = LayoutRefusal(seed_, layout);
-        if (!refusal.empty())
-            throw PipelineFailure(refusal);
-    }
-    OutputBatch batch;  // each file is written as it is added
-    const auto isMapFile = [](const FileOutput& out) {
-        return FormOf(out.form).group == FormGroup::MapFile;
-    };
-    for (const FileOutput& out : outputs.files) {
-        if (!isMapFile(out))
-            continue;
-        Step(progress, "saving");
-        batch.Add(out.path, [this, &out](Archive& archive) {
-            WriteForm(FormOf(out.form), {seed_}, archive);
-        });
-    }
-    std::optional<std::vector<unsigned char>> png;  // encoded once however many files take it
-    for (const FileOutput& out : outputs.files) {
-        if (isMapFile(out))
-            continue;
-        if (!png)
-            png = PicturePng(progress);
-        Step(progress, "saving");
-        batch.Add(out.path, [&png](Archive& archive) { archive.Write(png->data(), png->size()); });
-    }
-    for (const FileOutput& out : outputs.heightmaps) {
-        const GEO_MakeLand& map = Shown(progress.stages);
-        for (const std::string& warning : EngineWarnings(FormOf(out.form), map, layout))
-            if (progress.warning)
-                progress.warning(out.path, warning);
-        Step(progress, "heightmap");
-        for (const HeightmapPart& part : HeightmapParts(FormOf(out.form), map, layout, out.path))
-            batch.Add(part.path, part.write);
-    }
-    AddLayers(batch, outputs, progress);
-    batch.CommitAll();
 }

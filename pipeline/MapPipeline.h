@@ -9,7 +9,6 @@
 // OutputBatch: every file of a run or none.
 
 #include "core/GEO_MakeLand.h"
-#include "core/MapFile.h"
 #include "core/Picture.h"
 #include "landform/AltitudeGrid.h"
 #include "landform/FlowGraph.h"
@@ -24,6 +23,9 @@
 
 class GEO_LandCircleArray;
 class NUM_Random;
+// core/MapFile.h; declared only, so that a front end with a function of the
+// same name as the map file's own (the page's bindings) keeps it unambiguous.
+enum class MapFileKind;
 
 // An output the pipeline cannot make (a tile layout too small for the map, a
 // map whose cells form no grid); nothing was written.
@@ -51,13 +53,14 @@ class MapPipeline {
   public:
     // Takes the seed's map, loaded or generated (kind Map). Its fields
     // rebuild it when it is a map file's; a raw data file's hold no recipe.
-    // Its fields stay as given: its twoThreads is the renderer's, the
-    // settings' threads the stages'.
+    // Its fields stay as given: the settings' threads do the work, its
+    // twoThreads flag is only the map's to keep.
     MapPipeline(GEO_MakeLand seed, MapFileKind kind, const PipelineSettings& settings = {});
     MapPipeline(MapPipeline&&) = default;
     MapPipeline& operator=(MapPipeline&&) = default;
 
-    // Grows the map the parameters describe; the sink may stop it (Stopped).
+    // Grows the map the parameters describe on the settings' threads; the
+    // sink may stop it (Stopped).
     static MapPipeline Generated(const GEO_MakeLand& parameters,
                                  const GEO_LandCircleArray& stencils, NUM_Random* source,
                                  const PipelineSettings& settings, const ProgressSink& progress);
@@ -69,6 +72,9 @@ class MapPipeline {
     void SetSettings(const PipelineSettings& settings);
 
     const GEO_MakeLand& Seed() const { return seed_; }
+    // The map's own water level, which its map files keep too: the colours,
+    // the water and erosion's base follow it.
+    void SetWaterLevel(double level);
     // The seed's points, for a front end that shows them as they stand.
     PointArray& Points() { return seed_.concentrationPoints; }
     MapFileKind Kind() const { return kind_; }
@@ -131,6 +137,7 @@ class MapPipeline {
 
     std::optional<AltitudeGrid> shaped_;
     LandformStages shapedStages_;
+    double shapedLevel_ = 0;                   // erosion's base
     std::unique_ptr<GEO_MakeLand> shapedMap_;  // only when reshaped
     std::shared_ptr<const DrainedFlow> drained_;
     std::shared_ptr<const std::vector<uint8_t>> rivers_;

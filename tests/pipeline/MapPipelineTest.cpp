@@ -4,6 +4,7 @@
 
 #include "pipeline/MapPipeline.h"
 
+#include "core/MapFile.h"
 #include "core/Stopped.h"
 #include "export/SaveForm.h"
 #include "landform/LandformStages.h"
