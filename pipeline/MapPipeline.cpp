@@ -7,7 +7,6 @@
 #include "landform/ReliefShading.h"
 #include "landform/WaterOverlay.h"
 #include "landform/Waters.h"
-#include "pipeline/InfoJson.h"
 #include "pipeline/Recipe.h"
 
 #include <utility>
@@ -215,20 +214,6 @@ std::string MapPipeline::Recipe() const {
     if (!recipeKnown_)
         return {};
     return RecipeOf(seed_, kind_ == MapFileKind::Map, settings_);
-}
-
-std::string MapPipeline::InfoJsonText(const StageSink& progress) {
-    const GEO_MakeLand& map = Shown(progress);
-    const LandFigures figures = CountLand(map.GetData(), size_t(map.GetSize()), map.waterLevel);
-    const uint32_t threshold = settings_.recipe.riverThreshold;
-    if (threshold == 0)
-        return InfoJson(map, kind_, figures);
-    const MapWaters w = Waters(progress);
-    const AltitudeGrid& grid = *shaped_;
-    const WaterFigures waters =
-        CountWaters(grid.width, grid.height, grid.altitudes, w.drained->flow, w.drained->lakes,
-                    *w.rivers, w.drained->level);
-    return InfoJson(map, kind_, figures, &waters, threshold);
 }
 
 std::string MapPipeline::LandReportText(const StageSink& progress) {

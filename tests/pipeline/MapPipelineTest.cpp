@@ -111,6 +111,29 @@ TEST(MapPipeline, EachPartIsComputedOncePerChangeOfWhatItDependsOn) {
     EXPECT_EQ(counts(), (std::vector<int>{2, 3, 4})) << "new stages reshape and drain again";
 }
 
+TEST(MapPipeline, AMovedWaterLevelReshapesOnlyWhatErosionBasesOnIt) {
+    MapPipeline p(Island(), MapFileKind::Map, Stages(2, 0, 20));
+    const auto counts = [&p] {
+        const auto& c = p.Computed();
+        return std::vector<int>{c.shapings, c.drainings, c.riverMasks};
+    };
+    p.Render({});
+    p.SetWaterLevel(0.25);
+    p.Render({});
+    EXPECT_EQ(counts(), (std::vector<int>{1, 2, 2})) << "smoothing knows no water level";
+    EXPECT_EQ(p.KnownWaters()->drained->level, 0.25);
+
+    PipelineSettings s = p.Settings();
+    s.recipe.stages.erodeSteps = 2;
+    p.SetSettings(s);
+    p.Render({});
+    const std::vector<double> erodedAtLow = p.ShapedHeights().altitudes;
+    p.SetWaterLevel(0.3);
+    p.Render({});
+    EXPECT_EQ(counts(), (std::vector<int>{3, 4, 4})) << "erosion's base moved";
+    EXPECT_NE(p.ShapedHeights().altitudes, erodedAtLow);
+}
+
 TEST(MapPipeline, TheSeedsMapIsNeverChangedByStagesPicturesOrWriting) {
     const GEO_MakeLand island = Island();
     ScratchDir dir;

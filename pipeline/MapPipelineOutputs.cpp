@@ -1,8 +1,10 @@
-// The writing half of MapPipeline, apart so that the page, which encodes its
-// own files, builds the pipeline without libpng, libtiff and OpenEXR.
+// The encoding half of MapPipeline: the files and the JSON report. Apart, so
+// that the page, which encodes its own files, builds the rest without
+// libpng, libtiff, OpenEXR or a float-to-text conversion of its library.
 
 #include "pipeline/MapPipeline.h"
 
+#include "core/LandReport.h"
 #include "data/Archive.h"
 #include "data/OutputBatch.h"
 #include "export/HeightWindow.h"
@@ -10,6 +12,8 @@
 #include "export/HeightmapSet.h"
 #include "export/PngFile.h"
 #include "export/SaveForm.h"
+#include "landform/Waters.h"
+#include "pipeline/InfoJson.h"
 
 #include <optional>
 
@@ -115,4 +119,18 @@ void MapPipeline::Write(const PipelineOutputs& outputs, const PipelineProgress& 
     }
     AddLayers(batch, outputs, progress);
     batch.CommitAll();
+}
+
+std::string MapPipeline::InfoJsonText(const StageSink& progress) {
+    const GEO_MakeLand& map = Shown(progress);
+    const LandFigures figures = CountLand(map.GetData(), size_t(map.GetSize()), map.waterLevel);
+    const uint32_t threshold = settings_.recipe.riverThreshold;
+    if (threshold == 0)
+        return InfoJson(map, kind_, figures);
+    const MapWaters w = Waters(progress);
+    const AltitudeGrid& grid = *shaped_;
+    const WaterFigures waters =
+        CountWaters(grid.width, grid.height, grid.altitudes, w.drained->flow, w.drained->lakes,
+                    *w.rivers, w.drained->level);
+    return InfoJson(map, kind_, figures, &waters, threshold);
 }
