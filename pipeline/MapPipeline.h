@@ -51,10 +51,10 @@ struct MapWaters {
 
 class MapPipeline {
   public:
-    // Takes the seed's map, loaded or generated (kind Map). Its fields
+    // Takes the seed's map, loaded or generated (kind Map). Its parameters
     // rebuild it when it is a map file's; a raw data file's hold no recipe.
-    // Its fields stay as given: the settings' threads do the work, its
-    // twoThreads flag is only the map's to keep.
+    // They stay as given: the settings' threads do the work, the map's
+    // twoThreads flag is only its own to keep.
     MapPipeline(GEO_MakeLand seed, MapFileKind kind, const PipelineSettings& settings = {});
     MapPipeline(MapPipeline&&) = default;
     MapPipeline& operator=(MapPipeline&&) = default;
@@ -103,7 +103,9 @@ class MapPipeline {
     // The recipe every picture and heightmap carries; empty when none can be said.
     std::string Recipe() const;
     // `glenvar-cli info --json`, with the water figures when the settings
-    // draw rivers, and the land report; both of the shaped heights.
+    // draw rivers, and the land report; both of the shaped heights. The JSON
+    // and Write are the encoding half (MapPipelineOutputs.cpp), which the
+    // page does not build.
     std::string InfoJsonText(const StageSink& progress = {});
     std::string LandReportText(const StageSink& progress = {});
 
