@@ -3,41 +3,31 @@
 // 128 + N after signal N (SIGINT, SIGTERM, SIGHUP; see Signals.h).
 
 #include "cli/CliOptions.h"
-#include "cli/InfoJson.h"
-#include "cli/MemoryNeed.h"
+#include "cli/PipelineRequest.h"
 #include "cli/ProgressBar.h"
-#include "cli/Recipe.h"
+#include "cli/RecipeArguments.h"
 #include "cli/SameFile.h"
 #include "cli/Signals.h"
 #include "core/GEO_MakeLand.h"
-#include "core/LandReport.h"
 #include "core/MapFile.h"
-#include "core/PointMarks.h"
 #include "data/FailureText.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
-#include "data/OutputBatch.h"
 #include "data/SaveTarget.h"
-#include "export/HeightWindow.h"
-#include "export/HeightmapFile.h"
 #include "export/HeightmapSet.h"
-#include "export/PngFile.h"
 #include "export/RecipeFile.h"
-#include "export/SaveForm.h"
-#include "landform/AltitudeGrid.h"
-#include "landform/LandformStages.h"
-#include "landform/ReliefShading.h"
-#include "landform/WaterOverlay.h"
-#include "landform/Waters.h"
+#include "pipeline/MapPipeline.h"
+#include "pipeline/MemoryNeed.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <new>
-#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -134,170 +124,25 @@ MapFileKind LoadInput(GEO_MakeLand& terrain, const std::string& path) {
     return kind;
 }
 
-// The grid's own size, as the renderer uses it.
-GEO_MakeLand::GridSize ConsistentGridSize(const GEO_MakeLand& terrain) {
-    const GEO_MakeLand::GridSize size = terrain.CellGridSize();
-    if (!size.formsGrid)
-        throw CliFailure("the map's cells do not form a grid of its size");
-    return size;
-}
-
-// The shaped altitudes, and where their water goes when rivers or layers
-// are asked for.
-struct Shaped {
-    AltitudeGrid grid;
-    std::optional<FlowGraph> flow;
-    std::vector<uint8_t> lakes, rivers;
-};
-
-bool WantsDrainage(const Options& o) {
-    return o.riverThreshold > 0 || !o.layers.empty();
-}
-
-// With stages, the terrain's altitudes become the shaped ones once the map
-// files are written, so that the pictures, heightmaps and reports below show
-// them while every map file holds the seed's map. The shaped grid is kept for
-// relief shading and the drainage.
-std::optional<Shaped> ShapeAltitudes(GEO_MakeLand& terrain, const Options& o,
-                                     const StageSink& progress) {
-    if (!o.stages.Active() && !o.shade && !WantsDrainage(o))
-        return std::nullopt;
-    Shaped shaped{AltitudesOf(terrain), std::nullopt, {}, {}};
-    RunStages(shaped.grid, o.stages, terrain.waterLevel, o.threads == 2, progress);
-    if (o.stages.Active())
-        ApplyAltitudes(terrain, shaped.grid);
-    if (!o.shade && !WantsDrainage(o))
-        return std::nullopt;  // the terrain holds all the outputs need
-    if (WantsDrainage(o)) {
-        const AltitudeGrid& g = shaped.grid;
-        shaped.flow = FlowGraph::Drained(g.width, g.height, g.altitudes, terrain.waterLevel,
-                                         o.threads == 2, progress);
-        shaped.lakes = LakeMask(g.altitudes, *shaped.flow);
-        if (o.riverThreshold > 0)
-            shaped.rivers = RiverMask(g.altitudes, *shaped.flow, shaped.lakes, terrain.waterLevel,
-                                      o.riverThreshold);
-        else
-            shaped.rivers.assign(g.altitudes.size(), 0);
-    }
-    return shaped;
-}
-
-HeightmapLayout LayoutOf(const Options& o, const std::string& recipe) {
-    HeightmapLayout layout;
-    layout.edge = o.edge;
-    layout.tileColumns = o.tileColumns;
-    layout.tileRows = o.tileRows;
-    layout.engine = o.engine;
-    layout.heightRangeMetres = o.heightRangeMetres;
-    layout.recipe = recipe;
-    return layout;
-}
-
-// The picture, rendered and encoded once however many files take it.
-std::vector<unsigned char> EncodedPicture(GEO_MakeLand& terrain, const Options& o,
-                                          const std::optional<Shaped>& shaped,
-                                          const std::string& recipe, cli::ProgressBar& bar) {
-    const GEO_MakeLand::GridSize size = ConsistentGridSize(terrain);
-    Picture picture(size.width, size.height);
-    terrain.Render(picture, o.regions, bar.Sink());
-    if (shaped && o.shade)
-        ShadeRelief(picture, shaped->grid, terrain.waterLevel);
-    if (shaped && o.riverThreshold > 0)
-        DrawWaters(picture, shaped->grid.altitudes, *shaped->flow, shaped->lakes, shaped->rivers,
-                   terrain.waterLevel, o.riverThreshold);
-    if (o.regions)
-        DrawPointMarks(picture, terrain.concentrationPoints);
-    bar.Show("encoding", -1);
-    return EncodePicturePng(picture, recipe);
-}
-
-void AddHeightmaps(OutputBatch& batch, const GEO_MakeLand& terrain, const Options& o,
-                   const HeightmapLayout& layout, cli::ProgressBar& bar) {
-    for (const cli::Heightmap& map : o.heightmaps) {
-        for (const std::string& warning : EngineWarnings(FormOf(map.kind), terrain, layout))
-            Report(bar, "glenvar-cli: warning: " + map.path + ": " + warning);
-        bar.Show("heightmap", -1);
-        for (const HeightmapPart& part :
-             HeightmapParts(FormOf(map.kind), terrain, layout, map.path))
-            batch.Add(part.path, part.write);
-    }
-}
-
-// A mask as a black and white picture, one pixel per cell.
-std::vector<unsigned char> EncodedMask(const AltitudeGrid& grid, const std::vector<uint8_t>& mask,
-                                       const std::string& recipe) {
-    Picture picture(grid.width, grid.height);
-    for (size_t i = 0; i < mask.size(); ++i)
-        picture.pixels[i] = mask[i] ? 0xFFFFFFFFu : 0xFF000000u;
-    return EncodePicturePng(picture, recipe);
-}
-
-// The drained areas as 32-bit floats, through the heightmap TIFF writer.
-std::vector<unsigned char> EncodedFlow(const AltitudeGrid& grid, const FlowGraph& flow,
-                                       const std::string& recipe) {
-    AltitudeGrid area(grid.width, grid.height);
-    for (size_t i = 0; i < flow.Area().size(); ++i)
-        area.altitudes[i] = double(flow.Area()[i]);
-    return EncodeHeightmapTiff(HeightWindow::OfGrid(area), recipe);
-}
-
-void AddLayers(OutputBatch& batch, const Shaped& shaped, const Options& o,
-               const std::string& recipe, cli::ProgressBar& bar) {
-    for (const cli::Layer& layer : o.layers) {
-        bar.Show("layer", -1);
-        const std::vector<unsigned char> bytes =
-            layer.kind == cli::LayerKind::Flow
-                ? EncodedFlow(shaped.grid, *shaped.flow, recipe)
-                : EncodedMask(shaped.grid,
-                              layer.kind == cli::LayerKind::Lakes ? shaped.lakes : shaped.rivers,
-                              recipe);
-        batch.Add(layer.path,
-                  [&bytes](Archive& archive) { archive.Write(bytes.data(), bytes.size()); });
-    }
-}
-
-void WritePictures(GEO_MakeLand& terrain, const Options& o, const std::string& recipe,
-                   cli::ProgressBar& bar) {
-    const HeightmapLayout layout = LayoutOf(o, recipe);
-    if (!o.heightmaps.empty()) {
-        const std::string refusal = LayoutRefusal(terrain, layout);
-        if (!refusal.empty())
-            throw CommandFailure(refusal, FailureKind::Layout);
-    }
-    OutputBatch batch;
-    // The batch writes each file as it is added: the map files take the seed's map.
-    const auto isMapFile = [](const cli::Output& out) {
-        return FormOf(out.kind).group == FormGroup::MapFile;
+// The bar shows every step; a warning takes its own line.
+PipelineProgress ProgressOf(cli::ProgressBar& bar) {
+    PipelineProgress progress;
+    progress.render = bar.Sink();
+    progress.stages = bar.Stages();
+    progress.step = [&bar](std::string_view step) { bar.Show(std::string(step), -1); };
+    progress.warning = [&bar](const std::string& path, const std::string& warning) {
+        Report(bar, "glenvar-cli: warning: " + path + ": " + warning);
     };
-    for (const cli::Output& out : o.outputs) {
-        if (!isMapFile(out))
-            continue;
-        bar.Show("saving", -1);
-        batch.Add(out.path, [&terrain, &out](Archive& archive) {
-            WriteForm(FormOf(out.kind), {terrain}, archive);
-        });
-    }
-    const std::optional<Shaped> shaped = ShapeAltitudes(terrain, o, bar.Stages());
-    std::optional<std::vector<unsigned char>> png;
-    for (const cli::Output& out : o.outputs) {
-        if (isMapFile(out))
-            continue;
-        if (!png)
-            png = EncodedPicture(terrain, o, shaped, recipe, bar);
-        bar.Show("saving", -1);
-        batch.Add(out.path, [&png](Archive& archive) { archive.Write(png->data(), png->size()); });
-    }
-    AddHeightmaps(batch, terrain, o, layout, bar);
-    if (shaped)
-        AddLayers(batch, *shaped, o, recipe, bar);
-    batch.CommitAll();
-    bar.Finish();
+    return progress;
 }
 
 int RunGenerate(const Options& o, cli::ProgressBar& bar) {
     CheckOutputs(o);
-    const std::string refusal = cli::MemoryRefusal(o.terrain.width, o.terrain.height,
-                                                   cli::GenerationBytes(o), cli::AvailableBytes());
+    const PipelineSettings settings = cli::PipelineSettingsOf(o);
+    const PipelineOutputs outputs = cli::PipelineOutputsOf(o);
+    const std::string refusal =
+        MemoryRefusal(o.terrain.width, o.terrain.height,
+                      GenerationBytes(o.terrain, settings, outputs), AvailableBytes());
     if (!refusal.empty())
         throw CliFailure(refusal);
     GEO_LandCircleArray circles;
@@ -305,11 +150,12 @@ int RunGenerate(const Options& o, cli::ProgressBar& bar) {
         Report(bar, "glenvar-cli: warning: " + o.stencils +
                         ": not a stencil cache; left as it is, the table is used from memory");
 
-    GEO_MakeLand terrain = o.terrain;
-    terrain.twoThreads = o.threads == 2 ? 1 : 0;
-
-    terrain.Generate(circles, nullptr, bar.Sink());
-    WritePictures(terrain, o, cli::RecipeOf(terrain, true, o), bar);
+    GEO_MakeLand parameters = o.terrain;
+    parameters.twoThreads = o.threads == 2 ? 1 : 0;
+    MapPipeline pipeline =
+        MapPipeline::Generated(parameters, circles, nullptr, settings, bar.Sink());
+    pipeline.Write(outputs, ProgressOf(bar));
+    bar.Finish();
     return 0;
 }
 
@@ -320,25 +166,19 @@ int RunRender(const Options& o, cli::ProgressBar& bar) {
     for (const ParameterRow* given : o.given)
         given->Copy(o.terrain, terrain);
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
-    WritePictures(terrain, o, cli::RecipeOf(terrain, kind == MapFileKind::Map, o), bar);
+    MapPipeline pipeline(std::move(terrain), kind, cli::PipelineSettingsOf(o));
+    pipeline.Write(cli::PipelineOutputsOf(o), ProgressOf(bar));
+    bar.Finish();
     return 0;
 }
 
 int RunInfo(const Options& o, cli::ProgressBar& bar) {
     GEO_MakeLand terrain;
     const MapFileKind kind = LoadInput(terrain, o.input);
-    const std::optional<Shaped> shaped = ShapeAltitudes(terrain, o, bar.Stages());
-    bar.Finish();
-    std::optional<WaterFigures> waters;
-    if (shaped && shaped->flow)
-        waters = CountWaters(shaped->grid.width, shaped->grid.height, shaped->grid.altitudes,
-                             *shaped->flow, shaped->lakes, shaped->rivers, terrain.waterLevel);
+    MapPipeline pipeline(std::move(terrain), kind, cli::PipelineSettingsOf(o));
     std::string text =
-        o.json ? cli::InfoJson(
-                     terrain, kind,
-                     CountLand(terrain.GetData(), size_t(terrain.GetSize()), terrain.waterLevel),
-                     waters ? &*waters : nullptr, o.riverThreshold)
-               : BuildLandReport(terrain.GetData(), size_t(terrain.GetSize()), terrain.waterLevel);
+        o.json ? pipeline.InfoJsonText(bar.Stages()) : pipeline.LandReportText(bar.Stages());
+    bar.Finish();
     std::string lines;
     lines.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {

@@ -1,7 +1,7 @@
 // glenvar._glenvar: the extension behind the Python package glenvar. The
 // package's __init__.py turns keywords into the arguments taken here.
 
-#include "cli/MemoryNeed.h"
+#include "pipeline/MemoryNeed.h"
 #include "python/ArrayView.h"
 #include "python/FailureTranslation.h"
 #include "python/GenerationArguments.h"
@@ -55,27 +55,26 @@ template <class Select> py::object WatersGrid(py::object self, Select select, co
     const auto& grid = select(*waters);
     using Item = typename std::decay_t<decltype(grid)>::value_type;
     const void* data = grid.data();
-    auto* kept = new std::shared_ptr<const glenvar_python::MapWaters>(std::move(waters));
-    py::capsule owner(kept, [](void* p) {
-        delete static_cast<std::shared_ptr<const glenvar_python::MapWaters>*>(p);
-    });
+    auto* kept = new std::shared_ptr<const MapWaters>(std::move(waters));
+    py::capsule owner(kept,
+                      [](void* p) { delete static_cast<std::shared_ptr<const MapWaters>*>(p); });
     const auto size = map.Grid();
     return AsArray(GridView(owner, data, sizeof(Item), format, size.width, size.height));
 }
 
 py::object Flow(py::object self) {
     return WatersGrid(
-        self, [](const glenvar_python::MapWaters& w) -> auto& { return w.flow.Area(); }, "I");
+        self, [](const MapWaters& w) -> auto& { return w.drained->flow.Area(); }, "I");
 }
 
 py::object Lakes(py::object self) {
     return WatersGrid(
-        self, [](const glenvar_python::MapWaters& w) -> auto& { return w.lakes; }, "?");
+        self, [](const MapWaters& w) -> auto& { return w.drained->lakes; }, "?");
 }
 
 py::object Rivers(py::object self) {
     return WatersGrid(
-        self, [](const glenvar_python::MapWaters& w) -> auto& { return w.rivers; }, "?");
+        self, [](const MapWaters& w) -> auto& { return *w.rivers; }, "?");
 }
 
 py::object Points(py::object self) {
@@ -259,10 +258,13 @@ PYBIND11_MODULE(_glenvar, m) {
     m.def(
         "generation_bytes",
         [](const std::vector<std::string>& arguments) {
-            return cli::GenerationBytes(glenvar_python::ParseGenerate(arguments));
+            const cli::Options options = glenvar_python::ParseGenerate(arguments);
+            PipelineSettings settings;
+            settings.threads = options.threads;
+            return GenerationBytes(options.terrain, settings, {});
         },
         py::arg("arguments"), "The peak bytes of growing and saving one map of these options.");
-    m.def("available_bytes", &cli::AvailableBytes,
+    m.def("available_bytes", &AvailableBytes,
           "The bytes this process can still allocate (the system's, its limits' and its "
           "control group's least).");
     m.def(

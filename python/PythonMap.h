@@ -1,14 +1,14 @@
 #pragma once
-// A map as Python holds it: the terrain, whose own cells and points the
-// module's arrays view, and the form it came from. Every reader takes the
-// lock, so two Python threads may use one map while the GIL is released.
+// A map as Python holds it: a map pipeline (pipeline/MapPipeline.h), whose
+// heights, regions, points and water the module's arrays view. Every reader
+// takes the lock, so two Python threads may use one map while the GIL is
+// released.
 
 #include "cli/CliOptions.h"
 #include "core/GEO_MakeLand.h"
-#include "core/MapFile.h"
 #include "core/Picture.h"
-#include "landform/FlowGraph.h"
 #include "landform/LandformStages.h"
+#include "pipeline/MapPipeline.h"
 
 #include <filesystem>
 #include <memory>
@@ -16,18 +16,10 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace glenvar_python {
-
-// Where the water of a map's altitudes goes at one level, as glenvar-cli's
-// --rivers A finds it.
-struct MapWaters {
-    double level = 0;
-    uint32_t threshold = 0;
-    FlowGraph flow;
-    std::vector<uint8_t> lakes, rivers;  // 1 or 0 a cell
-};
 
 // The machine lacks the memory a map needs; the text is glenvar-cli's.
 class MemoryShortage : public std::runtime_error {
@@ -37,6 +29,8 @@ class MemoryShortage : public std::runtime_error {
 
 class PythonMap {
   public:
+    explicit PythonMap(MapPipeline pipeline) : pipeline_(std::move(pipeline)) {}
+
     // Grows the map the options describe (as `glenvar-cli generate` does,
     // with the stencil table built in memory). Like it, refuses a map the
     // machine has not the memory for before any work. The sink may stop it
@@ -69,7 +63,7 @@ class PythonMap {
     std::string InfoJson(uint32_t riverThreshold, const StageSink& progress = {});
 
     // Cells form a grid of this size (generated or loaded with a check).
-    GEO_MakeLand::GridSize Grid() const { return terrain_.CellGridSize(); }
+    GEO_MakeLand::GridSize Grid() const { return pipeline_.Seed().CellGridSize(); }
     // The altitudes and region indices row by row, copied out of the cells
     // once, on first use: the map never changes, so they stay valid.
     const std::vector<double>& Heights();
@@ -77,30 +71,16 @@ class PythonMap {
     // The water of the last picture, report or save that drew rivers at the
     // map's own water level; none before.
     std::shared_ptr<const MapWaters> Waters();
-    PointArray& Points() { return terrain_.concentrationPoints; }
-    const GEO_MakeLand& Terrain() const { return terrain_; }
+    PointArray& Points() { return pipeline_.Points(); }
+    const GEO_MakeLand& Terrain() const { return pipeline_.Seed(); }
 
   private:
-    Picture RenderLocked(bool regions, bool shade, uint32_t riverThreshold, bool ownLevel,
-                         const StageSink& progress);
-    // The water at the terrain's present level, drained again only when the
-    // level or the threshold changed; kept when it is the map's own level.
-    std::shared_ptr<const MapWaters> WatersLocked(uint32_t riverThreshold, bool ownLevel,
-                                                  const StageSink& progress);
-    // The recipe of a picture or heightmap of this map (cli/Recipe.h).
-    std::string Recipe(bool regions, bool shade, uint32_t riverThreshold) const;
+    // The pipeline's settings with these picture options, its stages kept.
+    void PictureOptions(bool regions, bool shade, uint32_t riverThreshold);
 
-    GEO_MakeLand terrain_;
-    MapFileKind kind_ = MapFileKind::Map;
-    // Whether the terrain's fields rebuild it: generated, or read from a map file.
-    bool fromParameters_ = true;
-    // The stages its altitudes went through since the seed's map.
-    LandformStages stages_;
-    bool stagesKnown_ = true;  // false once stages were stacked that no recipe can say
-    std::vector<double> heights_;
+    MapPipeline pipeline_;
     std::vector<uint16_t> regions_;
-    std::shared_ptr<const MapWaters> waters_;
-    std::mutex lock_;  // Render changes the water level for the time it draws
+    std::mutex lock_;  // a picture at another level changes the map's for the time it draws
 };
 
 }  // namespace glenvar_python

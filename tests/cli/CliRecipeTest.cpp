@@ -6,7 +6,7 @@
 
 #include "CliHarness.h"
 #include "cli/CliOptions.h"
-#include "cli/Recipe.h"
+#include "cli/RecipeArguments.h"
 #include "tests/support/RecipeCarriers.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // The memory check's arithmetic and sources, and the TIFF it budgets for.
 
 #include "cli/CliOptions.h"
-#include "cli/MemoryNeed.h"
 #include "core/GEO_MakeLand.h"
 #include "export/HeightWindow.h"
 #include "export/HeightmapFile.h"
+#include "pipeline/MemoryNeed.h"
 #include "tests/support/ScratchFiles.h"
 
 #include <gtest/gtest.h>
@@ -30,25 +30,23 @@ TEST(MemoryNeed, ControlGroupV2RoomFromAFakeTree) {
     WriteText(group / "memory.max", "4294967296\n");
     WriteText(group / "memory.current", "1073741824\n");
     const std::string proc = (root / "proc").string(), sys = (root / "sys").string();
-    EXPECT_EQ(cli::ControlGroupRoom(proc, sys), 3 * gib);
+    EXPECT_EQ(ControlGroupRoom(proc, sys), 3 * gib);
 
     WriteText(group / "memory.max", "max\n");  // no limit
-    EXPECT_EQ(cli::ControlGroupRoom(proc, sys), UINT64_MAX);
+    EXPECT_EQ(ControlGroupRoom(proc, sys), UINT64_MAX);
     // A version 1 hierarchy alone says nothing here.
     WriteText(root / "proc/self/cgroup", "4:memory:/user.slice\n");
-    EXPECT_EQ(cli::ControlGroupRoom(proc, sys), UINT64_MAX);
+    EXPECT_EQ(ControlGroupRoom(proc, sys), UINT64_MAX);
 }
 
 TEST(MemoryNeed, TheRefusalsFiguresDiffer) {
-    const std::string refusal =
-        cli::MemoryRefusal(8192, 8192, gib / 2 + (uint64_t{5} << 20), gib / 2);
+    const std::string refusal = MemoryRefusal(8192, 8192, gib / 2 + (uint64_t{5} << 20), gib / 2);
     EXPECT_NE(refusal.find("needs about 0.505 GiB of memory, but only 0.500 GiB"),
               std::string::npos)
         << refusal;
-    EXPECT_NE(
-        cli::MemoryRefusal(100, 100, 3 * gib, gib).find("3.0 GiB of memory, but only 1.0 GiB"),
-        std::string::npos);
-    EXPECT_EQ(cli::MemoryRefusal(100, 100, gib, gib), "");
+    EXPECT_NE(MemoryRefusal(100, 100, 3 * gib, gib).find("3.0 GiB of memory, but only 1.0 GiB"),
+              std::string::npos);
+    EXPECT_EQ(MemoryRefusal(100, 100, gib, gib), "");
 }
 
 // Little-endian with the baseline resolution tags, and never more memory than
@@ -77,13 +75,15 @@ TEST(MemoryNeed, TheFloatTiffAndItsBudget) {
     TIFFClose(tif);
 
     // The writing stage dominates with a picture: the heightmap's share is what it adds.
-    cli::Options o;
-    o.terrain.width = 300;
-    o.terrain.height = 200;
-    o.outputs.push_back({"m.png", FileFormId::Picture});
-    const uint64_t without = cli::GenerationBytes(o);
-    o.heightmaps.push_back({"h.tif", FileFormId::HeightmapTiff});
-    EXPECT_GE(cli::GenerationBytes(o) - without, tiff.capacity() + 300 * sizeof(float));
+    GEO_MakeLand parameters;
+    parameters.width = 300;
+    parameters.height = 200;
+    PipelineOutputs outputs;
+    outputs.files.push_back({"m.png", FileFormId::Picture});
+    const uint64_t without = GenerationBytes(parameters, {}, outputs);
+    outputs.heightmaps.push_back({"h.tif", FileFormId::HeightmapTiff});
+    EXPECT_GE(GenerationBytes(parameters, {}, outputs) - without,
+              tiff.capacity() + 300 * sizeof(float));
 }
 
 }  // namespace

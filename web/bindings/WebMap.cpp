@@ -1,18 +1,14 @@
 #include "web/bindings/WebMap.h"
 
 #include "core/HeightSample.h"
-#include "core/LandReport.h"
 #include "core/MapFile.h"
 #include "core/ParameterTable.h"
 #include "core/PointMarks.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
 #include "export/HeightWindow.h"
-#include "export/RecipeText.h"
 #include "export/Sidecar.h"
-#include "landform/ReliefShading.h"
-#include "landform/WaterOverlay.h"
-#include "landform/Waters.h"
+#include "pipeline/Recipe.h"
 
 #include <exception>
 #include <new>
@@ -25,22 +21,6 @@ const GEO_LandCircleArray& LandCircles() {
     static const GEO_LandCircleArray circles = GEO_LandCircleArray::Built();
     return circles;
 }
-
-// The module has no threads; the flag goes back once the work is done, so
-// saved files and the form still carry it.
-class OneThread {
-  public:
-    explicit OneThread(GEO_MakeLand& terrain) : terrain_(terrain), flag_(terrain.twoThreads) {
-        terrain_.twoThreads = 0;
-    }
-    ~OneThread() { terrain_.twoThreads = flag_; }
-    OneThread(const OneThread&) = delete;
-    OneThread& operator=(const OneThread&) = delete;
-
-  private:
-    GEO_MakeLand& terrain_;
-    int32_t flag_;
-};
 
 // What the desktop program's common handler would show for the failure in flight.
 std::string FailureText() {
@@ -61,95 +41,63 @@ std::vector<unsigned char> RgbaBytes(const Picture& picture) {
 
 }  // namespace
 
-// The shaped altitudes in the map's cells while it lives, so that the
-// renderer and the report show them; the seed's come back after, for the map
-// files and the next stages.
-class WebMap::Shaped {
-  public:
-    explicit Shaped(WebMap& map) : map_(map) {
-        if (!map.stages_.landform.Active())
-            return;
-        seed_ = AltitudesOf(map.terrain_);
-        ApplyAltitudes(map.terrain_, map.ShapedGrid());
-        active_ = true;
-    }
-    ~Shaped() {
-        if (active_)
-            ApplyAltitudes(map_.terrain_, seed_);
-    }
-    Shaped(const Shaped&) = delete;
-    Shaped& operator=(const Shaped&) = delete;
+WebMap::WebMap() : pipeline_(GEO_MakeLand{}, MapFileKind::None) {}
 
-  private:
-    WebMap& map_;
-    AltitudeGrid seed_;
-    bool active_ = false;
-};
-
-const AltitudeGrid& WebMap::ShapedGrid() {
-    const LandformStages& s = stages_.landform;
-    const LandformStages& made = shapedStages_;
-    // Without erosion the water level changes nothing; the same map then
-    // keeps its copy while the level's slider moves.
-    const bool eroded = s.erodeSteps > 0;
-    if (!shapedMade_ || made.smoothRadius != s.smoothRadius || made.erodeSteps != s.erodeSteps ||
-        (eroded && made.erodibility != s.erodibility) || made.thermalSteps != s.thermalSteps ||
-        (eroded && shapedLevel_ != terrain_.waterLevel)) {
-        shapedMade_ = false;
-        flow_.reset();
-        shaped_ = AltitudesOf(terrain_);
-        RunStages(shaped_, s, terrain_.waterLevel, false);
-        shapedStages_ = s;
-        shapedLevel_ = terrain_.waterLevel;
-        shapedMade_ = true;
-    }
-    return shaped_;
-}
-
-const FlowGraph& WebMap::Flow() {
-    const AltitudeGrid& g = ShapedGrid();  // first: a new grid forgets the graph
-    const double level = terrain_.waterLevel;
-    if (!flow_ || flowLevel_ != level) {
-        flow_.reset();
-        flow_ = FlowGraph::Drained(g.width, g.height, g.altitudes, level, false);
-        flowLevel_ = level;
-    }
-    return *flow_;
+PipelineSettings WebMap::Settings(bool regions) const {
+    PipelineSettings settings;  // one thread: the module has no others
+    settings.recipe.stages = stages_.landform;
+    settings.recipe.riverThreshold = stages_.riverThreshold;
+    settings.recipe.regions = regions;
+    settings.recipe.shade = stages_.shade;
+    settings.recipe.edge = stages_.edge;
+    return settings;
 }
 
 void WebMap::SetStages(const WebStages& stages) {
     stages_ = stages;
+    pipeline_.SetSettings(Settings(false));
 }
 
 std::string WebMap::Generate(const GEO_MakeLand& settings, const ProgressSink& progress) {
-    // As the dialog's OK does, every parameter is written before the map is
-    // grown; a refused generation keeps the old cells.
-    GEO_MakeLand& t = terrain_;
+    GEO_MakeLand parameters;
     for (const ParameterRow& row : ParameterTable())
-        row.Copy(settings, t);
+        row.Copy(settings, parameters);
+    if (settings.manualPlacement)
+        for (const Point& p : settings.concentrationPoints)
+            parameters.concentrationPoints.Add(p);
     try {
-        if (settings.manualPlacement) {
-            t.concentrationPoints.RemoveAll();
-            for (const Point& p : settings.concentrationPoints)
-                t.concentrationPoints.Add(p);
-        }
-        shapedMade_ = false;
-        OneThread oneThread(t);
-        t.Generate(LandCircles(), nullptr, progress);
+        pipeline_ =
+            MapPipeline::Generated(parameters, LandCircles(), nullptr, Settings(false), progress);
+        return "";
     } catch (...) {
-        return FailureText();
+        const std::string message = FailureText();
+        // As the dialog's OK does, every parameter is written before the map
+        // is grown: a refused generation keeps the old cells with the new
+        // parameters.
+        try {
+            GEO_MakeLand kept = pipeline_.Seed();
+            for (const ParameterRow& row : ParameterTable())
+                row.Copy(settings, kept);
+            if (settings.manualPlacement) {
+                kept.concentrationPoints.RemoveAll();
+                for (const Point& p : settings.concentrationPoints)
+                    kept.concentrationPoints.Add(p);
+            }
+            pipeline_ = MapPipeline(std::move(kept), pipeline_.Kind(), Settings(false));
+        } catch (...) {
+            // No memory for the copy: the old map stays as it was.
+        }
+        return message;
     }
-    fromParameters_ = true;
-    return "";
 }
 
 LoadResult WebMap::Load(std::vector<unsigned char> bytes, std::string& message) {
     try {
-        const MapFileKind kind = LoadMapFileBytes(terrain_, std::move(bytes));
-        if (kind != MapFileKind::None) {
-            shapedMade_ = false;
-            fromParameters_ = kind == MapFileKind::Map;
-        }
+        // Loaded over a copy, as a raw file keeps the map's parameters.
+        GEO_MakeLand next = pipeline_.Seed();
+        const MapFileKind kind = LoadMapFileBytes(next, std::move(bytes));
+        if (kind != MapFileKind::None)
+            pipeline_ = MapPipeline(std::move(next), kind, Settings(false));
         switch (kind) {
         case MapFileKind::Map:
             return LoadResult::Map;
@@ -165,7 +113,7 @@ LoadResult WebMap::Load(std::vector<unsigned char> bytes, std::string& message) 
 }
 
 bool WebMap::GridSize(int32_t& width, int32_t& height) const {
-    const GEO_MakeLand::GridSize size = terrain_.CellGridSize();
+    const GEO_MakeLand::GridSize size = pipeline_.Seed().CellGridSize();
     width = size.formsGrid ? size.width : 0;
     height = size.formsGrid ? size.height : 0;
     return size.formsGrid;
@@ -175,29 +123,10 @@ std::vector<unsigned char> WebMap::Render(bool regions, const ProgressSink& prog
     int32_t w = 0, h = 0;
     if (!GridSize(w, h))
         return {};
-    Picture picture(w, h);
-    {
-        OneThread oneThread(terrain_);
-        Shaped shaped(*this);
-        terrain_.Render(picture, regions, progress);
-    }
-    if (stages_.shade)
-        ShadeRelief(picture, ShapedGrid(), terrain_.waterLevel);
-    if (stages_.riverThreshold > 0)
-        DrawRiversAndLakes(picture);
-    if (regions)
-        DrawPointMarks(picture, terrain_.concentrationPoints);
-    return RgbaBytes(picture);
-}
-
-void WebMap::DrawRiversAndLakes(Picture& picture) {
-    const FlowGraph& flow = Flow();
-    const AltitudeGrid& g = ShapedGrid();
-    const double level = terrain_.waterLevel;
-    const std::vector<uint8_t> lakes = LakeMask(g.altitudes, flow);
-    const std::vector<uint8_t> rivers =
-        RiverMask(g.altitudes, flow, lakes, level, stages_.riverThreshold);
-    DrawWaters(picture, g.altitudes, flow, lakes, rivers, level, stages_.riverThreshold);
+    pipeline_.SetSettings(Settings(regions));
+    PipelineProgress sinks;
+    sinks.render = progress;
+    return RgbaBytes(pipeline_.Render(sinks));
 }
 
 std::vector<unsigned char> WebMap::PlacementPicture(int32_t width, int32_t height,
@@ -211,8 +140,8 @@ template <class Sample, class Convert>
 std::vector<Sample> WebMap::Heights(bool asFile, int32_t& width, int32_t& height, Convert convert) {
     if (!GridSize(width, height))
         return {};
-    const HeightWindow grid = stages_.landform.Active() ? HeightWindow::OfGrid(ShapedGrid())
-                                                        : HeightWindow::OfCells(terrain_);
+    const HeightWindow grid = pipeline_.Reshaped() ? HeightWindow::OfGrid(pipeline_.ShapedHeights())
+                                                   : HeightWindow::OfCells(pipeline_.Seed());
     const HeightWindow window = asFile && stages_.edge == HeightEdge::Repeat ? grid.Closed() : grid;
     width = window.Width();
     height = window.Height();
@@ -243,30 +172,23 @@ std::string WebMap::Sidecar(bool floatSamples, bool bigEndian, const std::string
     sidecar.floatSamples = floatSamples;
     sidecar.bigEndian = bigEndian;
     sidecar.edge = stages_.edge;
-    sidecar.waterLevel = terrain_.waterLevel;
+    sidecar.waterLevel = pipeline_.Seed().waterLevel;
     sidecar.recipe = recipe;
     return SidecarJson(sidecar);
 }
 
 std::string WebMap::Recipe(bool regions) const {
-    RecipeOptions options;
-    options.stages = stages_.landform;
-    options.riverThreshold = stages_.riverThreshold;
-    options.regions = regions;
-    options.shade = stages_.shade;
-    options.edge = stages_.edge;
-    return RecipeText(terrain_, fromParameters_, options);
+    return RecipeOf(pipeline_.Seed(), pipeline_.Kind() == MapFileKind::Map, Settings(regions));
 }
 
 std::string WebMap::Report() {
-    Shaped shaped(*this);
-    return BuildLandReport(terrain_.GetData(), size_t(terrain_.GetSize()), terrain_.waterLevel);
+    return pipeline_.LandReportText();
 }
 
 std::vector<unsigned char> WebMap::MapFileBytes() const {
-    return ::MapFileBytes(terrain_, MapFileKind::Map);
+    return ::MapFileBytes(pipeline_.Seed(), MapFileKind::Map);
 }
 
 std::vector<unsigned char> WebMap::RawFileBytes() const {
-    return ::MapFileBytes(terrain_, MapFileKind::Raw);
+    return ::MapFileBytes(pipeline_.Seed(), MapFileKind::Raw);
 }

@@ -1,15 +1,15 @@
 #pragma once
 // The page's one map, as the worker holds it: generated, loaded, rendered and
-// saved through the same model as the desktop program. Failures come back as
-// the texts the desktop program shows, never as exceptions.
+// saved through the same model as the desktop program, its stages and water
+// through the map pipeline. Failures come back as the texts the desktop
+// program shows, never as exceptions.
 
 #include "core/GEO_MakeLand.h"
 #include "core/Picture.h"
 #include "data/PointArray.h"
 #include "export/HeightLayout.h"
-#include "landform/AltitudeGrid.h"
-#include "landform/FlowGraph.h"
 #include "landform/LandformStages.h"
+#include "pipeline/MapPipeline.h"
 
 #include <cstdint>
 #include <optional>
@@ -30,6 +30,8 @@ struct WebStages {
 
 class WebMap {
   public:
+    WebMap();
+
     // Grows a map from what the generation dialog sets, as `settings` holds it
     // (hand-placed points included; its cells are not read). "" when the map
     // was made; otherwise the message, with the old map kept.
@@ -62,31 +64,18 @@ class WebMap {
     std::vector<unsigned char> MapFileBytes() const;
     std::vector<unsigned char> RawFileBytes() const;
 
-    void SetWaterLevel(double level) { terrain_.waterLevel = level; }
+    void SetWaterLevel(double level) { pipeline_.SetWaterLevel(level); }
     // The size of the grid the pictures show; 0 x 0 without cells.
     bool GridSize(int32_t& width, int32_t& height) const;
-    const GEO_MakeLand& terrain() const { return terrain_; }
+    const GEO_MakeLand& terrain() const { return pipeline_.Seed(); }
 
   private:
-    class Shaped;
-    // Lakes and rivers over the picture, from the shaped heights' drainage.
-    void DrawRiversAndLakes(Picture& picture);
-    const AltitudeGrid& ShapedGrid();
-    const FlowGraph& Flow();
+    // The pipeline's settings: the stages' and these picture options, one thread.
+    PipelineSettings Settings(bool regions) const;
     template <class Sample, class Convert>
     std::vector<Sample> Heights(bool asFile, int32_t& width, int32_t& height, Convert convert);
 
-    GEO_MakeLand terrain_;
     WebStages stages_;
-    bool fromParameters_ = false;  // generated, or loaded from a map file
-    // The seed's map through the stages, made when first needed; erosion
-    // takes the water level as its base, so the level is part of the key.
-    AltitudeGrid shaped_;
-    bool shapedMade_ = false;
-    LandformStages shapedStages_;
-    double shapedLevel_ = 0;
-    // Where the shaped heights' water goes, kept while neither they nor the
-    // water level change: a redraw does not drain again.
-    std::optional<FlowGraph> flow_;
-    double flowLevel_ = 0;
+    // The seed's map (none at first) with what the page's redraws share.
+    MapPipeline pipeline_;
 };

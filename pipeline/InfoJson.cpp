@@ -1,4 +1,4 @@
-#include "cli/InfoJson.h"
+#include "pipeline/InfoJson.h"
 
 #include "core/GEO_MakeLand.h"
 #include "core/ParameterTable.h"
@@ -8,8 +8,6 @@
 #include <cmath>
 #include <iterator>
 #include <string_view>
-
-namespace cli {
 
 namespace {
 
@@ -146,5 +144,3 @@ std::string InfoJson(const GEO_MakeLand& terrain, MapFileKind kind, const LandFi
     j.Close('}');
     return j.Done();
 }
-
-}  // namespace cli

@@ -3,17 +3,18 @@
 // out before any work so that a map too large fails at once and cleanly
 // rather than minutes later (or by the kernel's hand).
 
-#include "cli/CliOptions.h"
+#include "pipeline/PipelineSettings.h"
 
 #include <cstdint>
 #include <string>
 
-namespace cli {
+class GEO_MakeLand;
 
 // Peak bytes of generating the map and writing the options' outputs: the
 // larger of the stamping (stamp tables and counters), the totals (the grid and
 // the counters) and the writing (the grid, the picture and the encoded files).
-uint64_t GenerationBytes(const Options& o);
+uint64_t GenerationBytes(const GEO_MakeLand& parameters, const PipelineSettings& settings,
+                         const PipelineOutputs& outputs);
 
 // What this process can still allocate: the least of the memory the system
 // has available (with free swap), the address-space and data-size limits
@@ -28,5 +29,3 @@ uint64_t ControlGroupRoom(const std::string& procRoot, const std::string& sysRoo
 
 // The refusal, or an empty string when `need` fits into `available`.
 std::string MemoryRefusal(int32_t width, int32_t height, uint64_t need, uint64_t available);
-
-}  // namespace cli

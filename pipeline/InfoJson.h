@@ -9,8 +9,6 @@
 
 class GEO_MakeLand;
 
-namespace cli {
-
 // One line, ending in a newline. Shares are percents of the cells, unrounded
 // (the text report rounds them to one decimal); a number that is not finite
 // (possible only in a damaged file) is written as null. With `waters` (after
@@ -18,5 +16,3 @@ namespace cli {
 // largest basin's share, a percent of the land cells.
 std::string InfoJson(const GEO_MakeLand& terrain, MapFileKind kind, const LandFigures& figures,
                      const WaterFigures* waters = nullptr, uint32_t riverThreshold = 0);
-
-}  // namespace cli

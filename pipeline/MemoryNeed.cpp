@@ -1,4 +1,6 @@
-#include "cli/MemoryNeed.h"
+#include "pipeline/MemoryNeed.h"
+
+#include "core/GEO_MakeLand.h"
 
 #include "landform/Erosion.h"
 #include "landform/FlowGraph.h"
@@ -14,8 +16,6 @@
 #include <optional>
 #include <sstream>
 #include <string>
-
-namespace cli {
 
 namespace {
 
@@ -80,32 +80,34 @@ uint64_t ControlGroupRoom(const std::string& procRoot, const std::string& sysRoo
     return std::numeric_limits<uint64_t>::max();
 }
 
-uint64_t GenerationBytes(const Options& o) {
-    const uint64_t cells = uint64_t(o.terrain.width) * uint64_t(o.terrain.height);
-    const auto stamps = uint64_t(double(int32_t(cells)) * o.terrain.processAmount);
-    const uint64_t planes = o.threads == 2 ? 2 : 1;
+uint64_t GenerationBytes(const GEO_MakeLand& p, const PipelineSettings& settings,
+                         const PipelineOutputs& outputs) {
+    const uint64_t cells = uint64_t(p.width) * uint64_t(p.height);
+    const auto stamps = uint64_t(double(int32_t(cells)) * p.processAmount);
+    const uint64_t planes = settings.threads == 2 ? 2 : 1;
     // Drawn and ordered stamps (8 bytes each), the order's bucket table, the counters.
     const uint64_t stamping =
         16 * stamps + 4 * std::max<uint64_t>(stamps, 65536) + 4 * cells * planes;
     const uint64_t totals = 16 * cells + 4 * cells * planes;
     // One rendering serves every picture; the heightmaps are written one after another.
     uint64_t pictures = 0, heightmap = 0;
-    for (const Output& out : o.outputs)
-        pictures =
-            std::max(pictures, FormOf(out.kind).writingBytes(cells, uint64_t(o.terrain.height)));
-    for (const Heightmap& map : o.heightmaps)
-        heightmap =
-            std::max(heightmap, FormOf(map.kind).writingBytes(cells, uint64_t(o.terrain.height)));
+    for (const FileOutput& out : outputs.files)
+        pictures = std::max(pictures, FormOf(out.form).writingBytes(cells, uint64_t(p.height)));
+    for (const FileOutput& map : outputs.heightmaps)
+        heightmap = std::max(heightmap, FormOf(map.form).writingBytes(cells, uint64_t(p.height)));
     // Stages reshape a copy of the altitudes with one more grid beside it;
-    // relief shading keeps the copy while the picture is drawn.
-    const bool drains = o.riverThreshold > 0 || !o.layers.empty();
-    const uint64_t shaping = o.stages.Active() || o.shade || drains ? 16 * cells : 0;
+    // relief shading keeps the copy while the picture is drawn. The shaped
+    // map the pictures and heightmaps are drawn from is a second map's cells.
+    const RecipeOptions& r = settings.recipe;
+    const bool drains = r.riverThreshold > 0 || outputs.Drains();
+    const uint64_t shaping = (r.stages.Active() || r.shade || drains ? 16 * cells : 0) +
+                             (r.stages.Active() ? 16 * cells : 0);
     // Beyond that grid: stream power's scratch while it runs, or later the
     // drainage with its masks (and the drained areas as doubles and floats
     // for a flow layer) while the outputs are written.
-    const bool flow = std::any_of(o.layers.begin(), o.layers.end(),
-                                  [](const Layer& l) { return l.kind == LayerKind::Flow; });
-    const uint64_t eroding = o.stages.erodeSteps > 0 ? (streamPowerBytesPerCell - 8) * cells : 0;
+    const bool flow = std::any_of(outputs.layers.begin(), outputs.layers.end(),
+                                  [](const LayerOutput& l) { return l.kind == LayerKind::Flow; });
+    const uint64_t eroding = r.stages.erodeSteps > 0 ? (streamPowerBytesPerCell - 8) * cells : 0;
     const uint64_t draining = drains ? (drainageBytesPerCell + 2 + (flow ? 12 : 0)) * cells : 0;
     const uint64_t writing =
         16 * cells + shaping + std::max(eroding, draining) + pictures + heightmap;
@@ -132,5 +134,3 @@ std::string MemoryRefusal(int32_t width, int32_t height, uint64_t need, uint64_t
            Gibibytes(need, decimals) + " of memory, but only " + Gibibytes(available, decimals) +
            " can be had; nothing was written";
 }
-
-}  // namespace cli

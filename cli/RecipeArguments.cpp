@@ -1,20 +1,6 @@
-#include "cli/Recipe.h"
-
-#include "export/RecipeText.h"
+#include "cli/RecipeArguments.h"
 
 namespace cli {
-
-std::string RecipeOf(const GEO_MakeLand& t, bool fromParameters, const Options& o) {
-    RecipeOptions recipe;
-    recipe.stages = o.stages;
-    recipe.riverThreshold = o.riverThreshold;
-    recipe.regions = o.regions;
-    recipe.shade = o.shade;
-    recipe.edge = o.edge;
-    recipe.engine = o.engine;
-    recipe.heightRangeMetres = o.heightRangeMetres;
-    return RecipeText(t, fromParameters, recipe);
-}
 
 std::vector<std::string> ArgumentsWithRecipe(const std::vector<std::string>& args,
                                              const std::vector<RecipeSetting>& recipe) {

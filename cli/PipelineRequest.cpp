@@ -1,0 +1,35 @@
+#include "cli/PipelineRequest.h"
+
+namespace cli {
+
+PipelineSettings PipelineSettingsOf(const Options& o) {
+    PipelineSettings s;
+    s.recipe.stages = o.stages;
+    s.recipe.riverThreshold = o.riverThreshold;
+    s.recipe.regions = o.regions;
+    s.recipe.shade = o.shade;
+    s.recipe.edge = o.edge;
+    s.recipe.engine = o.engine;
+    s.recipe.heightRangeMetres = o.heightRangeMetres;
+    s.tileColumns = o.tileColumns;
+    s.tileRows = o.tileRows;
+    s.threads = o.threads;
+    return s;
+}
+
+PipelineOutputs PipelineOutputsOf(const Options& o) {
+    PipelineOutputs outputs;
+    for (const Output& out : o.outputs)
+        outputs.files.push_back({out.path, out.kind});
+    for (const Heightmap& map : o.heightmaps)
+        outputs.heightmaps.push_back({map.path, map.kind});
+    for (const Layer& layer : o.layers) {
+        const ::LayerKind kind = layer.kind == LayerKind::Flow    ? ::LayerKind::Flow
+                                 : layer.kind == LayerKind::Lakes ? ::LayerKind::Lakes
+                                                                  : ::LayerKind::Rivers;
+        outputs.layers.push_back({kind, layer.path});
+    }
+    return outputs;
+}
+
+}  // namespace cli
