@@ -310,6 +310,11 @@ StageReading CheckStageNumber(const StageSetting& row, double value) {
     return Refused(row, std::isnan(value) ? "nan" : ShortestText(value));
 }
 
+double StageDefault(const StageSetting& row) {
+    const bool number = row.type == Type::Integer || row.type == Type::Number;
+    return number ? WholeNumber(row.fallback).value_or(0) : 0;
+}
+
 std::string CommandLineWords(const StageRefusal& refusal) {
     return std::string(refusal.row->option) + ": expected " + refusal.expected + ", got " +
            refusal.got;

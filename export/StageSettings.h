@@ -116,6 +116,8 @@ StageReading ReadStageText(const StageSetting& row, std::string_view text);
 // A number a front end holds typed (Python's int or float, the page's field),
 // checked against the same range; NaN and fractions of integers are refused.
 StageReading CheckStageNumber(const StageSetting& row, double value);
+// The default of an Integer or Number row as a number; 0 for the others.
+double StageDefault(const StageSetting& row);
 // "--smooth: expected …, got …", glenvar-cli's words.
 std::string CommandLineWords(const StageRefusal& refusal);
 
