@@ -58,7 +58,10 @@ std::optional<double> WholeNumber(std::string_view text) {
     if (mantissa == 0 || i != text.size())
         return std::nullopt;
     const double value = std::strtod(std::string(text).c_str(), nullptr);
-    if (!std::isfinite(value))
+    // from_chars refuses a value too small for any double ("1e-400"), where strtod gives 0.
+    const std::string_view significand = text.substr(0, text.find_first_of("eE"));
+    const bool zeroWritten = significand.find_first_of("123456789") == std::string_view::npos;
+    if (!std::isfinite(value) || (value == 0 && !zeroWritten))
         return std::nullopt;
     return value;
 }
