@@ -1,6 +1,7 @@
 // The page's stage settings against glenvar-cli: the same ranges and
 // defaults, and every text glenvar-cli refuses (hex, exponents, NaN, out of
 // range) refused by the page's reading and by its links' dialog.
+/* global createGlenvar */
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { spawnSync } from "node:child_process";
@@ -34,7 +35,7 @@ const texts = (r) => ["0x10", "1e1", "1E0", "NaN", "nan", "Infinity", "inf", " 1
 test("each stage row reads and refuses as glenvar-cli, with its range and default", async () => {
   const page = await openPage(session, "");
   const { rows, reads } = await page.evaluate(async (cases) => {
-    const m = await createGlenvar(); // eslint-disable-line no-undef
+    const m = await createGlenvar();
     const rows = m.stageTable();
     const reads = rows.map((r) => cases[r.name]?.map((t) => m.parseStage(r.name, t)) ?? []);
     return { rows, reads };
@@ -46,7 +47,7 @@ test("each stage row reads and refuses as glenvar-cli, with its range and defaul
   const help = spawnSync(process.env.GLENVAR_CLI, ["render", "--help"], { encoding: "utf8" }).stdout;
   const numbers = rows.filter((r) => r.type === "integer" || r.type === "number");
   const tried = await page.evaluate(async (cases) => {
-    const m = await createGlenvar(); // eslint-disable-line no-undef
+    const m = await createGlenvar();
     return cases.map(([name, t]) => m.parseStage(name, t));
   }, numbers.flatMap((r) => texts(r).map((t) => [r.name, t])));
   let i = 0;
