@@ -326,12 +326,16 @@ void SetStageSetting(const StageSetting& setting, const std::string& text, GEO_M
     if (const auto* refusal = std::get_if<StageRefusal>(&reading))
         throw SettingRefusal(CommandLineWords(*refusal));
     const StageValue value = std::get<StageValue>(reading);
-    switch (setting.id) {
-    case Id::Point:
+    if (setting.id == Id::Point) {
         terrain.concentrationPoints.Add(Point{value.first, value.second});
         // Hand placement keeps the random point count as it was, as the desktop program does.
         terrain.manualPlacement = 1;
-        break;
+    }
+    SetStageValue(setting, value, o);
+}
+
+void SetStageValue(const StageSetting& setting, const StageValue& value, RecipeOptions& o) {
+    switch (setting.id) {
     case Id::Smooth:
         o.stages.smoothRadius = int32_t(value.number);
         break;
@@ -357,13 +361,14 @@ void SetStageSetting(const StageSetting& setting, const std::string& text, GEO_M
         o.edge = value.number != 0 ? HeightEdge::Repeat : HeightEdge::Wrap;
         break;
     case Id::Engine:
-        o.engine = EngineNamed(text);
+        o.engine = EngineNamed(Choices(setting)[size_t(value.number)]);
         break;
     case Id::HeightRange:
         o.heightRangeMetres = value.number;
         break;
+    case Id::Point:
     case Id::Tiles:
-        break;  // a run option: the front end keeps it
+        break;  // the terrain's points; the tiles are the front end's run option
     }
 }
 

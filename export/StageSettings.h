@@ -127,8 +127,12 @@ std::string CommandLineWords(const StageRefusal& refusal);
 void SetStageSetting(const StageSetting& setting, const std::string& text, GEO_MakeLand& terrain,
                      RecipeOptions& options);
 
+// A checked value (ReadStageText, CheckStageNumber) into the options; a
+// point or the tiles change nothing here.
+void SetStageValue(const StageSetting& setting, const StageValue& value, RecipeOptions& options);
+
 // The values a recipe writes for the row, in order: none when the setting is
-// at its default or means nothing (erodibility without erosion), one empty
+// at its default or means nothing (erosion's K without erosion), one empty
 // text for a switch that is on, one text per hand-placed point.
 std::vector<std::string> StageTexts(const StageSetting& setting, const GEO_MakeLand& terrain,
                                     const RecipeOptions& options);

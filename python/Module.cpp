@@ -239,11 +239,12 @@ PYBIND11_MODULE(_glenvar, m) {
         .def(
             "erode",
             [](PythonMap& map, int64_t steps, double k, int64_t thermal) {
-                LandformStages stages;
-                stages.erodeSteps = int32_t(CheckedSetting(StageRow(Id::Erode), double(steps)));
-                stages.erodibility = CheckedSetting(StageRow(Id::Erodibility), k);
-                stages.thermalSteps =
-                    int32_t(CheckedSetting(StageRow(Id::Thermal), double(thermal)));
+                RecipeOptions checked;
+                for (const auto& [id, value] : {std::pair{Id::Erode, double(steps)},
+                                                {Id::Erodibility, k},
+                                                {Id::Thermal, double(thermal)}})
+                    SetStageValue(StageRow(id), {CheckedSetting(StageRow(id), value)}, checked);
+                const LandformStages& stages = checked.stages;
                 return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                     return map.Staged(stages, watch.Stages());
                 });

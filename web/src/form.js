@@ -250,7 +250,7 @@ export class ParameterForm {
     }
     if (this.regions) q.set("regions", "1");
     for (const key of ["smooth", "shade", "edge"]) this.linkStage(q, key);
-    // In glenvar-cli's order: erosion, its erodibility, talus, rivers.
+    // In glenvar-cli's order: erosion, its K, talus, rivers.
     for (const { name } of this.fieldStages) this.linkStage(q, name);
     return q.toString();
   }
