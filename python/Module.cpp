@@ -176,6 +176,15 @@ py::tuple PythonSettings() {
     return py::tuple(rows);
 }
 
+// The docstring names the row's range, as glenvar-cli's help does.
+const std::string& SmoothDoc() {
+    static const std::string doc = "A new map of the altitudes smoothed: three passes of a box "
+                                   "blur of the radius (" +
+                                   StageRangeText(StageRow(StageSettingId::Smooth)) +
+                                   ") that wraps like the map. This map stays as it is.";
+    return doc;
+}
+
 py::tuple PythonParameters() {
     py::list rows;
     for (const auto& p : glenvar_python::GenerationParameters()) {
@@ -233,9 +242,7 @@ PYBIND11_MODULE(_glenvar, m) {
                     return map.Staged(stages, watch.Stages());
                 });
             },
-            py::arg("radius"),
-            "A new map of the altitudes smoothed: three passes of a box blur of the radius "
-            "(0..32) that wraps like the map. This map stays as it is.")
+            py::arg("radius"), SmoothDoc().c_str())
         .def(
             "erode",
             [](PythonMap& map, int64_t steps, double k, int64_t thermal) {
