@@ -90,15 +90,7 @@ std::unique_ptr<PythonMap> PythonMap::Staged(const LandformStages& added,
         (added.erodeSteps == 0 || (had.erodeSteps == 0 && had.thermalSteps == 0)) &&
         (added.thermalSteps == 0 || had.thermalSteps == 0);
     next->stagesKnown_ = stagesKnown_ && inOrder;
-    next->stages_ = had;
-    if (added.smoothRadius > 0)
-        next->stages_.smoothRadius = added.smoothRadius;
-    if (added.erodeSteps > 0) {
-        next->stages_.erodeSteps = added.erodeSteps;
-        next->stages_.erodibility = added.erodibility;
-    }
-    if (added.thermalSteps > 0)
-        next->stages_.thermalSteps = added.thermalSteps;
+    next->stages_ = Followed(had, added);
     AltitudeGrid grid = AltitudesOf(terrain_);
     RunStages(grid, added, terrain_.waterLevel, terrain_.twoThreads != 0, progress);
     ApplyAltitudes(next->terrain_, grid);

@@ -92,9 +92,7 @@ const AltitudeGrid& WebMap::ShapedGrid() {
     // Without erosion the water level changes nothing; the same map then
     // keeps its copy while the level's slider moves.
     const bool eroded = s.erodeSteps > 0;
-    if (!shapedMade_ || made.smoothRadius != s.smoothRadius || made.erodeSteps != s.erodeSteps ||
-        (eroded && made.erodibility != s.erodibility) || made.thermalSteps != s.thermalSteps ||
-        (eroded && shapedLevel_ != terrain_.waterLevel)) {
+    if (!shapedMade_ || !SameShaping(made, s) || (eroded && shapedLevel_ != terrain_.waterLevel)) {
         shapedMade_ = false;
         flow_.reset();
         shaped_ = AltitudesOf(terrain_);
