@@ -104,8 +104,8 @@ def generate(
     points: Optional[Iterable[Sequence[int]]] = None,
     threads: int = 1,
 ) -> Map:
-    """Grows a map; out-of-range values raise ValueError with glenvar-cli's
-    message, values of another type TypeError naming the keyword."""
+    """Grows a map; out-of-range values raise ValueError naming the keyword
+    and its range, values of another type TypeError naming the keyword."""
 
 def load(path: _Path) -> Map:
     """Reads a map file (.ld) or raw data file (.dat); refusals raise OSError or ValueError."""
