@@ -73,6 +73,14 @@ void SetParameter(Options& o, const ParameterRow& row, std::string_view option,
 
 // A setting a recipe may carry too, read by its row (export/StageSettings.h).
 void SetStage(Options& o, const StageSetting& setting, const std::string& text) {
+    if (setting.kind == SettingKind::RunOption) {  // the tiles: this run's alone
+        const StageReading tiles = ReadStageText(setting, text);
+        if (const auto* refusal = std::get_if<StageRefusal>(&tiles))
+            throw Failure{CommandLineWords(*refusal)};
+        o.tileColumns = std::get<StageValue>(tiles).first;
+        o.tileRows = std::get<StageValue>(tiles).second;
+        return;
+    }
     RecipeOptions r{o.stages, o.riverThreshold, o.regions,          o.shade,
                     o.edge,   o.engine,         o.heightRangeMetres};
     SetStageSetting(setting, text, o.terrain, r);
@@ -83,17 +91,6 @@ void SetStage(Options& o, const StageSetting& setting, const std::string& text) 
     o.edge = r.edge;
     o.engine = r.engine;
     o.heightRangeMetres = r.heightRangeMetres;
-}
-
-std::optional<std::pair<int32_t, int32_t>> TilesFrom(std::string_view text) {
-    const auto x = text.find('x');
-    if (x == std::string_view::npos)
-        return std::nullopt;
-    const auto k = WholeInteger<int32_t>(text.substr(0, x));
-    const auto l = WholeInteger<int32_t>(text.substr(x + 1));
-    if (!k || !l || *k < 1 || *l < 1 || *k > 64 || *l > 64)
-        return std::nullopt;
-    return std::pair{*k, *l};
 }
 
 // --layer KIND=FILE, the file's form fixed by the kind.
@@ -120,19 +117,13 @@ Layer LayerFrom(const std::string& text) {
                   Quoted(text)};
 }
 
-// The heightmaps' tiles, the layers and the recipe: run options no recipe holds.
+// The layers and the recipe: run options no recipe holds.
 void SetLayoutOrRecipe(Options& o, std::string_view name, const std::string& text) {
     const auto refuse = [&](const std::string& expected) {
         return Failure{std::string(name) + ": expected " + expected + ", got " + Quoted(text)};
     };
     if (name == "--layer") {
         o.layers.push_back(LayerFrom(text));
-    } else if (name == "--tiles") {
-        const auto tiles = TilesFrom(text);
-        if (!tiles)
-            throw refuse("KxL with K and L from 1 to 64");
-        o.tileColumns = tiles->first;
-        o.tileRows = tiles->second;
     } else if (name == "--recipe") {
         if (text.empty())
             throw refuse("a file name");

@@ -22,7 +22,7 @@ struct CommandOption {
     bool hidden = false;
     // The endings its file names take (and the completion offers), "|"-separated.
     std::string_view extensions = "";
-    // The only values it takes, for the completion, " "-separated.
+    // The only values it takes, for the completion, "|"-separated.
     std::string_view words = "";
 };
 

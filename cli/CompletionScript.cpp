@@ -2,6 +2,7 @@
 
 #include "cli/CommandRegistry.h"
 
+#include <algorithm>
 #include <cctype>
 #include <string_view>
 
@@ -72,6 +73,13 @@ std::string AnyCase(std::string_view endings) {
     return pattern;
 }
 
+// "wrap|repeat" as compgen's "wrap repeat".
+std::string WordList(std::string_view words) {
+    std::string list(words);
+    std::replace(list.begin(), list.end(), '|', ' ');
+    return list;
+}
+
 std::string ValueCases(const CommandEntry& entry) {
     std::string cases;
     std::string free;  // options whose values cannot be offered
@@ -83,7 +91,7 @@ std::string ValueCases(const CommandEntry& entry) {
             cases += "        " + name + ") _glenvar_cli_files \"$cur\" '" + AnyCase(o.extensions) +
                      "'; return ;;\n";
         else if (!o.words.empty())
-            cases += "        " + name + ") COMPREPLY=($(compgen -W '" + std::string(o.words) +
+            cases += "        " + name + ") COMPREPLY=($(compgen -W '" + WordList(o.words) +
                      "' -- \"$cur\")); return ;;\n";
         else
             free += (free.empty() ? "" : " | ") + name;

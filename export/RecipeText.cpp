@@ -6,8 +6,6 @@
 
 namespace {
 
-using Id = StageSettingId;
-
 // The words after "glenvar-cli generate", unquoted as a shell would.
 std::vector<std::string> RecipeWords(const std::string& recipe) {
     std::vector<std::string> words;
@@ -73,34 +71,15 @@ std::string RecipeText(const GEO_MakeLand& t, bool fromParameters, const RecipeO
             continue;  // the only flag with an option is the kept random state
         words.insert(words.end(), {std::string(row.option), row.Text(t)});
     }
-    const auto add = [&words](Id id, const std::string& value = {}) {
-        words.push_back(StageOption(id));
-        if (!value.empty())
-            words.push_back(value);
-    };
-    if (t.manualPlacement != 0)
-        for (const Point& p : t.concentrationPoints)
-            add(Id::Point, std::to_string(p.x) + "," + std::to_string(p.y));
-    if (o.stages.smoothRadius > 0)
-        add(Id::Smooth, std::to_string(o.stages.smoothRadius));
-    if (o.stages.erodeSteps > 0) {
-        add(Id::Erode, std::to_string(o.stages.erodeSteps));
-        add(Id::Erodibility, ShortestText(o.stages.erodibility));
+    for (const StageSetting& setting : StageSettings()) {
+        if (setting.kind == SettingKind::RunOption)
+            continue;
+        for (const std::string& value : StageTexts(setting, t, o)) {
+            words.push_back(std::string(setting.option));
+            if (!value.empty())
+                words.push_back(value);
+        }
     }
-    if (o.stages.thermalSteps > 0)
-        add(Id::Thermal, std::to_string(o.stages.thermalSteps));
-    if (o.riverThreshold > 0)
-        add(Id::Rivers, std::to_string(o.riverThreshold));
-    if (o.regions)
-        add(Id::Regions);
-    if (o.shade)
-        add(Id::Shade);
-    if (o.edge == HeightEdge::Repeat)
-        add(Id::Edge, "repeat");
-    if (o.engine)
-        add(Id::Engine, std::string(o.engine->name));
-    if (o.heightRangeMetres != RecipeOptions().heightRangeMetres)
-        add(Id::HeightRange, ShortestText(o.heightRangeMetres));
     std::string recipe;
     for (const std::string& w : words)
         recipe += (recipe.empty() ? "" : " ") + RecipeWord(w);
@@ -123,6 +102,8 @@ std::vector<RecipeSetting> RecipeSettings(const std::string& recipe) {
         RecipeSetting setting{word.substr(0, equals), {}};
         const ParameterRow* row = ParameterOption(setting.option);
         const StageSetting* stage = row ? nullptr : FindStageSetting(setting.option);
+        if (stage && stage->kind == SettingKind::RunOption)
+            stage = nullptr;  // the run's own choice, never the recipe's
         if (!row && !stage)
             throw RecipeFailure("the recipe holds " + QuotedText(setting.option) +
                                 ", which is not a setting");

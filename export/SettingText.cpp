@@ -58,42 +58,66 @@ std::optional<double> WholeNumber(std::string_view text) {
     if (mantissa == 0 || i != text.size())
         return std::nullopt;
     const double value = std::strtod(std::string(text).c_str(), nullptr);
-    if (!std::isfinite(value))
+    // from_chars refuses a value too small for any double ("1e-400"), where strtod gives 0.
+    const std::string_view significand = text.substr(0, text.find_first_of("eE"));
+    const bool zeroWritten = significand.find_first_of("123456789") == std::string_view::npos;
+    if (!std::isfinite(value) || (value == 0 && !zeroWritten))
         return std::nullopt;
     return value;
 }
 #endif
 
+std::string ParameterExpected(const ParameterRow& row) {
+    switch (row.kind) {
+    case ParameterKind::Seed:
+        return "an integer from 0 to " + std::to_string(UINT64_MAX);
+    case ParameterKind::Integer:
+        return "an integer from " + std::to_string(int64_t(row.low)) + " to " +
+               std::to_string(int64_t(row.high));
+    case ParameterKind::Fraction:
+        return row.lowOpen
+                   ? "a number greater than " + ShortestText(row.low) + " and at most " +
+                         ShortestText(row.high)
+                   : "a number from " + ShortestText(row.low) + " to " + ShortestText(row.high);
+    case ParameterKind::Flag:
+        break;
+    }
+    return "no value";
+}
+
+bool ParameterFits(const ParameterRow& row, double value) {
+    const bool aboveLow = row.lowOpen ? value > row.low : value >= row.low;
+    const bool inRange = aboveLow && value <= row.high;  // false for NaN
+    if (row.kind == ParameterKind::Integer)
+        return inRange && value == std::floor(value);
+    return row.kind == ParameterKind::Fraction && inRange;
+}
+
 void SetParameterText(GEO_MakeLand& terrain, const ParameterRow& row, std::string_view option,
                       const std::string& text) {
-    const auto refuse = [&](const std::string& expected) {
-        return SettingRefusal(std::string(option) + ": expected " + expected + ", got " +
-                              QuotedText(text));
+    const auto refuse = [&] {
+        return SettingRefusal(std::string(option) + ": expected " + ParameterExpected(row) +
+                              ", got " + QuotedText(text));
     };
     switch (row.kind) {
     case ParameterKind::Seed: {
         const auto seed = WholeInteger<uint64_t>(text);
         if (!seed)
-            throw refuse("an integer from 0 to " + std::to_string(UINT64_MAX));
+            throw refuse();
         terrain.*std::get<uint64_t GEO_MakeLand::*>(row.field) = *seed;
         break;
     }
     case ParameterKind::Integer: {
         const auto value = WholeInteger<int64_t>(text);
-        if (!value || *value < row.low || *value > row.high)
-            throw refuse("an integer from " + std::to_string(int64_t(row.low)) + " to " +
-                         std::to_string(int64_t(row.high)));
+        if (!value || !ParameterFits(row, double(*value)))
+            throw refuse();
         row.SetNumber(terrain, double(*value));
         break;
     }
     case ParameterKind::Fraction: {
         const auto value = WholeNumber(text);
-        const bool aboveLow = value && (row.lowOpen ? *value > row.low : *value >= row.low);
-        if (!aboveLow || !(*value <= row.high))
-            throw refuse(row.lowOpen ? "a number greater than " + ShortestText(row.low) +
-                                           " and at most " + ShortestText(row.high)
-                                     : "a number from " + ShortestText(row.low) + " to " +
-                                           ShortestText(row.high));
+        if (!value || !ParameterFits(row, *value))
+            throw refuse();
         row.SetNumber(terrain, *value == 0.0 ? 0.0 : *value);  // no negative zero
         break;
     }

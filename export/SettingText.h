@@ -38,6 +38,13 @@ template <class T> std::optional<T> WholeInteger(std::string_view text) {
 // values written out in full give back their exact bit patterns.
 std::optional<double> WholeNumber(std::string_view text);
 
+// What a parameter's value must be, as every refusal words it:
+// "an integer from 16 to 8192".
+std::string ParameterExpected(const ParameterRow& row);
+// A number a front end holds typed (Python's, the page's field) within the
+// parameter's range; integers whole; NaN never. Not for the seed or flags.
+bool ParameterFits(const ParameterRow& row, double value);
+
 // A generation parameter's value, checked against the table's range; the
 // messages name that range as the help does.
 void SetParameterText(GEO_MakeLand& terrain, const ParameterRow& row, std::string_view option,

@@ -4,32 +4,209 @@
 #include "export/SettingText.h"
 #include "landform/Smoothing.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 using Id = StageSettingId;
+using Type = SettingType;
 
 constexpr StageSetting rows[] = {
-    {Id::Point, "--point", "point"},
-    {Id::Smooth, "--smooth", "smooth"},
-    {Id::Erode, "--erode", "erode"},
-    {Id::Erodibility, "--erodibility", "erodibility"},
-    {Id::Thermal, "--thermal", "thermal"},
-    {Id::Rivers, "--rivers", "rivers"},
-    {Id::Regions, "--regions", "regions", false},
-    {Id::Shade, "--shade", "shade", false},
-    {Id::Edge, "--edge", "edge"},
+    {.id = Id::Point,
+     .option = "--point",
+     .link = "point",
+     .kind = SettingKind::MapFile,
+     .type = Type::Point,
+     .metavar = "X,Y",
+     .keyword = "points",
+     .description = "a concentration point placed by hand, X,Y on the grid (repeatable)",
+     .help = "place a concentration point by hand (repeatable, in order)"},
+    {.id = Id::Smooth,
+     .option = "--smooth",
+     .link = "smooth",
+     .metavar = "R",
+     .keyword = "smooth",
+     .high = maxSmoothRadius,
+     .fallback = "0",
+     .description = "radius of the box blur that smooths the heights (0: off)",
+     .help = "smooth the heights: three passes of a box blur of\n"
+             "radius R, wrapping like the map, {range} (default {default},\n"
+             "off); pictures, heightmaps and reports show the\n"
+             "smoothed heights, .ld and .dat files keep the\n"
+             "seed's map (they have no field for stages)"},
+    {.id = Id::Erode,
+     .option = "--erode",
+     .link = "erode",
+     .metavar = "N",
+     .keyword = "erode",
+     .high = maxErosionSteps,
+     .fallback = "0",
+     .description = "steps of stream-power erosion down to the water level",
+     .help = "N steps of stream-power erosion, {range}\n"
+             "(default {default}): each routes the water down the\n"
+             "steepest slope, then lowers every cell towards\n"
+             "the one it drains into, the more the more it\n"
+             "drains (Braun and Willett's implicit scheme,\n"
+             "m = 1/2, n = 1); water is the base level"},
+    {.id = Id::Erodibility,
+     .option = "--erodibility",
+     .link = "erodibility",
+     .type = Type::Number,
+     .metavar = "K",
+     .keyword = "erodibility",
+     .high = 1,
+     .fallback = "0.01",
+     .description = "the erosion's K: the share of a drop closed per step grows with it",
+     .help = "the erosion's K, {range} (default {default}): a cell\n"
+             "draining A cells closes K sqrt(A) / (1 + K\n"
+             "sqrt(A)) of its drop to the cell below per\n"
+             "step (at 0.01: half at 10000 cells)"},
+    {.id = Id::Thermal,
+     .option = "--thermal",
+     .link = "thermal",
+     .metavar = "N",
+     .keyword = "thermal",
+     .high = maxErosionSteps,
+     .fallback = "0",
+     .description = "steps of talus erosion after the stream-power erosion",
+     .help = "N steps of talus erosion after it, {range}\n"
+             "(default {default}): slopes steeper than 1 % of the\n"
+             "height range per cell slump, a sixteenth of\n"
+             "the excess per step"},
+    {.id = Id::Rivers,
+     .option = "--rivers",
+     .link = "rivers",
+     .metavar = "A",
+     .keyword = "rivers",
+     .json = "riverThreshold",
+     .high = double(int64_t{1} << 28),
+     .noun = "a cell count",
+     .fallback = "0",
+     .description = "land draining at least this many cells is river (0: none)",
+     .help = "land draining at least A cells is river\n"
+             "(default {default}, off): pictures draw rivers, the\n"
+             "wider the more they drain, and lakes\n"
+             "(depressions filled to their spill height)"},
+    {.id = Id::Regions,
+     .option = "--regions",
+     .link = "regions",
+     .takesValue = false,
+     .type = Type::Switch,
+     .keyword = "regions",
+     .description = "pictures show regions and concentration points",
+     .help = "pictures show regions and concentration points"},
+    {.id = Id::Shade,
+     .option = "--shade",
+     .link = "shade",
+     .takesValue = false,
+     .type = Type::Switch,
+     .keyword = "shade",
+     .description = "pictures lit from the north-west at 45 degrees",
+     .help = "pictures lit from the north-west at 45 degrees"},
+    {.id = Id::Edge,
+     .option = "--edge",
+     .link = "edge",
+     .type = Type::Choice,
+     .metavar = "wrap|repeat",
+     .keyword = "edge",
+     .choices = "wrap|repeat",
+     .fallback = "wrap",
+     .description = "heightmaps as the wrapped grid, or one row and column larger, repeating "
+                    "the first",
+     .help = "heightmaps as the wrapped grid (default), or one row\n"
+             "and column larger, repeating the first: N x N cells\n"
+             "give the (N+1) x (N+1) samples engines want"},
     // The sidecar's numbers: they change no sample, and the page writes no engine's.
-    {Id::Engine, "--engine", ""},
-    {Id::HeightRange, "--height-range-m", ""},
+    {.id = Id::Engine,
+     .option = "--engine",
+     .link = "",
+     .type = Type::Choice,
+     .metavar = "NAME",
+     .keyword = "engine",
+     .choices = "unreal|unity|godot",
+     .description = "the game engine whose heightmap advice is checked and whose numbers "
+                    "sidecars carry",
+     .help = "unreal, unity or godot: warn when the heightmaps'\n"
+             "size or form is not one the engine recommends, and\n"
+             "write its numbers (Z scale, sea level) into sidecars"},
+    {.id = Id::HeightRange,
+     .option = "--height-range-m",
+     .link = "",
+     .type = Type::Number,
+     .metavar = "M",
+     .keyword = "height_range_m",
+     .high = 1e6,
+     .lowOpen = true,
+     .noun = "metres",
+     .fallback = "1000",
+     .description = "metres the altitudes 0..1 span, for the sidecars",
+     .help = "metres the altitudes 0..1 span, for the sidecars\n"
+             "(default {default})"},
+    {.id = Id::Tiles,
+     .option = "--tiles",
+     .link = "",
+     .kind = SettingKind::RunOption,
+     .type = Type::Tiles,
+     .metavar = "KxL",
+     .keyword = "tiles",
+     .low = 1,
+     .high = 64,
+     .fallback = "1x1",
+     .description = "each heightmap as K x L tiles sharing their edge rows and columns",
+     .help = "write each heightmap as K x L tiles NAME_x{i}_y{j},\n"
+             "sharing their edge rows and columns"},
 };
 
-// Erosion and talus steps share their range.
-int32_t Steps(const std::string& text, std::string_view option) {
-    const auto steps = WholeInteger<int64_t>(text);
-    if (!steps || *steps < 0 || *steps > maxErosionSteps)
-        throw SettingRefusal(std::string(option) + ": expected an integer from 0 to " +
-                             std::to_string(maxErosionSteps) + ", got " + QuotedText(text));
-    return int32_t(*steps);
+constexpr bool InIdOrder() {
+    for (size_t i = 0; i < std::size(rows); ++i)
+        if (rows[i].id != Id(i))
+            return false;
+    return true;
+}
+static_assert(InIdOrder(), "StageRow finds a row by its id's position");
+
+// A bound as the messages write it: whole numbers in full ("1000000", not "1e+06").
+std::string BoundText(double value) {
+    if (value == std::floor(value) && std::fabs(value) < 1e15)
+        return std::to_string(int64_t(value));
+    return ShortestText(value);
+}
+
+std::vector<std::string_view> Choices(const StageSetting& row) {
+    std::vector<std::string_view> words;
+    for (size_t start = 0; start <= row.choices.size();) {
+        const size_t bar = std::min(row.choices.find('|', start), row.choices.size());
+        words.push_back(row.choices.substr(start, bar - start));
+        start = bar + 1;
+    }
+    return words;
+}
+
+bool InRange(const StageSetting& row, double value) {
+    const bool aboveLow = row.lowOpen ? value > row.low : value >= row.low;
+    return aboveLow && value <= row.high;  // false for NaN
+}
+
+StageRefusal Refused(const StageSetting& row, std::string got) {
+    return {&row, ExpectedText(row), std::move(got)};
+}
+
+StageReading ReadTiles(const StageSetting& row, std::string_view text) {
+    const auto x = text.find('x');
+    std::optional<int32_t> k, l;
+    if (x != std::string_view::npos) {
+        k = WholeInteger<int32_t>(text.substr(0, x));
+        l = WholeInteger<int32_t>(text.substr(x + 1));
+    }
+    if (!k || !l || !InRange(row, *k) || !InRange(row, *l))
+        return Refused(row, QuotedText(text));
+    return StageValue{0, *k, *l};
+}
+
+// Erosion's K and the height range: no negative zero reaches a recipe.
+double Unsigned(double value) {
+    return value == 0.0 ? 0.0 : value;
 }
 
 }  // namespace
@@ -45,52 +222,135 @@ const StageSetting* FindStageSetting(std::string_view option) {
     return nullptr;
 }
 
+const StageSetting& StageRow(StageSettingId id) {
+    return rows[static_cast<size_t>(id)];
+}
+
 std::string StageOption(StageSettingId id) {
-    for (const StageSetting& row : rows)
-        if (row.id == id)
-            return std::string(row.option);
-    return {};
+    return std::string(StageRow(id).option);
+}
+
+std::string ExpectedText(const StageSetting& row) {
+    const std::string low = BoundText(row.low), high = BoundText(row.high);
+    switch (row.type) {
+    case Type::Integer:
+    case Type::Number: {
+        const std::string noun(
+            row.noun.empty() ? (row.type == Type::Integer ? "an integer" : "a number") : row.noun);
+        if (row.lowOpen)
+            return noun + " greater than " + low + " and at most " + high;
+        return noun + " from " + low + " to " + high;
+    }
+    case Type::Choice: {
+        const auto words = Choices(row);
+        std::string text;
+        for (size_t i = 0; i < words.size(); ++i)
+            text += (i == 0 ? "" : i + 1 == words.size() ? " or " : ", ") + std::string(words[i]);
+        return text;
+    }
+    case Type::Point:
+        return "X,Y with 0 <= X < width and 0 <= Y < height";
+    case Type::Tiles:
+        return "KxL with K and L from " + low + " to " + high;
+    case Type::Switch:
+        break;
+    }
+    return "no value";
+}
+
+std::string StageRangeText(const StageSetting& row) {
+    return BoundText(row.low) + ".." + BoundText(row.high);
+}
+
+StageReading ReadStageText(const StageSetting& row, std::string_view text) {
+    switch (row.type) {
+    case Type::Integer: {
+        const auto value = WholeInteger<int64_t>(text);
+        if (!value || !InRange(row, double(*value)))
+            return Refused(row, QuotedText(text));
+        return StageValue{double(*value)};
+    }
+    case Type::Number: {
+        const auto value = WholeNumber(text);
+        if (!value || !InRange(row, *value))
+            return Refused(row, QuotedText(text));
+        return StageValue{Unsigned(*value)};
+    }
+    case Type::Choice: {
+        const auto words = Choices(row);
+        for (size_t i = 0; i < words.size(); ++i)
+            if (words[i] == text)
+                return StageValue{double(i)};
+        return Refused(row, QuotedText(text));
+    }
+    case Type::Point: {
+        try {
+            const Point p = PointText(text);
+            return StageValue{0, p.x, p.y};
+        } catch (const SettingRefusal&) {
+            return Refused(row, QuotedText(text));
+        }
+    }
+    case Type::Tiles:
+        return ReadTiles(row, text);
+    case Type::Switch:
+        break;
+    }
+    return StageValue{1};
+}
+
+StageReading CheckStageNumber(const StageSetting& row, double value) {
+    const bool whole = value == std::floor(value);  // false for NaN and infinities
+    if (row.type == Type::Integer && whole && InRange(row, value))
+        return StageValue{value};
+    if (row.type == Type::Number && std::isfinite(value) && InRange(row, value))
+        return StageValue{Unsigned(value)};
+    if (row.type == Type::Integer && whole && std::fabs(value) < 1e15)
+        return Refused(row, std::to_string(int64_t(value)));
+    return Refused(row, std::isnan(value) ? "nan" : ShortestText(value));
+}
+
+double StageDefault(const StageSetting& row) {
+    const bool number = row.type == Type::Integer || row.type == Type::Number;
+    return number ? WholeNumber(row.fallback).value_or(0) : 0;
+}
+
+std::string CommandLineWords(const StageRefusal& refusal) {
+    return std::string(refusal.row->option) + ": expected " + refusal.expected + ", got " +
+           refusal.got;
 }
 
 void SetStageSetting(const StageSetting& setting, const std::string& text, GEO_MakeLand& terrain,
                      RecipeOptions& o) {
-    const auto refuse = [&](const std::string& expected) {
-        return SettingRefusal(std::string(setting.option) + ": expected " + expected + ", got " +
-                              QuotedText(text));
-    };
-    switch (setting.id) {
-    case Id::Point:
-        terrain.concentrationPoints.Add(PointText(text));
+    const StageReading reading = ReadStageText(setting, text);
+    if (const auto* refusal = std::get_if<StageRefusal>(&reading))
+        throw SettingRefusal(CommandLineWords(*refusal));
+    const StageValue value = std::get<StageValue>(reading);
+    if (setting.id == Id::Point) {
+        terrain.concentrationPoints.Add(Point{value.first, value.second});
         // Hand placement keeps the random point count as it was, as the desktop program does.
         terrain.manualPlacement = 1;
-        break;
-    case Id::Smooth: {
-        const auto radius = WholeInteger<int64_t>(text);
-        if (!radius || *radius < 0 || *radius > maxSmoothRadius)
-            throw refuse("an integer from 0 to " + std::to_string(maxSmoothRadius));
-        o.stages.smoothRadius = int32_t(*radius);
-        break;
     }
+    SetStageValue(setting, value, o);
+}
+
+void SetStageValue(const StageSetting& setting, const StageValue& value, RecipeOptions& o) {
+    switch (setting.id) {
+    case Id::Smooth:
+        o.stages.smoothRadius = int32_t(value.number);
+        break;
     case Id::Erode:
-        o.stages.erodeSteps = Steps(text, setting.option);
+        o.stages.erodeSteps = int32_t(value.number);
         break;
     case Id::Thermal:
-        o.stages.thermalSteps = Steps(text, setting.option);
+        o.stages.thermalSteps = int32_t(value.number);
         break;
-    case Id::Erodibility: {
-        const auto k = WholeNumber(text);
-        if (!k || !(*k >= 0.0 && *k <= 1.0))
-            throw refuse("a number from 0 to 1");
-        o.stages.erodibility = *k == 0.0 ? 0.0 : *k;
+    case Id::Erodibility:
+        o.stages.erodibility = value.number;
         break;
-    }
-    case Id::Rivers: {
-        const auto cells = WholeInteger<int64_t>(text);
-        if (!cells || *cells < 0 || *cells > int64_t{1} << 28)
-            throw refuse("a cell count from 0 to 268435456");
-        o.riverThreshold = uint32_t(*cells);
+    case Id::Rivers:
+        o.riverThreshold = uint32_t(value.number);
         break;
-    }
     case Id::Regions:
         o.regions = true;
         break;
@@ -98,21 +358,66 @@ void SetStageSetting(const StageSetting& setting, const std::string& text, GEO_M
         o.shade = true;
         break;
     case Id::Edge:
-        if (text != "wrap" && text != "repeat")
-            throw refuse("wrap or repeat");
-        o.edge = text == "repeat" ? HeightEdge::Repeat : HeightEdge::Wrap;
+        o.edge = value.number != 0 ? HeightEdge::Repeat : HeightEdge::Wrap;
         break;
     case Id::Engine:
-        o.engine = EngineNamed(text);
-        if (o.engine == nullptr)
-            throw refuse("unreal, unity or godot");
+        o.engine = EngineNamed(Choices(setting)[size_t(value.number)]);
         break;
-    case Id::HeightRange: {
-        const auto metres = WholeNumber(text);
-        if (!metres || !(*metres > 0.0 && *metres <= 1e6))
-            throw refuse("metres greater than 0 and at most 1000000");
-        o.heightRangeMetres = *metres;
+    case Id::HeightRange:
+        o.heightRangeMetres = value.number;
+        break;
+    case Id::Point:
+    case Id::Tiles:
+        break;  // the terrain's points; the tiles are the front end's run option
+    }
+}
+
+std::vector<std::string> StageTexts(const StageSetting& setting, const GEO_MakeLand& t,
+                                    const RecipeOptions& o) {
+    const auto whole = [](int64_t value) {
+        return value > 0 ? std::vector{std::to_string(value)} : std::vector<std::string>{};
+    };
+    const auto on = [](bool set) {
+        return set ? std::vector<std::string>{std::string()} : std::vector<std::string>{};
+    };
+    std::vector<std::string> texts;
+    switch (setting.id) {
+    case Id::Point:
+        if (t.manualPlacement != 0)
+            for (const Point& p : t.concentrationPoints)
+                texts.push_back(std::to_string(p.x) + "," + std::to_string(p.y));
+        return texts;
+    case Id::Smooth:
+        return whole(o.stages.smoothRadius);
+    case Id::Erode:
+        return whole(o.stages.erodeSteps);
+    case Id::Erodibility:
+        // K means nothing without erosion, and a recipe names only what shapes the map.
+        if (o.stages.erodeSteps > 0)
+            texts.push_back(ShortestText(o.stages.erodibility));
+        return texts;
+    case Id::Thermal:
+        return whole(o.stages.thermalSteps);
+    case Id::Rivers:
+        return whole(o.riverThreshold);
+    case Id::Regions:
+        return on(o.regions);
+    case Id::Shade:
+        return on(o.shade);
+    case Id::Edge:
+        if (o.edge == HeightEdge::Repeat)
+            texts.push_back("repeat");
+        return texts;
+    case Id::Engine:
+        if (o.engine)
+            texts.push_back(std::string(o.engine->name));
+        return texts;
+    case Id::HeightRange:
+        if (o.heightRangeMetres != RecipeOptions().heightRangeMetres)
+            texts.push_back(ShortestText(o.heightRangeMetres));
+        return texts;
+    case Id::Tiles:
         break;
     }
-    }
+    return texts;
 }

@@ -1,19 +1,25 @@
 #pragma once
-// The settings beside the generation parameters (core/ParameterTable.h) that
-// a recipe carries: hand-placed points, the stages, and how pictures and
-// heightmaps are drawn and laid out. One row each, read by glenvar-cli's
-// parser, by the recipe's writer and reader, and by the page's address, so
-// that none of them spells or checks a setting its own way. Outputs, file
-// names and run options (threads, stencils, tiles, layers) are no rows here.
+// The settings beside the generation parameters (core/ParameterTable.h):
+// hand-placed points, the stages, how pictures and heightmaps are drawn, and
+// the heightmaps' tiles. One row each names the setting in every front end
+// (glenvar-cli, Python, `info --json`, the page's address), gives its range,
+// default and description, and checks a value; glenvar-cli's parser and
+// help, the recipe's writer and reader, Python's keywords and the page's
+// form all read the rows, so that none of them spells or checks a setting
+// its own way. Outputs and file names (-o, --heightmap, --layer) are no rows.
 
+#include "data/PointArray.h"
 #include "export/EngineProfile.h"
 #include "export/HeightLayout.h"
 #include "landform/LandformStages.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
+#include <vector>
 
 class GEO_MakeLand;
 
@@ -40,6 +46,20 @@ enum class StageSettingId {
     Edge,
     Engine,
     HeightRange,
+    Tiles,
+};
+
+// Where a setting lives: the map file holds it (the points), a recipe
+// carries it beside the map, or it shapes one run only.
+enum class SettingKind { MapFile, Recipe, RunOption };
+
+enum class SettingType {
+    Integer,  // whole decimal text in [low, high]
+    Number,   // finite decimal text in [low, high], or (low, high] when lowOpen
+    Switch,   // present or not; takes no value
+    Choice,   // one of `choices`
+    Point,    // X,Y on the grid
+    Tiles,    // KxL, each in [low, high]
 };
 
 struct StageSetting {
@@ -47,16 +67,72 @@ struct StageSetting {
     std::string_view option;  // glenvar-cli's and the recipe's spelling
     std::string_view link;    // the page address's key; "" when the page leaves it out
     bool takesValue = true;   // false for a switch
+    SettingKind kind = SettingKind::Recipe;
+    SettingType type = SettingType::Integer;
+    std::string_view metavar = "";  // the value's name in glenvar-cli's help; "" for a switch
+    std::string_view keyword = "";  // Python's keyword; "" when Python has none
+    std::string_view json = "";     // `info --json`'s key; "" when the report leaves it out
+    double low = 0, high = 0;
+    bool lowOpen = false;
+    std::string_view choices = "";   // a Choice's words, '|' between them, the default first
+    std::string_view noun = "";      // "a cell count", "metres": the refusal's word for the value
+    std::string_view fallback = "";  // the default as glenvar-cli's help writes it
+    std::string_view description = "";  // one line, for Python's docstrings and the page's hints
+    // glenvar-cli's help lines; {range} and {default} are filled in from the row.
+    std::string_view help = "";
 };
 
 std::span<const StageSetting> StageSettings();
 // The row of the option; nullptr if none.
 const StageSetting* FindStageSetting(std::string_view option);
+const StageSetting& StageRow(StageSettingId id);
 // The option of the row, as the recipe's writer spells it.
 std::string StageOption(StageSettingId id);
 
+// A value a row refuses, for each front end to word: glenvar-cli as
+// "--smooth: expected an integer from 0 to 32, got \"40\"", Python as
+// "smooth must be an integer from 0 to 32, got 40".
+struct StageRefusal {
+    const StageSetting* row;
+    std::string expected;  // "an integer from 0 to 32"
+    std::string got;       // the text as given, quoted, or the number typed in
+};
+
+// A checked value: an Integer's or a Number's; a Choice's index; a Point's
+// or a Tiles' two parts.
+struct StageValue {
+    double number = 0;
+    int32_t first = 0, second = 0;
+};
+using StageReading = std::variant<StageValue, StageRefusal>;
+
+// What the row expects, as every refusal words it.
+std::string ExpectedText(const StageSetting& row);
+// The row's range as glenvar-cli's help writes it ("0..32").
+std::string StageRangeText(const StageSetting& row);
+// Text as glenvar-cli and recipes give it: whole-text decimal, no hex, no
+// blanks, no words such as NaN.
+StageReading ReadStageText(const StageSetting& row, std::string_view text);
+// A number a front end holds typed (Python's int or float, the page's field),
+// checked against the same range; NaN and fractions of integers are refused.
+StageReading CheckStageNumber(const StageSetting& row, double value);
+// The default of an Integer or Number row as a number; 0 for the others.
+double StageDefault(const StageSetting& row);
+// "--smooth: expected …, got …", glenvar-cli's words.
+std::string CommandLineWords(const StageRefusal& refusal);
+
 // The setting's value read from text into the options (a point into the
 // terrain's hand-placed points, placing them by hand). Throws SettingRefusal
-// with the command line's words.
+// with the command line's words. Not for run options (Tiles).
 void SetStageSetting(const StageSetting& setting, const std::string& text, GEO_MakeLand& terrain,
                      RecipeOptions& options);
+
+// A checked value (ReadStageText, CheckStageNumber) into the options; a
+// point or the tiles change nothing here.
+void SetStageValue(const StageSetting& setting, const StageValue& value, RecipeOptions& options);
+
+// The values a recipe writes for the row, in order: none when the setting is
+// at its default or means nothing (erosion's K without erosion), one empty
+// text for a switch that is on, one text per hand-placed point.
+std::vector<std::string> StageTexts(const StageSetting& setting, const GEO_MakeLand& terrain,
+                                    const RecipeOptions& options);

@@ -18,8 +18,8 @@
 namespace {
 
 bool IsSetting(const std::string& option) {
-    if (FindStageSetting(option) != nullptr)
-        return true;
+    if (const StageSetting* stage = FindStageSetting(option))
+        return stage->kind != SettingKind::RunOption;  // the tiles are no recipe's
     for (const ParameterRow& row : ParameterTable())
         if (!row.option.empty() && row.option == option)
             return true;

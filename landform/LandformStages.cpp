@@ -11,3 +11,22 @@ void RunStages(AltitudeGrid& grid, const LandformStages& stages, double waterLev
     ErodeThermal(grid.width, grid.height, grid.altitudes, stages.thermalSteps, defaultTalus,
                  twoThreads, progress);
 }
+
+bool SameShaping(const LandformStages& a, const LandformStages& b) {
+    return a.smoothRadius == b.smoothRadius && a.erodeSteps == b.erodeSteps &&
+           (a.erodeSteps == 0 || a.erodibility == b.erodibility) &&
+           a.thermalSteps == b.thermalSteps;
+}
+
+LandformStages Followed(const LandformStages& had, const LandformStages& added) {
+    LandformStages next = had;
+    if (added.smoothRadius > 0)
+        next.smoothRadius = added.smoothRadius;
+    if (added.erodeSteps > 0) {
+        next.erodeSteps = added.erodeSteps;
+        next.erodibility = added.erodibility;
+    }
+    if (added.thermalSteps > 0)
+        next.thermalSteps = added.thermalSteps;
+    return next;
+}

@@ -19,6 +19,14 @@ struct LandformStages {
     bool Active() const { return smoothRadius > 0 || erodeSteps > 0 || thermalSteps > 0; }
 };
 
+// Whether the two give the same heights from the same map and water: K
+// matters only with erosion.
+bool SameShaping(const LandformStages& a, const LandformStages& b);
+
+// The stages a map records once `added` has run on a map shaped by `had`:
+// each stage that `added` runs replaces the one `had` names.
+LandformStages Followed(const LandformStages& had, const LandformStages& added);
+
 // Runs the active stages on the grid, in order; the same bytes on one thread
 // or two. Erosion takes the cells at or below the water level as its base.
 // Every stage reports its passes or steps to the sink, which may stop them

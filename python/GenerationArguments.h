@@ -1,12 +1,14 @@
 #pragma once
-// The generation parameters Python takes as keywords, and their checks. The
-// keywords are the parameter table's names in Python's spelling; their values
-// go through glenvar-cli's parser as its options, so the ranges and the
-// refusals' messages are the command line's own.
+// Python's keywords for the settings, and their checks. The keywords are the
+// settings rows' (core/ParameterTable.h, export/StageSettings.h); values come
+// typed from Python and are held to the rows' ranges directly, and a refusal
+// reads "smooth must be an integer from 0 to 32, got 40".
 
 #include "cli/CliOptions.h"
 #include "core/ParameterTable.h"
-#include "landform/LandformStages.h"
+#include "export/StageSettings.h"
+
+#include <pybind11/pybind11.h>
 
 #include <stdexcept>
 #include <string>
@@ -14,10 +16,20 @@
 
 namespace glenvar_python {
 
-// A value the command line refuses; the text is its message.
+// A value a row refuses; the text is Python's wording of the refusal.
 class ArgumentError : public std::invalid_argument {
   public:
     using std::invalid_argument::invalid_argument;
+};
+
+// A keyword's value out of its row's range, kept apart for front ends over
+// Python (the batch) to word in their own terms.
+class KeywordRefusal : public ArgumentError {
+  public:
+    KeywordRefusal(std::string_view keyword, std::string expected, std::string got)
+        : ArgumentError(std::string(keyword) + " must be " + expected + ", got " + got),
+          keyword(keyword), expected(std::move(expected)), got(std::move(got)) {}
+    std::string keyword, expected, got;
 };
 
 struct Parameter {
@@ -29,22 +41,17 @@ struct Parameter {
 // placement and two threads come from generate's `points` and `threads`.
 const std::vector<Parameter>& GenerationParameters();
 
-// Parses `arguments` (options and their values) as `glenvar-cli generate`
-// would; throws ArgumentError with its message.
-cli::Options ParseGenerate(const std::vector<std::string>& arguments);
+// generate's keywords, their values already of their Python types (int,
+// float, bool; points as (x, y) pairs), as a generation's options; throws
+// ArgumentError for a value out of range.
+cli::Options GenerationOptions(const pybind11::dict& keywords);
 
-// Checks a water level as `glenvar-cli render --water-level` does.
-double ParseWaterLevel(const std::string& text);
+// A water level held to the parameter's range.
+double CheckedWaterLevel(double level);
 
-// Checks a smoothing radius as `glenvar-cli render --smooth` does.
-int32_t ParseSmoothRadius(const std::string& text);
-
-// Checks erosion's steps, erodibility and talus steps as `glenvar-cli render
-// --erode N --erodibility K --thermal N` does.
-LandformStages ParseErosion(const std::string& steps, const std::string& erodibility,
-                            const std::string& thermal);
-
-// Checks a river threshold as `glenvar-cli render --rivers` does.
-uint32_t ParseRiverThreshold(const std::string& text);
+// A stage setting's number held to its row; throws ArgumentError.
+double CheckedSetting(const StageSetting& row, double value);
+// The row of a Python keyword; nullptr if none.
+const StageSetting* SettingOfKeyword(std::string_view keyword);
 
 }  // namespace glenvar_python

@@ -87,15 +87,18 @@ py::object Points(py::object self) {
                     {sizeof(Point), sizeof(int32_t)}});
 }
 
+using glenvar_python::CheckedSetting;
+using Id = StageSettingId;
+
 uint32_t RiverThreshold(int64_t rivers) {
-    return rivers == 0 ? 0 : glenvar_python::ParseRiverThreshold(std::to_string(rivers));
+    return uint32_t(CheckedSetting(StageRow(Id::Rivers), double(rivers)));
 }
 
 py::object PictureArray(PythonMap& map, std::optional<double> waterLevel, bool regions, bool shade,
                         int64_t rivers) {
     std::optional<double> level;
     if (waterLevel)
-        level = glenvar_python::ParseWaterLevel(ShortestText(*waterLevel));
+        level = glenvar_python::CheckedWaterLevel(*waterLevel);
     const uint32_t threshold = RiverThreshold(rivers);
     const Picture picture =
         glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
@@ -127,6 +130,58 @@ py::object DefaultOf(const ParameterRow& row) {
         break;
     }
     return py::bool_(row.Default() != 0);
+}
+
+const char* TypeName(SettingType type) {
+    switch (type) {
+    case SettingType::Integer:
+        return "integer";
+    case SettingType::Number:
+        return "number";
+    case SettingType::Switch:
+        return "flag";
+    case SettingType::Choice:
+        return "choice";
+    case SettingType::Point:
+        return "point";
+    case SettingType::Tiles:
+        break;
+    }
+    return "tiles";
+}
+
+// The stage and layout rows Python has a keyword for.
+py::tuple PythonSettings() {
+    py::list rows;
+    for (const StageSetting& row : StageSettings()) {
+        if (row.keyword.empty())
+            continue;
+        const bool number = row.type == SettingType::Integer || row.type == SettingType::Number;
+        py::object fallback = py::str(std::string(row.fallback));
+        if (row.type == SettingType::Integer)
+            fallback = py::int_(int64_t(StageDefault(row)));
+        else if (row.type == SettingType::Number)
+            fallback = py::float_(StageDefault(row));
+        else if (row.type == SettingType::Switch)
+            fallback = py::bool_(false);
+        else if (row.fallback.empty())
+            fallback = py::none();
+        rows.append(py::make_tuple(std::string(row.keyword), std::string(row.option),
+                                   TypeName(row.type),
+                                   number ? py::object(py::float_(row.low)) : py::none(),
+                                   number ? py::object(py::float_(row.high)) : py::none(), fallback,
+                                   std::string(row.description)));
+    }
+    return py::tuple(rows);
+}
+
+// The docstring names the row's range, as glenvar-cli's help does.
+const std::string& SmoothDoc() {
+    static const std::string doc = "A new map of the altitudes smoothed: three passes of a box "
+                                   "blur of the radius (" +
+                                   StageRangeText(StageRow(StageSettingId::Smooth)) +
+                                   ") that wraps like the map. This map stays as it is.";
+    return doc;
 }
 
 py::tuple PythonParameters() {
@@ -180,30 +235,34 @@ PYBIND11_MODULE(_glenvar, m) {
              "the map's own water level that drainage stays as flow, lakes and rivers.")
         .def(
             "smooth",
-            [](PythonMap& map, int32_t radius) {
+            [](PythonMap& map, int64_t radius) {
                 LandformStages stages;
-                stages.smoothRadius = glenvar_python::ParseSmoothRadius(std::to_string(radius));
+                stages.smoothRadius = int32_t(CheckedSetting(StageRow(Id::Smooth), double(radius)));
                 return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                     return map.Staged(stages, watch.Stages());
                 });
             },
-            py::arg("radius"),
-            "A new map of the altitudes smoothed: three passes of a box blur of the radius "
-            "(0..32) that wraps like the map. This map stays as it is.")
+            py::arg("radius"), SmoothDoc().c_str())
         .def(
             "erode",
-            [](PythonMap& map, int32_t steps, double erodibility, int32_t thermal) {
-                const LandformStages stages = glenvar_python::ParseErosion(
-                    std::to_string(steps), ShortestText(erodibility), std::to_string(thermal));
+            [](PythonMap& map, int64_t steps, double k, int64_t thermal) {
+                RecipeOptions checked;
+                for (const auto& [id, value] : {std::pair{Id::Erode, double(steps)},
+                                                {Id::Erodibility, k},
+                                                {Id::Thermal, double(thermal)}})
+                    SetStageValue(StageRow(id), {CheckedSetting(StageRow(id), value)}, checked);
+                const LandformStages& stages = checked.stages;
                 return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                     return map.Staged(stages, watch.Stages());
                 });
             },
-            py::arg("steps"), py::kw_only(), py::arg("erodibility") = defaultErodibility,
-            py::arg("thermal") = 0,
-            "A new map of the altitudes eroded as glenvar-cli's --erode N --erodibility K "
-            "--thermal N: N steps (0..1000) of stream-power erosion down to the map's water "
-            "level, then `thermal` steps of talus erosion. This map stays as it is.")
+            py::arg("steps"), py::kw_only(),
+            py::arg(StageRow(Id::Erodibility).keyword.data()) =
+                StageDefault(StageRow(Id::Erodibility)),
+            py::arg(StageRow(Id::Thermal).keyword.data()) = 0,
+            "A new map of the altitudes eroded: `steps` of stream-power erosion down to the map's "
+            "water level, then `thermal` steps of talus erosion (glenvar.SETTINGS gives the "
+            "ranges and defaults). This map stays as it is.")
         .def(
             "info",
             [](PythonMap& map, int64_t rivers) {
@@ -242,35 +301,64 @@ PYBIND11_MODULE(_glenvar, m) {
     m.def("parameters", &PythonParameters,
           "(keyword, glenvar-cli option, kind, default, description) of every generation "
           "parameter.");
+    m.def("settings", &PythonSettings,
+          "(keyword, glenvar-cli option, type, low, high, default, description) of every stage "
+          "and layout setting.");
+    m.def(
+        "check_setting",
+        [](const std::string& keyword, double value) -> py::object {
+            const StageSetting* row = glenvar_python::SettingOfKeyword(keyword);
+            if (row == nullptr)
+                throw py::key_error(keyword);
+            try {
+                CheckedSetting(*row, value);
+            } catch (const glenvar_python::KeywordRefusal& r) {
+                return py::make_tuple(r.keyword, r.expected, r.got);
+            }
+            return py::none();
+        },
+        py::arg("keyword"), py::arg("value"),
+        "(keyword, expected, got) when the setting refuses the value, else None.");
+    m.def(
+        "refusal",
+        [](const py::dict& keywords) -> py::object {
+            try {
+                glenvar_python::GenerationOptions(keywords);
+            } catch (const glenvar_python::KeywordRefusal& r) {
+                return py::make_tuple(r.keyword, r.expected, r.got);
+            }
+            return py::none();
+        },
+        py::arg("keywords"),
+        "(keyword, expected, got) of generate's first refused keyword, or None.");
     m.def(
         "generate",
-        [](const std::vector<std::string>& arguments) {
-            const cli::Options options = glenvar_python::ParseGenerate(arguments);
+        [](const py::dict& keywords) {
+            const cli::Options options = glenvar_python::GenerationOptions(keywords);
             return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                 return PythonMap::Generate(options, watch.Generation());
             });
         },
-        py::arg("arguments"), "Grows a map from glenvar-cli generate's options.");
+        py::arg("keywords"), "Grows a map from generate's keywords.");
     m.def(
-        "check",
-        [](const std::vector<std::string>& arguments) { glenvar_python::ParseGenerate(arguments); },
-        py::arg("arguments"), "Refuses what generate would refuse, without growing a map.");
+        "check", [](const py::dict& keywords) { glenvar_python::GenerationOptions(keywords); },
+        py::arg("keywords"), "Refuses what generate would refuse, without growing a map.");
     m.def(
         "generation_bytes",
-        [](const std::vector<std::string>& arguments) {
-            const cli::Options options = glenvar_python::ParseGenerate(arguments);
+        [](const py::dict& keywords) {
+            const cli::Options options = glenvar_python::GenerationOptions(keywords);
             PipelineSettings settings;
             settings.threads = options.threads;
             return GenerationBytes(options.terrain, settings, {});
         },
-        py::arg("arguments"), "The peak bytes of growing and saving one map of these options.");
+        py::arg("keywords"), "The peak bytes of growing and saving one map of these keywords.");
     m.def("available_bytes", &AvailableBytes,
           "The bytes this process can still allocate (the system's, its limits' and its "
           "control group's least).");
     m.def(
         "generation_seconds",
-        [](const std::vector<std::string>& arguments, int repeats) {
-            const cli::Options options = glenvar_python::ParseGenerate(arguments);
+        [](const py::dict& keywords, int repeats) {
+            const cli::Options options = glenvar_python::GenerationOptions(keywords);
             std::vector<double> seconds;
             GilRelease unlocked;
             for (int r = 0; r < repeats; ++r) {
@@ -282,7 +370,7 @@ PYBIND11_MODULE(_glenvar, m) {
             }
             return seconds;
         },
-        py::arg("arguments"), py::arg("repeats"),
+        py::arg("keywords"), py::arg("repeats"),
         "For the benchmark: seconds of each of `repeats` generations made in C++ alone.");
     m.def("load", &PythonMap::Load, py::arg("path"), py::call_guard<GilRelease>(),
           "Reads a map file (.ld) or raw data file (.dat).");

@@ -26,7 +26,7 @@ BATCH = 64
 
 
 def generation_ratio():
-    arguments = glenvar._arguments({})
+    arguments = glenvar._keywords({})
     glenvar.generate()  # the stencil table, built once
     native, python = [], []
     for _ in range(ROUNDS):

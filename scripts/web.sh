@@ -101,7 +101,7 @@ case "$command" in
     # Screenshots of the page at a phone's, a small window's and a desktop's size, and of the 3D view.
     export GLENVAR_SCREENSHOTS=${GLENVAR_SCREENSHOTS:-$PWD/build-web/screenshots}
     node --test --test-concurrency=1 web/tests/busy.test.mjs web/tests/page.test.mjs \
-      web/tests/reach.test.mjs web/tests/cancel.test.mjs
+      web/tests/reach.test.mjs web/tests/cancel.test.mjs web/tests/settings.test.mjs
     ;;
   bench)
     build_site

@@ -26,7 +26,7 @@ import operator
 from . import _glenvar
 from ._glenvar import Map, load
 
-__all__ = ["Map", "Parameter", "PARAMETERS", "generate", "load"]
+__all__ = ["Map", "Parameter", "PARAMETERS", "Setting", "SETTINGS", "generate", "load"]
 __version__ = _glenvar.__version__
 
 Parameter = collections.namedtuple("Parameter", "keyword option kind default description")
@@ -36,6 +36,14 @@ Parameter.__doc__ = """A generation parameter: generate's keyword, glenvar-cli's
 #: Every generation parameter, from the program's one parameter table.
 PARAMETERS = tuple(Parameter(*row) for row in _glenvar.parameters())
 _BY_KEYWORD = {p.keyword: p for p in PARAMETERS}
+
+Setting = collections.namedtuple("Setting", "keyword option type low high default description")
+Setting.__doc__ = """A stage or layout setting: its keyword, glenvar-cli's option, its type
+("integer", "number", "flag", "choice", "point" or "tiles"), the range of a
+number (else None), the default and what it changes."""
+
+#: Every stage and layout setting, from the program's one settings table.
+SETTINGS = tuple(Setting(*row) for row in _glenvar.settings())
 
 
 def _integer(keyword, value):
@@ -53,19 +61,18 @@ def _number(keyword, value):
     raise TypeError(f"{keyword} must be a number, got {type(value).__name__}")
 
 
-def _option_arguments(keyword, value):
-    _, option, kind, _, _ = _BY_KEYWORD[keyword]
+def _typed(keyword, value):
+    kind = _BY_KEYWORD[keyword].kind
     if kind == "flag":
         if not isinstance(value, bool):
             raise TypeError(f"{keyword} must be a bool, got {type(value).__name__}")
-        return [option] if value else []
+        return value
     if kind == "integer":
-        return [option, str(_integer(keyword, value))]
-    # repr gives the shortest digits that read back as the same double.
-    return [option, repr(_number(keyword, value))]
+        return _integer(keyword, value)
+    return _number(keyword, value)
 
 
-def _point_arguments(points):
+def _points(points):
     expected = "points must be None or (x, y) pairs of integers"
     if isinstance(points, (str, bytes)):
         raise TypeError(f"{expected}, got {type(points).__name__}")
@@ -73,7 +80,7 @@ def _point_arguments(points):
         points = list(points)
     except TypeError:
         raise TypeError(f"{expected}, got {type(points).__name__}") from None
-    arguments = []
+    pairs = []
     for point in points:
         try:
             if isinstance(point, (str, bytes)):
@@ -81,8 +88,8 @@ def _point_arguments(points):
             x, y = (_integer("points", v) for v in point)
         except (TypeError, ValueError):
             raise TypeError(f"{expected}, got {point!r}") from None
-        arguments += ["--point", f"{x},{y}"]
-    return arguments
+        pairs.append((x, y))
+    return pairs
 
 
 def generate(**parameters) -> Map:
@@ -90,26 +97,27 @@ def generate(**parameters) -> Map:
     glenvar.PARAMETERS (the options of `glenvar-cli generate`, with the same
     defaults and ranges), `points` (hand-placed concentration points, (x, y)
     pairs, or None to place them at random) and `threads` (1 or 2). A value
-    out of range raises ValueError with glenvar-cli's message, one of
-    another type TypeError naming the keyword. The GIL is released while the
+    out of range raises ValueError naming the keyword and its range ("width
+    must be an integer from 16 to 8192, got 8"), one of another type
+    TypeError naming the keyword. The GIL is released while the
     map grows."""
-    return _glenvar.generate(_arguments(parameters))
+    return _glenvar.generate(_keywords(parameters))
 
 
-def _arguments(parameters):
-    """glenvar-cli generate's options for generate's keywords."""
+def _keywords(parameters):
+    """generate's keywords, each of its type, for the extension to check."""
     parameters = dict(parameters)
-    arguments = []
     points = parameters.pop("points", None)
     threads = parameters.pop("threads", 1)
+    keywords = {}
     for keyword, value in parameters.items():
         if keyword not in _BY_KEYWORD:
             raise TypeError(f"generate() got an unexpected keyword argument '{keyword}'")
-        arguments += _option_arguments(keyword, value)
+        keywords[keyword] = _typed(keyword, value)
     if points is not None:
-        arguments += _point_arguments(points)
-    arguments += ["--threads", str(_integer("threads", threads))]
-    return arguments
+        keywords["points"] = _points(points)
+    keywords["threads"] = _integer("threads", threads)
+    return keywords
 
 
 generate.__doc__ += "\n\n" + "\n".join(

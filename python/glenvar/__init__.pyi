@@ -16,6 +16,17 @@ class Parameter(NamedTuple):
 
 PARAMETERS: Tuple[Parameter, ...]
 
+class Setting(NamedTuple):
+    keyword: str
+    option: str
+    type: str  # "integer", "number", "flag", "choice", "point" or "tiles"
+    low: Optional[float]  # a number's range, else None
+    high: Optional[float]
+    default: Union[int, float, bool, str, None]
+    description: str
+
+SETTINGS: Tuple[Setting, ...]
+
 _Path = Union[str, PathLike[str]]
 
 class Map:
@@ -55,10 +66,12 @@ class Map:
         lakes and the land draining at least that many cells as river; at the
         map's own water level that drainage stays as flow, lakes and rivers."""
     def smooth(self, radius: int) -> Map:
-        """A new map of the altitudes smoothed (radius 0..32); this one stays."""
+        """A new map of the altitudes smoothed (the radius's range is
+        glenvar.SETTINGS'); this one stays."""
     def erode(self, steps: int, *, erodibility: float = 0.01, thermal: int = 0) -> Map:
-        """A new map eroded as --erode steps --erodibility K --thermal N (steps
-        0..1000, K 0..1) down to the map's water level; this one stays."""
+        """A new map eroded by `steps` of stream-power erosion down to the
+        map's water level, then `thermal` steps of talus erosion (ranges and
+        defaults as glenvar.SETTINGS gives them); this one stays."""
     def info(self, *, rivers: int = 0) -> dict[str, Any]:
         """What `glenvar-cli info --json [--rivers A]` prints for the map."""
     def save(
@@ -93,8 +106,8 @@ def generate(
     points: Optional[Iterable[Sequence[int]]] = None,
     threads: int = 1,
 ) -> Map:
-    """Grows a map; out-of-range values raise ValueError with glenvar-cli's
-    message, values of another type TypeError naming the keyword."""
+    """Grows a map; out-of-range values raise ValueError naming the keyword
+    and its range, values of another type TypeError naming the keyword."""
 
 def load(path: _Path) -> Map:
     """Reads a map file (.ld) or raw data file (.dat); refusals raise OSError or ValueError."""

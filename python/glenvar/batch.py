@@ -95,9 +95,13 @@ def batch_parameters():
     return [p for p in glenvar.PARAMETERS if p.keyword != "seed" and p.kind != "flag"]
 
 
+# The stage settings a batch takes, from the program's one settings table.
+SMOOTH = next(s for s in glenvar.SETTINGS if s.keyword == "smooth")
+SHADE = next(s for s in glenvar.SETTINGS if s.keyword == "shade")
+
 # The spelling of each setting in messages.
 OPTIONS = dict({p.keyword: p.option for p in batch_parameters()},
-               smooth="--smooth", shade="--shade")
+               smooth=SMOOTH.option, shade=SHADE.option, threads="--threads")
 
 
 def parse_arguments(argv):
@@ -130,9 +134,10 @@ def parse_arguments(argv):
                             type=integer if p.kind == "integer" else number,
                             default=p.default, metavar="N" if p.kind == "integer" else "X",
                             help=f"{p.description} (default {p.default})")
-    parser.add_argument("--smooth", type=integer, default=0, metavar="R",
-                        help="smoothing radius of pictures and heightmaps, 0..32 (default 0)")
-    parser.add_argument("--shade", action="store_true", help="pictures with relief shading")
+    parser.add_argument(SMOOTH.option, dest="smooth", type=integer, default=SMOOTH.default,
+                        metavar="R", help=f"{SMOOTH.description}, {SMOOTH.low:g}..{SMOOTH.high:g} "
+                                          f"(default {SMOOTH.default})")
+    parser.add_argument(SHADE.option, dest="shade", action="store_true", help=SHADE.description)
     parser.add_argument("--threads", type=integer, default=1, help="per map, 1 or 2 (default 1)")
     return parser.parse_args(argv)
 
@@ -298,12 +303,20 @@ def stop_here():
         raise Stopped(_stop_signal)
 
 
+def refuse_settings(parameters, arguments):
+    """Refuses a value out of its range as glenvar-cli words it."""
+    keywords = glenvar._keywords(dict(parameters, threads=arguments.threads))
+    refused = glenvar._glenvar.refusal(keywords) or \
+        glenvar._glenvar.check_setting(SMOOTH.keyword, arguments.smooth)
+    if refused:
+        keyword, expected, got = refused
+        raise BatchError(f"{OPTIONS[keyword]}: expected {expected}, got {got!r}")
+
+
 def run(arguments, progress_stream=sys.stderr):
     folder = os.path.abspath(arguments.out)
     parameters = {p.keyword: getattr(arguments, p.keyword) for p in batch_parameters()}
-    generation = glenvar._arguments(dict(parameters, threads=arguments.threads))
-    glenvar._glenvar.check(generation)  # refuses bad values before any work
-    glenvar.generate(width=100, height=100).smooth(arguments.smooth)  # refuses a bad radius
+    refuse_settings(parameters, arguments)  # before any work
     settings = dict(parameters, smooth=arguments.smooth, shade=arguments.shade)
     stages = {"smooth": arguments.smooth, "shade": arguments.shade}
 
@@ -336,7 +349,7 @@ def _make(arguments, folder, todo, entries, settings, stages, progress):
     parameters["threads"] = arguments.threads
     workers = arguments.workers
     if not arguments.scheduler:
-        need = glenvar._glenvar.generation_bytes(glenvar._arguments(parameters))
+        need = glenvar._glenvar.generation_bytes(glenvar._keywords(parameters))
         workers, note = worker_count(workers, need, glenvar._glenvar.available_bytes(),
                                      len(todo))
         if note:

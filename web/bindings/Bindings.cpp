@@ -7,7 +7,8 @@
 #include "core/SliderScale.h"
 #include "export/FileForm.h"
 #include "export/RecipeText.h"
-#include "landform/Smoothing.h"
+#include "export/SettingText.h"
+#include "export/StageSettings.h"
 
 #include "resources/Strings.h"
 #include "resources/ViewStrings.h"
@@ -134,20 +135,132 @@ val PlacementPicture(int32_t width, int32_t height, val list) {
     return Held(WebMap::PlacementPicture(width, height, PointsFrom(list)));
 }
 
-// The stages the page's controls set, as {smooth, shade, edge, erode,
-// erodibility, thermal, rivers} (glenvar-cli's options), each held to
-// glenvar-cli's range.
-void SetStages(val s) {
+// A stage setting's number from the page, held to its row as glenvar-cli
+// holds it; the refusal in glenvar-cli's words, "" when every value fits.
+std::string StageNumber(const val& s, StageSettingId id, double& into) {
+    const StageSetting& row = StageRow(id);
+    const StageReading read = CheckStageNumber(row, s[std::string(row.link)].as<double>());
+    if (const auto* refusal = std::get_if<StageRefusal>(&read))
+        return CommandLineWords(*refusal);
+    into = std::get<StageValue>(read).number;
+    return {};
+}
+
+// The stages the page's controls set, each under its row's link key. A value
+// out of its row's range (NaN included) changes nothing and comes back as
+// the refusal's text; "" when the stages were set.
+std::string SetStages(val s) {
+    using Id = StageSettingId;
+    double smooth = 0, erode = 0, k = 0, thermal = 0, rivers = 0;
+    for (auto [id, into] : {std::pair{Id::Smooth, &smooth},
+                            {Id::Erode, &erode},
+                            {Id::Erodibility, &k},
+                            {Id::Thermal, &thermal},
+                            {Id::Rivers, &rivers}})
+        if (std::string refused = StageNumber(s, id, *into); !refused.empty())
+            return refused;
+    const StageSetting& edge = StageRow(Id::Edge);
+    const StageReading edgeRead = ReadStageText(edge, s[std::string(edge.link)].as<std::string>());
+    if (const auto* refusal = std::get_if<StageRefusal>(&edgeRead))
+        return CommandLineWords(*refusal);
     WebStages stages;
-    LandformStages& l = stages.landform;
-    l.smoothRadius = std::clamp(s["smooth"].as<int32_t>(), 0, maxSmoothRadius);
-    l.erodeSteps = std::clamp(s["erode"].as<int32_t>(), 0, maxErosionSteps);
-    l.erodibility = std::clamp(s["erodibility"].as<double>(), 0.0, 1.0);
-    l.thermalSteps = std::clamp(s["thermal"].as<int32_t>(), 0, maxErosionSteps);
-    stages.riverThreshold = uint32_t(std::clamp(s["rivers"].as<double>(), 0.0, double(1 << 28)));
-    stages.shade = s["shade"].as<bool>();
-    stages.edge = s["edge"].as<std::string>() == "repeat" ? HeightEdge::Repeat : HeightEdge::Wrap;
+    stages.landform = {int32_t(smooth), int32_t(erode), k, int32_t(thermal)};
+    stages.riverThreshold = uint32_t(rivers);
+    stages.shade = s[std::string(StageRow(Id::Shade).link)].as<bool>();
+    stages.edge =
+        std::get<StageValue>(edgeRead).number != 0 ? HeightEdge::Repeat : HeightEdge::Wrap;
     Map().SetStages(stages);
+    return {};
+}
+
+const char* TypeName(SettingType type) {
+    switch (type) {
+    case SettingType::Integer:
+        return "integer";
+    case SettingType::Number:
+        return "number";
+    case SettingType::Switch:
+        return "switch";
+    case SettingType::Choice:
+        return "choice";
+    case SettingType::Point:
+        return "point";
+    case SettingType::Tiles:
+        break;
+    }
+    return "tiles";
+}
+
+// The stage settings a page address carries, in glenvar-cli's order: {name
+// (the link key), option, type, low, high, fallback (the default as text),
+// choices, description, expected}.
+val StageTable() {
+    val rows = val::array();
+    for (const StageSetting& row : StageSettings()) {
+        if (row.link.empty())
+            continue;
+        val r = val::object();
+        r.set("name", std::string(row.link));
+        r.set("option", std::string(row.option));
+        r.set("type", std::string(TypeName(row.type)));
+        r.set("low", row.low);
+        r.set("high", row.high);
+        r.set("fallback", std::string(row.fallback));
+        val choices = val::array();
+        for (size_t start = 0; !row.choices.empty() && start <= row.choices.size();) {
+            const size_t bar = std::min(row.choices.find('|', start), row.choices.size());
+            choices.call<void>("push", std::string(row.choices.substr(start, bar - start)));
+            start = bar + 1;
+        }
+        r.set("choices", choices);
+        r.set("description", std::string(row.description));
+        r.set("expected", ExpectedText(row));
+        rows.call<void>("push", r);
+    }
+    return rows;
+}
+
+// A stage setting's text from an address or a field, read as glenvar-cli
+// reads it: {value} (a number, a choice's word, true for a switch, [x, y]
+// for a point), or {expected, got} as glenvar-cli would refuse it.
+val ParseStage(const std::string& link, const std::string& text) {
+    val out = val::object();
+    const StageSetting* row = nullptr;
+    for (const StageSetting& r : StageSettings())
+        if (!link.empty() && r.link == link)
+            row = &r;
+    if (row == nullptr) {
+        out.set("expected", std::string("a stage setting"));
+        out.set("got", QuotedText(link));
+        return out;
+    }
+    const StageReading read = ReadStageText(*row, text);
+    if (const auto* refusal = std::get_if<StageRefusal>(&read)) {
+        out.set("expected", refusal->expected);
+        out.set("got", refusal->got);
+        return out;
+    }
+    const StageValue v = std::get<StageValue>(read);
+    switch (row->type) {
+    case SettingType::Choice:
+        out.set("value", val(text));
+        break;
+    case SettingType::Switch:
+        out.set("value", true);
+        break;
+    case SettingType::Point:
+    case SettingType::Tiles: {
+        val pair = val::array();
+        pair.call<void>("push", v.first, v.second);
+        out.set("value", pair);
+        break;
+    }
+    case SettingType::Integer:
+    case SettingType::Number:
+        out.set("value", v.number);
+        break;
+    }
+    return out;
 }
 
 // {width, height, samples}: the grid's heights, or the heightmap file's
@@ -342,6 +455,8 @@ EMSCRIPTEN_BINDINGS(glenvar) {
     emscripten::function("setWaterLevel", &SetWaterLevel);
     emscripten::function("texts", &Texts);
     emscripten::function("parameterTable", &Table);
+    emscripten::function("stageTable", &StageTable);
+    emscripten::function("parseStage", &ParseStage);
     emscripten::function("parseInt32", &ParseInt32);
     emscripten::function("parseUInt32", &ParseUInt32);
     emscripten::function("parseSeed", &ParseSeed);

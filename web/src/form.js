@@ -12,15 +12,11 @@ const ownSlider = "waterLevel";
 const readOrder = ["seed", "pointCount", "width", "height"];
 // The page takes every seed a map file holds, beyond the dialog's 32 bits.
 const maxSeed = (2n ** 64n - 1n).toString();
-// The stages after generation, as glenvar-cli's --smooth, --shade, --edge,
-// --erode, --erodibility, --thermal and --rivers, with its ranges.
-const maxSmooth = 32;
-const maxSteps = 1000;
-const maxRivers = 2 ** 28;
-const noStages = { smooth: 0, shade: false, edge: "wrap", erode: 0, erodibility: 0.01, thermal: 0,
-                   rivers: 0 };
-// The stages given as whole numbers: {key: highest}.
-const stepStages = { erode: maxSteps, thermal: maxSteps, rivers: maxRivers };
+// The stages after generation (smoothing, shading, the edge, erosion and
+// rivers), their ranges, defaults and reading come from the settings rows
+// (glenvar.stageTable(), glenvar.parseStage()), so that a link's value is
+// refused exactly as glenvar-cli refuses it.
+const stageTypes = ["integer", "number", "switch", "choice"];
 
 function row(label, gloss, control, extra) {
   const div = document.createElement("div");
@@ -53,7 +49,13 @@ export class ParameterForm {
     this.linked = table.filter((r) => r.link !== "");
     this.values = { ...defaults, points: [] };
     this.regions = false;
-    this.stages = { ...noStages };
+    this.stageRows = glenvar.stageTable().filter((r) => stageTypes.includes(r.type) &&
+                                                     r.name !== "regions");
+    this.noStages = Object.fromEntries(this.stageRows.map((r) => [r.name, this.fallback(r)]));
+    // The stages typed into number fields, in glenvar-cli's order.
+    this.fieldStages = this.stageRows.filter((r) => ["integer", "number"].includes(r.type) &&
+                                                    r.name !== "smooth");
+    this.stages = { ...this.noStages };
     this.refusals = []; // link values the form cannot hold, each told once by a read
     this.inputs = {};
     this.labels = {};
@@ -80,6 +82,16 @@ export class ParameterForm {
       this.inputs[c.name] = input;
       root.append(row(this.label(c), c.description, input));
     }
+  }
+
+  // A stage's default as the page holds it.
+  fallback(r) {
+    if (r.type === "switch") return false;
+    return r.type === "choice" ? r.fallback : Number(r.fallback);
+  }
+
+  stageRow(key) {
+    return this.stageRows.find((r) => r.name === key);
   }
 
   // The desktop program's label; a parameter it lacks shows its description.
@@ -140,20 +152,20 @@ export class ParameterForm {
     for (const c of this.checks) this.inputs[c.name].checked = Boolean(v[c.name]);
   }
 
-  // The stages' controls: {smooth (a range 0..32), smoothLabel, shade, edge
-  // (checkboxes), erode, erodibility, thermal, rivers (number fields)}.
+  // The stages' controls: {smooth (a range), smoothLabel, shade, edge
+  // (checkboxes), and a number field for each other number stage}; their
+  // ranges and hints are the rows'.
   attachStages(controls) {
     this.stageControls = controls;
-    for (const key of ["smooth", "edge", "erode", "erodibility", "thermal", "rivers"])
-      this.inputs[key] = controls[key];
-    controls.smooth.min = 0;
-    controls.smooth.max = maxSmooth;
-    for (const [key, high] of Object.entries(stepStages)) {
-      controls[key].min = 0;
-      controls[key].max = high;
+    for (const r of this.stageRows) {
+      const control = controls[r.name];
+      if (r.type !== "switch") this.inputs[r.name] = control;
+      if (r.type === "integer" || r.type === "number") {
+        control.min = r.low;
+        control.max = r.high;
+        control.title = r.description;
+      }
     }
-    controls.erodibility.min = 0;
-    controls.erodibility.max = 1;
   }
 
   showStages() {
@@ -162,19 +174,18 @@ export class ParameterForm {
     c.smoothLabel.textContent = String(this.stages.smooth);
     c.shade.checked = this.stages.shade;
     c.edge.checked = this.stages.edge === "repeat";
-    for (const key of [...Object.keys(stepStages), "erodibility"])
-      c[key].value = String(this.stages[key]);
+    for (const { name } of this.fieldStages) c[name].value = String(this.stages[name]);
   }
 
-  // A stage's value as glenvar-cli reads it: {value}, or {error} when it
-  // would refuse it.
+  // A stage's value as glenvar-cli reads it: {value}, or {error} in the
+  // dialog's words when it would refuse it.
   stageValue(key, written) {
-    const v = written.trim() === "" ? NaN : Number(written);
-    if (key === "erodibility")
-      return v >= 0 && v <= 1 ? { value: v } : { error: text("enterNumberInRange", 0, 1) };
-    const high = key === "smooth" ? maxSmooth : stepStages[key];
-    if (Number.isInteger(v) && v >= 0 && v <= high) return { value: v };
-    return { error: this.texts.enterIntegerInRange.replace("%1", 0).replace("%2", high) };
+    const read = this.glenvar.parseStage(key, written);
+    if (!("expected" in read)) return { value: read.value };
+    const r = this.stageRow(key);
+    if (r.type === "choice") return { error: text("edgeValues") };
+    if (r.type === "number") return { error: text("enterNumberInRange", r.low, r.high) };
+    return { error: this.texts.enterIntegerInRange.replace("%1", r.low).replace("%2", r.high) };
   }
 
   attachWaterSlider(input, label) {
@@ -238,13 +249,17 @@ export class ParameterForm {
       for (const p of v.points) q.append("point", `${p[0]},${p[1]}`);
     }
     if (this.regions) q.set("regions", "1");
-    if (this.stages.smooth !== noStages.smooth) q.set("smooth", String(this.stages.smooth));
-    if (this.stages.shade) q.set("shade", "1");
-    if (this.stages.edge !== noStages.edge) q.set("edge", this.stages.edge);
-    // In glenvar-cli's order: erosion, its erodibility, talus, rivers.
-    for (const key of ["erode", "erodibility", "thermal", "rivers"])
-      if (this.stages[key] !== noStages[key]) q.set(key, String(this.stages[key]));
+    for (const key of ["smooth", "shade", "edge"]) this.linkStage(q, key);
+    // In glenvar-cli's order: erosion, its K, talus, rivers.
+    for (const { name } of this.fieldStages) this.linkStage(q, name);
     return q.toString();
+  }
+
+  // A stage in the address, unless it is at its default.
+  linkStage(q, key) {
+    const value = this.stages[key];
+    if (value === this.noStages[key]) return;
+    q.set(key, value === true ? "1" : String(value));
   }
 
   // A slider's value from a link, in glenvar-cli's units: {value}, or {error}
@@ -267,17 +282,12 @@ export class ParameterForm {
   // The stages of an address; a value glenvar-cli would refuse is refused
   // by the next read, and the stage keeps its default.
   stagesFromAddress(q) {
-    this.stages = { ...noStages, shade: q.get("shade") === "1" };
-    for (const key of ["smooth", ...Object.keys(stepStages), "erodibility"]) {
-      if (!q.has(key)) continue;
-      const read = this.stageValue(key, q.get(key));
-      if (read.error) this.refusals.push({ key, error: read.error });
-      else this.stages[key] = read.value;
-    }
-    if (q.has("edge")) {
-      const edge = q.get("edge");
-      if (edge === "repeat" || edge === "wrap") this.stages.edge = edge;
-      else this.refusals.push({ key: "edge", error: text("edgeValues") });
+    this.stages = { ...this.noStages, shade: q.get("shade") === "1" };
+    for (const { name, type } of this.stageRows) {
+      if (!q.has(name) || type === "switch") continue;
+      const read = this.stageValue(name, q.get(name));
+      if (read.error) this.refusals.push({ key: name, error: read.error });
+      else this.stages[name] = read.value;
     }
     this.showStages();
   }

@@ -309,7 +309,7 @@ function wireStages() {
   $("shade").addEventListener("change", changed((t) => (form.stages.shade = t.checked)));
   // Erosion and rivers: a value glenvar-cli would refuse is told at once and
   // the field shows the stage's value again.
-  for (const key of ["erode", "erodibility", "thermal", "rivers"]) {
+  for (const { name: key } of form.fieldStages) {
     $(key).addEventListener("change", (e) => {
       const read = form.stageValue(key, e.target.value);
       if (read.error) {
@@ -435,9 +435,9 @@ async function start() {
   $("placement-text").textContent = texts.placementInstruction;
   form = new ParameterForm($("parameters"), texts, defaults, glenvar);
   form.attachWaterSlider($("water"), $("water-label"));
-  form.attachStages({ smooth: $("smooth"), smoothLabel: $("smooth-label"), shade: $("shade"),
-                      edge: $("edge"), erode: $("erode"), erodibility: $("erodibility"),
-                      thermal: $("thermal"), rivers: $("rivers") });
+  // Each stage's control has its row's link key as its id.
+  form.attachStages({ ...Object.fromEntries(form.stageRows.map((r) => [r.name, $(r.name)])),
+                      smoothLabel: $("smooth-label") });
   view = new MapView($("viewport"), $("map"), placePoint);
   // On a phone the whole map is worth more than its cells one by one.
   if (matchMedia("(max-width: 640px)").matches) {

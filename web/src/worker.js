@@ -21,11 +21,12 @@ function heights(m, asFile, floats) {
   return { width, height, samples: copy(samples) };
 }
 
-// The page's stages ({smooth, shade, edge, erode, erodibility, thermal,
-// rivers}) come first with every call that
-// shows or writes the map, so a call never sees the controls' previous state.
+// The page's stages (each under its link key, m.stageTable()) come first
+// with every call that shows or writes the map, so a call never sees the
+// controls' previous state; a value the settings rows refuse fails the call.
 const staged = (op) => (m, [stages, ...args]) => {
-  m.setStages(stages);
+  const refused = m.setStages(stages);
+  if (refused) throw new Error(refused);
   return op(m, args);
 };
 
