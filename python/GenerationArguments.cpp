@@ -22,7 +22,7 @@ template <class T> std::optional<T> Whole(const py::handle& value) {
     }
 }
 
-void SetParameter(cli::Options& o, const Parameter& p, const py::handle& value) {
+void SetParameter(GenerationRequest& o, const Parameter& p, const py::handle& value) {
     const ParameterRow& row = *p.row;
     const auto refuse = [&] {
         return KeywordRefusal(p.keyword, ParameterExpected(row),
@@ -56,10 +56,9 @@ void SetParameter(cli::Options& o, const Parameter& p, const py::handle& value) 
         row.SetNumber(o.terrain, 1);
         break;
     }
-    o.given.push_back(&row);
 }
 
-void SetPoints(cli::Options& o, const py::handle& points) {
+void SetPoints(GenerationRequest& o, const py::handle& points) {
     if (points.is_none())
         return;
     for (const py::handle pair : points) {
@@ -71,7 +70,7 @@ void SetPoints(cli::Options& o, const py::handle& points) {
 }
 
 // Points fit the grid and the region labels only once the size is known.
-void CheckPoints(const cli::Options& o) {
+void CheckPoints(const GenerationRequest& o) {
     const GEO_MakeLand& t = o.terrain;
     const size_t count = static_cast<size_t>(t.concentrationPoints.GetSize());
     if (count > limits::maxHandPoints)
@@ -106,9 +105,8 @@ const std::vector<Parameter>& GenerationParameters() {
     return parameters;
 }
 
-cli::Options GenerationOptions(const py::dict& keywords) {
-    cli::Options o;
-    o.command = cli::Command::Generate;
+GenerationRequest GenerationOptions(const py::dict& keywords) {
+    GenerationRequest o;
     for (const auto& [key, value] : keywords) {
         const std::string keyword = py::str(key);
         if (keyword == "points") {

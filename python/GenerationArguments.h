@@ -4,7 +4,7 @@
 // typed from Python and are held to the rows' ranges directly, and a refusal
 // reads "smooth must be an integer from 0 to 32, got 40".
 
-#include "cli/CliOptions.h"
+#include "core/GEO_MakeLand.h"
 #include "core/ParameterTable.h"
 #include "export/StageSettings.h"
 
@@ -41,10 +41,17 @@ struct Parameter {
 // placement and two threads come from generate's `points` and `threads`.
 const std::vector<Parameter>& GenerationParameters();
 
+// What generate grows: every parameter (hand-placed points with manual
+// placement) and the threads to grow it on.
+struct GenerationRequest {
+    GEO_MakeLand terrain;
+    int32_t threads = 1;
+};
+
 // generate's keywords, their values already of their Python types (int,
-// float, bool; points as (x, y) pairs), as a generation's options; throws
+// float, bool; points as (x, y) pairs), as a generation's request; throws
 // ArgumentError for a value out of range.
-cli::Options GenerationOptions(const pybind11::dict& keywords);
+GenerationRequest GenerationOptions(const pybind11::dict& keywords);
 
 // A water level held to the parameter's range.
 double CheckedWaterLevel(double level);

@@ -26,7 +26,7 @@ NUM_AdvancedRandom sharedRandom;
 
 }  // namespace
 
-std::unique_ptr<PythonMap> PythonMap::Generate(const cli::Options& o,
+std::unique_ptr<PythonMap> PythonMap::Generate(const GenerationRequest& o,
                                                const ProgressSink& progress) {
     // Python's generations write nothing and shape nothing: only the threads count.
     PipelineSettings settings;

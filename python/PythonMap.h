@@ -4,7 +4,7 @@
 // takes the lock, so two Python threads may use one map while the GIL is
 // released.
 
-#include "cli/CliOptions.h"
+#include "python/GenerationArguments.h"
 #include "core/GEO_MakeLand.h"
 #include "core/Picture.h"
 #include "landform/LandformStages.h"
@@ -35,7 +35,7 @@ class PythonMap {
     // with the stencil table built in memory). Like it, refuses a map the
     // machine has not the memory for before any work. The sink may stop it
     // (Stopped).
-    static std::unique_ptr<PythonMap> Generate(const cli::Options& options,
+    static std::unique_ptr<PythonMap> Generate(const GenerationRequest& options,
                                                const ProgressSink& progress = {});
     // The loader's refusals are thrown as they come; a file of another kind
     // or without cells is refused with glenvar-cli's words.
