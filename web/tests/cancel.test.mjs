@@ -69,7 +69,7 @@ const setValue = (page, selector, value) => page.$eval(selector, (e, v) => {
 // a time measured from here would count the load of the machine too.
 async function stopAtOnce(page, stop) {
   await page.waitForSelector("body.busy");
-  await sleep(400); // the job is under way in the worker
+  await sleep(400); // the job is under way in the worker (a load only makes it longer)
   assert.ok(await busy(page), "the job ended by itself: too short for this test");
   await page.evaluate(() => {
     window.afterStop = null;

@@ -69,8 +69,8 @@ async function answer(page, expected, press = () => page.click("#message button"
 
 // The focused element's id once it is the one expected, or what it is after 10 s.
 async function focusedId(page, expected) {
-  await page.waitForFunction((id) => document.activeElement?.id === id, { timeout: 10000 }, expected)
-    .catch(() => {});
+  await page.waitForFunction((id) => document.activeElement?.id === id, { timeout: 10000 },
+                             expected).catch(() => {});
   return page.evaluate(() => document.activeElement?.id);
 }
 
