@@ -62,8 +62,8 @@ async function assertShowsPicture(page, picture) {
 async function downloaded(page, button, name, folder) {
   rmSync(join(folder, name), { force: true });
   await page.click(button);
+  // Chromium writes NAME.crdownload and renames it once complete.
   for (let i = 0; i < 600 && !existsSync(join(folder, name)); ++i) await sleep(100);
-  await sleep(200); // the file is renamed into place once complete
   return readFileSync(join(folder, name));
 }
 

@@ -49,6 +49,30 @@ const inside = (b, width, height) =>
   b.x >= 0 && b.y >= 0 && b.x + b.width <= width && b.y + b.height <= height;
 const idle = (page) => page.waitForSelector("body:not(.busy)");
 const messageText = (page) => page.$eval("#message-text", (e) => e.textContent);
+const range = (lo, hi) => `${lo} から ${hi} までの整数を入力してください。`;
+
+// Answers the open message box (its button, or the press given) and returns
+// once the page has handled the close: the box drops `open` at once, but the
+// page hands the focus back to the field in its close event, a task later.
+async function answer(page, expected, press = () => page.click("#message button")) {
+  await page.waitForSelector("#message[open]");
+  if (expected instanceof RegExp) assert.match(await messageText(page), expected);
+  else assert.equal(await messageText(page), expected);
+  // Listeners run in the order added: this one after the page's, added as the box opened.
+  await page.$eval("#message", (box) => {
+    window.messageAnswered = false;
+    box.addEventListener("close", () => (window.messageAnswered = true), { once: true });
+  });
+  await press();
+  await page.waitForFunction(() => window.messageAnswered, { timeout: 10000 });
+}
+
+// The focused element's id once it is the one expected, or what it is after 10 s.
+async function focusedId(page, expected) {
+  await page.waitForFunction((id) => document.activeElement?.id === id, { timeout: 10000 },
+                             expected).catch(() => {});
+  return page.evaluate(() => document.activeElement?.id);
+}
 
 test("phone, tablet and desktop layouts show the map and its progress", async () => {
   for (const [width, height] of [[390, 844], [800, 600], [1400, 900]]) {
@@ -102,10 +126,8 @@ test("keyboard and screen reader: names, tab order, slider texts, messages that 
   await page.keyboard.press("Enter");
   await sleep(300);
   assert.ok(await page.$eval("#message", (e) => e.open), "the message box closed by itself");
-  assert.equal(await messageText(page), "100 から 3000 までの整数を入力してください。");
-  await page.keyboard.press("Enter");
-  await page.waitForFunction(() => !document.getElementById("message").open);
-  assert.equal(await page.evaluate(() => document.activeElement.id), "p-width");
+  await answer(page, range(100, 3000), () => page.keyboard.press("Enter"));
+  assert.equal(await focusedId(page, "p-width"), "p-width");
   await page.close();
 });
 
@@ -199,18 +221,17 @@ test("offline once loaded: reload, generate, the CLI's map", async () => {
   await page.close();
 });
 
+// Chooses the file, then waits for the page to take it (its change handler
+// makes the page busy; this listener runs after it) and to be idle again.
 async function openFile(page, path) {
+  await page.$eval("#open", (input) => {
+    window.fileTaken = false;
+    input.addEventListener("change", () => (window.fileTaken = true), { once: true });
+  });
   await (await page.$("#open")).uploadFile(path);
-  await sleep(100);
+  await page.waitForFunction(() => window.fileTaken, { timeout: 10000 });
   await idle(page);
 }
-async function answer(page, expected) {
-  await page.waitForSelector("#message[open]");
-  assert.equal(await messageText(page), expected);
-  await page.click("#message button");
-  await page.waitForFunction(() => !document.getElementById("message").open);
-}
-const range = (lo, hi) => `${lo} から ${hi} までの整数を入力してください。`;
 
 test("files: too large named with the limit; out-of-range values load, generating refuses", async () => {
   const page = await openPage(session, "width=200&height=100");
@@ -218,9 +239,7 @@ test("files: too large named with the limit; out-of-range values load, generatin
   writeFileSync(big, "");
   truncateSync(big, 1073741824 + 1);
   await openFile(page, big);
-  await page.waitForSelector("#message[open]");
-  assert.match(await messageText(page), /1073741824 ﾊﾞｲﾄ/);
-  await page.click("#message button");
+  await answer(page, /1073741824 ﾊﾞｲﾄ/);
 
   // As a damaged or hand-made file may hold them: unit amount -5, an infinite
   // processing amount, a NaN concentration rate, 1000 concentration points.
@@ -239,7 +258,7 @@ test("files: too large named with the limit; out-of-range values load, generatin
   // The dialog's refusal for the first bad field, which then has the focus.
   await page.click("#generate");
   await answer(page, range(0, 255));
-  assert.equal(await page.evaluate(() => document.activeElement.id), "p-pointCount");
+  assert.equal(await focusedId(page, "p-pointCount"), "p-pointCount");
   // The sliders hold their ends, as the dialog's do: that map.
   await page.$eval("#p-pointCount", (e) => { e.value = "4"; });
   await page.click("#generate");
