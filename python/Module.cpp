@@ -334,7 +334,8 @@ PYBIND11_MODULE(_glenvar, m) {
     m.def(
         "generate",
         [](const py::dict& keywords) {
-            const glenvar_python::GenerationRequest options = glenvar_python::GenerationOptions(keywords);
+            const glenvar_python::GenerationRequest options =
+                glenvar_python::GenerationOptions(keywords);
             return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                 return PythonMap::Generate(options, watch.Generation());
             });
@@ -346,7 +347,8 @@ PYBIND11_MODULE(_glenvar, m) {
     m.def(
         "generation_bytes",
         [](const py::dict& keywords) {
-            const glenvar_python::GenerationRequest options = glenvar_python::GenerationOptions(keywords);
+            const glenvar_python::GenerationRequest options =
+                glenvar_python::GenerationOptions(keywords);
             PipelineSettings settings;
             settings.threads = options.threads;
             return GenerationBytes(options.terrain, settings, {});
@@ -358,7 +360,8 @@ PYBIND11_MODULE(_glenvar, m) {
     m.def(
         "generation_seconds",
         [](const py::dict& keywords, int repeats) {
-            const glenvar_python::GenerationRequest options = glenvar_python::GenerationOptions(keywords);
+            const glenvar_python::GenerationRequest options =
+                glenvar_python::GenerationOptions(keywords);
             std::vector<double> seconds;
             GilRelease unlocked;
             for (int r = 0; r < repeats; ++r) {

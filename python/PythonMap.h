@@ -4,11 +4,11 @@
 // takes the lock, so two Python threads may use one map while the GIL is
 // released.
 
-#include "python/GenerationArguments.h"
 #include "core/GEO_MakeLand.h"
 #include "core/Picture.h"
 #include "landform/LandformStages.h"
 #include "pipeline/MapPipeline.h"
+#include "python/GenerationArguments.h"
 
 #include <filesystem>
 #include <memory>
