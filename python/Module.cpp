@@ -334,7 +334,8 @@ PYBIND11_MODULE(_glenvar, m) {
     m.def(
         "generate",
         [](const py::dict& keywords) {
-            const glenvar_python::GenerationRequest options = glenvar_python::GenerationOptions(keywords);
+            const glenvar_python::GenerationRequest options =
+                glenvar_python::GenerationOptions(keywords);
             return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                 return PythonMap::Generate(options, watch.Generation());
             });
@@ -346,7 +347,8 @@ PYBIND11_MODULE(_glenvar, m) {
     m.def(
         "generation_bytes",
         [](const py::dict& keywords) {
-            const glenvar_python::GenerationRequest options = glenvar_python::GenerationOptions(keywords);
+            const glenvar_python::GenerationRequest options =
+                glenvar_python::GenerationOptions(keywords);
             PipelineSettings settings;
             settings.threads = options.threads;
             return GenerationBytes(options.terrain, settings, {});
@@ -358,7 +360,8 @@ PYBIND11_MODULE(_glenvar, m) {
     m.def(
         "generation_seconds",
         [](const py::dict& keywords, int repeats) {
-            const glenvar_python::GenerationRequest options = glenvar_python::GenerationOptions(keywords);
+            const glenvar_python::GenerationRequest options =
+                glenvar_python::GenerationOptions(keywords);
             std::vector<double> seconds;
             GilRelease unlocked;
             for (int r = 0; r < repeats; ++r) {
@@ -372,6 +375,16 @@ PYBIND11_MODULE(_glenvar, m) {
         },
         py::arg("keywords"), py::arg("repeats"),
         "For the benchmark: seconds of each of `repeats` generations made in C++ alone.");
-    m.def("load", &PythonMap::Load, py::arg("path"), py::call_guard<GilRelease>(),
-          "Reads a map file (.ld) or raw data file (.dat).");
+    m.def(
+        "load",
+        [](const std::filesystem::path& path) {
+            return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
+                return PythonMap::Load(path, watch.Generation(), watch.Stages());
+            });
+        },
+        py::arg("path"),
+        "Reads a map file (.ld) or raw data file (.dat); or rebuilds, from its recipe, the map "
+        "a picture or heightmap (.png, .tif, .exr, or a heightmap's sidecar NAME.json) was "
+        "written from: grown, smoothed and eroded again, with the recipe's picture and "
+        "heightmap settings.");
 }
