@@ -110,4 +110,7 @@ def generate(
     and its range, values of another type TypeError naming the keyword."""
 
 def load(path: _Path) -> Map:
-    """Reads a map file (.ld) or raw data file (.dat); refusals raise OSError or ValueError."""
+    """Reads a map file (.ld) or raw data file (.dat); or rebuilds, from its
+    recipe, the map a picture or heightmap (.png, .tif, .exr, or a
+    heightmap's sidecar NAME.json) was written from, its stages run again.
+    Refusals raise OSError or ValueError naming the file."""
