@@ -8,6 +8,7 @@
 #include "python/GilRelease.h"
 #include "python/Interrupts.h"
 #include "python/PythonMap.h"
+#include "python/TypedArguments.h"
 
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -90,15 +91,37 @@ py::object Points(py::object self) {
 using glenvar_python::CheckedSetting;
 using Id = StageSettingId;
 
-uint32_t RiverThreshold(int64_t rivers) {
-    return uint32_t(CheckedSetting(StageRow(Id::Rivers), double(rivers)));
+// A stage row's value from Python: TypeError for another type, ValueError
+// out of the row's range; both name the row's keyword.
+double StageArgument(Id id, const py::object& value) {
+    const StageSetting& row = StageRow(id);
+    if (row.type == SettingType::Number)
+        return CheckedSetting(row, glenvar_python::NumberArgument(row.keyword, value));
+    try {
+        return CheckedSetting(row, glenvar_python::IntegerArgument(row.keyword, value));
+    } catch (const glenvar_python::KeywordRefusal& refusal) {
+        // The integer as Python writes it, however large.
+        throw glenvar_python::KeywordRefusal(refusal.keyword, refusal.expected,
+                                             py::str(py::int_(value)));
+    }
 }
 
-py::object PictureArray(PythonMap& map, std::optional<double> waterLevel, bool regions, bool shade,
-                        int64_t rivers) {
-    std::optional<double> level;
-    if (waterLevel)
-        level = glenvar_python::CheckedWaterLevel(*waterLevel);
+uint32_t RiverThreshold(const py::object& rivers) {
+    return uint32_t(StageArgument(Id::Rivers, rivers));
+}
+
+bool Flag(Id id, const py::object& value) {
+    return glenvar_python::FlagArgument(StageRow(id).keyword, value);
+}
+
+py::object PictureArray(PythonMap& map, const py::object& waterLevel,
+                        const py::object& regionsValue, const py::object& shadeValue,
+                        const py::object& rivers) {
+    std::optional<double> level = glenvar_python::NumberOrNoneArgument("water_level", waterLevel);
+    if (level)
+        level = glenvar_python::CheckedWaterLevel(*level);
+    const bool regions = Flag(Id::Regions, regionsValue);
+    const bool shade = Flag(Id::Shade, shadeValue);
     const uint32_t threshold = RiverThreshold(rivers);
     const Picture picture =
         glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
@@ -235,9 +258,9 @@ PYBIND11_MODULE(_glenvar, m) {
              "the map's own water level that drainage stays as flow, lakes and rivers.")
         .def(
             "smooth",
-            [](PythonMap& map, int64_t radius) {
+            [](PythonMap& map, const py::object& radius) {
                 LandformStages stages;
-                stages.smoothRadius = int32_t(CheckedSetting(StageRow(Id::Smooth), double(radius)));
+                stages.smoothRadius = int32_t(StageArgument(Id::Smooth, radius));
                 return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                     return map.Staged(stages, watch.Stages());
                 });
@@ -245,12 +268,12 @@ PYBIND11_MODULE(_glenvar, m) {
             py::arg("radius"), SmoothDoc().c_str())
         .def(
             "erode",
-            [](PythonMap& map, int64_t steps, double k, int64_t thermal) {
+            [](PythonMap& map, const py::object& steps, const py::object& k,
+               const py::object& thermal) {
                 RecipeOptions checked;
-                for (const auto& [id, value] : {std::pair{Id::Erode, double(steps)},
-                                                {Id::Erodibility, k},
-                                                {Id::Thermal, double(thermal)}})
-                    SetStageValue(StageRow(id), {CheckedSetting(StageRow(id), value)}, checked);
+                for (const auto& [id, value] :
+                     {std::pair{Id::Erode, steps}, {Id::Erodibility, k}, {Id::Thermal, thermal}})
+                    SetStageValue(StageRow(id), {StageArgument(id, value)}, checked);
                 const LandformStages& stages = checked.stages;
                 return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                     return map.Staged(stages, watch.Stages());
@@ -265,7 +288,7 @@ PYBIND11_MODULE(_glenvar, m) {
             "ranges and defaults). This map stays as it is.")
         .def(
             "info",
-            [](PythonMap& map, int64_t rivers) {
+            [](PythonMap& map, const py::object& rivers) {
                 const uint32_t threshold = RiverThreshold(rivers);
                 const std::string text =
                     glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
@@ -278,8 +301,13 @@ PYBIND11_MODULE(_glenvar, m) {
             "rivers > 0 also its river and lake figures, the drainage kept as picture keeps it.")
         .def(
             "save",
-            [](PythonMap& map, const std::filesystem::path& path, bool heightmap, bool regions,
-               bool shade, int64_t rivers) {
+            [](PythonMap& map, const py::object& pathValue, const py::object& heightmapValue,
+               const py::object& regionsValue, const py::object& shadeValue,
+               const py::object& rivers) {
+                const std::filesystem::path path = glenvar_python::PathArgument("path", pathValue);
+                const bool heightmap = glenvar_python::FlagArgument("heightmap", heightmapValue);
+                const bool regions = Flag(Id::Regions, regionsValue);
+                const bool shade = Flag(Id::Shade, shadeValue);
                 const uint32_t threshold = RiverThreshold(rivers);
                 glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                     map.Save(path, heightmap, regions, shade, threshold, watch.Stages());
@@ -377,7 +405,8 @@ PYBIND11_MODULE(_glenvar, m) {
         "For the benchmark: seconds of each of `repeats` generations made in C++ alone.");
     m.def(
         "load",
-        [](const std::filesystem::path& path) {
+        [](const py::object& pathValue) {
+            const std::filesystem::path path = glenvar_python::PathArgument("path", pathValue);
             return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                 return PythonMap::Load(path, watch.Generation(), watch.Stages());
             });
