@@ -110,6 +110,18 @@ uint32_t RiverThreshold(const py::object& rivers) {
     return uint32_t(StageArgument(Id::Rivers, rivers));
 }
 
+// A method's keyword of the row, with the row's default as Python's value,
+// as the stub writes it (python/PythonKeywords.h).
+py::arg_v RowArgument(Id id) {
+    const StageSetting& row = StageRow(id);
+    py::object fallback = py::bool_(false);
+    if (row.type == SettingType::Integer)
+        fallback = py::int_(int64_t(StageDefault(row)));
+    else if (row.type == SettingType::Number)
+        fallback = py::float_(StageDefault(row));
+    return py::arg(row.keyword.data()) = fallback;
+}
+
 bool Flag(Id id, const py::object& value) {
     return glenvar_python::FlagArgument(StageRow(id).keyword, value);
 }
@@ -251,7 +263,7 @@ PYBIND11_MODULE(_glenvar, m) {
                                "River cells of that drainage's threshold, bool (height, "
                                "width), read-only; None as flow.")
         .def("picture", &PictureArray, py::kw_only(), py::arg("water_level") = py::none(),
-             py::arg("regions") = false, py::arg("shade") = false, py::arg("rivers") = 0,
+             RowArgument(Id::Regions), RowArgument(Id::Shade), RowArgument(Id::Rivers),
              "The picture, uint8 (height, width, 3) RGB, at the map's water level or another; "
              "shade lights the land's relief from the north-west; rivers > 0 draws lakes and "
              "the land draining at least that many cells as river, as glenvar-cli's --rivers; at "
@@ -272,17 +284,14 @@ PYBIND11_MODULE(_glenvar, m) {
                const py::object& thermal) {
                 RecipeOptions checked;
                 for (const auto& [id, value] :
-                     {std::pair{Id::Erode, steps}, {Id::Erodibility, k}, {Id::Thermal, thermal}})
+                     {std::pair{Id::Erode, steps}, {Id::ErosionK, k}, {Id::Thermal, thermal}})
                     SetStageValue(StageRow(id), {StageArgument(id, value)}, checked);
                 const LandformStages& stages = checked.stages;
                 return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                     return map.Staged(stages, watch.Stages());
                 });
             },
-            py::arg("steps"), py::kw_only(),
-            py::arg(StageRow(Id::Erodibility).keyword.data()) =
-                StageDefault(StageRow(Id::Erodibility)),
-            py::arg(StageRow(Id::Thermal).keyword.data()) = 0,
+            py::arg("steps"), py::kw_only(), RowArgument(Id::ErosionK), RowArgument(Id::Thermal),
             "A new map of the altitudes eroded: `steps` of stream-power erosion down to the map's "
             "water level, then `thermal` steps of talus erosion (glenvar.SETTINGS gives the "
             "ranges and defaults). This map stays as it is.")
@@ -296,7 +305,7 @@ PYBIND11_MODULE(_glenvar, m) {
                     });
                 return py::module_::import("json").attr("loads")(text);
             },
-            py::kw_only(), py::arg("rivers") = 0,
+            py::kw_only(), RowArgument(Id::Rivers),
             "The settings and land figures `glenvar-cli info --json` prints, as a dict; with "
             "rivers > 0 also its river and lake figures, the drainage kept as picture keeps it.")
         .def(
@@ -313,8 +322,8 @@ PYBIND11_MODULE(_glenvar, m) {
                     map.Save(path, heightmap, regions, shade, threshold, watch.Stages());
                 });
             },
-            py::arg("path"), py::kw_only(), py::arg("heightmap") = false,
-            py::arg("regions") = false, py::arg("shade") = false, py::arg("rivers") = 0,
+            py::arg("path"), py::kw_only(), py::arg("heightmap") = false, RowArgument(Id::Regions),
+            RowArgument(Id::Shade), RowArgument(Id::Rivers),
             "Saves the map in a form by extension, as glenvar-cli writes it (recipe, sidecar); the "
             "recipe names regions, shade and rivers, also a heightmap's, as glenvar-cli's names "
             "its command line's options.")
