@@ -115,8 +115,8 @@ TEST(StageSettings, TypedNumbersMeetTheTextsRanges) {
     EXPECT_EQ("nan", std::get<StageRefusal>(CheckStageNumber(StageRow(Id::ErosionK), nan)).got);
     EXPECT_EQ("1001", std::get<StageRefusal>(CheckStageNumber(StageRow(Id::Erode), 1001)).got);
     // A recipe never carries a negative zero.
-    EXPECT_FALSE(std::signbit(
-        std::get<StageValue>(CheckStageNumber(StageRow(Id::ErosionK), -0.0)).number));
+    EXPECT_FALSE(
+        std::signbit(std::get<StageValue>(CheckStageNumber(StageRow(Id::ErosionK), -0.0)).number));
     EXPECT_FALSE(
         std::signbit(std::get<StageValue>(ReadStageText(StageRow(Id::ErosionK), "-0")).number));
 }
