@@ -15,7 +15,7 @@ namespace glenvar_python {
 std::string ParameterKeyword(const ParameterRow& row);
 
 // A keyword with its annotation and default, as a stub writes it:
-// "point_count: int = 4", "erodibility: float = 0.01", "shade: bool = False".
+// "point_count: int = 4", "water_level: float = 0.5", "shade: bool = False".
 std::string StubKeyword(const ParameterRow& row);
 std::string StubKeyword(const StageSetting& row);
 
