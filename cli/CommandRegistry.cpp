@@ -34,7 +34,7 @@ const CommandOption layerOption = {.name = "--layer",
 
 // The stages and the picture and heightmap layout generate and render share.
 std::vector<CommandOption> SharedStages() {
-    return {Stage(Id::Smooth),      Stage(Id::Erode),  Stage(Id::Erodibility),
+    return {Stage(Id::Smooth),      Stage(Id::Erode),  Stage(Id::ErosionK),
             Stage(Id::Thermal),     Stage(Id::Rivers), layerOption,
             Stage(Id::Shade),       Stage(Id::Edge),   Stage(Id::Engine),
             Stage(Id::HeightRange), Stage(Id::Tiles)};
@@ -114,7 +114,7 @@ std::vector<CommandOption> InfoOptions() {
         {"--json", "", "print them with the map's parameters as one JSON\nobject instead"},
         Stage(Id::Smooth, "the statistics of the smoothed heights (see generate)"),
         Stage(Id::Erode, "after N steps of erosion (see generate)"),
-        Stage(Id::Erodibility, "the erosion's K (see generate)"),
+        Stage(Id::ErosionK, "the erosion's K (see generate)"),
         Stage(Id::Thermal, "after N steps of talus erosion (see generate)"),
         Stage(Id::Rivers,
               "with --json: river cells, lakes and the largest\nbasin's share (see generate)"),

@@ -271,7 +271,7 @@ std::string RecipeOf(ByteRange& file) {
     else if (!start.empty() && start[0] == '{')
         recipe = SidecarRecipe(file);
     else
-        throw RecipeFailure("not a PNG, TIFF, EXR or sidecar file");
+        throw NoRecipeForm("not a PNG, TIFF, EXR or sidecar file");
     if (recipe.empty())
         throw RecipeFailure("the file holds no recipe");
     return recipe;
@@ -283,6 +283,8 @@ std::string RecipeOfFile(const std::filesystem::path& path) {
     FileRange file(path);
     try {
         return RecipeOf(file);
+    } catch (const NoRecipeForm& failure) {
+        throw NoRecipeForm(path.string() + ": " + failure.what());
     } catch (const RecipeFailure& failure) {
         throw RecipeFailure(path.string() + ": " + failure.what());
     }

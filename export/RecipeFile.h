@@ -18,6 +18,13 @@
 constexpr uint64_t maxMetadataBytes = uint64_t{16} << 20;
 constexpr uint64_t maxSidecarBytes = uint64_t{8} << 20;
 
+// A file of no form that carries a recipe, told apart so that a front end
+// that also opens other forms can say so in its own words.
+class NoRecipeForm : public RecipeFailure {
+  public:
+    using RecipeFailure::RecipeFailure;
+};
+
 // The recipe text of a PNG, TIFF, EXR or sidecar JSON file, told apart by
 // their first bytes. Throws RecipeFailure "PATH: what is wrong" when the
 // file holds no recipe it can read; FileFailure (or a CommandFailure for a

@@ -49,7 +49,7 @@ constexpr StageSetting rows[] = {
              "the one it drains into, the more the more it\n"
              "drains (Braun and Willett's implicit scheme,\n"
              "m = 1/2, n = 1); water is the base level"},
-    {.id = Id::Erodibility,
+    {.id = Id::ErosionK,
      .option = "--erodibility",
      .link = "erodibility",
      .type = Type::Number,
@@ -345,7 +345,7 @@ void SetStageValue(const StageSetting& setting, const StageValue& value, RecipeO
     case Id::Thermal:
         o.stages.thermalSteps = int32_t(value.number);
         break;
-    case Id::Erodibility:
+    case Id::ErosionK:
         o.stages.erodibility = value.number;
         break;
     case Id::Rivers:
@@ -391,7 +391,7 @@ std::vector<std::string> StageTexts(const StageSetting& setting, const GEO_MakeL
         return whole(o.stages.smoothRadius);
     case Id::Erode:
         return whole(o.stages.erodeSteps);
-    case Id::Erodibility:
+    case Id::ErosionK:
         // K means nothing without erosion, and a recipe names only what shapes the map.
         if (o.stages.erodeSteps > 0)
             texts.push_back(ShortestText(o.stages.erodibility));

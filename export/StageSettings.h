@@ -38,7 +38,7 @@ enum class StageSettingId {
     Point,
     Smooth,
     Erode,
-    Erodibility,
+    ErosionK,  // the erosion's K
     Thermal,
     Rivers,
     Regions,

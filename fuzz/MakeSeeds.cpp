@@ -12,6 +12,7 @@
 #include "export/HeightWindow.h"
 #include "export/HeightmapFile.h"
 #include "export/PngFile.h"
+#include "export/RecipeText.h"
 #include "export/Sidecar.h"
 #include "tests/support/ByteWriter.h"
 
@@ -257,13 +258,32 @@ Bytes FromText(const std::string& text) {
     return Bytes(text.begin(), text.end());
 }
 
+// A recipe as the writer writes it, of settings of every kind: a point, each
+// stage, the picture, edge, engine and height range, each set by its row.
+std::string SeedRecipe() {
+    GEO_MakeLand terrain;
+    terrain.seed = 5;
+    terrain.width = terrain.gridWidth = 100;
+    terrain.height = terrain.gridHeight = 100;
+    terrain.SetSize(100 * 100);
+    RecipeOptions options;
+    for (const auto& [option, value] : {std::pair{"--point", "3,4"},
+                                        {"--smooth", "2"},
+                                        {"--erode", "3"},
+                                        {"--shade", ""},
+                                        {"--edge", "repeat"},
+                                        {"--engine", "unity"},
+                                        {"--height-range-m", "800"}})
+        SetStageSetting(*FindStageSetting(option), value, terrain, options);
+    SetStageValue(StageRow(StageSettingId::ErosionK), {0.02}, options);
+    return RecipeText(terrain, true, options);
+}
+
 // Each carrier as our writers make it, and variants that must be refused:
 // outputs in the recipe, lengths past the bounds, bad escapes.
 void RecipeSeeds() {
     const std::string t = "recipe";
-    const std::string recipe = "glenvar-cli generate --seed 5 --width 100 --height 100 "
-                               "--point 3,4 --smooth 2 --erode 3 --erodibility 0.02 --shade "
-                               "--edge repeat --engine unity --height-range-m 800";
+    const std::string recipe = SeedRecipe();
     const std::string evil = "glenvar-cli generate --seed 5 -o victim.png --tiles 2x1";
     const AltitudeGrid grid(3, 2, 0.25);
     const HeightWindow heights = HeightWindow::OfGrid(grid);

@@ -13,29 +13,12 @@
 
 namespace {
 
-bool SameStages(const LandformStages& a, const LandformStages& b) {
-    return a.smoothRadius == b.smoothRadius && a.erodeSteps == b.erodeSteps &&
-           a.erodibility == b.erodibility && a.thermalSteps == b.thermalSteps;
-}
-
 // A recipe runs smoothing, erosion and talus once each and in that order; a
 // stage added again, or before one already run, has none.
 bool RecipeOrder(const LandformStages& had, const LandformStages& added) {
     return (added.smoothRadius == 0 || !had.Active()) &&
            (added.erodeSteps == 0 || (had.erodeSteps == 0 && had.thermalSteps == 0)) &&
            (added.thermalSteps == 0 || had.thermalSteps == 0);
-}
-
-LandformStages Stacked(LandformStages had, const LandformStages& added) {
-    if (added.smoothRadius > 0)
-        had.smoothRadius = added.smoothRadius;
-    if (added.erodeSteps > 0) {
-        had.erodeSteps = added.erodeSteps;
-        had.erodibility = added.erodibility;
-    }
-    if (added.thermalSteps > 0)
-        had.thermalSteps = added.thermalSteps;
-    return had;
 }
 
 // The renderer takes the level and its threads from the map; those asked for
@@ -79,7 +62,7 @@ MapPipeline MapPipeline::Generated(const GEO_MakeLand& parameters,
 }
 
 void MapPipeline::SetSettings(const PipelineSettings& settings) {
-    const bool sameStages = SameStages(settings.recipe.stages, settings_.recipe.stages);
+    const bool sameStages = SameShaping(settings.recipe.stages, settings_.recipe.stages);
     if (!sameStages && !recipeKnown_)
         throw std::logic_error("these heights cannot be shaped again from the seed");
     settings_ = settings;
@@ -94,7 +77,7 @@ void MapPipeline::SetWaterLevel(double level) {
 const AltitudeGrid& MapPipeline::ShapedHeights(const StageSink& progress) {
     const LandformStages& stages = settings_.recipe.stages;
     // Without erosion the level changes no height: a level's slider keeps them.
-    const bool current = SameStages(shapedStages_, stages) &&
+    const bool current = SameShaping(shapedStages_, stages) &&
                          (stages.erodeSteps == 0 || shapedLevel_ == seed_.waterLevel);
     if (shaped_ && (!recipeKnown_ || current))
         return *shaped_;
@@ -129,7 +112,7 @@ MapPipeline MapPipeline::WithStages(const LandformStages& added, const StageSink
     RunStages(grid, added, seed_.waterLevel, settings_.threads == 2, progress);
     MapPipeline next(seed_, kind_, settings_);
     next.recipeKnown_ = recipeKnown_ && RecipeOrder(settings_.recipe.stages, added);
-    next.settings_.recipe.stages = Stacked(settings_.recipe.stages, added);
+    next.settings_.recipe.stages = Followed(settings_.recipe.stages, added);
     next.shapedStages_ = next.settings_.recipe.stages;
     next.shapedLevel_ = seed_.waterLevel;
     next.shaped_ = std::move(grid);

@@ -2,8 +2,8 @@
 
 #include "core/ParameterLimits.h"
 #include "export/SettingText.h"
+#include "python/PythonKeywords.h"
 
-#include <cctype>
 #include <cmath>
 #include <optional>
 
@@ -92,13 +92,7 @@ const std::vector<Parameter>& GenerationParameters() {
         for (const ParameterRow& row : ParameterTable()) {
             if (row.option.empty())
                 continue;
-            std::string keyword;
-            for (const char c : row.name) {
-                if (std::isupper(static_cast<unsigned char>(c)))
-                    keyword += '_';
-                keyword += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            }
-            list.push_back({keyword, &row});
+            list.push_back({ParameterKeyword(row), &row});
         }
         return list;
     }();

@@ -8,6 +8,7 @@
 #include "python/GilRelease.h"
 #include "python/Interrupts.h"
 #include "python/PythonMap.h"
+#include "python/TypedArguments.h"
 
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -90,15 +91,49 @@ py::object Points(py::object self) {
 using glenvar_python::CheckedSetting;
 using Id = StageSettingId;
 
-uint32_t RiverThreshold(int64_t rivers) {
-    return uint32_t(CheckedSetting(StageRow(Id::Rivers), double(rivers)));
+// A stage row's value from Python: TypeError for another type, ValueError
+// out of the row's range; both name the row's keyword.
+double StageArgument(Id id, const py::object& value) {
+    const StageSetting& row = StageRow(id);
+    if (row.type == SettingType::Number)
+        return CheckedSetting(row, glenvar_python::NumberArgument(row.keyword, value));
+    try {
+        return CheckedSetting(row, glenvar_python::IntegerArgument(row.keyword, value));
+    } catch (const glenvar_python::KeywordRefusal& refusal) {
+        // The integer as Python writes it, however large.
+        throw glenvar_python::KeywordRefusal(refusal.keyword, refusal.expected,
+                                             py::str(py::int_(value)));
+    }
 }
 
-py::object PictureArray(PythonMap& map, std::optional<double> waterLevel, bool regions, bool shade,
-                        int64_t rivers) {
-    std::optional<double> level;
-    if (waterLevel)
-        level = glenvar_python::CheckedWaterLevel(*waterLevel);
+uint32_t RiverThreshold(const py::object& rivers) {
+    return uint32_t(StageArgument(Id::Rivers, rivers));
+}
+
+// A method's keyword of the row, with the row's default as Python's value,
+// as the stub writes it (python/PythonKeywords.h).
+py::arg_v RowArgument(Id id) {
+    const StageSetting& row = StageRow(id);
+    py::object fallback = py::bool_(false);
+    if (row.type == SettingType::Integer)
+        fallback = py::int_(int64_t(StageDefault(row)));
+    else if (row.type == SettingType::Number)
+        fallback = py::float_(StageDefault(row));
+    return py::arg(row.keyword.data()) = fallback;
+}
+
+bool Flag(Id id, const py::object& value) {
+    return glenvar_python::FlagArgument(StageRow(id).keyword, value);
+}
+
+py::object PictureArray(PythonMap& map, const py::object& waterLevel,
+                        const py::object& regionsValue, const py::object& shadeValue,
+                        const py::object& rivers) {
+    std::optional<double> level = glenvar_python::NumberOrNoneArgument("water_level", waterLevel);
+    if (level)
+        level = glenvar_python::CheckedWaterLevel(*level);
+    const bool regions = Flag(Id::Regions, regionsValue);
+    const bool shade = Flag(Id::Shade, shadeValue);
     const uint32_t threshold = RiverThreshold(rivers);
     const Picture picture =
         glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
@@ -228,16 +263,16 @@ PYBIND11_MODULE(_glenvar, m) {
                                "River cells of that drainage's threshold, bool (height, "
                                "width), read-only; None as flow.")
         .def("picture", &PictureArray, py::kw_only(), py::arg("water_level") = py::none(),
-             py::arg("regions") = false, py::arg("shade") = false, py::arg("rivers") = 0,
+             RowArgument(Id::Regions), RowArgument(Id::Shade), RowArgument(Id::Rivers),
              "The picture, uint8 (height, width, 3) RGB, at the map's water level or another; "
              "shade lights the land's relief from the north-west; rivers > 0 draws lakes and "
              "the land draining at least that many cells as river, as glenvar-cli's --rivers; at "
              "the map's own water level that drainage stays as flow, lakes and rivers.")
         .def(
             "smooth",
-            [](PythonMap& map, int64_t radius) {
+            [](PythonMap& map, const py::object& radius) {
                 LandformStages stages;
-                stages.smoothRadius = int32_t(CheckedSetting(StageRow(Id::Smooth), double(radius)));
+                stages.smoothRadius = int32_t(StageArgument(Id::Smooth, radius));
                 return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                     return map.Staged(stages, watch.Stages());
                 });
@@ -245,27 +280,24 @@ PYBIND11_MODULE(_glenvar, m) {
             py::arg("radius"), SmoothDoc().c_str())
         .def(
             "erode",
-            [](PythonMap& map, int64_t steps, double k, int64_t thermal) {
+            [](PythonMap& map, const py::object& steps, const py::object& k,
+               const py::object& thermal) {
                 RecipeOptions checked;
-                for (const auto& [id, value] : {std::pair{Id::Erode, double(steps)},
-                                                {Id::Erodibility, k},
-                                                {Id::Thermal, double(thermal)}})
-                    SetStageValue(StageRow(id), {CheckedSetting(StageRow(id), value)}, checked);
+                for (const auto& [id, value] :
+                     {std::pair{Id::Erode, steps}, {Id::ErosionK, k}, {Id::Thermal, thermal}})
+                    SetStageValue(StageRow(id), {StageArgument(id, value)}, checked);
                 const LandformStages& stages = checked.stages;
                 return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                     return map.Staged(stages, watch.Stages());
                 });
             },
-            py::arg("steps"), py::kw_only(),
-            py::arg(StageRow(Id::Erodibility).keyword.data()) =
-                StageDefault(StageRow(Id::Erodibility)),
-            py::arg(StageRow(Id::Thermal).keyword.data()) = 0,
+            py::arg("steps"), py::kw_only(), RowArgument(Id::ErosionK), RowArgument(Id::Thermal),
             "A new map of the altitudes eroded: `steps` of stream-power erosion down to the map's "
             "water level, then `thermal` steps of talus erosion (glenvar.SETTINGS gives the "
             "ranges and defaults). This map stays as it is.")
         .def(
             "info",
-            [](PythonMap& map, int64_t rivers) {
+            [](PythonMap& map, const py::object& rivers) {
                 const uint32_t threshold = RiverThreshold(rivers);
                 const std::string text =
                     glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
@@ -273,20 +305,25 @@ PYBIND11_MODULE(_glenvar, m) {
                     });
                 return py::module_::import("json").attr("loads")(text);
             },
-            py::kw_only(), py::arg("rivers") = 0,
+            py::kw_only(), RowArgument(Id::Rivers),
             "The settings and land figures `glenvar-cli info --json` prints, as a dict; with "
             "rivers > 0 also its river and lake figures, the drainage kept as picture keeps it.")
         .def(
             "save",
-            [](PythonMap& map, const std::filesystem::path& path, bool heightmap, bool regions,
-               bool shade, int64_t rivers) {
+            [](PythonMap& map, const py::object& pathValue, const py::object& heightmapValue,
+               const py::object& regionsValue, const py::object& shadeValue,
+               const py::object& rivers) {
+                const std::filesystem::path path = glenvar_python::PathArgument("path", pathValue);
+                const bool heightmap = glenvar_python::FlagArgument("heightmap", heightmapValue);
+                const bool regions = Flag(Id::Regions, regionsValue);
+                const bool shade = Flag(Id::Shade, shadeValue);
                 const uint32_t threshold = RiverThreshold(rivers);
                 glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                     map.Save(path, heightmap, regions, shade, threshold, watch.Stages());
                 });
             },
-            py::arg("path"), py::kw_only(), py::arg("heightmap") = false,
-            py::arg("regions") = false, py::arg("shade") = false, py::arg("rivers") = 0,
+            py::arg("path"), py::kw_only(), py::arg("heightmap") = false, RowArgument(Id::Regions),
+            RowArgument(Id::Shade), RowArgument(Id::Rivers),
             "Saves the map in a form by extension, as glenvar-cli writes it (recipe, sidecar); the "
             "recipe names regions, shade and rivers, also a heightmap's, as glenvar-cli's names "
             "its command line's options.")
@@ -375,6 +412,17 @@ PYBIND11_MODULE(_glenvar, m) {
         },
         py::arg("keywords"), py::arg("repeats"),
         "For the benchmark: seconds of each of `repeats` generations made in C++ alone.");
-    m.def("load", &PythonMap::Load, py::arg("path"), py::call_guard<GilRelease>(),
-          "Reads a map file (.ld) or raw data file (.dat).");
+    m.def(
+        "load",
+        [](const py::object& pathValue) {
+            const std::filesystem::path path = glenvar_python::PathArgument("path", pathValue);
+            return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
+                return PythonMap::Load(path, watch.Generation(), watch.Stages());
+            });
+        },
+        py::arg("path"),
+        "Reads a map file (.ld) or raw data file (.dat); or rebuilds, from its recipe, the map "
+        "a picture or heightmap (.png, .tif, .exr, or a heightmap's sidecar NAME.json) was "
+        "written from: grown, smoothed and eroded again, with the recipe's picture and "
+        "heightmap settings.");
 }

@@ -5,6 +5,8 @@
 #include "data/FailureText.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
+#include "export/RecipeFile.h"
+#include "export/RecipeMap.h"
 #include "pipeline/MemoryNeed.h"
 #include "python/GenerationArguments.h"
 
@@ -26,31 +28,37 @@ NUM_AdvancedRandom sharedRandom;
 
 }  // namespace
 
-std::unique_ptr<PythonMap> PythonMap::Generate(const GenerationRequest& o,
-                                               const ProgressSink& progress) {
-    // Python's generations write nothing and shape nothing: only the threads count.
-    PipelineSettings settings;
+std::unique_ptr<PythonMap> PythonMap::Grown(const GenerationRequest& o, PipelineSettings settings,
+                                            NUM_Random* source, const ProgressSink& progress) {
     settings.threads = o.threads;
+    // The stages are left out of the peak: they run later, on the grown map.
+    PipelineSettings growing;
+    growing.threads = o.threads;
     const std::string refusal =
-        MemoryRefusal(o.terrain.width, o.terrain.height, GenerationBytes(o.terrain, settings, {}),
+        MemoryRefusal(o.terrain.width, o.terrain.height, GenerationBytes(o.terrain, growing, {}),
                       AvailableBytes());
     if (!refusal.empty())
         throw MemoryShortage(refusal);
     GEO_MakeLand parameters = o.terrain;
     parameters.twoThreads = o.threads == 2 ? 1 : 0;
-
-    const GEO_LandCircleArray& stencils = Stencils();
-    if (parameters.keepRandomState) {
-        std::lock_guard<std::mutex> turn(sharedRandomLock);
-        return std::make_unique<PythonMap>(
-            MapPipeline::Generated(parameters, stencils, &sharedRandom, settings, progress));
-    }
-    NUM_AdvancedRandom source;  // seeded by Generate
     return std::make_unique<PythonMap>(
-        MapPipeline::Generated(parameters, stencils, &source, settings, progress));
+        MapPipeline::Generated(parameters, Stencils(), source, settings, progress));
 }
 
-std::unique_ptr<PythonMap> PythonMap::Load(const std::filesystem::path& path) {
+std::unique_ptr<PythonMap> PythonMap::Generate(const GenerationRequest& o,
+                                               const ProgressSink& progress) {
+    // Python's generations write nothing and shape nothing: only the threads count.
+    if (o.terrain.keepRandomState) {
+        std::lock_guard<std::mutex> turn(sharedRandomLock);
+        return Grown(o, {}, &sharedRandom, progress);
+    }
+    NUM_AdvancedRandom source;  // seeded by Generate
+    return Grown(o, {}, &source, progress);
+}
+
+std::unique_ptr<PythonMap> PythonMap::Load(const std::filesystem::path& path,
+                                           const ProgressSink& generation,
+                                           const StageSink& stages) {
     GEO_MakeLand terrain;
     MapFileKind kind = MapFileKind::None;
     try {
@@ -62,12 +70,38 @@ std::unique_ptr<PythonMap> PythonMap::Load(const std::filesystem::path& path) {
         throw;
     }
     if (kind == MapFileKind::None)
-        throw ArgumentError(path.string() + ": not a map file or raw data file");
+        return Rebuilt(path, generation, stages);
     if (terrain.GetSize() == 0)
         throw ArgumentError(path.string() + ": the map holds no cells");
     PipelineSettings settings;
     settings.threads = terrain.twoThreads != 0 ? 2 : 1;
     return std::make_unique<PythonMap>(MapPipeline(std::move(terrain), kind, settings));
+}
+
+std::unique_ptr<PythonMap> PythonMap::Rebuilt(const std::filesystem::path& path,
+                                              const ProgressSink& generation,
+                                              const StageSink& stages) {
+    RecipeMap recipe;
+    try {
+        recipe = AppliedRecipe(RecipeSettingsOfFile(path));
+    } catch (const NoRecipeForm&) {
+        throw ArgumentError(path.string() +
+                            ": not a map file or raw data file, nor a picture or heightmap that "
+                            "carries a recipe");
+    } catch (const RecipeFailure& failure) {
+        // The reading names the file; the points' check does not.
+        const std::string text = failure.what();
+        if (text.rfind(path.string() + ": ", 0) == 0)
+            throw;
+        throw RecipeFailure(path.string() + ": " + text);
+    }
+    PipelineSettings settings;
+    settings.recipe = recipe.options;
+    // A kept random state draws from a fresh source, as a fresh glenvar-cli does.
+    NUM_AdvancedRandom source;
+    auto map = Grown({recipe.terrain, 1}, settings, &source, generation);
+    map->pipeline_.ShapedHeights(stages);
+    return map;
 }
 
 std::unique_ptr<PythonMap> PythonMap::Staged(const LandformStages& added,

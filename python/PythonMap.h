@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+class NUM_Random;
+
 namespace glenvar_python {
 
 // The machine lacks the memory a map needs; the text is glenvar-cli's.
@@ -37,9 +39,14 @@ class PythonMap {
     // (Stopped).
     static std::unique_ptr<PythonMap> Generate(const GenerationRequest& options,
                                                const ProgressSink& progress = {});
-    // The loader's refusals are thrown as they come; a file of another kind
-    // or without cells is refused with glenvar-cli's words.
-    static std::unique_ptr<PythonMap> Load(const std::filesystem::path& path);
+    // A map file or raw data file as it is; a picture or heightmap (or its
+    // sidecar) by its recipe, grown and shaped again as `glenvar-cli generate
+    // --recipe FILE` does. The loader's refusals are thrown as they come; a
+    // file of another kind, without cells or with a refused recipe is refused
+    // naming it. The sinks may stop the rebuilding (Stopped).
+    static std::unique_ptr<PythonMap> Load(const std::filesystem::path& path,
+                                           const ProgressSink& generation = {},
+                                           const StageSink& stages = {});
 
     // A new map of this one's altitudes through the stages (smoothing,
     // erosion with the map's water level as its base, talus); no stage gives
@@ -75,6 +82,14 @@ class PythonMap {
     const GEO_MakeLand& Terrain() const { return pipeline_.Seed(); }
 
   private:
+    static std::unique_ptr<PythonMap> Rebuilt(const std::filesystem::path& path,
+                                              const ProgressSink& generation,
+                                              const StageSink& stages);
+    // Grows the request's map with these settings (stages, picture options).
+    static std::unique_ptr<PythonMap> Grown(const GenerationRequest& request,
+                                            PipelineSettings settings, NUM_Random* source,
+                                            const ProgressSink& progress);
+
     // The pipeline's settings with these picture options, its stages kept.
     void PictureOptions(bool regions, bool shade, uint32_t riverThreshold);
 

@@ -60,6 +60,11 @@ shape=$(cd "$scratch/work" && /usr/bin/python3 -c \
   "import glenvar; m = glenvar.generate(seed=7, width=512, height=256); print(m.heights.dtype, m.heights.shape)")
 [ "$shape" = "float64 (256, 512)" ] ||
   { echo "package-test: the Python module printed '$shape'" >&2; exit 1; }
+# Its stub is the one the build wrote, every keyword line filled in from the settings rows.
+stub=$(/usr/bin/python3 -c \
+  "import glenvar, pathlib; print(pathlib.Path(glenvar.__file__).with_name('__init__.pyi'))")
+grep -q "^    seed: int = " "$stub" && ! grep -q "@[A-Z_]*_KEYWORDS@" "$stub" ||
+  { echo "package-test: the installed stub $stub was not written from the settings rows" >&2; exit 1; }
 
 # The launcher starts the program in ~/Glenvar, creating it.
 home="$scratch/home"

@@ -4,6 +4,8 @@
     m = glenvar.generate(seed=7, width=512, height=256)
     m.heights          # float64 (256, 512), C-contiguous and read-only
     m.save("island.ld")
+    m.save("island.png")
+    glenvar.load("island.png")   # the same map, rebuilt from the picture's recipe
 
 The same seed and parameters give the same map, byte for byte, as
 glenvar-cli and the desktop program.
@@ -12,8 +14,10 @@ Failures raise, in glenvar-cli's words:
 
     OSError       a file cannot be read or written, as its errno subclass
                   (FileNotFoundError, PermissionError...) when there is one
+    TypeError     a value of another type than its keyword takes
     ValueError    a value out of range; a file that is no map or is cut
-                  short; a recipe refused; a map too small for a heightmap
+                  short; a recipe refused or missing; a map too small for a
+                  heightmap
     MemoryError   the memory runs short
     RuntimeError  libpng, libtiff or OpenEXR refused to encode
 """

@@ -69,7 +69,7 @@ TEST(StageSettings, TextRefusalsKeepTheCommandLinesWords) {
     EXPECT_EQ("--erode: expected an integer from 0 to 1000, got \"1e1\"",
               CommandLine(Id::Erode, "1e1"));
     EXPECT_EQ("--erodibility: expected a number from 0 to 1, got \"NaN\"",
-              CommandLine(Id::Erodibility, "NaN"));
+              CommandLine(Id::ErosionK, "NaN"));
     EXPECT_EQ("--rivers: expected a cell count from 0 to 268435456, got \"268435457\"",
               CommandLine(Id::Rivers, "268435457"));
     EXPECT_EQ("--height-range-m: expected metres greater than 0 and at most 1000000, got \"0\"",
@@ -78,7 +78,7 @@ TEST(StageSettings, TextRefusalsKeepTheCommandLinesWords) {
     EXPECT_EQ("--engine: expected unreal, unity or godot, got \"\"", CommandLine(Id::Engine, ""));
     EXPECT_EQ("--point: expected X,Y with 0 <= X < width and 0 <= Y < height, got \"1;2\"",
               CommandLine(Id::Point, "1;2"));
-    EXPECT_EQ("", CommandLine(Id::Erodibility, "1e0"));  // an exponent is decimal text
+    EXPECT_EQ("", CommandLine(Id::ErosionK, "1e0"));  // an exponent is decimal text
     EXPECT_EQ("", CommandLine(Id::HeightRange, "1e6"));
     const StageReading tiles = ReadStageText(StageRow(Id::Tiles), "64x1");
     ASSERT_FALSE(Refused(tiles));
@@ -112,13 +112,13 @@ TEST(StageSettings, TypedNumbersMeetTheTextsRanges) {
             EXPECT_TRUE(Refused(CheckStageNumber(row, 1.5))) << row.option;
         }
     }
-    EXPECT_EQ("nan", std::get<StageRefusal>(CheckStageNumber(StageRow(Id::Erodibility), nan)).got);
+    EXPECT_EQ("nan", std::get<StageRefusal>(CheckStageNumber(StageRow(Id::ErosionK), nan)).got);
     EXPECT_EQ("1001", std::get<StageRefusal>(CheckStageNumber(StageRow(Id::Erode), 1001)).got);
     // A recipe never carries a negative zero.
-    EXPECT_FALSE(std::signbit(
-        std::get<StageValue>(CheckStageNumber(StageRow(Id::Erodibility), -0.0)).number));
     EXPECT_FALSE(
-        std::signbit(std::get<StageValue>(ReadStageText(StageRow(Id::Erodibility), "-0")).number));
+        std::signbit(std::get<StageValue>(CheckStageNumber(StageRow(Id::ErosionK), -0.0)).number));
+    EXPECT_FALSE(
+        std::signbit(std::get<StageValue>(ReadStageText(StageRow(Id::ErosionK), "-0")).number));
 }
 
 // The rows name every setting once in each front end's spelling.

@@ -22,10 +22,25 @@ print("finished", flush=True)
 """
 
 
-def test_ctrl_c_stops_a_long_erosion(tmp_path):
-    target = tmp_path / "eroded.png"
-    child = subprocess.Popen([sys.executable, "-c", SCRIPT, str(target)], stdout=subprocess.PIPE,
-                             stderr=subprocess.PIPE, text=True, cwd=tmp_path)
+LOAD_SCRIPT = """
+import sys, time
+import glenvar
+print("eroding", flush=True)
+start = time.monotonic()
+try:
+    m = glenvar.load(sys.argv[1])
+except KeyboardInterrupt:
+    print("interrupted after %.3f s" % (time.monotonic() - start), flush=True)
+    raise
+print("finished", flush=True)
+"""
+
+
+def interrupted(tmp_path, script, argument):
+    """Runs the script, sends SIGINT a second into its work; its output."""
+    child = subprocess.Popen([sys.executable, "-c", script, str(argument)],
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                             cwd=tmp_path)
     try:
         assert child.stdout.readline() == "eroding\n"
         # Well into the erosion (a thousand steps take tens of seconds here).
@@ -41,5 +56,17 @@ def test_ctrl_c_stops_a_long_erosion(tmp_path):
     assert "KeyboardInterrupt" in err
     assert "finished" not in out
     after = float(out.split("interrupted after ")[1].split()[0])
-    assert after >= 0.5, "the signal came while the erosion ran"
+    assert after >= 0.5, "the signal came while the work ran"
+
+
+def test_ctrl_c_stops_a_long_erosion(tmp_path):
+    interrupted(tmp_path, SCRIPT, tmp_path / "eroded.png")
     assert os.listdir(tmp_path) == []
+
+
+def test_ctrl_c_stops_rebuilding_a_heightmaps_map(tmp_path):
+    sidecar = tmp_path / "h.r16.json"
+    sidecar.write_text('{"recipe": "glenvar-cli generate --seed 3 --width 1024 --height 1024 '
+                       '--erode 1000"}')
+    interrupted(tmp_path, LOAD_SCRIPT, sidecar)
+    assert os.listdir(tmp_path) == ["h.r16.json"]

@@ -57,14 +57,22 @@ def test_defaults_agree_with_the_help_and_the_stub(cli):
     for setting in NUMBERS:
         line = help_text[help_text.index(f"  {setting.option} "):]
         assert f"(default {setting.default:g}" in line.split("\n  -")[0], setting.option
-    # The stub's erode keywords carry the rows' defaults.
+    # The stub's method keywords carry the rows' defaults, of the rows' types.
     stub = ast.parse(STUB.read_text())
-    erode = next(n for n in ast.walk(stub) if isinstance(n, ast.FunctionDef) and
-                 n.name == "erode")
-    defaults = {a.arg: ast.literal_eval(d) for a, d in zip(erode.args.kwonlyargs,
-                                                          erode.args.kw_defaults)}
     rows = {s.keyword: s.default for s in glenvar.SETTINGS}
-    assert defaults == {k: rows[k] for k in defaults}
+    methods = {n.name: n for n in ast.walk(stub) if isinstance(n, ast.FunctionDef)}
+    for name, keywords in [("erode", {"erodibility", "thermal"}),
+                           ("picture", {"water_level", "regions", "shade", "rivers"}),
+                           ("info", {"rivers"}), ("save", {"heightmap", "regions", "shade",
+                                                           "rivers"})]:
+        method = methods[name]
+        defaults = {a.arg: ast.literal_eval(d) for a, d in zip(method.args.kwonlyargs,
+                                                              method.args.kw_defaults)}
+        assert set(defaults) == keywords, name
+        for keyword in keywords & set(rows):
+            assert defaults[keyword] == rows[keyword], (name, keyword)
+            assert type(defaults[keyword]) is type(rows[keyword]), (name, keyword)
+    assert "@" not in STUB.read_text().replace("@property", "")
 
 
 def test_python_refusals_name_the_keyword():

@@ -154,7 +154,7 @@ std::string SetStages(val s) {
     double smooth = 0, erode = 0, k = 0, thermal = 0, rivers = 0;
     for (auto [id, into] : {std::pair{Id::Smooth, &smooth},
                             {Id::Erode, &erode},
-                            {Id::Erodibility, &k},
+                            {Id::ErosionK, &k},
                             {Id::Thermal, &thermal},
                             {Id::Rivers, &rivers}})
         if (std::string refused = StageNumber(s, id, *into); !refused.empty())
