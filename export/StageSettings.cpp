@@ -34,7 +34,11 @@ constexpr StageSetting rows[] = {
              "radius R, wrapping like the map, {range} (default {default},\n"
              "off); pictures, heightmaps and reports show the\n"
              "smoothed heights, .ld and .dat files keep the\n"
-             "seed's map (they have no field for stages)"},
+             "seed's map (they have no field for stages)",
+     .japanese = "平滑化",
+     .englishLabel = "Smoothing",
+     .gloss = "smoothing radius, 0 = off",
+     .slider = true},
     {.id = Id::Erode,
      .option = "--erode",
      .link = "erode",
@@ -48,7 +52,11 @@ constexpr StageSetting rows[] = {
              "steepest slope, then lowers every cell towards\n"
              "the one it drains into, the more the more it\n"
              "drains (Braun and Willett's implicit scheme,\n"
-             "m = 1/2, n = 1); water is the base level"},
+             "m = 1/2, n = 1); water is the base level",
+     .japanese = "侵食",
+     .englishLabel = "Erosion",
+     .gloss = "stream-power erosion steps, 0 = off",
+     .step = 1},
     {.id = Id::ErosionK,
      .option = "--erodibility",
      .link = "erodibility",
@@ -61,7 +69,11 @@ constexpr StageSetting rows[] = {
      .help = "the erosion's K, {range} (default {default}): a cell\n"
              "draining A cells closes K sqrt(A) / (1 + K\n"
              "sqrt(A)) of its drop to the cell below per\n"
-             "step (at 0.01: half at 10000 cells)"},
+             "step (at 0.01: half at 10000 cells)",
+     .japanese = "侵食率",
+     .englishLabel = "Erodibility",
+     .gloss = "erodibility K",
+     .step = 0.001},
     {.id = Id::Thermal,
      .option = "--thermal",
      .link = "thermal",
@@ -73,7 +85,11 @@ constexpr StageSetting rows[] = {
      .help = "N steps of talus erosion after it, {range}\n"
              "(default {default}): slopes steeper than 1 % of the\n"
              "height range per cell slump, a sixteenth of\n"
-             "the excess per step"},
+             "the excess per step",
+     .japanese = "崩落",
+     .englishLabel = "Talus",
+     .gloss = "talus erosion steps, 0 = off",
+     .step = 1},
     {.id = Id::Rivers,
      .option = "--rivers",
      .link = "rivers",
@@ -87,7 +103,11 @@ constexpr StageSetting rows[] = {
      .help = "land draining at least A cells is river\n"
              "(default {default}, off): pictures draw rivers, the\n"
              "wider the more they drain, and lakes\n"
-             "(depressions filled to their spill height)"},
+             "(depressions filled to their spill height)",
+     .japanese = "河川と湖",
+     .englishLabel = "Rivers and lakes",
+     .gloss = "river cells drain at least this many cells; 0 = no rivers or lakes drawn",
+     .step = 100},
     {.id = Id::Regions,
      .option = "--regions",
      .link = "regions",
@@ -103,7 +123,10 @@ constexpr StageSetting rows[] = {
      .type = Type::Switch,
      .keyword = "shade",
      .description = "pictures lit from the north-west at 45 degrees",
-     .help = "pictures lit from the north-west at 45 degrees"},
+     .help = "pictures lit from the north-west at 45 degrees",
+     .japanese = "陰影",
+     .englishLabel = "Relief",
+     .gloss = "relief shading"},
     {.id = Id::Edge,
      .option = "--edge",
      .link = "edge",
@@ -116,7 +139,10 @@ constexpr StageSetting rows[] = {
                     "the first",
      .help = "heightmaps as the wrapped grid (default), or one row\n"
              "and column larger, repeating the first: N x N cells\n"
-             "give the (N+1) x (N+1) samples engines want"},
+             "give the (N+1) x (N+1) samples engines want",
+     .japanese = "端を閉じる",
+     .englishLabel = "Engine edge",
+     .gloss = "heightmaps one row and column larger, for engines"},
     // The sidecar's numbers: they change no sample, and the page writes no engine's.
     {.id = Id::Engine,
      .option = "--engine",

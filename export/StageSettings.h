@@ -80,6 +80,14 @@ struct StageSetting {
     std::string_view description = "";  // one line, for Python's docstrings and the page's hints
     // glenvar-cli's help lines; {range} and {default} are filled in from the row.
     std::string_view help = "";
+    // The page's stage field: its label (Japanese, as the page's own texts),
+    // the label in English mode and the English line beside it; "" for a
+    // setting the page has no field for.
+    std::string_view japanese = "";
+    std::string_view englishLabel = "";
+    std::string_view gloss = "";
+    double step = 0;      // a number field's step; 0: none
+    bool slider = false;  // the page shows it as a slider with its value beside it
 };
 
 std::span<const StageSetting> StageSettings();

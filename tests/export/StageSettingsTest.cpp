@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <set>
@@ -133,6 +134,37 @@ TEST(StageSettings, NamesAreUniqueAndRecipesCarryNoRunOption) {
         EXPECT_EQ(row.option.substr(2), row.link.empty() ? row.option.substr(2) : row.link);
     }
     EXPECT_THROW(RecipeSettings("glenvar-cli generate --tiles 2x2"), RecipeFailure);
+}
+
+// The page builds a field from each row that has a label: its id is the link
+// key, a checkbox holds a switch or a choice of two, its arrows step by the
+// row's step (whole for an integer), and its default lies on that step, or
+// the browser shows the untouched field as invalid.
+TEST(StageSettings, PageFieldsFitTheirRows) {
+    for (const StageSetting& row : StageSettings()) {
+        if (row.japanese.empty()) {
+            EXPECT_TRUE(row.englishLabel.empty() && row.gloss.empty() && !row.slider) << row.option;
+            continue;
+        }
+        EXPECT_FALSE(row.link.empty() || row.englishLabel.empty() || row.gloss.empty())
+            << row.option;
+        const bool number = row.type == SettingType::Integer || row.type == SettingType::Number;
+        if (row.type == SettingType::Choice)
+            EXPECT_EQ(std::count(row.choices.begin(), row.choices.end(), '|'), 1) << row.option;
+        else
+            EXPECT_TRUE(number || row.type == SettingType::Switch) << row.option;
+        if (!number || row.slider) {
+            EXPECT_EQ(row.step, 0) << row.option;  // a slider moves by one
+            EXPECT_TRUE(!row.slider || row.type == SettingType::Integer) << row.option;
+            continue;
+        }
+        ASSERT_GT(row.step, 0) << row.option;
+        EXPECT_TRUE(row.type == SettingType::Number || row.step == std::floor(row.step))
+            << row.option;
+        const double steps = (StageDefault(row) - row.low) / row.step;
+        EXPECT_NEAR(steps, std::round(steps), 1e-9) << row.option;
+        EXPECT_FALSE(Refused(CheckStageNumber(row, row.low + row.step))) << row.option;
+    }
 }
 
 }  // namespace

@@ -193,7 +193,8 @@ const char* TypeName(SettingType type) {
 
 // The stage settings a page address carries, in glenvar-cli's order: {name
 // (the link key), option, type, low, high, fallback (the default as text),
-// choices, description, expected}.
+// choices, description, expected, and the page's field: japanese, englishLabel,
+// gloss, step, slider}.
 val StageTable() {
     val rows = val::array();
     for (const StageSetting& row : StageSettings()) {
@@ -215,6 +216,11 @@ val StageTable() {
         r.set("choices", choices);
         r.set("description", std::string(row.description));
         r.set("expected", ExpectedText(row));
+        r.set("japanese", std::string(row.japanese));
+        r.set("englishLabel", std::string(row.englishLabel));
+        r.set("gloss", std::string(row.gloss));
+        r.set("step", row.step);
+        r.set("slider", row.slider);
         rows.call<void>("push", r);
     }
     return rows;

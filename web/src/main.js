@@ -2,6 +2,7 @@
 // the worker that holds the map.
 /* global createGlenvar */
 import { ParameterForm } from "./form.js";
+import { buildStageFields } from "./stagefields.js";
 import { MapView } from "./view.js";
 import { picturePng, heightmapPng, heightmapR16, isPng, pngRecipe } from "./png.js";
 import { RequestGate } from "./busy.js";
@@ -436,8 +437,8 @@ async function start() {
   form = new ParameterForm($("parameters"), texts, defaults, glenvar);
   form.attachWaterSlider($("water"), $("water-label"));
   // Each stage's control has its row's link key as its id.
-  form.attachStages({ ...Object.fromEntries(form.stageRows.map((r) => [r.name, $(r.name)])),
-                      smoothLabel: $("smooth-label") });
+  form.attachStages(buildStageFields(document.querySelector("[aria-labelledby=shape-caption]"),
+                                     form.stageRows));
   view = new MapView($("viewport"), $("map"), placePoint);
   // On a phone the whole map is worth more than its cells one by one.
   if (matchMedia("(max-width: 640px)").matches) {

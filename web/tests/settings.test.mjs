@@ -44,6 +44,23 @@ test("each stage row reads and refuses as glenvar-cli, with its range and defaul
   assert.deepEqual(rows.map((r) => r.option),
                    ["--point", "--smooth", "--erode", "--erodibility", "--thermal", "--rivers",
                     "--regions", "--shade", "--edge"]);
+  // The stage section is made from the rows: each field's id, labels and gloss
+  // are its row's, and its control what the page had by hand.
+  const fields = await page.$$eval("[aria-labelledby=shape-caption] .row", (divs) => divs.map((d) => {
+    const [label, input] = [d.querySelector("label"), d.querySelector("input")];
+    return { name: input.id, for: label.htmlFor, japanese: label.textContent,
+             englishLabel: label.dataset.en, gloss: d.querySelector(".gloss").textContent,
+             control: [input.type, input.getAttribute("step"), input.getAttribute("value")] };
+  }));
+  assert.deepEqual(fields.map(({ control, ...f }) => f),
+                   rows.filter((r) => r.japanese).map((r) => ({
+                     name: r.name, for: r.name, japanese: r.japanese,
+                     englishLabel: r.englishLabel, gloss: r.gloss })));
+  assert.deepEqual(fields.map((f) => [f.name, ...f.control]),
+                   [["smooth", "range", null, "0"], ["erode", "number", "1", "0"],
+                    ["erodibility", "number", "0.001", "0.01"], ["thermal", "number", "1", "0"],
+                    ["rivers", "number", "100", "0"], ["shade", "checkbox", null, null],
+                    ["edge", "checkbox", null, null]]);
   const help = spawnSync(process.env.GLENVAR_CLI, ["render", "--help"], { encoding: "utf8" }).stdout;
   const numbers = rows.filter((r) => r.type === "integer" || r.type === "number");
   const tried = await page.evaluate(async (cases) => {
