@@ -1,7 +1,7 @@
 // The site served from its folder and Debian's chromium driven through
 // puppeteer-core, shared by the browser tests and the benchmark.
 import { createServer } from "node:http";
-import { mkdtempSync, readFileSync, rmSync } from "node:fs";
+import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync, statSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { extname, join, normalize } from "node:path";
 import puppeteer from "puppeteer-core";
@@ -52,6 +52,18 @@ export async function startBrowser() {
       rmSync(profile, { recursive: true, force: true });
     },
   };
+}
+
+// A download into the folder once Chromium has finished it: it may reserve
+// NAME empty while it writes a .crdownload, renamed into place when complete.
+export async function downloadedFile(folder, name, seconds = 60) {
+  const target = join(folder, name);
+  const complete = () => existsSync(target) && statSync(target).size > 0 &&
+    !readdirSync(folder).some((f) => f.endsWith(".crdownload"));
+  for (let i = 0; i < seconds * 10 && !complete(); ++i) {
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+  return readFileSync(target);
 }
 
 // A page opened at the query, once its first map is shown.

@@ -4,12 +4,12 @@
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
-import { existsSync, mkdtempSync, readFileSync, rmSync } from "node:fs";
+import { mkdtempSync, readFileSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { setTimeout as sleep } from "node:timers/promises";
 import { decode } from "fast-png";
-import { startBrowser, openPage } from "./browser.js";
+import { downloadedFile, openPage, startBrowser } from "./browser.js";
 
 const work = mkdtempSync(join(tmpdir(), "glenvar-cancel-test-"));
 let session;
@@ -133,10 +133,8 @@ test("Escape stops a generation; the opened file's map stays and takes a new wat
   assert.deepEqual(await shown(page), before);
   // The file saved again is the file opened.
   await page.click("#save-ld");
-  const saved = join(folder, "LandData.ld");
-  // Chromium writes NAME.crdownload and renames it once complete.
-  for (let i = 0; i < 300 && !existsSync(saved); ++i) await sleep(100);
-  assert.ok(readFileSync(saved).equals(readFileSync(ld)), "the saved map differs from the opened");
+  const saved = await downloadedFile(folder, "LandData.ld", 30);
+  assert.ok(saved.equals(readFileSync(ld)), "the saved map differs from the opened");
 
   await waterAt(page, 20000);
   const png = join(work, "opened.png");

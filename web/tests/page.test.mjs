@@ -3,12 +3,11 @@
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
-import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from "node:fs";
+import { mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
-import { setTimeout as sleep } from "node:timers/promises";
 import { decode } from "fast-png";
-import { startBrowser, openPage } from "./browser.js";
+import { downloadedFile, openPage, startBrowser } from "./browser.js";
 import { pngRecipe } from "../src/png.js";
 
 const work = mkdtempSync(join(tmpdir(), "glenvar-web-test-"));
@@ -62,9 +61,7 @@ async function assertShowsPicture(page, picture) {
 async function downloaded(page, button, name, folder) {
   rmSync(join(folder, name), { force: true });
   await page.click(button);
-  // Chromium writes NAME.crdownload and renames it once complete.
-  for (let i = 0; i < 600 && !existsSync(join(folder, name)); ++i) await sleep(100);
-  return readFileSync(join(folder, name));
+  return downloadedFile(folder, name);
 }
 
 const report = (page) => page.$eval("#report", (e) => e.textContent.replace(/\r/g, ""));
