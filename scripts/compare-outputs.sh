@@ -3,8 +3,11 @@
 # every file they write or print with cmp: "same", "DIFFERS" or "NEW" a line.
 #   bash scripts/compare-outputs.sh OLD_CLI NEW_CLI OUTDIR
 set -u
-old=$1; new=$2; out=$3
-rm -rf "$out"; mkdir -p "$out/old" "$out/new"
+[ $# -eq 3 ] || { echo "usage: $0 OLD_CLI NEW_CLI OUTDIR" >&2; exit 2; }
+old=$(realpath "$1"); new=$(realpath "$2"); out=$3
+# Never over an existing folder's files: the runs write many.
+if [ -e "$out" ] && [ -n "$(ls -A "$out")" ]; then echo "$0: $out is not empty" >&2; exit 2; fi
+mkdir -p "$out/old" "$out/new"
 run() { # name args...
   local name=$1; shift
   for side in old new; do
