@@ -15,13 +15,6 @@
 namespace {
 
 using namespace clitest;
-using Args = std::vector<std::string>;
-
-Args Small(Args args) {
-    for (const char* a : {"--width", "200", "--height", "150", "--stencils", GLENVAR_TEST_STENCILS})
-        args.push_back(a);
-    return args;
-}
 
 struct Case {
     const char* kind;

@@ -18,7 +18,6 @@
 namespace {
 
 using namespace clitest;
-using Args = std::vector<std::string>;
 
 // Every file of the folder with its bytes.
 std::map<std::string, Bytes> Snapshot(const fs::path& dir) {

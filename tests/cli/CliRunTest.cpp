@@ -25,20 +25,12 @@ namespace {
 
 using namespace clitest;
 using testsupport::PictureMismatch;
-using Args = std::vector<std::string>;
 
 // One stencil cache for every test, built by whichever runs first.
 Args WithCache(Args args) {
     args.push_back("--stencils");
     args.push_back(GLENVAR_TEST_STENCILS);
     return args;
-}
-
-// Small maps keep each run short; the rest of the parameters stay at their defaults.
-Args Small(Args args) {
-    for (const char* a : {"--width", "200", "--height", "150"})
-        args.push_back(a);
-    return WithCache(std::move(args));
 }
 
 void Load(GEO_MakeLand& terrain, const fs::path& path) {

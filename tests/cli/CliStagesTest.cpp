@@ -24,13 +24,6 @@
 namespace {
 
 using namespace clitest;
-using Args = std::vector<std::string>;
-
-Args Small(Args args) {
-    for (const char* a : {"--width", "200", "--height", "150", "--stencils", GLENVAR_TEST_STENCILS})
-        args.push_back(a);
-    return args;
-}
 
 std::string TiffDescription(const fs::path& path) {
     TIFF* tif = TIFFOpen(path.c_str(), "r");
