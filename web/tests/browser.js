@@ -66,6 +66,19 @@ export async function downloadedFile(folder, name, seconds = 60) {
   return readFileSync(target);
 }
 
+// Counts, as window.generations, the generations the page sends its worker
+// from the next page load on.
+export async function countGenerations(page) {
+  await page.evaluateOnNewDocument(() => {
+    window.generations = 0;
+    const post = Worker.prototype.postMessage;
+    Worker.prototype.postMessage = function (data, ...rest) {
+      if (data?.op === "generate") ++window.generations;
+      return post.call(this, data, ...rest);
+    };
+  });
+}
+
 // A page opened at the query, once its first map is shown.
 export async function openPage(session, query, downloads) {
   const page = await session.browser.newPage();

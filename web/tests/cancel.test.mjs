@@ -9,7 +9,7 @@ import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { setTimeout as sleep } from "node:timers/promises";
 import { decode } from "fast-png";
-import { downloadedFile, openPage, startBrowser } from "./browser.js";
+import { countGenerations, downloadedFile, openPage, startBrowser } from "./browser.js";
 
 const work = mkdtempSync(join(tmpdir(), "glenvar-cancel-test-"));
 let session;
@@ -172,14 +172,7 @@ test("a cancelled generation from hand placement keeps the placement and its poi
 
 test("a link asking for a long job says what it will do and waits for a click", async () => {
   const page = await session.browser.newPage();
-  await page.evaluateOnNewDocument(() => {
-    window.generations = 0;
-    const post = Worker.prototype.postMessage;
-    Worker.prototype.postMessage = function (data, ...rest) {
-      if (data?.op === "generate") ++window.generations;
-      return post.call(this, data, ...rest);
-    };
-  });
+  await countGenerations(page);
   await page.goto(`${session.base}?seed=4&width=2000&height=1500&smooth=4&erode=120&thermal=50`);
   await page.waitForSelector("body[data-ready='1']", { timeout: 120000 });
   await sleep(500);

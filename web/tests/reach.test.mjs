@@ -9,7 +9,7 @@ import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { setTimeout as sleep } from "node:timers/promises";
 import { decode } from "fast-png";
-import { startBrowser, openPage } from "./browser.js";
+import { countGenerations, openPage, startBrowser } from "./browser.js";
 
 const work = mkdtempSync(join(tmpdir(), "glenvar-reach-test-"));
 const shots = process.env.GLENVAR_SCREENSHOTS ?? join(work, "screenshots");
@@ -133,14 +133,7 @@ test("keyboard and screen reader: names, tab order, slider texts, messages that 
 
 test("one generation at a time; a worker that cannot start ends in a message", async () => {
   const page = await session.browser.newPage();
-  await page.evaluateOnNewDocument(() => {
-    window.generations = 0;
-    const post = Worker.prototype.postMessage;
-    Worker.prototype.postMessage = function (data, ...rest) {
-      if (data?.op === "generate") ++window.generations;
-      return post.call(this, data, ...rest);
-    };
-  });
+  await countGenerations(page);
   await page.goto(`${session.base}?width=3000&height=3000`);
   await page.waitForSelector("body[data-ready='1']", { timeout: 120000 });
   // Many stamps, so the generation outlasts the presses below.
