@@ -237,6 +237,24 @@ double Unsigned(double value) {
 
 }  // namespace
 
+const char* SettingTypeName(SettingType type) {
+    switch (type) {
+    case SettingType::Integer:
+        return "integer";
+    case SettingType::Number:
+        return "number";
+    case SettingType::Switch:
+        return "switch";
+    case SettingType::Choice:
+        return "choice";
+    case SettingType::Point:
+        return "point";
+    case SettingType::Tiles:
+        break;
+    }
+    return "tiles";
+}
+
 std::span<const StageSetting> StageSettings() {
     return rows;
 }

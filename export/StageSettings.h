@@ -62,6 +62,10 @@ enum class SettingType {
     Tiles,    // KxL, each in [low, high]
 };
 
+// "integer", "number", "switch", "choice", "point" or "tiles": the type as
+// scripts and other languages receive it.
+const char* SettingTypeName(SettingType type);
+
 struct StageSetting {
     StageSettingId id;
     std::string_view option;  // glenvar-cli's and the recipe's spelling

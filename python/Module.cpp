@@ -167,22 +167,9 @@ py::object DefaultOf(const ParameterRow& row) {
     return py::bool_(row.Default() != 0);
 }
 
+// Python's settings call a switch a flag, as its parameters do.
 const char* TypeName(SettingType type) {
-    switch (type) {
-    case SettingType::Integer:
-        return "integer";
-    case SettingType::Number:
-        return "number";
-    case SettingType::Switch:
-        return "flag";
-    case SettingType::Choice:
-        return "choice";
-    case SettingType::Point:
-        return "point";
-    case SettingType::Tiles:
-        break;
-    }
-    return "tiles";
+    return type == SettingType::Switch ? "flag" : SettingTypeName(type);
 }
 
 // The stage and layout rows Python has a keyword for.

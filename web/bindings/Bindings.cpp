@@ -173,24 +173,6 @@ std::string SetStages(val s) {
     return {};
 }
 
-const char* TypeName(SettingType type) {
-    switch (type) {
-    case SettingType::Integer:
-        return "integer";
-    case SettingType::Number:
-        return "number";
-    case SettingType::Switch:
-        return "switch";
-    case SettingType::Choice:
-        return "choice";
-    case SettingType::Point:
-        return "point";
-    case SettingType::Tiles:
-        break;
-    }
-    return "tiles";
-}
-
 // The stage settings a page address carries, in glenvar-cli's order: {name
 // (the link key), option, type, low, high, fallback (the default as text),
 // choices, description, expected, and the page's field: japanese, englishLabel,
@@ -203,7 +185,7 @@ val StageTable() {
         val r = val::object();
         r.set("name", std::string(row.link));
         r.set("option", std::string(row.option));
-        r.set("type", std::string(TypeName(row.type)));
+        r.set("type", std::string(SettingTypeName(row.type)));
         r.set("low", row.low);
         r.set("high", row.high);
         r.set("fallback", std::string(row.fallback));
