@@ -1,7 +1,10 @@
 #pragma once
-// The altitudes of a map as a plain grid (row-major, wrapping at all edges
-// like the map), which the stages reshape. It is always a copy: the seed's
-// map stays as the generator made it.
+// The altitudes of a map as a plain grid (row-major), which the stages
+// reshape. It is always a copy: the seed's map stays as the generator made
+// it. A grown map wraps at all edges; an imported one may be open and hold
+// NoData cells (landform/Boundary.h).
+
+#include "landform/Boundary.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +25,9 @@ struct AltitudeGrid {
     int32_t width = 0;
     int32_t height = 0;
     std::vector<double> altitudes;
+    Boundary boundary = Boundary::Wrap;
+    // 1 where a cell holds no height; empty when every cell holds one.
+    std::vector<uint8_t> noData;
 };
 
 // A copy of the cells' altitudes. Throws a CommandFailure of
