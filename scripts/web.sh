@@ -50,7 +50,7 @@ build_site() {
   "$esbuild" web/src/worker.js --bundle --minify --format=iife --log-level=warning --outfile="$site/worker.js"
   cp web/index.html web/style.css web/manifest.webmanifest build-web/web/glenvar.js \
     build-web/web/glenvar.wasm "$site/"
-  cp web/icons/icon-192.png web/icons/icon-512.png "$site/"
+  cp web/icons/icon-192.png web/icons/icon-512.png web/icons/icon-maskable-512.png "$site/"
   # The service worker stores every file above; its store is named after their contents.
   local files version
   files=$(cd "$site" && printf '"./"'; for f in *; do printf ',"%s"' "$f"; done)

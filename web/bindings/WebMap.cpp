@@ -119,13 +119,15 @@ bool WebMap::GridSize(int32_t& width, int32_t& height) const {
     return size.formsGrid;
 }
 
-std::vector<unsigned char> WebMap::Render(bool regions, const ProgressSink& progress) {
+std::vector<unsigned char> WebMap::Render(bool regions, const ProgressSink& progress,
+                                          const StageSink& stages) {
     int32_t w = 0, h = 0;
     if (!GridSize(w, h))
         return {};
     pipeline_.SetSettings(Settings(regions));
     PipelineProgress sinks;
     sinks.render = progress;
+    sinks.stages = stages;
     return RgbaBytes(pipeline_.Render(sinks));
 }
 
@@ -181,8 +183,9 @@ std::string WebMap::Recipe(bool regions) const {
     return RecipeOf(pipeline_.Seed(), pipeline_.Kind() == MapFileKind::Map, Settings(regions));
 }
 
-std::string WebMap::Report() {
-    return pipeline_.LandReportText();
+std::string WebMap::Report(ReportLanguage language) {
+    const GEO_MakeLand& map = pipeline_.ShapedMap();
+    return BuildLandReport(map.GetData(), size_t(map.GetSize()), map.waterLevel, language);
 }
 
 std::vector<unsigned char> WebMap::MapFileBytes() const {

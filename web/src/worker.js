@@ -12,8 +12,8 @@ const progress = (phase, done, total) => postMessage({ progress: { phase, done, 
 function picture(m, regions) {
   const p = m.parameters();
   const rgba = copy(m.render(regions, progress));
-  return { width: p.gridWidth, height: p.gridHeight, rgba, report: m.report(), parameters: p,
-           recipe: m.recipe(regions) };
+  return { width: p.gridWidth, height: p.gridHeight, rgba, report: m.report(),
+           englishReport: m.englishReport(), parameters: p, recipe: m.recipe(regions) };
 }
 
 function heights(m, asFile, floats) {
