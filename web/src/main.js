@@ -114,7 +114,7 @@ async function showSurface(call) {
   if (!surface) {
     const { Surface } = await import("./view3d.js");
     try {
-      surface = new Surface($("viewport"), text("surface"));
+      surface = new Surface($("viewport"), text("surface"), surfaceViewText);
     } catch {
       $("view3d").checked = false;
       document.body.classList.remove("surface");
@@ -458,11 +458,13 @@ function showLanguage(language) {
   describeMap(map !== null && map.width > 0);
   showReport();
   showPlacementText();
-  surface?.describe(text("surface"));
+  surface?.describe(text("surface"), surfaceViewText);
   if (pendingWork) showPending(pendingWork);
 }
 
 // Fingers tap where a mouse clicks: a touch screen is told to tap and press Done.
+const surfaceViewText = (...args) => text("surfaceView", ...args);
+
 function showPlacementText() {
   const touch = matchMedia("(pointer: coarse)").matches;
   $("placement-text").textContent = touch ? text("placementTouch")
