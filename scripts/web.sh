@@ -100,8 +100,9 @@ case "$command" in
     [ -x "$GLENVAR_CLI" ] || { echo "Needs $GLENVAR_CLI" >&2; exit 1; }
     # Screenshots of the page at a phone's, a small window's and a desktop's size, and of the 3D view.
     export GLENVAR_SCREENSHOTS=${GLENVAR_SCREENSHOTS:-$PWD/build-web/screenshots}
-    node --test --test-concurrency=1 web/tests/busy.test.mjs web/tests/page.test.mjs \
-      web/tests/reach.test.mjs web/tests/cancel.test.mjs web/tests/settings.test.mjs
+    node --test --test-concurrency=1 web/tests/busy.test.mjs web/tests/units.test.mjs \
+      web/tests/page.test.mjs web/tests/reach.test.mjs web/tests/cancel.test.mjs \
+      web/tests/settings.test.mjs web/tests/tool.test.mjs
     ;;
   bench)
     build_site

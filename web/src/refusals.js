@@ -1,10 +1,14 @@
 // A value the form refuses, in the page's language: in Japanese the desktop
-// program's own messages, exactly; in English named by the setting's English
-// description (the parameter table's or the settings row's), as glenvar-cli
-// and Python name it.
+// program's own messages, exactly; in English named as the field is named in
+// English (the settings row's English label, the parameter table's English
+// description).
 import { currentLanguage, text } from "./texts.js";
 
-const named = (row) => row.description.charAt(0).toUpperCase() + row.description.slice(1);
+// The name the field shows in English: a stage row's label, a parameter's description.
+const named = (row) => {
+  const name = row.englishLabel || row.description;
+  return name.charAt(0).toUpperCase() + name.slice(1);
+};
 
 // kind: "integerInRange", "numberInRange", "integer" or "positiveInteger";
 // desktop: the desktop program's texts (glenvar.texts()).

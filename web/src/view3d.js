@@ -138,6 +138,7 @@ export class Surface {
     this.water.position.y = this.waterHeight;
     this.canvas.dataset.waterLevel = String(waterLevel);
     this.keepAboveGround();
+    this.tell();
     this.resize();
     this.measure();
   }
