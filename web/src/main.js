@@ -78,6 +78,8 @@ function enableFiles() {
 // A job that a settings change can make out of date records what it was asked.
 const job = (kind, request, body) => (signal) => {
   running = { kind, request };
+  // A job in place of a stopped one starts from nothing too.
+  showProgress({ phase: "", done: 0, total: 0 });
   return body(signal);
 };
 

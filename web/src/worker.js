@@ -53,9 +53,12 @@ const ops = {
   }),
   // The shown map again in a fresh worker after a cancelled job: its
   // generation request or the bytes of its file (a Blob), and its water
-  // level; nothing is drawn, as the page still shows its picture.
+  // level; nothing is drawn, as the page still shows its picture. Its
+  // generation reports as any other, as the job after it waits for it.
   restore: (m, [source, waterLevel]) => {
-    const message = source.params ? m.generate(source.params, () => true) : reload(m, source.file);
+    // Its end is no drawing's start: no picture follows.
+    const generating = (phase, done, total) => phase !== "done" && progress(phase, done, total);
+    const message = source.params ? m.generate(source.params, generating) : reload(m, source.file);
     if (message) throw new Error(message);
     // Only a level moved since: a file's own level keeps its very bits.
     if (!Object.is(m.parameters().waterLevel, waterLevel)) m.setWaterLevel(waterLevel);
