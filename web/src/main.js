@@ -67,12 +67,14 @@ const gate = new RequestGate({
   onError: (e) => message(failureText(e)),
 });
 
-// The files act on the map shown; while a job may replace it they wait.
+// The files act on the map shown; while a job may replace it they wait (a
+// press is refused), keeping the focus a disabled button would lose.
 function enableFiles() {
   const hasCells = map !== null && map.width > 0 && map.height > 0;
-  for (const id of ["save-ld", "save-dat", "save-png", "save-height", "save-sidecar"])
-    $(id).disabled = !hasCells || gate.busy;
-  $("open-button").disabled = gate.busy && running === null;
+  for (const id of ["save-ld", "save-dat", "save-png", "save-height", "save-sidecar", "open-button"]) {
+    if (id !== "open-button") $(id).disabled = !hasCells;
+    $(id).setAttribute("aria-disabled", String(gate.busy));
+  }
 }
 
 // A job that a settings change can make out of date records what it was asked.

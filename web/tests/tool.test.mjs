@@ -81,6 +81,8 @@ test("a change while a job runs stops it and runs the job it asks for", async ()
     return document.elementFromPoint(r.x + r.width / 2, r.y + r.height / 2) === e;
   });
   assert.ok(reachable, "the erosion field is covered while the page is busy");
+  // The files wait for the job, and say so.
+  assert.equal(await page.$eval("#save-ld", (e) => e.getAttribute("aria-disabled")), "true");
   await page.click("#erode", { clickCount: 3 });
   await page.keyboard.type("5");
   await page.keyboard.press("Tab");
@@ -91,6 +93,7 @@ test("a change while a job runs stops it and runs the job it asks for", async ()
             "the job out of date ran to its end");
   assert.ok(seen.some(([, status]) => status.includes("(5 / 5)")));
   assert.match(page.url(), /erode=5(&|$)/);
+  assert.equal(await page.$eval("#save-ld", (e) => e.getAttribute("aria-disabled")), "false");
   await assertShowsPicture(page, cliPicture("restarted", ["--seed", "3", "--width", "600",
     "--height", "400", "--erode", "5"]));
   await page.close();
