@@ -315,6 +315,9 @@ std::string Report() {
 std::string EnglishReport() {
     return Map().Report(ReportLanguage::English);
 }
+std::string EnglishFailure() {
+    return Map().EnglishFailure();
+}
 void SetWaterLevel(double level) {
     Map().SetWaterLevel(level);
 }
@@ -452,6 +455,7 @@ EMSCRIPTEN_BINDINGS(glenvar) {
     emscripten::function("rawFileBytes", &RawFileBytes);
     emscripten::function("report", &Report);
     emscripten::function("englishReport", &EnglishReport);
+    emscripten::function("englishFailure", &EnglishFailure);
     emscripten::function("setWaterLevel", &SetWaterLevel);
     emscripten::function("texts", &Texts);
     emscripten::function("parameterTable", &Table);

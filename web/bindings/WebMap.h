@@ -71,6 +71,8 @@ class WebMap {
     // The size of the grid the pictures show; 0 x 0 without cells.
     bool GridSize(int32_t& width, int32_t& height) const;
     const GEO_MakeLand& terrain() const { return pipeline_.Seed(); }
+    // The last refused generation's or load's message in English.
+    const std::string& EnglishFailure() const { return englishFailure_; }
 
   private:
     // The pipeline's settings: the stages' and these picture options, one thread.
@@ -79,6 +81,7 @@ class WebMap {
     std::vector<Sample> Heights(bool asFile, int32_t& width, int32_t& height, Convert convert);
 
     WebStages stages_;
+    std::string englishFailure_;
     // The seed's map (none at first) with what the page's redraws share.
     MapPipeline pipeline_;
 };

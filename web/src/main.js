@@ -92,6 +92,11 @@ function showReport() {
   $("report").textContent = hasCells ? report : "";
 }
 
+// A refusal from the module: the desktop program's text, or in English the
+// words the other front ends use, put in a sentence by `worded`.
+const refusedBy = (result, worded) =>
+  currentLanguage() === "en" ? worded(result.englishMessage) : result.message;
+
 function describeMap(hasCells) {
   $("map").setAttribute("aria-label", hasCells ? text("map", map.width, map.height) : text("noMap"));
 }
@@ -169,7 +174,7 @@ function generate() {
     const call = callsOf(signal);
     const settings = settingsOf(form);
     const result = await call("generate", form.stages, params, form.regions);
-    if (result.message) return message(result.message);
+    if (result.message) return message(refusedBy(result, (why) => text("generateFailed", why)));
     newMap(result, { params }, settings);
     $("regions").checked = form.regions;
     await showSurface(call);
@@ -290,7 +295,7 @@ async function open(file) {
     // the worker takes the array itself.
     const kept = new Blob([bytes]);
     const result = await call("load", form.stages, bytes);
-    if (result.message) return message(result.message);
+    if (result.message) return message(refusedBy(result, (why) => text("loadFailed", file.name, why)));
     form.show(result.parameters);
     form.regions = false;
     $("regions").checked = false;

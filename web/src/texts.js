@@ -66,6 +66,8 @@ const texts = {
     enterIntegerInRange: (name, lo, hi) => `${name}: enter a whole number from ${lo} to ${hi}.`,
     enterNumberInRangeOf: (name, lo, hi) => `${name}: enter a number from ${lo} to ${hi}.`,
     placementTouch: "Tap the map to place the concentration points; Done makes the map.",
+    generateFailed: (why) => `The map could not be made: ${why}.`,
+    loadFailed: (name, why) => `${name} could not be opened: ${why}.`,
   },
 };
 

@@ -39,7 +39,7 @@ function reload(m, file) {
 const ops = {
   generate: staged((m, [params, regions]) => {
     const message = m.generate(params, progress);
-    if (message) return { message };
+    if (message) return { message, englishMessage: m.englishFailure() };
     return picture(m, regions);
   }),
   render: staged((m, [regions, waterLevel]) => {
@@ -48,7 +48,7 @@ const ops = {
   }),
   load: staged((m, [bytes]) => {
     const { kind, message } = m.load(bytes);
-    if (kind === "failed") return { message };
+    if (kind === "failed") return { message, englishMessage: m.englishFailure() };
     return { kind, ...picture(m, false) };
   }),
   // The shown map again in a fresh worker after a cancelled job: its

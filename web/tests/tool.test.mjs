@@ -5,7 +5,7 @@
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
-import { mkdirSync, mkdtempSync, readFileSync, rmSync } from "node:fs";
+import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { setTimeout as sleep } from "node:timers/promises";
@@ -158,6 +158,16 @@ test("English messages, range refusals and report; the Japanese come back exactl
   assert.equal(await messageText(page), "Width (X length): enter a whole number from 100 to 3000.");
   await answer(page);
   await page.$eval("#p-width", (e) => { e.value = "400"; });
+  // The model's own refusals in the words glenvar-cli uses.
+  const ld = join(work, "whole.ld");
+  execFileSync(process.env.GLENVAR_CLI, ["generate", "--width", "300", "--height", "200",
+    "--stencils", join(work, "makeland.bin"), "-o", ld]);
+  const cut = join(work, "cut.ld");
+  writeFileSync(cut, readFileSync(ld).subarray(0, 5000));
+  await (await page.$("#open")).uploadFile(cut);
+  await page.waitForSelector("#message[open]");
+  assert.equal(await messageText(page), "cut.ld could not be opened: unexpected end of file.");
+  await answer(page);
 
   await page.select("#language", "ja");
   assert.equal(await report(), japanese);
