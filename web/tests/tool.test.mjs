@@ -6,6 +6,7 @@ import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
+import { createRequire } from "node:module";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { setTimeout as sleep } from "node:timers/promises";
@@ -340,6 +341,11 @@ test("3D by keyboard: focus ring, spoken view, arrows turn, + zooms, never insid
   assert.equal((facing(await surface()) - facing(turned) + 360) % 360, 30);
   await page.keyboard.press("+");
   assert.ok(distance(await surface()) < distance(turned));
+  // The focusable view passes axe-core as the rest of the page does.
+  await page.addScriptTag({ path: createRequire(import.meta.url).resolve("axe-core/axe.min.js") });
+  const grave = await page.evaluate(async () => (await window.axe.run()).violations
+    .filter((v) => v.impact === "serious" || v.impact === "critical").map((v) => v.id));
+  assert.deepEqual(grave, []);
 
   // Down close and low over the hills: the camera stays above the ground.
   for (let i = 0; i < 30; ++i) await page.keyboard.press("+");
