@@ -159,15 +159,15 @@ function showLink(address = form.address()) {
 // Grows the map the form describes. Pressed again while a generation of the
 // same request runs, nothing more happens; with other settings, or while the
 // map is being redrawn, the job under way is out of date: it stops, and this
-// one runs in its place.
-function generate() {
+// one runs in its place. `again`: the job under way was stopped for this one.
+function generate({ again = false } = {}) {
   if (gate.busy && running === null) return; // a file being read or written is waited for
   const read = form.read();
   if (read.error) return message(read.error, read.field);
   const params = read.values;
   params.waterLevel = form.values.waterLevel;
   const request = JSON.stringify([params, form.stages, form.regions]);
-  if (gate.busy && running?.kind === "generate" && running.request === request) return;
+  if (!again && gate.busy && running?.kind === "generate" && running.request === request) return;
   showLink();
   showPending(null);
   const work = job("generate", request, async (signal) => {
@@ -180,7 +180,7 @@ function generate() {
     await showSurface(call);
   });
   if (!gate.busy) return gate.run(work);
-  stopJob({ restoreForm: false });
+  if (!again) stopJob({ restoreForm: false });
   gate.latest(work);
 }
 
@@ -189,7 +189,7 @@ function generate() {
 function render(regions, waterLevel) {
   if (gate.busy && running?.kind === "generate") {
     stopJob({ restoreForm: false });
-    return generate();
+    return generate({ again: true });
   }
   // A level not yet drawn goes with every later redraw, as a fresh worker holds the shown map's.
   const level = waterLevel ?? (map && !Object.is(form.values.waterLevel, map.parameters.waterLevel)
@@ -383,8 +383,8 @@ function wireStages() {
 }
 
 function wire() {
-  $("generate").onclick = generate;
-  $("start").onclick = generate;
+  $("generate").onclick = () => generate();
+  $("start").onclick = () => generate();
   $("cancel").onclick = cancel;
   // Escape stops the running job, unless it answers a message box.
   document.addEventListener("keydown", (e) => {
@@ -471,9 +471,10 @@ function showLanguage(language) {
   if (pendingWork) showPending(pendingWork);
 }
 
-// Fingers tap where a mouse clicks: a touch screen is told to tap and press Done.
+// Where the 3D view's camera stands, in the page's language.
 const surfaceViewText = (...args) => text("surfaceView", ...args);
 
+// Fingers tap where a mouse clicks: a touch screen is told to tap and press Done.
 function showPlacementText() {
   const touch = matchMedia("(pointer: coarse)").matches;
   $("placement-text").textContent = touch ? text("placementTouch")

@@ -5,13 +5,14 @@
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
+import { createHash } from "node:crypto";
 import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { createRequire } from "node:module";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { setTimeout as sleep } from "node:timers/promises";
 import { decode } from "fast-png";
-import { openPage, startBrowser } from "./browser.js";
+import { countGenerations, openPage, startBrowser } from "./browser.js";
 
 const work = mkdtempSync(join(tmpdir(), "glenvar-tool-test-"));
 const shots = process.env.GLENVAR_SCREENSHOTS ?? join(work, "screenshots");
@@ -97,6 +98,45 @@ test("a change while a job runs stops it and runs the job it asks for", async ()
   assert.equal(await page.$eval("#save-ld", (e) => e.getAttribute("aria-disabled")), "false");
   await assertShowsPicture(page, cliPicture("restarted", ["--seed", "3", "--width", "600",
     "--height", "400", "--erode", "5"]));
+  await page.close();
+});
+
+// The canvas's RGB against a picture's, by digest (a 3000 x 3000 canvas is too large to copy out).
+async function assertShowsLargePicture(page, picture) {
+  const shown = await page.evaluate(async () => {
+    const c = document.getElementById("map");
+    const d = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
+    const rgb = d.filter((_, i) => i % 4 !== 3);
+    return Array.from(new Uint8Array(await crypto.subtle.digest("SHA-256", rgb))).join();
+  });
+  const rgb = picture.channels === 3 ? picture.data
+    : picture.data.filter((_, i) => i % picture.channels !== 3);
+  assert.equal(shown, Array.from(createHash("sha256").update(rgb).digest()).join(),
+               "canvas pixels differ");
+}
+
+test("a new water level during a generation grows the map again at that level", async () => {
+  const page = await session.browser.newPage();
+  await countGenerations(page);
+  await page.setViewport({ width: 1400, height: 900 });
+  await page.goto(`${session.base}?seed=8&width=600&height=400`);
+  await page.waitForSelector("body[data-ready='1']", { timeout: 120000 });
+  // Many stamps on 3000 x 3000 cells: seconds of generation.
+  await page.$eval("#p-width", (e) => { e.value = "3000"; });
+  await page.$eval("#p-height", (e) => { e.value = "3000"; });
+  await setValue(page, "#p-processAmount", "300");
+  await page.click("#generate");
+  await page.waitForSelector("body.busy");
+  await setValue(page, "#water", "30000");
+  await idle(page);
+  assert.equal(await page.evaluate(() => window.generations), 3);
+  assert.equal(await page.$eval("#map", (e) => e.width), 3000);
+  // The address names the map in glenvar-cli's options.
+  const address = [...new URL(page.url()).searchParams];
+  assert.ok(address.some(([key, value]) => key === "water-level" && Math.abs(value - 0.3) < 1e-9),
+            page.url());
+  await assertShowsLargePicture(page, cliPicture("regrown",
+    address.flatMap(([key, value]) => [`--${key}`, value])));
   await page.close();
 });
 
