@@ -10,7 +10,7 @@ import {
   RGBAFormat, SRGBColorSpace, Scene, Spherical, Vector3, WebGLRenderer,
 } from "three";
 import { OrbitControls } from "three/addons/controls/OrbitControls.js";
-import { blockFor, reduceHeights } from "./surfacegrid.js";
+import { blockFor, blockStats, coarser, meshHeights } from "./surfacegrid.js";
 
 // The steps of detail, finest first: vertices a side (256: 66,049 vertices)
 // and the share of the screen's pixel density drawn.
@@ -122,6 +122,9 @@ export class Surface {
     if (samples !== this.samples) {
       this.samples = samples;
       this.size = { width: map.width, height: map.height };
+      // The pyramid's base: every level after it is made from these blocks.
+      this.base = blockStats(map.width, map.height, samples,
+                             blockFor(map.width, map.height, levels[0][0]));
       this.build();
     }
     if (map.rgba !== this.rgba) {
@@ -147,8 +150,8 @@ export class Surface {
   build() {
     const { width, height } = this.size;
     const [segments, density] = levels[this.level];
-    const block = blockFor(width, height, segments);
-    this.grid = { ...reduceHeights(width, height, this.samples, block), block };
+    const factor = Math.ceil(blockFor(width, height, segments) / this.base.block);
+    this.grid = meshHeights(coarser(this.base, factor));
     const { geometry, vertices, span } = surfaceGeometry(width, height, this.grid);
     this.span = span;
     this.land.geometry.dispose();

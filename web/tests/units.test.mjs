@@ -2,7 +2,7 @@
 // heights, the map's zoom steps and the progress box's shares.
 import { test } from "node:test";
 import assert from "node:assert/strict";
-import { blockFor, reduceHeights } from "../src/surfacegrid.js";
+import { blockFor, blockStats, coarser, reduceHeights } from "../src/surfacegrid.js";
 import { zoomSteps } from "../src/view.js";
 import { progressShown } from "../src/progress.js";
 
@@ -48,6 +48,18 @@ test("a small map keeps every cell exactly", () => {
   const samples = Uint16Array.from({ length: 30 * 20 }, (_, i) => (i * 104729) % 65536);
   const grid = reduceHeights(30, 20, samples, blockFor(30, 20, 256));
   assert.deepEqual(Array.from(grid.heights), Array.from(samples, (v) => Math.fround(v / 65535)));
+});
+
+test("a pyramid level made from finer blocks is the level read from the cells", () => {
+  const w = 1001, h = 523; // blocks cut at both edges
+  const samples = Uint16Array.from({ length: w * h }, (_, i) => (i * 2654435761) >>> 16);
+  const fine = blockStats(w, h, samples, 3);
+  for (const factor of [1, 2, 5, 7]) {
+    const made = coarser(fine, factor), read = blockStats(w, h, samples, 3 * factor);
+    for (const key of ["columns", "rows", "block"]) assert.equal(made[key], read[key], key);
+    for (const key of ["sum", "count", "high", "low"])
+      assert.deepEqual(made[key], read[key], `${key} at factor ${factor}`);
+  }
 });
 
 test("zoom steps halve from 1:1 down to the whole map", () => {
