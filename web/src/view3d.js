@@ -12,10 +12,10 @@ import {
 import { OrbitControls } from "three/addons/controls/OrbitControls.js";
 import { blockFor, blockStats, coarser, meshHeights } from "./surfacegrid.js";
 
-// The steps of detail, finest first: vertices a side (256: 66,049 vertices)
-// and the share of the screen's pixel density drawn.
-const levels = [[256, 1], [180, 1], [128, 1], [128, 0.7], [90, 0.7], [90, 0.5], [64, 0.5],
-                [64, 0.35], [45, 0.35]];
+// The steps of detail, finest first: vertices a side at most (256: 66,049
+// vertices; a level's blocks are whole multiples of the first's) and the
+// share of the screen's pixel density drawn.
+const levels = [[256, 1], [128, 1], [128, 0.7], [90, 0.7], [64, 0.5], [64, 0.35], [45, 0.35]];
 const relief = 0.12; // altitude 1 against the map's longer side
 const frameBudget = 50; // ms: 20 frames a second
 const clearance = 0.015; // the camera's least height above the ground
