@@ -7,20 +7,58 @@
 
 namespace {
 
-// Every text of the report, in the order it reads.
-namespace texts {
-constexpr const char* landShare = "陸の割合: ";
-constexpr const char* percent = "％";
-constexpr const char* bandLabels[10] = {
-    "10％未満: ",         "10％以上20％未満: ", "20％以上30％未満: ", "30％以上40％未満: ",
-    "40％以上50％未満: ", "50％以上60％未満: ", "60％以上70％未満: ", "70％以上80％未満: ",
-    "80％以上90％未満: ", "90％以上: ",
+// Every text of the report, in the order it reads: the desktop program's
+// Japanese, and the same lines in English for the page's English mode.
+struct ReportTexts {
+    const char* landShare;
+    const char* percent;
+    const char* bandLabels[10];
+    const char* lowest;
+    const char* highest;
+    const char* cellCount;
 };
-constexpr const char* lowest = "最低高度: ";
-constexpr const char* highest = "最高高度: ";
-constexpr const char* cellCount = "個";
+
+constexpr ReportTexts japanese = {
+    "陸の割合: ",
+    "％",
+    {
+        "10％未満: ",
+        "10％以上20％未満: ",
+        "20％以上30％未満: ",
+        "30％以上40％未満: ",
+        "40％以上50％未満: ",
+        "50％以上60％未満: ",
+        "60％以上70％未満: ",
+        "70％以上80％未満: ",
+        "80％以上90％未満: ",
+        "90％以上: ",
+    },
+    "最低高度: ",
+    "最高高度: ",
+    "個",
+};
+
+constexpr ReportTexts english = {
+    "Land: ",
+    "%",
+    {
+        "Below 10%: ",
+        "10% to 20%: ",
+        "20% to 30%: ",
+        "30% to 40%: ",
+        "40% to 50%: ",
+        "50% to 60%: ",
+        "60% to 70%: ",
+        "70% to 80%: ",
+        "80% to 90%: ",
+        "90% and above: ",
+    },
+    "Cells at the lowest altitude: ",
+    "Cells at the highest altitude: ",
+    "",
+};
+
 constexpr const char* lineEnd = "\r\n";
-}  // namespace texts
 
 // "%.1f" as printf gives it in the "C" locale (which is how to_chars is
 // defined), whatever locale the desktop program runs in.
@@ -65,21 +103,21 @@ LandFigures CountLand(const LandCell* cells, size_t count, double waterLevel) {
     return f;
 }
 
-std::string BuildLandReport(const LandCell* cells, size_t count, double waterLevel) {
+std::string BuildLandReport(const LandCell* cells, size_t count, double waterLevel,
+                            ReportLanguage language) {
+    const ReportTexts& t = language == ReportLanguage::English ? english : japanese;
     const LandFigures f = CountLand(cells, count, waterLevel);
     const auto share = [&f](int32_t counter) { return f.Share(counter); };
 
-    std::string text = texts::landShare;
+    std::string text = t.landShare;
     AppendShare(text, share(f.land));
-    text += std::string(texts::percent) + texts::lineEnd + texts::lineEnd;
+    text += std::string(t.percent) + lineEnd + lineEnd;
     for (int k = 0; k < 10; ++k) {
-        text += texts::bandLabels[k];
+        text += t.bandLabels[k];
         AppendShare(text, share(f.bands[k]));
-        text += std::string(texts::percent) + texts::lineEnd;
+        text += std::string(t.percent) + lineEnd;
     }
-    text += std::string(texts::lineEnd) + texts::lowest + std::to_string(f.lowest) +
-            texts::cellCount + texts::lineEnd;
-    text +=
-        std::string(texts::highest) + std::to_string(f.highest) + texts::cellCount + texts::lineEnd;
+    text += std::string(lineEnd) + t.lowest + std::to_string(f.lowest) + t.cellCount + lineEnd;
+    text += std::string(t.highest) + std::to_string(f.highest) + t.cellCount + lineEnd;
     return text;
 }

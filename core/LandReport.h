@@ -26,4 +26,8 @@ inline constexpr double landBandBounds[9] = {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 
 
 LandFigures CountLand(const LandCell* cells, size_t count, double waterLevel);
 
-std::string BuildLandReport(const LandCell* cells, size_t count, double waterLevel);
+// The desktop program's report is Japanese; the page also words it in English.
+enum class ReportLanguage { Japanese, English };
+
+std::string BuildLandReport(const LandCell* cells, size_t count, double waterLevel,
+                            ReportLanguage language = ReportLanguage::Japanese);

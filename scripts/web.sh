@@ -50,7 +50,7 @@ build_site() {
   "$esbuild" web/src/worker.js --bundle --minify --format=iife --log-level=warning --outfile="$site/worker.js"
   cp web/index.html web/style.css web/manifest.webmanifest build-web/web/glenvar.js \
     build-web/web/glenvar.wasm "$site/"
-  cp web/icons/icon-192.png web/icons/icon-512.png "$site/"
+  cp web/icons/icon-192.png web/icons/icon-512.png web/icons/icon-maskable-512.png "$site/"
   # The service worker stores every file above; its store is named after their contents.
   local files version
   files=$(cd "$site" && printf '"./"'; for f in *; do printf ',"%s"' "$f"; done)
@@ -100,8 +100,9 @@ case "$command" in
     [ -x "$GLENVAR_CLI" ] || { echo "Needs $GLENVAR_CLI" >&2; exit 1; }
     # Screenshots of the page at a phone's, a small window's and a desktop's size, and of the 3D view.
     export GLENVAR_SCREENSHOTS=${GLENVAR_SCREENSHOTS:-$PWD/build-web/screenshots}
-    node --test --test-concurrency=1 web/tests/busy.test.mjs web/tests/page.test.mjs \
-      web/tests/reach.test.mjs web/tests/cancel.test.mjs web/tests/settings.test.mjs
+    node --test --test-concurrency=1 web/tests/busy.test.mjs web/tests/units.test.mjs \
+      web/tests/page.test.mjs web/tests/reach.test.mjs web/tests/cancel.test.mjs \
+      web/tests/settings.test.mjs web/tests/tool.test.mjs
     ;;
   bench)
     build_site

@@ -123,4 +123,39 @@ TEST(LandReport, EmptyGridReportsZeroNotNaN) {
     EXPECT_EQ(expected.find("nan"), std::string::npos);
 }
 
+// The page's English report says what the Japanese one says: the same
+// figures, line by line, whatever the cells.
+TEST(LandReport, EnglishCarriesTheJapaneseFigures) {
+    EXPECT_EQ(BuildLandReport(Cells({0.0, 0.25, 0.5, 1.0}).data(), 4, 0.5, ReportLanguage::English),
+              "Land: 25.0%\r\n\r\nBelow 10%: 25.0%\r\n10% to 20%: 0.0%\r\n20% to 30%: 25.0%\r\n"
+              "30% to 40%: 0.0%\r\n40% to 50%: 0.0%\r\n50% to 60%: 25.0%\r\n60% to 70%: 0.0%\r\n"
+              "70% to 80%: 0.0%\r\n80% to 90%: 0.0%\r\n90% and above: 25.0%\r\n\r\n"
+              "Cells at the lowest altitude: 1\r\nCells at the highest altitude: 1\r\n");
+    // Each line's last number, which follows its label in both languages.
+    const auto figures = [](const std::string& text) {
+        std::vector<std::string> out;
+        size_t start = 0;
+        for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+            const std::string line = text.substr(start, end - start);
+            const size_t space = line.rfind(' ');
+            if (space != std::string::npos)
+                out.push_back(line.substr(
+                    space + 1, line.find_first_not_of("0123456789.", space + 1) - space - 1));
+        }
+        return out;
+    };
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> any(-0.05, 1.05);
+    for (int n = 0; n <= 200; n += 7) {
+        std::vector<LandCell> cells(size_t(n), LandCell{});
+        for (LandCell& c : cells)
+            c.altitude = rng() % 6 == 0 ? double(rng() % 11) / 10 : any(rng);
+        const std::string ja = BuildLandReport(cells.data(), cells.size(), 0.4);
+        const std::string en =
+            BuildLandReport(cells.data(), cells.size(), 0.4, ReportLanguage::English);
+        ASSERT_EQ(figures(en), figures(ja)) << n;
+        ASSERT_EQ(figures(en).size(), 13u) << en;
+    }
+}
+
 }  // namespace

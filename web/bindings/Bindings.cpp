@@ -48,6 +48,14 @@ ProgressSink Reporter(val callback) {
     };
 }
 
+// The stages after generation report the same way, under their own phase names.
+StageSink StageReporter(val callback) {
+    return [callback](const ProgressReport& report) {
+        callback(std::string(PhaseName(report.phase)), report.done, report.total);
+        return true;
+    };
+}
+
 PointArray PointsFrom(const val& list) {
     PointArray points;
     const int n = list["length"].as<int>();
@@ -128,7 +136,7 @@ val Parameters() {
 }
 
 val Render(bool regions, val progress) {
-    return Held(Map().Render(regions, Reporter(progress)));
+    return Held(Map().Render(regions, Reporter(progress), StageReporter(progress)));
 }
 
 val PlacementPicture(int32_t width, int32_t height, val list) {
@@ -304,6 +312,12 @@ val RawFileBytes() {
 std::string Report() {
     return Map().Report();
 }
+std::string EnglishReport() {
+    return Map().Report(ReportLanguage::English);
+}
+std::string EnglishFailure() {
+    return Map().EnglishFailure();
+}
 void SetWaterLevel(double level) {
     Map().SetWaterLevel(level);
 }
@@ -440,6 +454,8 @@ EMSCRIPTEN_BINDINGS(glenvar) {
     emscripten::function("mapFileBytes", &MapFileBytes);
     emscripten::function("rawFileBytes", &RawFileBytes);
     emscripten::function("report", &Report);
+    emscripten::function("englishReport", &EnglishReport);
+    emscripten::function("englishFailure", &EnglishFailure);
     emscripten::function("setWaterLevel", &SetWaterLevel);
     emscripten::function("texts", &Texts);
     emscripten::function("parameterTable", &Table);

@@ -4,6 +4,7 @@
 #include "core/MapFile.h"
 #include "core/ParameterTable.h"
 #include "core/PointMarks.h"
+#include "data/FailureText.h"
 #include "data/Failures.h"
 #include "data/GEO_LandCircle.h"
 #include "export/HeightWindow.h"
@@ -22,9 +23,12 @@ const GEO_LandCircleArray& LandCircles() {
     return circles;
 }
 
-// What the desktop program's common handler would show for the failure in flight.
-std::string FailureText() {
-    return FailureInFlight().what();
+// What the desktop program's common handler would show for the failure in
+// flight, and the same in English as the other front ends word it.
+std::string DesktopFailureText(std::string& english) {
+    const CommandFailure failure = FailureInFlight();
+    english = ::FailureText(failure);
+    return failure.what();
 }
 
 std::vector<unsigned char> RgbaBytes(const Picture& picture) {
@@ -70,7 +74,7 @@ std::string WebMap::Generate(const GEO_MakeLand& settings, const ProgressSink& p
             MapPipeline::Generated(parameters, LandCircles(), nullptr, Settings(false), progress);
         return "";
     } catch (...) {
-        const std::string message = FailureText();
+        const std::string message = DesktopFailureText(englishFailure_);
         // As the dialog's OK does, every parameter is written before the map
         // is grown: a refused generation keeps the old cells with the new
         // parameters.
@@ -107,7 +111,7 @@ LoadResult WebMap::Load(std::vector<unsigned char> bytes, std::string& message) 
             return LoadResult::None;
         }
     } catch (...) {
-        message = FailureText();
+        message = DesktopFailureText(englishFailure_);
     }
     return LoadResult::Failed;
 }
@@ -119,13 +123,15 @@ bool WebMap::GridSize(int32_t& width, int32_t& height) const {
     return size.formsGrid;
 }
 
-std::vector<unsigned char> WebMap::Render(bool regions, const ProgressSink& progress) {
+std::vector<unsigned char> WebMap::Render(bool regions, const ProgressSink& progress,
+                                          const StageSink& stages) {
     int32_t w = 0, h = 0;
     if (!GridSize(w, h))
         return {};
     pipeline_.SetSettings(Settings(regions));
     PipelineProgress sinks;
     sinks.render = progress;
+    sinks.stages = stages;
     return RgbaBytes(pipeline_.Render(sinks));
 }
 
@@ -181,8 +187,9 @@ std::string WebMap::Recipe(bool regions) const {
     return RecipeOf(pipeline_.Seed(), pipeline_.Kind() == MapFileKind::Map, Settings(regions));
 }
 
-std::string WebMap::Report() {
-    return pipeline_.LandReportText();
+std::string WebMap::Report(ReportLanguage language) {
+    const GEO_MakeLand& map = pipeline_.ShapedMap();
+    return BuildLandReport(map.GetData(), size_t(map.GetSize()), map.waterLevel, language);
 }
 
 std::vector<unsigned char> WebMap::MapFileBytes() const {

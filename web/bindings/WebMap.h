@@ -5,6 +5,7 @@
 // program shows, never as exceptions.
 
 #include "core/GEO_MakeLand.h"
+#include "core/LandReport.h"
 #include "core/Picture.h"
 #include "data/PointArray.h"
 #include "export/HeightLayout.h"
@@ -44,7 +45,9 @@ class WebMap {
     void SetStages(const WebStages& stages);
 
     // The picture at one pixel per cell as RGBA bytes, regions with point marks.
-    std::vector<unsigned char> Render(bool regions, const ProgressSink& progress);
+    // The stages it waits for (smoothing, erosion, drainage...) report to `stages`.
+    std::vector<unsigned char> Render(bool regions, const ProgressSink& progress,
+                                      const StageSink& stages = {});
     // Black width x height with the marks of the points placed so far.
     static std::vector<unsigned char> PlacementPicture(int32_t width, int32_t height,
                                                        const PointArray& points);
@@ -60,7 +63,7 @@ class WebMap {
     // parameters cannot rebuild it.
     std::string Recipe(bool regions) const;
 
-    std::string Report();
+    std::string Report(ReportLanguage language = ReportLanguage::Japanese);
     std::vector<unsigned char> MapFileBytes() const;
     std::vector<unsigned char> RawFileBytes() const;
 
@@ -68,6 +71,8 @@ class WebMap {
     // The size of the grid the pictures show; 0 x 0 without cells.
     bool GridSize(int32_t& width, int32_t& height) const;
     const GEO_MakeLand& terrain() const { return pipeline_.Seed(); }
+    // The last refused generation's or load's message in English.
+    const std::string& EnglishFailure() const { return englishFailure_; }
 
   private:
     // The pipeline's settings: the stages' and these picture options, one thread.
@@ -76,6 +81,7 @@ class WebMap {
     std::vector<Sample> Heights(bool asFile, int32_t& width, int32_t& height, Convert convert);
 
     WebStages stages_;
+    std::string englishFailure_;
     // The seed's map (none at first) with what the page's redraws share.
     MapPipeline pipeline_;
 };

@@ -5,6 +5,7 @@
 // (createGlenvar()): the table and the code the desktop program and glenvar-cli use.
 
 import { text } from "./texts.js";
+import { refusalText } from "./refusals.js";
 
 // The water level has its own slider beside the map (attachWaterSlider).
 const ownSlider = "waterLevel";
@@ -28,7 +29,9 @@ function row(label, gloss, control, extra) {
   const g = document.createElement("span");
   g.className = "gloss";
   g.textContent = gloss;
-  div.append(l, control);
+  // A checkbox comes before its own label, so that which box is whose is plain.
+  if (control.type === "checkbox") div.append(control, l);
+  else div.append(l, control);
   if (extra) div.append(extra);
   div.append(g);
   return div;
@@ -184,8 +187,8 @@ export class ParameterForm {
     if (!("expected" in read)) return { value: read.value };
     const r = this.stageRow(key);
     if (r.type === "choice") return { error: text("edgeValues") };
-    if (r.type === "number") return { error: text("enterNumberInRange", r.low, r.high) };
-    return { error: this.texts.enterIntegerInRange.replace("%1", r.low).replace("%2", r.high) };
+    const kind = r.type === "number" ? "numberInRange" : "integerInRange";
+    return { error: refusalText(this.texts, kind, r, r.low, r.high) };
   }
 
   attachWaterSlider(input, label) {
@@ -198,26 +201,27 @@ export class ParameterForm {
   // The dialog's validated read: the first failure gives its message and the
   // field to correct; on success the edits are rewritten in canonical form.
   read() {
-    const t = this.texts;
-    const range = (lo, hi) => t.enterIntegerInRange.replace("%1", lo).replace("%2", hi);
     const read = {};
     for (const key of readOrder) {
-      const { kind, low, editHigh } = this.rows[key];
+      const r = this.rows[key];
+      const { kind, low, editHigh } = r;
       const field = this.inputs[key];
+      const refused = (why, lo, hi) => ({ error: refusalText(this.texts, why, r, lo, hi), field });
       if (kind === "seed") {
         const seed = this.glenvar.parseSeed(field.value);
-        if (seed === null) return { error: t.enterPositiveInteger, field };
-        if (seed === "range") return { error: range(0, maxSeed), field };
+        if (seed === null) return refused("positiveInteger");
+        if (seed === "range") return refused("integerInRange", 0, maxSeed);
         read[key] = seed;
         continue;
       }
       const v = this.glenvar.parseInt32(field.value);
-      if (v === null) return { error: t.enterInteger, field };
-      if (v < low || v > editHigh) return { error: range(low, editHigh), field };
+      if (v === null) return refused("integer");
+      if (v < low || v > editHigh) return refused("integerInRange", low, editHigh);
       read[key] = v;
     }
     const refusal = this.refusals.shift();
-    if (refusal) return { error: refusal.error, field: this.inputs[refusal.key] };
+    // Worded now, in the language chosen since the address was read.
+    if (refusal) return { error: refusal.error(), field: this.inputs[refusal.key] };
     for (const c of this.checks) read[c.name] = this.inputs[c.name].checked;
     this.show(read);
     return { values: this.generation() };
@@ -266,17 +270,17 @@ export class ParameterForm {
   // when the slider cannot hold it.
   linkSliderValue(r, written) {
     const v = written.trim() === "" ? NaN : Number(written);
-    const range = (lo, hi) => this.texts.enterIntegerInRange.replace("%1", lo).replace("%2", hi);
+    const refused = (why, lo, hi) => ({ error: () => refusalText(this.texts, why, r, lo, hi) });
     if (r.kind === "integer") {
-      if (!Number.isInteger(v)) return { error: this.texts.enterInteger };
-      if (v < r.low || v > r.high) return { error: range(r.low, r.high) };
+      if (!Number.isInteger(v)) return refused("integer");
+      if (v < r.low || v > r.high) return refused("integerInRange", r.low, r.high);
       return { value: v };
     }
     const pos = Number.isFinite(v) ? this.glenvar.sliderPosition(r.name, v) : NaN;
     if (pos >= r.sliderLow && pos <= r.sliderHigh) return { value: v };
     // The ends as the slider's label would round them: 0.001, not 0.0010000000474974513.
     const end = (p) => Number(this.glenvar.sliderValue(r.name, p).toPrecision(6));
-    return { error: text("enterNumberInRange", end(r.sliderLow), end(r.sliderHigh)) };
+    return refused("numberInRange", end(r.sliderLow), end(r.sliderHigh));
   }
 
   // The stages of an address; a value glenvar-cli would refuse is refused
@@ -285,8 +289,9 @@ export class ParameterForm {
     this.stages = { ...this.noStages, shade: q.get("shade") === "1" };
     for (const { name, type } of this.stageRows) {
       if (!q.has(name) || type === "switch") continue;
-      const read = this.stageValue(name, q.get(name));
-      if (read.error) this.refusals.push({ key: name, error: read.error });
+      const written = q.get(name);
+      const read = this.stageValue(name, written);
+      if (read.error) this.refusals.push({ key: name, error: () => this.stageValue(name, written).error });
       else this.stages[name] = read.value;
     }
     this.showStages();
@@ -313,8 +318,10 @@ export class ParameterForm {
       .getAll("point")
       .map((p) => p.split(",").map((n) => this.glenvar.parseInt32(n)));
     next.points = points.filter((p) => p.length === 2 && p[0] !== null && p[1] !== null);
-    if (next.points.length < points.length)
-      this.refusals.push({ key: "manualPlacement", error: this.texts.enterInteger });
+    if (next.points.length < points.length) {
+      const error = () => refusalText(this.texts, "integer", { description: "point" });
+      this.refusals.push({ key: "manualPlacement", error });
+    }
     next.manualPlacement = q.get("manual") === "1" || next.points.length > 0;
     next.twoThreads = q.get("threads") === "2";
     this.regions = q.get("regions") === "1";

@@ -13,6 +13,7 @@ import { Cancelled, connectWorker, WorkerFailure } from "./calls.js";
 import { message } from "./messages.js";
 import { restoreSettings, settingsOf } from "./settings.js";
 import { linkWork, isHeavy } from "./heavy.js";
+import { progressShown } from "./progress.js";
 
 const $ = (id) => document.getElementById(id);
 
@@ -36,37 +37,65 @@ let shownSettings = null;
 let pendingWork = null; // a heavy link's work, until it is started
 let heavyLink = null; // the same, offered again when its job is cancelled
 
-// The progress window's two texts: the phase and its state.
-function showProgress({ phase, done, total }) {
-  const t = progressTexts();
-  const percent = total > 0 ? `${glenvar.fixed((done / total) * 100, 2)}%` : "0%";
-  const [label, status, share] =
-    phase === "preparing" ? [t.phaseGenerate, t.preparing, 0]
-    : phase === "stamping" ? [t.phaseGenerate, percent, total > 0 ? done / total : 0]
-    : phase === "normalising" ? [t.phaseGenerate, t.normalising, 1]
-    : phase === "done" ? [t.phaseRender, "0%", 0]
-    : [t.phaseRender, percent, total > 0 ? done / total : 0];
+// The progress window's two texts, the phase and its state, and its bar.
+function showProgress(report) {
+  const { label, status, share } =
+    progressShown(report, texts, (percent) => `${glenvar.fixed(percent, 2)}%`);
   if ($("phase").textContent !== label) $("phase").textContent = label;
   $("status").textContent = status;
   $("bar").value = share;
 }
 
-const progressTexts = () =>
-  currentLanguage() === "ja" ? texts : Object.fromEntries(
-    ["phaseGenerate", "phaseRender", "preparing", "normalising"].map((k) => [k, text(k)]));
-
 const failureText = (e) =>
   e instanceof WorkerFailure ? text("workerFailed") : String(e?.message ?? e ?? text("failed"));
+
+// The job under way: {kind: "generate" or "render", request: what it was
+// asked, as text}, so that a change of the settings can tell whether it
+// makes the job out of date; null for a job no setting changes (files).
+let running = null;
 
 const gate = new RequestGate({
   onBusy(on) {
     document.body.classList.toggle("busy", on);
     $("viewport").setAttribute("aria-busy", String(on));
-    $("generate").setAttribute("aria-disabled", String(on));
     $("progress").hidden = !on;
+    // A new job's box starts empty, never with the last job's 100%.
+    if (on) showProgress({ phase: "", done: 0, total: 0 });
+    if (!on) running = null;
+    enableFiles();
   },
   onError: (e) => message(failureText(e)),
 });
+
+// The files act on the map shown; while a job may replace it they wait (a
+// press is refused), keeping the focus a disabled button would lose.
+function enableFiles() {
+  const hasCells = map !== null && map.width > 0 && map.height > 0;
+  for (const id of ["save-ld", "save-dat", "save-png", "save-height", "save-sidecar", "open-button"]) {
+    if (id !== "open-button") $(id).disabled = !hasCells;
+    $(id).setAttribute("aria-disabled", String(gate.busy));
+  }
+}
+
+// A job that a settings change can make out of date records what it was asked.
+const job = (kind, request, body) => (signal) => {
+  running = { kind, request };
+  // A job in place of a stopped one starts from nothing too.
+  showProgress({ phase: "", done: 0, total: 0 });
+  return body(signal);
+};
+
+// As the desktop's information command, no report without cells.
+function showReport() {
+  const hasCells = map !== null && map.width > 0 && map.height > 0;
+  const report = currentLanguage() === "en" ? map?.englishReport : map?.report;
+  $("report").textContent = hasCells ? report : "";
+}
+
+// A refusal from the module: the desktop program's text, or in English the
+// words the other front ends use, put in a sentence by `worded`.
+const refusedBy = (result, worded) =>
+  currentLanguage() === "en" ? worded(result.englishMessage) : result.message;
 
 function describeMap(hasCells) {
   $("map").setAttribute("aria-label", hasCells ? text("map", map.width, map.height) : text("noMap"));
@@ -78,11 +107,9 @@ function showMap(result, settings) {
   placing = false;
   view.show(result.width, result.height, result.rgba);
   const hasCells = result.width > 0 && result.height > 0;
-  // As the desktop's information command, no report without cells.
-  $("report").textContent = hasCells ? result.report : "";
+  showReport();
   const p = result.parameters;
-  for (const id of ["save-ld", "save-dat", "save-png", "save-height", "save-sidecar"])
-    $(id).disabled = !hasCells;
+  enableFiles();
   $("regions").disabled = !hasCells || p.points.length === 0;
   $("water").disabled = !hasCells;
   $("view3d").disabled = !hasCells;
@@ -96,7 +123,7 @@ async function showSurface(call) {
   if (!surface) {
     const { Surface } = await import("./view3d.js");
     try {
-      surface = new Surface($("viewport"), text("surface"));
+      surface = new Surface($("viewport"), text("surface"), surfaceViewText);
     } catch {
       $("view3d").checked = false;
       document.body.classList.remove("surface");
@@ -129,51 +156,77 @@ function showLink(address = form.address()) {
   $("link").href = location.href;
 }
 
-function generate() {
-  if (gate.busy) return; // one generation at a time: a request meanwhile is refused
+// Grows the map the form describes. Pressed again while a generation of the
+// same request runs, nothing more happens; with other settings, or while the
+// map is being redrawn, the job under way is out of date: it stops, and this
+// one runs in its place. `again`: the job under way was stopped for this one.
+function generate({ again = false } = {}) {
+  if (gate.busy && running === null) return; // a file being read or written is waited for
   const read = form.read();
   if (read.error) return message(read.error, read.field);
   const params = read.values;
   params.waterLevel = form.values.waterLevel;
+  const request = JSON.stringify([params, form.stages, form.regions]);
+  if (!again && gate.busy && running?.kind === "generate" && running.request === request) return;
   showLink();
   showPending(null);
-  return gate.run(async (signal) => {
+  const work = job("generate", request, async (signal) => {
     const call = callsOf(signal);
     const settings = settingsOf(form);
     const result = await call("generate", form.stages, params, form.regions);
-    if (result.message) return message(result.message);
+    if (result.message) return message(refusedBy(result, (why) => text("generateFailed", why)));
     newMap(result, { params }, settings);
     $("regions").checked = form.regions;
     await showSurface(call);
   });
+  if (!gate.busy) return gate.run(work);
+  if (!again) stopJob({ restoreForm: false });
+  gate.latest(work);
 }
 
-// Another look at the same map: the latest request wins.
+// Another look at the same map (stages, regions, water): a redraw under way
+// gives way to it, a generation under way starts again with the change.
 function render(regions, waterLevel) {
-  gate.latest(async (signal) => {
+  if (gate.busy && running?.kind === "generate") {
+    stopJob({ restoreForm: false });
+    return generate({ again: true });
+  }
+  // A level not yet drawn goes with every later redraw, as a fresh worker holds the shown map's.
+  const level = waterLevel ?? (map && !Object.is(form.values.waterLevel, map.parameters.waterLevel)
+    ? form.values.waterLevel : undefined);
+  if (gate.busy && running?.kind === "render") stopJob({ restoreForm: false });
+  gate.latest(job("render", "", async (signal) => {
     const call = callsOf(signal);
     const settings = settingsOf(form);
-    showMap(await call("render", form.stages, regions, waterLevel), settings);
+    showMap(await call("render", form.stages, regions, level), settings);
     await showSurface(call);
-  });
+  }));
 }
 
 // Ends the running job at once: its worker goes, and a fresh one is given the
-// shown map again, so what follows acts on the map in sight. The form and the
-// address go back to that map's; a placement being made stays as it is.
-function cancel() {
-  if (!gate.cancel(new Cancelled("cancelled"))) return;
+// shown map again, so what follows acts on the map in sight. With
+// restoreForm the form and the address go back to that map's (a placement
+// being made stays as it is); without, the form keeps the change that
+// stopped the job, and the job to run next follows. false when idle.
+function stopJob({ restoreForm }) {
+  if (!gate.cancel(new Cancelled("cancelled"))) return false;
   worker.restart();
   if (source) {
     worker.call("restore", source, map.parameters.waterLevel).catch((e) => {
       if (!(e instanceof Cancelled)) message(failureText(e));
     });
   }
-  if (shownSettings) {
+  if (restoreForm && shownSettings) {
     restoreSettings(form, shownSettings, { keepValues: placing });
     $("regions").checked = form.regions;
     showLink(shownSettings.address);
   }
+  return true;
+}
+
+// The cancel button and Escape: the map, its settings and its address stay.
+function cancel() {
+  if (!stopJob({ restoreForm: true })) return;
   if (!map && heavyLink) showPending(heavyLink);
   if ($("progress").contains(document.activeElement)) $("viewport").focus();
   // A 3D view that was still to show the map in sight goes off again.
@@ -189,12 +242,12 @@ function showPlacement() {
   const { width, height } = form.values;
   const points = form.values.points.map((p) => [p[0], p[1]]);
   showPending(null);
-  gate.latest(async (signal) => {
+  gate.latest(job("view", "", async (signal) => {
     const result = await callsOf(signal)("placement", width, height, points);
     placing = true;
     document.body.dataset.state = "placing";
     view.show(result.width, result.height, result.rgba);
-  });
+  }));
 }
 
 function download(bytes, name, type) {
@@ -242,7 +295,7 @@ async function open(file) {
     // the worker takes the array itself.
     const kept = new Blob([bytes]);
     const result = await call("load", form.stages, bytes);
-    if (result.message) return message(result.message);
+    if (result.message) return message(refusedBy(result, (why) => text("loadFailed", file.name, why)));
     form.show(result.parameters);
     form.regions = false;
     $("regions").checked = false;
@@ -330,8 +383,8 @@ function wireStages() {
 }
 
 function wire() {
-  $("generate").onclick = generate;
-  $("start").onclick = generate;
+  $("generate").onclick = () => generate();
+  $("start").onclick = () => generate();
   $("cancel").onclick = cancel;
   // Escape stops the running job, unless it answers a message box.
   document.addEventListener("keydown", (e) => {
@@ -350,13 +403,17 @@ function wire() {
     generate();
   });
   $("fit").onchange = (e) => view.setFit(e.target.checked);
+  $("zoom-in").onclick = () => view.step(1);
+  $("zoom-out").onclick = () => view.step(-1);
+  // A tap on the map places a point; Done ends the placement as a right click does.
+  $("place-done").onclick = () => placing && generate();
   $("regions").onchange = (e) => {
     form.regions = e.target.checked;
     render(form.regions);
   };
   $("view3d").onchange = (e) => {
     document.body.classList.toggle("surface", e.target.checked);
-    if (e.target.checked) gate.latest((signal) => showSurface(callsOf(signal)));
+    if (e.target.checked) gate.latest(job("view", "", (signal) => showSurface(callsOf(signal))));
   };
   $("water").addEventListener("change", () => {
     const pos = Number($("water").value);
@@ -408,8 +465,26 @@ function showLanguage(language) {
     // Storage may be off (private windows); the choice then lasts for the visit.
   }
   describeMap(map !== null && map.width > 0);
-  surface?.describe(text("surface"));
+  showReport();
+  showPlacementText();
+  surface?.describe(text("surface"), surfaceViewText);
   if (pendingWork) showPending(pendingWork);
+}
+
+// Where the 3D view's camera stands, in the page's language.
+const surfaceViewText = (...args) => text("surfaceView", ...args);
+
+// Fingers tap where a mouse clicks: a touch screen is told to tap and press Done.
+function showPlacementText() {
+  const touch = matchMedia("(pointer: coarse)").matches;
+  $("placement-text").textContent = touch ? text("placementTouch")
+    : currentLanguage() === "ja" ? texts.placementInstruction : $("placement-text").dataset.en;
+}
+
+// The zoom as a share of one pixel per cell; zooming by hand leaves the fit.
+function showZoom(scale, fit) {
+  $("zoom-label").textContent = `${Math.round(scale * 100)}%`;
+  $("fit").checked = fit;
 }
 
 function placePoint(x, y) {
@@ -433,13 +508,13 @@ async function start() {
   $("form-caption").textContent = texts.generateCaption;
   $("water-caption").textContent = texts.waterLevelCaption;
   $("info-caption").textContent = texts.infoCaption;
-  $("placement-text").textContent = texts.placementInstruction;
+  showPlacementText();
   form = new ParameterForm($("parameters"), texts, defaults, glenvar);
   form.attachWaterSlider($("water"), $("water-label"));
   // Each stage's control has its row's link key as its id.
   form.attachStages(buildStageFields(document.querySelector("[aria-labelledby=shape-caption]"),
                                      form.stageRows));
-  view = new MapView($("viewport"), $("map"), placePoint);
+  view = new MapView($("viewport"), $("map"), placePoint, showZoom);
   // On a phone the whole map is worth more than its cells one by one.
   if (matchMedia("(max-width: 640px)").matches) {
     $("fit").checked = true;

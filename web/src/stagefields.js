@@ -33,7 +33,9 @@ export function buildStageFields(section, rows) {
     label.dataset.en = r.englishLabel;
     label.textContent = r.japanese;
     const input = control(r);
-    div.append(label, input);
+    // A checkbox before its own label; a field after it.
+    if (input.type === "checkbox") div.append(input, label);
+    else div.append(label, input);
     controls[r.name] = input;
     if (r.slider) {
       const shown = document.createElement("output");

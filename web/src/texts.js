@@ -13,7 +13,8 @@ const texts = {
     enterNumberInRange: (lo, hi) => `${lo} から ${hi} までの数値を入力してください。`,
     map: (w, h) => `地図 ${w} × ${h} ｾﾙ`,
     noMap: "地図なし",
-    surface: "3D表示: ﾄﾞﾗｯｸﾞで回転、ﾎｲｰﾙまたはﾋﾟﾝﾁで拡大縮小",
+    surface: "3D表示: ﾄﾞﾗｯｸﾞか矢印ｷｰで回転、ﾎｲｰﾙ・ﾋﾟﾝﾁか + − ｷｰで拡大縮小",
+    surfaceView: (turn, tilt, distance) => `方位 ${turn}°、俯角 ${tilt}°、距離 ${distance}`,
     noWebGL: "このﾌﾞﾗｳｻﾞでは3D表示を使えません (WebGL がありません)。",
     edgeValues: "edge には repeat か wrap を指定してください。",
     noRecipe: "この画像には地図の作り方が記録されていません。",
@@ -22,6 +23,13 @@ const texts = {
       (job.erode > 0 ? `、侵食 ${job.erode} 回` : "") +
       (job.thermal > 0 ? `、崩落 ${job.thermal} 回` : "") +
       "。「開始」を押すと作り始めます (途中で Esc か「ｷｬﾝｾﾙ」で止められます)。",
+    // The stages' progress; the generation's phases are the desktop program's.
+    "phase-smoothing": "平滑化",
+    "phase-eroding": "侵食",
+    "phase-talus": "崩落",
+    "phase-draining": "排水",
+    steps: (done, total) => `${done} / ${total}`,
+    placementTouch: "地図をﾀｯﾌﾟして集中点を置き、「完了」で地図を作ります。",
   },
   en: {
     tooLarge: `The file is too large: this page opens files of up to ${fileLimit} bytes (1 GiB).`,
@@ -31,7 +39,9 @@ const texts = {
     enterNumberInRange: (lo, hi) => `Enter a number from ${lo} to ${hi}.`,
     map: (w, h) => `Map of ${w} × ${h} cells`,
     noMap: "No map",
-    surface: "3D view: drag to turn, wheel or pinch to zoom",
+    surface: "3D view: drag or arrow keys to turn, wheel, pinch or + − keys to zoom",
+    surfaceView: (turn, tilt, distance) =>
+      `Facing ${turn}°, looking down ${tilt}°, distance ${distance}`,
     // The progress window's texts, which in Japanese are the desktop program's.
     phaseGenerate: "Generating",
     phaseRender: "Drawing",
@@ -45,6 +55,19 @@ const texts = {
       (job.erode > 0 ? `, ${job.erode} erosion steps` : "") +
       (job.thermal > 0 ? `, ${job.thermal} talus steps` : "") +
       ". Press Start to make it (Esc or Cancel stops it midway).",
+    "phase-smoothing": "Smoothing",
+    "phase-eroding": "Eroding",
+    "phase-talus": "Talus",
+    "phase-draining": "Draining",
+    steps: (done, total) => `${done} of ${total}`,
+    // Refusals of a value out of range, named by the setting's English description.
+    enterPositiveInteger: (name) => `${name}: enter a whole number of 0 or more.`,
+    enterInteger: (name) => `${name}: enter a whole number.`,
+    enterIntegerInRange: (name, lo, hi) => `${name}: enter a whole number from ${lo} to ${hi}.`,
+    enterNumberInRangeOf: (name, lo, hi) => `${name}: enter a number from ${lo} to ${hi}.`,
+    placementTouch: "Tap the map to place the concentration points; Done makes the map.",
+    generateFailed: (why) => `The map could not be made: ${why}.`,
+    loadFailed: (name, why) => `${name} could not be opened: ${why}.`,
   },
 };
 

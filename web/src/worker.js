@@ -12,8 +12,8 @@ const progress = (phase, done, total) => postMessage({ progress: { phase, done, 
 function picture(m, regions) {
   const p = m.parameters();
   const rgba = copy(m.render(regions, progress));
-  return { width: p.gridWidth, height: p.gridHeight, rgba, report: m.report(), parameters: p,
-           recipe: m.recipe(regions) };
+  return { width: p.gridWidth, height: p.gridHeight, rgba, report: m.report(),
+           englishReport: m.englishReport(), parameters: p, recipe: m.recipe(regions) };
 }
 
 function heights(m, asFile, floats) {
@@ -39,7 +39,7 @@ function reload(m, file) {
 const ops = {
   generate: staged((m, [params, regions]) => {
     const message = m.generate(params, progress);
-    if (message) return { message };
+    if (message) return { message, englishMessage: m.englishFailure() };
     return picture(m, regions);
   }),
   render: staged((m, [regions, waterLevel]) => {
@@ -48,14 +48,17 @@ const ops = {
   }),
   load: staged((m, [bytes]) => {
     const { kind, message } = m.load(bytes);
-    if (kind === "failed") return { message };
+    if (kind === "failed") return { message, englishMessage: m.englishFailure() };
     return { kind, ...picture(m, false) };
   }),
   // The shown map again in a fresh worker after a cancelled job: its
   // generation request or the bytes of its file (a Blob), and its water
-  // level; nothing is drawn, as the page still shows its picture.
+  // level; nothing is drawn, as the page still shows its picture. Its
+  // generation reports as any other, as the job after it waits for it.
   restore: (m, [source, waterLevel]) => {
-    const message = source.params ? m.generate(source.params, () => true) : reload(m, source.file);
+    // Its end is no drawing's start: no picture follows.
+    const generating = (phase, done, total) => phase !== "done" && progress(phase, done, total);
+    const message = source.params ? m.generate(source.params, generating) : reload(m, source.file);
     if (message) throw new Error(message);
     // Only a level moved since: a file's own level keeps its very bits.
     if (!Object.is(m.parameters().waterLevel, waterLevel)) m.setWaterLevel(waterLevel);

@@ -172,8 +172,9 @@ test("the 3D view: thinned, lit, following water level and regions", async () =>
                              { timeout: 60000 });
   await idle(page);
   const surface = () => page.$eval("#surface", (e) => ({ ...e.dataset }));
-  // 3000 x 2000 cells: every 12th, 251 x 168 vertices.
-  assert.equal(Number((await surface()).vertices), 251 * 168);
+  // 3000 x 2000 cells: blocks of 12 at most, 250 x 167 vertices, fewer when drawing is slow.
+  const vertices = Number((await surface()).vertices);
+  assert.ok(vertices > 0 && vertices <= 250 * 167, `${vertices} vertices`);
   await page.$eval("#water", (e) => {
     e.value = "30000";
     e.dispatchEvent(new Event("change"));
