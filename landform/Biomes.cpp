@@ -35,13 +35,12 @@ static_assert(InIdOrder(), "InfoOf finds a biome by its id's position");
 
 // Whittaker's diagram in bands: a row's temperatures start at its bound (the
 // first row has none below it), a column's precipitation likewise.
-constexpr double temperatureBounds[] = {-5, 0, 5, 10, 15, 20, 25};   // degrees Celsius
+constexpr double temperatureBounds[] = {-5, 0, 5, 10, 15, 20, 25};           // degrees Celsius
 constexpr double precipitationBounds[] = {25, 50, 100, 150, 200, 250, 300};  // cm a year
 
-constexpr B Tu = B::Tundra, Bo = B::BorealForest, Gr = B::TemperateGrassland,
-            Wo = B::Woodland, TS = B::TemperateSeasonalForest, TR = B::TemperateRainForest,
-            SD = B::SubtropicalDesert, Sa = B::TropicalSeasonalForest,
-            RF = B::TropicalRainForest;
+constexpr B Tu = B::Tundra, Bo = B::BorealForest, Gr = B::TemperateGrassland, Wo = B::Woodland,
+            TS = B::TemperateSeasonalForest, TR = B::TemperateRainForest, SD = B::SubtropicalDesert,
+            Sa = B::TropicalSeasonalForest, RF = B::TropicalRainForest;
 
 constexpr B diagram[8][8] = {
     //  <25 25-50 50-100 -150 -200 -250 -300 300+  cm

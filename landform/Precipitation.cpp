@@ -105,8 +105,7 @@ double MoistureCapacity(double temperature) {
     return 100 + t * t;
 }
 
-void WindStep(const ClimateSettings& climate, int32_t y, int32_t height, int32_t& dx,
-              int32_t& dy) {
+void WindStep(const ClimateSettings& climate, int32_t y, int32_t height, int32_t& dx, int32_t& dy) {
     // Towards, not from: a west wind blows east.
     static constexpr int32_t steps[][2] = {{0, 0},  {0, 1},  {-1, 1}, {-1, 0}, {-1, -1},
                                            {0, -1}, {1, -1}, {1, 0},  {1, 1}};
@@ -126,7 +125,12 @@ std::vector<float> Precipitation(const AltitudeGrid& grid, double waterLevel,
                                  const std::vector<float>& temperatures) {
     std::vector<float> out(grid.altitudes.size(), std::numeric_limits<float>::quiet_NaN());
     const std::vector<double> rows = RowTemperatures(climate, grid.height, grid.boundary);
-    const Walk walk{grid, waterLevel, climate, temperatures, rows, out,
+    const Walk walk{grid,
+                    waterLevel,
+                    climate,
+                    temperatures,
+                    rows,
+                    out,
                     double(grid.width > grid.height ? grid.width : grid.height)};
     std::vector<uint8_t> seen(grid.altitudes.size(), 0);
     const int64_t cells = int64_t(grid.altitudes.size());

@@ -31,8 +31,7 @@ double MoistureCapacity(double temperature);
 
 // The direction the wind blows towards in row y, as a step (dx, dy), north
 // at the top (dy = -1 northwards).
-void WindStep(const ClimateSettings& climate, int32_t y, int32_t height, int32_t& dx,
-              int32_t& dy);
+void WindStep(const ClimateSettings& climate, int32_t y, int32_t height, int32_t& dx, int32_t& dy);
 
 // Every cell's precipitation from the heights and the temperatures
 // (landform/Temperature.h). NoData cells hold NaN and let air in as the

@@ -17,10 +17,9 @@ double RowLatitude(const ClimateSettings& climate, int32_t y, int32_t height) {
 std::vector<double> RowTemperatures(const ClimateSettings& climate, int32_t height,
                                     Boundary boundary) {
     std::vector<double> rows(size_t(height > 0 ? height : 0));
-    const double step = boundary == Boundary::Wrap
-                            ? SeaLevelTemperature(climate.north) -
-                                  SeaLevelTemperature(climate.south)
-                            : 0.0;
+    const double step = boundary == Boundary::Wrap ? SeaLevelTemperature(climate.north) -
+                                                         SeaLevelTemperature(climate.south)
+                                                   : 0.0;
     for (int32_t y = 0; y < height; ++y) {
         // The spread runs from +half at the top edge to -half at the bottom
         // edge, so both edges of the grid take the same value.

@@ -2,8 +2,8 @@
 // rises, rain on the windward slope and leave the lee dry, and the biomes
 // where Whittaker's diagram puts them.
 
-#include "landform/Biomes.h"
 #include "landform/Climate.h"
+#include "landform/Biomes.h"
 #include "landform/Precipitation.h"
 #include "landform/Temperature.h"
 
@@ -141,11 +141,16 @@ TEST(BiomeTest, HandPickedPairsLieWhereTheDiagramPutsThem) {
         double temperature, precipitationMm;
         Biome biome;
     } pairs[] = {
-        {27, 3500, Biome::TropicalRainForest}, {26, 1500, Biome::TropicalSeasonalForest},
-        {24, 100, Biome::SubtropicalDesert},   {17, 600, Biome::Woodland},
-        {12, 2500, Biome::TemperateRainForest}, {8, 1200, Biome::TemperateSeasonalForest},
-        {3, 150, Biome::TemperateGrassland},    {-2, 800, Biome::BorealForest},
-        {-12, 300, Biome::Tundra},              {-8, 150, Biome::Tundra},
+        {27, 3500, Biome::TropicalRainForest},
+        {26, 1500, Biome::TropicalSeasonalForest},
+        {24, 100, Biome::SubtropicalDesert},
+        {17, 600, Biome::Woodland},
+        {12, 2500, Biome::TemperateRainForest},
+        {8, 1200, Biome::TemperateSeasonalForest},
+        {3, 150, Biome::TemperateGrassland},
+        {-2, 800, Biome::BorealForest},
+        {-12, 300, Biome::Tundra},
+        {-8, 150, Biome::Tundra},
     };
     for (const auto& p : pairs)
         EXPECT_EQ(WhittakerBiome(p.temperature, p.precipitationMm), p.biome)
