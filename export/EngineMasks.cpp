@@ -56,8 +56,8 @@ std::vector<TileFile> FilesOf(MaskEngine engine) {
     std::vector<TileFile> files;
     if (engine == MaskEngine::Unreal) {
         for (int32_t k = 0; k < maskLayerCount; ++k)
-            files.push_back({std::string(MaskLayerName(MaskLayer(k))) + ".png", TileFile::Weight,
-                             k});
+            files.push_back(
+                {std::string(MaskLayerName(MaskLayer(k))) + ".png", TileFile::Weight, k});
         return files;
     }
     if (engine == MaskEngine::Godot)
@@ -93,7 +93,8 @@ std::vector<unsigned char> Encoded(const Source& s, const HeightTile& t, const T
             for (int32_t x = 0; x < t.width; ++x) {
                 const size_t c = s.Cell(t, x, y);
                 const bool hole = !s.noData->empty() && (*s.noData)[c];
-                values.at(x, y) = double(std::bit_cast<float>(Terrain3DControl(s.Weights(c), hole)));
+                values.at(x, y) =
+                    double(std::bit_cast<float>(Terrain3DControl(s.Weights(c), hole)));
             }
         return EncodeHeightmapExr(HeightWindow::OfGrid(values), recipe);
     }

@@ -49,8 +49,7 @@ struct MaskLayout {
 
 // Why the engine takes no masks of a width x height map in this layout
 // (naming the sizes it takes), or empty.
-std::string MaskRefusal(MaskEngine engine, int32_t width, int32_t height,
-                        const MaskLayout& layout);
+std::string MaskRefusal(MaskEngine engine, int32_t width, int32_t height, const MaskLayout& layout);
 
 // Every file the masks make, known from the layout alone (the sidecar last).
 std::vector<std::string> MaskPaths(const MaskRequest& request, const MaskLayout& layout);

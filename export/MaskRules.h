@@ -30,8 +30,8 @@ struct MaskRule {
     MaskLayer layer;
     uint32_t biomes;  // bit (1 << biome id) for each biome it applies to; 0 for all
     WaterTest where;
-    uint32_t minArea;   // cells draining through the cell, 0 for any
-    double minMetres;   // above the sea
+    uint32_t minArea;  // cells draining through the cell, 0 for any
+    double minMetres;  // above the sea
     double rampFrom, rampTo;
     double weight;
 };

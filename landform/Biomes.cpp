@@ -104,3 +104,10 @@ std::vector<Biome> Biomes(const AltitudeGrid& grid, double waterLevel,
     }
     return out;
 }
+
+void PaintBiomes(Picture& picture, const std::vector<Biome>& biomes) {
+    const size_t n = picture.pixels.size() < biomes.size() ? picture.pixels.size() : biomes.size();
+    for (size_t i = 0; i < n; ++i)
+        if (biomes[i] != Biome::Water)
+            picture.pixels[i] = 0xFF000000u | InfoOf(biomes[i]).rgb;
+}

@@ -5,6 +5,7 @@
 // bands, with ice and snow where the year's mean is below the snow line's
 // and beaches along the coast.
 
+#include "core/Picture.h"
 #include "landform/AltitudeGrid.h"
 
 #include <cstdint>
@@ -52,3 +53,7 @@ Biome WhittakerBiome(double temperature, double precipitation);
 std::vector<Biome> Biomes(const AltitudeGrid& grid, double waterLevel,
                           const std::vector<float>& temperatures,
                           const std::vector<float>& precipitation);
+
+// Colours the pixels of land cells by their biome; water keeps the colours
+// the picture gave it. The picture is one pixel per cell of the same grid.
+void PaintBiomes(Picture& picture, const std::vector<Biome>& biomes);
