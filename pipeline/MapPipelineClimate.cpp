@@ -50,8 +50,8 @@ std::string LayerSidecar(std::string_view layer, std::string_view units, const A
             j += std::string(b.biome == Biome::Water ? "" : ",") +
                  "\n    {\"index\": " + std::to_string(int(b.biome)) + ", \"biome\": \"" +
                  std::string(b.key) + "\", \"name\": " + JsonQuoted(std::string(b.english)) +
-                 ", \"nameJa\": " + JsonQuoted(std::string(b.japanese)) + ", \"colour\": \"" +
-                 rgb + "\"}";
+                 ", \"nameJa\": " + JsonQuoted(std::string(b.japanese)) + ", \"colour\": \"" + rgb +
+                 "\"}";
         }
         j += "\n  ]";
     }
@@ -97,9 +97,9 @@ void MapPipeline::AddClimateLayers(OutputBatch& batch, const PipelineOutputs& ou
                  EncodedFloats(grid, temperature ? climate->temperatures : climate->precipitation,
                                recipe));
         const std::string json =
-            temperature ? LayerSidecar("temperature", "degrees Celsius", grid, settings, recipe)
-                        : LayerSidecar("precipitation", "millimetres per year", grid, settings,
-                                       recipe);
+            temperature
+                ? LayerSidecar("temperature", "degrees Celsius", grid, settings, recipe)
+                : LayerSidecar("precipitation", "millimetres per year", grid, settings, recipe);
         AddBytes(batch, SidecarPath(layer.path), {json.begin(), json.end()});
     }
 }
