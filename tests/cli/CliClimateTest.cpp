@@ -103,11 +103,14 @@ TEST(CliClimate, MasksAddTo255InEveryEngineAndMatchTheHeightmapLayout) {
     fs::create_directories(dir / "ue");
     fs::create_directories(dir / "un");
     fs::create_directories(dir / "gd");
-    const RunResult run = RunCli(
-        {"generate", "--stencils", GLENVAR_TEST_STENCILS, "--width", "256", "--height", "256",
-         "--smooth", "2", "--edge", "repeat", "--tiles", "2x2", "--heightmap", "h.png",
-         "--masks", "unreal:ue/m_", "--masks", "unity:un/u_", "--masks", "godot:gd/g_"},
-        dir.path());
+    const RunResult run = RunCli({"generate",    "--stencils",   GLENVAR_TEST_STENCILS,
+                                  "--width",     "256",          "--height",
+                                  "256",         "--smooth",     "2",
+                                  "--edge",      "repeat",       "--tiles",
+                                  "2x2",         "--heightmap",  "h.png",
+                                  "--masks",     "unreal:ue/m_", "--masks",
+                                  "unity:un/u_", "--masks",      "godot:gd/g_"},
+                                 dir.path());
     ASSERT_EQ(run.exitCode, 0) << run.err;
     std::vector<fs::path> unreal;
     for (const char* layer : {"sand", "grass", "forest", "dirt", "rock", "snow", "mud"})
@@ -132,12 +135,29 @@ TEST(CliClimate, MasksAddTo255InEveryEngineAndMatchTheHeightmapLayout) {
 TEST(CliClimate, LayersAndMasksTheSameOnOneThreadOrTwo) {
     ScratchDir one, two;
     for (ScratchDir* dir : {&one, &two}) {
-        const RunResult run = RunCli(
-            Small({"generate", "--threads", dir == &one ? "1" : "2", "--smooth", "2", "--rivers",
-                   "30", "--colours", "biomes", "--shade", "--wind-from", "NE", "-o", "p.png",
-                   "--layer", "temperature=t.tif", "--layer", "precipitation=r.tif", "--layer",
-                   "biomes=b.png", "--masks", "unreal:m_"}),
-            dir->path());
+        const RunResult run = RunCli(Small({"generate",
+                                            "--threads",
+                                            dir == &one ? "1" : "2",
+                                            "--smooth",
+                                            "2",
+                                            "--rivers",
+                                            "30",
+                                            "--colours",
+                                            "biomes",
+                                            "--shade",
+                                            "--wind-from",
+                                            "NE",
+                                            "-o",
+                                            "p.png",
+                                            "--layer",
+                                            "temperature=t.tif",
+                                            "--layer",
+                                            "precipitation=r.tif",
+                                            "--layer",
+                                            "biomes=b.png",
+                                            "--masks",
+                                            "unreal:m_"}),
+                                     dir->path());
         ASSERT_EQ(run.exitCode, 0) << run.err;
     }
     for (const char* file : {"p.png", "t.tif", "r.tif", "b.png", "m_rock.png", "m_forest.png"})
