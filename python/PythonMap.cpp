@@ -143,6 +143,42 @@ void PythonMap::PictureOptions(bool regions, bool shade, uint32_t riverThreshold
     pipeline_.SetSettings(settings);
 }
 
+void PythonMap::ClimateOptions(const ClimateSettings& climate) {
+    PipelineSettings settings = pipeline_.Settings();
+    settings.recipe.climate = climate;
+    settings.recipe.heightRangeMetres = climate.heightRangeMetres;
+    pipeline_.SetSettings(settings);
+}
+
+std::shared_ptr<const Climate> PythonMap::MapClimate(const ClimateSettings& climate,
+                                                     const StageSink& progress) {
+    std::lock_guard<std::mutex> hold(lock_);
+    ClimateOptions(climate);
+    return pipeline_.MapClimate(progress);
+}
+
+Picture PythonMap::BiomePicture(const ClimateSettings& climate, bool shade, uint32_t riverThreshold,
+                                const StageSink& progress) {
+    std::lock_guard<std::mutex> hold(lock_);
+    PictureOptions(false, shade, riverThreshold);
+    ClimateOptions(climate);
+    PipelineSettings settings = pipeline_.Settings();
+    settings.recipe.biomeColours = true;
+    pipeline_.SetSettings(settings);
+    PipelineProgress sinks;
+    sinks.stages = progress;
+    // Later pictures and saves are coloured by height, as their keywords say.
+    settings.recipe.biomeColours = false;
+    try {
+        Picture picture = pipeline_.Render(sinks);
+        pipeline_.SetSettings(settings);
+        return picture;
+    } catch (...) {
+        pipeline_.SetSettings(settings);
+        throw;
+    }
+}
+
 Picture PythonMap::Render(std::optional<double> waterLevel, bool regions, bool shade,
                           uint32_t riverThreshold, const StageSink& progress) {
     std::lock_guard<std::mutex> hold(lock_);

@@ -77,11 +77,11 @@ TEST(MaskWeights, RulesPutMudUnderWaterSnowOnIceAndRockOnCliffs) {
 TEST(Terrain3D, ControlValueDecodesAsThePluginReadsIt) {
     uint8_t w[maskLayerCount] = {0, 200, 55, 0, 0, 0, 0};
     uint32_t x = Terrain3DControl(w, false);
-    EXPECT_EQ(x >> 27 & 0x1F, 1u);       // base
-    EXPECT_EQ(x >> 22 & 0x1F, 2u);       // overlay
-    EXPECT_EQ(x >> 14 & 0xFF, 55u);      // blend: the overlay's share
-    EXPECT_EQ(x >> 2 & 0x1, 0u);         // hole
-    EXPECT_EQ(x & 0x3, 0u);              // navigation and autoshader off
+    EXPECT_EQ(x >> 27 & 0x1F, 1u);   // base
+    EXPECT_EQ(x >> 22 & 0x1F, 2u);   // overlay
+    EXPECT_EQ(x >> 14 & 0xFF, 55u);  // blend: the overlay's share
+    EXPECT_EQ(x >> 2 & 0x1, 0u);     // hole
+    EXPECT_EQ(x & 0x3, 0u);          // navigation and autoshader off
     const uint8_t alone[maskLayerCount] = {0, 0, 0, 0, 0, 255, 0};
     x = Terrain3DControl(alone, true);
     EXPECT_EQ(x >> 27 & 0x1F, 5u);
@@ -103,9 +103,9 @@ TEST(MaskLayouts, EachEngineTakesOnlyTheSizesItImports) {
     EXPECT_EQ(MaskRefusal(MaskEngine::Unity, 256, 256, four), "");
     EXPECT_EQ(MaskRefusal(MaskEngine::Unity, 16, 16, one), "");
     EXPECT_EQ(MaskRefusal(MaskEngine::Unity, 4096, 4096, one), "");
-    for (const auto& [w, h, layout] : {std::tuple{200, 150, one}, std::tuple{256, 128, one},
-                                       std::tuple{8, 8, one}, std::tuple{8192, 8192, one},
-                                       std::tuple{24, 24, four}, std::tuple{257, 257, one}})
+    for (const auto& [w, h, layout] :
+         {std::tuple{200, 150, one}, std::tuple{256, 128, one}, std::tuple{8, 8, one},
+          std::tuple{8192, 8192, one}, std::tuple{24, 24, four}, std::tuple{257, 257, one}})
         EXPECT_NE(MaskRefusal(MaskEngine::Unity, w, h, layout).find("from 16 to 4096"),
                   std::string::npos)
             << w << " x " << h;
@@ -116,8 +116,8 @@ TEST(MaskLayouts, EachEngineTakesOnlyTheSizesItImports) {
 
 TEST(MaskLayouts, PathsNameEveryFileTheWritersMake) {
     const MaskLayout four{HeightEdge::Repeat, 2, 2};
-    const auto weights = std::make_shared<const std::vector<uint8_t>>(
-        size_t(32 * 32 * maskLayerCount), uint8_t(0));
+    const auto weights =
+        std::make_shared<const std::vector<uint8_t>>(size_t(32 * 32 * maskLayerCount), uint8_t(0));
     const auto noData = std::make_shared<const std::vector<uint8_t>>();
     for (const MaskEngine e : {MaskEngine::Unreal, MaskEngine::Unity, MaskEngine::Godot}) {
         const MaskRequest request{e, "out/m_"};
