@@ -71,7 +71,8 @@ template <class Item>
 py::object ClimateGrid(std::shared_ptr<const Climate> climate, const std::vector<Item>& grid,
                        const char* format, const GEO_MakeLand::GridSize& size) {
     auto* kept = new std::shared_ptr<const Climate>(std::move(climate));
-    py::capsule owner(kept, [](void* p) { delete static_cast<std::shared_ptr<const Climate>*>(p); });
+    py::capsule owner(kept,
+                      [](void* p) { delete static_cast<std::shared_ptr<const Climate>*>(p); });
     return AsArray(GridView(owner, grid.data(), sizeof(Item), format, size.width, size.height));
 }
 
@@ -108,9 +109,8 @@ void DefineClimateMethods(py::class_<PythonMap>& map, py::module_& module) {
            const py::object& windFrom, const py::object& heightRange) {
             const ClimateSettings settings =
                 ClimateArguments(latitudes, lapseRate, windFrom, heightRange);
-            auto climate = Interruptible([&](InterruptWatch& watch) {
-                return self.MapClimate(settings, watch.Stages());
-            });
+            auto climate = Interruptible(
+                [&](InterruptWatch& watch) { return self.MapClimate(settings, watch.Stages()); });
             const auto size = self.Grid();
             py::dict out;
             out["temperature"] = ClimateGrid(climate, climate->temperatures, "f", size);
@@ -148,8 +148,8 @@ void DefineClimateMethods(py::class_<PythonMap>& map, py::module_& module) {
             return RgbArray(picture);
         },
         py::kw_only(), LatitudesArgument(), NumberDefault(Id::LapseRate),
-        py::arg("wind_from") = "bands", NumberDefault(Id::HeightRange),
-        py::arg("shade") = false, py::arg("rivers") = 0,
+        py::arg("wind_from") = "bands", NumberDefault(Id::HeightRange), py::arg("shade") = false,
+        py::arg("rivers") = 0,
         "The picture coloured by biome, uint8 (height, width, 3) RGB, the sea as picture() draws "
         "it; shade and rivers as picture() takes them, the climate's keywords as climate().");
     module.def("biomes", &Biomes,
