@@ -7,7 +7,8 @@ Climate ClimateOf(const AltitudeGrid& grid, double waterLevel, const ClimateSett
                   bool twoThreads) {
     Climate climate;
     climate.temperatures = Temperatures(grid, waterLevel, settings, twoThreads);
-    climate.precipitation = Precipitation(grid, waterLevel, settings, climate.temperatures);
+    climate.precipitation =
+        Precipitation(grid, waterLevel, settings, climate.temperatures, twoThreads);
     climate.biomes = Biomes(grid, waterLevel, climate.temperatures, climate.precipitation);
     return climate;
 }

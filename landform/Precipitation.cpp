@@ -1,5 +1,6 @@
 #include "landform/Precipitation.h"
 
+#include "landform/RowShare.h"
 #include "landform/Temperature.h"
 
 #include <cmath>
@@ -24,15 +25,17 @@ struct Walk {
     const std::vector<double>& rowTemperatures;
     std::vector<float>& out;
     double side;  // the map's larger side, cells
+    // The wind's step in each row, and its length in shares of the side.
+    std::vector<int32_t> rowDx, rowDy;
+    std::vector<double> rowStep;
 
     bool Absent(int64_t i) const {
         return i < 0 || (!grid.noData.empty() && grid.noData[size_t(i)]);
     }
     int64_t Next(int64_t i, int32_t sign) const {
         const int32_t x = int32_t(i % grid.width), y = int32_t(i / grid.width);
-        int32_t dx = 0, dy = 0;
-        WindStep(climate, y, grid.height, dx, dy);
-        return NeighbourCell(x, y, sign * dx, sign * dy, grid.width, grid.height, grid.boundary);
+        return NeighbourCell(x, y, sign * rowDx[size_t(y)], sign * rowDy[size_t(y)], grid.width,
+                             grid.height, grid.boundary);
     }
     double Height(int64_t i) const {
         return MetresAboveSea(grid.altitudes[size_t(i)], waterLevel, climate.heightRangeMetres);
@@ -45,9 +48,7 @@ struct Walk {
     // The air's moisture after crossing cell i from `from` (or from outside
     // when from < 0); records the cell's rain when `record`.
     double Cross(int64_t i, int64_t from, double q, bool record) const {
-        int32_t dx = 0, dy = 0;
-        WindStep(climate, int32_t(i / grid.width), grid.height, dx, dy);
-        const double step = (dx != 0 && dy != 0 ? std::sqrt(2.0) : 1.0) / side;
+        const double step = rowStep[size_t(i / grid.width)];
         const double capacity = MoistureCapacity(temperatures[size_t(i)]);
         double rain = 0;
         if (grid.altitudes[size_t(i)] <= waterLevel) {
@@ -96,6 +97,18 @@ struct Walk {
             } while (i != start);
         }
     }
+
+    // Every line that starts, or closes on itself, among cells [begin, end):
+    // first those entering at an open edge or after a NoData cell, in the
+    // order of their first cells, then the closed ones left over.
+    void Lines(int64_t begin, int64_t end, std::vector<uint8_t>& seen) const {
+        for (int64_t i = begin; i < end; ++i)
+            if (!Absent(i) && !seen[size_t(i)] && Absent(Next(i, -1)))
+                Chain(i, seen);
+        for (int64_t i = begin; i < end; ++i)
+            if (!Absent(i) && !seen[size_t(i)])
+                Cycle(i, seen);
+    }
 };
 
 }  // namespace
@@ -122,25 +135,38 @@ void WindStep(const ClimateSettings& climate, int32_t y, int32_t height, int32_t
 
 std::vector<float> Precipitation(const AltitudeGrid& grid, double waterLevel,
                                  const ClimateSettings& climate,
-                                 const std::vector<float>& temperatures) {
+                                 const std::vector<float>& temperatures, bool twoThreads) {
     std::vector<float> out(grid.altitudes.size(), std::numeric_limits<float>::quiet_NaN());
     const std::vector<double> rows = RowTemperatures(climate, grid.height, grid.boundary);
-    const Walk walk{grid,
-                    waterLevel,
-                    climate,
-                    temperatures,
-                    rows,
-                    out,
-                    double(grid.width > grid.height ? grid.width : grid.height)};
+    Walk walk{grid,
+              waterLevel,
+              climate,
+              temperatures,
+              rows,
+              out,
+              double(grid.width > grid.height ? grid.width : grid.height),
+              {},
+              {},
+              {}};
+    bool alongRows = true;
+    for (int32_t y = 0; y < grid.height; ++y) {
+        int32_t dx = 0, dy = 0;
+        WindStep(climate, y, grid.height, dx, dy);
+        walk.rowDx.push_back(dx);
+        walk.rowDy.push_back(dy);
+        walk.rowStep.push_back((dx != 0 && dy != 0 ? std::sqrt(2.0) : 1.0) / walk.side);
+        alongRows = alongRows && dy == 0;
+    }
     std::vector<uint8_t> seen(grid.altitudes.size(), 0);
-    const int64_t cells = int64_t(grid.altitudes.size());
-    // Lines that start at an open edge or after a NoData cell first, in the
-    // order of their first cells; then the closed lines left over.
-    for (int64_t i = 0; i < cells; ++i)
-        if (!walk.Absent(i) && !seen[size_t(i)] && walk.Absent(walk.Next(i, -1)))
-            walk.Chain(i, seen);
-    for (int64_t i = 0; i < cells; ++i)
-        if (!walk.Absent(i) && !seen[size_t(i)])
-            walk.Cycle(i, seen);
+    if (!alongRows) {
+        walk.Lines(0, int64_t(grid.altitudes.size()), seen);
+        return out;
+    }
+    // East or west winds keep every line in its row: rows are independent,
+    // and each is walked the same whichever thread takes it.
+    ChunkWorker worker(twoThreads);
+    ShareRows(worker, grid.width, grid.height, [&](int32_t first, int32_t end) {
+        walk.Lines(int64_t(first) * grid.width, int64_t(end) * grid.width, seen);
+    });
     return out;
 }

@@ -36,6 +36,7 @@ void WindStep(const ClimateSettings& climate, int32_t y, int32_t height, int32_t
 // Every cell's precipitation from the heights and the temperatures
 // (landform/Temperature.h). NoData cells hold NaN and let air in as the
 // border of an open map does: as air off a sea at the row's temperature.
+// The same bytes on one thread or two (winds along the rows share the rows).
 std::vector<float> Precipitation(const AltitudeGrid& grid, double waterLevel,
                                  const ClimateSettings& climate,
-                                 const std::vector<float>& temperatures);
+                                 const std::vector<float>& temperatures, bool twoThreads);
