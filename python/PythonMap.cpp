@@ -150,9 +150,29 @@ void PythonMap::ClimateOptions(const ClimateSettings& climate) {
     pipeline_.SetSettings(settings);
 }
 
+namespace {
+
+// The climate's keywords are the call's alone: later pictures, saves and
+// reports keep the map's own settings (and their recipes name no climate).
+class KeptSettings {
+  public:
+    explicit KeptSettings(MapPipeline& pipeline)
+        : pipeline_(pipeline), settings_(pipeline.Settings()) {}
+    ~KeptSettings() { pipeline_.SetSettings(settings_); }
+    KeptSettings(const KeptSettings&) = delete;
+    KeptSettings& operator=(const KeptSettings&) = delete;
+
+  private:
+    MapPipeline& pipeline_;
+    PipelineSettings settings_;
+};
+
+}  // namespace
+
 std::shared_ptr<const Climate> PythonMap::MapClimate(const ClimateSettings& climate,
                                                      const StageSink& progress) {
     std::lock_guard<std::mutex> hold(lock_);
+    KeptSettings kept(pipeline_);
     ClimateOptions(climate);
     return pipeline_.MapClimate(progress);
 }
@@ -160,6 +180,7 @@ std::shared_ptr<const Climate> PythonMap::MapClimate(const ClimateSettings& clim
 Picture PythonMap::BiomePicture(const ClimateSettings& climate, bool shade, uint32_t riverThreshold,
                                 const StageSink& progress) {
     std::lock_guard<std::mutex> hold(lock_);
+    KeptSettings kept(pipeline_);
     PictureOptions(false, shade, riverThreshold);
     ClimateOptions(climate);
     PipelineSettings settings = pipeline_.Settings();
@@ -167,16 +188,7 @@ Picture PythonMap::BiomePicture(const ClimateSettings& climate, bool shade, uint
     pipeline_.SetSettings(settings);
     PipelineProgress sinks;
     sinks.stages = progress;
-    // Later pictures and saves are coloured by height, as their keywords say.
-    settings.recipe.biomeColours = false;
-    try {
-        Picture picture = pipeline_.Render(sinks);
-        pipeline_.SetSettings(settings);
-        return picture;
-    } catch (...) {
-        pipeline_.SetSettings(settings);
-        throw;
-    }
+    return pipeline_.Render(sinks);
 }
 
 Picture PythonMap::Render(std::optional<double> waterLevel, bool regions, bool shade,

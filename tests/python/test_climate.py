@@ -58,3 +58,14 @@ def test_bad_climate_keywords_raise_value_error_with_the_range(keywords, words):
         m.climate(**keywords)
     with pytest.raises(TypeError):
         m.climate(latitudes=45)
+
+
+def test_climate_keywords_are_the_calls_alone(tmp_path):
+    m = glenvar.generate(width=128, height=112, seed=6)
+    windy = m.climate(wind_from="W", latitudes=(50, 20))["precipitation"].copy()
+    m.save(tmp_path / "p.png")
+    assert b"--wind-from" not in (tmp_path / "p.png").read_bytes()
+    shares = {b["biome"]: b["cells"] for b in m.info()["biomes"]}
+    counts = np.bincount(m.climate()["biomes"].ravel(), minlength=len(glenvar.BIOMES))
+    assert all(shares[b.key] == counts[b.id] for b in glenvar.BIOMES[1:])
+    assert np.array_equal(m.climate(wind_from="W", latitudes=(50, 20))["precipitation"], windy)
