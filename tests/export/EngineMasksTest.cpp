@@ -3,10 +3,15 @@
 // as its published bit layout decodes it, and the sizes each engine takes.
 
 #include "export/EngineMasks.h"
+#include "ReadBack.h"
+#include "data/Archive.h"
+#include "data/SafeSave.h"
 #include "export/MaskRules.h"
+#include "tests/support/ScratchFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <random>
 
@@ -125,6 +130,34 @@ TEST(MaskLayouts, PathsNameEveryFileTheWritersMake) {
         for (const HeightmapPart& part : MaskParts(request, four, 32, 32, weights, noData, ""))
             written.push_back(part.path);
         EXPECT_EQ(written, MaskPaths(request, four)) << MaskEngineName(e);
+    }
+}
+
+// The control values travel as the bits of floats: OpenEXR must give every
+// bit back, holes and high texture ids included.
+TEST(Terrain3D, ControlMapReadBackByOpenExrHoldsEveryBit) {
+    const testsupport::ScratchDir dir;
+    const int32_t w = 8, h = 7;
+    auto weights = std::make_shared<std::vector<uint8_t>>(size_t(w * h * maskLayerCount), 0);
+    auto noData = std::make_shared<std::vector<uint8_t>>(size_t(w * h), 0);
+    for (int32_t i = 0; i < w * h; ++i) {
+        uint8_t* cell = weights->data() + size_t(i) * maskLayerCount;
+        cell[i % maskLayerCount] = uint8_t(255 - i);
+        cell[(i + 3) % maskLayerCount] = uint8_t(i);
+        (*noData)[size_t(i)] = i % 5 == 0;
+    }
+    const MaskRequest request{MaskEngine::Godot, (dir.path() / "g_").string()};
+    for (const HeightmapPart& part :
+         MaskParts(request, {HeightEdge::Wrap, 1, 1}, w, h, weights, noData, ""))
+        SaveSafely(part.path, part.write);
+    const readback::Samples control = readback::ReadExr(dir.path() / "g_control.exr");
+    ASSERT_TRUE(control.ok);
+    ASSERT_EQ(control.width, w);
+    for (int32_t i = 0; i < w * h; ++i) {
+        const uint32_t bits = std::bit_cast<uint32_t>(float(control.values[size_t(i)]));
+        EXPECT_EQ(bits, Terrain3DControl(weights->data() + size_t(i) * maskLayerCount,
+                                         (*noData)[size_t(i)] != 0))
+            << "cell " << i;
     }
 }
 
