@@ -123,9 +123,7 @@ MapPipeline MapPipeline::WithStages(const LandformStages& added, const StageSink
 std::shared_ptr<const Climate> MapPipeline::MapClimate(const StageSink& progress) {
     const AltitudeGrid& grid = ShapedHeights(progress);
     const ClimateSettings settings = settings_.recipe.Climate();
-    // Erosion's level is the seed's, so the shaped heights hold it too.
-    if (climate_ && climateSettings_ == settings && shapedLevel_ == seed_.waterLevel &&
-        climateLevel_ == seed_.waterLevel)
+    if (climate_ && climateSettings_ == settings && climateLevel_ == seed_.waterLevel)
         return climate_;
     climate_ = std::make_shared<const Climate>(
         ClimateOf(grid, seed_.waterLevel, settings, settings_.threads == 2));
