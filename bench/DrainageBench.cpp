@@ -1,9 +1,11 @@
 // Landform stages on a 4096 x 4096 map grown from the default settings, on
 // one and on two threads (Arg): the whole drainage and its parts, one
-// stream-power step and one talus step, each as nanoseconds per cell.
+// stream-power step and one talus step, each as nanoseconds per cell; the
+// climate with its biomes beside them, to be held within twice a drainage.
 
 #include "BenchSupport.h"
 
+#include "landform/Climate.h"
 #include "landform/Erosion.h"
 #include "landform/FlatResolution.h"
 #include "landform/FlowGraph.h"
@@ -60,6 +62,26 @@ void BM_DrainageFill(benchmark::State& state) {
     PerCell(state);
 }
 BENCHMARK(BM_DrainageFill)->Unit(benchmark::kMillisecond)->Repetitions(3)->UseRealTime();
+
+// Temperatures, precipitation with its rain shadows and the biomes: the
+// banded winds and one diagonal wind, whose lines wrap across both edges.
+void BM_Climate(benchmark::State& state) {
+    AltitudeGrid grid(side, side);
+    grid.altitudes = Altitudes();
+    ClimateSettings settings;
+    settings.wind = state.range(1) == 0 ? WindFrom::Bands : WindFrom::NE;
+    for (auto _ : state) {
+        const Climate c = ClimateOf(grid, waterLevel, settings, state.range(0) == 2);
+        benchmark::DoNotOptimize(c.biomes.data());
+    }
+    PerCell(state);
+}
+BENCHMARK(BM_Climate)
+    ->ArgsProduct({{1, 2}, {0, 1}})
+    ->ArgNames({"threads", "diagonal"})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->UseRealTime();
 
 // Steepest descent, then the flats, then the areas, on the filled surface.
 void BM_DrainageRouting(benchmark::State& state) {

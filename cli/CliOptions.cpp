@@ -81,8 +81,8 @@ void SetStage(Options& o, const StageSetting& setting, const std::string& text) 
         o.tileRows = std::get<StageValue>(tiles).second;
         return;
     }
-    RecipeOptions r{o.stages, o.riverThreshold, o.regions,          o.shade,
-                    o.edge,   o.engine,         o.heightRangeMetres};
+    RecipeOptions r{o.stages, o.riverThreshold,    o.regions, o.shade,       o.edge,
+                    o.engine, o.heightRangeMetres, o.climate, o.biomeColours};
     SetStageSetting(setting, text, o.terrain, r);
     o.stages = r.stages;
     o.riverThreshold = r.riverThreshold;
@@ -91,6 +91,8 @@ void SetStage(Options& o, const StageSetting& setting, const std::string& text) 
     o.edge = r.edge;
     o.engine = r.engine;
     o.heightRangeMetres = r.heightRangeMetres;
+    o.climate = r.climate;
+    o.biomeColours = r.biomeColours;
 }
 
 // --layer KIND=FILE, the file's form fixed by the kind.
@@ -100,7 +102,10 @@ Layer LayerFrom(const std::string& text) {
         LayerKind kind;
     } kinds[] = {{"rivers", ".png", LayerKind::Rivers},
                  {"lakes", ".png", LayerKind::Lakes},
-                 {"flow", ".tif", LayerKind::Flow}};
+                 {"flow", ".tif", LayerKind::Flow},
+                 {"temperature", ".tif", LayerKind::Temperature},
+                 {"precipitation", ".tif", LayerKind::Precipitation},
+                 {"biomes", ".png", LayerKind::Biomes}};
     const auto equals = text.find('=');
     const std::string_view name = std::string_view(text).substr(0, equals);
     for (const auto& k : kinds) {
@@ -113,8 +118,20 @@ Layer LayerFrom(const std::string& text) {
                           std::string(k.extension.substr(1)) + " file, got " + Quoted(text)};
         return {k.kind, path};
     }
-    throw Failure{"--layer: expected rivers=FILE.png, lakes=FILE.png or flow=FILE.tif, got " +
+    throw Failure{"--layer: expected rivers=FILE.png, lakes=FILE.png, flow=FILE.tif, "
+                  "temperature=FILE.tif, precipitation=FILE.tif or biomes=FILE.png, got " +
                   Quoted(text)};
+}
+
+// --masks ENGINE:PREFIX; the prefix names a folder's files, so it needs a name.
+MaskRequest MasksFrom(const std::string& text) {
+    const auto colon = text.find(':');
+    const auto engine =
+        colon == std::string::npos ? std::nullopt : MaskEngineNamed(text.substr(0, colon));
+    if (!engine || colon + 1 >= text.size())
+        throw Failure{"--masks: expected unreal:PREFIX, unity:PREFIX or godot:PREFIX, got " +
+                      Quoted(text)};
+    return {*engine, text.substr(colon + 1)};
 }
 
 // The layers and the recipe: run options no recipe holds.
@@ -124,6 +141,8 @@ void SetLayoutOrRecipe(Options& o, std::string_view name, const std::string& tex
     };
     if (name == "--layer") {
         o.layers.push_back(LayerFrom(text));
+    } else if (name == "--masks") {
+        o.masks.push_back(MasksFrom(text));
     } else if (name == "--recipe") {
         if (text.empty())
             throw refuse("a file name");
@@ -171,6 +190,9 @@ void RefuseRepeatedPaths(const Options& o) {
         check("--heightmap", map.path);
     for (const Layer& layer : o.layers)
         check("--layer", layer.path);
+    for (const MaskRequest& masks : o.masks)
+        for (const std::string& path : MaskPaths(masks, {o.edge, o.tileColumns, o.tileRows}))
+            check("--masks", path);
 }
 
 // What holds only for the whole line: an input or outputs, points on the grid.
@@ -179,7 +201,8 @@ void CheckComplete(const Options& o, bool inputSeen) {
     if (o.command != Command::Generate && !inputSeen)
         throw Failure{name + ": no input file given; see glenvar-cli " + name + " --help"};
     // A heightmap is an output too.
-    const bool noOutput = o.outputs.empty() && o.heightmaps.empty() && o.layers.empty();
+    const bool noOutput =
+        o.outputs.empty() && o.heightmaps.empty() && o.layers.empty() && o.masks.empty();
     if (o.command == Command::Generate && noOutput)
         throw Failure{"generate: no output given; add -o FILE (.ld, .dat or .png)"};
     if (o.command == Command::Render && noOutput)

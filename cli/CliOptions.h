@@ -7,9 +7,11 @@
 
 #include "core/GEO_MakeLand.h"
 #include "core/ParameterTable.h"
+#include "export/EngineMasks.h"
 #include "export/EngineProfile.h"
 #include "export/FileForm.h"
 #include "export/HeightLayout.h"
+#include "landform/ClimateSettings.h"
 #include "landform/LandformStages.h"
 
 #include <cstdint>
@@ -33,8 +35,10 @@ struct Output {
 using Heightmap = Output;
 
 // A --layer: a mask of the rivers or the lakes (a black and white PNG), or
-// the drained area of every cell (a 32-bit floating-point TIFF).
-enum class LayerKind { Rivers, Lakes, Flow };
+// the drained area of every cell (a 32-bit floating-point TIFF); the
+// climate's temperatures or precipitation (TIFFs likewise), or its biomes
+// (an indexed PNG).
+enum class LayerKind { Rivers, Lakes, Flow, Temperature, Precipitation, Biomes };
 
 struct Layer {
     LayerKind kind = LayerKind::Rivers;
@@ -64,8 +68,14 @@ struct Options {
     // river (0: no rivers drawn or counted)
     uint32_t riverThreshold = 0;
 
-    // generate and render: river and lake masks, drained areas
+    // generate and render: river and lake masks, drained areas, climate layers
     std::vector<Layer> layers;
+    // generate and render: engines' material masks (--masks ENGINE:PREFIX)
+    std::vector<MaskRequest> masks;
+
+    // generate, render and info: the climate and pictures coloured by biome
+    ClimateSettings climate;
+    bool biomeColours = false;
 
     // generate and render: relief pictures and how heightmaps are laid out
     bool shade = false;

@@ -29,15 +29,33 @@ const CommandOption layerOption = {.name = "--layer",
                                    .help = "also write rivers=FILE.png or lakes=FILE.png\n"
                                            "(white where rivers or lakes are, after\n"
                                            "--rivers A), or flow=FILE.tif, each cell's\n"
-                                           "drained area as 32-bit floats (repeatable)",
-                                   .words = "rivers=|lakes=|flow="};
+                                           "drained area as 32-bit floats; temperature=FILE.tif\n"
+                                           "(degrees Celsius) or precipitation=FILE.tif (mm a\n"
+                                           "year) as 32-bit floats, biomes=FILE.png (palette\n"
+                                           "indices), each with FILE.json giving units or the\n"
+                                           "palette and names (repeatable)",
+                                   .words =
+                                       "rivers=|lakes=|flow=|temperature=|precipitation=|biomes="};
+
+const CommandOption masksOption = {.name = "--masks",
+                                   .metavar = "ENGINE:PREFIX",
+                                   .help = "also write material masks (sand, grass, forest,\n"
+                                           "dirt, rock, snow, mud) for unreal (a weight map\n"
+                                           "PREFIX<layer>.png each), unity (RGBA splatmaps\n"
+                                           "PREFIXsplat<k>.png, a power of two a side) or godot\n"
+                                           "(Terrain3D's PREFIXcontrol.exr and RGBA splatmaps),\n"
+                                           "laid out as the heightmaps (--edge, --tiles), with\n"
+                                           "PREFIXlayers.json listing the layers (repeatable)",
+                                   .words = "unreal:|unity:|godot:"};
 
 // The stages and the picture and heightmap layout generate and render share.
 std::vector<CommandOption> SharedStages() {
-    return {Stage(Id::Smooth),      Stage(Id::Erode),  Stage(Id::ErosionK),
-            Stage(Id::Thermal),     Stage(Id::Rivers), layerOption,
-            Stage(Id::Shade),       Stage(Id::Edge),   Stage(Id::Engine),
-            Stage(Id::HeightRange), Stage(Id::Tiles)};
+    return {Stage(Id::Smooth),      Stage(Id::Erode),     Stage(Id::ErosionK),
+            Stage(Id::Thermal),     Stage(Id::Rivers),    layerOption,
+            Stage(Id::Shade),       Stage(Id::Edge),      Stage(Id::Engine),
+            Stage(Id::HeightRange), Stage(Id::Tiles),     masksOption,
+            Stage(Id::Latitudes),   Stage(Id::LapseRate), Stage(Id::WindFrom),
+            Stage(Id::Colours)};
 }
 
 std::vector<CommandOption> Joined(std::vector<CommandOption> head,
@@ -118,6 +136,10 @@ std::vector<CommandOption> InfoOptions() {
         Stage(Id::Thermal, "after N steps of talus erosion (see generate)"),
         Stage(Id::Rivers,
               "with --json: river cells, lakes and the largest\nbasin's share (see generate)"),
+        Stage(Id::Latitudes, "with --json: the biomes' shares of the land\n(see generate)"),
+        Stage(Id::LapseRate),
+        Stage(Id::WindFrom),
+        Stage(Id::HeightRange),
     };
 }
 

@@ -11,6 +11,8 @@ PipelineSettings PipelineSettingsOf(const Options& o) {
     s.recipe.edge = o.edge;
     s.recipe.engine = o.engine;
     s.recipe.heightRangeMetres = o.heightRangeMetres;
+    s.recipe.climate = o.climate;
+    s.recipe.biomeColours = o.biomeColours;
     s.tileColumns = o.tileColumns;
     s.tileRows = o.tileRows;
     s.threads = o.threads;
@@ -23,12 +25,10 @@ PipelineOutputs PipelineOutputsOf(const Options& o) {
         outputs.files.push_back({out.path, out.kind});
     for (const Heightmap& map : o.heightmaps)
         outputs.heightmaps.push_back({map.path, map.kind});
-    for (const Layer& layer : o.layers) {
-        const ::LayerKind kind = layer.kind == LayerKind::Flow    ? ::LayerKind::Flow
-                                 : layer.kind == LayerKind::Lakes ? ::LayerKind::Lakes
-                                                                  : ::LayerKind::Rivers;
-        outputs.layers.push_back({kind, layer.path});
-    }
+    // The two lists name the same kinds in the same order.
+    for (const Layer& layer : o.layers)
+        outputs.layers.push_back({::LayerKind(int(layer.kind)), layer.path});
+    outputs.masks = o.masks;
     return outputs;
 }
 

@@ -16,6 +16,7 @@
 #include "data/SaveTarget.h"
 #include "export/HeightmapSet.h"
 #include "export/RecipeFile.h"
+#include "export/Sidecar.h"
 #include "pipeline/MapPipeline.h"
 #include "pipeline/MemoryNeed.h"
 
@@ -71,8 +72,14 @@ std::vector<cli::NamedFile> OutputFiles(const Options& o) {
                              paths[k]});
         }
     }
-    for (const cli::Layer& layer : o.layers)
+    for (const cli::Layer& layer : o.layers) {
         files.push_back({"--layer", layer.path});
+        if (!WaterLayer(::LayerKind(int(layer.kind))))
+            files.push_back({"--layer " + layer.path + "'s sidecar", SidecarPath(layer.path)});
+    }
+    for (const MaskRequest& masks : o.masks)
+        for (const std::string& path : MaskPaths(masks, {o.edge, o.tileColumns, o.tileRows}))
+            files.push_back({"--masks", path});
     return files;
 }
 
@@ -145,6 +152,12 @@ int RunGenerate(const Options& o, cli::ProgressBar& bar) {
                       GenerationBytes(o.terrain, settings, outputs), AvailableBytes());
     if (!refusal.empty())
         throw CliFailure(refusal);
+    // Before minutes of growing: the grid's size is known already.
+    for (const MaskRequest& masks : o.masks)
+        if (const std::string size = MaskRefusal(masks.engine, o.terrain.width, o.terrain.height,
+                                                 {o.edge, o.tileColumns, o.tileRows});
+            !size.empty())
+            throw CliFailure(size);
     GEO_LandCircleArray circles;
     if (circles.LoadOrBuild(fs::path(o.stencils)) == GEO_LandCircleArray::CacheUse::NotACache)
         Report(bar, "glenvar-cli: warning: " + o.stencils +

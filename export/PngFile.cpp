@@ -25,7 +25,8 @@ struct Encoding {
     void (*fillRow)(const void* source, uint32_t y, unsigned char* row) = nullptr;
     const void* source = nullptr;
     unsigned char* row = nullptr;
-    const std::string* recipe = nullptr;  // an iTXt chunk when not empty
+    const std::string* recipe = nullptr;             // an iTXt chunk when not empty
+    const std::vector<uint32_t>* palette = nullptr;  // 0xRRGGBB entries, for indexed colour
 };
 
 void AppendBytes(png_structp png, png_bytep data, png_size_t n) {
@@ -58,6 +59,14 @@ bool WriteRows(png_structp png, png_infop info, Encoding& e, uint32_t width, uin
     png_set_compression_level(png, 3);
     png_set_IHDR(png, info, width, height, bitDepth, colourType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (e.palette != nullptr) {
+        png_color colours[256];
+        const size_t n = e.palette->size() < 256 ? e.palette->size() : 256;
+        for (size_t k = 0; k < n; ++k)
+            colours[k] = {png_byte((*e.palette)[k] >> 16), png_byte((*e.palette)[k] >> 8),
+                          png_byte((*e.palette)[k])};
+        png_set_PLTE(png, info, colours, int(n));
+    }
     if (e.recipe != nullptr && !e.recipe->empty()) {
         png_text text{};
         text.compression = PNG_ITXT_COMPRESSION_NONE;
@@ -78,7 +87,8 @@ bool WriteRows(png_structp png, png_infop info, Encoding& e, uint32_t width, uin
 std::vector<unsigned char> Encode(uint32_t width, uint32_t height, int bitDepth, int colourType,
                                   size_t bytesPerPixel,
                                   void (*fillRow)(const void*, uint32_t, unsigned char*),
-                                  const void* source, const std::string& recipe) {
+                                  const void* source, const std::string& recipe,
+                                  const std::vector<uint32_t>* palette = nullptr) {
     if (width == 0 || height == 0)
         throw CommandFailure("a picture needs at least one pixel", FailureKind::Encoding);
     std::vector<unsigned char> bytes;
@@ -89,6 +99,7 @@ std::vector<unsigned char> Encode(uint32_t width, uint32_t height, int bitDepth,
     e.source = source;
     e.row = row.data();
     e.recipe = &recipe;
+    e.palette = palette;
 
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &e, &OnError, &OnWarning);
     if (png == nullptr)
@@ -127,7 +138,41 @@ void FillHeightRow(const void* source, uint32_t y, unsigned char* row) {
     }
 }
 
+struct Samples {
+    const std::vector<uint8_t>& bytes;
+    size_t rowBytes;
+};
+
+void FillSampleRow(const void* source, uint32_t y, unsigned char* row) {
+    const auto& s = *static_cast<const Samples*>(source);
+    std::memcpy(row, s.bytes.data() + size_t(y) * s.rowBytes, s.rowBytes);
+}
+
 }  // namespace
+
+std::vector<unsigned char> EncodeSamplesPng(int32_t width, int32_t height, int32_t channels,
+                                            const std::vector<uint8_t>& samples,
+                                            const std::string& recipe) {
+    if (width <= 0 || height <= 0 || (channels != 1 && channels != 4) ||
+        samples.size() != size_t(width) * size_t(height) * size_t(channels))
+        throw CommandFailure("picture size does not match its samples", FailureKind::Encoding);
+    const Samples s{samples, size_t(width) * size_t(channels)};
+    return Encode(uint32_t(width), uint32_t(height), 8,
+                  channels == 1 ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB_ALPHA, size_t(channels),
+                  &FillSampleRow, &s, recipe);
+}
+
+std::vector<unsigned char> EncodeIndexedPng(int32_t width, int32_t height,
+                                            const std::vector<uint8_t>& indices,
+                                            const std::vector<uint32_t>& palette,
+                                            const std::string& recipe) {
+    if (width <= 0 || height <= 0 || indices.size() != size_t(width) * size_t(height) ||
+        palette.empty() || palette.size() > 256)
+        throw CommandFailure("picture size does not match its samples", FailureKind::Encoding);
+    const Samples s{indices, size_t(width)};
+    return Encode(uint32_t(width), uint32_t(height), 8, PNG_COLOR_TYPE_PALETTE, 1, &FillSampleRow,
+                  &s, recipe, &palette);
+}
 
 std::vector<unsigned char> EncodePicturePng(const Picture& picture, const std::string& recipe) {
     if (picture.width < 0 || picture.height < 0 ||

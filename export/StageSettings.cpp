@@ -182,6 +182,64 @@ constexpr StageSetting rows[] = {
      .description = "each heightmap as K x L tiles sharing their edge rows and columns",
      .help = "write each heightmap as K x L tiles NAME_x{i}_y{j},\n"
              "sharing their edge rows and columns"},
+    // Climate and biomes
+    {.id = Id::Latitudes,
+     .option = "--latitudes",
+     .link = "",
+     .type = Type::Span,
+     .metavar = "N,S",
+     .keyword = "latitudes",
+     .json = "latitudes",
+     .low = minLatitude,
+     .high = maxLatitude,
+     .fallback = "90,-90",
+     .description = "latitudes of the top and bottom rows in degrees, for the climate",
+     .help = "latitudes of the top and bottom rows in degrees,\n"
+             "north first, each -90..90 (default {default}: pole\n"
+             "to pole); a wrapping map's temperatures still meet\n"
+             "across its top and bottom"},
+    {.id = Id::LapseRate,
+     .option = "--lapse-rate",
+     .link = "",
+     .type = Type::Number,
+     .metavar = "C",
+     .keyword = "lapse_rate",
+     .json = "lapseRate",
+     .high = maxLapseRate,
+     .noun = "degrees Celsius per km",
+     .fallback = "6.5",
+     .description = "degrees Celsius the air cools per km of height (--height-range-m)",
+     .help = "degrees Celsius the air cools per km of height,\n"
+             "{range} (default {default}); heights in metres by\n"
+             "--height-range-m"},
+    {.id = Id::WindFrom,
+     .option = "--wind-from",
+     .link = "",
+     .type = Type::Choice,
+     .metavar = "DIR",
+     .keyword = "wind_from",
+     .json = "windFrom",
+     .choices = "bands|N|NE|E|SE|S|SW|W|NW|north|north-east|east|south-east|south|south-west|"
+                "west|north-west",
+     .fallback = "bands",
+     .description = "where the prevailing wind comes from: Earth-like bands by latitude, or one "
+                    "direction (north at the top)",
+     .help = "where the wind comes from: bands (default: trade\n"
+             "winds, westerlies, polar easterlies by latitude)\n"
+             "or N, NE, E, SE, S, SW, W, NW (or north, west...)\n"
+             "over the whole map, north at the top"},
+    {.id = Id::Colours,
+     .option = "--colours",
+     .link = "",
+     .type = Type::Choice,
+     .metavar = "heights|biomes",
+     .keyword = "colours",
+     .json = "colours",
+     .choices = "heights|biomes",
+     .fallback = "heights",
+     .description = "pictures coloured by height, or by biome (with relief and rivers when asked)",
+     .help = "pictures coloured by height (default), or by biome\n"
+             "(with --shade and --rivers as asked)"},
 };
 
 constexpr bool InIdOrder() {
@@ -230,6 +288,22 @@ StageReading ReadTiles(const StageSetting& row, std::string_view text) {
     return StageValue{0, *k, *l};
 }
 
+// Two numbers N,S in range, N not below S (latitudes north first).
+StageReading ReadSpan(const StageSetting& row, std::string_view text) {
+    const auto comma = text.find(',');
+    std::optional<double> n, s;
+    if (comma != std::string_view::npos) {
+        n = WholeNumber(text.substr(0, comma));
+        s = WholeNumber(text.substr(comma + 1));
+    }
+    if (!n || !s || !InRange(row, *n) || !InRange(row, *s) || *n < *s)
+        return Refused(row, QuotedText(text));
+    StageValue value;
+    value.number = *n == 0.0 ? 0.0 : *n;
+    value.other = *s == 0.0 ? 0.0 : *s;
+    return value;
+}
+
 // Erosion's K and the height range: no negative zero reaches a recipe.
 double Unsigned(double value) {
     return value == 0.0 ? 0.0 : value;
@@ -250,9 +324,11 @@ const char* SettingTypeName(SettingType type) {
     case SettingType::Point:
         return "point";
     case SettingType::Tiles:
+        return "tiles";
+    case SettingType::Span:
         break;
     }
-    return "tiles";
+    return "span";
 }
 
 std::span<const StageSetting> StageSettings() {
@@ -296,6 +372,8 @@ std::string ExpectedText(const StageSetting& row) {
         return "X,Y with 0 <= X < width and 0 <= Y < height";
     case Type::Tiles:
         return "KxL with K and L from " + low + " to " + high;
+    case Type::Span:
+        return "N,S with " + low + " <= S <= N <= " + high;
     case Type::Switch:
         break;
     }
@@ -337,6 +415,8 @@ StageReading ReadStageText(const StageSetting& row, std::string_view text) {
     }
     case Type::Tiles:
         return ReadTiles(row, text);
+    case Type::Span:
+        return ReadSpan(row, text);
     case Type::Switch:
         break;
     }
@@ -410,6 +490,23 @@ void SetStageValue(const StageSetting& setting, const StageValue& value, RecipeO
     case Id::HeightRange:
         o.heightRangeMetres = value.number;
         break;
+    // Climate and biomes
+    case Id::Latitudes:
+        o.climate.north = value.number;
+        o.climate.south = value.other;
+        break;
+    case Id::LapseRate:
+        o.climate.lapseRate = value.number;
+        break;
+    case Id::WindFrom: {
+        // The words after the letters name the same eight directions.
+        const size_t index = size_t(value.number);
+        o.climate.wind = index == 0 ? WindFrom::Bands : WindFrom((index - 1) % 8 + 1);
+        break;
+    }
+    case Id::Colours:
+        o.biomeColours = value.number != 0;
+        break;
     case Id::Point:
     case Id::Tiles:
         break;  // the terrain's points; the tiles are the front end's run option
@@ -461,6 +558,23 @@ std::vector<std::string> StageTexts(const StageSetting& setting, const GEO_MakeL
             texts.push_back(ShortestText(o.heightRangeMetres));
         return texts;
     case Id::Tiles:
+        break;
+    // Climate and biomes
+    case Id::Latitudes:
+        if (o.climate.north != 90 || o.climate.south != -90)
+            texts.push_back(ShortestText(o.climate.north) + "," + ShortestText(o.climate.south));
+        break;
+    case Id::LapseRate:
+        if (o.climate.lapseRate != ClimateSettings().lapseRate)
+            texts.push_back(ShortestText(o.climate.lapseRate));
+        break;
+    case Id::WindFrom:
+        if (o.climate.wind != WindFrom::Bands)
+            texts.push_back(std::string(Choices(setting)[size_t(o.climate.wind)]));
+        break;
+    case Id::Colours:
+        if (o.biomeColours)
+            texts.push_back("biomes");
         break;
     }
     return texts;

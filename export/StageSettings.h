@@ -11,6 +11,7 @@
 #include "data/PointArray.h"
 #include "export/EngineProfile.h"
 #include "export/HeightLayout.h"
+#include "landform/ClimateSettings.h"
 #include "landform/LandformStages.h"
 
 #include <cstdint>
@@ -32,6 +33,17 @@ struct RecipeOptions {
     HeightEdge edge = HeightEdge::Wrap;
     const EngineProfile* engine = nullptr;
     double heightRangeMetres = 1000;
+    // Climate and biomes: the latitudes, lapse rate and wind (its height
+    // range is heightRangeMetres), and pictures coloured by biome.
+    ClimateSettings climate;
+    bool biomeColours = false;
+
+    // The climate's settings with the heights' metres.
+    ClimateSettings Climate() const {
+        ClimateSettings c = climate;
+        c.heightRangeMetres = heightRangeMetres;
+        return c;
+    }
 };
 
 enum class StageSettingId {
@@ -47,6 +59,11 @@ enum class StageSettingId {
     Engine,
     HeightRange,
     Tiles,
+    // Climate and biomes
+    Latitudes,
+    LapseRate,
+    WindFrom,
+    Colours,
 };
 
 // Where a setting lives: the map file holds it (the points), a recipe
@@ -60,6 +77,7 @@ enum class SettingType {
     Choice,   // one of `choices`
     Point,    // X,Y on the grid
     Tiles,    // KxL, each in [low, high]
+    Span,     // N,S: two numbers in [low, high], the first not below the second
 };
 
 // "integer", "number", "switch", "choice", "point" or "tiles": the type as
@@ -111,10 +129,11 @@ struct StageRefusal {
 };
 
 // A checked value: an Integer's or a Number's; a Choice's index; a Point's
-// or a Tiles' two parts.
+// or a Tiles' two parts; a Span's two numbers (number, then other).
 struct StageValue {
     double number = 0;
     int32_t first = 0, second = 0;
+    double other = 0;
 };
 using StageReading = std::variant<StageValue, StageRefusal>;
 

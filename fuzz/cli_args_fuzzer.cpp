@@ -44,13 +44,22 @@ void CheckOptions(const Options& o) {
                    FormOf(map.kind).group == FormGroup::Heightmap);
     }
     FUZZ_CHECK(!o.json || o.command == Command::Info);
+    // The climate within what its model is made for; masks name an engine and a prefix.
+    FUZZ_CHECK(o.climate.south >= -90 && o.climate.south <= o.climate.north &&
+               o.climate.north <= 90);
+    FUZZ_CHECK(o.climate.lapseRate >= 0 && o.climate.lapseRate <= 15);
+    FUZZ_CHECK(o.climate.wind >= WindFrom::Bands && o.climate.wind <= WindFrom::NW);
+    for (const MaskRequest& masks : o.masks)
+        FUZZ_CHECK(!masks.prefix.empty() && o.command != Command::Info);
 
     if (o.command != Command::Generate) {
-        FUZZ_CHECK(o.command == Command::Info || !o.outputs.empty() || !o.heightmaps.empty());
+        FUZZ_CHECK(o.command == Command::Info || !o.outputs.empty() || !o.heightmaps.empty() ||
+                   !o.layers.empty() || !o.masks.empty());
         return;
     }
     // Within what the generator accepts and the dialog offers (sizes: the tool's own).
-    FUZZ_CHECK(!o.outputs.empty() || !o.heightmaps.empty());
+    FUZZ_CHECK(!o.outputs.empty() || !o.heightmaps.empty() || !o.layers.empty() ||
+               !o.masks.empty());
     FUZZ_CHECK(size_t(o.terrain.concentrationPoints.GetSize()) <= limits::maxHandPoints);
     FUZZ_CHECK(t.width >= limits::minSize && t.width <= limits::maxCliSize);
     FUZZ_CHECK(t.height >= limits::minSize && t.height <= limits::maxCliSize);

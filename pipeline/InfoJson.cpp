@@ -2,6 +2,7 @@
 
 #include "core/GEO_MakeLand.h"
 #include "core/ParameterTable.h"
+#include "landform/Biomes.h"
 
 #include <algorithm>
 #include <charconv>
@@ -131,16 +132,39 @@ void Waters(JsonWriter& j, const WaterFigures& w, uint32_t riverThreshold) {
     j.Key("largestBasinShare").Number(w.largestBasinShare * 100);
 }
 
+// Shares of the land, not of all cells: what grows where the land is.
+void Biomes(JsonWriter& j, const std::vector<uint64_t>& counts) {
+    uint64_t land = 0;
+    for (const uint64_t c : counts)
+        land += c;
+    j.Key("biomes").Open('[');
+    for (const BiomeInfo& b : BiomeTable()) {
+        if (b.biome == Biome::Water)
+            continue;
+        const uint64_t cells = size_t(b.biome) < counts.size() ? counts[size_t(b.biome)] : 0;
+        j.Open('{').Key("biome").Word("\"" + std::string(b.key) + "\"");
+        j.Key("name").Word("\"" + std::string(b.english) + "\"");
+        j.Key("nameJa").Word("\"" + std::string(b.japanese) + "\"");
+        j.Key("cells").Whole(cells);
+        j.Key("share").Number(land > 0 ? double(cells) * 100.0 / double(land) : 0.0);
+        j.Close('}');
+    }
+    j.Close(']');
+}
+
 }  // namespace
 
 std::string InfoJson(const GEO_MakeLand& terrain, MapFileKind kind, const LandFigures& figures,
-                     const WaterFigures* waters, uint32_t riverThreshold) {
+                     const WaterFigures* waters, uint32_t riverThreshold,
+                     const std::vector<uint64_t>* biomes) {
     JsonWriter j;
     j.Open('{');
     Parameters(j, terrain, kind);
     Figures(j, figures);
     if (waters)
         Waters(j, *waters, riverThreshold);
+    if (biomes)
+        Biomes(j, *biomes);
     j.Close('}');
     return j.Done();
 }

@@ -86,6 +86,7 @@ const AltitudeGrid& MapPipeline::ShapedHeights(const StageSink& progress) {
     shapedMap_.reset();
     drained_.reset();
     rivers_.reset();
+    climate_.reset();
     AltitudeGrid grid = AltitudesOf(seed_);
     RunStages(grid, stages, seed_.waterLevel, settings_.threads == 2, progress);
     ++computed_.shapings;
@@ -117,6 +118,19 @@ MapPipeline MapPipeline::WithStages(const LandformStages& added, const StageSink
     next.shapedLevel_ = seed_.waterLevel;
     next.shaped_ = std::move(grid);
     return next;
+}
+
+std::shared_ptr<const Climate> MapPipeline::MapClimate(const StageSink& progress) {
+    const AltitudeGrid& grid = ShapedHeights(progress);
+    const ClimateSettings settings = settings_.recipe.Climate();
+    if (climate_ && climateSettings_ == settings && climateLevel_ == seed_.waterLevel)
+        return climate_;
+    climate_ = std::make_shared<const Climate>(
+        ClimateOf(grid, seed_.waterLevel, settings, settings_.threads == 2));
+    climateSettings_ = settings;
+    climateLevel_ = seed_.waterLevel;
+    ++computed_.climates;
+    return climate_;
 }
 
 std::shared_ptr<const DrainedFlow> MapPipeline::Drained(double level, const StageSink& progress) {
@@ -179,6 +193,15 @@ Picture MapPipeline::Render(const PipelineProgress& progress, std::optional<doub
     {
         PictureFields fields(map, level, settings_.threads);
         map.Render(picture, r.regions, progress.render);
+    }
+    if (r.biomeColours) {
+        // Water at another level is another coast: its climate for this picture only.
+        const auto climate =
+            level == seed_.waterLevel
+                ? MapClimate(progress.stages)
+                : std::make_shared<const Climate>(ClimateOf(ShapedHeights(progress.stages), level,
+                                                            r.Climate(), settings_.threads == 2));
+        PaintBiomes(picture, climate->biomes);
     }
     if (r.shade)
         ShadeRelief(picture, ShapedHeights(progress.stages), level);

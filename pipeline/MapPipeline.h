@@ -12,6 +12,7 @@
 #include "core/Picture.h"
 #include "data/Failures.h"
 #include "landform/AltitudeGrid.h"
+#include "landform/Climate.h"
 #include "landform/FlowGraph.h"
 #include "pipeline/PipelineSettings.h"
 
@@ -97,6 +98,10 @@ class MapPipeline {
     // threshold last asked for; none before.
     std::optional<MapWaters> KnownWaters() const;
 
+    // The climate of the shaped heights at the seed's water level, with the
+    // settings' latitudes, lapse rate and wind; the same on one thread or two.
+    std::shared_ptr<const Climate> MapClimate(const StageSink& progress = {});
+
     // The picture at one pixel per cell, as the settings draw it (regions,
     // relief, rivers and lakes, point marks), at the seed's water level or
     // another; water at another level is drained for this picture only.
@@ -119,6 +124,7 @@ class MapPipeline {
         int shapings = 0;
         int drainings = 0;
         int riverMasks = 0;
+        int climates = 0;
     };
     const Computations& Computed() const { return computed_; }
 
@@ -130,6 +136,13 @@ class MapPipeline {
     std::vector<unsigned char> PicturePng(const PipelineProgress& progress);
     void AddLayers(class OutputBatch& batch, const PipelineOutputs& outputs,
                    const PipelineProgress& progress);
+    // The climate's layers and the engines' masks (MapPipelineClimate.cpp).
+    void AddClimateLayers(class OutputBatch& batch, const PipelineOutputs& outputs,
+                          const PipelineProgress& progress);
+    void AddMasks(class OutputBatch& batch, const PipelineOutputs& outputs,
+                  const PipelineProgress& progress);
+    // Why the masks asked for cannot be written, or empty.
+    std::string MaskLayoutRefusal(const PipelineOutputs& outputs) const;
 
     GEO_MakeLand seed_;
     MapFileKind kind_;
@@ -145,5 +158,8 @@ class MapPipeline {
     std::shared_ptr<const DrainedFlow> drained_;
     std::shared_ptr<const std::vector<uint8_t>> rivers_;
     uint32_t riversThreshold_ = 0;
+    std::shared_ptr<const Climate> climate_;
+    ClimateSettings climateSettings_;
+    double climateLevel_ = 0;
     Computations computed_;
 };

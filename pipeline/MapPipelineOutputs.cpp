@@ -63,11 +63,16 @@ std::vector<unsigned char> MapPipeline::PicturePng(const PipelineProgress& progr
 
 void MapPipeline::AddLayers(OutputBatch& batch, const PipelineOutputs& outputs,
                             const PipelineProgress& progress) {
-    if (outputs.layers.empty())
+    bool water = false;
+    for (const LayerOutput& layer : outputs.layers)
+        water = water || WaterLayer(layer.kind);
+    if (!water)
         return;
     const MapWaters w = Waters(progress.stages);
     const std::string recipe = Recipe();
     for (const LayerOutput& layer : outputs.layers) {
+        if (!WaterLayer(layer.kind))
+            continue;
         Step(progress, "layer");
         const std::vector<unsigned char> bytes =
             layer.kind == LayerKind::Flow
@@ -87,6 +92,8 @@ void MapPipeline::Write(const PipelineOutputs& outputs, const PipelineProgress& 
         if (!refusal.empty())
             throw PipelineFailure(refusal);
     }
+    if (const std::string refusal = MaskLayoutRefusal(outputs); !refusal.empty())
+        throw PipelineFailure(refusal);
     OutputBatch batch;  // each file is written as it is added
     const auto isMapFile = [](const FileOutput& out) {
         return FormOf(out.form).group == FormGroup::MapFile;
@@ -118,19 +125,22 @@ void MapPipeline::Write(const PipelineOutputs& outputs, const PipelineProgress& 
             batch.Add(part.path, part.write);
     }
     AddLayers(batch, outputs, progress);
+    AddClimateLayers(batch, outputs, progress);
+    AddMasks(batch, outputs, progress);
     batch.CommitAll();
 }
 
 std::string MapPipeline::InfoJsonText(const StageSink& progress) {
     const GEO_MakeLand& map = Shown(progress);
     const LandFigures figures = CountLand(map.GetData(), size_t(map.GetSize()), map.waterLevel);
+    const std::vector<uint64_t> biomes = BiomeCounts(MapClimate(progress)->biomes);
     const uint32_t threshold = settings_.recipe.riverThreshold;
     if (threshold == 0)
-        return InfoJson(map, kind_, figures);
+        return InfoJson(map, kind_, figures, nullptr, 0, &biomes);
     const MapWaters w = Waters(progress);
     const AltitudeGrid& grid = *shaped_;
     const WaterFigures waters =
         CountWaters(grid.width, grid.height, grid.altitudes, w.drained->flow, w.drained->lakes,
                     *w.rivers, w.drained->level);
-    return InfoJson(map, kind_, figures, &waters, threshold);
+    return InfoJson(map, kind_, figures, &waters, threshold, &biomes);
 }

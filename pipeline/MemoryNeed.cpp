@@ -100,7 +100,8 @@ uint64_t GenerationBytes(const GEO_MakeLand& p, const PipelineSettings& settings
     // map the pictures and heightmaps are drawn from is a second map's cells.
     const RecipeOptions& r = settings.recipe;
     const bool drains = r.riverThreshold > 0 || outputs.Drains();
-    const uint64_t shaping = (r.stages.Active() || r.shade || drains ? 16 * cells : 0) +
+    const bool climate = outputs.Climate() || r.biomeColours;
+    const uint64_t shaping = (r.stages.Active() || r.shade || drains || climate ? 16 * cells : 0) +
                              (r.stages.Active() ? 16 * cells : 0);
     // Beyond that grid: stream power's scratch while it runs, or later the
     // drainage with its masks (and the drained areas as doubles and floats
@@ -109,8 +110,11 @@ uint64_t GenerationBytes(const GEO_MakeLand& p, const PipelineSettings& settings
                                   [](const LayerOutput& l) { return l.kind == LayerKind::Flow; });
     const uint64_t eroding = r.stages.erodeSteps > 0 ? (streamPowerBytesPerCell - 8) * cells : 0;
     const uint64_t draining = drains ? (drainageBytesPerCell + 2 + (flow ? 12 : 0)) * cells : 0;
+    // The climate: two float grids, the biomes and the wind's marks; a float
+    // layer is written from a grid of doubles; masks keep seven weights a cell.
+    const uint64_t climateBytes = climate ? (10 + 12 + (outputs.masks.empty() ? 0 : 8)) * cells : 0;
     const uint64_t writing =
-        16 * cells + shaping + std::max(eroding, draining) + pictures + heightmap;
+        16 * cells + shaping + std::max(eroding, draining) + climateBytes + pictures + heightmap;
     return std::max({stamping, totals, writing}) + fixedBytes;
 }
 

@@ -5,6 +5,7 @@
 // fills these from its own words; none assembles the stages itself.
 
 #include "core/ProgressSink.h"
+#include "export/EngineMasks.h"
 #include "export/FileForm.h"
 #include "export/StageSettings.h"
 
@@ -21,8 +22,14 @@ struct PipelineSettings {
     int32_t threads = 1;  // 1 or 2: the same bytes either way
 };
 
-// A mask or the drained areas, one pixel per cell.
-enum class LayerKind { Rivers, Lakes, Flow };
+// A mask or the drained areas, one pixel per cell; the climate's
+// temperatures and precipitation (floats) and biomes (palette indices).
+enum class LayerKind { Rivers, Lakes, Flow, Temperature, Precipitation, Biomes };
+
+// Whether the layer is the water's (drained) or the climate's.
+inline bool WaterLayer(LayerKind kind) {
+    return kind == LayerKind::Rivers || kind == LayerKind::Lakes || kind == LayerKind::Flow;
+}
 
 struct FileOutput {
     std::string path;
@@ -34,13 +41,27 @@ struct LayerOutput {
     std::string path;
 };
 
-// Map files and pictures, heightmaps (each with its tiles and sidecar), layers.
+// Map files and pictures, heightmaps (each with its tiles and sidecar),
+// layers, engines' material masks.
 struct PipelineOutputs {
     std::vector<FileOutput> files;
     std::vector<FileOutput> heightmaps;
     std::vector<LayerOutput> layers;
+    std::vector<MaskRequest> masks;
 
-    bool Drains() const { return !layers.empty(); }
+    bool Drains() const {
+        for (const LayerOutput& layer : layers)
+            if (WaterLayer(layer.kind))
+                return true;
+        return !masks.empty();
+    }
+    // Whether the climate is needed beside the pictures' colours.
+    bool Climate() const {
+        for (const LayerOutput& layer : layers)
+            if (!WaterLayer(layer.kind))
+                return true;
+        return !masks.empty();
+    }
 };
 
 // Where a pipeline reports. The sinks may stop it (Stopped); a step names

@@ -3,6 +3,7 @@
 
 #include "pipeline/MemoryNeed.h"
 #include "python/ArrayView.h"
+#include "python/ClimateMethods.h"
 #include "python/FailureTranslation.h"
 #include "python/GenerationArguments.h"
 #include "python/GilRelease.h"
@@ -229,7 +230,9 @@ PYBIND11_MODULE(_glenvar, m) {
     glenvar_python::DefineArrayView(m);
     glenvar_python::WaitForGlenvarAtExit();
 
-    py::class_<PythonMap>(m, "Map", "A generated or loaded map; its arrays are views on it.")
+    py::class_<PythonMap> mapClass(m, "Map",
+                                   "A generated or loaded map; its arrays are views on it.");
+    mapClass
         .def_property_readonly("heights", &Heights,
                                "Altitudes 0..1 of the map (its stages', if any), float64 "
                                "(height, width), C-contiguous and read-only. A changed copy is "
@@ -321,6 +324,7 @@ PYBIND11_MODULE(_glenvar, m) {
                    ">";
         });
     m.attr("Map").attr("__module__") = "glenvar";
+    glenvar_python::DefineClimateMethods(mapClass, m);
 
     m.def("parameters", &PythonParameters,
           "(keyword, glenvar-cli option, kind, default, description) of every generation "

@@ -57,6 +57,7 @@ std::string StubKeyword(const StageSetting& row) {
                (row.fallback.empty() ? "None" : "\"" + std::string(row.fallback) + "\"");
     case SettingType::Point:
     case SettingType::Tiles:
+    case SettingType::Span:
         break;
     }
     return keyword + ": Any = None";

@@ -143,6 +143,54 @@ void PythonMap::PictureOptions(bool regions, bool shade, uint32_t riverThreshold
     pipeline_.SetSettings(settings);
 }
 
+void PythonMap::ClimateOptions(const ClimateSettings& climate) {
+    PipelineSettings settings = pipeline_.Settings();
+    settings.recipe.climate = climate;
+    settings.recipe.heightRangeMetres = climate.heightRangeMetres;
+    pipeline_.SetSettings(settings);
+}
+
+namespace {
+
+// The climate's keywords are the call's alone: later pictures, saves and
+// reports keep the map's own settings (and their recipes name no climate).
+class KeptSettings {
+  public:
+    explicit KeptSettings(MapPipeline& pipeline)
+        : pipeline_(pipeline), settings_(pipeline.Settings()) {}
+    ~KeptSettings() { pipeline_.SetSettings(settings_); }
+    KeptSettings(const KeptSettings&) = delete;
+    KeptSettings& operator=(const KeptSettings&) = delete;
+
+  private:
+    MapPipeline& pipeline_;
+    PipelineSettings settings_;
+};
+
+}  // namespace
+
+std::shared_ptr<const Climate> PythonMap::MapClimate(const ClimateSettings& climate,
+                                                     const StageSink& progress) {
+    std::lock_guard<std::mutex> hold(lock_);
+    KeptSettings kept(pipeline_);
+    ClimateOptions(climate);
+    return pipeline_.MapClimate(progress);
+}
+
+Picture PythonMap::BiomePicture(const ClimateSettings& climate, bool shade, uint32_t riverThreshold,
+                                const StageSink& progress) {
+    std::lock_guard<std::mutex> hold(lock_);
+    KeptSettings kept(pipeline_);
+    PictureOptions(false, shade, riverThreshold);
+    ClimateOptions(climate);
+    PipelineSettings settings = pipeline_.Settings();
+    settings.recipe.biomeColours = true;
+    pipeline_.SetSettings(settings);
+    PipelineProgress sinks;
+    sinks.stages = progress;
+    return pipeline_.Render(sinks);
+}
+
 Picture PythonMap::Render(std::optional<double> waterLevel, bool regions, bool shade,
                           uint32_t riverThreshold, const StageSink& progress) {
     std::lock_guard<std::mutex> hold(lock_);

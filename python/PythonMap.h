@@ -69,6 +69,14 @@ class PythonMap {
     // `--rivers A` when riverThreshold > 0.
     std::string InfoJson(uint32_t riverThreshold, const StageSink& progress = {});
 
+    // The climate of the map's heights with these settings (its height
+    // range among them), at the map's water level; kept while they stay.
+    std::shared_ptr<const Climate> MapClimate(const ClimateSettings& climate,
+                                              const StageSink& progress = {});
+    // The picture coloured by biome, with relief and rivers when asked.
+    Picture BiomePicture(const ClimateSettings& climate, bool shade, uint32_t riverThreshold,
+                         const StageSink& progress = {});
+
     // Cells form a grid of this size (generated or loaded with a check).
     GEO_MakeLand::GridSize Grid() const { return pipeline_.Seed().CellGridSize(); }
     // The altitudes and region indices row by row, copied out of the cells
@@ -90,6 +98,8 @@ class PythonMap {
                                             PipelineSettings settings, NUM_Random* source,
                                             const ProgressSink& progress);
 
+    // The pipeline's settings with this climate and its heights' range.
+    void ClimateOptions(const ClimateSettings& climate);
     // The pipeline's settings with these picture options, its stages kept.
     void PictureOptions(bool regions, bool shade, uint32_t riverThreshold);
 

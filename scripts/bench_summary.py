@@ -145,6 +145,11 @@ def main():
 
     per_cell("drainage per cell, 4096x4096, 1 thread", "BM_Drainage/threads:1", 150)
     per_cell("stream-power step per cell, 4096x4096, 1 thread", "BM_StreamPowerStep/threads:1", 40)
+    for t in (1, 2):
+        for diagonal, wind in ((0, "banded winds"), (1, "a diagonal wind")):
+            target(f"climate+biomes / drainage, 4096x4096, {wind}, {t} thread(s)",
+                   ratio(runs, f"BM_Climate/threads:{t}/diagonal:{diagonal}", f"BM_Drainage/threads:{t}"),
+                   at_most=2)
     for stage in ("Drainage", "DrainageRouting", "StreamPowerStep", "ThermalStep"):
         target(f"{stage}, 4096x4096, 1 thread / 2 threads",
                ratio(runs, f"BM_{stage}/threads:1", f"BM_{stage}/threads:2"), at_least=1)

@@ -30,7 +30,8 @@ import operator
 from . import _glenvar
 from ._glenvar import Map, load
 
-__all__ = ["Map", "Parameter", "PARAMETERS", "Setting", "SETTINGS", "generate", "load"]
+__all__ = ["Map", "Parameter", "PARAMETERS", "Setting", "SETTINGS", "Biome", "BIOMES", "generate",
+           "load"]
 __version__ = _glenvar.__version__
 
 Parameter = collections.namedtuple("Parameter", "keyword option kind default description")
@@ -43,11 +44,18 @@ _BY_KEYWORD = {p.keyword: p for p in PARAMETERS}
 
 Setting = collections.namedtuple("Setting", "keyword option type low high default description")
 Setting.__doc__ = """A stage or layout setting: its keyword, glenvar-cli's option, its type
-("integer", "number", "flag", "choice", "point" or "tiles"), the range of a
+("integer", "number", "flag", "choice", "point", "tiles" or "span"), the range of a
 number (else None), the default and what it changes."""
 
 #: Every stage and layout setting, from the program's one settings table.
 SETTINGS = tuple(Setting(*row) for row in _glenvar.settings())
+
+Biome = collections.namedtuple("Biome", "id key name name_ja rgb")
+Biome.__doc__ = """A biome of Map.climate()'s 'biomes': its id, key, English and Japanese
+names and its colour in biome pictures."""
+
+#: Every biome, by id (0 is water).
+BIOMES = tuple(Biome(*row) for row in _glenvar.biomes())
 
 
 def _integer(keyword, value):

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <fstream>
 #include <set>
 #include <string>
@@ -103,6 +105,11 @@ TEST(RecipeGrammar, ReadsEveryRowTheWriterWrites) {
     o.edge = HeightEdge::Repeat;
     o.engine = EngineNamed("unreal");
     o.heightRangeMetres = 2500.5;
+    o.climate.north = 40;
+    o.climate.south = -20.5;
+    o.climate.lapseRate = 9;
+    o.climate.wind = WindFrom::NW;
+    o.biomeColours = true;
     const std::vector<RecipeSetting> settings = RecipeSettings(RecipeText(terrain, true, o));
     std::set<std::string> read;
     for (const RecipeSetting& s : settings)
@@ -115,7 +122,14 @@ TEST(RecipeGrammar, ReadsEveryRowTheWriterWrites) {
             EXPECT_EQ(1u, read.count(std::string(row.option))) << row.option;
         }
     }
-    EXPECT_EQ((RecipeSetting{"--height-range-m", "2500.5"}), settings.back());
+    const auto range = std::find_if(settings.begin(), settings.end(), [](const RecipeSetting& s) {
+        return s.option == "--height-range-m";
+    });
+    ASSERT_NE(range, settings.end());
+    EXPECT_EQ("2500.5", range->value);
+    EXPECT_EQ((RecipeSetting{"--latitudes", "40,-20.5"}), *(range + 1));
+    EXPECT_EQ((RecipeSetting{"--wind-from", "NW"}), *(range + 3));
+    EXPECT_EQ((RecipeSetting{"--colours", "biomes"}), settings.back());
 }
 
 TEST(Recipe, ReadFromSidecarAndExrAndRefusedElsewhere) {

@@ -111,6 +111,48 @@ TEST(MapPipeline, EachPartIsComputedOncePerChangeOfWhatItDependsOn) {
     EXPECT_EQ(counts(), (std::vector<int>{2, 3, 4})) << "new stages reshape and drain again";
 }
 
+TEST(MapPipeline, TheClimateIsComputedOncePerChangeOfHeightsLevelOrClimate) {
+    PipelineSettings s = Stages(2, 0, 20);
+    s.recipe.biomeColours = true;
+    MapPipeline p(Island(), MapFileKind::Map, s);
+    const auto climates = [&p] { return p.Computed().climates; };
+    p.Render({});
+    ScratchDir dir;
+    PipelineOutputs outputs;
+    outputs.layers = {{LayerKind::Biomes, (dir / "b.png").string()},
+                      {LayerKind::Temperature, (dir / "t.tif").string()}};
+    outputs.masks = {{MaskEngine::Unreal, (dir / "m_").string()}};
+    p.Write(outputs, {});
+    (void)p.InfoJsonText();
+    EXPECT_EQ(climates(), 1) << "pictures, layers, masks and report share it";
+    p.Render({}, 0.35);
+    EXPECT_EQ(climates(), 1) << "another level's picture keeps the map's climate";
+    s.recipe.climate.wind = WindFrom::E;
+    p.SetSettings(s);
+    p.Render({});
+    EXPECT_EQ(climates(), 2);
+    p.SetWaterLevel(0.25);
+    p.Render({});
+    EXPECT_EQ(climates(), 3);
+    s.recipe.stages.smoothRadius = 1;
+    p.SetSettings(s);
+    p.Render({});
+    EXPECT_EQ(climates(), 4);
+}
+
+TEST(MapPipeline, MasksOfASizeTheEngineRefusesWriteNothing) {
+    const Bytes old = {'o', 'l', 'd'};
+    ScratchDir dir;
+    WriteBytes(dir / "p.png", old);
+    PipelineOutputs outputs;
+    outputs.files = {{(dir / "p.png").string(), FileFormId::Picture}};
+    outputs.masks = {{MaskEngine::Unity, (dir / "u_").string()}};  // 64 x 48: no power of two
+    MapPipeline p(Island(), MapFileKind::Map, Stages(0, 0, 0));
+    EXPECT_THROW(p.Write(outputs, {}), PipelineFailure);
+    EXPECT_EQ(ReadBytes(dir / "p.png"), old);
+    EXPECT_EQ(dir.Entries().size(), 1u);
+}
+
 TEST(MapPipeline, AMovedWaterLevelReshapesOnlyWhatErosionBasesOnIt) {
     MapPipeline p(Island(), MapFileKind::Map, Stages(2, 0, 20));
     const auto counts = [&p] {

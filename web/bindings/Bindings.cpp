@@ -251,6 +251,12 @@ val ParseStage(const std::string& link, const std::string& text) {
         out.set("value", pair);
         break;
     }
+    case SettingType::Span: {
+        val pair = val::array();
+        pair.call<void>("push", v.number, v.other);
+        out.set("value", pair);
+        break;
+    }
     case SettingType::Integer:
     case SettingType::Number:
         out.set("value", v.number);
