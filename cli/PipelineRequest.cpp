@@ -11,6 +11,8 @@ PipelineSettings PipelineSettingsOf(const Options& o) {
     s.recipe.edge = o.edge;
     s.recipe.engine = o.engine;
     s.recipe.heightRangeMetres = o.heightRangeMetres;
+    s.recipe.boundary = o.boundary;
+    s.recipe.cellSizeMetres = o.cellSizeMetres;
     s.tileColumns = o.tileColumns;
     s.tileRows = o.tileRows;
     s.threads = o.threads;

@@ -16,6 +16,7 @@
 #include "data/SaveTarget.h"
 #include "export/HeightmapSet.h"
 #include "export/RecipeFile.h"
+#include "geo/HeightReader.h"
 #include "pipeline/MapPipeline.h"
 #include "pipeline/MemoryNeed.h"
 
@@ -172,6 +173,43 @@ int RunRender(const Options& o, cli::ProgressBar& bar) {
     return 0;
 }
 
+// The heights of shape's input: a map file as render loads it, anything else
+// through the importers, checked for memory before its cells are read.
+MapPipeline ShapedInput(const Options& o) {
+    const PipelineSettings settings = cli::PipelineSettingsOf(o);
+    if (IsMapFilePath(o.input)) {
+        GEO_MakeLand terrain;
+        const MapFileKind kind = LoadInput(terrain, o.input);
+        for (const ParameterRow* given : o.given)
+            given->Copy(o.terrain, terrain);
+        return MapPipeline(std::move(terrain), kind, settings);
+    }
+    const PipelineOutputs outputs = cli::PipelineOutputsOf(o);
+    HeightReadOptions read;
+    read.rawWidth = o.rawWidth;
+    read.rawHeight = o.rawHeight;
+    read.checkSize = [&](int32_t w, int32_t h) {
+        const std::string refusal =
+            MemoryRefusal(w, h, ImportBytes(w, h, settings, outputs), AvailableBytes());
+        if (!refusal.empty())
+            throw CliFailure(o.input + ": " + refusal);
+    };
+    ImportedHeights heights = ReadHeights(o.input, read);
+    const bool levelGiven = !o.given.empty();  // --water-level is shape's only parameter
+    std::optional<double> level = o.waterLevelUnits;
+    if (heights.units == HeightUnits::Unitless)
+        level = levelGiven ? std::optional<double>(o.terrain.waterLevel) : std::nullopt;
+    return MapPipeline::Imported(std::move(heights), level, settings);
+}
+
+int RunShape(const Options& o, cli::ProgressBar& bar) {
+    CheckOutputs(o);
+    MapPipeline pipeline = ShapedInput(o);
+    pipeline.Write(cli::PipelineOutputsOf(o), ProgressOf(bar));
+    bar.Finish();
+    return 0;
+}
+
 int RunInfo(const Options& o, cli::ProgressBar& bar) {
     GEO_MakeLand terrain;
     const MapFileKind kind = LoadInput(terrain, o.input);
@@ -205,6 +243,8 @@ int Run(const Options& o, cli::ProgressBar& bar) {
         return RunRender(o, bar);
     case cli::Command::Info:
         return RunInfo(o, bar);
+    case cli::Command::Shape:
+        return RunShape(o, bar);
     }
     return exitUsage;
 }

@@ -182,6 +182,33 @@ constexpr StageSetting rows[] = {
      .description = "each heightmap as K x L tiles sharing their edge rows and columns",
      .help = "write each heightmap as K x L tiles NAME_x{i}_y{j},\n"
              "sharing their edge rows and columns"},
+    // Own heights
+    {.id = Id::Boundary,
+     .option = "--boundary",
+     .link = "",
+     .type = Type::Choice,
+     .metavar = "wrap|open",
+     .keyword = "boundary",
+     .choices = "wrap|open",
+     .description = "what lies past the map's edges: wrap (a torus, as grown maps) or open "
+                    "(water leaves over the border, which erosion keeps)",
+     .help = "open: water leaves over the border, whose cells\n"
+             "erosion keeps, and no stage reaches across it;\n"
+             "wrap: the edges join as on a grown map (default:\n"
+             "open for imported heights, wrap for grown maps)"},
+    {.id = Id::CellSize,
+     .option = "--cell-size-m",
+     .link = "",
+     .type = Type::Number,
+     .metavar = "M",
+     .keyword = "cell_size_m",
+     .high = 1e6,
+     .lowOpen = true,
+     .noun = "metres",
+     .fallback = "1",
+     .description = "metres a cell spans, for the georeference of TIFFs",
+     .help = "metres a cell spans, for the georeference of the\n"
+             "TIFFs written (default {default})"},
 };
 
 constexpr bool InIdOrder() {
@@ -413,6 +440,13 @@ void SetStageValue(const StageSetting& setting, const StageValue& value, RecipeO
     case Id::Point:
     case Id::Tiles:
         break;  // the terrain's points; the tiles are the front end's run option
+    // Own heights
+    case Id::Boundary:
+        o.boundary = value.number != 0 ? Boundary::Open : Boundary::Wrap;
+        break;
+    case Id::CellSize:
+        o.cellSizeMetres = value.number;
+        break;
     }
 }
 
@@ -462,6 +496,15 @@ std::vector<std::string> StageTexts(const StageSetting& setting, const GEO_MakeL
         return texts;
     case Id::Tiles:
         break;
+    // Own heights
+    case Id::Boundary:
+        if (o.boundary)
+            texts.push_back(*o.boundary == Boundary::Open ? "open" : "wrap");
+        return texts;
+    case Id::CellSize:
+        if (o.cellSizeMetres != RecipeOptions().cellSizeMetres)
+            texts.push_back(ShortestText(o.cellSizeMetres));
+        return texts;
     }
     return texts;
 }

@@ -32,6 +32,10 @@ struct RecipeOptions {
     HeightEdge edge = HeightEdge::Wrap;
     const EngineProfile* engine = nullptr;
     double heightRangeMetres = 1000;
+    // Own heights: the edges (unset: open for imported heights, wrap for a
+    // grown map) and the metres a cell spans.
+    std::optional<Boundary> boundary;
+    double cellSizeMetres = 1;
 };
 
 enum class StageSettingId {
@@ -47,6 +51,9 @@ enum class StageSettingId {
     Engine,
     HeightRange,
     Tiles,
+    // Own heights
+    Boundary,
+    CellSize,
 };
 
 // Where a setting lives: the map file holds it (the points), a recipe

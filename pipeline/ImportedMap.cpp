@@ -1,0 +1,69 @@
+// MapPipeline::Imported: imported heights as the seed's map. The cells hold
+// 0..1 altitudes, as the colours, the stages' constants and the 16-bit
+// heightmaps expect; the source keeps how they map back to their units.
+
+#include "pipeline/MapPipeline.h"
+
+#include "core/MapFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// The range of the heights that are there.
+std::pair<double, double> HeightRange(const AltitudeGrid& g) {
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (size_t i = 0; i < g.altitudes.size(); ++i) {
+        if (!g.noData.empty() && g.noData[i])
+            continue;
+        low = std::min(low, g.altitudes[i]);
+        high = std::max(high, g.altitudes[i]);
+    }
+    return {low, high};
+}
+
+GEO_MakeLand SeedOf(const AltitudeGrid& g, const HeightSource& source, double waterLevel) {
+    GEO_MakeLand seed;
+    seed.width = seed.gridWidth = g.width;
+    seed.height = seed.gridHeight = g.height;
+    seed.concentrationPointCount = 0;
+    seed.waterLevel = waterLevel;
+    seed.SetSize(g.width * g.height);
+    LandCell* cells = seed.GetData();
+    for (size_t i = 0; i < g.altitudes.size(); ++i) {
+        std::memset(&cells[i], 0, sizeof cells[i]);
+        // A hole lies at the lowest height: no stage reads it, and it must
+        // not raise a heightmap's range.
+        const bool hole = !source.noData.empty() && source.noData[i];
+        cells[i].altitude = hole ? 0.0 : (g.altitudes[i] - source.base) / source.span;
+    }
+    return seed;
+}
+
+}  // namespace
+
+MapPipeline MapPipeline::Imported(ImportedHeights heights, std::optional<double> waterLevel,
+                                  const PipelineSettings& settings) {
+    CheckImported(heights);
+    auto source = std::make_shared<HeightSource>();
+    source->path = heights.path;
+    source->sampleType = heights.sampleType;
+    source->units = heights.units;
+    source->geo = heights.geo;
+    const AltitudeGrid& g = heights.heights;
+    if (std::find(g.noData.begin(), g.noData.end(), uint8_t{1}) != g.noData.end())
+        source->noData = g.noData;
+    double level = waterLevel.value_or(0.5);
+    if (heights.units != HeightUnits::Unitless) {
+        const auto [low, high] = HeightRange(g);
+        source->base = low;
+        source->span = high - low;
+        level = (waterLevel.value_or(0.0) - low) / source->span;
+    }
+    MapPipeline pipeline(SeedOf(g, *source, level), MapFileKind::Raw, settings);
+    pipeline.source_ = std::move(source);
+    return pipeline;
+}
