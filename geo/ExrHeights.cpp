@@ -24,7 +24,8 @@ ImportedHeights ReadOpened(Imf::InputFile& file, const std::string& path,
     const int64_t h = int64_t(window.max.y) - window.min.y + 1;
     if (w < 2 || h < 2 || w > maxImportSide || h > maxImportSide || w * h > maxImportCells)
         throw Refused(path, "a size of " + std::to_string(w) + " x " + std::to_string(h) +
-                                " is outside 2 x 2 .. " + std::to_string(maxImportSide) + " a side");
+                                " is outside 2 x 2 .. " + std::to_string(maxImportSide) +
+                                " a side");
     const Imf::ChannelList& channels = header.channels();
     auto first = channels.begin();
     auto second = first;
@@ -37,8 +38,8 @@ ImportedHeights ReadOpened(Imf::InputFile& file, const std::string& path,
     // The slice's origin is the data window's corner, as OpenEXR addresses it.
     char* origin = reinterpret_cast<char*>(samples.data()) -
                    (int64_t(window.min.x) + int64_t(window.min.y) * w) * int64_t(sizeof(float));
-    frame.insert(first.name(), Imf::Slice(Imf::FLOAT, origin, sizeof(float),
-                                          sizeof(float) * size_t(w)));
+    frame.insert(first.name(),
+                 Imf::Slice(Imf::FLOAT, origin, sizeof(float), sizeof(float) * size_t(w)));
     file.setFrameBuffer(frame);
     file.readPixels(window.min.y, window.max.y);
     ImportedHeights imported;

@@ -21,9 +21,9 @@ CommandFailure Refused(const std::string& path, const std::string& why) {
 
 // Drivers of rasters that are one file of heights, as elevation models and
 // heightmaps come.
-const char* const allowedDrivers[] = {"GTiff", "COG",   "PNG",  "AAIGrid", "EHdr", "ENVI",
-                                      "HFA",   "SRTMHGT", "USGSDEM", "GSAG", "GSBG", "GS7BG",
-                                      "BT",    "XYZ",   nullptr};
+const char* const allowedDrivers[] = {"GTiff", "COG",   "PNG",     "AAIGrid", "EHdr",
+                                      "ENVI",  "HFA",   "SRTMHGT", "USGSDEM", "GSAG",
+                                      "GSBG",  "GS7BG", "BT",      "XYZ",     nullptr};
 
 std::string LastGdalError() {
     const char* message = CPLGetLastErrorMsg();
@@ -76,8 +76,8 @@ void ReadRows(GDALRasterBandH band, const std::string& path, AltitudeGrid& g) {
     for (int32_t y = 0; y < g.height; ++y) {
         if (GDALRasterIO(band, GF_Read, 0, y, g.width, 1, row.data(), g.width, 1, GDT_Float64, 0,
                          0) != CE_None)
-            throw Refused(path, "row " + std::to_string(y) + " could not be read" +
-                                    LastGdalError());
+            throw Refused(path,
+                          "row " + std::to_string(y) + " could not be read" + LastGdalError());
         std::copy(row.begin(), row.end(), g.altitudes.begin() + int64_t(y) * g.width);
     }
 }

@@ -56,7 +56,8 @@ ImportedHeights ReadRawHeights(const std::string& path, const HeightReadOptions&
     const auto [w, h] = RawSize(path, options);
     if (w < 2 || h < 2 || w > maxImportSide || h > maxImportSide || w * h > maxImportCells)
         throw Refused(path, "a size of " + std::to_string(w) + " x " + std::to_string(h) +
-                                " is outside 2 x 2 .. " + std::to_string(maxImportSide) + " a side");
+                                " is outside 2 x 2 .. " + std::to_string(maxImportSide) +
+                                " a side");
     std::error_code error;
     const uintmax_t bytes = std::filesystem::file_size(path, error);
     if (error || bytes != uintmax_t(w * h * 2))
