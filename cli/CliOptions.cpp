@@ -178,6 +178,10 @@ void SetOther(Options& o, const CommandOption& option, const std::string& text) 
         o.heightmaps.push_back(OutputFor(option, text, o.command));
     } else if (name == "--json") {
         o.json = true;
+    } else if (name == "--crs") {
+        if (text.empty())
+            throw Failure{"--crs: expected a coordinate system such as EPSG:32633, got \"\""};
+        o.crs = text;
     } else if (name == "--water-level-m" || name == "--size") {
         SetImportOption(o, name, text);
     } else {

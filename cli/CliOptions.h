@@ -74,6 +74,7 @@ struct Options {
     double heightRangeMetres = 1000;
     std::optional<Boundary> boundary;  // unset: the map's own (open for imported heights)
     double cellSizeMetres = 1;
+    std::string crs;  // as given; main turns it into WKT through GDAL
     int32_t tileColumns = 1;
     int32_t tileRows = 1;
 

@@ -32,6 +32,12 @@ const CommandOption layerOption = {.name = "--layer",
                                            "drained area as 32-bit floats (repeatable)",
                                    .words = "rivers=|lakes=|flow="};
 
+const CommandOption crsOption = {.name = "--crs",
+                                 .metavar = "DEF",
+                                 .help = "the coordinate system of a grown map's TIFFs, any\n"
+                                         "definition GDAL accepts (EPSG:32633, WKT); an\n"
+                                         "imported map keeps its own"};
+
 // The stages and the picture and heightmap layout generate and render share.
 std::vector<CommandOption> SharedStages() {
     return {Stage(Id::Smooth),      Stage(Id::Erode),  Stage(Id::ErosionK),

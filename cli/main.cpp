@@ -16,6 +16,7 @@
 #include "data/SaveTarget.h"
 #include "export/HeightmapSet.h"
 #include "export/RecipeFile.h"
+#include "geo/GeoTiffFile.h"
 #include "geo/HeightReader.h"
 #include "pipeline/MapPipeline.h"
 #include "pipeline/MemoryNeed.h"
@@ -137,9 +138,17 @@ PipelineProgress ProgressOf(cli::ProgressBar& bar) {
     return progress;
 }
 
+// The settings with --crs as the WKT GDAL makes of it, refused when unknown.
+PipelineSettings SettingsOf(const Options& o) {
+    PipelineSettings settings = cli::PipelineSettingsOf(o);
+    if (!o.crs.empty())
+        settings.crs = CrsWkt(o.crs, "--crs");
+    return settings;
+}
+
 int RunGenerate(const Options& o, cli::ProgressBar& bar) {
     CheckOutputs(o);
-    const PipelineSettings settings = cli::PipelineSettingsOf(o);
+    const PipelineSettings settings = SettingsOf(o);
     const PipelineOutputs outputs = cli::PipelineOutputsOf(o);
     const std::string refusal =
         MemoryRefusal(o.terrain.width, o.terrain.height,
@@ -167,7 +176,7 @@ int RunRender(const Options& o, cli::ProgressBar& bar) {
     for (const ParameterRow* given : o.given)
         given->Copy(o.terrain, terrain);
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
-    MapPipeline pipeline(std::move(terrain), kind, cli::PipelineSettingsOf(o));
+    MapPipeline pipeline(std::move(terrain), kind, SettingsOf(o));
     pipeline.Write(cli::PipelineOutputsOf(o), ProgressOf(bar));
     bar.Finish();
     return 0;
@@ -176,7 +185,7 @@ int RunRender(const Options& o, cli::ProgressBar& bar) {
 // The heights of shape's input: a map file as render loads it, anything else
 // through the importers, checked for memory before its cells are read.
 MapPipeline ShapedInput(const Options& o) {
-    const PipelineSettings settings = cli::PipelineSettingsOf(o);
+    const PipelineSettings settings = SettingsOf(o);
     if (IsMapFilePath(o.input)) {
         GEO_MakeLand terrain;
         const MapFileKind kind = LoadInput(terrain, o.input);
@@ -259,6 +268,7 @@ int main(int argc, char** argv) {
         return exitUsage;
     }
     cli::InstallSignalHandlers();
+    UseGeoTiffs();
     cli::ProgressBar bar;
     try {
         if (const std::string file = parsed.options->recipe; !file.empty()) {

@@ -83,9 +83,13 @@ std::vector<HeightmapPart> HeightmapParts(const FileForm& form, const GEO_MakeLa
 
     std::vector<HeightmapPart> parts;
     auto add = [&](const std::string& file, const HeightWindow& window) {
-        parts.push_back({file, [&form, &terrain, window, recipe = layout.recipe](Archive& a) {
-                             WriteForm(form, {terrain, nullptr, &window, recipe}, a);
-                         }});
+        parts.push_back(
+            {file, [&form, &terrain, window = window.WithHoles(layout.holes),
+                    recipe = layout.recipe, placement = layout.placement](Archive& a) {
+                 WriteForm(form,
+                           {terrain, nullptr, &window, recipe, placement ? &*placement : nullptr},
+                           a);
+             }});
     };
     if (layout.tileColumns == 1 && layout.tileRows == 1) {
         add(path, whole);

@@ -106,11 +106,25 @@ void ReadUnits(GDALDatasetH dataset, GDALRasterBandH band, ImportedHeights& impo
         return;
     }
     imported.sampleType = GDALGetDataTypeName(type);
+    if (GDALGetMetadataItem(dataset, "GLENVAR_HEIGHTS", nullptr) != nullptr) {
+        imported.units = HeightUnits::Unitless;  // ours: the samples are the 0..1 heights
+        return;
+    }
     const bool floats = type == GDT_Float32 || type == GDT_Float64;
     bool unit = floats && imported.geo.crs.empty() && g.noData.empty();
     for (size_t i = 0; unit && i < g.altitudes.size(); ++i)
         unit = g.altitudes[i] >= 0.0 && g.altitudes[i] <= 1.0;
     imported.units = unit ? HeightUnits::Unitless : UnitsOf(band);
+    if (unit)
+        return;
+    // An elevation model may store its heights scaled: the band says how.
+    int hasScale = 0, hasOffset = 0;
+    const double scale = GDALGetRasterScale(band, &hasScale);
+    const double offset = GDALGetRasterOffset(band, &hasOffset);
+    if ((hasScale && scale != 1) || (hasOffset && offset != 0))
+        for (size_t i = 0; i < g.altitudes.size(); ++i)
+            if (g.noData.empty() || !g.noData[i])
+                g.altitudes[i] = g.altitudes[i] * scale + offset;
 }
 
 }  // namespace

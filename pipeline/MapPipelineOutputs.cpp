@@ -12,6 +12,7 @@
 #include "export/HeightmapSet.h"
 #include "export/PngFile.h"
 #include "export/SaveForm.h"
+#include "export/TiffPlacement.h"
 #include "landform/Waters.h"
 #include "pipeline/InfoJson.h"
 
@@ -33,13 +34,49 @@ std::vector<unsigned char> EncodedMask(const AltitudeGrid& grid, const std::vect
     return EncodePicturePng(picture, recipe);
 }
 
-// The drained areas as 32-bit floats, through the heightmap TIFF writer.
+// The drained areas as 32-bit floats, through the heightmap TIFF writer,
+// placed as the heights are but in cells, not metres.
 std::vector<unsigned char> EncodedFlow(const AltitudeGrid& grid, const FlowGraph& flow,
-                                       const std::string& recipe) {
+                                       const std::string& recipe, TiffPlacement placement,
+                                       const uint8_t* holes) {
     AltitudeGrid area(grid.width, grid.height);
     for (size_t i = 0; i < flow.Area().size(); ++i)
         area.altitudes[i] = double(flow.Area()[i]);
-    return EncodeHeightmapTiff(HeightWindow::OfGrid(area), recipe);
+    placement.base = 0;
+    placement.span = 1;
+    placement.scale = 1;
+    placement.unit.clear();
+    placement.unitHeights = false;
+    return EncodeHeightmapTiff(HeightWindow::OfGrid(area).WithHoles(holes), recipe, &placement);
+}
+
+// A grown map lies with its lower left corner at the origin, a cell the
+// settings' metres a side, its 0..1 heights scaled to metres by the band; an
+// imported one where its file placed it, its heights back in their units.
+TiffPlacement PlacementOf(const PipelineSettings& s, const HeightSource* source, int32_t height) {
+    TiffPlacement p;
+    if (source) {
+        for (int i = 0; i < 6; ++i)
+            p.transform[i] = source->geo.transform[i];
+        p.crs = source->geo.crs;
+        p.base = source->base;
+        p.span = source->span;
+        p.noData = source->geo.noData;
+        if (source->units == HeightUnits::Unitless)
+            p.unitHeights = true;
+        else
+            p.unit = source->units == HeightUnits::Feet ? "ft" : "m";
+        return p;
+    }
+    const double cell = s.recipe.cellSizeMetres;
+    const double transform[6] = {0, cell, 0, cell * height, 0, -cell};
+    for (int i = 0; i < 6; ++i)
+        p.transform[i] = transform[i];
+    p.crs = s.crs;
+    p.scale = s.recipe.heightRangeMetres;
+    p.unit = "m";
+    p.unitHeights = true;
+    return p;
 }
 
 HeightmapLayout LayoutOf(const PipelineSettings& s, const std::string& recipe) {
@@ -71,7 +108,10 @@ void MapPipeline::AddLayers(OutputBatch& batch, const PipelineOutputs& outputs,
         Step(progress, "layer");
         const std::vector<unsigned char> bytes =
             layer.kind == LayerKind::Flow
-                ? EncodedFlow(*shaped_, w.drained->flow, recipe)
+                ? EncodedFlow(*shaped_, w.drained->flow, recipe,
+                              PlacementOf(settings_, source_.get(), shaped_->height),
+                              source_ && !source_->noData.empty() ? source_->noData.data()
+                                                                  : nullptr)
                 : EncodedMask(*shaped_,
                               layer.kind == LayerKind::Lakes ? w.drained->lakes : *w.rivers,
                               recipe);
@@ -81,7 +121,10 @@ void MapPipeline::AddLayers(OutputBatch& batch, const PipelineOutputs& outputs,
 }
 
 void MapPipeline::Write(const PipelineOutputs& outputs, const PipelineProgress& progress) {
-    const HeightmapLayout layout = LayoutOf(settings_, Recipe());
+    HeightmapLayout layout = LayoutOf(settings_, Recipe());
+    layout.placement = PlacementOf(settings_, source_.get(), seed_.CellGridSize().height);
+    if (source_ && !source_->noData.empty())
+        layout.holes = source_->noData.data();
     if (!outputs.heightmaps.empty()) {
         const std::string refusal = LayoutRefusal(seed_, layout);
         if (!refusal.empty())
