@@ -44,7 +44,7 @@ std::vector<CommandOption> SharedStages() {
             Stage(Id::Thermal),     Stage(Id::Rivers), layerOption,
             Stage(Id::Shade),       Stage(Id::Edge),   Stage(Id::Engine),
             Stage(Id::HeightRange), Stage(Id::Tiles),  Stage(Id::Boundary),
-            Stage(Id::CellSize)};
+            Stage(Id::CellSize),    crsOption};
 }
 
 std::vector<CommandOption> Joined(std::vector<CommandOption> head,

@@ -66,8 +66,8 @@ void WriteRows(GDALRasterBandH band, const HeightWindow& w, const TiffPlacement&
             const bool hole = p.noData && w.Hole(x, y);
             row[size_t(x)] = static_cast<float>(hole ? *p.noData : p.base + w.At(x, y) * p.span);
         }
-        if (GDALRasterIO(band, GF_Write, 0, y, w.Width(), 1, row.data(), w.Width(), 1,
-                         GDT_Float32, 0, 0) != CE_None)
+        if (GDALRasterIO(band, GF_Write, 0, y, w.Width(), 1, row.data(), w.Width(), 1, GDT_Float32,
+                         0, 0) != CE_None)
             throw EncodingFailure("row " + std::to_string(y));
     }
 }
@@ -100,8 +100,10 @@ std::string CrsWkt(const std::string& definition, const std::string& option) {
     CPLFree(wkt);
     OSRDestroySpatialReference(srs);
     if (text.empty())
-        throw CommandFailure(option + ": expected a coordinate system GDAL knows (such as "
-                                      "EPSG:32633), got \"" + definition + "\"",
+        throw CommandFailure(option +
+                                 ": expected a coordinate system GDAL knows (such as "
+                                 "EPSG:32633), got \"" +
+                                 definition + "\"",
                              FailureKind::Setting);
     return text;
 }
