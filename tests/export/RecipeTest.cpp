@@ -103,6 +103,8 @@ TEST(RecipeGrammar, ReadsEveryRowTheWriterWrites) {
     o.edge = HeightEdge::Repeat;
     o.engine = EngineNamed("unreal");
     o.heightRangeMetres = 2500.5;
+    o.boundary = Boundary::Open;
+    o.cellSizeMetres = 30;
     const std::vector<RecipeSetting> settings = RecipeSettings(RecipeText(terrain, true, o));
     std::set<std::string> read;
     for (const RecipeSetting& s : settings)
@@ -115,7 +117,9 @@ TEST(RecipeGrammar, ReadsEveryRowTheWriterWrites) {
             EXPECT_EQ(1u, read.count(std::string(row.option))) << row.option;
         }
     }
-    EXPECT_EQ((RecipeSetting{"--height-range-m", "2500.5"}), settings.back());
+    EXPECT_EQ((RecipeSetting{"--height-range-m", "2500.5"}), settings[settings.size() - 3]);
+    EXPECT_EQ((RecipeSetting{"--boundary", "open"}), settings[settings.size() - 2]);
+    EXPECT_EQ((RecipeSetting{"--cell-size-m", "30"}), settings.back());
 }
 
 TEST(Recipe, ReadFromSidecarAndExrAndRefusedElsewhere) {
