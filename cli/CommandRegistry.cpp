@@ -149,6 +149,9 @@ std::vector<CommandOption> InfoOptions() {
         Stage(Id::Thermal, "after N steps of talus erosion (see generate)"),
         Stage(Id::Rivers,
               "with --json: river cells, lakes and the largest\nbasin's share (see generate)"),
+        Stage(Id::Boundary, "the edges of the heights (see shape)"),
+        {"--water-level-m", "M", "an elevation model's water level (see shape)"},
+        {"--size", "WxH", "the size of a .r16 file without its sidecar"},
     };
 }
 
@@ -211,7 +214,9 @@ std::span<const CommandEntry> Commands() {
         {Command::Render, "render", "render IN -o OUT.png [options]",
          "Draws a map file or raw data file as a picture.", render, "ld|dat"},
         {Command::Info, "info", "info IN [--json] [--smooth R] [--erode N] [--rivers A]",
-         "Prints the land statistics of a map file or raw data file.", info, "ld|dat"},
+         "Prints the land statistics of a map file, raw data file or any\n"
+         "heights shape reads.",
+         info, shapeInputs},
         {Command::Shape, "shape", "shape IN -o OUT.png [options]",
          "Runs the stages and outputs of generate on heights read from IN:\n"
          "a map file, a heightmap (16-bit .png, .r16, float .tif, .exr) or\n"

@@ -220,9 +220,7 @@ int RunShape(const Options& o, cli::ProgressBar& bar) {
 }
 
 int RunInfo(const Options& o, cli::ProgressBar& bar) {
-    GEO_MakeLand terrain;
-    const MapFileKind kind = LoadInput(terrain, o.input);
-    MapPipeline pipeline(std::move(terrain), kind, cli::PipelineSettingsOf(o));
+    MapPipeline pipeline = ShapedInput(o);
     std::string text =
         o.json ? pipeline.InfoJsonText(bar.Stages()) : pipeline.LandReportText(bar.Stages());
     bar.Finish();

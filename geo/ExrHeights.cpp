@@ -45,6 +45,7 @@ ImportedHeights ReadOpened(Imf::InputFile& file, const std::string& path,
     ImportedHeights imported;
     imported.path = path;
     imported.sampleType = "Float32 EXR";
+    imported.sampleBits = 32;
     imported.heights = AltitudeGrid(int32_t(w), int32_t(h));
     for (size_t i = 0; i < samples.size(); ++i)
         imported.heights.altitudes[i] = double(samples[i]);

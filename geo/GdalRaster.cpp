@@ -102,10 +102,12 @@ void ReadUnits(GDALDatasetH dataset, GDALRasterBandH band, ImportedHeights& impo
         for (double& v : g.altitudes)
             v /= top;
         imported.units = HeightUnits::Unitless;
+        imported.sampleBits = type == GDT_Byte ? 8 : 16;
         imported.sampleType = std::string(GDALGetDataTypeName(type)) + " PNG";
         return;
     }
     imported.sampleType = GDALGetDataTypeName(type);
+    imported.sampleBits = type == GDT_Float32 ? 32 : 64;
     if (GDALGetMetadataItem(dataset, "GLENVAR_HEIGHTS", nullptr) != nullptr) {
         imported.units = HeightUnits::Unitless;  // ours: the samples are the 0..1 heights
         return;

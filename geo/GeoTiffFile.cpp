@@ -49,6 +49,10 @@ void Describe(GDALDatasetH d, GDALRasterBandH band, const HeightWindow& w,
         throw EncodingFailure("the coordinate system");
     if (!recipe.empty())
         GDALSetMetadataItem(d, "TIFFTAG_IMAGEDESCRIPTION", recipe.c_str(), nullptr);
+    // Baseline readers expect a resolution; the cell's size is the geotransform's.
+    GDALSetMetadataItem(d, "TIFFTAG_XRESOLUTION", "1", nullptr);
+    GDALSetMetadataItem(d, "TIFFTAG_YRESOLUTION", "1", nullptr);
+    GDALSetMetadataItem(d, "TIFFTAG_RESOLUTIONUNIT", "1", nullptr);
     if (p.unitHeights)
         GDALSetMetadataItem(d, unitHeightsItem, "0..1", nullptr);
     if (p.noData && GDALSetRasterNoDataValue(band, *p.noData) != CE_None)

@@ -69,6 +69,7 @@ ImportedHeights ReadRawHeights(const std::string& path, const HeightReadOptions&
     ImportedHeights imported;
     imported.path = path;
     imported.sampleType = "UInt16 raw";
+    imported.sampleBits = 16;
     imported.heights = AltitudeGrid(int32_t(w), int32_t(h));
     std::ifstream in(path, std::ios::binary);
     std::vector<unsigned char> row(size_t(w) * 2);

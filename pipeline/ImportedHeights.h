@@ -34,6 +34,10 @@ struct ImportedHeights {
     std::string path;        // for every message about it
     std::string sampleType;  // "Int16", "Float32", "UInt16 PNG", …
     HeightUnits units = HeightUnits::Unitless;
+    // How finely the file holds 0..1 heights: 8 or 16 for samples over their
+    // full range, 32 for single-precision floats, 64 for doubles. The water
+    // level is held as finely, so a cell at the level stays water.
+    int32_t sampleBits = 64;
     AltitudeGrid heights;  // in their units; noData marks the cells without
     Georeference geo;
 };

@@ -4,9 +4,11 @@
 
 #include "pipeline/MapPipeline.h"
 
+#include "core/HeightSample.h"
 #include "core/MapFile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -43,6 +45,20 @@ GEO_MakeLand SeedOf(const AltitudeGrid& g, const HeightSource& source, double wa
     return seed;
 }
 
+// The level as the file would hold it: a cell written at the level reads back
+// at this, not above it.
+double HeldAs(double level, int32_t sampleBits) {
+    if (sampleBits == 32)
+        return double(static_cast<float>(level));
+    if (sampleBits == 16)
+        return double(HeightSample(level)) / 65535.0;
+    if (sampleBits == 8) {
+        const double v = level * 255.0;
+        return !(v > 0) ? 0.0 : v >= 255.0 ? 1.0 : double(std::lround(v)) / 255.0;
+    }
+    return level;
+}
+
 }  // namespace
 
 MapPipeline MapPipeline::Imported(ImportedHeights heights, std::optional<double> waterLevel,
@@ -56,7 +72,7 @@ MapPipeline MapPipeline::Imported(ImportedHeights heights, std::optional<double>
     const AltitudeGrid& g = heights.heights;
     if (std::find(g.noData.begin(), g.noData.end(), uint8_t{1}) != g.noData.end())
         source->noData = g.noData;
-    double level = waterLevel.value_or(0.5);
+    double level = HeldAs(waterLevel.value_or(0.5), heights.sampleBits);
     if (heights.units != HeightUnits::Unitless) {
         const auto [low, high] = HeightRange(g);
         source->base = low;

@@ -131,7 +131,8 @@ class MapPipeline {
     // The recipe every picture and heightmap carries; empty when none can be said.
     std::string Recipe() const;
     // `glenvar-cli info --json`, with the water figures when the settings
-    // draw rivers, and the land report; both of the shaped heights. The JSON
+    // draw rivers (and an imported map's source), and the land report; both
+    // of the shaped heights. The JSON
     // and Write are the encoding half (MapPipelineOutputs.cpp), which the
     // page does not build.
     std::string InfoJsonText(const StageSink& progress = {});
@@ -155,6 +156,7 @@ class MapPipeline {
     std::shared_ptr<const std::vector<uint8_t>> Rivers(const DrainedFlow& drained,
                                                        uint32_t threshold);
     std::vector<unsigned char> PicturePng(const PipelineProgress& progress);
+    std::string InfoJsonOfShaped(const StageSink& progress);
     void AddLayers(class OutputBatch& batch, const PipelineOutputs& outputs,
                    const PipelineProgress& progress);
 

@@ -12,10 +12,12 @@
 #include "export/HeightmapSet.h"
 #include "export/PngFile.h"
 #include "export/SaveForm.h"
+#include "export/Sidecar.h"
 #include "export/TiffPlacement.h"
 #include "landform/Waters.h"
 #include "pipeline/InfoJson.h"
 
+#include <charconv>
 #include <optional>
 
 namespace {
@@ -164,7 +166,38 @@ void MapPipeline::Write(const PipelineOutputs& outputs, const PipelineProgress& 
     batch.CommitAll();
 }
 
+namespace {
+
+// An imported map's source as the report's last member: "source": {...}.
+std::string SourceJson(const HeightSource& s, Boundary edges) {
+    const auto number = [](double v) {
+        char digits[32];
+        return std::string(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
+    };
+    size_t holes = 0;
+    for (const uint8_t hole : s.noData)
+        holes += hole;
+    std::string json = ",\"source\":{\"file\":" + JsonQuoted(s.path);
+    json += ",\"sampleType\":" + JsonQuoted(s.sampleType);
+    json += ",\"units\":\"" + std::string(HeightUnitsName(s.units)) + "\"";
+    json += ",\"boundary\":\"" + std::string(edges == Boundary::Open ? "open" : "wrap") + "\"";
+    json += ",\"heightBase\":" + number(s.base) + ",\"heightSpan\":" + number(s.span);
+    json += ",\"noDataCells\":" + std::to_string(holes);
+    json += ",\"georeferenced\":" + std::string(s.geo.placed ? "true" : "false");
+    json += ",\"coordinateSystem\":" + std::string(s.geo.crs.empty() ? "false" : "true") + "}";
+    return json;
+}
+
+}  // namespace
+
 std::string MapPipeline::InfoJsonText(const StageSink& progress) {
+    std::string json = InfoJsonOfShaped(progress);
+    if (source_ && json.size() >= 2 && json.compare(json.size() - 2, 2, "}\n") == 0)
+        json.insert(json.size() - 2, SourceJson(*source_, Edges()));
+    return json;
+}
+
+std::string MapPipeline::InfoJsonOfShaped(const StageSink& progress) {
     const GEO_MakeLand& map = Shown(progress);
     const LandFigures figures = CountLand(map.GetData(), size_t(map.GetSize()), map.waterLevel);
     const uint32_t threshold = settings_.recipe.riverThreshold;
