@@ -59,8 +59,7 @@ void WriteRaster(const fs::path& path, int w, int h, GDALDataType type,
                  const std::vector<double>& values, const double* noData = nullptr,
                  const char* epsg = nullptr) {
     GDALAllRegister();
-    GDALDatasetH d =
-        GDALCreate(GDALGetDriverByName("GTiff"), path.c_str(), w, h, 1, type, nullptr);
+    GDALDatasetH d = GDALCreate(GDALGetDriverByName("GTiff"), path.c_str(), w, h, 1, type, nullptr);
     ASSERT_NE(d, nullptr);
     const double transform[6] = {500000, 30, 0, 5200000, 0, -30};
     GDALSetGeoTransform(d, const_cast<double*>(transform));
@@ -88,8 +87,8 @@ std::vector<double> Hills(int w, int h, double noData) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const double dx = x - w / 2.0, dy = y - h / 2.0;
-            z[size_t(y * w + x)] = std::round(
-                400 - (dx * dx + dy * dy) / 12 + 40 * std::sin(x / 5.0) * std::cos(y / 7.0));
+            z[size_t(y * w + x)] = std::round(400 - (dx * dx + dy * dy) / 12 +
+                                              40 * std::sin(x / 5.0) * std::cos(y / 7.0));
         }
     for (int y = 10; y < 18; ++y)
         for (int x = 50; x < 62; ++x)
@@ -103,10 +102,10 @@ TEST(CliShape, AnElevationModelComesOutPlacedAsItWentIn) {
     const double noData = -32768;
     const std::vector<double> z = Hills(w, h, noData);
     WriteRaster(dir / "dem.tif", w, h, GDT_Int16, z, &noData, "EPSG:32633");
-    const RunResult run = RunCli({"shape", "dem.tif", "--rivers", "30", "--erode", "10",
-                                  "--layer", "lakes=l.png", "--layer", "flow=f.tif",
-                                  "--heightmap", "out.tif", "-o", "p.png"},
-                                 dir.path());
+    const RunResult run =
+        RunCli({"shape", "dem.tif", "--rivers", "30", "--erode", "10", "--layer", "lakes=l.png",
+                "--layer", "flow=f.tif", "--heightmap", "out.tif", "-o", "p.png"},
+               dir.path());
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const GdalView in = ReadWithGdal(dir / "dem.tif");
     for (const char* name : {"out.tif", "f.tif"}) {
@@ -159,8 +158,8 @@ Bytes Samples(const fs::path& path) {
 // The water figures of `info --json`, as written.
 std::string WaterFigures(const std::string& json) {
     std::string figures;
-    for (const char* key : {"\"riverCells\":", "\"lakeCount\":", "\"lakeCells\":",
-                            "\"landCells\":"}) {
+    for (const char* key :
+         {"\"riverCells\":", "\"lakeCount\":", "\"lakeCells\":", "\"landCells\":"}) {
         const size_t at = json.find(key);
         figures += at == std::string::npos ? "(none)" : json.substr(at, json.find(',', at) - at);
     }
@@ -169,11 +168,11 @@ std::string WaterFigures(const std::string& json) {
 
 TEST(CliShape, AGrownMapsHeightmapsReadBackAsTheyWere) {
     ScratchDir dir;
-    const RunResult grown = RunCli(Small({"generate", "--seed", "11", "--rivers", "40", "--layer",
-                                          "rivers=r.png", "--layer", "lakes=l.png", "-o", "m.ld",
-                                          "--heightmap", "h.png", "--heightmap", "h.r16",
-                                          "--heightmap", "h.tif"}),
-                                   dir.path());
+    const RunResult grown =
+        RunCli(Small({"generate", "--seed", "11", "--rivers", "40", "--layer", "rivers=r.png",
+                      "--layer", "lakes=l.png", "-o", "m.ld", "--heightmap", "h.png", "--heightmap",
+                      "h.r16", "--heightmap", "h.tif"}),
+               dir.path());
     ASSERT_EQ(grown.exitCode, 0) << grown.err;
     const RunResult info = RunCli({"info", "m.ld", "--json", "--rivers", "40"}, dir.path());
     ASSERT_EQ(info.exitCode, 0) << info.err;
@@ -181,8 +180,8 @@ TEST(CliShape, AGrownMapsHeightmapsReadBackAsTheyWere) {
         SCOPED_TRACE(form);
         const std::string in = std::string("h.") + form, out = std::string("back.") + form;
         const RunResult back =
-            RunCli({"shape", in, "--boundary", "wrap", "--rivers", "40", "--layer",
-                    "rivers=r2.png", "--layer", "lakes=l2.png", "--heightmap", out},
+            RunCli({"shape", in, "--boundary", "wrap", "--rivers", "40", "--layer", "rivers=r2.png",
+                    "--layer", "lakes=l2.png", "--heightmap", out},
                    dir.path());
         ASSERT_EQ(back.exitCode, 0) << back.err;
         EXPECT_EQ(Samples(dir / out), Samples(dir / in));
@@ -197,8 +196,8 @@ TEST(CliShape, AGrownMapsHeightmapsReadBackAsTheyWere) {
         EXPECT_EQ(WaterFigures(figures.out), WaterFigures(info.out));
     }
     // GDAL reads no EXR: its heights go back out as a TIFF.
-    const RunResult exr = RunCli(Small({"generate", "--seed", "11", "--heightmap", "h.exr"}),
-                                 dir.path());
+    const RunResult exr =
+        RunCli(Small({"generate", "--seed", "11", "--heightmap", "h.exr"}), dir.path());
     ASSERT_EQ(exr.exitCode, 0) << exr.err;
     const RunResult back = RunCli({"shape", "h.exr", "--heightmap", "exr.tif"}, dir.path());
     ASSERT_EQ(back.exitCode, 0) << back.err;
@@ -229,10 +228,10 @@ TEST(CliShape, DamagedAndHostileRastersAreRefusedNamingTheFile) {
     WriteBytes(dir / "truncated.tif", whole);
     WriteBytes(dir / "odd.r16", Bytes(7 * 5 * 2 + 1, 0));
     WriteBytes(dir / "huge.r16", Bytes(16, 0));
-    WriteBytes(dir / "huge.r16.json", Bytes{'{', '"', 'w', 'i', 'd', 't', 'h', '"', ':', ' ',
-                                            '9', '9', '9', '9', '9', '9', ',', '"', 'h', 'e',
-                                            'i', 'g', 'h', 't', '"', ':', ' ', '9', '9', '9',
-                                            '9', '9', '9', '}'});
+    WriteBytes(dir / "huge.r16.json",
+               Bytes{'{', '"', 'w', 'i', 'd', 't', 'h', '"', ':', ' ', '9', '9',
+                     '9', '9', '9', '9', ',', '"', 'h', 'e', 'i', 'g', 'h', 't',
+                     '"', ':', ' ', '9', '9', '9', '9', '9', '9', '}'});
     WriteBytes(dir / "noise.tif", Bytes(300, 0x5A));
     const Refusal refusals[] = {
         {"all NoData", "all-nodata.tif", {}, "every cell is NoData"},
