@@ -85,8 +85,8 @@ void BM_ImportAndDrainGeoTiff(benchmark::State& state) {
         MapPipeline pipeline =
             MapPipeline::Imported(ReadHeights(path), std::optional<double>(1000.0), settings);
         const AltitudeGrid& grid = pipeline.ShapedHeights();
-        const FlowGraph d = FlowGraph::Drained(grid, pipeline.Seed().waterLevel,
-                                               state.range(0) == 2);
+        const FlowGraph d =
+            FlowGraph::Drained(grid, pipeline.Seed().waterLevel, state.range(0) == 2);
         benchmark::DoNotOptimize(d.Area().data());
     }
     PerCell(state);

@@ -80,6 +80,10 @@ std::vector<HeightmapPart> HeightmapParts(const FileForm& form, const GEO_MakeLa
     sidecar.heightRangeMetres = layout.heightRangeMetres;
     sidecar.engine = layout.engine;
     sidecar.recipe = layout.recipe;
+    sidecar.imported = layout.imported;
+    sidecar.samplesInUnits = layout.imported && layout.placement &&
+                             form.id == FileFormId::HeightmapTiff &&
+                             layout.imported->units != "unitless";
 
     std::vector<HeightmapPart> parts;
     auto add = [&](const std::string& file, const HeightWindow& window) {

@@ -6,6 +6,7 @@
 #include "export/EngineProfile.h"
 #include "export/FileForm.h"
 #include "export/HeightLayout.h"
+#include "export/Sidecar.h"
 #include "export/TiffPlacement.h"
 
 #include <cstdint>
@@ -28,6 +29,7 @@ struct HeightmapLayout {
     // given, are the grid's NoData cells.
     std::optional<TiffPlacement> placement;
     const uint8_t* holes = nullptr;
+    std::optional<ImportedSource> imported;  // for the sidecar
 };
 
 // The samples a side the heightmap (all tiles stitched) has for the terrain.

@@ -127,6 +127,10 @@ void MapPipeline::Write(const PipelineOutputs& outputs, const PipelineProgress& 
     layout.placement = PlacementOf(settings_, source_.get(), seed_.CellGridSize().height);
     if (source_ && !source_->noData.empty())
         layout.holes = source_->noData.data();
+    if (source_)
+        layout.imported = ImportedSource{
+            source_->path, source_->sampleType, HeightUnitsName(source_->units),
+            source_->base, source_->span,       Edges() == Boundary::Open ? "open" : "wrap"};
     if (!outputs.heightmaps.empty()) {
         const std::string refusal = LayoutRefusal(seed_, layout);
         if (!refusal.empty())

@@ -121,6 +121,16 @@ TEST(CliShape, AnElevationModelComesOutPlacedAsItWentIn) {
         for (size_t i = 0; i < z.size(); ++i)
             ASSERT_EQ(out.values[i] == noData, z[i] == noData) << "cell " << i;
     }
+    // The sidecar and the report say what the heights were.
+    const Bytes sidecar = ReadBytes(dir / "out.tif.json");
+    const std::string sidecarText(sidecar.begin(), sidecar.end());
+    EXPECT_NE(sidecarText.find("\"units\": \"metre\""), std::string::npos) << sidecarText;
+    EXPECT_NE(sidecarText.find("\"samples\": \"heights in these units\""), std::string::npos);
+    const RunResult info = RunCli({"info", "dem.tif", "--json"}, dir.path());
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_NE(info.out.find("\"sampleType\":\"Int16\",\"units\":\"metre\",\"boundary\":\"open\""),
+              std::string::npos)
+        << info.out;
     // Heights in metres again, the border as it was: erosion keeps an open edge.
     const GdalView out = ReadWithGdal(dir / "out.tif");
     for (int y = 0; y < h; ++y)
