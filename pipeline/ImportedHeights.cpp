@@ -24,7 +24,7 @@ const char* HeightUnitsName(HeightUnits units) {
     return "foot";
 }
 
-void CheckImported(const ImportedHeights& imported) {
+std::pair<double, double> CheckImported(const ImportedHeights& imported) {
     const AltitudeGrid& g = imported.heights;
     if (g.width < 2 || g.height < 2)
         throw Refused(imported, "the raster has " + std::to_string(g.width) + " x " +
@@ -59,4 +59,5 @@ void CheckImported(const ImportedHeights& imported) {
     if (imported.geo.noData && *imported.geo.noData > low && *imported.geo.noData < high)
         throw Refused(imported, "the NoData value lies inside the range of the heights, "
                                 "so real heights could not be told from it");
+    return {low, high};
 }

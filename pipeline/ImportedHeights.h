@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 // The largest raster taken, a side and in cells: a header claiming more is
 // refused before anything is allocated. The memory check covers the rest.
@@ -45,5 +46,6 @@ struct ImportedHeights {
 // The refusals every importer shares, each naming the file: fewer than 2 x 2
 // cells or more than the largest raster, a NaN or an infinity, every cell
 // NoData or all one height, a NoData value inside the range of the heights.
-// Throws a CommandFailure of FailureKind::File.
-void CheckImported(const ImportedHeights& imported);
+// Throws a CommandFailure of FailureKind::File; otherwise gives the lowest
+// and highest height of the cells that hold one.
+std::pair<double, double> CheckImported(const ImportedHeights& imported);

@@ -9,23 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <limits>
 
 namespace {
-
-// The range of the heights that are there.
-std::pair<double, double> HeightRange(const AltitudeGrid& g) {
-    double low = std::numeric_limits<double>::infinity();
-    double high = -low;
-    for (size_t i = 0; i < g.altitudes.size(); ++i) {
-        if (!g.noData.empty() && g.noData[i])
-            continue;
-        low = std::min(low, g.altitudes[i]);
-        high = std::max(high, g.altitudes[i]);
-    }
-    return {low, high};
-}
 
 GEO_MakeLand SeedOf(const AltitudeGrid& g, const HeightSource& source, double waterLevel) {
     GEO_MakeLand seed;
@@ -34,14 +19,13 @@ GEO_MakeLand SeedOf(const AltitudeGrid& g, const HeightSource& source, double wa
     seed.concentrationPointCount = 0;
     seed.waterLevel = waterLevel;
     seed.SetSize(g.width * g.height);
+    // Fresh cells are zeroed: region 0, reserved bytes 0. A hole lies at the
+    // lowest height: no stage reads it, and it must not raise a heightmap's range.
     LandCell* cells = seed.GetData();
-    for (size_t i = 0; i < g.altitudes.size(); ++i) {
-        std::memset(&cells[i], 0, sizeof cells[i]);
-        // A hole lies at the lowest height: no stage reads it, and it must
-        // not raise a heightmap's range.
-        const bool hole = !source.noData.empty() && source.noData[i];
-        cells[i].altitude = hole ? 0.0 : (g.altitudes[i] - source.base) / source.span;
-    }
+    const bool holes = !source.noData.empty();
+    for (size_t i = 0; i < g.altitudes.size(); ++i)
+        cells[i].altitude =
+            holes && source.noData[i] ? 0.0 : (g.altitudes[i] - source.base) / source.span;
     return seed;
 }
 
@@ -63,7 +47,7 @@ double HeldAs(double level, int32_t sampleBits) {
 
 MapPipeline MapPipeline::Imported(ImportedHeights heights, std::optional<double> waterLevel,
                                   const PipelineSettings& settings) {
-    CheckImported(heights);
+    const auto [low, high] = CheckImported(heights);
     auto source = std::make_shared<HeightSource>();
     source->path = heights.path;
     source->sampleType = heights.sampleType;
@@ -74,7 +58,6 @@ MapPipeline MapPipeline::Imported(ImportedHeights heights, std::optional<double>
         source->noData = g.noData;
     double level = HeldAs(waterLevel.value_or(0.5), heights.sampleBits);
     if (heights.units != HeightUnits::Unitless) {
-        const auto [low, high] = HeightRange(g);
         source->base = low;
         source->span = high - low;
         level = (waterLevel.value_or(0.0) - low) / source->span;
