@@ -121,6 +121,15 @@ TEST(CliShape, AnElevationModelComesOutPlacedAsItWentIn) {
         for (size_t i = 0; i < z.size(); ++i)
             ASSERT_EQ(out.values[i] == noData, z[i] == noData) << "cell " << i;
     }
+    // Two threads write the same bytes.
+    const RunResult two =
+        RunCli({"shape", "dem.tif", "--rivers", "30", "--erode", "10", "--threads", "2", "--layer",
+                "flow=f2.tif", "--heightmap", "out2.tif", "-o", "p2.png"},
+               dir.path());
+    ASSERT_EQ(two.exitCode, 0) << two.err;
+    EXPECT_EQ(ReadBytes(dir / "out2.tif"), ReadBytes(dir / "out.tif"));
+    EXPECT_EQ(ReadBytes(dir / "f2.tif"), ReadBytes(dir / "f.tif"));
+    EXPECT_EQ(ReadBytes(dir / "p2.png"), ReadBytes(dir / "p.png"));
     // The sidecar and the report say what the heights were.
     const Bytes sidecar = ReadBytes(dir / "out.tif.json");
     const std::string sidecarText(sidecar.begin(), sidecar.end());
