@@ -276,4 +276,23 @@ TEST(CliShape, DamagedAndHostileRastersAreRefusedNamingTheFile) {
     }
 }
 
+// A model whose header claims more cells than memory holds: refused by the
+// memory check before a cell is read, however small the file.
+TEST(CliShape, TheMemoryCheckCoversImports) {
+    ScratchDir dir;
+    GDALAllRegister();
+    const char* options[] = {"TILED=YES", "COMPRESS=DEFLATE", "SPARSE_OK=TRUE", nullptr};
+    GDALDatasetH d = GDALCreate(GDALGetDriverByName("GTiff"), (dir / "vast.tif").c_str(), 30000,
+                                30000, 1, GDT_Int16, const_cast<char**>(options));
+    ASSERT_NE(d, nullptr);
+    GDALClose(d);
+    ASSERT_LT(fs::file_size(dir / "vast.tif"), uint64_t{1} << 20);
+    const uint64_t gib = uint64_t{1} << 30;
+    const RunResult run = RunCli({"shape", "vast.tif", "-o", "p.png"}, dir.path(), 0, 4 * gib);
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find("vast.tif: a 30000 x 30000 map needs about"), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(dir / "p.png"));
+}
+
 }  // namespace
