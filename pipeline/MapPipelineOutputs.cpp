@@ -211,6 +211,6 @@ std::string MapPipeline::InfoJsonOfShaped(const StageSink& progress) {
     const AltitudeGrid& grid = *shaped_;
     const WaterFigures waters =
         CountWaters(grid.width, grid.height, grid.altitudes, w.drained->flow, w.drained->lakes,
-                    *w.rivers, w.drained->level);
+                    *w.rivers, w.drained->level, grid.boundary);
     return InfoJson(map, kind_, figures, &waters, threshold);
 }
