@@ -212,7 +212,21 @@ std::string MapPipeline::Recipe() const {
     return RecipeOf(seed_, kind_ == MapFileKind::Map, settings_);
 }
 
+std::vector<LandCell> MapPipeline::CellsWithHeights(const GEO_MakeLand& map) const {
+    std::vector<LandCell> cells;
+    if (!source_ || source_->noData.empty())
+        return cells;
+    for (int32_t i = 0; i < map.GetSize(); ++i)
+        if (!source_->noData[size_t(i)])
+            cells.push_back(map.GetData()[i]);
+    return cells;
+}
+
 std::string MapPipeline::LandReportText(const StageSink& progress) {
     const GEO_MakeLand& map = Shown(progress);
+    // NoData cells are no land and no sea: the report counts the others.
+    const std::vector<LandCell> present = CellsWithHeights(map);
+    if (!present.empty())
+        return BuildLandReport(present.data(), present.size(), map.waterLevel);
     return BuildLandReport(map.GetData(), size_t(map.GetSize()), map.waterLevel);
 }

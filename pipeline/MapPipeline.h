@@ -157,6 +157,8 @@ class MapPipeline {
                                                        uint32_t threshold);
     std::vector<unsigned char> PicturePng(const PipelineProgress& progress);
     std::string InfoJsonOfShaped(const StageSink& progress);
+    // The shown map's cells that hold a height, when some hold none; empty otherwise.
+    std::vector<LandCell> CellsWithHeights(const GEO_MakeLand& map) const;
     void AddLayers(class OutputBatch& batch, const PipelineOutputs& outputs,
                    const PipelineProgress& progress);
 

@@ -203,7 +203,10 @@ std::string MapPipeline::InfoJsonText(const StageSink& progress) {
 
 std::string MapPipeline::InfoJsonOfShaped(const StageSink& progress) {
     const GEO_MakeLand& map = Shown(progress);
-    const LandFigures figures = CountLand(map.GetData(), size_t(map.GetSize()), map.waterLevel);
+    const std::vector<LandCell> present = CellsWithHeights(map);
+    const LandFigures figures =
+        present.empty() ? CountLand(map.GetData(), size_t(map.GetSize()), map.waterLevel)
+                        : CountLand(present.data(), present.size(), map.waterLevel);
     const uint32_t threshold = settings_.recipe.riverThreshold;
     if (threshold == 0)
         return InfoJson(map, kind_, figures);
