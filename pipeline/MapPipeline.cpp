@@ -191,7 +191,7 @@ Picture MapPipeline::Render(const PipelineProgress& progress, std::optional<doub
         const auto drained = Drained(level, progress.stages);
         const auto rivers = Rivers(*drained, r.riverThreshold);
         DrawWaters(picture, shaped_->altitudes, drained->flow, drained->lakes, *rivers, level,
-                   r.riverThreshold);
+                   r.riverThreshold, shaped_->boundary);
     }
     if (r.regions)
         DrawPointMarks(picture, seed_.concentrationPoints);

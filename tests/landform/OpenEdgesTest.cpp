@@ -9,6 +9,7 @@
 #include "landform/PriorityFlood.h"
 #include "landform/ReliefShading.h"
 #include "landform/Smoothing.h"
+#include "landform/WaterOverlay.h"
 
 #include "LandformMaps.h"
 
@@ -199,6 +200,23 @@ TEST(OpenEdges, ShadingReadsNothingAcrossAnOpenEdge) {
     EXPECT_DOUBLE_EQ(ReliefLight(ramp, 2, 1), ReliefLight(ramp, 0, 0));
     ramp.boundary = Boundary::Wrap;
     EXPECT_NE(ReliefLight(ramp, 2, 1), ReliefLight(ramp, 5, 1));
+}
+
+TEST(OpenEdges, AWideRiverStopsAtAnOpenEdge) {
+    // Every cell drains into (0, 3) on the west edge: a river wide enough to
+    // reach across the edge of a wrapping map.
+    const int32_t w = 8, h = 6;
+    const uint32_t mouth = 3 * w;
+    const FlowGraph flow = FlowGraph::OfReceivers(w, h, std::vector<uint32_t>(w * h, mouth));
+    std::vector<uint8_t> rivers(w * h, 0), lakes(w * h, 0);
+    rivers[mouth] = 1;
+    const std::vector<double> land(w * h, 0.5);
+    Picture wrapped(w, h), open(w, h);
+    DrawWaters(wrapped, land, flow, lakes, rivers, 0.0, 1, Boundary::Wrap);
+    DrawWaters(open, land, flow, lakes, rivers, 0.0, 1, Boundary::Open);
+    EXPECT_EQ(wrapped.at(w - 1, 3), waterOverlayPixel);
+    EXPECT_NE(open.at(w - 1, 3), waterOverlayPixel);
+    EXPECT_EQ(open.at(1, 3), waterOverlayPixel);
 }
 
 }  // namespace
