@@ -166,6 +166,37 @@ template <class Band> void EveryBand(int32_t bands, bool twoThreads, Band&& band
         worker.join();
 }
 
+// Each NoData cell takes the height of the nearest cell that has one (first
+// reached, breadth-first from every such cell in index order), so that the
+// blur reads land where a hole is rather than the hole's placeholder.
+void FillHolesFromTheirShores(AltitudeGrid& grid) {
+    const int32_t w = grid.width;
+    std::vector<uint8_t> reached(grid.noData.size());
+    std::vector<uint32_t> layer;
+    for (size_t i = 0; i < reached.size(); ++i) {
+        reached[i] = !grid.noData[i];
+        if (reached[i])
+            layer.push_back(uint32_t(i));
+    }
+    std::vector<uint32_t> next;
+    while (!layer.empty()) {
+        next.clear();
+        for (const uint32_t c : layer) {
+            const int32_t x = int32_t(c % uint32_t(w)), y = int32_t(c / uint32_t(w));
+            for (int32_t dy = -1; dy <= 1; ++dy)
+                for (int32_t dx = -1; dx <= 1; ++dx) {
+                    const int64_t n = NeighbourCell(x, y, dx, dy, w, grid.height, grid.boundary);
+                    if (n < 0 || reached[size_t(n)])
+                        continue;
+                    reached[size_t(n)] = 1;
+                    grid.altitudes[size_t(n)] = grid.altitudes[c];
+                    next.push_back(uint32_t(n));
+                }
+        }
+        layer.swap(next);
+    }
+}
+
 }  // namespace
 
 void Smooth(AltitudeGrid& grid, int32_t radius, bool twoThreads, const StageSink& progress) {
@@ -190,6 +221,8 @@ void Smooth(AltitudeGrid& grid, int32_t radius, bool twoThreads, const StageSink
     for (size_t i = 0; i < grid.noData.size(); ++i)
         if (grid.noData[i])
             holes.push_back(grid.altitudes[i]);
+    if (!holes.empty())
+        FillHolesFromTheirShores(grid);
     for (int32_t pass = 0; pass < smoothPasses; ++pass) {
         ReportOrStop(progress, {ProgressPhase::Smoothing, pass, smoothPasses});
         const double* src = grid.altitudes.data();

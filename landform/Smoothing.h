@@ -1,7 +1,8 @@
 #pragma once
 // Smoothing: three passes of a box blur of radius R that wraps at all four
 // edges like the map (with open edges, the window repeats the edge's cells
-// instead; NoData cells are kept as they are). It turns the generator's coarse steps (a disc edge
+// instead; NoData cells read as their nearest shore's height and are kept as
+// they are). It turns the generator's coarse steps (a disc edge
 // is one altitude step wide) into slopes, so heightmaps carry many more distinct levels and relief
 // shading shows the land's shape rather than terraces.
 //

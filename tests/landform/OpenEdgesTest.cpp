@@ -188,6 +188,23 @@ TEST(OpenEdges, SmoothingRepeatsTheEdgeAndKeepsHoles) {
         }
 }
 
+TEST(OpenEdges, SmoothingReadsNoHole) {
+    // A plateau with a hole whose placeholder is far below it: smoothed,
+    // the plateau stays level up to the hole's edge.
+    AltitudeGrid g(12, 10, 0.75);
+    g.boundary = Boundary::Open;
+    g.noData.assign(g.altitudes.size(), 0);
+    for (int32_t y = 3; y < 6; ++y)
+        for (int32_t x = 4; x < 8; ++x) {
+            g.at(x, y) = 0.0;
+            g.noData[size_t(y * 12 + x)] = 1;
+        }
+    const AltitudeGrid before = g;
+    Smooth(g, 2, false);
+    for (size_t c = 0; c < g.altitudes.size(); ++c)
+        EXPECT_EQ(g.altitudes[c], before.altitudes[c]) << "cell " << c;
+}
+
 TEST(OpenEdges, ShadingReadsNothingAcrossAnOpenEdge) {
     // A ramp rising to the east: wrapped, its east edge sees the low west
     // edge as its neighbour; open, it is lit like the rest of the ramp.
