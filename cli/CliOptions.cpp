@@ -5,8 +5,10 @@
 #include "core/ParameterLimits.h"
 #include "export/SettingText.h"
 #include "export/StageSettings.h"
+#include "pipeline/ImportedHeights.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -81,9 +83,12 @@ void SetStage(Options& o, const StageSetting& setting, const std::string& text) 
         o.tileRows = std::get<StageValue>(tiles).second;
         return;
     }
-    RecipeOptions r{o.stages, o.riverThreshold,    o.regions, o.shade,       o.edge,
-                    o.engine, o.heightRangeMetres, o.climate, o.biomeColours};
+    RecipeOptions r{o.stages,       o.riverThreshold, o.regions,           o.shade,
+                    o.edge,         o.engine,         o.heightRangeMetres, o.climate,
+                    o.biomeColours, o.boundary,       o.cellSizeMetres};
     SetStageSetting(setting, text, o.terrain, r);
+    o.boundary = r.boundary;
+    o.cellSizeMetres = r.cellSizeMetres;
     o.stages = r.stages;
     o.riverThreshold = r.riverThreshold;
     o.regions = r.regions;
@@ -150,6 +155,29 @@ void SetLayoutOrRecipe(Options& o, std::string_view name, const std::string& tex
     }
 }
 
+// How shape reads its heights: an elevation model's sea level, a raw file's size.
+void SetImportOption(Options& o, std::string_view name, const std::string& text) {
+    if (name == "--water-level-m") {
+        const std::optional<double> level = WholeNumber(text);
+        if (!level || std::fabs(*level) > 1e6)
+            throw Failure{"--water-level-m: expected metres from -1000000 to 1000000, got " +
+                          Quoted(text)};
+        o.waterLevelUnits = *level;
+        return;
+    }
+    const auto x = text.find('x');
+    std::optional<int32_t> w, h;
+    if (x != std::string::npos) {
+        w = WholeInteger<int32_t>(std::string_view(text).substr(0, x));
+        h = WholeInteger<int32_t>(std::string_view(text).substr(x + 1));
+    }
+    if (!w || !h || *w < 2 || *h < 2 || *w > maxImportSide || *h > maxImportSide)
+        throw Failure{"--size: expected WxH, each from 2 to " + std::to_string(maxImportSide) +
+                      ", got " + Quoted(text)};
+    o.rawWidth = *w;
+    o.rawHeight = *h;
+}
+
 // The options that are not generation parameters.
 void SetOther(Options& o, const CommandOption& option, const std::string& text) {
     const std::string_view name = option.name;
@@ -170,6 +198,12 @@ void SetOther(Options& o, const CommandOption& option, const std::string& text) 
         o.heightmaps.push_back(OutputFor(option, text, o.command));
     } else if (name == "--json") {
         o.json = true;
+    } else if (name == "--crs") {
+        if (text.empty())
+            throw Failure{"--crs: expected a coordinate system such as EPSG:32633, got \"\""};
+        o.crs = text;
+    } else if (name == "--water-level-m" || name == "--size") {
+        SetImportOption(o, name, text);
     } else {
         SetLayoutOrRecipe(o, name, text);
     }
@@ -207,6 +241,8 @@ void CheckComplete(const Options& o, bool inputSeen) {
         throw Failure{"generate: no output given; add -o FILE (.ld, .dat or .png)"};
     if (o.command == Command::Render && noOutput)
         throw Failure{"render: no output given; add -o FILE.png"};
+    if (o.command == Command::Shape && noOutput)
+        throw Failure{"shape: no output given; add -o FILE.png or --heightmap FILE"};
     const GEO_MakeLand& t = o.terrain;
     const size_t handPoints = static_cast<size_t>(t.concentrationPoints.GetSize());
     // A cell records its point's index in 16 bits: a further point would share label 0.

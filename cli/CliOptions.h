@@ -22,7 +22,7 @@
 
 namespace cli {
 
-enum class Command { Help, Version, Generate, Render, Info };
+enum class Command { Help, Version, Generate, Render, Info, Shape };
 
 // A file to write and its form (export/FileForm.h), known by its extension.
 struct Output {
@@ -82,14 +82,23 @@ struct Options {
     HeightEdge edge = HeightEdge::Wrap;
     const EngineProfile* engine = nullptr;
     double heightRangeMetres = 1000;
+    std::optional<Boundary> boundary;  // unset: the map's own (open for imported heights)
+    double cellSizeMetres = 1;
+    std::string crs;  // as given; main turns it into WKT through GDAL
     int32_t tileColumns = 1;
     int32_t tileRows = 1;
 
     // generate: the file whose recipe gives every parameter and stage
     std::string recipe;
 
-    // render and info
+    // render, info and shape
     std::string input;
+
+    // shape: an elevation model's sea level in its units (default 0); a raw
+    // .r16's size when no sidecar tells it (0 x 0: none given)
+    std::optional<double> waterLevelUnits;
+    int32_t rawWidth = 0;
+    int32_t rawHeight = 0;
 
     // info
     bool json = false;

@@ -48,14 +48,33 @@ const CommandOption masksOption = {.name = "--masks",
                                            "PREFIXlayers.json listing the layers (repeatable)",
                                    .words = "unreal:|unity:|godot:"};
 
+const CommandOption crsOption = {.name = "--crs",
+                                 .metavar = "DEF",
+                                 .help = "the coordinate system of a grown map's TIFFs, any\n"
+                                         "definition GDAL accepts (EPSG:32633, WKT); an\n"
+                                         "imported map keeps its own"};
+
 // The stages and the picture and heightmap layout generate and render share.
 std::vector<CommandOption> SharedStages() {
-    return {Stage(Id::Smooth),      Stage(Id::Erode),     Stage(Id::ErosionK),
-            Stage(Id::Thermal),     Stage(Id::Rivers),    layerOption,
-            Stage(Id::Shade),       Stage(Id::Edge),      Stage(Id::Engine),
-            Stage(Id::HeightRange), Stage(Id::Tiles),     masksOption,
-            Stage(Id::Latitudes),   Stage(Id::LapseRate), Stage(Id::WindFrom),
-            Stage(Id::Colours)};
+    return {Stage(Id::Smooth),
+            Stage(Id::Erode),
+            Stage(Id::ErosionK),
+            Stage(Id::Thermal),
+            Stage(Id::Rivers),
+            layerOption,
+            Stage(Id::Shade),
+            Stage(Id::Edge),
+            Stage(Id::Engine),
+            Stage(Id::HeightRange),
+            Stage(Id::Tiles),
+            masksOption,
+            Stage(Id::Latitudes),
+            Stage(Id::LapseRate),
+            Stage(Id::WindFrom),
+            Stage(Id::Colours),
+            Stage(Id::Boundary),
+            Stage(Id::CellSize),
+            crsOption};
 }
 
 std::vector<CommandOption> Joined(std::vector<CommandOption> head,
@@ -127,6 +146,30 @@ std::vector<CommandOption> RenderOptions() {
         SharedStages());
 }
 
+// The forms shape reads: Glenvar's maps and heightmaps, and rasters through GDAL.
+constexpr std::string_view shapeInputs = "ld|dat|png|r16|tif|tiff|exr|asc|hgt|dem|img|bil|flt";
+
+std::vector<CommandOption> ShapeOptions() {
+    return Joined(
+        {{.name = "-o", .metavar = "FILE", .hidden = true, .extensions = "png"},
+         Stage(Id::Regions, "show regions (a map file's)"),
+         {"--water-level", "X",
+          "water level of 0..1 heights (Glenvar's heightmaps,\n"
+          "maps), {range} (default: the map's, 0.5 for heightmaps)"},
+         {"--water-level-m", "M",
+          "water level of an elevation model in its own units\n"
+          "(metres or feet; default 0, the sea)"},
+         {"--size", "WxH", "the size of a .r16 file without its sidecar"},
+         {.name = "--threads", .metavar = "N", .help = "1 or 2 (default 1)", .words = "1|2"},
+         {.name = "--heightmap",
+          .metavar = "FILE",
+          .help = "also write the shaped heights (.png, .r16, .tif or\n"
+                  ".exr, as for generate; repeatable); an elevation\n"
+                  "model's .tif keeps its units, NoData and georeference",
+          .extensions = "png|r16|tif|exr"}},
+        SharedStages());
+}
+
 std::vector<CommandOption> InfoOptions() {
     return {
         {"--json", "", "print them with the map's parameters as one JSON\nobject instead"},
@@ -140,6 +183,9 @@ std::vector<CommandOption> InfoOptions() {
         Stage(Id::LapseRate),
         Stage(Id::WindFrom),
         Stage(Id::HeightRange),
+        Stage(Id::Boundary, "the edges of the heights (see shape)"),
+        {"--water-level-m", "M", "an elevation model's water level (see shape)"},
+        {"--size", "WxH", "the size of a .r16 file without its sidecar"},
     };
 }
 
@@ -193,7 +239,7 @@ std::string Described(std::string_view help, const std::vector<const ParameterRo
 std::span<const CommandEntry> Commands() {
     // Built on first use: the rows' texts live in another library's constants.
     static const std::vector<CommandOption> generate = GenerateOptions(), render = RenderOptions(),
-                                            info = InfoOptions();
+                                            info = InfoOptions(), shape = ShapeOptions();
     static const CommandEntry commands[] = {
         {Command::Generate, "generate", "generate [options] -o FILE [-o FILE ...]",
          "Grows a terrain map and writes it; FILE by extension: .ld map file,\n"
@@ -202,7 +248,15 @@ std::span<const CommandEntry> Commands() {
         {Command::Render, "render", "render IN -o OUT.png [options]",
          "Draws a map file or raw data file as a picture.", render, "ld|dat"},
         {Command::Info, "info", "info IN [--json] [--smooth R] [--erode N] [--rivers A]",
-         "Prints the land statistics of a map file or raw data file.", info, "ld|dat"},
+         "Prints the land statistics of a map file, raw data file or any\n"
+         "heights shape reads.",
+         info, shapeInputs},
+        {Command::Shape, "shape", "shape IN -o OUT.png [options]",
+         "Runs the stages and outputs of generate on heights read from IN:\n"
+         "a map file, a heightmap (16-bit .png, .r16, float .tif, .exr) or\n"
+         "any single-band raster GDAL reads (an elevation model in metres or\n"
+         "feet, with NoData). Edges are open unless --boundary wrap.",
+         shape, shapeInputs},
     };
     return commands;
 }

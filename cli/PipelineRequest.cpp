@@ -13,6 +13,8 @@ PipelineSettings PipelineSettingsOf(const Options& o) {
     s.recipe.heightRangeMetres = o.heightRangeMetres;
     s.recipe.climate = o.climate;
     s.recipe.biomeColours = o.biomeColours;
+    s.recipe.boundary = o.boundary;
+    s.recipe.cellSizeMetres = o.cellSizeMetres;
     s.tileColumns = o.tileColumns;
     s.tileRows = o.tileRows;
     s.threads = o.threads;

@@ -17,6 +17,8 @@
 #include "export/HeightmapSet.h"
 #include "export/RecipeFile.h"
 #include "export/Sidecar.h"
+#include "geo/GeoTiffFile.h"
+#include "geo/HeightReader.h"
 #include "pipeline/MapPipeline.h"
 #include "pipeline/MemoryNeed.h"
 
@@ -143,9 +145,17 @@ PipelineProgress ProgressOf(cli::ProgressBar& bar) {
     return progress;
 }
 
+// The settings with --crs as the WKT GDAL makes of it, refused when unknown.
+PipelineSettings SettingsOf(const Options& o) {
+    PipelineSettings settings = cli::PipelineSettingsOf(o);
+    if (!o.crs.empty())
+        settings.crs = CrsWkt(o.crs, "--crs");
+    return settings;
+}
+
 int RunGenerate(const Options& o, cli::ProgressBar& bar) {
     CheckOutputs(o);
-    const PipelineSettings settings = cli::PipelineSettingsOf(o);
+    const PipelineSettings settings = SettingsOf(o);
     const PipelineOutputs outputs = cli::PipelineOutputsOf(o);
     const std::string refusal =
         MemoryRefusal(o.terrain.width, o.terrain.height,
@@ -179,16 +189,51 @@ int RunRender(const Options& o, cli::ProgressBar& bar) {
     for (const ParameterRow* given : o.given)
         given->Copy(o.terrain, terrain);
     terrain.twoThreads = o.threads == 2 ? 1 : 0;
-    MapPipeline pipeline(std::move(terrain), kind, cli::PipelineSettingsOf(o));
+    MapPipeline pipeline(std::move(terrain), kind, SettingsOf(o));
+    pipeline.Write(cli::PipelineOutputsOf(o), ProgressOf(bar));
+    bar.Finish();
+    return 0;
+}
+
+// The heights of shape's input: a map file as render loads it, anything else
+// through the importers, checked for memory before its cells are read.
+MapPipeline ShapedInput(const Options& o) {
+    const PipelineSettings settings = SettingsOf(o);
+    if (IsMapFilePath(o.input)) {
+        GEO_MakeLand terrain;
+        const MapFileKind kind = LoadInput(terrain, o.input);
+        for (const ParameterRow* given : o.given)
+            given->Copy(o.terrain, terrain);
+        return MapPipeline(std::move(terrain), kind, settings);
+    }
+    const PipelineOutputs outputs = cli::PipelineOutputsOf(o);
+    HeightReadOptions read;
+    read.rawWidth = o.rawWidth;
+    read.rawHeight = o.rawHeight;
+    read.checkSize = [&](int32_t w, int32_t h) {
+        const std::string refusal =
+            MemoryRefusal(w, h, ImportBytes(w, h, settings, outputs), AvailableBytes());
+        if (!refusal.empty())
+            throw CliFailure(o.input + ": " + refusal);
+    };
+    ImportedHeights heights = ReadHeights(o.input, read);
+    const bool levelGiven = !o.given.empty();  // --water-level is shape's only parameter
+    std::optional<double> level = o.waterLevelUnits;
+    if (heights.units == HeightUnits::Unitless)
+        level = levelGiven ? std::optional<double>(o.terrain.waterLevel) : std::nullopt;
+    return MapPipeline::Imported(std::move(heights), level, settings);
+}
+
+int RunShape(const Options& o, cli::ProgressBar& bar) {
+    CheckOutputs(o);
+    MapPipeline pipeline = ShapedInput(o);
     pipeline.Write(cli::PipelineOutputsOf(o), ProgressOf(bar));
     bar.Finish();
     return 0;
 }
 
 int RunInfo(const Options& o, cli::ProgressBar& bar) {
-    GEO_MakeLand terrain;
-    const MapFileKind kind = LoadInput(terrain, o.input);
-    MapPipeline pipeline(std::move(terrain), kind, cli::PipelineSettingsOf(o));
+    MapPipeline pipeline = ShapedInput(o);
     std::string text =
         o.json ? pipeline.InfoJsonText(bar.Stages()) : pipeline.LandReportText(bar.Stages());
     bar.Finish();
@@ -218,6 +263,8 @@ int Run(const Options& o, cli::ProgressBar& bar) {
         return RunRender(o, bar);
     case cli::Command::Info:
         return RunInfo(o, bar);
+    case cli::Command::Shape:
+        return RunShape(o, bar);
     }
     return exitUsage;
 }
@@ -232,6 +279,7 @@ int main(int argc, char** argv) {
         return exitUsage;
     }
     cli::InstallSignalHandlers();
+    UseGeoTiffs();
     cli::ProgressBar bar;
     try {
         if (const std::string file = parsed.options->recipe; !file.empty()) {

@@ -41,3 +41,9 @@ HeightWindow HeightWindow::Tile(const HeightTile& tile) const {
 double HeightWindow::CellAltitude(size_t i) const {
     return cells_[i].altitude;
 }
+
+HeightWindow HeightWindow::WithHoles(const uint8_t* holes) const {
+    HeightWindow w = *this;
+    w.holes_ = holes;
+    return w;
+}

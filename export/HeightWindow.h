@@ -26,24 +26,36 @@ class HeightWindow {
     // The tile's rectangle of this window.
     HeightWindow Tile(const HeightTile& tile) const;
 
+    // The same window with the cells marked 1 in `holes` (the grid's size,
+    // kept by the caller) as holes.
+    HeightWindow WithHoles(const uint8_t* holes) const;
+
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
+    // The window's first sample on the grid.
+    int32_t X0() const { return x0_; }
+    int32_t Y0() const { return y0_; }
 
     double At(int32_t x, int32_t y) const {
+        const size_t i = Index(x, y);
+        return cells_ ? CellAltitude(i) : grid_[i];
+    }
+    bool Hole(int32_t x, int32_t y) const { return holes_ && holes_[Index(x, y)]; }
+
+  private:
+    HeightWindow() = default;
+    size_t Index(int32_t x, int32_t y) const {
         int32_t sx = x0_ + x;
         int32_t sy = y0_ + y;
         sx -= sx >= gridWidth_ ? gridWidth_ : 0;
         sy -= sy >= gridHeight_ ? gridHeight_ : 0;
-        const size_t i = size_t(sy) * size_t(gridWidth_) + size_t(sx);
-        return cells_ ? CellAltitude(i) : grid_[i];
+        return size_t(sy) * size_t(gridWidth_) + size_t(sx);
     }
-
-  private:
-    HeightWindow() = default;
     double CellAltitude(size_t i) const;
 
     const LandCell* cells_ = nullptr;
     const double* grid_ = nullptr;
+    const uint8_t* holes_ = nullptr;
     int32_t gridWidth_ = 0;
     int32_t gridHeight_ = 0;
     int32_t x0_ = 0;  // within the grid; the window reaches at most one grid beyond

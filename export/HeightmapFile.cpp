@@ -5,6 +5,7 @@
 #include "data/Failures.h"
 #include "export/FileForm.h"
 #include "export/HeightWindow.h"
+#include "export/TiffPlacement.h"
 
 #include <tiffio.h>
 
@@ -122,8 +123,25 @@ void WriteR16Rows(const HeightWindow& heights, Archive& archive) {
     }
 }
 
+namespace {
+
+TiffEncoder installedEncoder = nullptr;
+
+}  // namespace
+
+void SetTiffEncoder(TiffEncoder encoder) {
+    installedEncoder = encoder;
+}
+
+TiffEncoder InstalledTiffEncoder() {
+    return installedEncoder;
+}
+
 std::vector<unsigned char> EncodeHeightmapTiff(const HeightWindow& heights,
-                                               const std::string& recipe) {
+                                               const std::string& recipe,
+                                               const TiffPlacement* placement) {
+    if (placement && installedEncoder)
+        return installedEncoder(heights, recipe, *placement);
     const int32_t w = heights.Width();
     const int32_t h = heights.Height();
     TiffBuffer buffer;

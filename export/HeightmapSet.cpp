@@ -80,12 +80,20 @@ std::vector<HeightmapPart> HeightmapParts(const FileForm& form, const GEO_MakeLa
     sidecar.heightRangeMetres = layout.heightRangeMetres;
     sidecar.engine = layout.engine;
     sidecar.recipe = layout.recipe;
+    sidecar.imported = layout.imported;
+    sidecar.samplesInUnits = layout.imported && layout.placement &&
+                             form.id == FileFormId::HeightmapTiff &&
+                             layout.imported->units != "unitless";
 
     std::vector<HeightmapPart> parts;
     auto add = [&](const std::string& file, const HeightWindow& window) {
-        parts.push_back({file, [&form, &terrain, window, recipe = layout.recipe](Archive& a) {
-                             WriteForm(form, {terrain, nullptr, &window, recipe}, a);
-                         }});
+        parts.push_back(
+            {file, [&form, &terrain, window = window.WithHoles(layout.holes),
+                    recipe = layout.recipe, placement = layout.placement](Archive& a) {
+                 WriteForm(form,
+                           {terrain, nullptr, &window, recipe, placement ? &*placement : nullptr},
+                           a);
+             }});
     };
     if (layout.tileColumns == 1 && layout.tileRows == 1) {
         add(path, whole);

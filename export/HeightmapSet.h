@@ -6,9 +6,12 @@
 #include "export/EngineProfile.h"
 #include "export/FileForm.h"
 #include "export/HeightLayout.h"
+#include "export/Sidecar.h"
+#include "export/TiffPlacement.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +25,11 @@ struct HeightmapLayout {
     const EngineProfile* engine = nullptr;
     double heightRangeMetres = 1000;
     std::string recipe;  // empty when the map's making is not known
+    // Float TIFFs as GeoTIFFs (export/TiffPlacement.h); the holes, when
+    // given, are the grid's NoData cells.
+    std::optional<TiffPlacement> placement;
+    const uint8_t* holes = nullptr;
+    std::optional<ImportedSource> imported;  // for the sidecar
 };
 
 // The samples a side the heightmap (all tiles stitched) has for the terrain.

@@ -43,7 +43,7 @@ void WriteForm(const FileForm& form, const ExportSource& source, Archive& archiv
         WriteR16Rows(heights(), archive);
         return;
     case FileFormId::HeightmapTiff:
-        WriteBytes(archive, EncodeHeightmapTiff(heights(), source.recipe));
+        WriteBytes(archive, EncodeHeightmapTiff(heights(), source.recipe, source.placement));
         return;
     case FileFormId::HeightmapExr:
         WriteBytes(archive, EncodeHeightmapExr(heights(), source.recipe));

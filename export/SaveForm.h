@@ -11,6 +11,7 @@
 class Archive;
 class GEO_MakeLand;
 class HeightWindow;
+struct TiffPlacement;
 
 // What the writers draw on: the terrain, and for the picture form its
 // rendering encoded once (EncodePicturePng), however many files take it.
@@ -22,6 +23,7 @@ struct ExportSource {
     const std::vector<unsigned char>* picturePng = nullptr;
     const HeightWindow* heights = nullptr;
     std::string recipe = {};
+    const TiffPlacement* placement = nullptr;  // float TIFFs as GeoTIFFs
 };
 
 // The form's file written through the archive (a staged output, a safe

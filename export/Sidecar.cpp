@@ -82,6 +82,17 @@ std::string SidecarJson(const HeightmapSidecar& s) {
         }
         field("tiles", list + "  ]");
     }
+    if (s.imported) {
+        const ImportedSource& i = *s.imported;
+        field("importedFrom",
+              "{\"file\": " + JsonQuoted(i.file) + ", \"sampleType\": " + JsonQuoted(i.sampleType) +
+                  ", \"units\": " + JsonQuoted(i.units) + ", \"heightBase\": " + Number(i.base) +
+                  ", \"heightSpan\": " + Number(i.span) +
+                  ", \"boundary\": " + JsonQuoted(i.boundary) + ", \"samples\": " +
+                  (s.samplesInUnits ? "\"heights in these units\""
+                                    : "\"altitudes 0..1: heightBase + altitude x heightSpan\"") +
+                  "}");
+    }
     field("recipe", JsonQuoted(s.recipe), true);
     return j + "}\n";
 }

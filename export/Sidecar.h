@@ -8,12 +8,24 @@
 #include "export/HeightLayout.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 struct SidecarTile {
     std::string file;  // its name, without the folder
     HeightTile tile;
+};
+
+// Heights imported from a file or an array: what they were, and how the
+// map's 0..1 altitudes map back to their units (base + altitude x span).
+struct ImportedSource {
+    std::string file;
+    std::string sampleType;
+    std::string units;  // "unitless", "metre", "foot"
+    double base = 0;
+    double span = 1;
+    std::string boundary;  // "open" or "wrap"
 };
 
 struct HeightmapSidecar {
@@ -27,6 +39,8 @@ struct HeightmapSidecar {
     const EngineProfile* engine = nullptr;
     std::string recipe;
     std::vector<SidecarTile> tiles;  // empty for a single file
+    std::optional<ImportedSource> imported;
+    bool samplesInUnits = false;  // a float TIFF of imported heights: units, not 0..1
 };
 
 // The sidecar's path for a heightmap's: "w.png" gives "w.png.json", so that

@@ -240,6 +240,33 @@ constexpr StageSetting rows[] = {
      .description = "pictures coloured by height, or by biome (with relief and rivers when asked)",
      .help = "pictures coloured by height (default), or by biome\n"
              "(with --shade and --rivers as asked)"},
+    // Own heights
+    {.id = Id::Boundary,
+     .option = "--boundary",
+     .link = "",
+     .type = Type::Choice,
+     .metavar = "wrap|open",
+     .keyword = "boundary",
+     .choices = "wrap|open",
+     .description = "what lies past the map's edges: wrap (a torus, as grown maps) or open "
+                    "(water leaves over the border, which erosion keeps)",
+     .help = "open: water leaves over the border, whose cells\n"
+             "erosion keeps, and no stage reaches across it;\n"
+             "wrap: the edges join as on a grown map (default:\n"
+             "open for imported heights, wrap for grown maps)"},
+    {.id = Id::CellSize,
+     .option = "--cell-size-m",
+     .link = "",
+     .type = Type::Number,
+     .metavar = "M",
+     .keyword = "cell_size_m",
+     .high = 1e6,
+     .lowOpen = true,
+     .noun = "metres",
+     .fallback = "1",
+     .description = "metres a cell spans, for the georeference of TIFFs",
+     .help = "metres a cell spans, for the georeference of the\n"
+             "TIFFs written (default {default})"},
 };
 
 constexpr bool InIdOrder() {
@@ -510,6 +537,13 @@ void SetStageValue(const StageSetting& setting, const StageValue& value, RecipeO
     case Id::Point:
     case Id::Tiles:
         break;  // the terrain's points; the tiles are the front end's run option
+    // Own heights
+    case Id::Boundary:
+        o.boundary = value.number != 0 ? Boundary::Open : Boundary::Wrap;
+        break;
+    case Id::CellSize:
+        o.cellSizeMetres = value.number;
+        break;
     }
 }
 
@@ -576,6 +610,15 @@ std::vector<std::string> StageTexts(const StageSetting& setting, const GEO_MakeL
         if (o.biomeColours)
             texts.push_back("biomes");
         break;
+    // Own heights
+    case Id::Boundary:
+        if (o.boundary)
+            texts.push_back(*o.boundary == Boundary::Open ? "open" : "wrap");
+        return texts;
+    case Id::CellSize:
+        if (o.cellSizeMetres != RecipeOptions().cellSizeMetres)
+            texts.push_back(ShortestText(o.cellSizeMetres));
+        return texts;
     }
     return texts;
 }

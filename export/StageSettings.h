@@ -44,6 +44,10 @@ struct RecipeOptions {
         c.heightRangeMetres = heightRangeMetres;
         return c;
     }
+    // Own heights: the edges (unset: open for imported heights, wrap for a
+    // grown map) and the metres a cell spans.
+    std::optional<Boundary> boundary;
+    double cellSizeMetres = 1;
 };
 
 enum class StageSettingId {
@@ -64,6 +68,9 @@ enum class StageSettingId {
     LapseRate,
     WindFrom,
     Colours,
+    // Own heights
+    Boundary,
+    CellSize,
 };
 
 // Where a setting lives: the map file holds it (the points), a recipe

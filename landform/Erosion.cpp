@@ -27,14 +27,14 @@ void StreamPowerStep(const FlowGraph& graph, std::vector<double>& altitudes, dou
 
 void ErodeStreamPower(int32_t width, int32_t height, std::vector<double>& altitudes,
                       double waterLevel, int32_t steps, double erodibility, bool twoThreads,
-                      const StageSink& progress) {
+                      const StageSink& progress, const std::vector<uint8_t>& outlets) {
     if (steps <= 0 || altitudes.empty())
         return;
     ReportOrStop(progress, {ProgressPhase::Eroding, 0, steps});
     ChunkWorker worker(twoThreads);
     FlowGraph graph(width, height);
     for (int32_t s = 0; s < steps; ++s) {
-        graph.RouteSteepest(altitudes, waterLevel, worker);
+        graph.RouteSteepest(altitudes, waterLevel, worker, outlets);
         StreamPowerStep(graph, altitudes, erodibility);
         ReportOrStop(progress, {ProgressPhase::Eroding, s + 1, steps});
     }
@@ -60,6 +60,8 @@ inline double Slumped(double s, const double (&n)[8], double talus, double talus
 
 void SlumpRows(int32_t width, int32_t height, const double* before, double* after, double talus,
                int32_t first, int32_t end) {
+    // Wrapped neighbours: an open grid's border cells are outlets, whose
+    // slumping KeepOutlets undoes, and no other cell reaches across its edge.
     const double talusDiagonal = talus * std::sqrt(2.0);
     uint32_t at[8];
     double n[8];
@@ -86,10 +88,18 @@ void SlumpRows(int32_t width, int32_t height, const double* before, double* afte
     }
 }
 
+void KeepOutlets(const double* before, double* after, const std::vector<uint8_t>& outlets,
+                 size_t first, size_t end) {
+    for (size_t c = first; c < end; ++c)
+        if (outlets[c])
+            after[c] = before[c];
+}
+
 }  // namespace
 
 void ErodeThermal(int32_t width, int32_t height, std::vector<double>& altitudes, int32_t steps,
-                  double talus, bool twoThreads, const StageSink& progress) {
+                  double talus, bool twoThreads, const StageSink& progress,
+                  const std::vector<uint8_t>& outlets) {
     if (steps <= 0 || altitudes.empty())
         return;
     ReportOrStop(progress, {ProgressPhase::Slumping, 0, steps});
@@ -98,6 +108,9 @@ void ErodeThermal(int32_t width, int32_t height, std::vector<double>& altitudes,
     for (int32_t s = 0; s < steps; ++s) {
         ShareRows(worker, width, height, [&](int32_t first, int32_t end) {
             SlumpRows(width, height, altitudes.data(), next.data(), talus, first, end);
+            if (!outlets.empty())
+                KeepOutlets(altitudes.data(), next.data(), outlets, size_t(first) * size_t(width),
+                            size_t(end) * size_t(width));
         });
         altitudes.swap(next);
         ReportOrStop(progress, {ProgressPhase::Slumping, s + 1, steps});

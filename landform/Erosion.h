@@ -27,6 +27,9 @@
 // higher to the lower. The pair exchanges the same amount both ways, so the
 // total is kept; over eight neighbours a cell gives away at most half of its
 // excess, so nothing overshoots. Heights are held to [0, 1].
+//
+// Both keep the outlets of landform/EdgeOutlets.h (`outlets`, empty for
+// none) at their height: the border of a map with open edges and its NoData.
 
 #include "core/ProgressSink.h"
 #include "landform/FlowGraph.h"
@@ -51,8 +54,9 @@ void StreamPowerStep(const FlowGraph& graph, std::vector<double>& altitudes, dou
 // them between steps (Stopped), the altitudes then part-eroded.
 void ErodeStreamPower(int32_t width, int32_t height, std::vector<double>& altitudes,
                       double waterLevel, int32_t steps, double erodibility, bool twoThreads,
-                      const StageSink& progress = {});
+                      const StageSink& progress = {}, const std::vector<uint8_t>& outlets = {});
 
 // talus >= 0. Each step reported as Slumping, and stopped between as above.
 void ErodeThermal(int32_t width, int32_t height, std::vector<double>& altitudes, int32_t steps,
-                  double talus, bool twoThreads, const StageSink& progress = {});
+                  double talus, bool twoThreads, const StageSink& progress = {},
+                  const std::vector<uint8_t>& outlets = {});

@@ -16,10 +16,11 @@ namespace {
 constexpr uint32_t doneBit = uint32_t{1} << 31;
 
 struct Flats {
-    Flats(int32_t width, int32_t height, const std::vector<double>& surface,
+    Flats(int32_t width, int32_t height, Boundary boundary, const std::vector<double>& surface,
           std::vector<uint32_t>& receivers)
-        : width(width), height(height), torus(width, height), surface(surface),
-          receivers(receivers), labels(surface.size(), 0), mask(surface.size(), 0) {}
+        : width(width), height(height), boundary(boundary), torus(width, height, boundary),
+          surface(surface), receivers(receivers), labels(surface.size(), 0),
+          mask(surface.size(), 0) {}
 
     bool Unrouted(uint32_t c) const { return receivers[c] == noReceiver; }
 
@@ -29,7 +30,7 @@ struct Flats {
     void FindFlatEdges() {
         uint32_t n[8];
         for (int32_t y = 0; y < height; ++y) {
-            const TorusRow row(width, height, y);
+            const TorusRow row(width, height, y, boundary);
             for (int32_t x = 0; x < width; ++x) {
                 const uint32_t c = row.mid + uint32_t(x);
                 if (!Unrouted(c))
@@ -129,7 +130,7 @@ struct Flats {
     void MaskedFlowDirections(std::vector<uint8_t>& diagonal) {
         uint32_t n[8];
         for (int32_t y = 0; y < height; ++y) {
-            const TorusRow row(width, height, y);
+            const TorusRow row(width, height, y, boundary);
             for (int32_t x = 0; x < width; ++x) {
                 const uint32_t c = row.mid + uint32_t(x);
                 if (!Unrouted(c) || labels[c] == 0)
@@ -153,6 +154,7 @@ struct Flats {
     }
 
     int32_t width, height;
+    Boundary boundary;
     TorusCells torus;
     const std::vector<double>& surface;
     std::vector<uint32_t>& receivers;
@@ -165,10 +167,11 @@ struct Flats {
 }  // namespace
 
 void ResolveFlats(int32_t width, int32_t height, const std::vector<double>& surface,
-                  std::vector<uint32_t>& receivers, std::vector<uint8_t>& diagonal) {
+                  std::vector<uint32_t>& receivers, std::vector<uint8_t>& diagonal,
+                  Boundary boundary) {
     if (surface.empty())
         return;
-    Flats flats(width, height, surface, receivers);
+    Flats flats(width, height, boundary, surface, receivers);
     flats.FindFlatEdges();
     if (flats.lowEdges.empty())
         return;

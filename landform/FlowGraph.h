@@ -17,6 +17,7 @@
 
 #include "core/ChunkShare.h"
 #include "core/ProgressSink.h"
+#include "landform/AltitudeGrid.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -45,6 +46,10 @@ class FlowGraph {
     // do not fit the grid, as RouteSteepest does for its surface.
     static FlowGraph Drained(int32_t width, int32_t height, const std::vector<double>& altitudes,
                              double waterLevel, bool twoThreads, const StageSink& progress = {});
+    // The same over the grid's own edges: with open edges or NoData, the
+    // outlets of landform/EdgeOutlets.h drain it besides its water.
+    static FlowGraph Drained(const AltitudeGrid& grid, double waterLevel, bool twoThreads,
+                             const StageSink& progress = {});
 
     // A graph of the given receivers (an outlet is its own), stacked and
     // accumulated; for tests and figures made elsewhere.
@@ -52,7 +57,9 @@ class FlowGraph {
 
     // Routes afresh by steepest descent over `surface`: cells at or below
     // the water level and pits are their own receivers. Forgets any filling.
-    void RouteSteepest(const std::vector<double>& surface, double waterLevel, ChunkWorker& worker);
+    // `outlets` (landform/EdgeOutlets.h; empty: none) keep their water too.
+    void RouteSteepest(const std::vector<double>& surface, double waterLevel, ChunkWorker& worker,
+                       const std::vector<uint8_t>& outlets = {});
 
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
@@ -68,6 +75,10 @@ class FlowGraph {
     const std::vector<double>& Filled() const { return filled_; }
 
   private:
+    static FlowGraph DrainedOver(int32_t width, int32_t height,
+                                 const std::vector<double>& altitudes, double waterLevel,
+                                 bool twoThreads, const StageSink& progress, Boundary boundary,
+                                 const std::vector<uint8_t>& outlets);
     // Stack and areas from the receivers; throws FlowCycle.
     void StackAndAccumulate();
 

@@ -7,7 +7,8 @@
 namespace {
 
 void RouteRows(int32_t width, int32_t height, const double* surface, double waterLevel, bool sinks,
-               uint32_t* receivers, uint8_t* diagonal, int32_t first, int32_t end) {
+               const uint8_t* outlets, uint32_t* receivers, uint8_t* diagonal, int32_t first,
+               int32_t end) {
     // Division by the diagonal distance, not multiplication by its inverse:
     // the slope is then the quotient a reader of this file would compute.
     const double diagonalDistance = std::sqrt(2.0);
@@ -19,7 +20,7 @@ void RouteRows(int32_t width, int32_t height, const double* surface, double wate
             const double s = surface[c];
             uint32_t receiver = c;
             int best = -1;
-            if (s > waterLevel) {
+            if (s > waterLevel && !(outlets && outlets[c])) {
                 row.Neighbours(x, n);
                 double steepest = 0;
                 for (int k = 0; k < 8; ++k) {
@@ -42,10 +43,12 @@ void RouteRows(int32_t width, int32_t height, const double* surface, double wate
 }  // namespace
 
 void RouteSteepest(int32_t width, int32_t height, const double* surface, double waterLevel,
-                   Pits pits, uint32_t* receivers, uint8_t* diagonal, ChunkWorker& worker) {
+                   Pits pits, uint32_t* receivers, uint8_t* diagonal, ChunkWorker& worker,
+                   const uint8_t* outlets) {
     const bool sinks = pits == Pits::Sinks;
     ShareRows(worker, width, height, [&](int32_t first, int32_t end) {
-        RouteRows(width, height, surface, waterLevel, sinks, receivers, diagonal, first, end);
+        RouteRows(width, height, surface, waterLevel, sinks, outlets, receivers, diagonal, first,
+                  end);
     });
 }
 

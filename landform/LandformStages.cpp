@@ -1,15 +1,19 @@
 #include "landform/LandformStages.h"
 
+#include "landform/EdgeOutlets.h"
 #include "landform/Smoothing.h"
 
 void RunStages(AltitudeGrid& grid, const LandformStages& stages, double waterLevel, bool twoThreads,
                const StageSink& progress) {
     if (stages.smoothRadius > 0)
         Smooth(grid, stages.smoothRadius, twoThreads, progress);
+    if (stages.erodeSteps == 0 && stages.thermalSteps == 0)
+        return;
+    const std::vector<uint8_t> outlets = EdgeOutlets(grid);
     ErodeStreamPower(grid.width, grid.height, grid.altitudes, waterLevel, stages.erodeSteps,
-                     stages.erodibility, twoThreads, progress);
+                     stages.erodibility, twoThreads, progress, outlets);
     ErodeThermal(grid.width, grid.height, grid.altitudes, stages.thermalSteps, defaultTalus,
-                 twoThreads, progress);
+                 twoThreads, progress, outlets);
 }
 
 bool SameShaping(const LandformStages& a, const LandformStages& b) {

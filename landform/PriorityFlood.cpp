@@ -70,14 +70,21 @@ class RadixQueue {
     size_t size_ = 0;
 };
 
-// Water cells keep their altitude. The flood starts from the land cells
-// beside water, at their own altitude: they are what an outlet's flood
-// would reach first, so the outlets themselves need no turn in the queue.
-void SeedFromWater(int32_t width, int32_t height, const std::vector<double>& altitudes,
-                   double waterLevel, std::vector<double>& filled, RadixQueue& open) {
-    for (size_t i = 0; i < altitudes.size(); ++i)
-        if (altitudes[i] <= waterLevel)
+// Water cells and edge outlets keep their altitude. The flood starts from
+// the land cells beside water, at their own altitude: they are what a water
+// cell's flood would reach first, so the water needs no turn in the queue.
+// An edge outlet may stand above its neighbours, so it takes its turn itself.
+void SeedFromOutlets(int32_t width, int32_t height, const std::vector<double>& altitudes,
+                     double waterLevel, const std::vector<uint8_t>& outlets,
+                     std::vector<double>& filled, RadixQueue& open) {
+    for (size_t i = 0; i < altitudes.size(); ++i) {
+        if (altitudes[i] <= waterLevel) {
             filled[i] = altitudes[i];
+        } else if (!outlets.empty() && outlets[i]) {
+            filled[i] = altitudes[i];
+            open.Push(filled[i], uint32_t(i));
+        }
+    }
     uint32_t n[8];
     for (int32_t y = 0; y < height; ++y) {
         const TorusRow row(width, height, y);
@@ -113,21 +120,24 @@ std::optional<uint32_t> SoleOutlet(const std::vector<double>& altitudes, double 
 }
 
 std::vector<double> FillDepressions(int32_t width, int32_t height,
-                                    const std::vector<double>& altitudes, double waterLevel) {
+                                    const std::vector<double>& altitudes, double waterLevel,
+                                    const std::vector<uint8_t>& outlets, Boundary boundary) {
     std::vector<double> filled(altitudes.size(), unreached);
     if (altitudes.empty())
         return filled;
     RadixQueue open;
-    if (const std::optional<uint32_t> outlet = SoleOutlet(altitudes, waterLevel)) {
+    const std::optional<uint32_t> outlet =
+        outlets.empty() ? SoleOutlet(altitudes, waterLevel) : std::nullopt;
+    if (outlet) {
         filled[*outlet] = altitudes[*outlet];
         open.Push(filled[*outlet], *outlet);
     } else {
-        SeedFromWater(width, height, altitudes, waterLevel, filled, open);
+        SeedFromOutlets(width, height, altitudes, waterLevel, outlets, filled, open);
     }
     // The pit holds cells raised to the level of the cell that reached them;
     // they all share that level, so a stack serves as well as a queue.
     std::vector<uint32_t> pit;
-    const TorusCells torus(width, height);
+    const TorusCells torus(width, height, boundary);
     uint32_t n[8];
     for (;;) {
         uint32_t c;

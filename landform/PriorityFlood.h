@@ -8,8 +8,11 @@
 // height (no epsilon gradient); landform/FlatResolution.h routes across it.
 //
 // Outlets are the cells at or below the water level (the water of the
-// map's picture); a map with none drains to its lowest cell, the first in
-// row-major order among equals.
+// map's picture) and those `outlets` marks (landform/EdgeOutlets.h: the
+// border of a map with open edges, NoData); a map with none drains to its
+// lowest cell, the first in row-major order among equals.
+
+#include "landform/Boundary.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,4 +23,6 @@
 std::optional<uint32_t> SoleOutlet(const std::vector<double>& altitudes, double waterLevel);
 
 std::vector<double> FillDepressions(int32_t width, int32_t height,
-                                    const std::vector<double>& altitudes, double waterLevel);
+                                    const std::vector<double>& altitudes, double waterLevel,
+                                    const std::vector<uint8_t>& outlets = {},
+                                    Boundary boundary = Boundary::Wrap);

@@ -41,6 +41,13 @@ int32_t WrapIndex(int64_t v, int32_t n) {
     return static_cast<int32_t>(r < 0 ? r + n : r);
 }
 
+// Past an open edge the window repeats the edge's cell: nothing reaches across.
+int32_t EdgeIndex(int64_t v, int32_t n, bool open) {
+    if (open)
+        return static_cast<int32_t>(std::clamp<int64_t>(v, 0, n - 1));
+    return WrapIndex(v, n);
+}
+
 // Which pass of the smoothing a band belongs to: the first reads altitudes,
 // the last writes them; those between read and write whole units.
 struct PassEnds {
@@ -51,8 +58,8 @@ struct PassEnds {
 // A thread's rows of work for one pass.
 class BlurBand {
   public:
-    BlurBand(int32_t w, int32_t radius)
-        : w_(w), r_(radius), n_(2 * radius + 1), padded_(size_t(w) + size_t(n_) - 1),
+    BlurBand(int32_t w, int32_t radius, bool open)
+        : w_(w), r_(radius), n_(2 * radius + 1), open_(open), padded_(size_t(w) + size_t(n_) - 1),
           ring_(size_t(n_) * size_t(w)), entering_(size_t(w)), column_(size_t(w)) {}
 
     // Output rows [y0, y1) of dst from src, both w x h.
@@ -93,20 +100,20 @@ class BlurBand {
     double* Slot(int32_t k) { return &ring_[size_t(k % n_) * size_t(w_)]; }
 
     const double* Row(const double* grid, int64_t y, int32_t h) const {
-        return grid + size_t(WrapIndex(y, h)) * size_t(w_);
+        return grid + size_t(EdgeIndex(y, h, open_)) * size_t(w_);
     }
 
     // out[x] = the sum of row[x - R .. x + R], wrapped; the padded copy holds
     // the row with R wrapped cells before and after it, however narrow it is.
     void RowSums(const double* row, double* out) {
         double* p = padded_.data();
-        if (w_ >= r_) {
+        if (w_ >= r_ && !open_) {
             std::copy(row + (w_ - r_), row + w_, p);
             std::copy(row, row + w_, p + r_);
             std::copy(row, row + r_, p + r_ + w_);
         } else {
             for (int32_t i = 0; i < w_ + n_ - 1; ++i)
-                p[i] = row[WrapIndex(int64_t{i} - r_, w_)];
+                p[i] = row[EdgeIndex(int64_t{i} - r_, w_, open_)];
         }
         if (from_)
             std::transform(p, p + (w_ + n_ - 1), p, ToFixed);
@@ -123,6 +130,7 @@ class BlurBand {
     int32_t w_;
     int32_t r_;
     int32_t n_;
+    bool open_;
     bool from_ = false;
     std::vector<double> padded_;
     std::vector<double> ring_;
@@ -158,6 +166,37 @@ template <class Band> void EveryBand(int32_t bands, bool twoThreads, Band&& band
         worker.join();
 }
 
+// Each NoData cell takes the height of the nearest cell that has one (first
+// reached, breadth-first from every such cell in index order), so that the
+// blur reads land where a hole is rather than the hole's placeholder.
+void FillHolesFromTheirShores(AltitudeGrid& grid) {
+    const int32_t w = grid.width;
+    std::vector<uint8_t> reached(grid.noData.size());
+    std::vector<uint32_t> layer;
+    for (size_t i = 0; i < reached.size(); ++i) {
+        reached[i] = !grid.noData[i];
+        if (reached[i])
+            layer.push_back(uint32_t(i));
+    }
+    std::vector<uint32_t> next;
+    while (!layer.empty()) {
+        next.clear();
+        for (const uint32_t c : layer) {
+            const int32_t x = int32_t(c % uint32_t(w)), y = int32_t(c / uint32_t(w));
+            for (int32_t dy = -1; dy <= 1; ++dy)
+                for (int32_t dx = -1; dx <= 1; ++dx) {
+                    const int64_t n = NeighbourCell(x, y, dx, dy, w, grid.height, grid.boundary);
+                    if (n < 0 || reached[size_t(n)])
+                        continue;
+                    reached[size_t(n)] = 1;
+                    grid.altitudes[size_t(n)] = grid.altitudes[c];
+                    next.push_back(uint32_t(n));
+                }
+        }
+        layer.swap(next);
+    }
+}
+
 }  // namespace
 
 void Smooth(AltitudeGrid& grid, int32_t radius, bool twoThreads, const StageSink& progress) {
@@ -175,7 +214,15 @@ void Smooth(AltitudeGrid& grid, int32_t radius, bool twoThreads, const StageSink
     std::vector<double> other(grid.altitudes.size());
     const int32_t rows = BandRows(h, radius, twoThreads);
     const int32_t bands = (h + rows - 1) / rows;
-    BlurBand blurs[2] = {BlurBand(w, radius), BlurBand(w, radius)};
+    const bool open = grid.boundary == Boundary::Open;
+    BlurBand blurs[2] = {BlurBand(w, radius, open), BlurBand(w, radius, open)};
+    // NoData cells hold no height to smooth: they come out as they went in.
+    std::vector<double> holes;
+    for (size_t i = 0; i < grid.noData.size(); ++i)
+        if (grid.noData[i])
+            holes.push_back(grid.altitudes[i]);
+    if (!holes.empty())
+        FillHolesFromTheirShores(grid);
     for (int32_t pass = 0; pass < smoothPasses; ++pass) {
         ReportOrStop(progress, {ProgressPhase::Smoothing, pass, smoothPasses});
         const double* src = grid.altitudes.data();
@@ -187,5 +234,8 @@ void Smooth(AltitudeGrid& grid, int32_t radius, bool twoThreads, const StageSink
         });
         grid.altitudes.swap(other);
     }
+    for (size_t i = 0, k = 0; i < grid.noData.size(); ++i)
+        if (grid.noData[i])
+            grid.altitudes[i] = holes[k++];
     ReportOrStop(progress, {ProgressPhase::Smoothing, smoothPasses, smoothPasses});
 }

@@ -1,8 +1,10 @@
 #pragma once
 // Smoothing: three passes of a box blur of radius R that wraps at all four
-// edges like the map. It turns the generator's coarse steps (a disc edge is
-// one altitude step wide) into slopes, so heightmaps carry many more distinct
-// levels and relief shading shows the land's shape rather than terraces.
+// edges like the map (with open edges, the window repeats the edge's cells
+// instead; NoData cells read as their nearest shore's height and are kept as
+// they are). It turns the generator's coarse steps (a disc edge
+// is one altitude step wide) into slopes, so heightmaps carry many more distinct levels and relief
+// shading shows the land's shape rather than terraces.
 //
 // Exact everywhere: altitudes are held as integers in units of 2^-40 while
 // they are blurred, so every window sum is exact whatever order it is added

@@ -13,7 +13,7 @@ int32_t RiverRadius(uint64_t area, uint64_t threshold) {
 
 void DrawWaters(Picture& picture, const std::vector<double>& altitudes, const FlowGraph& flow,
                 const std::vector<uint8_t>& lakes, const std::vector<uint8_t>& rivers,
-                double waterLevel, uint32_t threshold) {
+                double waterLevel, uint32_t threshold, Boundary boundary) {
     const int32_t w = picture.width, h = picture.height;
     if (size_t(w) * size_t(h) != altitudes.size())
         return;
@@ -27,12 +27,13 @@ void DrawWaters(Picture& picture, const std::vector<double>& altitudes, const Fl
                 continue;
             const int32_t r = RiverRadius(flow.Area()[i], threshold);
             for (int32_t dy = -r; dy <= r; ++dy) {
-                const int32_t py = ((y + dy) % h + h) % h;
                 for (int32_t dx = -r; dx <= r; ++dx) {
                     if (dx * dx + dy * dy > r * r)
                         continue;
-                    const int32_t px = ((x + dx) % w + w) % w;
-                    const size_t p = size_t(py) * size_t(w) + size_t(px);
+                    const int64_t n = NeighbourCell(x, y, dx, dy, w, h, boundary);
+                    if (n < 0)
+                        continue;
+                    const size_t p = size_t(n);
                     if (altitudes[p] > waterLevel)
                         picture.pixels[p] = waterOverlayPixel;
                 }

@@ -6,6 +6,7 @@
 // its depth colours. Integer arithmetic only: the same pixels everywhere.
 
 #include "core/Picture.h"
+#include "landform/Boundary.h"
 #include "landform/FlowGraph.h"
 
 #include <cstdint>
@@ -14,7 +15,8 @@
 constexpr int32_t maxRiverRadius = 3;
 constexpr uint32_t waterOverlayPixel = 0xFF3070E0u;
 
-// The picture is the map's, one pixel per cell.
+// The picture is the map's, one pixel per cell. A wide river's disc wraps
+// round the edges of a wrapping map and stops at an open edge.
 void DrawWaters(Picture& picture, const std::vector<double>& altitudes, const FlowGraph& flow,
                 const std::vector<uint8_t>& lakes, const std::vector<uint8_t>& rivers,
-                double waterLevel, uint32_t threshold);
+                double waterLevel, uint32_t threshold, Boundary boundary = Boundary::Wrap);

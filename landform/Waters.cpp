@@ -6,13 +6,14 @@
 
 namespace {
 
-// Groups of set cells, eight-connected across the wrapping edges.
-int64_t CountGroups(int32_t width, int32_t height, const std::vector<uint8_t>& mask) {
+// Groups of set cells, eight-connected across the wrapping edges (never across open ones).
+int64_t CountGroups(int32_t width, int32_t height, const std::vector<uint8_t>& mask,
+                    Boundary boundary) {
     if (mask.empty())
         return 0;
     std::vector<uint8_t> seen(mask.size(), 0);
     std::vector<uint32_t> stack;
-    const TorusCells torus(width, height);
+    const TorusCells torus(width, height, boundary);
     uint32_t n[8];
     int64_t groups = 0;
     for (size_t i = 0; i < mask.size(); ++i) {
@@ -60,7 +61,7 @@ std::vector<uint8_t> RiverMask(const std::vector<double>& altitudes, const FlowG
 
 WaterFigures CountWaters(int32_t width, int32_t height, const std::vector<double>& altitudes,
                          const FlowGraph& flow, const std::vector<uint8_t>& lakes,
-                         const std::vector<uint8_t>& rivers, double waterLevel) {
+                         const std::vector<uint8_t>& rivers, double waterLevel, Boundary boundary) {
     WaterFigures f;
     int64_t land = 0, largestBasin = 0;
     for (size_t i = 0; i < altitudes.size(); ++i) {
@@ -72,7 +73,7 @@ WaterFigures CountWaters(int32_t width, int32_t height, const std::vector<double
         if (flow.Receivers()[i] == i)
             largestBasin = std::max(largestBasin, int64_t(flow.Area()[i]) - !isLand);
     }
-    f.lakeCount = CountGroups(width, height, lakes);
+    f.lakeCount = CountGroups(width, height, lakes, boundary);
     f.largestBasinShare = land > 0 ? double(largestBasin) / double(land) : 0.0;
     return f;
 }

@@ -2,6 +2,7 @@
 // Rivers and lakes of a drained map: masks (one byte a cell, 1 or 0) that
 // engines texture with, and the figures a report gives.
 
+#include "landform/Boundary.h"
 #include "landform/FlowGraph.h"
 
 #include <cstdint>
@@ -29,4 +30,5 @@ struct WaterFigures {
 
 WaterFigures CountWaters(int32_t width, int32_t height, const std::vector<double>& altitudes,
                          const FlowGraph& flow, const std::vector<uint8_t>& lakes,
-                         const std::vector<uint8_t>& rivers, double waterLevel);
+                         const std::vector<uint8_t>& rivers, double waterLevel,
+                         Boundary boundary = Boundary::Wrap);

@@ -77,7 +77,7 @@ void MapPipeline::SetWaterLevel(double level) {
 const AltitudeGrid& MapPipeline::ShapedHeights(const StageSink& progress) {
     const LandformStages& stages = settings_.recipe.stages;
     // Without erosion the level changes no height: a level's slider keeps them.
-    const bool current = SameShaping(shapedStages_, stages) &&
+    const bool current = SameShaping(shapedStages_, stages) && shapedEdges_ == Edges() &&
                          (stages.erodeSteps == 0 || shapedLevel_ == seed_.waterLevel);
     if (shaped_ && (!recipeKnown_ || current))
         return *shaped_;
@@ -88,10 +88,14 @@ const AltitudeGrid& MapPipeline::ShapedHeights(const StageSink& progress) {
     rivers_.reset();
     climate_.reset();
     AltitudeGrid grid = AltitudesOf(seed_);
+    grid.boundary = Edges();
+    if (source_)
+        grid.noData = source_->noData;
     RunStages(grid, stages, seed_.waterLevel, settings_.threads == 2, progress);
     ++computed_.shapings;
     shaped_ = std::move(grid);
     shapedStages_ = stages;
+    shapedEdges_ = grid.boundary;
     shapedLevel_ = seed_.waterLevel;
     return *shaped_;
 }
@@ -112,10 +116,12 @@ MapPipeline MapPipeline::WithStages(const LandformStages& added, const StageSink
     AltitudeGrid grid = ShapedHeights(progress);
     RunStages(grid, added, seed_.waterLevel, settings_.threads == 2, progress);
     MapPipeline next(seed_, kind_, settings_);
+    next.source_ = source_;
     next.recipeKnown_ = recipeKnown_ && RecipeOrder(settings_.recipe.stages, added);
     next.settings_.recipe.stages = Followed(settings_.recipe.stages, added);
     next.shapedStages_ = next.settings_.recipe.stages;
     next.shapedLevel_ = seed_.waterLevel;
+    next.shapedEdges_ = grid.boundary;
     next.shaped_ = std::move(grid);
     return next;
 }
@@ -140,8 +146,7 @@ std::shared_ptr<const DrainedFlow> MapPipeline::Drained(double level, const Stag
         return drained_;
     auto drained = std::make_shared<DrainedFlow>();
     drained->level = level;
-    drained->flow = FlowGraph::Drained(grid.width, grid.height, grid.altitudes, level,
-                                       settings_.threads == 2, progress);
+    drained->flow = FlowGraph::Drained(grid, level, settings_.threads == 2, progress);
     drained->lakes = LakeMask(grid.altitudes, drained->flow);
     ++computed_.drainings;
     if (ownLevel) {
@@ -209,20 +214,42 @@ Picture MapPipeline::Render(const PipelineProgress& progress, std::optional<doub
         const auto drained = Drained(level, progress.stages);
         const auto rivers = Rivers(*drained, r.riverThreshold);
         DrawWaters(picture, shaped_->altitudes, drained->flow, drained->lakes, *rivers, level,
-                   r.riverThreshold);
+                   r.riverThreshold, shaped_->boundary);
     }
     if (r.regions)
         DrawPointMarks(picture, seed_.concentrationPoints);
+    if (source_)
+        for (size_t i = 0; i < source_->noData.size(); ++i)
+            if (source_->noData[i])
+                picture.pixels[i] = 0xFF000000u;
     return picture;
 }
 
+Boundary MapPipeline::Edges() const {
+    return settings_.recipe.boundary.value_or(source_ ? Boundary::Open : Boundary::Wrap);
+}
+
 std::string MapPipeline::Recipe() const {
-    if (!recipeKnown_)
+    if (!recipeKnown_ || source_)
         return {};
     return RecipeOf(seed_, kind_ == MapFileKind::Map, settings_);
 }
 
+std::vector<LandCell> MapPipeline::CellsWithHeights(const GEO_MakeLand& map) const {
+    std::vector<LandCell> cells;
+    if (!source_ || source_->noData.empty())
+        return cells;
+    for (int32_t i = 0; i < map.GetSize(); ++i)
+        if (!source_->noData[size_t(i)])
+            cells.push_back(map.GetData()[i]);
+    return cells;
+}
+
 std::string MapPipeline::LandReportText(const StageSink& progress) {
     const GEO_MakeLand& map = Shown(progress);
+    // NoData cells are no land and no sea: the report counts the others.
+    const std::vector<LandCell> present = CellsWithHeights(map);
+    if (!present.empty())
+        return BuildLandReport(present.data(), present.size(), map.waterLevel);
     return BuildLandReport(map.GetData(), size_t(map.GetSize()), map.waterLevel);
 }

@@ -14,6 +14,7 @@
 #include "landform/AltitudeGrid.h"
 #include "landform/Climate.h"
 #include "landform/FlowGraph.h"
+#include "pipeline/ImportedHeights.h"
 #include "pipeline/PipelineSettings.h"
 
 #include <cstdint>
@@ -43,6 +44,18 @@ struct DrainedFlow {
     std::vector<uint8_t> lakes;  // 1 or 0 a cell
 };
 
+// Where an imported map's heights came from, and how its cells' 0..1
+// altitudes map back to their units: base + altitude x span.
+struct HeightSource {
+    std::string path;
+    std::string sampleType;
+    HeightUnits units = HeightUnits::Unitless;
+    Georeference geo;
+    std::vector<uint8_t> noData;  // empty: every cell holds a height
+    double base = 0;
+    double span = 1;
+};
+
 // The drained flow with the rivers of one threshold (all 0 for threshold 0).
 // Shared, so a front end may keep viewing it after the pipeline moved on.
 struct MapWaters {
@@ -60,6 +73,20 @@ class MapPipeline {
     MapPipeline(GEO_MakeLand seed, MapFileKind kind, const PipelineSettings& settings = {});
     MapPipeline(MapPipeline&&) = default;
     MapPipeline& operator=(MapPipeline&&) = default;
+
+    // A map of imported heights (pipeline/ImportedHeights.h), refused as
+    // CheckImported says. An elevation model's heights are scaled to 0..1
+    // over their range and scaled back wherever they are written in their
+    // units; its water level is `waterLevel` in those units, else 0 (sea
+    // level). Glenvar's own 0..1 heights stay as they are, the water level
+    // `waterLevel` or 0.5. Its edges are open unless the settings say wrap.
+    // Such a map has no recipe: no setting rebuilds it.
+    static MapPipeline Imported(ImportedHeights heights, std::optional<double> waterLevel,
+                                const PipelineSettings& settings);
+    // The imported map's source; nullptr for a grown or loaded one.
+    const HeightSource* Source() const { return source_.get(); }
+    // The edges the stages see: the settings', else open for imported heights.
+    Boundary Edges() const;
 
     // Grows the map the parameters describe on the settings' threads; the
     // sink may stop it (Stopped).
@@ -109,7 +136,8 @@ class MapPipeline {
     // The recipe every picture and heightmap carries; empty when none can be said.
     std::string Recipe() const;
     // `glenvar-cli info --json`, with the water figures when the settings
-    // draw rivers, and the land report; both of the shaped heights. The JSON
+    // draw rivers (and an imported map's source), and the land report; both
+    // of the shaped heights. The JSON
     // and Write are the encoding half (MapPipelineOutputs.cpp), which the
     // page does not build.
     std::string InfoJsonText(const StageSink& progress = {});
@@ -134,6 +162,9 @@ class MapPipeline {
     std::shared_ptr<const std::vector<uint8_t>> Rivers(const DrainedFlow& drained,
                                                        uint32_t threshold);
     std::vector<unsigned char> PicturePng(const PipelineProgress& progress);
+    std::string InfoJsonOfShaped(const StageSink& progress);
+    // The shown map's cells that hold a height, when some hold none; empty otherwise.
+    std::vector<LandCell> CellsWithHeights(const GEO_MakeLand& map) const;
     void AddLayers(class OutputBatch& batch, const PipelineOutputs& outputs,
                    const PipelineProgress& progress);
     // The climate's layers and the engines' masks (MapPipelineClimate.cpp).
@@ -151,8 +182,10 @@ class MapPipeline {
     // are then kept as they are, never shaped again from the seed.
     bool recipeKnown_ = true;
 
+    std::shared_ptr<const HeightSource> source_;
     std::optional<AltitudeGrid> shaped_;
     LandformStages shapedStages_;
+    Boundary shapedEdges_ = Boundary::Wrap;
     double shapedLevel_ = 0;                   // erosion's base
     std::unique_ptr<GEO_MakeLand> shapedMap_;  // only when reshaped
     std::shared_ptr<const DrainedFlow> drained_;

@@ -12,9 +12,12 @@
 #include "export/HeightmapSet.h"
 #include "export/PngFile.h"
 #include "export/SaveForm.h"
+#include "export/Sidecar.h"
+#include "export/TiffPlacement.h"
 #include "landform/Waters.h"
 #include "pipeline/InfoJson.h"
 
+#include <charconv>
 #include <optional>
 
 namespace {
@@ -33,13 +36,49 @@ std::vector<unsigned char> EncodedMask(const AltitudeGrid& grid, const std::vect
     return EncodePicturePng(picture, recipe);
 }
 
-// The drained areas as 32-bit floats, through the heightmap TIFF writer.
+// The drained areas as 32-bit floats, through the heightmap TIFF writer,
+// placed as the heights are but in cells, not metres.
 std::vector<unsigned char> EncodedFlow(const AltitudeGrid& grid, const FlowGraph& flow,
-                                       const std::string& recipe) {
+                                       const std::string& recipe, TiffPlacement placement,
+                                       const uint8_t* holes) {
     AltitudeGrid area(grid.width, grid.height);
     for (size_t i = 0; i < flow.Area().size(); ++i)
         area.altitudes[i] = double(flow.Area()[i]);
-    return EncodeHeightmapTiff(HeightWindow::OfGrid(area), recipe);
+    placement.base = 0;
+    placement.span = 1;
+    placement.scale = 1;
+    placement.unit.clear();
+    placement.unitHeights = false;
+    return EncodeHeightmapTiff(HeightWindow::OfGrid(area).WithHoles(holes), recipe, &placement);
+}
+
+// A grown map lies with its lower left corner at the origin, a cell the
+// settings' metres a side, its 0..1 heights scaled to metres by the band; an
+// imported one where its file placed it, its heights back in their units.
+TiffPlacement PlacementOf(const PipelineSettings& s, const HeightSource* source, int32_t height) {
+    TiffPlacement p;
+    if (source) {
+        for (int i = 0; i < 6; ++i)
+            p.transform[i] = source->geo.transform[i];
+        p.crs = source->geo.crs;
+        p.base = source->base;
+        p.span = source->span;
+        p.noData = source->geo.noData;
+        if (source->units == HeightUnits::Unitless)
+            p.unitHeights = true;
+        else
+            p.unit = source->units == HeightUnits::Feet ? "ft" : "m";
+        return p;
+    }
+    const double cell = s.recipe.cellSizeMetres;
+    const double transform[6] = {0, cell, 0, cell * height, 0, -cell};
+    for (int i = 0; i < 6; ++i)
+        p.transform[i] = transform[i];
+    p.crs = s.crs;
+    p.scale = s.recipe.heightRangeMetres;
+    p.unit = "m";
+    p.unitHeights = true;
+    return p;
 }
 
 HeightmapLayout LayoutOf(const PipelineSettings& s, const std::string& recipe) {
@@ -76,7 +115,10 @@ void MapPipeline::AddLayers(OutputBatch& batch, const PipelineOutputs& outputs,
         Step(progress, "layer");
         const std::vector<unsigned char> bytes =
             layer.kind == LayerKind::Flow
-                ? EncodedFlow(*shaped_, w.drained->flow, recipe)
+                ? EncodedFlow(*shaped_, w.drained->flow, recipe,
+                              PlacementOf(settings_, source_.get(), shaped_->height),
+                              source_ && !source_->noData.empty() ? source_->noData.data()
+                                                                  : nullptr)
                 : EncodedMask(*shaped_,
                               layer.kind == LayerKind::Lakes ? w.drained->lakes : *w.rivers,
                               recipe);
@@ -86,7 +128,14 @@ void MapPipeline::AddLayers(OutputBatch& batch, const PipelineOutputs& outputs,
 }
 
 void MapPipeline::Write(const PipelineOutputs& outputs, const PipelineProgress& progress) {
-    const HeightmapLayout layout = LayoutOf(settings_, Recipe());
+    HeightmapLayout layout = LayoutOf(settings_, Recipe());
+    layout.placement = PlacementOf(settings_, source_.get(), seed_.CellGridSize().height);
+    if (source_ && !source_->noData.empty())
+        layout.holes = source_->noData.data();
+    if (source_)
+        layout.imported = ImportedSource{
+            source_->path, source_->sampleType, HeightUnitsName(source_->units),
+            source_->base, source_->span,       Edges() == Boundary::Open ? "open" : "wrap"};
     if (!outputs.heightmaps.empty()) {
         const std::string refusal = LayoutRefusal(seed_, layout);
         if (!refusal.empty())
@@ -130,9 +179,43 @@ void MapPipeline::Write(const PipelineOutputs& outputs, const PipelineProgress& 
     batch.CommitAll();
 }
 
+namespace {
+
+// An imported map's source as the report's last member: "source": {...}.
+std::string SourceJson(const HeightSource& s, Boundary edges) {
+    const auto number = [](double v) {
+        char digits[32];
+        return std::string(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
+    };
+    size_t holes = 0;
+    for (const uint8_t hole : s.noData)
+        holes += hole;
+    std::string json = ",\"source\":{\"file\":" + JsonQuoted(s.path);
+    json += ",\"sampleType\":" + JsonQuoted(s.sampleType);
+    json += ",\"units\":\"" + std::string(HeightUnitsName(s.units)) + "\"";
+    json += ",\"boundary\":\"" + std::string(edges == Boundary::Open ? "open" : "wrap") + "\"";
+    json += ",\"heightBase\":" + number(s.base) + ",\"heightSpan\":" + number(s.span);
+    json += ",\"noDataCells\":" + std::to_string(holes);
+    json += ",\"georeferenced\":" + std::string(s.geo.placed ? "true" : "false");
+    json += ",\"coordinateSystem\":" + std::string(s.geo.crs.empty() ? "false" : "true") + "}";
+    return json;
+}
+
+}  // namespace
+
 std::string MapPipeline::InfoJsonText(const StageSink& progress) {
+    std::string json = InfoJsonOfShaped(progress);
+    if (source_ && json.size() >= 2 && json.compare(json.size() - 2, 2, "}\n") == 0)
+        json.insert(json.size() - 2, SourceJson(*source_, Edges()));
+    return json;
+}
+
+std::string MapPipeline::InfoJsonOfShaped(const StageSink& progress) {
     const GEO_MakeLand& map = Shown(progress);
-    const LandFigures figures = CountLand(map.GetData(), size_t(map.GetSize()), map.waterLevel);
+    const std::vector<LandCell> present = CellsWithHeights(map);
+    const LandFigures figures =
+        present.empty() ? CountLand(map.GetData(), size_t(map.GetSize()), map.waterLevel)
+                        : CountLand(present.data(), present.size(), map.waterLevel);
     const std::vector<uint64_t> biomes = BiomeCounts(MapClimate(progress)->biomes);
     const uint32_t threshold = settings_.recipe.riverThreshold;
     if (threshold == 0)
@@ -141,6 +224,6 @@ std::string MapPipeline::InfoJsonText(const StageSink& progress) {
     const AltitudeGrid& grid = *shaped_;
     const WaterFigures waters =
         CountWaters(grid.width, grid.height, grid.altitudes, w.drained->flow, w.drained->lakes,
-                    *w.rivers, w.drained->level);
+                    *w.rivers, w.drained->level, grid.boundary);
     return InfoJson(map, kind_, figures, &waters, threshold, &biomes);
 }

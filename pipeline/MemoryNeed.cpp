@@ -80,21 +80,17 @@ uint64_t ControlGroupRoom(const std::string& procRoot, const std::string& sysRoo
     return std::numeric_limits<uint64_t>::max();
 }
 
-uint64_t GenerationBytes(const GEO_MakeLand& p, const PipelineSettings& settings,
-                         const PipelineOutputs& outputs) {
-    const uint64_t cells = uint64_t(p.width) * uint64_t(p.height);
-    const auto stamps = uint64_t(double(int32_t(cells)) * p.processAmount);
-    const uint64_t planes = settings.threads == 2 ? 2 : 1;
-    // Drawn and ordered stamps (8 bytes each), the order's bucket table, the counters.
-    const uint64_t stamping =
-        16 * stamps + 4 * std::max<uint64_t>(stamps, 65536) + 4 * cells * planes;
-    const uint64_t totals = 16 * cells + 4 * cells * planes;
+namespace {
+
+// The map's cells, its shaped heights and water, and the outputs as they are written.
+uint64_t WritingBytes(uint64_t cells, uint64_t height, const PipelineSettings& settings,
+                      const PipelineOutputs& outputs) {
     // One rendering serves every picture; the heightmaps are written one after another.
     uint64_t pictures = 0, heightmap = 0;
     for (const FileOutput& out : outputs.files)
-        pictures = std::max(pictures, FormOf(out.form).writingBytes(cells, uint64_t(p.height)));
+        pictures = std::max(pictures, FormOf(out.form).writingBytes(cells, height));
     for (const FileOutput& map : outputs.heightmaps)
-        heightmap = std::max(heightmap, FormOf(map.form).writingBytes(cells, uint64_t(p.height)));
+        heightmap = std::max(heightmap, FormOf(map.form).writingBytes(cells, height));
     // Stages reshape a copy of the altitudes with one more grid beside it;
     // relief shading keeps the copy while the picture is drawn. The shaped
     // map the pictures and heightmaps are drawn from is a second map's cells.
@@ -113,9 +109,31 @@ uint64_t GenerationBytes(const GEO_MakeLand& p, const PipelineSettings& settings
     // The climate: two float grids, the biomes and the wind's marks; a float
     // layer is written from a grid of doubles; masks keep seven weights a cell.
     const uint64_t climateBytes = climate ? (10 + 12 + (outputs.masks.empty() ? 0 : 8)) * cells : 0;
-    const uint64_t writing =
-        16 * cells + shaping + std::max(eroding, draining) + climateBytes + pictures + heightmap;
+    return 16 * cells + shaping + std::max(eroding, draining) + climateBytes + pictures + heightmap;
+}
+
+}  // namespace
+
+uint64_t GenerationBytes(const GEO_MakeLand& p, const PipelineSettings& settings,
+                         const PipelineOutputs& outputs) {
+    const uint64_t cells = uint64_t(p.width) * uint64_t(p.height);
+    const auto stamps = uint64_t(double(int32_t(cells)) * p.processAmount);
+    const uint64_t planes = settings.threads == 2 ? 2 : 1;
+    // Drawn and ordered stamps (8 bytes each), the order's bucket table, the counters.
+    const uint64_t stamping =
+        16 * stamps + 4 * std::max<uint64_t>(stamps, 65536) + 4 * cells * planes;
+    const uint64_t totals = 16 * cells + 4 * cells * planes;
+    const uint64_t writing = WritingBytes(cells, uint64_t(p.height), settings, outputs);
     return std::max({stamping, totals, writing}) + fixedBytes;
+}
+
+uint64_t ImportBytes(int32_t width, int32_t height, const PipelineSettings& settings,
+                     const PipelineOutputs& outputs) {
+    const uint64_t cells = uint64_t(width) * uint64_t(height);
+    // The heights as read (doubles, a row of the file's samples) and the
+    // NoData marks stay beside the map; the outlets are a second mask.
+    const uint64_t read = 8 * cells + 2 * cells;
+    return read + WritingBytes(cells, uint64_t(height), settings, outputs) + fixedBytes;
 }
 
 uint64_t AvailableBytes() {

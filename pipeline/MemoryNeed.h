@@ -16,6 +16,10 @@ class GEO_MakeLand;
 uint64_t GenerationBytes(const GEO_MakeLand& parameters, const PipelineSettings& settings,
                          const PipelineOutputs& outputs);
 
+// Peak bytes of importing heights of that size and writing the outputs.
+uint64_t ImportBytes(int32_t width, int32_t height, const PipelineSettings& settings,
+                     const PipelineOutputs& outputs);
+
 // What this process can still allocate: the least of the memory the system
 // has available (with free swap), the address-space and data-size limits
 // less what is mapped already, and the control group's limit less its use.

@@ -20,6 +20,8 @@ struct PipelineSettings {
     int32_t tileColumns = 1;
     int32_t tileRows = 1;
     int32_t threads = 1;  // 1 or 2: the same bytes either way
+    // A grown map's coordinate system for its TIFFs, as WKT; empty: none.
+    std::string crs;
 };
 
 // A mask or the drained areas, one pixel per cell; the climate's

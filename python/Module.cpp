@@ -7,6 +7,7 @@
 #include "python/FailureTranslation.h"
 #include "python/GenerationArguments.h"
 #include "python/GilRelease.h"
+#include "python/ImportedMaps.h"
 #include "python/Interrupts.h"
 #include "python/PythonMap.h"
 #include "python/TypedArguments.h"
@@ -403,6 +404,7 @@ PYBIND11_MODULE(_glenvar, m) {
         },
         py::arg("keywords"), py::arg("repeats"),
         "For the benchmark: seconds of each of `repeats` generations made in C++ alone.");
+    glenvar_python::DefineImports(m);
     m.def(
         "load",
         [](const py::object& pathValue) {
@@ -415,5 +417,6 @@ PYBIND11_MODULE(_glenvar, m) {
         "Reads a map file (.ld) or raw data file (.dat); or rebuilds, from its recipe, the map "
         "a picture or heightmap (.png, .tif, .exr, or a heightmap's sidecar NAME.json) was "
         "written from: grown, smoothed and eroded again, with the recipe's picture and "
-        "heightmap settings.");
+        "heightmap settings; any other heights glenvar-cli shape reads (a heightmap without a "
+        "recipe, an elevation model GDAL reads) are imported, with open edges.");
 }

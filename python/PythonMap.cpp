@@ -7,8 +7,10 @@
 #include "data/GEO_LandCircle.h"
 #include "export/RecipeFile.h"
 #include "export/RecipeMap.h"
+#include "geo/HeightReader.h"
 #include "pipeline/MemoryNeed.h"
 #include "python/GenerationArguments.h"
+#include "python/ImportedMaps.h"
 
 namespace glenvar_python {
 
@@ -78,6 +80,23 @@ std::unique_ptr<PythonMap> PythonMap::Load(const std::filesystem::path& path,
     return std::make_unique<PythonMap>(MapPipeline(std::move(terrain), kind, settings));
 }
 
+namespace {
+
+// The file's heights; when it holds none either, both reasons in one refusal.
+std::unique_ptr<PythonMap> ImportedOrSaid(const std::filesystem::path& path,
+                                          const std::string& noRecipe) {
+    try {
+        return ImportedFile(path);
+    } catch (const ArgumentError& failure) {
+        std::string reason = failure.what();
+        if (reason.rfind(path.string() + ": ", 0) == 0)
+            reason.erase(0, path.string().size() + 2);
+        throw ArgumentError(noRecipe + "; nor heights: " + reason);
+    }
+}
+
+}  // namespace
+
 std::unique_ptr<PythonMap> PythonMap::Rebuilt(const std::filesystem::path& path,
                                               const ProgressSink& generation,
                                               const StageSink& stages) {
@@ -85,15 +104,23 @@ std::unique_ptr<PythonMap> PythonMap::Rebuilt(const std::filesystem::path& path,
     try {
         recipe = AppliedRecipe(RecipeSettingsOfFile(path));
     } catch (const NoRecipeForm&) {
-        throw ArgumentError(path.string() +
-                            ": not a map file or raw data file, nor a picture or heightmap that "
-                            "carries a recipe");
+        if (IsMapFilePath(path.string()))
+            throw ArgumentError(path.string() +
+                                ": not a map file or raw data file, nor a picture or heightmap "
+                                "that carries a recipe");
+        // An elevation model, a heightmap of another tool's: its heights.
+        return ImportedOrSaid(path, path.string() +
+                                        ": not a map file or raw data file, nor a picture or "
+                                        "heightmap that carries a recipe");
     } catch (const RecipeFailure& failure) {
         // The reading names the file; the points' check does not.
         const std::string text = failure.what();
-        if (text.rfind(path.string() + ": ", 0) == 0)
-            throw;
-        throw RecipeFailure(path.string() + ": " + text);
+        const std::string named =
+            text.rfind(path.string() + ": ", 0) == 0 ? text : path.string() + ": " + text;
+        // A heightmap without a recipe: its heights, as glenvar-cli shape reads them.
+        if (text.find("holds no recipe") != std::string::npos)
+            return ImportedOrSaid(path, named);
+        throw RecipeFailure(named);
     }
     PipelineSettings settings;
     settings.recipe = recipe.options;

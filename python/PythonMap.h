@@ -87,6 +87,9 @@ class PythonMap {
     // map's own water level; none before.
     std::shared_ptr<const MapWaters> Waters();
     PointArray& Points() { return pipeline_.Points(); }
+    // An imported map's source (pipeline/MapPipeline.h); nullptr otherwise.
+    const HeightSource* Source() const { return pipeline_.Source(); }
+    std::string Recipe() const { return pipeline_.Recipe(); }
     const GEO_MakeLand& Terrain() const { return pipeline_.Seed(); }
 
   private:

@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(map_file stencil_cache cli_args recipe)
+[ ${#targets[@]} -gt 0 ] || targets=(map_file stencil_cache cli_args recipe height_import)
 
 bash scripts/install-deps.sh
 build=build-fuzz

@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpng-dev libtiff-dev   # PNG pictures and heightmaps; float TIFF heightmaps
   libopenexr-dev openexr   # EXR heightmaps; exrheader reads them back in the tests
+  libgdal-dev gdal-bin python3-gdal   # imported rasters and GeoTIFFs (geo/); gdalinfo and osgeo in the tests
   fonts-ipafont-gothic
   qt6-translations-l10n   # Qt's own dialogs in Japanese (qtbase_ja.qm)
   xvfb xauth openbox xdotool imagemagick   # the real-window smoke run

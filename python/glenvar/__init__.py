@@ -30,7 +30,8 @@ import operator
 from . import _glenvar
 from ._glenvar import Map, load
 
-__all__ = ["Map", "Parameter", "PARAMETERS", "Setting", "SETTINGS", "Biome", "BIOMES", "generate",
+__all__ = ["Map", "Parameter", "PARAMETERS", "Setting", "SETTINGS", "Biome", "BIOMES",
+           "from_heights", "generate",
            "load"]
 __version__ = _glenvar.__version__
 
@@ -114,6 +115,35 @@ def generate(**parameters) -> Map:
     TypeError naming the keyword. The GIL is released while the
     map grows."""
     return _glenvar.generate(_keywords(parameters))
+
+
+def from_heights(heights, *, wrap=False, nodata=None, cell_size=1.0, water_level=None) -> Map:
+    """Makes a map of any 2-D array of heights, copied (the array is never
+    viewed). Heights within 0..1 are taken as Glenvar's (water level 0.5
+    unless water_level says otherwise); any others as an elevation model's
+    metres, scaled to 0..1 over their range, the water level 0 m unless
+    water_level gives it in metres. Cells equal to nodata (NaN allowed) hold
+    no height: they stay NoData and drain the land around them. Edges are
+    open (water leaves over the border) unless wrap. cell_size is the metres
+    a cell spans, for the TIFFs saved. Every stage and save works on the map;
+    its recipe says it was made from an array, so nothing mistakes it for a
+    rebuildable one. Refusals (not 2-D, smaller than 2 x 2, NaN or
+    infinities, every cell NoData or one height) raise ValueError."""
+    import numpy
+
+    try:
+        array = numpy.array(heights, dtype=numpy.float64, order="C", copy=True)
+    except (TypeError, ValueError):
+        raise TypeError(f"heights must be a 2-D array of numbers, got {type(heights).__name__}") from None
+    if array.ndim != 2:
+        raise ValueError(f"heights must be a 2-D array, got {array.ndim} dimensions")
+    return _glenvar._from_heights(
+        array,
+        bool(wrap),
+        None if nodata is None else _number("nodata", nodata),
+        _number("cell_size", cell_size),
+        None if water_level is None else _number("water_level", water_level),
+    )
 
 
 def _keywords(parameters):

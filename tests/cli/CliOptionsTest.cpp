@@ -279,3 +279,38 @@ TEST(CliOptions, FileOptionsTakeExactlyTheirListedExtensions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CliOptions, ShapeTakesItsInputsEdgesAndRawSizes) {
+    const cli::Options o =
+        OptionsOf({"shape", "dem.tif", "--boundary", "wrap", "--size", "64x32", "--water-level-m",
+                   "-12.5", "--cell-size-m", "30", "--crs", "EPSG:32633", "-o", "p.png"});
+    EXPECT_EQ(o.command, cli::Command::Shape);
+    EXPECT_EQ(o.input, "dem.tif");
+    EXPECT_EQ(o.boundary, Boundary::Wrap);
+    EXPECT_EQ(o.rawWidth, 64);
+    EXPECT_EQ(o.rawHeight, 32);
+    EXPECT_EQ(o.waterLevelUnits, -12.5);
+    EXPECT_EQ(o.cellSizeMetres, 30);
+    EXPECT_EQ(o.crs, "EPSG:32633");
+    EXPECT_FALSE(OptionsOf({"shape", "h.png", "--heightmap", "o.tif"}).boundary.has_value());
+
+    EXPECT_EQ(ErrorOf({"shape", "dem.tif"}),
+              "shape: no output given; add -o FILE.png or --heightmap FILE");
+    EXPECT_EQ(ErrorOf({"shape", "-o", "p.png"}),
+              "shape: no input file given; see glenvar-cli shape --help");
+    EXPECT_EQ(ErrorOf({"shape", "a.r16", "--size", "1x9", "-o", "p.png"}),
+              "--size: expected WxH, each from 2 to 65536, got \"1x9\"");
+    EXPECT_EQ(ErrorOf({"shape", "a.r16", "--size", "9", "-o", "p.png"}),
+              "--size: expected WxH, each from 2 to 65536, got \"9\"");
+    EXPECT_EQ(ErrorOf({"shape", "a.tif", "--water-level-m", "nan", "-o", "p.png"}),
+              "--water-level-m: expected metres from -1000000 to 1000000, got \"nan\"");
+    EXPECT_EQ(ErrorOf({"shape", "a.tif", "--boundary", "torus", "-o", "p.png"})
+                  .rfind("--boundary: expected", 0),
+              0u);
+    EXPECT_EQ(ErrorOf({"generate", "--cell-size-m", "0", "-o", "p.png"}),
+              "--cell-size-m: expected metres greater than 0 and at most 1000000, got \"0\"");
+}
+
+}  // namespace

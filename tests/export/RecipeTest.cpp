@@ -110,6 +110,8 @@ TEST(RecipeGrammar, ReadsEveryRowTheWriterWrites) {
     o.climate.lapseRate = 9;
     o.climate.wind = WindFrom::NW;
     o.biomeColours = true;
+    o.boundary = Boundary::Open;
+    o.cellSizeMetres = 30;
     const std::vector<RecipeSetting> settings = RecipeSettings(RecipeText(terrain, true, o));
     std::set<std::string> read;
     for (const RecipeSetting& s : settings)
@@ -129,7 +131,9 @@ TEST(RecipeGrammar, ReadsEveryRowTheWriterWrites) {
     EXPECT_EQ("2500.5", range->value);
     EXPECT_EQ((RecipeSetting{"--latitudes", "40,-20.5"}), *(range + 1));
     EXPECT_EQ((RecipeSetting{"--wind-from", "NW"}), *(range + 3));
-    EXPECT_EQ((RecipeSetting{"--colours", "biomes"}), settings.back());
+    EXPECT_EQ((RecipeSetting{"--colours", "biomes"}), *(range + 4));
+    EXPECT_EQ((RecipeSetting{"--boundary", "open"}), *(range + 5));
+    EXPECT_EQ((RecipeSetting{"--cell-size-m", "30"}), settings.back());
 }
 
 TEST(Recipe, ReadFromSidecarAndExrAndRefusedElsewhere) {
