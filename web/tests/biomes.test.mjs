@@ -68,6 +68,16 @@ test("a biome link: glenvar-cli's pixels and picture file, a legend of info --js
   await page.click("#save-png");
   const saved = decode(await downloadedFile(folder, "LandData.png"));
   assert.ok(Buffer.from(saved.data).equals(Buffer.from(picture.data)), "saved picture differs");
+  // Its recipe names the climate: opened on a page of defaults, the same picture is grown.
+  const reopened = await openPage(session, "");
+  await (await reopened.$("#open")).uploadFile(join(folder, "LandData.png"));
+  await reopened.waitForFunction(() => document.getElementById("map").width === 300);
+  await idle(reopened);
+  await assertShows(reopened, picture, "reopened picture");
+  assert.deepEqual(await reopened.$eval("#side", () => ["colours", "wind-from", "latitudes",
+    "lapse-rate"].map((id) => { const e = document.getElementById(id);
+    return e.type === "checkbox" ? e.checked : e.value; })), [true, "W", "60,10", "8"]);
+  await reopened.close();
 
   const info = JSON.parse(cli(["info", join(work, "map.ld"), "--json", "--smooth", "3",
     "--latitudes", "60,10", "--wind-from", "west", "--lapse-rate", "8"], { encoding: "utf8" }));
