@@ -115,7 +115,12 @@ test("a link's stage value that glenvar-cli refuses gets the dialog's message", 
                                ["erode=1e1", "0 から 1000 までの整数を入力してください。"],
                                ["erodibility=NaN", "0 から 1 までの数値を入力してください。"],
                                ["rivers=268435457",
-                                "0 から 268435456 までの整数を入力してください。"]]) {
+                                "0 から 268435456 までの整数を入力してください。"],
+                               ["lapse-rate=15.5", "0 から 15 までの数値を入力してください。"],
+                               ["latitudes=10,60",
+                                "緯度には -90 から 90 までの数値を 北,南 の順に指定してください。"],
+                               ["colours=grey", "植生図には heights, biomes のいずれかを指定して" +
+                                "ください。"]]) {
     const page = await openPage(session, query);
     assert.equal(await page.$eval("#message-text", (e) => e.textContent), said, query);
     await page.close();
