@@ -3,7 +3,8 @@
 // table (glenvar.biomeTable()) and the shown map's land cells by biome id.
 import { currentLanguage, text } from "./texts.js";
 
-// Fills the list; false (and an empty list) when the map shows no biomes.
+// Fills the list; false (and an empty list) when the map shows no biomes or
+// has no land.
 export function showLegend(list, table, cells) {
   list.replaceChildren();
   if (!cells || cells.length === 0) return false;
@@ -25,5 +26,5 @@ export function showLegend(list, table, cells) {
     item.append(swatch, name, share);
     list.append(item);
   }
-  return true;
+  return list.children.length > 0;
 }

@@ -138,5 +138,15 @@ test("the toggle: heights and biomes in 2D and 3D; the wind and latitudes redraw
   await assertShows(page, cliPicture("heights", ["--wind-from", "E", "--latitudes", "20,-20"]),
                     "heights again");
   assert.equal(await page.$eval("#legend", (e) => e.hidden), true);
+  // Biomes again, then the water over every cell: no land, no legend.
+  await page.click("#colours");
+  await idle(page);
+  assert.equal(await page.$eval("#legend", (e) => e.hidden), false);
+  await page.$eval("#water", (e) => {
+    e.value = e.max;
+    e.dispatchEvent(new Event("change"));
+  });
+  await idle(page);
+  assert.equal(await page.$eval("#legend", (e) => e.hidden), true, "a legend of no land");
   await page.close();
 });
