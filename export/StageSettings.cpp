@@ -185,7 +185,7 @@ constexpr StageSetting rows[] = {
     // Climate and biomes
     {.id = Id::Latitudes,
      .option = "--latitudes",
-     .link = "",
+     .link = "latitudes",
      .type = Type::Span,
      .metavar = "N,S",
      .keyword = "latitudes",
@@ -197,10 +197,13 @@ constexpr StageSetting rows[] = {
      .help = "latitudes of the top and bottom rows in degrees,\n"
              "north first, each -90..90 (default {default}: pole\n"
              "to pole); a wrapping map's temperatures still meet\n"
-             "across its top and bottom"},
+             "across its top and bottom",
+     .japanese = "緯度",
+     .englishLabel = "Latitudes",
+     .gloss = "of the top and bottom rows, north,south in degrees"},
     {.id = Id::LapseRate,
      .option = "--lapse-rate",
-     .link = "",
+     .link = "lapse-rate",
      .type = Type::Number,
      .metavar = "C",
      .keyword = "lapse_rate",
@@ -211,10 +214,14 @@ constexpr StageSetting rows[] = {
      .description = "degrees Celsius the air cools per km of height (--height-range-m)",
      .help = "degrees Celsius the air cools per km of height,\n"
              "{range} (default {default}); heights in metres by\n"
-             "--height-range-m"},
+             "--height-range-m",
+     .japanese = "気温減率",
+     .englishLabel = "Lapse rate",
+     .gloss = "°C cooler per km of height",
+     .step = 0.1},
     {.id = Id::WindFrom,
      .option = "--wind-from",
-     .link = "",
+     .link = "wind-from",
      .type = Type::Choice,
      .metavar = "DIR",
      .keyword = "wind_from",
@@ -227,10 +234,13 @@ constexpr StageSetting rows[] = {
      .help = "where the wind comes from: bands (default: trade\n"
              "winds, westerlies, polar easterlies by latitude)\n"
              "or N, NE, E, SE, S, SW, W, NW (or north, west...)\n"
-             "over the whole map, north at the top"},
+             "over the whole map, north at the top",
+     .japanese = "風向",
+     .englishLabel = "Wind from",
+     .gloss = "bands by latitude, or one direction (north at the top)"},
     {.id = Id::Colours,
      .option = "--colours",
-     .link = "",
+     .link = "colours",
      .type = Type::Choice,
      .metavar = "heights|biomes",
      .keyword = "colours",
@@ -239,7 +249,10 @@ constexpr StageSetting rows[] = {
      .fallback = "heights",
      .description = "pictures coloured by height, or by biome (with relief and rivers when asked)",
      .help = "pictures coloured by height (default), or by biome\n"
-             "(with --shade and --rivers as asked)"},
+             "(with --shade and --rivers as asked)",
+     .japanese = "植生図",
+     .englishLabel = "Biomes",
+     .gloss = "colour the map by biome (temperature and rain)"},
     // Own heights
     {.id = Id::Boundary,
      .option = "--boundary",

@@ -137,9 +137,10 @@ TEST(StageSettings, NamesAreUniqueAndRecipesCarryNoRunOption) {
 }
 
 // The page builds a field from each row that has a label: its id is the link
-// key, a checkbox holds a switch or a choice of two, its arrows step by the
-// row's step (whole for an integer), and its default lies on that step, or
-// the browser shows the untouched field as invalid.
+// key, a checkbox holds a switch or a choice of two, a list a longer choice,
+// a text field a span (its default read as the row reads it), its arrows step
+// by the row's step (whole for an integer), and its default lies on that
+// step, or the browser shows the untouched field as invalid.
 TEST(StageSettings, PageFieldsFitTheirRows) {
     for (const StageSetting& row : StageSettings()) {
         if (row.japanese.empty()) {
@@ -150,7 +151,9 @@ TEST(StageSettings, PageFieldsFitTheirRows) {
             << row.option;
         const bool number = row.type == SettingType::Integer || row.type == SettingType::Number;
         if (row.type == SettingType::Choice)
-            EXPECT_EQ(std::count(row.choices.begin(), row.choices.end(), '|'), 1) << row.option;
+            EXPECT_GE(std::count(row.choices.begin(), row.choices.end(), '|'), 1) << row.option;
+        else if (row.type == SettingType::Span)
+            EXPECT_FALSE(Refused(ReadStageText(row, row.fallback))) << row.option;
         else
             EXPECT_TRUE(number || row.type == SettingType::Switch) << row.option;
         if (!number || row.slider) {

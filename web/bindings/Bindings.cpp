@@ -9,6 +9,7 @@
 #include "export/RecipeText.h"
 #include "export/SettingText.h"
 #include "export/StageSettings.h"
+#include "landform/Biomes.h"
 
 #include "resources/Strings.h"
 #include "resources/ViewStrings.h"
@@ -154,6 +155,24 @@ std::string StageNumber(const val& s, StageSettingId id, double& into) {
     return {};
 }
 
+// The climate's rows and the colours as the page holds them: the lapse rate
+// a number, the others their text as glenvar-cli reads it; into `options`
+// through the rows, so that a wind's long name means what glenvar-cli means.
+std::string ReadClimate(const val& s, RecipeOptions& options) {
+    using Id = StageSettingId;
+    for (const Id id : {Id::Latitudes, Id::LapseRate, Id::WindFrom, Id::Colours}) {
+        const StageSetting& row = StageRow(id);
+        const val v = s[std::string(row.link)];
+        const StageReading read = row.type == SettingType::Number
+                                      ? CheckStageNumber(row, v.as<double>())
+                                      : ReadStageText(row, v.as<std::string>());
+        if (const auto* refusal = std::get_if<StageRefusal>(&read))
+            return CommandLineWords(*refusal);
+        SetStageValue(row, std::get<StageValue>(read), options);
+    }
+    return {};
+}
+
 // The stages the page's controls set, each under its row's link key. A value
 // out of its row's range (NaN included) changes nothing and comes back as
 // the refusal's text; "" when the stages were set.
@@ -171,7 +190,12 @@ std::string SetStages(val s) {
     const StageReading edgeRead = ReadStageText(edge, s[std::string(edge.link)].as<std::string>());
     if (const auto* refusal = std::get_if<StageRefusal>(&edgeRead))
         return CommandLineWords(*refusal);
+    RecipeOptions climate;
+    if (std::string refused = ReadClimate(s, climate); !refused.empty())
+        return refused;
     WebStages stages;
+    stages.climate = climate.climate;
+    stages.biomeColours = climate.biomeColours;
     stages.landform = {int32_t(smooth), int32_t(erode), k, int32_t(thermal)};
     stages.riverThreshold = uint32_t(rivers);
     stages.shade = s[std::string(StageRow(Id::Shade).link)].as<bool>();
@@ -321,6 +345,26 @@ std::string Report() {
 std::string EnglishReport() {
     return Map().Report(ReportLanguage::English);
 }
+// Every biome by id: {key, english, japanese, colour ("#rrggbb")}, for the legend.
+val BiomeList() {
+    val list = val::array();
+    for (const BiomeInfo& b : BiomeTable()) {
+        val entry = val::object();
+        entry.set("key", std::string(b.key));
+        entry.set("english", std::string(b.english));
+        entry.set("japanese", std::string(b.japanese));
+        static constexpr char digits[] = "0123456789abcdef";
+        std::string colour = "#";
+        for (int shift = 20; shift >= 0; shift -= 4)
+            colour += digits[(b.rgb >> shift) & 0xF];
+        entry.set("colour", colour);
+        list.call<void>("push", entry);
+    }
+    return list;
+}
+val BiomeCells() {
+    return Held(Map().BiomeCells());
+}
 std::string EnglishFailure() {
     return Map().EnglishFailure();
 }
@@ -462,6 +506,8 @@ EMSCRIPTEN_BINDINGS(glenvar) {
     emscripten::function("report", &Report);
     emscripten::function("englishReport", &EnglishReport);
     emscripten::function("englishFailure", &EnglishFailure);
+    emscripten::function("biomeTable", &BiomeList);
+    emscripten::function("biomeCells", &BiomeCells);
     emscripten::function("setWaterLevel", &SetWaterLevel);
     emscripten::function("texts", &Texts);
     emscripten::function("parameterTable", &Table);

@@ -54,6 +54,8 @@ PipelineSettings WebMap::Settings(bool regions) const {
     settings.recipe.regions = regions;
     settings.recipe.shade = stages_.shade;
     settings.recipe.edge = stages_.edge;
+    settings.recipe.climate = stages_.climate;
+    settings.recipe.biomeColours = stages_.biomeColours;
     return settings;
 }
 
@@ -190,6 +192,14 @@ std::string WebMap::Recipe(bool regions) const {
 std::string WebMap::Report(ReportLanguage language) {
     const GEO_MakeLand& map = pipeline_.ShapedMap();
     return BuildLandReport(map.GetData(), size_t(map.GetSize()), map.waterLevel, language);
+}
+
+std::vector<double> WebMap::BiomeCells() {
+    int32_t w = 0, h = 0;
+    if (!stages_.biomeColours || !GridSize(w, h))
+        return {};
+    const std::vector<uint64_t> counts = BiomeCounts(pipeline_.MapClimate()->biomes);
+    return {counts.begin(), counts.end()};
 }
 
 std::vector<unsigned char> WebMap::MapFileBytes() const {

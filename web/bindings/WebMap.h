@@ -21,12 +21,14 @@ enum class LoadResult { Map, Raw, None, Failed };
 
 // What the page does with a map after it is grown: its stages and relief
 // shading for every picture and report, the rivers and lakes its pictures
-// draw, the heightmaps' edge.
+// draw, the heightmaps' edge, the climate and whether pictures show biomes.
 struct WebStages {
     LandformStages landform;
     bool shade = false;
     uint32_t riverThreshold = 0;  // as glenvar-cli's --rivers; 0: no waters drawn
     HeightEdge edge = HeightEdge::Wrap;
+    ClimateSettings climate;
+    bool biomeColours = false;
 };
 
 class WebMap {
@@ -64,6 +66,9 @@ class WebMap {
     std::string Recipe(bool regions) const;
 
     std::string Report(ReportLanguage language = ReportLanguage::Japanese);
+    // The land cells of each biome (by id) when the pictures show biomes;
+    // empty otherwise, so a height view never waits for the climate.
+    std::vector<double> BiomeCells();
     std::vector<unsigned char> MapFileBytes() const;
     std::vector<unsigned char> RawFileBytes() const;
 

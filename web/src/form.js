@@ -4,7 +4,7 @@
 // and the arithmetic of edits and sliders come from the module
 // (createGlenvar()): the table and the code the desktop program and glenvar-cli use.
 
-import { text } from "./texts.js";
+import { currentLanguage, text } from "./texts.js";
 import { refusalText } from "./refusals.js";
 
 // The water level has its own slider beside the map (attachWaterSlider).
@@ -14,10 +14,13 @@ const readOrder = ["seed", "pointCount", "width", "height"];
 // The page takes every seed a map file holds, beyond the dialog's 32 bits.
 const maxSeed = (2n ** 64n - 1n).toString();
 // The stages after generation (smoothing, shading, the edge, erosion and
-// rivers), their ranges, defaults and reading come from the settings rows
-// (glenvar.stageTable(), glenvar.parseStage()), so that a link's value is
-// refused exactly as glenvar-cli refuses it.
-const stageTypes = ["integer", "number", "switch", "choice"];
+// rivers) and the climate with the biome colours: their ranges, defaults and
+// reading come from the settings rows (glenvar.stageTable(),
+// glenvar.parseStage()), so that a link's value is refused exactly as
+// glenvar-cli refuses it.
+const stageTypes = ["integer", "number", "switch", "choice", "span"];
+// The stages with controls of their own making in showStages and main.js.
+const ownStages = ["smooth", "shade", "edge"];
 
 function row(label, gloss, control, extra) {
   const div = document.createElement("div");
@@ -58,6 +61,9 @@ export class ParameterForm {
     // The stages typed into number fields, in glenvar-cli's order.
     this.fieldStages = this.stageRows.filter((r) => ["integer", "number"].includes(r.type) &&
                                                     r.name !== "smooth");
+    // The rest (latitudes, wind, colours): a checkbox, a list or a text field each.
+    this.otherStages = this.stageRows.filter((r) => !ownStages.includes(r.name) &&
+                                                    !this.fieldStages.includes(r));
     this.stages = { ...this.noStages };
     this.refusals = []; // link values the form cannot hold, each told once by a read
     this.inputs = {};
@@ -90,7 +96,7 @@ export class ParameterForm {
   // A stage's default as the page holds it.
   fallback(r) {
     if (r.type === "switch") return false;
-    return r.type === "choice" ? r.fallback : Number(r.fallback);
+    return r.type === "choice" || r.type === "span" ? r.fallback : Number(r.fallback);
   }
 
   stageRow(key) {
@@ -178,15 +184,28 @@ export class ParameterForm {
     c.shade.checked = this.stages.shade;
     c.edge.checked = this.stages.edge === "repeat";
     for (const { name } of this.fieldStages) c[name].value = String(this.stages[name]);
+    for (const r of this.otherStages) {
+      if (c[r.name].type === "checkbox") c[r.name].checked = this.stages[r.name] === r.choices[1];
+      else c[r.name].value = this.stages[r.name];
+    }
+  }
+
+  // The text glenvar-cli would be given for a stage's control.
+  stageText(r, control) {
+    return control.type === "checkbox" ? r.choices[control.checked ? 1 : 0] : control.value;
   }
 
   // A stage's value as glenvar-cli reads it: {value}, or {error} in the
   // dialog's words when it would refuse it.
   stageValue(key, written) {
     const read = this.glenvar.parseStage(key, written);
-    if (!("expected" in read)) return { value: read.value };
     const r = this.stageRow(key);
-    if (r.type === "choice") return { error: text("edgeValues") };
+    // A span's two numbers as their text: the value compares and links as one.
+    if (!("expected" in read)) return { value: r.type === "span" ? read.value.join(",") : read.value };
+    const name = currentLanguage() === "en" ? r.englishLabel : r.japanese;
+    if (key === "edge") return { error: text("edgeValues") };
+    if (r.type === "choice") return { error: text("choiceValues", name, r.choices.join(", ")) };
+    if (r.type === "span") return { error: text("spanValues", name, r.low, r.high) };
     const kind = r.type === "number" ? "numberInRange" : "integerInRange";
     return { error: refusalText(this.texts, kind, r, r.low, r.high) };
   }
@@ -256,6 +275,7 @@ export class ParameterForm {
     for (const key of ["smooth", "shade", "edge"]) this.linkStage(q, key);
     // In glenvar-cli's order: erosion, its K, talus, rivers.
     for (const { name } of this.fieldStages) this.linkStage(q, name);
+    for (const { name } of this.otherStages) this.linkStage(q, name);
     return q.toString();
   }
 

@@ -14,6 +14,7 @@ import { message } from "./messages.js";
 import { restoreSettings, settingsOf } from "./settings.js";
 import { linkWork, isHeavy } from "./heavy.js";
 import { progressShown } from "./progress.js";
+import { showLegend } from "./legend.js";
 
 const $ = (id) => document.getElementById(id);
 
@@ -23,7 +24,7 @@ const worker = connectWorker("worker.js", (progress) => showProgress(progress));
 const callsOf = (signal) => (op, ...args) =>
   signal.aborted ? Promise.reject(signal.reason) : worker.call(op, ...args);
 
-let texts, forms, form, view, defaults;
+let texts, forms, form, view, defaults, biomes;
 let glenvar; // the module on the page's own thread: texts, parameter table, numbers
 let map = null; // the last picture: {width, height, rgba, report, parameters}
 let placing = false;
@@ -97,6 +98,12 @@ function showReport() {
 const refusedBy = (result, worded) =>
   currentLanguage() === "en" ? worded(result.englishMessage) : result.message;
 
+// The key of a map coloured by biome; hidden for a map coloured by height.
+function showBiomes() {
+  const hasCells = map !== null && map.width > 0 && map.height > 0;
+  $("legend").hidden = !showLegend($("biome-list"), biomes, hasCells ? map.biomeCells : null);
+}
+
 function describeMap(hasCells) {
   $("map").setAttribute("aria-label", hasCells ? text("map", map.width, map.height) : text("noMap"));
 }
@@ -108,6 +115,7 @@ function showMap(result, settings) {
   view.show(result.width, result.height, result.rgba);
   const hasCells = result.width > 0 && result.height > 0;
   showReport();
+  showBiomes();
   const p = result.parameters;
   enableFiles();
   $("regions").disabled = !hasCells || p.points.length === 0;
@@ -374,6 +382,22 @@ function wireStages() {
       changed((t) => (form.stages[key] = read.value))(e);
     });
   }
+  // The climate and the colours: a new picture of the same heights. A text
+  // glenvar-cli would refuse is told at once and the control shows the stage again.
+  for (const r of form.otherStages) {
+    $(r.name).addEventListener("change", (e) => {
+      const read = form.stageValue(r.name, form.stageText(r, e.target));
+      if (read.error) {
+        form.showStages();
+        return message(read.error, e.target);
+      }
+      if (read.value === form.stages[r.name]) return;
+      form.stages[r.name] = read.value;
+      form.refusals = form.refusals.filter((f) => f.key !== r.name);
+      showLink();
+      if (map && !placing) render(form.regions);
+    });
+  }
   // The edge changes only the heightmap files.
   $("edge").addEventListener("change", (e) => {
     form.stages.edge = e.target.checked ? "repeat" : "wrap";
@@ -466,6 +490,7 @@ function showLanguage(language) {
   }
   describeMap(map !== null && map.width > 0);
   showReport();
+  showBiomes();
   showPlacementText();
   surface?.describe(text("surface"), surfaceViewText);
   if (pendingWork) showPending(pendingWork);
@@ -504,6 +529,7 @@ async function start() {
   texts = glenvar.texts();
   defaults = glenvar.parameters();
   forms = glenvar.fileForms();
+  biomes = glenvar.biomeTable();
   document.title = texts.appTitle;
   $("form-caption").textContent = texts.generateCaption;
   $("water-caption").textContent = texts.waterLevelCaption;

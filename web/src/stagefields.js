@@ -1,4 +1,5 @@
-// The stage section's rows (smoothing, erosion, rivers, shading, the edge),
+// The stage section's rows (smoothing, erosion, rivers, shading, the edge,
+// the climate and the biome colours),
 // each made from its settings row (glenvar.stageTable()): the control's id is
 // the row's link key, and its labels, gloss, step and default are the row's,
 // so the page itself names no stage.
@@ -7,11 +8,24 @@
 const captionId = "shape-caption";
 
 function control(r) {
+  // A longer choice (the wind) is a list of its words, the default first.
+  if (r.type === "choice" && r.choices.length > 2) {
+    const select = document.createElement("select");
+    select.id = r.name;
+    for (const word of r.choices) select.add(new Option(word, word));
+    return select;
+  }
   const input = document.createElement("input");
   input.id = r.name;
   // A choice of two is a checkbox that means its second word (the edge's repeat).
   if (r.type === "switch" || r.type === "choice") {
     input.type = "checkbox";
+    return input;
+  }
+  // A span (the latitudes) is typed as glenvar-cli takes it: N,S.
+  if (r.type === "span") {
+    input.type = "text";
+    input.defaultValue = r.fallback;
     return input;
   }
   input.type = r.slider ? "range" : "number";

@@ -17,6 +17,10 @@ const texts = {
     surfaceView: (turn, tilt, distance) => `方位 ${turn}°、俯角 ${tilt}°、距離 ${distance}`,
     noWebGL: "このﾌﾞﾗｳｻﾞでは3D表示を使えません (WebGL がありません)。",
     edgeValues: "edge には repeat か wrap を指定してください。",
+    choiceValues: (name, words) => `${name}には ${words} のいずれかを指定してください。`,
+    spanValues: (name, lo, hi) =>
+      `${name}には ${lo} から ${hi} までの数値を 北,南 の順に指定してください。`,
+    biomeShare: (share) => `陸地の ${share}%`,
     noRecipe: "この画像には地図の作り方が記録されていません。",
     heavyLink: (job) => `このﾘﾝｸの地図は作るのに時間がかかります: ${job.width} × ${job.height} ｾﾙ` +
       (job.smooth > 0 ? `、平滑化 ${job.smooth}` : "") +
@@ -49,6 +53,10 @@ const texts = {
     normalising: "Normalising",
     noWebGL: "This browser cannot show the 3D view (no WebGL).",
     edgeValues: "The edge is either repeat or wrap.",
+    choiceValues: (name, words) => `${name}: choose one of ${words}.`,
+    spanValues: (name, lo, hi) =>
+      `${name}: enter two numbers from ${lo} to ${hi}, north first, as N,S.`,
+    biomeShare: (share) => `${share}% of the land`,
     noRecipe: "This picture holds no recipe of a map this page can make.",
     heavyLink: (job) => `This link's map takes a while to make: ${job.width} × ${job.height} cells` +
       (job.smooth > 0 ? `, smoothing radius ${job.smooth}` : "") +

@@ -13,7 +13,8 @@ function picture(m, regions) {
   const p = m.parameters();
   const rgba = copy(m.render(regions, progress));
   return { width: p.gridWidth, height: p.gridHeight, rgba, report: m.report(),
-           englishReport: m.englishReport(), parameters: p, recipe: m.recipe(regions) };
+           englishReport: m.englishReport(), parameters: p, recipe: m.recipe(regions),
+           biomeCells: copy(m.biomeCells()) };
 }
 
 function heights(m, asFile, floats) {

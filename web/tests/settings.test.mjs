@@ -43,11 +43,12 @@ test("each stage row reads and refuses as glenvar-cli, with its range and defaul
     (k) => [k, k === "edge" ? ["wrap", "repeat", "Wrap", "", "1"] : null])));
   assert.deepEqual(rows.map((r) => r.option),
                    ["--point", "--smooth", "--erode", "--erodibility", "--thermal", "--rivers",
-                    "--regions", "--shade", "--edge"]);
+                    "--regions", "--shade", "--edge", "--latitudes", "--lapse-rate",
+                    "--wind-from", "--colours"]);
   // The stage section is made from the rows: each field's id, labels and gloss
   // are its row's, and its control what the page had by hand.
   const fields = await page.$$eval("[aria-labelledby=shape-caption] .row", (divs) => divs.map((d) => {
-    const [label, input] = [d.querySelector("label"), d.querySelector("input")];
+    const [label, input] = [d.querySelector("label"), d.querySelector("input, select")];
     return { name: input.id, for: label.htmlFor, japanese: label.textContent,
              englishLabel: label.dataset.en, gloss: d.querySelector(".gloss").textContent,
              control: [input.type, input.getAttribute("step"), input.getAttribute("value")] };
@@ -60,7 +61,13 @@ test("each stage row reads and refuses as glenvar-cli, with its range and defaul
                    [["smooth", "range", null, "0"], ["erode", "number", "1", "0"],
                     ["erodibility", "number", "0.001", "0.01"], ["thermal", "number", "1", "0"],
                     ["rivers", "number", "100", "0"], ["shade", "checkbox", null, null],
-                    ["edge", "checkbox", null, null]]);
+                    ["edge", "checkbox", null, null], ["latitudes", "text", null, "90,-90"],
+                    ["lapse-rate", "number", "0.1", "6.5"], ["wind-from", "select-one", null, null],
+                    ["colours", "checkbox", null, null]]);
+  // The wind's list holds every word glenvar-cli takes, the default first.
+  const wind = rows.find((r) => r.name === "wind-from");
+  assert.deepEqual(await page.$$eval("#wind-from option", (o) => o.map((e) => e.value)),
+                   wind.choices);
   const help = spawnSync(process.env.GLENVAR_CLI, ["render", "--help"], { encoding: "utf8" }).stdout;
   const numbers = rows.filter((r) => r.type === "integer" || r.type === "number");
   const tried = await page.evaluate(async (cases) => {
@@ -84,6 +91,22 @@ test("each stage row reads and refuses as glenvar-cli, with its range and defaul
   }
   const edge = reads[rows.findIndex((r) => r.name === "edge")];
   assert.deepEqual(edge.map((e) => e.value ?? null), ["wrap", "repeat", null, null, null]);
+  // The texts of the latitudes, the wind and the colours, as glenvar-cli reads them.
+  const words = { "--latitudes": ["60,10", "10,60", "90,-90", "91,0", "0,-90.5", "0x1,0", "60, 10",
+                                  "60,", "60", "NaN,0", "1e1,0", ""],
+                  "--wind-from": ["W", "west", "bands", "w", "West", "north-west", "NNE", ""],
+                  "--colours": ["biomes", "heights", "Biomes", "1", ""] };
+  const cases = Object.entries(words).flatMap(([option, list]) => list.map((t) => [option, t]));
+  const choiceReads = await page.evaluate(async (cases, links) => {
+    const m = await createGlenvar();
+    return cases.map(([option, t]) => m.parseStage(links[option], t));
+  }, cases, Object.fromEntries(rows.map((r) => [r.option, r.name])));
+  for (const [k, [option, t]] of cases.entries()) {
+    const cli = cliRefusal(option, t);
+    const read = choiceReads[k];
+    if (cli) assert.deepEqual({ expected: read.expected, got: read.got }, cli, `${option} ${t}`);
+    else assert.ok("value" in read && !("expected" in read), `${option} ${t} taken by both`);
+  }
   await page.close();
 });
 
@@ -92,7 +115,12 @@ test("a link's stage value that glenvar-cli refuses gets the dialog's message", 
                                ["erode=1e1", "0 から 1000 までの整数を入力してください。"],
                                ["erodibility=NaN", "0 から 1 までの数値を入力してください。"],
                                ["rivers=268435457",
-                                "0 から 268435456 までの整数を入力してください。"]]) {
+                                "0 から 268435456 までの整数を入力してください。"],
+                               ["lapse-rate=15.5", "0 から 15 までの数値を入力してください。"],
+                               ["latitudes=10,60",
+                                "緯度には -90 から 90 までの数値を 北,南 の順に指定してください。"],
+                               ["colours=grey", "植生図には heights, biomes のいずれかを指定して" +
+                                "ください。"]]) {
     const page = await openPage(session, query);
     assert.equal(await page.$eval("#message-text", (e) => e.textContent), said, query);
     await page.close();
