@@ -34,10 +34,11 @@ const CommandOption layerOption = {.name = "--layer",
 
 // The stages and the picture and heightmap layout generate and render share.
 std::vector<CommandOption> SharedStages() {
-    return {Stage(Id::Smooth),      Stage(Id::Erode),  Stage(Id::ErosionK),
-            Stage(Id::Thermal),     Stage(Id::Rivers), layerOption,
-            Stage(Id::Shade),       Stage(Id::Edge),   Stage(Id::Engine),
-            Stage(Id::HeightRange), Stage(Id::Tiles)};
+    return {Stage(Id::Smooth), Stage(Id::Erode), Stage(Id::ErosionK), Stage(Id::Thermal),
+            Stage(Id::Rivers), layerOption, Stage(Id::Shade), Stage(Id::Edge), Stage(Id::Engine),
+            Stage(Id::HeightRange), Stage(Id::Tiles),
+            // Erosion's further laws
+            Stage(Id::Uplift), Stage(Id::Deposition), Stage(Id::Diffusion), Stage(Id::CrossLakes)};
 }
 
 std::vector<CommandOption> Joined(std::vector<CommandOption> head,
@@ -118,6 +119,11 @@ std::vector<CommandOption> InfoOptions() {
         Stage(Id::Thermal, "after N steps of talus erosion (see generate)"),
         Stage(Id::Rivers,
               "with --json: river cells, lakes and the largest\nbasin's share (see generate)"),
+        // Erosion's further laws
+        Stage(Id::Uplift, "erosion's uplift (see generate)"),
+        Stage(Id::Deposition, "erosion's deposition (see generate)"),
+        Stage(Id::Diffusion, "erosion's hillslope diffusion (see generate)"),
+        Stage(Id::CrossLakes, "erosion's water crosses lakes (see generate)"),
     };
 }
 

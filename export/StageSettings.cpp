@@ -182,6 +182,54 @@ constexpr StageSetting rows[] = {
      .description = "each heightmap as K x L tiles sharing their edge rows and columns",
      .help = "write each heightmap as K x L tiles NAME_x{i}_y{j},\n"
              "sharing their edge rows and columns"},
+    // Erosion's further laws: each means something only with --erode.
+    {.id = Id::Uplift,
+     .option = "--uplift",
+     .link = "",
+     .type = Type::Number,
+     .metavar = "U",
+     .keyword = "uplift",
+     .high = 0.01,
+     .fallback = "0",
+     .description = "height the land rises each erosion step, the water staying the base level",
+     .help = "each erosion step raises the land by U, {range}\n"
+             "(default {default}): the water stays the base level,\n"
+             "so enough steps reach a steady state; water\n"
+             "then crosses lakes while eroding"},
+    {.id = Id::Deposition,
+     .option = "--deposition",
+     .link = "",
+     .type = Type::Number,
+     .metavar = "G",
+     .keyword = "deposition",
+     .high = 10,
+     .fallback = "0",
+     .description = "sediment deposition G of the stream-power law (0: detachment only)",
+     .help = "rivers drop sediment, G times what they carry\n"
+             "over what they drain, {range} (default {default}):\n"
+             "Yuan et al.'s law, so valleys fill and plains\n"
+             "form; water then crosses lakes while eroding"},
+    {.id = Id::Diffusion,
+     .option = "--diffusion",
+     .link = "",
+     .type = Type::Number,
+     .metavar = "D",
+     .keyword = "diffusion",
+     .high = 1000,
+     .fallback = "0",
+     .description = "hillslope diffusivity D in cells squared per erosion step (0: none)",
+     .help = "hillslopes diffuse by D cells squared each erosion\n"
+             "step, {range} (default {default}), implicitly, so any D\n"
+             "is stable; water then crosses lakes while eroding"},
+    {.id = Id::CrossLakes,
+     .option = "--cross-lakes",
+     .link = "",
+     .takesValue = false,
+     .type = Type::Switch,
+     .keyword = "cross_lakes",
+     .description = "water crosses lakes to their outlets while eroding",
+     .help = "while eroding, water crosses lakes to their\n"
+             "outlets instead of stopping in every pit"},
 };
 
 constexpr bool InIdOrder() {
@@ -413,6 +461,19 @@ void SetStageValue(const StageSetting& setting, const StageValue& value, RecipeO
     case Id::Point:
     case Id::Tiles:
         break;  // the terrain's points; the tiles are the front end's run option
+    // Erosion's further laws
+    case Id::Uplift:
+        o.stages.uplift = value.number;
+        break;
+    case Id::Deposition:
+        o.stages.deposition = value.number;
+        break;
+    case Id::Diffusion:
+        o.stages.diffusion = value.number;
+        break;
+    case Id::CrossLakes:
+        o.stages.crossLakes = true;
+        break;
     }
 }
 
@@ -462,6 +523,19 @@ std::vector<std::string> StageTexts(const StageSetting& setting, const GEO_MakeL
         return texts;
     case Id::Tiles:
         break;
+    // Erosion's further laws, named only with erosion, as K is.
+    case Id::Uplift:
+    case Id::Deposition:
+    case Id::Diffusion: {
+        const double value = setting.id == Id::Uplift       ? o.stages.uplift
+                             : setting.id == Id::Deposition ? o.stages.deposition
+                                                            : o.stages.diffusion;
+        if (o.stages.erodeSteps > 0 && value != 0)
+            texts.push_back(ShortestText(value));
+        return texts;
+    }
+    case Id::CrossLakes:
+        return on(o.stages.erodeSteps > 0 && o.stages.crossLakes);
     }
     return texts;
 }

@@ -47,6 +47,11 @@ enum class StageSettingId {
     Engine,
     HeightRange,
     Tiles,
+    // Erosion's further laws
+    Uplift,
+    Deposition,
+    Diffusion,
+    CrossLakes,
 };
 
 // Where a setting lives: the map file holds it (the points), a recipe

@@ -54,6 +54,14 @@ class FlowGraph {
     // the water level and pits are their own receivers. Forgets any filling.
     void RouteSteepest(const std::vector<double>& surface, double waterLevel, ChunkWorker& worker);
 
+    // Lets a router change receivers and diagonal flags (as one that sends
+    // water across depressions does), then stacks and accumulates afresh;
+    // throws FlowCycle.
+    template <class Change> void Reroute(Change&& change) {
+        change(receivers_, diagonal_);
+        StackAndAccumulate();
+    }
+
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
     const std::vector<uint32_t>& Receivers() const { return receivers_; }

@@ -1,20 +1,29 @@
 #include "landform/LandformStages.h"
 
+#include "landform/LandscapeEvolution.h"
 #include "landform/Smoothing.h"
 
 void RunStages(AltitudeGrid& grid, const LandformStages& stages, double waterLevel, bool twoThreads,
                const StageSink& progress) {
     if (stages.smoothRadius > 0)
         Smooth(grid, stages.smoothRadius, twoThreads, progress);
-    ErodeStreamPower(grid.width, grid.height, grid.altitudes, waterLevel, stages.erodeSteps,
-                     stages.erodibility, twoThreads, progress);
+    if (stages.Evolves()) {
+        const EvolutionLaw law{stages.erodeSteps, stages.erodibility, stages.uplift,
+                               stages.deposition, stages.diffusion,   true};
+        EvolveLandscape(grid, law, waterLevel, twoThreads, progress);
+    } else {
+        ErodeStreamPower(grid.width, grid.height, grid.altitudes, waterLevel, stages.erodeSteps,
+                         stages.erodibility, twoThreads, progress);
+    }
     ErodeThermal(grid.width, grid.height, grid.altitudes, stages.thermalSteps, defaultTalus,
                  twoThreads, progress);
 }
 
 bool SameShaping(const LandformStages& a, const LandformStages& b) {
     return a.smoothRadius == b.smoothRadius && a.erodeSteps == b.erodeSteps &&
-           (a.erodeSteps == 0 || a.erodibility == b.erodibility) &&
+           (a.erodeSteps == 0 || (a.erodibility == b.erodibility && a.uplift == b.uplift &&
+                                  a.deposition == b.deposition && a.diffusion == b.diffusion &&
+                                  a.crossLakes == b.crossLakes)) &&
            a.thermalSteps == b.thermalSteps;
 }
 
@@ -25,6 +34,10 @@ LandformStages Followed(const LandformStages& had, const LandformStages& added) 
     if (added.erodeSteps > 0) {
         next.erodeSteps = added.erodeSteps;
         next.erodibility = added.erodibility;
+        next.uplift = added.uplift;
+        next.deposition = added.deposition;
+        next.diffusion = added.diffusion;
+        next.crossLakes = added.crossLakes;
     }
     if (added.thermalSteps > 0)
         next.thermalSteps = added.thermalSteps;

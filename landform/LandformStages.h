@@ -15,8 +15,16 @@ struct LandformStages {
     int32_t erodeSteps = 0;    // stream-power steps, 0..maxErosionSteps
     double erodibility = defaultErodibility;
     int32_t thermalSteps = 0;  // talus steps, 0..maxErosionSteps
+    // Erosion's further laws (landform/LandscapeEvolution.h), all off by
+    // default; any of them routes the water across lakes while eroding.
+    double uplift = 0;
+    double deposition = 0;
+    double diffusion = 0;
+    bool crossLakes = false;
 
     bool Active() const { return smoothRadius > 0 || erodeSteps > 0 || thermalSteps > 0; }
+    // Whether erosion runs beyond the plain stream-power law.
+    bool Evolves() const { return uplift > 0 || deposition > 0 || diffusion > 0 || crossLakes; }
 };
 
 // Whether the two give the same heights from the same map and water: K

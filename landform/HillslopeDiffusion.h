@@ -1,0 +1,38 @@
+#pragma once
+// Linear hillslope diffusion, dh/dt = D (d2h/dx2 + d2h/dy2), solved by the
+// alternating-direction implicit scheme of Peaceman and Rachford (1955): a
+// half step implicit along the rows and explicit along the columns, then the
+// other way round. Each half step is a tridiagonal system per row or
+// column, cyclic on a wrapping grid (Sherman-Morrison), so any D is stable.
+// Cells at or below the water level, NoData cells and the border of an open
+// grid hold their heights. Lines are independent and each is solved in a
+// fixed order, so the bytes do not depend on the threads. Along an axis of
+// fewer than three cells nothing diffuses.
+
+#include "core/ChunkShare.h"
+#include "landform/Boundary.h"
+
+#include <cstdint>
+#include <vector>
+
+class HillslopeDiffusion {
+  public:
+    HillslopeDiffusion(int32_t width, int32_t height, Boundary boundary,
+                       const std::vector<uint8_t>& noData)
+        : width_(width), height_(height), boundary_(boundary), noData_(noData) {}
+
+    // One step of D (cells squared per step) on the heights.
+    void Step(std::vector<double>& altitudes, double waterLevel, double diffusivity,
+              ChunkWorker& worker);
+
+  private:
+    void MarkHeld(const std::vector<double>& altitudes, double waterLevel);
+    void HalfStep(const std::vector<double>& from, std::vector<double>& to, double r, bool rows,
+                  ChunkWorker& worker) const;
+
+    int32_t width_, height_;
+    Boundary boundary_;
+    const std::vector<uint8_t>& noData_;
+    std::vector<uint8_t> held_;
+    std::vector<double> half_;
+};

@@ -1,0 +1,48 @@
+#pragma once
+// One implicit stream-power step with sediment deposition, after Yuan, Braun,
+// Guerit et al. (2019), "A new efficient method to solve the stream power law
+// model taking into account sediment deposition", with m = 1/2, n = 1:
+//
+//     dh/dt = U - K sqrt(A) S + (G / A) Qs,   Qs = what the cells upstream
+//                                                  lost, uplift included
+//
+// Uplift is already in the heights given. Walking the stack from the outlets
+// upwards, each cell is solved after its receiver,
+//
+//     h' = (h + (G / A) Qs + f h'_receiver) / (1 + f),   f = K sqrt(A) / d,
+//
+// and, as Qs depends on the heights upstream that are solved later, the walk
+// is repeated with the sediment of the last one until no height moves more
+// than `tolerance` (Gauss-Seidel, as the paper does). G = 0 needs one walk:
+// Braun and Willett's scheme. A cell whose receiver stands above it (water
+// crossing a lake) is not cut, only filled. Outlets keep their heights; the
+// sediment reaching them leaves with the water. Sequential, fixed order.
+
+#include "landform/FlowGraph.h"
+
+#include <cstdint>
+#include <vector>
+
+struct SedimentLaw {
+    double erodibility = 0.01;  // K, with the time step and cell size folded in
+    double deposition = 0;      // G, dimensionless
+    double tolerance = 1e-9;    // of the heights, between two walks
+    int32_t maxWalks = 100;
+};
+
+class SedimentStep {
+  public:
+    // Walks done by the last step.
+    int32_t Walks() const { return walks_; }
+
+    void Run(const FlowGraph& graph, std::vector<double>& altitudes, const SedimentLaw& law);
+
+  private:
+    void Accumulate(const FlowGraph& graph, const std::vector<double>& last);
+    double Walk(const FlowGraph& graph, std::vector<double>& h, const SedimentLaw& law);
+
+    std::vector<double> start_;     // the heights before the step
+    std::vector<double> sediment_;  // what reaches a cell from upstream, itself left out
+    std::vector<double> last_;
+    int32_t walks_ = 0;
+};
