@@ -54,11 +54,11 @@ class DepressionRouter {
 
     GridNeighbours grid_;
     int64_t crossed_ = 0;
-    std::vector<uint32_t> basin_;     // per cell: its basin's node
-    std::vector<uint32_t> pitOf_;     // per node: the pit cell (node 0: unused)
-    std::vector<uint32_t> cellsAt_;   // per node: where its cells start in cells_
-    std::vector<uint32_t> cells_;     // pit basins' cells, node by node
-    std::vector<int64_t> bestLink_;   // per node, while one node is scanned
+    std::vector<uint32_t> basin_;    // per cell: its basin's node
+    std::vector<uint32_t> pitOf_;    // per node: the pit cell (node 0: unused)
+    std::vector<uint32_t> cellsAt_;  // per node: where its cells start in cells_
+    std::vector<uint32_t> cells_;    // pit basins' cells, node by node
+    std::vector<int64_t> bestLink_;  // per node, while one node is scanned
     std::vector<Link> links_;
     std::vector<uint32_t> parentLink_;  // per node: the link towards the base level
 };

@@ -73,8 +73,8 @@ void HillslopeDiffusion::HalfStep(const std::vector<double>& from, std::vector<d
     const size_t w = size_t(width_);
     const size_t along = rows ? w : size_t(height_);
     const size_t across = rows ? size_t(height_) : w;
-    const size_t step = rows ? 1 : w;       // between cells of a line
-    const size_t jump = rows ? w : 1;       // between lines
+    const size_t step = rows ? 1 : w;  // between cells of a line
+    const size_t jump = rows ? w : 1;  // between lines
     const bool cyclic = boundary_ == Boundary::Wrap;
     const bool implicit = along >= 3, explicitPart = across >= 3;
     const auto lines = [&](int32_t firstLine, int32_t endLine) {
@@ -106,8 +106,8 @@ void HillslopeDiffusion::HalfStep(const std::vector<double>& from, std::vector<d
     ShareRows(worker, int32_t(along), int32_t(across), lines);
 }
 
-void HillslopeDiffusion::Step(std::vector<double>& altitudes, double waterLevel,
-                              double diffusivity, ChunkWorker& worker) {
+void HillslopeDiffusion::Step(std::vector<double>& altitudes, double waterLevel, double diffusivity,
+                              ChunkWorker& worker) {
     if (diffusivity <= 0 || altitudes.empty())
         return;
     MarkHeld(altitudes, waterLevel);

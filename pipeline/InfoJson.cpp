@@ -131,16 +131,26 @@ void Waters(JsonWriter& j, const WaterFigures& w, uint32_t riverThreshold) {
     j.Key("largestBasinShare").Number(w.largestBasinShare * 100);
 }
 
+void Laws(JsonWriter& j, const RiverFigures& f) {
+    j.Key("slopeAreaConcavity").Number(f.slopeAreaConcavity);
+    j.Key("slopeAreaSteepness").Number(f.slopeAreaSteepness);
+    j.Key("hackExponent").Number(f.hackExponent);
+    j.Key("drainageDensity").Number(f.drainageDensity);
+}
+
 }  // namespace
 
 std::string InfoJson(const GEO_MakeLand& terrain, MapFileKind kind, const LandFigures& figures,
-                     const WaterFigures* waters, uint32_t riverThreshold) {
+                     const WaterFigures* waters, uint32_t riverThreshold,
+                     const RiverFigures* laws) {
     JsonWriter j;
     j.Open('{');
     Parameters(j, terrain, kind);
     Figures(j, figures);
     if (waters)
         Waters(j, *waters, riverThreshold);
+    if (laws)
+        Laws(j, *laws);
     j.Close('}');
     return j.Done();
 }

@@ -132,5 +132,7 @@ std::string MapPipeline::InfoJsonText(const StageSink& progress) {
     const WaterFigures waters =
         CountWaters(grid.width, grid.height, grid.altitudes, w.drained->flow, w.drained->lakes,
                     *w.rivers, w.drained->level);
-    return InfoJson(map, kind_, figures, &waters, threshold);
+    const RiverFigures laws =
+        MeasureRivers(grid.altitudes, w.drained->flow, *w.rivers, w.drained->level, threshold);
+    return InfoJson(map, kind_, figures, &waters, threshold, &laws);
 }
