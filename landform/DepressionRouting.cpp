@@ -185,8 +185,33 @@ void DepressionRouter::Carve(FlowGraph& graph) {
     });
 }
 
+void DepressionRouter::HoldOutlets(FlowGraph& graph, const std::vector<uint8_t>& noData) const {
+    // An open border and NoData keep their water whatever routed it
+    // before: they are outlets, never donors.
+    const int32_t w = grid_.Width(), h = grid_.Height();
+    const bool open = grid_.Edge() == Boundary::Open;
+    const auto outlet = [&](uint32_t c) {
+        return (!noData.empty() && noData[c]) ||
+               (open && OnBorder(int32_t(c % uint32_t(w)), int32_t(c / uint32_t(w)), w, h));
+    };
+    const std::vector<uint32_t>& rec = graph.Receivers();
+    bool routed = false;
+    for (uint32_t c = 0; c < rec.size() && !routed && (open || !noData.empty()); ++c)
+        routed = outlet(c) && rec[c] != c;
+    if (!routed)
+        return;
+    graph.Reroute([&](std::vector<uint32_t>& receivers, std::vector<uint8_t>& diagonal) {
+        for (uint32_t c = 0; c < receivers.size(); ++c)
+            if (outlet(c)) {
+                receivers[c] = c;
+                diagonal[c] = 0;
+            }
+    });
+}
+
 void DepressionRouter::Route(FlowGraph& graph, const std::vector<double>& surface,
                              double waterLevel, const std::vector<uint8_t>& noData) {
+    HoldOutlets(graph, noData);
     Label(graph, surface, waterLevel, noData);
     crossed_ = 0;
     if (pitOf_.size() == 1)

@@ -46,6 +46,7 @@ class DepressionRouter {
 
     bool IsOutlet(uint32_t cell, const std::vector<double>& surface, double waterLevel,
                   const std::vector<uint8_t>& noData) const;
+    void HoldOutlets(FlowGraph& graph, const std::vector<uint8_t>& noData) const;
     void Label(const FlowGraph& graph, const std::vector<double>& surface, double waterLevel,
                const std::vector<uint8_t>& noData);
     void FindLinks(const std::vector<double>& surface);

@@ -6,6 +6,10 @@
 namespace {
 
 constexpr double ln2 = 0.6931471805599453;
+// ln 2 in two parts, the first with trailing zero bits so that k times it is
+// exact (Cody and Waite).
+constexpr double ln2High = 6.93147180369123816490e-01;
+constexpr double ln2Low = 1.90821492927058770002e-10;
 constexpr double sqrtHalf = 0.7071067811865476;
 
 }  // namespace
@@ -41,7 +45,7 @@ double ExactExp(double y) {
     // y = k ln2 + r with |r| <= ln2 / 2; the Taylor series of exp r, whose
     // 19th term is below 1e-19.
     const double k = std::floor(y / ln2 + 0.5);
-    const double r = y - k * ln2;
+    const double r = (y - k * ln2High) - k * ln2Low;
     double term = 1, sum = 1;
     for (int n = 1; n < 20; ++n) {
         term = term * r / double(n);

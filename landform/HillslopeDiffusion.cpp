@@ -67,42 +67,35 @@ void HillslopeDiffusion::MarkHeld(const std::vector<double>& h, double waterLeve
                 held_[size_t(y) * size_t(width_) + size_t(x)] = 1;
 }
 
-void HillslopeDiffusion::HalfStep(const std::vector<double>& from, std::vector<double>& to,
-                                  double r, bool rows, ChunkWorker& worker) const {
-    // Along `rows`: implicit along x, explicit along y; else the other way.
+void HillslopeDiffusion::Sweep(std::vector<double>& heights, double r, bool rows,
+                               ChunkWorker& worker) const {
     const size_t w = size_t(width_);
     const size_t along = rows ? w : size_t(height_);
     const size_t across = rows ? size_t(height_) : w;
+    if (along < 3)
+        return;
     const size_t step = rows ? 1 : w;  // between cells of a line
     const size_t jump = rows ? w : 1;  // between lines
     const bool cyclic = boundary_ == Boundary::Wrap;
-    const bool implicit = along >= 3, explicitPart = across >= 3;
     const auto lines = [&](int32_t firstLine, int32_t endLine) {
         std::vector<double> d(along), z(along), cp(along);
         std::vector<uint8_t> held(along);
         for (size_t j = size_t(firstLine); j < size_t(endLine); ++j) {
-            const size_t before = (j == 0 ? across - 1 : j - 1) * jump;
-            const size_t after = (j + 1 == across ? 0 : j + 1) * jump;
             for (size_t i = 0; i < along; ++i) {
-                const size_t c = j * jump + i * step;
-                held[i] = held_[c];
-                const double h = from[c];
-                d[i] = held[i] || !explicitPart
-                           ? h
-                           : h + r * ((from[before + i * step] - h) + (from[after + i * step] - h));
+                held[i] = held_[j * jump + i * step];
+                d[i] = heights[j * jump + i * step];
             }
-            if (implicit) {
-                const Line line{held.data(), r, along};
-                if (cyclic)
-                    SolveCyclic(line, d.data(), z.data(), cp.data());
-                else
-                    Thomas(line, line.Diagonal(0), line.Diagonal(along - 1), d.data(), cp.data());
-            }
+            const Line line{held.data(), r, along};
+            if (cyclic)
+                SolveCyclic(line, d.data(), z.data(), cp.data());
+            else
+                Thomas(line, line.Diagonal(0), line.Diagonal(along - 1), d.data(), cp.data());
             for (size_t i = 0; i < along; ++i)
-                to[j * jump + i * step] = d[i];
+                heights[j * jump + i * step] = d[i];
         }
     };
-    // ShareRows bands the lines: `across` of them, `along` cells each.
+    // ShareRows bands the lines: `across` of them, `along` cells each. A
+    // line reads and writes only its own cells.
     ShareRows(worker, int32_t(along), int32_t(across), lines);
 }
 
@@ -111,8 +104,6 @@ void HillslopeDiffusion::Step(std::vector<double>& altitudes, double waterLevel,
     if (diffusivity <= 0 || altitudes.empty())
         return;
     MarkHeld(altitudes, waterLevel);
-    half_.resize(altitudes.size());
-    const double r = diffusivity / 2;
-    HalfStep(altitudes, half_, r, true, worker);
-    HalfStep(half_, altitudes, r, false, worker);
+    Sweep(altitudes, diffusivity, true, worker);
+    Sweep(altitudes, diffusivity, false, worker);
 }

@@ -1,13 +1,16 @@
 #pragma once
-// Linear hillslope diffusion, dh/dt = D (d2h/dx2 + d2h/dy2), solved by the
-// alternating-direction implicit scheme of Peaceman and Rachford (1955): a
-// half step implicit along the rows and explicit along the columns, then the
-// other way round. Each half step is a tridiagonal system per row or
-// column, cyclic on a wrapping grid (Sherman-Morrison), so any D is stable.
-// Cells at or below the water level, NoData cells and the border of an open
-// grid hold their heights. Lines are independent and each is solved in a
-// fixed order, so the bytes do not depend on the threads. Along an axis of
-// fewer than three cells nothing diffuses.
+// Linear hillslope diffusion, dh/dt = D (d2h/dx2 + d2h/dy2), split into one
+// backward-Euler sweep along the rows and one along the columns (the locally
+// one-dimensional scheme of Yanenko): each a tridiagonal system per row or
+// column, cyclic on a wrapping grid (Sherman-Morrison). Every sweep's matrix
+// is diagonally dominant with a positive inverse, so any D is stable and no
+// height leaves the range of its neighbourhood: Peaceman and Rachford's
+// half-explicit steps, second-order in time, overshoot far beyond it at
+// large D once cells are held. Cells at or below the water level, NoData
+// cells and the border of an open grid hold their heights. Lines are
+// independent and each is solved in a fixed order, so the bytes do not
+// depend on the threads. Along an axis of fewer than three cells nothing
+// diffuses.
 
 #include "core/ChunkShare.h"
 #include "landform/Boundary.h"
@@ -27,12 +30,10 @@ class HillslopeDiffusion {
 
   private:
     void MarkHeld(const std::vector<double>& altitudes, double waterLevel);
-    void HalfStep(const std::vector<double>& from, std::vector<double>& to, double r, bool rows,
-                  ChunkWorker& worker) const;
+    void Sweep(std::vector<double>& heights, double r, bool rows, ChunkWorker& worker) const;
 
     int32_t width_, height_;
     Boundary boundary_;
     const std::vector<uint8_t>& noData_;
     std::vector<uint8_t> held_;
-    std::vector<double> half_;
 };

@@ -17,10 +17,10 @@ class LineFit {
         ++n_;
         sx_ += x, sy_ += y, sxx_ += x * x, sxy_ += x * y;
     }
-    bool Enough() const {
-        return n_ >= 3 && double(n_) * sxx_ - sx_ * sx_ > 0;
+    bool Enough() const { return n_ >= 3 && double(n_) * sxx_ - sx_ * sx_ > 0; }
+    double Slope() const {
+        return (double(n_) * sxy_ - sx_ * sy_) / (double(n_) * sxx_ - sx_ * sx_);
     }
-    double Slope() const { return (double(n_) * sxy_ - sx_ * sy_) / (double(n_) * sxx_ - sx_ * sx_); }
     double Intercept() const { return (sy_ - Slope() * sx_) / double(n_); }
 
   private:
@@ -55,14 +55,12 @@ double HackExponent(const std::vector<double>& h, const FlowGraph& flow, double 
     const std::vector<uint32_t>& area = flow.Area();
     std::vector<uint32_t> mouths;
     for (uint32_t c = 0; c < rec.size(); ++c)
-        if (h[c] > waterLevel && (rec[c] == c || !(h[rec[c]] > waterLevel)) &&
-            area[c] >= threshold)
+        if (h[c] > waterLevel && (rec[c] == c || !(h[rec[c]] > waterLevel)) && area[c] >= threshold)
             mouths.push_back(c);
     const size_t kept = std::min(mouths.size(), hackBasins);
-    std::partial_sort(mouths.begin(), mouths.begin() + ptrdiff_t(kept), mouths.end(),
-                      [&](uint32_t a, uint32_t b) {
-                          return area[a] > area[b] || (area[a] == area[b] && a < b);
-                      });
+    std::partial_sort(
+        mouths.begin(), mouths.begin() + ptrdiff_t(kept), mouths.end(),
+        [&](uint32_t a, uint32_t b) { return area[a] > area[b] || (area[a] == area[b] && a < b); });
     mouths.resize(kept);
     std::sort(mouths.begin(), mouths.end());
     const std::vector<double> longest = LongestPaths(flow);
