@@ -13,7 +13,8 @@
 //
 // and, as Qs depends on the heights upstream that are solved later, the walk
 // is repeated with the sediment of the last one until no height moves more
-// than `tolerance` (Gauss-Seidel, as the paper does). G = 0 needs one walk:
+// than `tolerance` (Gauss-Seidel, as the paper does); the first walk starts
+// from the losses of the step before. G = 0 needs one walk:
 // Braun and Willett's scheme. A cell whose receiver stands above it (water
 // crossing a lake) is not cut, only filled. Outlets keep their heights; the
 // sediment reaching them leaves with the water. Sequential, fixed order.
@@ -26,7 +27,7 @@
 struct SedimentLaw {
     double erodibility = 0.01;  // K, with the time step and cell size folded in
     double deposition = 0;      // G, dimensionless
-    double tolerance = 1e-9;    // of the heights, between two walks
+    double tolerance = 1e-7;    // of the heights, between two walks
     int32_t maxWalks = 100;
 };
 
@@ -38,11 +39,17 @@ class SedimentStep {
     void Run(const FlowGraph& graph, std::vector<double>& altitudes, const SedimentLaw& law);
 
   private:
-    void Accumulate(const FlowGraph& graph, const std::vector<double>& last);
-    double Walk(const FlowGraph& graph, std::vector<double>& h, const SedimentLaw& law);
+    void Lay(const FlowGraph& graph, const std::vector<double>& h, const SedimentLaw& law);
+    void Accumulate();
+    double Walk();
+    static void PlainWalk(const FlowGraph& graph, std::vector<double>& h, double erodibility);
 
-    std::vector<double> start_;     // the heights before the step
-    std::vector<double> sediment_;  // what reaches a cell from upstream, itself left out
-    std::vector<double> last_;
+    // By cell: the losses of the last step, the next one's first guess.
+    std::vector<double> loss_;
+    // By place in the stack: the receiver's place, f / (1 + f), G / A, the
+    // heights before the step and as walked, the losses, and the sediment
+    // reaching each from upstream, itself left out.
+    std::vector<uint32_t> position_, receiver_;
+    std::vector<double> keep_, deposit_, start_, height_, lossInOrder_, sediment_;
     int32_t walks_ = 0;
 };
