@@ -1,11 +1,12 @@
 // Erosion's further laws on a 4096 x 4096 map grown from the default
 // settings, on one and two threads (Arg), as nanoseconds per cell and step:
 // a stream-power step with deposition and water routed across depressions,
-// and a hillslope diffusion step.
+// and a hillslope diffusion step; and a million droplets on 1024 x 1024.
 
 #include "BenchSupport.h"
 
 #include "landform/DepressionRouting.h"
+#include "landform/DropletErosion.h"
 #include "landform/FlowGraph.h"
 #include "landform/HillslopeDiffusion.h"
 #include "landform/SedimentStep.h"
@@ -73,5 +74,29 @@ void BM_DiffusionStep(benchmark::State& state) {
     PerCell(state);
 }
 BENCHMARK(BM_DiffusionStep)->Apply(OneAndTwoThreads)->UseRealTime();
+
+// A million droplets on the default settings' map grown at 1024 x 1024,
+// with the default water level (Arg 0; droplets starting on water end at
+// once) or none (Arg 1: every droplet runs).
+void BM_Droplets(benchmark::State& state) {
+    static const AltitudeGrid grown = [] {
+        GEO_MakeLand t;
+        t.width = t.height = 1024;
+        t.Generate(DiscTable());
+        return AltitudesOf(t);
+    }();
+    const double level = state.range(0) == 0 ? GEO_MakeLand().waterLevel : -1.0;
+    for (auto _ : state) {
+        AltitudeGrid grid = grown;
+        ErodeDroplets(grid, 1000000, 3, level);
+        benchmark::DoNotOptimize(grid.altitudes.data());
+    }
+}
+BENCHMARK(BM_Droplets)
+    ->ArgName("dry")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3);
 
 }  // namespace

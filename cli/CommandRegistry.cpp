@@ -33,18 +33,27 @@ const CommandOption layerOption = {.name = "--layer",
                                    .words = "rivers=|lakes=|flow="};
 
 // The stages and the picture and heightmap layout generate and render share.
-std::vector<CommandOption> SharedStages() {
-    return {Stage(Id::Smooth), Stage(Id::Erode), Stage(Id::ErosionK), Stage(Id::Thermal),
-            Stage(Id::Rivers), layerOption, Stage(Id::Shade), Stage(Id::Edge), Stage(Id::Engine),
-            Stage(Id::HeightRange), Stage(Id::Tiles),
-            // Erosion's further laws
-            Stage(Id::Uplift), Stage(Id::Deposition), Stage(Id::Diffusion), Stage(Id::CrossLakes)};
+std::vector<CommandOption> StagesAndLayout() {
+    return {Stage(Id::Smooth),      Stage(Id::Erode),  Stage(Id::ErosionK),
+            Stage(Id::Thermal),     Stage(Id::Rivers), layerOption,
+            Stage(Id::Shade),       Stage(Id::Edge),   Stage(Id::Engine),
+            Stage(Id::HeightRange), Stage(Id::Tiles)};
+}
+
+// Erosion's further laws, after the rest.
+std::vector<CommandOption> ErosionLaws() {
+    return {Stage(Id::Uplift), Stage(Id::Deposition), Stage(Id::Diffusion), Stage(Id::CrossLakes),
+            Stage(Id::Droplets)};
 }
 
 std::vector<CommandOption> Joined(std::vector<CommandOption> head,
                                   const std::vector<CommandOption>& tail) {
     head.insert(head.end(), tail.begin(), tail.end());
     return head;
+}
+
+std::vector<CommandOption> SharedStages() {
+    return Joined(StagesAndLayout(), ErosionLaws());
 }
 
 std::vector<CommandOption> GenerateOptions() {
@@ -124,6 +133,7 @@ std::vector<CommandOption> InfoOptions() {
         Stage(Id::Deposition, "erosion's deposition (see generate)"),
         Stage(Id::Diffusion, "erosion's hillslope diffusion (see generate)"),
         Stage(Id::CrossLakes, "erosion's water crosses lakes (see generate)"),
+        Stage(Id::Droplets, "after N droplets (see generate)"),
     };
 }
 

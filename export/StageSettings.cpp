@@ -2,6 +2,7 @@
 
 #include "core/GEO_MakeLand.h"
 #include "export/SettingText.h"
+#include "landform/DropletErosion.h"
 #include "landform/Smoothing.h"
 
 #include <algorithm>
@@ -230,6 +231,18 @@ constexpr StageSetting rows[] = {
      .description = "water crosses lakes to their outlets while eroding",
      .help = "while eroding, water crosses lakes to their\n"
              "outlets instead of stopping in every pit"},
+    {.id = Id::Droplets,
+     .option = "--droplets",
+     .link = "",
+     .metavar = "N",
+     .keyword = "droplets",
+     .high = maxDroplets,
+     .fallback = "0",
+     .description = "water droplets that erode the map after the stream-power erosion",
+     .help = "N water droplets run downhill after the erosion,\n"
+             "{range} (default {default}), taking up sediment and\n"
+             "dropping it where they slow (Beyer's scheme);\n"
+             "their starts follow from the map's seed"},
 };
 
 constexpr bool InIdOrder() {
@@ -474,6 +487,9 @@ void SetStageValue(const StageSetting& setting, const StageValue& value, RecipeO
     case Id::CrossLakes:
         o.stages.crossLakes = true;
         break;
+    case Id::Droplets:
+        o.stages.droplets = int32_t(value.number);
+        break;
     }
 }
 
@@ -536,6 +552,8 @@ std::vector<std::string> StageTexts(const StageSetting& setting, const GEO_MakeL
     }
     case Id::CrossLakes:
         return on(o.stages.erodeSteps > 0 && o.stages.crossLakes);
+    case Id::Droplets:
+        return whole(o.stages.droplets);
     }
     return texts;
 }

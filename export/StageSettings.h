@@ -52,6 +52,7 @@ enum class StageSettingId {
     Deposition,
     Diffusion,
     CrossLakes,
+    Droplets,
 };
 
 // Where a setting lives: the map file holds it (the points), a recipe

@@ -1,10 +1,11 @@
 #include "landform/LandformStages.h"
 
+#include "landform/DropletErosion.h"
 #include "landform/LandscapeEvolution.h"
 #include "landform/Smoothing.h"
 
 void RunStages(AltitudeGrid& grid, const LandformStages& stages, double waterLevel, bool twoThreads,
-               const StageSink& progress) {
+               const StageSink& progress, uint64_t seed) {
     if (stages.smoothRadius > 0)
         Smooth(grid, stages.smoothRadius, twoThreads, progress);
     if (stages.Evolves()) {
@@ -15,6 +16,7 @@ void RunStages(AltitudeGrid& grid, const LandformStages& stages, double waterLev
         ErodeStreamPower(grid.width, grid.height, grid.altitudes, waterLevel, stages.erodeSteps,
                          stages.erodibility, twoThreads, progress);
     }
+    ErodeDroplets(grid, stages.droplets, seed, waterLevel, progress);
     ErodeThermal(grid.width, grid.height, grid.altitudes, stages.thermalSteps, defaultTalus,
                  twoThreads, progress);
 }
@@ -24,7 +26,7 @@ bool SameShaping(const LandformStages& a, const LandformStages& b) {
            (a.erodeSteps == 0 || (a.erodibility == b.erodibility && a.uplift == b.uplift &&
                                   a.deposition == b.deposition && a.diffusion == b.diffusion &&
                                   a.crossLakes == b.crossLakes)) &&
-           a.thermalSteps == b.thermalSteps;
+           a.thermalSteps == b.thermalSteps && a.droplets == b.droplets;
 }
 
 LandformStages Followed(const LandformStages& had, const LandformStages& added) {
@@ -39,6 +41,8 @@ LandformStages Followed(const LandformStages& had, const LandformStages& added) 
         next.diffusion = added.diffusion;
         next.crossLakes = added.crossLakes;
     }
+    if (added.droplets > 0)
+        next.droplets = added.droplets;
     if (added.thermalSteps > 0)
         next.thermalSteps = added.thermalSteps;
     return next;

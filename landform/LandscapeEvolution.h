@@ -21,9 +21,10 @@ struct EvolutionLaw {
 };
 
 // Scratch beyond the altitudes, for a memory check: the flow graph (14
-// bytes), basins and the pits' cells (8), the sediment walks' three grids
-// (24), diffusion's held flags and half step (9).
-constexpr uint64_t evolutionBytesPerCell = 56;
+// bytes), basins and the pits' cells (8), the deposition's places and
+// receivers in stack order (8) and its seven grids of doubles (56),
+// diffusion's held flags (1).
+constexpr uint64_t evolutionBytesPerCell = 88;
 
 // Each step reported as Eroding; the sink may stop between steps (Stopped),
 // the grid then part-eroded.

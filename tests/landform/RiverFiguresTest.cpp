@@ -1,8 +1,8 @@
 // The river figures against maps whose laws are known by construction, and
 // our logarithm against the C library's.
 
-#include "landform/ExactLog.h"
 #include "landform/RiverFigures.h"
+#include "landform/ExactLog.h"
 
 #include <gtest/gtest.h>
 
