@@ -72,7 +72,8 @@ class Droplets {
         c[0] = Cell(x, y), c[1] = Cell(x1, y), c[2] = Cell(x, y1), c[3] = Cell(x1, y1);
     }
     double Height(const size_t (&c)[4], double u, double v) const {
-        return (h_[c[0]] * (1 - u) + h_[c[1]] * u) * (1 - v) + (h_[c[2]] * (1 - u) + h_[c[3]] * u) * v;
+        return (h_[c[0]] * (1 - u) + h_[c[1]] * u) * (1 - v) +
+               (h_[c[2]] * (1 - u) + h_[c[3]] * u) * v;
     }
     // A held corner's share goes with the water.
     void Drop(const size_t (&c)[4], double u, double v, double amount) {

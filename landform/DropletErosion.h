@@ -19,7 +19,7 @@
 
 #include <cstdint>
 
-constexpr int32_t maxDroplets = 100000000;
+constexpr int32_t maxDroplets = int32_t{1} << 26;  // 67,108,864
 
 // Each 65,536 droplets reported as Eroding; the sink may stop between them
 // (Stopped), the grid then part-eroded.
