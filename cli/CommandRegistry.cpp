@@ -42,8 +42,8 @@ std::vector<CommandOption> StagesAndLayout() {
 
 // Erosion's further laws, after the rest.
 std::vector<CommandOption> ErosionLaws() {
-    return {Stage(Id::Uplift), Stage(Id::Deposition), Stage(Id::Diffusion), Stage(Id::CrossLakes),
-            Stage(Id::Droplets)};
+    return {Stage(Id::Uplift),     Stage(Id::Deposition), Stage(Id::Diffusion),
+            Stage(Id::CrossLakes), Stage(Id::Droplets),   Stage(Id::FlowDirections)};
 }
 
 std::vector<CommandOption> Joined(std::vector<CommandOption> head,

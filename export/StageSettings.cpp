@@ -243,6 +243,19 @@ constexpr StageSetting rows[] = {
              "{range} (default {default}), taking up sediment and\n"
              "dropping it where they slow (Beyer's scheme);\n"
              "their starts follow from the map's seed"},
+    {.id = Id::FlowDirections,
+     .option = "--flow-directions",
+     .link = "",
+     .type = Type::Choice,
+     .metavar = "d8|mfd",
+     .choices = "d8|mfd",
+     .fallback = "d8",
+     .description = "the flow layer's areas down the steepest slope only, or shared among "
+                    "every lower neighbour",
+     .help = "the flow layer's drained areas down the steepest\n"
+             "slope only (d8, default), or shared among every\n"
+             "lower neighbour by slope (mfd, Quinn et al.), so\n"
+             "hillslopes show no grid; rivers and lakes stay d8"},
 };
 
 constexpr bool InIdOrder() {
@@ -490,6 +503,9 @@ void SetStageValue(const StageSetting& setting, const StageValue& value, RecipeO
     case Id::Droplets:
         o.stages.droplets = int32_t(value.number);
         break;
+    case Id::FlowDirections:
+        o.multipleFlow = value.number != 0;
+        break;
     }
 }
 
@@ -554,6 +570,10 @@ std::vector<std::string> StageTexts(const StageSetting& setting, const GEO_MakeL
         return on(o.stages.erodeSteps > 0 && o.stages.crossLakes);
     case Id::Droplets:
         return whole(o.stages.droplets);
+    case Id::FlowDirections:
+        if (o.multipleFlow)
+            texts.push_back("mfd");
+        return texts;
     }
     return texts;
 }

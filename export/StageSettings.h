@@ -32,6 +32,7 @@ struct RecipeOptions {
     HeightEdge edge = HeightEdge::Wrap;
     const EngineProfile* engine = nullptr;
     double heightRangeMetres = 1000;
+    bool multipleFlow = false;  // --flow-directions mfd: the flow layer's areas
 };
 
 enum class StageSettingId {
@@ -53,6 +54,7 @@ enum class StageSettingId {
     Diffusion,
     CrossLakes,
     Droplets,
+    FlowDirections,
 };
 
 // Where a setting lives: the map file holds it (the points), a recipe

@@ -12,6 +12,7 @@
 #include "export/HeightmapSet.h"
 #include "export/PngFile.h"
 #include "export/SaveForm.h"
+#include "landform/MultipleFlow.h"
 #include "landform/Waters.h"
 #include "pipeline/InfoJson.h"
 
@@ -35,10 +36,14 @@ std::vector<unsigned char> EncodedMask(const AltitudeGrid& grid, const std::vect
 
 // The drained areas as 32-bit floats, through the heightmap TIFF writer.
 std::vector<unsigned char> EncodedFlow(const AltitudeGrid& grid, const FlowGraph& flow,
-                                       const std::string& recipe) {
+                                       bool multipleFlow, const std::string& recipe) {
     AltitudeGrid area(grid.width, grid.height);
-    for (size_t i = 0; i < flow.Area().size(); ++i)
-        area.altitudes[i] = double(flow.Area()[i]);
+    if (multipleFlow)
+        area.altitudes =
+            MultipleFlowArea(flow, GridNeighbours(grid.width, grid.height, grid.boundary));
+    else
+        for (size_t i = 0; i < flow.Area().size(); ++i)
+            area.altitudes[i] = double(flow.Area()[i]);
     return EncodeHeightmapTiff(HeightWindow::OfGrid(area), recipe);
 }
 
@@ -71,7 +76,7 @@ void MapPipeline::AddLayers(OutputBatch& batch, const PipelineOutputs& outputs,
         Step(progress, "layer");
         const std::vector<unsigned char> bytes =
             layer.kind == LayerKind::Flow
-                ? EncodedFlow(*shaped_, w.drained->flow, recipe)
+                ? EncodedFlow(*shaped_, w.drained->flow, settings_.recipe.multipleFlow, recipe)
                 : EncodedMask(*shaped_,
                               layer.kind == LayerKind::Lakes ? w.drained->lakes : *w.rivers,
                               recipe);

@@ -109,6 +109,7 @@ TEST(RecipeGrammar, ReadsEveryRowTheWriterWrites) {
     o.edge = HeightEdge::Repeat;
     o.engine = EngineNamed("unreal");
     o.heightRangeMetres = 2500.5;
+    o.multipleFlow = true;
     const std::vector<RecipeSetting> settings = RecipeSettings(RecipeText(terrain, true, o));
     std::set<std::string> read;
     for (const RecipeSetting& s : settings)
@@ -124,7 +125,7 @@ TEST(RecipeGrammar, ReadsEveryRowTheWriterWrites) {
     EXPECT_NE(
         std::find(settings.begin(), settings.end(), RecipeSetting{"--height-range-m", "2500.5"}),
         settings.end());
-    EXPECT_EQ((RecipeSetting{"--droplets", "1000"}), settings.back());
+    EXPECT_EQ((RecipeSetting{"--flow-directions", "mfd"}), settings.back());
 }
 
 TEST(Recipe, ReadFromSidecarAndExrAndRefusedElsewhere) {
