@@ -250,12 +250,13 @@ constexpr StageSetting rows[] = {
      .metavar = "d8|mfd",
      .choices = "d8|mfd",
      .fallback = "d8",
-     .description = "the flow layer's areas down the steepest slope only, or shared among "
-                    "every lower neighbour",
-     .help = "the flow layer's drained areas down the steepest\n"
-             "slope only (d8, default), or shared among every\n"
-             "lower neighbour by slope (mfd, Quinn et al.), so\n"
-             "hillslopes show no grid; rivers and lakes stay d8"},
+     .description = "drained areas for erosion and the flow layer down the steepest slope "
+                    "only, or shared among every lower neighbour",
+     .help = "drained areas, for erosion and the flow layer,\n"
+             "down the steepest slope only (d8, default), or\n"
+             "shared among every lower neighbour by slope (mfd,\n"
+             "Quinn et al.), so hillslopes show no grid; rivers\n"
+             "and lakes stay d8; erosion then crosses lakes"},
 };
 
 constexpr bool InIdOrder() {
@@ -504,7 +505,7 @@ void SetStageValue(const StageSetting& setting, const StageValue& value, RecipeO
         o.stages.droplets = int32_t(value.number);
         break;
     case Id::FlowDirections:
-        o.multipleFlow = value.number != 0;
+        o.stages.multipleFlow = value.number != 0;
         break;
     }
 }
@@ -571,7 +572,7 @@ std::vector<std::string> StageTexts(const StageSetting& setting, const GEO_MakeL
     case Id::Droplets:
         return whole(o.stages.droplets);
     case Id::FlowDirections:
-        if (o.multipleFlow)
+        if (o.stages.multipleFlow)
             texts.push_back("mfd");
         return texts;
     }

@@ -32,7 +32,6 @@ struct RecipeOptions {
     HeightEdge edge = HeightEdge::Wrap;
     const EngineProfile* engine = nullptr;
     double heightRangeMetres = 1000;
-    bool multipleFlow = false;  // --flow-directions mfd: the flow layer's areas
 };
 
 enum class StageSettingId {

@@ -35,6 +35,10 @@ class DepressionRouter {
 
     // Pits rerouted by the last Route.
     int64_t PitsCrossed() const { return crossed_; }
+    // Per cell, as the last Route found them: 0 in a basin of an outlet,
+    // else the pit's basin it lies in.
+    const std::vector<uint32_t>& Basins() const { return basin_; }
+    const GridNeighbours& Grid() const { return grid_; }
 
   private:
     struct Link {

@@ -9,8 +9,9 @@ void RunStages(AltitudeGrid& grid, const LandformStages& stages, double waterLev
     if (stages.smoothRadius > 0)
         Smooth(grid, stages.smoothRadius, twoThreads, progress);
     if (stages.Evolves()) {
-        const EvolutionLaw law{stages.erodeSteps, stages.erodibility, stages.uplift,
-                               stages.deposition, stages.diffusion,   true};
+        const EvolutionLaw law{stages.erodeSteps,  stages.erodibility, stages.uplift,
+                               stages.deposition,  stages.diffusion,   true,
+                               stages.multipleFlow};
         EvolveLandscape(grid, law, waterLevel, twoThreads, progress);
     } else {
         ErodeStreamPower(grid.width, grid.height, grid.altitudes, waterLevel, stages.erodeSteps,
@@ -23,9 +24,10 @@ void RunStages(AltitudeGrid& grid, const LandformStages& stages, double waterLev
 
 bool SameShaping(const LandformStages& a, const LandformStages& b) {
     return a.smoothRadius == b.smoothRadius && a.erodeSteps == b.erodeSteps &&
-           (a.erodeSteps == 0 || (a.erodibility == b.erodibility && a.uplift == b.uplift &&
-                                  a.deposition == b.deposition && a.diffusion == b.diffusion &&
-                                  a.crossLakes == b.crossLakes)) &&
+           (a.erodeSteps == 0 ||
+            (a.erodibility == b.erodibility && a.uplift == b.uplift &&
+             a.deposition == b.deposition && a.diffusion == b.diffusion &&
+             a.crossLakes == b.crossLakes && a.multipleFlow == b.multipleFlow)) &&
            a.thermalSteps == b.thermalSteps && a.droplets == b.droplets;
 }
 
@@ -40,6 +42,7 @@ LandformStages Followed(const LandformStages& had, const LandformStages& added) 
         next.deposition = added.deposition;
         next.diffusion = added.diffusion;
         next.crossLakes = added.crossLakes;
+        next.multipleFlow = added.multipleFlow;
     }
     if (added.droplets > 0)
         next.droplets = added.droplets;

@@ -22,12 +22,16 @@ struct LandformStages {
     double diffusion = 0;
     bool crossLakes = false;
     int32_t droplets = 0;  // after the stream-power erosion, 0..maxDroplets
+    // Drained areas over multiple flow directions, for erosion and the flow layer.
+    bool multipleFlow = false;
 
     bool Active() const {
         return smoothRadius > 0 || erodeSteps > 0 || droplets > 0 || thermalSteps > 0;
     }
     // Whether erosion runs beyond the plain stream-power law.
-    bool Evolves() const { return uplift > 0 || deposition > 0 || diffusion > 0 || crossLakes; }
+    bool Evolves() const {
+        return uplift > 0 || deposition > 0 || diffusion > 0 || crossLakes || multipleFlow;
+    }
 };
 
 // Whether the two give the same heights from the same map and water: K

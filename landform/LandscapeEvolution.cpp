@@ -3,6 +3,7 @@
 #include "landform/DepressionRouting.h"
 #include "landform/FlowGraph.h"
 #include "landform/HillslopeDiffusion.h"
+#include "landform/MultipleFlow.h"
 #include "landform/SedimentStep.h"
 
 namespace {
@@ -33,13 +34,20 @@ void EvolveLandscape(AltitudeGrid& grid, const EvolutionLaw& law, double waterLe
     SedimentStep sediment;
     HillslopeDiffusion diffusion(grid.width, grid.height, grid.boundary, grid.noData);
     const SedimentLaw sedimentLaw{law.erodibility, law.deposition};
+    std::vector<double> area;
     for (int32_t s = 0; s < law.steps; ++s) {
         if (law.uplift > 0)
             Uplift(grid, law.uplift, waterLevel);
         graph.RouteSteepest(grid.altitudes, waterLevel, worker);
         if (law.crossLakes)
             router.Route(graph, grid.altitudes, waterLevel, grid.noData);
-        sediment.Run(graph, grid.altitudes, sedimentLaw);
+        if (law.multipleFlow && law.crossLakes) {
+            area =
+                MultipleFlowAreaWhileEroding(graph, grid.altitudes, router.Basins(), router.Grid());
+            sediment.Run(graph, grid.altitudes, sedimentLaw, &area);
+        } else {
+            sediment.Run(graph, grid.altitudes, sedimentLaw);
+        }
         diffusion.Step(grid.altitudes, waterLevel, law.diffusivity, worker);
         ReportOrStop(progress, {ProgressPhase::Eroding, s + 1, law.steps});
     }

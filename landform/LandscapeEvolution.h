@@ -2,7 +2,8 @@
 // Erosion steps beyond the plain stream-power law: each step raises the land
 // by the uplift (water, NoData and an open border stay: the base level),
 // routes the water by steepest descent and, when asked, across depressions
-// (DepressionRouting.h), cuts and fills the channels (SedimentStep.h) and
+// (DepressionRouting.h), cuts and fills the channels (SedimentStep.h), by
+// areas over one flow direction or many (MultipleFlow.h), and
 // lets the hillslopes diffuse (HillslopeDiffusion.h). Only + - * / and sqrt
 // in a fixed order: the same bytes on one thread or two.
 
@@ -18,6 +19,10 @@ struct EvolutionLaw {
     double deposition = 0;   // G
     double diffusivity = 0;  // D, cells squared per step
     bool crossLakes = false;
+    // Areas over multiple flow directions drive the cutting and the
+    // deposition (MultipleFlow.h); each cell still cuts towards its
+    // steepest receiver. Needs crossLakes.
+    bool multipleFlow = false;
 };
 
 // Scratch beyond the altitudes, for a memory check: the flow graph (14

@@ -21,3 +21,15 @@
 #include <vector>
 
 std::vector<double> MultipleFlowArea(const FlowGraph& drained, const GridNeighbours& grid);
+
+// The same while eroding, over the surface as it stands with water routed
+// across depressions (`basins` as DepressionRouter::Basins gives them):
+// in the outlets' basins a cell shares among its lower neighbours of those
+// basins; in a pit's basin and where none is lower, everything follows the
+// graph's receiver. Water thus crosses a lake along its carved path only,
+// and no share can come round to where it started. Cells are taken in
+// topological order (Kahn), sources first by index: a fixed order.
+std::vector<double> MultipleFlowAreaWhileEroding(const FlowGraph& graph,
+                                                 const std::vector<double>& surface,
+                                                 const std::vector<uint32_t>& basins,
+                                                 const GridNeighbours& grid);

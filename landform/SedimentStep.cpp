@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-void SedimentStep::Lay(const FlowGraph& graph, const std::vector<double>& h,
-                       const SedimentLaw& law) {
+void SedimentStep::Lay(const FlowGraph& graph, const std::vector<double>& h, const SedimentLaw& law,
+                       const std::vector<double>* areas) {
     // Everything the walks read, laid out in stack order: the walks then
     // stream through memory, and only a receiver's entries are read out of
     // place, usually not far back.
@@ -27,7 +27,7 @@ void SedimentStep::Lay(const FlowGraph& graph, const std::vector<double>& h,
     sediment_.resize(n);
     for (size_t p = 0; p < n; ++p) {
         const uint32_t c = stack[p];
-        const double a = double(area[c]);
+        const double a = areas ? (*areas)[c] : double(area[c]);
         const double f = (diagonalReceiver[c] ? diagonal : straight) * std::sqrt(a);
         receiver_[p] = position_[rec[c]];
         keep_[p] = f / (1 + f);
@@ -67,7 +67,8 @@ double SedimentStep::Walk() {
     return moved;
 }
 
-void SedimentStep::PlainWalk(const FlowGraph& graph, std::vector<double>& h, double erodibility) {
+void SedimentStep::PlainWalk(const FlowGraph& graph, std::vector<double>& h, double erodibility,
+                             const std::vector<double>* areas) {
     // The very expression of the plain step (landform/Erosion.cpp), so that
     // G = 0 gives its bytes; a cell below its receiver (in a lake) is not cut.
     const std::vector<uint32_t>& rec = graph.Receivers();
@@ -79,16 +80,17 @@ void SedimentStep::PlainWalk(const FlowGraph& graph, std::vector<double>& h, dou
         const uint32_t r = rec[c];
         if (r == c || !(h[r] < h[c]))
             continue;
-        const double f = (diagonalReceiver[c] ? diagonal : straight) * std::sqrt(double(area[c]));
+        const double a = areas ? (*areas)[c] : double(area[c]);
+        const double f = (diagonalReceiver[c] ? diagonal : straight) * std::sqrt(a);
         h[c] -= (h[c] - h[r]) * (f / (1 + f));
     }
 }
 
 void SedimentStep::Run(const FlowGraph& graph, std::vector<double>& altitudes,
-                       const SedimentLaw& law) {
+                       const SedimentLaw& law, const std::vector<double>* area) {
     walks_ = 1;
     if (law.deposition == 0) {
-        PlainWalk(graph, altitudes, law.erodibility);
+        PlainWalk(graph, altitudes, law.erodibility, area);
         return;
     }
     // The first walk's sediment is what the last step's walks left: steps
@@ -96,7 +98,7 @@ void SedimentStep::Run(const FlowGraph& graph, std::vector<double>& altitudes,
     // the tolerance.
     if (loss_.size() != altitudes.size())
         loss_.assign(altitudes.size(), 0.0);
-    Lay(graph, altitudes, law);
+    Lay(graph, altitudes, law, area);
     for (;;) {
         Accumulate();
         const double moved = Walk();

@@ -36,13 +36,17 @@ class SedimentStep {
     // Walks done by the last step.
     int32_t Walks() const { return walks_; }
 
-    void Run(const FlowGraph& graph, std::vector<double>& altitudes, const SedimentLaw& law);
+    // `area`, when given, replaces the graph's drained areas (one per cell).
+    void Run(const FlowGraph& graph, std::vector<double>& altitudes, const SedimentLaw& law,
+             const std::vector<double>* area = nullptr);
 
   private:
-    void Lay(const FlowGraph& graph, const std::vector<double>& h, const SedimentLaw& law);
+    void Lay(const FlowGraph& graph, const std::vector<double>& h, const SedimentLaw& law,
+             const std::vector<double>* area);
     void Accumulate();
     double Walk();
-    static void PlainWalk(const FlowGraph& graph, std::vector<double>& h, double erodibility);
+    static void PlainWalk(const FlowGraph& graph, std::vector<double>& h, double erodibility,
+                          const std::vector<double>* area);
 
     // By cell: the losses of the last step, the next one's first guess.
     std::vector<double> loss_;

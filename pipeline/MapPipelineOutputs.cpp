@@ -76,7 +76,8 @@ void MapPipeline::AddLayers(OutputBatch& batch, const PipelineOutputs& outputs,
         Step(progress, "layer");
         const std::vector<unsigned char> bytes =
             layer.kind == LayerKind::Flow
-                ? EncodedFlow(*shaped_, w.drained->flow, settings_.recipe.multipleFlow, recipe)
+                ? EncodedFlow(*shaped_, w.drained->flow, settings_.recipe.stages.multipleFlow,
+                              recipe)
                 : EncodedMask(*shaped_,
                               layer.kind == LayerKind::Lakes ? w.drained->lakes : *w.rivers,
                               recipe);

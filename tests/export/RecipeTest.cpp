@@ -109,7 +109,7 @@ TEST(RecipeGrammar, ReadsEveryRowTheWriterWrites) {
     o.edge = HeightEdge::Repeat;
     o.engine = EngineNamed("unreal");
     o.heightRangeMetres = 2500.5;
-    o.multipleFlow = true;
+    o.stages.multipleFlow = true;
     const std::vector<RecipeSetting> settings = RecipeSettings(RecipeText(terrain, true, o));
     std::set<std::string> read;
     for (const RecipeSetting& s : settings)

@@ -31,7 +31,7 @@ bool SameBytes(const std::vector<double>& a, const std::vector<double>& b) {
 TEST(LandscapeEvolution, SameBytesOnOneThreadOrTwo) {
     const TestMap m = RollingMap(21);
     for (const Boundary boundary : {Boundary::Wrap, Boundary::Open}) {
-        EvolutionLaw law{12, 0.03, 0.001, 0.8, 2.5, true};
+        EvolutionLaw law{12, 0.03, 0.001, 0.8, 2.5, true, boundary == Boundary::Wrap};
         AltitudeGrid one = GridOf(m), two = GridOf(m);
         one.boundary = two.boundary = boundary;
         EvolveLandscape(one, law, m.waterLevel, false);

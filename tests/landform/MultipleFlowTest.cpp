@@ -3,6 +3,9 @@
 // alone, whatever the direction; steepest descent draws the grid's lines
 // instead. And every cell's water ends in an outlet, none lost or made.
 
+#include "LandformMaps.h"
+
+#include "landform/DepressionRouting.h"
 #include "landform/MultipleFlow.h"
 
 #include <gtest/gtest.h>
@@ -71,4 +74,36 @@ TEST(MultipleFlow, OutletsAndFlatsPassOnEverything) {
         if (drained.Receivers()[c] == c)
             outlets += mfd[c];
     EXPECT_NEAR(outlets, double(w * h), 1e-9);
+}
+
+TEST(MultipleFlow, WhileErodingEveryShareReachesAnOutletAcrossTheLakes) {
+    for (const uint32_t seed : {1u, 2u}) {
+        const TestMap m = RollingMap(seed, 150, 110);
+        FlowGraph graph(m.width, m.height);
+        ChunkWorker worker(false);
+        graph.RouteSteepest(m.altitudes, m.waterLevel, worker);
+        DepressionRouter router(GridNeighbours(m.width, m.height, Boundary::Wrap));
+        router.Route(graph, m.altitudes, m.waterLevel, {});
+        ASSERT_GT(router.PitsCrossed(), 0);
+        const std::vector<double> area =
+            MultipleFlowAreaWhileEroding(graph, m.altitudes, router.Basins(), router.Grid());
+        double outlets = 0;
+        for (size_t c = 0; c < area.size(); ++c) {
+            ASSERT_GE(area[c], 1.0) << c;
+            if (graph.Receivers()[c] == c)
+                outlets += area[c];
+        }
+        EXPECT_NEAR(outlets, double(area.size()), 1e-6 * double(area.size()));
+    }
+}
+
+TEST(MultipleFlow, WhileErodingTheConeSpreadsToo) {
+    const std::vector<double> cone = Cone();
+    FlowGraph graph(side, side);
+    ChunkWorker worker(false);
+    graph.RouteSteepest(cone, 0.0, worker);
+    DepressionRouter router(GridNeighbours(side, side, Boundary::Wrap));
+    router.Route(graph, cone, 0.0, {});
+    EXPECT_LT(RingSpread(MultipleFlowAreaWhileEroding(graph, cone, router.Basins(), router.Grid())),
+              0.15);
 }
