@@ -134,6 +134,7 @@ std::vector<CommandOption> InfoOptions() {
         Stage(Id::Diffusion, "erosion's hillslope diffusion (see generate)"),
         Stage(Id::CrossLakes, "erosion's water crosses lakes (see generate)"),
         Stage(Id::Droplets, "after N droplets (see generate)"),
+        Stage(Id::FlowDirections, "erosion's drained areas (see generate)"),
     };
 }
 
