@@ -34,6 +34,6 @@ class HillslopeDiffusion {
 
     int32_t width_, height_;
     Boundary boundary_;
-    const std::vector<uint8_t>& noData_;
+    std::vector<uint8_t> noData_;  // a copy: callers may hand over a temporary
     std::vector<uint8_t> held_;
 };
