@@ -78,25 +78,41 @@ void HillslopeDiffusion::Sweep(std::vector<double>& heights, double r, bool rows
     const size_t jump = rows ? w : 1;  // between lines
     const bool cyclic = boundary_ == Boundary::Wrap;
     const auto lines = [&](int32_t firstLine, int32_t endLine) {
-        std::vector<double> d(along), z(along), cp(along);
-        std::vector<uint8_t> held(along);
-        for (size_t j = size_t(firstLine); j < size_t(endLine); ++j) {
-            for (size_t i = 0; i < along; ++i) {
-                held[i] = held_[j * jump + i * step];
-                d[i] = heights[j * jump + i * step];
+        // The band's lines copied out side by side, reading the grid row
+        // by row (a band of columns is then a few cache lines a row), each
+        // solved on its own, and copied back.
+        const size_t first = size_t(firstLine), count = size_t(endLine - firstLine);
+        std::vector<double> band(count * along), z(along), cp(along);
+        std::vector<uint8_t> held(count * along);
+        const auto each = [&](auto&& visit) {
+            if (rows) {
+                for (size_t j = 0; j < count; ++j)
+                    for (size_t i = 0; i < along; ++i)
+                        visit(j * along + i, (first + j) * jump + i * step);
+            } else {
+                for (size_t i = 0; i < along; ++i)
+                    for (size_t j = 0; j < count; ++j)
+                        visit(j * along + i, (first + j) * jump + i * step);
             }
-            const Line line{held.data(), r, along};
+        };
+        each([&](size_t at, size_t cell) {
+            held[at] = held_[cell];
+            band[at] = heights[cell];
+        });
+        for (size_t j = 0; j < count; ++j) {
+            double* d = band.data() + j * along;
+            const Line line{held.data() + j * along, r, along};
             if (cyclic)
-                SolveCyclic(line, d.data(), z.data(), cp.data());
+                SolveCyclic(line, d, z.data(), cp.data());
             else
-                Thomas(line, line.Diagonal(0), line.Diagonal(along - 1), d.data(), cp.data());
-            for (size_t i = 0; i < along; ++i)
-                heights[j * jump + i * step] = d[i];
+                Thomas(line, line.Diagonal(0), line.Diagonal(along - 1), d, cp.data());
         }
+        each([&](size_t at, size_t cell) { heights[cell] = band[at]; });
     };
-    // ShareRows bands the lines: `across` of them, `along` cells each. A
-    // line reads and writes only its own cells.
-    ShareRows(worker, int32_t(along), int32_t(across), lines);
+    // ShareRows bands the lines, `across` of them: about 64 K cells a band,
+    // at least 16 lines. A line reads and writes only its own cells.
+    const int32_t perBand = int32_t(std::max<size_t>(16, 65536 / along));
+    ShareRows(worker, 16384 / perBand, int32_t(across), lines);
 }
 
 void HillslopeDiffusion::Step(std::vector<double>& altitudes, double waterLevel, double diffusivity,
