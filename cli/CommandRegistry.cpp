@@ -55,7 +55,7 @@ const CommandOption crsOption = {.name = "--crs",
                                          "imported map keeps its own"};
 
 // The stages and the picture and heightmap layout generate and render share.
-std::vector<CommandOption> SharedStages() {
+std::vector<CommandOption> StagesAndLayout() {
     return {Stage(Id::Smooth),
             Stage(Id::Erode),
             Stage(Id::ErosionK),
@@ -77,10 +77,20 @@ std::vector<CommandOption> SharedStages() {
             crsOption};
 }
 
+// Erosion's further laws, after the rest.
+std::vector<CommandOption> ErosionLaws() {
+    return {Stage(Id::Uplift),     Stage(Id::Deposition), Stage(Id::Diffusion),
+            Stage(Id::CrossLakes), Stage(Id::Droplets),   Stage(Id::FlowDirections)};
+}
+
 std::vector<CommandOption> Joined(std::vector<CommandOption> head,
                                   const std::vector<CommandOption>& tail) {
     head.insert(head.end(), tail.begin(), tail.end());
     return head;
+}
+
+std::vector<CommandOption> SharedStages() {
+    return Joined(StagesAndLayout(), ErosionLaws());
 }
 
 std::vector<CommandOption> GenerateOptions() {
@@ -186,6 +196,13 @@ std::vector<CommandOption> InfoOptions() {
         Stage(Id::Boundary, "the edges of the heights (see shape)"),
         {"--water-level-m", "M", "an elevation model's water level (see shape)"},
         {"--size", "WxH", "the size of a .r16 file without its sidecar"},
+        // Erosion's further laws
+        Stage(Id::Uplift, "erosion's uplift (see generate)"),
+        Stage(Id::Deposition, "erosion's deposition (see generate)"),
+        Stage(Id::Diffusion, "erosion's hillslope diffusion (see generate)"),
+        Stage(Id::CrossLakes, "erosion's water crosses lakes (see generate)"),
+        Stage(Id::Droplets, "after N droplets (see generate)"),
+        Stage(Id::FlowDirections, "erosion's drained areas (see generate)"),
     };
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/GEO_MakeLand.h"
 #include "export/SettingText.h"
+#include "landform/DropletErosion.h"
 #include "landform/Smoothing.h"
 
 #include <algorithm>
@@ -280,6 +281,80 @@ constexpr StageSetting rows[] = {
      .description = "metres a cell spans, for the georeference of TIFFs",
      .help = "metres a cell spans, for the georeference of the\n"
              "TIFFs written (default {default})"},
+    // Erosion's further laws: each means something only with --erode.
+    {.id = Id::Uplift,
+     .option = "--uplift",
+     .link = "",
+     .type = Type::Number,
+     .metavar = "U",
+     .keyword = "uplift",
+     .high = 0.01,
+     .fallback = "0",
+     .description = "height the land rises each erosion step, the water staying the base level",
+     .help = "each erosion step raises the land by U, {range}\n"
+             "(default {default}): the water stays the base level,\n"
+             "so enough steps reach a steady state; water\n"
+             "then crosses lakes while eroding"},
+    {.id = Id::Deposition,
+     .option = "--deposition",
+     .link = "",
+     .type = Type::Number,
+     .metavar = "G",
+     .keyword = "deposition",
+     .high = 10,
+     .fallback = "0",
+     .description = "sediment deposition G of the stream-power law (0: detachment only)",
+     .help = "rivers drop sediment, G times what they carry\n"
+             "over what they drain, {range} (default {default}):\n"
+             "Yuan et al.'s law, so valleys fill and plains\n"
+             "form; water then crosses lakes while eroding"},
+    {.id = Id::Diffusion,
+     .option = "--diffusion",
+     .link = "",
+     .type = Type::Number,
+     .metavar = "D",
+     .keyword = "diffusion",
+     .high = 1000,
+     .fallback = "0",
+     .description = "hillslope diffusivity D in cells squared per erosion step (0: none)",
+     .help = "hillslopes diffuse by D cells squared each erosion\n"
+             "step, {range} (default {default}), implicitly, so any D\n"
+             "is stable; water then crosses lakes while eroding"},
+    {.id = Id::CrossLakes,
+     .option = "--cross-lakes",
+     .link = "",
+     .takesValue = false,
+     .type = Type::Switch,
+     .keyword = "cross_lakes",
+     .description = "water crosses lakes to their outlets while eroding",
+     .help = "while eroding, water crosses lakes to their\n"
+             "outlets instead of stopping in every pit"},
+    {.id = Id::Droplets,
+     .option = "--droplets",
+     .link = "",
+     .metavar = "N",
+     .keyword = "droplets",
+     .high = maxDroplets,
+     .fallback = "0",
+     .description = "water droplets that erode the map after the stream-power erosion",
+     .help = "N water droplets run downhill after the erosion,\n"
+             "{range} (default {default}), taking up sediment and\n"
+             "dropping it where they slow (Beyer's scheme);\n"
+             "their starts follow from the map's seed"},
+    {.id = Id::FlowDirections,
+     .option = "--flow-directions",
+     .link = "",
+     .type = Type::Choice,
+     .metavar = "d8|mfd",
+     .choices = "d8|mfd",
+     .fallback = "d8",
+     .description = "drained areas for erosion and the flow layer down the steepest slope "
+                    "only, or shared among every lower neighbour",
+     .help = "drained areas, for erosion and the flow layer,\n"
+             "down the steepest slope only (d8, default), or\n"
+             "shared among every lower neighbour by slope (mfd,\n"
+             "Quinn et al.), so hillslopes show no grid; rivers\n"
+             "and lakes stay d8; erosion then crosses lakes"},
 };
 
 constexpr bool InIdOrder() {
@@ -557,6 +632,25 @@ void SetStageValue(const StageSetting& setting, const StageValue& value, RecipeO
     case Id::CellSize:
         o.cellSizeMetres = value.number;
         break;
+    // Erosion's further laws
+    case Id::Uplift:
+        o.stages.uplift = value.number;
+        break;
+    case Id::Deposition:
+        o.stages.deposition = value.number;
+        break;
+    case Id::Diffusion:
+        o.stages.diffusion = value.number;
+        break;
+    case Id::CrossLakes:
+        o.stages.crossLakes = true;
+        break;
+    case Id::Droplets:
+        o.stages.droplets = int32_t(value.number);
+        break;
+    case Id::FlowDirections:
+        o.stages.multipleFlow = value.number != 0;
+        break;
     }
 }
 
@@ -631,6 +725,25 @@ std::vector<std::string> StageTexts(const StageSetting& setting, const GEO_MakeL
     case Id::CellSize:
         if (o.cellSizeMetres != RecipeOptions().cellSizeMetres)
             texts.push_back(ShortestText(o.cellSizeMetres));
+        return texts;
+    // Erosion's further laws, named only with erosion, as K is.
+    case Id::Uplift:
+    case Id::Deposition:
+    case Id::Diffusion: {
+        const double value = setting.id == Id::Uplift       ? o.stages.uplift
+                             : setting.id == Id::Deposition ? o.stages.deposition
+                                                            : o.stages.diffusion;
+        if (o.stages.erodeSteps > 0 && value != 0)
+            texts.push_back(ShortestText(value));
+        return texts;
+    }
+    case Id::CrossLakes:
+        return on(o.stages.erodeSteps > 0 && o.stages.crossLakes);
+    case Id::Droplets:
+        return whole(o.stages.droplets);
+    case Id::FlowDirections:
+        if (o.stages.multipleFlow)
+            texts.push_back("mfd");
         return texts;
     }
     return texts;

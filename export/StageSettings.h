@@ -71,6 +71,13 @@ enum class StageSettingId {
     // Own heights
     Boundary,
     CellSize,
+    // Erosion's further laws
+    Uplift,
+    Deposition,
+    Diffusion,
+    CrossLakes,
+    Droplets,
+    FlowDirections,
 };
 
 // Where a setting lives: the map file holds it (the points), a recipe

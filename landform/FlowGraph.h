@@ -61,6 +61,14 @@ class FlowGraph {
     void RouteSteepest(const std::vector<double>& surface, double waterLevel, ChunkWorker& worker,
                        const std::vector<uint8_t>& outlets = {});
 
+    // Lets a router change receivers and diagonal flags (as one that sends
+    // water across depressions does), then stacks and accumulates afresh;
+    // throws FlowCycle.
+    template <class Change> void Reroute(Change&& change) {
+        change(receivers_, diagonal_);
+        StackAndAccumulate();
+    }
+
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
     const std::vector<uint32_t>& Receivers() const { return receivers_; }

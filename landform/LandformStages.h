@@ -1,6 +1,6 @@
 #pragma once
 // The stages a map's altitudes pass through after generation, and the order
-// they run in: smoothing, stream-power erosion, talus erosion. Every stage is
+// they run in: smoothing, stream-power erosion, droplets, talus erosion. Every stage is
 // off by default, so that a map without stages is exactly the generator's.
 
 #include "landform/AltitudeGrid.h"
@@ -15,8 +15,23 @@ struct LandformStages {
     int32_t erodeSteps = 0;    // stream-power steps, 0..maxErosionSteps
     double erodibility = defaultErodibility;
     int32_t thermalSteps = 0;  // talus steps, 0..maxErosionSteps
+    // Erosion's further laws (landform/LandscapeEvolution.h), all off by
+    // default; any of them routes the water across lakes while eroding.
+    double uplift = 0;
+    double deposition = 0;
+    double diffusion = 0;
+    bool crossLakes = false;
+    int32_t droplets = 0;  // after the stream-power erosion, 0..maxDroplets
+    // Drained areas over multiple flow directions, for erosion and the flow layer.
+    bool multipleFlow = false;
 
-    bool Active() const { return smoothRadius > 0 || erodeSteps > 0 || thermalSteps > 0; }
+    bool Active() const {
+        return smoothRadius > 0 || erodeSteps > 0 || droplets > 0 || thermalSteps > 0;
+    }
+    // Whether erosion runs beyond the plain stream-power law.
+    bool Evolves() const {
+        return uplift > 0 || deposition > 0 || diffusion > 0 || crossLakes || multipleFlow;
+    }
 };
 
 // Whether the two give the same heights from the same map and water: K
@@ -31,5 +46,6 @@ LandformStages Followed(const LandformStages& had, const LandformStages& added);
 // or two. Erosion takes the cells at or below the water level as its base.
 // Every stage reports its passes or steps to the sink, which may stop them
 // (Stopped); the grid is then part-shaped, for the caller to throw away.
+// The droplets' starts are drawn from `seed`, the map's.
 void RunStages(AltitudeGrid& grid, const LandformStages& stages, double waterLevel, bool twoThreads,
-               const StageSink& progress = {});
+               const StageSink& progress = {}, uint64_t seed = 0);

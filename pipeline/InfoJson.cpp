@@ -132,6 +132,13 @@ void Waters(JsonWriter& j, const WaterFigures& w, uint32_t riverThreshold) {
     j.Key("largestBasinShare").Number(w.largestBasinShare * 100);
 }
 
+void Laws(JsonWriter& j, const RiverFigures& f) {
+    j.Key("slopeAreaConcavity").Number(f.slopeAreaConcavity);
+    j.Key("slopeAreaSteepness").Number(f.slopeAreaSteepness);
+    j.Key("hackExponent").Number(f.hackExponent);
+    j.Key("drainageDensity").Number(f.drainageDensity);
+}
+
 // Shares of the land, not of all cells: what grows where the land is.
 void Biomes(JsonWriter& j, const std::vector<uint64_t>& counts) {
     uint64_t land = 0;
@@ -156,13 +163,15 @@ void Biomes(JsonWriter& j, const std::vector<uint64_t>& counts) {
 
 std::string InfoJson(const GEO_MakeLand& terrain, MapFileKind kind, const LandFigures& figures,
                      const WaterFigures* waters, uint32_t riverThreshold,
-                     const std::vector<uint64_t>* biomes) {
+                     const std::vector<uint64_t>* biomes, const RiverFigures* laws) {
     JsonWriter j;
     j.Open('{');
     Parameters(j, terrain, kind);
     Figures(j, figures);
     if (waters)
         Waters(j, *waters, riverThreshold);
+    if (laws)
+        Laws(j, *laws);
     if (biomes)
         Biomes(j, *biomes);
     j.Close('}');

@@ -18,7 +18,8 @@ namespace {
 bool RecipeOrder(const LandformStages& had, const LandformStages& added) {
     return (added.smoothRadius == 0 || !had.Active()) &&
            (added.erodeSteps == 0 || (had.erodeSteps == 0 && had.thermalSteps == 0)) &&
-           (added.thermalSteps == 0 || had.thermalSteps == 0);
+           (added.thermalSteps == 0 || had.thermalSteps == 0) &&
+           (added.droplets == 0 || (had.droplets == 0 && had.thermalSteps == 0));
 }
 
 // The renderer takes the level and its threads from the map; those asked for
@@ -77,8 +78,9 @@ void MapPipeline::SetWaterLevel(double level) {
 const AltitudeGrid& MapPipeline::ShapedHeights(const StageSink& progress) {
     const LandformStages& stages = settings_.recipe.stages;
     // Without erosion the level changes no height: a level's slider keeps them.
-    const bool current = SameShaping(shapedStages_, stages) && shapedEdges_ == Edges() &&
-                         (stages.erodeSteps == 0 || shapedLevel_ == seed_.waterLevel);
+    const bool current =
+        SameShaping(shapedStages_, stages) && shapedEdges_ == Edges() &&
+        ((stages.erodeSteps == 0 && stages.droplets == 0) || shapedLevel_ == seed_.waterLevel);
     if (shaped_ && (!recipeKnown_ || current))
         return *shaped_;
     // Dropped first: a stop part-way leaves nothing that looks current.
@@ -91,7 +93,7 @@ const AltitudeGrid& MapPipeline::ShapedHeights(const StageSink& progress) {
     grid.boundary = Edges();
     if (source_)
         grid.noData = source_->noData;
-    RunStages(grid, stages, seed_.waterLevel, settings_.threads == 2, progress);
+    RunStages(grid, stages, seed_.waterLevel, settings_.threads == 2, progress, seed_.seed);
     ++computed_.shapings;
     shaped_ = std::move(grid);
     shapedStages_ = stages;
@@ -114,7 +116,7 @@ GEO_MakeLand& MapPipeline::Shown(const StageSink& progress) {
 
 MapPipeline MapPipeline::WithStages(const LandformStages& added, const StageSink& progress) {
     AltitudeGrid grid = ShapedHeights(progress);
-    RunStages(grid, added, seed_.waterLevel, settings_.threads == 2, progress);
+    RunStages(grid, added, seed_.waterLevel, settings_.threads == 2, progress, seed_.seed);
     MapPipeline next(seed_, kind_, settings_);
     next.source_ = source_;
     next.recipeKnown_ = recipeKnown_ && RecipeOrder(settings_.recipe.stages, added);

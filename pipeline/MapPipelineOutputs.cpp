@@ -14,6 +14,7 @@
 #include "export/SaveForm.h"
 #include "export/Sidecar.h"
 #include "export/TiffPlacement.h"
+#include "landform/MultipleFlow.h"
 #include "landform/Waters.h"
 #include "pipeline/InfoJson.h"
 
@@ -39,11 +40,15 @@ std::vector<unsigned char> EncodedMask(const AltitudeGrid& grid, const std::vect
 // The drained areas as 32-bit floats, through the heightmap TIFF writer,
 // placed as the heights are but in cells, not metres.
 std::vector<unsigned char> EncodedFlow(const AltitudeGrid& grid, const FlowGraph& flow,
-                                       const std::string& recipe, TiffPlacement placement,
-                                       const uint8_t* holes) {
+                                       bool multipleFlow, const std::string& recipe,
+                                       TiffPlacement placement, const uint8_t* holes) {
     AltitudeGrid area(grid.width, grid.height);
-    for (size_t i = 0; i < flow.Area().size(); ++i)
-        area.altitudes[i] = double(flow.Area()[i]);
+    if (multipleFlow)
+        area.altitudes =
+            MultipleFlowArea(flow, GridNeighbours(grid.width, grid.height, grid.boundary));
+    else
+        for (size_t i = 0; i < flow.Area().size(); ++i)
+            area.altitudes[i] = double(flow.Area()[i]);
     placement.base = 0;
     placement.span = 1;
     placement.scale = 1;
@@ -115,8 +120,8 @@ void MapPipeline::AddLayers(OutputBatch& batch, const PipelineOutputs& outputs,
         Step(progress, "layer");
         const std::vector<unsigned char> bytes =
             layer.kind == LayerKind::Flow
-                ? EncodedFlow(*shaped_, w.drained->flow, recipe,
-                              PlacementOf(settings_, source_.get(), shaped_->height),
+                ? EncodedFlow(*shaped_, w.drained->flow, settings_.recipe.stages.multipleFlow,
+                              recipe, PlacementOf(settings_, source_.get(), shaped_->height),
                               source_ && !source_->noData.empty() ? source_->noData.data()
                                                                   : nullptr)
                 : EncodedMask(*shaped_,
@@ -225,5 +230,7 @@ std::string MapPipeline::InfoJsonOfShaped(const StageSink& progress) {
     const WaterFigures waters =
         CountWaters(grid.width, grid.height, grid.altitudes, w.drained->flow, w.drained->lakes,
                     *w.rivers, w.drained->level, grid.boundary);
-    return InfoJson(map, kind_, figures, &waters, threshold, &biomes);
+    const RiverFigures laws =
+        MeasureRivers(grid.altitudes, w.drained->flow, *w.rivers, w.drained->level, threshold);
+    return InfoJson(map, kind_, figures, &waters, threshold, &biomes, &laws);
 }

@@ -4,6 +4,7 @@
 
 #include "landform/Erosion.h"
 #include "landform/FlowGraph.h"
+#include "landform/LandscapeEvolution.h"
 
 #include "export/FileForm.h"
 
@@ -104,7 +105,9 @@ uint64_t WritingBytes(uint64_t cells, uint64_t height, const PipelineSettings& s
     // for a flow layer) while the outputs are written.
     const bool flow = std::any_of(outputs.layers.begin(), outputs.layers.end(),
                                   [](const LayerOutput& l) { return l.kind == LayerKind::Flow; });
-    const uint64_t eroding = r.stages.erodeSteps > 0 ? (streamPowerBytesPerCell - 8) * cells : 0;
+    const uint64_t erosionScratch =
+        r.stages.Evolves() ? evolutionBytesPerCell : streamPowerBytesPerCell;
+    const uint64_t eroding = r.stages.erodeSteps > 0 ? (erosionScratch - 8) * cells : 0;
     const uint64_t draining = drains ? (drainageBytesPerCell + 2 + (flow ? 12 : 0)) * cells : 0;
     // The climate: two float grids, the biomes and the wind's marks; a float
     // layer is written from a grid of doubles; masks keep seven weights a cell.

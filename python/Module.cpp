@@ -272,20 +272,33 @@ PYBIND11_MODULE(_glenvar, m) {
         .def(
             "erode",
             [](PythonMap& map, const py::object& steps, const py::object& k,
-               const py::object& thermal) {
+               const py::object& thermal, const py::object& uplift, const py::object& deposition,
+               const py::object& diffusion, const py::object& crossLakes,
+               const py::object& droplets) {
                 RecipeOptions checked;
                 for (const auto& [id, value] :
                      {std::pair{Id::Erode, steps}, {Id::ErosionK, k}, {Id::Thermal, thermal}})
                     SetStageValue(StageRow(id), {StageArgument(id, value)}, checked);
+                // Erosion's further laws
+                for (const auto& [id, value] : {std::pair{Id::Uplift, uplift},
+                                                {Id::Deposition, deposition},
+                                                {Id::Diffusion, diffusion},
+                                                {Id::Droplets, droplets}})
+                    SetStageValue(StageRow(id), {StageArgument(id, value)}, checked);
+                checked.stages.crossLakes = Flag(Id::CrossLakes, crossLakes);
                 const LandformStages& stages = checked.stages;
                 return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                     return map.Staged(stages, watch.Stages());
                 });
             },
             py::arg("steps"), py::kw_only(), RowArgument(Id::ErosionK), RowArgument(Id::Thermal),
+            RowArgument(Id::Uplift), RowArgument(Id::Deposition), RowArgument(Id::Diffusion),
+            RowArgument(Id::CrossLakes), RowArgument(Id::Droplets),
             "A new map of the altitudes eroded: `steps` of stream-power erosion down to the map's "
-            "water level, then `thermal` steps of talus erosion (glenvar.SETTINGS gives the "
-            "ranges and defaults). This map stays as it is.")
+            "water level (with `uplift`, `deposition` and `diffusion` per step, water crossing "
+            "lakes when any is set or `cross_lakes`), then `droplets` water droplets, then "
+            "`thermal` steps of talus erosion (glenvar.SETTINGS gives the ranges and defaults). "
+            "This map stays as it is.")
         .def(
             "info",
             [](PythonMap& map, const py::object& rivers) {

@@ -8,7 +8,9 @@
 #  - relief-r0.jpg, relief-r3.jpg: a part of the default map lit from the
 #    north-west (--shade), as generated and smoothed with radius 3;
 #  - rivers-e0.jpg, rivers-e10.jpg: another part of it smoothed, with rivers
-#    and lakes, before and after 10 steps of erosion.
+#    and lakes, before and after 10 steps of erosion;
+#  - rivers-law-*.jpg: that part after 100 steps of erosion crossing lakes,
+#    with deposition, and with droplets.
 # Prints the gallery's Markdown table for the README.
 # Usage: scripts/gallery.sh [build folder, default build]
 set -euo pipefail
@@ -29,6 +31,21 @@ thumb() {  # thumb SOURCE.png NAME
 "$cli" generate --stencils "$scratch/makeland.bin" -o "$scratch/map.ld" -o "$scratch/map.png" \
   >/dev/null
 thumb "$scratch/map.png" default
+# rivers-law-{plain,deposition,droplets}.jpg: 100 steps of erosion with water
+# crossing lakes, then with deposition, then with droplets after it.
+erosion_laws() {
+  local plain=(--erode 100 --erodibility 0.05 --cross-lakes)
+  local name
+  for name in plain deposition droplets; do
+    local laws=("${plain[@]}")
+    [ $name = deposition ] && laws+=(--deposition 1)
+    [ $name = droplets ] && laws+=(--droplets 300000)
+    "$cli" render "$scratch/map.ld" --shade --rivers 300 "${laws[@]}" \
+      -o "$scratch/rivers-law-$name.png"
+    convert "$scratch/rivers-law-$name.png" -crop 512x320+600+420 +repage -strip -quality 80 \
+      "$out/rivers-law-$name.jpg"
+  done
+}
 cell() {  # cell NAME CAPTION
   echo -n " ![$2](docs/images/gallery/$1.jpg)<br>$2 |"
 }
@@ -84,6 +101,7 @@ for e in 0 10; do
   convert "$scratch/rivers-e$e.png" -crop 512x320+600+420 +repage -strip -quality 80 \
     "$out/rivers-e$e.jpg"
 done
+erosion_laws  # the same part after erosion with and without deposition and droplets
 
 # The window pictures need the desktop program.
 if [ -x "$build/app/glenvar" ]; then

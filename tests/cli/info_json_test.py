@@ -81,6 +81,19 @@ with tempfile.TemporaryDirectory() as scratch:
         check_map(Path(f"{base}.ld"), p, raw=False)
         check_map(Path(f"{base}.dat"), p, raw=True)
 
+    # At the stream-power law's steady state channels have S = (U / K) A^-1/2: the
+    # report's slope-area fit must find that concavity and steepness.
+    steady = Path(scratch) / "steady.ld"
+    run("generate", "--stencils", STENCILS, "--seed", "3", "--width", "128", "--height", "128",
+        "-o", str(steady))
+    laws = json.loads(run("info", "--json", str(steady), "--uplift", "0.001", "--erodibility",
+                          "0.2", "--erode", "800", "--rivers", "30"), parse_constant=reject_constant)
+    check(abs(laws["slopeAreaConcavity"] - 0.5) < 0.003, "steady state: concavity 0.5")
+    check(abs(laws["slopeAreaSteepness"] / 0.005 - 1) < 0.02, "steady state: steepness U / K")
+    check(0.3 < laws["hackExponent"] < 0.8, "steady state: Hack's exponent")
+    check(0 < laws["drainageDensity"] < 1, "steady state: drainage density")
+    check(laws["lakeCount"] == 0, "steady state: rivers crossed every lake")
+
 for failure in failures:
     print("FAILED:", failure)
 sys.exit(1 if failures else 0)

@@ -100,6 +100,11 @@ TEST(RecipeGrammar, ReadsEveryRowTheWriterWrites) {
     terrain.concentrationPoints.Add({3, 4});
     RecipeOptions o;
     o.stages = {2, 5, 0.03, 7};
+    o.stages.uplift = 0.001;
+    o.stages.deposition = 1.5;
+    o.stages.diffusion = 0.25;
+    o.stages.crossLakes = true;
+    o.stages.droplets = 1000;
     o.riverThreshold = 40;
     o.regions = o.shade = true;
     o.edge = HeightEdge::Repeat;
@@ -112,6 +117,7 @@ TEST(RecipeGrammar, ReadsEveryRowTheWriterWrites) {
     o.biomeColours = true;
     o.boundary = Boundary::Open;
     o.cellSizeMetres = 30;
+    o.stages.multipleFlow = true;
     const std::vector<RecipeSetting> settings = RecipeSettings(RecipeText(terrain, true, o));
     std::set<std::string> read;
     for (const RecipeSetting& s : settings)
@@ -133,7 +139,8 @@ TEST(RecipeGrammar, ReadsEveryRowTheWriterWrites) {
     EXPECT_EQ((RecipeSetting{"--wind-from", "NW"}), *(range + 3));
     EXPECT_EQ((RecipeSetting{"--colours", "biomes"}), *(range + 4));
     EXPECT_EQ((RecipeSetting{"--boundary", "open"}), *(range + 5));
-    EXPECT_EQ((RecipeSetting{"--cell-size-m", "30"}), settings.back());
+    EXPECT_EQ((RecipeSetting{"--cell-size-m", "30"}), *(range + 6));
+    EXPECT_EQ((RecipeSetting{"--flow-directions", "mfd"}), settings.back());
 }
 
 TEST(Recipe, ReadFromSidecarAndExrAndRefusedElsewhere) {

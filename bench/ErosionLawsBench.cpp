@@ -1,0 +1,102 @@
+// Erosion's further laws on a 4096 x 4096 map grown from the default
+// settings, on one and two threads (Arg), as nanoseconds per cell and step:
+// a stream-power step with deposition and water routed across depressions,
+// and a hillslope diffusion step; and a million droplets on 1024 x 1024.
+
+#include "BenchSupport.h"
+
+#include "landform/DepressionRouting.h"
+#include "landform/DropletErosion.h"
+#include "landform/FlowGraph.h"
+#include "landform/HillslopeDiffusion.h"
+#include "landform/SedimentStep.h"
+
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+namespace {
+
+constexpr int32_t side = 4096;
+constexpr double cells = double(side) * side;
+constexpr double waterLevel = 0.5;
+
+const std::vector<double>& Altitudes() {
+    static const std::vector<double> altitudes = [] {
+        GEO_MakeLand t;
+        t.width = t.height = side;
+        t.twoThreads = 1;
+        t.Generate(DiscTable());
+        std::vector<double> a(size_t(t.GetSize()));
+        for (size_t i = 0; i < a.size(); ++i)
+            a[i] = t[int32_t(i)].altitude;
+        return a;
+    }();
+    return altitudes;
+}
+
+void PerCell(benchmark::State& state) {
+    state.counters["per_cell"] = benchmark::Counter(
+        cells, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// Steps in a row on the same map, as the command line runs them; the walks
+// the deposition needed are counted too.
+void BM_SedimentStep(benchmark::State& state) {
+    std::vector<double> a = Altitudes();
+    ChunkWorker worker(state.range(0) == 2);
+    FlowGraph graph(side, side);
+    DepressionRouter router(GridNeighbours(side, side, Boundary::Wrap));
+    SedimentStep step;
+    int64_t walks = 0, pits = 0;
+    for (auto _ : state) {
+        graph.RouteSteepest(a, waterLevel, worker);
+        router.Route(graph, a, waterLevel, {});
+        step.Run(graph, a, SedimentLaw{0.01, 1.0});
+        walks += step.Walks();
+        pits += router.PitsCrossed();
+        benchmark::DoNotOptimize(a.data());
+    }
+    PerCell(state);
+    state.counters["walks"] = benchmark::Counter(double(walks), benchmark::Counter::kAvgIterations);
+    state.counters["pits"] = benchmark::Counter(double(pits), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_SedimentStep)->Apply(OneAndTwoThreads)->UseRealTime();
+
+void BM_DiffusionStep(benchmark::State& state) {
+    std::vector<double> a = Altitudes();
+    ChunkWorker worker(state.range(0) == 2);
+    HillslopeDiffusion diffusion(side, side, Boundary::Wrap, {});
+    for (auto _ : state) {
+        diffusion.Step(a, waterLevel, 1.0, worker);
+        benchmark::DoNotOptimize(a.data());
+    }
+    PerCell(state);
+}
+BENCHMARK(BM_DiffusionStep)->Apply(OneAndTwoThreads)->UseRealTime();
+
+// A million droplets on the default settings' map grown at 1024 x 1024,
+// with the default water level (Arg 0; droplets starting on water end at
+// once) or none (Arg 1: every droplet runs).
+void BM_Droplets(benchmark::State& state) {
+    static const AltitudeGrid grown = [] {
+        GEO_MakeLand t;
+        t.width = t.height = 1024;
+        t.Generate(DiscTable());
+        return AltitudesOf(t);
+    }();
+    const double level = state.range(0) == 0 ? GEO_MakeLand().waterLevel : -1.0;
+    for (auto _ : state) {
+        AltitudeGrid grid = grown;
+        ErodeDroplets(grid, 1000000, 3, level);
+        benchmark::DoNotOptimize(grid.altitudes.data());
+    }
+}
+BENCHMARK(BM_Droplets)
+    ->ArgName("dry")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3);
+
+}  // namespace
