@@ -1,6 +1,7 @@
 #include "landform/LandscapeEvolution.h"
 
 #include "landform/DepressionRouting.h"
+#include "landform/EdgeOutlets.h"
 #include "landform/FlowGraph.h"
 #include "landform/HillslopeDiffusion.h"
 #include "landform/MultipleFlow.h"
@@ -35,10 +36,12 @@ void EvolveLandscape(AltitudeGrid& grid, const EvolutionLaw& law, double waterLe
     HillslopeDiffusion diffusion(grid.width, grid.height, grid.boundary, grid.noData);
     const SedimentLaw sedimentLaw{law.erodibility, law.deposition};
     std::vector<double> area;
+    // Border and NoData cells of an open grid keep their water and height.
+    const std::vector<uint8_t> outlets = EdgeOutlets(grid);
     for (int32_t s = 0; s < law.steps; ++s) {
         if (law.uplift > 0)
             Uplift(grid, law.uplift, waterLevel);
-        graph.RouteSteepest(grid.altitudes, waterLevel, worker);
+        graph.RouteSteepest(grid.altitudes, waterLevel, worker, outlets);
         if (law.crossLakes)
             router.Route(graph, grid.altitudes, waterLevel, grid.noData);
         if (law.multipleFlow && law.crossLakes) {
