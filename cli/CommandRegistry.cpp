@@ -32,12 +32,24 @@ const CommandOption layerOption = {.name = "--layer",
                                            "drained area as 32-bit floats (repeatable)",
                                    .words = "rivers=|lakes=|flow="};
 
+const CommandOption meshOption = {.name = "--mesh",
+                                  .metavar = "FILE",
+                                  .help = "also write the heights as a mesh (repeatable), one\n"
+                                          "per tile with --tiles: .glb binary glTF in metres\n"
+                                          "(--cell-size-m, --height-range-m) with normals, the\n"
+                                          "picture as texture and the water as its own mesh;\n"
+                                          ".stl a closed solid with a base for printing;\n"
+                                          ".obj with FILE.mtl and FILE_texture.png beside it",
+                                  .extensions = "glb|stl|obj"};
+
 // The stages and the picture and heightmap layout generate and render share.
 std::vector<CommandOption> SharedStages() {
-    return {Stage(Id::Smooth),      Stage(Id::Erode),  Stage(Id::ErosionK),
-            Stage(Id::Thermal),     Stage(Id::Rivers), layerOption,
-            Stage(Id::Shade),       Stage(Id::Edge),   Stage(Id::Engine),
-            Stage(Id::HeightRange), Stage(Id::Tiles)};
+    return {Stage(Id::Smooth),      Stage(Id::Erode),     Stage(Id::ErosionK),
+            Stage(Id::Thermal),     Stage(Id::Rivers),    layerOption,
+            Stage(Id::Shade),       Stage(Id::Edge),      Stage(Id::Engine),
+            Stage(Id::HeightRange), Stage(Id::Tiles),     meshOption,
+            Stage(Id::CellSize),    Stage(Id::MeshError), Stage(Id::BaseMm),
+            Stage(Id::PrintSizeMm)};
 }
 
 std::vector<CommandOption> Joined(std::vector<CommandOption> head,

@@ -11,6 +11,10 @@ PipelineSettings PipelineSettingsOf(const Options& o) {
     s.recipe.edge = o.edge;
     s.recipe.engine = o.engine;
     s.recipe.heightRangeMetres = o.heightRangeMetres;
+    s.recipe.cellSizeMetres = o.cellSizeMetres;
+    s.recipe.meshErrorMetres = o.meshErrorMetres;
+    s.recipe.baseMm = o.baseMm;
+    s.recipe.printSizeMm = o.printSizeMm;
     s.tileColumns = o.tileColumns;
     s.tileRows = o.tileRows;
     s.threads = o.threads;
@@ -29,6 +33,8 @@ PipelineOutputs PipelineOutputsOf(const Options& o) {
                                                                   : ::LayerKind::Rivers;
         outputs.layers.push_back({kind, layer.path});
     }
+    for (const Output& mesh : o.meshes)
+        outputs.meshes.push_back({mesh.path, mesh.kind});
     return outputs;
 }
 

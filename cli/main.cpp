@@ -16,6 +16,7 @@
 #include "data/SaveTarget.h"
 #include "export/HeightmapSet.h"
 #include "export/RecipeFile.h"
+#include "mesh/MeshSet.h"
 #include "pipeline/MapPipeline.h"
 #include "pipeline/MemoryNeed.h"
 
@@ -73,6 +74,11 @@ std::vector<cli::NamedFile> OutputFiles(const Options& o) {
     }
     for (const cli::Layer& layer : o.layers)
         files.push_back({"--layer", layer.path});
+    for (const cli::Output& mesh : o.meshes)
+        for (const std::string& path :
+             MeshPaths(FormOf(mesh.kind), mesh.path, o.tileColumns, o.tileRows))
+            files.push_back(
+                {path == mesh.path ? "--mesh" : "--mesh " + mesh.path + "'s part", path});
     return files;
 }
 
@@ -87,6 +93,9 @@ void RefuseSameFiles(const Options& o, const std::vector<cli::NamedFile>& output
     if (o.tileColumns != 1 || o.tileRows != 1)
         for (const cli::Heightmap& map : o.heightmaps)
             files.push_back({"--heightmap", map.path});
+    if (o.tileColumns != 1 || o.tileRows != 1)
+        for (const cli::Output& mesh : o.meshes)
+            files.push_back({"--mesh", mesh.path});
     files.insert(files.end(), outputs.begin(), outputs.end());
     if (const auto same = cli::FindSameFile(files))
         throw UsageFailure(
@@ -140,6 +149,10 @@ int RunGenerate(const Options& o, cli::ProgressBar& bar) {
     CheckOutputs(o);
     const PipelineSettings settings = cli::PipelineSettingsOf(o);
     const PipelineOutputs outputs = cli::PipelineOutputsOf(o);
+    if (!outputs.meshes.empty())
+        if (const std::string mesh = MeshesRefusal(o.terrain.width, o.terrain.height, settings);
+            !mesh.empty())
+            throw UsageFailure(mesh);
     const std::string refusal =
         MemoryRefusal(o.terrain.width, o.terrain.height,
                       GenerationBytes(o.terrain, settings, outputs), AvailableBytes());

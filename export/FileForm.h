@@ -18,13 +18,17 @@ enum class FileFormId {
     HeightmapPng,
     HeightmapR16,
     HeightmapTiff,
-    HeightmapExr
+    HeightmapExr,
+    // Meshes
+    MeshGlb,
+    MeshStl,
+    MeshObj,
 };
 
 // Which option names files of the form: the map files and the picture are
 // outputs (a loaded map is only rendered, so rendering takes pictures alone),
-// heightmaps come one per --heightmap.
-enum class FormGroup { MapFile, Picture, Heightmap };
+// heightmaps come one per --heightmap, meshes one per --mesh.
+enum class FormGroup { MapFile, Picture, Heightmap, Mesh };
 
 struct FileForm {
     FileFormId id;

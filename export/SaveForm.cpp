@@ -48,7 +48,12 @@ void WriteForm(const FileForm& form, const ExportSource& source, Archive& archiv
     case FileFormId::HeightmapExr:
         WriteBytes(archive, EncodeHeightmapExr(heights(), source.recipe));
         return;
+    case FileFormId::MeshGlb:
+    case FileFormId::MeshStl:
+    case FileFormId::MeshObj:
+        break;
     }
+    throw std::logic_error("meshes are written as a set (mesh/MeshSet.h)");
 }
 
 void SaveForm(const FileForm& form, const ExportSource& source,

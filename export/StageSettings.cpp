@@ -182,6 +182,59 @@ constexpr StageSetting rows[] = {
      .description = "each heightmap as K x L tiles sharing their edge rows and columns",
      .help = "write each heightmap as K x L tiles NAME_x{i}_y{j},\n"
              "sharing their edge rows and columns"},
+    // Meshes
+    {.id = Id::CellSize,
+     .option = "--cell-size-m",
+     .link = "",
+     .kind = SettingKind::RunOption,
+     .type = Type::Number,
+     .metavar = "M",
+     .high = 1e6,
+     .lowOpen = true,
+     .noun = "metres",
+     .fallback = "1",
+     .description = "metres between neighbouring cells",
+     .help = "metres between neighbouring cells, for meshes\n"
+             "(default {default})"},
+    {.id = Id::MeshError,
+     .option = "--mesh-error",
+     .link = "",
+     .kind = SettingKind::RunOption,
+     .type = Type::Number,
+     .metavar = "M",
+     .high = 1e6,
+     .noun = "metres",
+     .fallback = "0",
+     .description = "metres a mesh's surface may stray from any cell's height (0: every cell)",
+     .help = "simplify meshes: every cell's height stays within M\n"
+             "metres of the surface (default {default}, every cell\n"
+             "a vertex)"},
+    {.id = Id::BaseMm,
+     .option = "--base-mm",
+     .link = "",
+     .kind = SettingKind::RunOption,
+     .type = Type::Number,
+     .metavar = "MM",
+     .high = 1000,
+     .lowOpen = true,
+     .noun = "millimetres",
+     .fallback = "2",
+     .description = "an STL solid's base below its lowest point, in millimetres",
+     .help = ".stl meshes: the base below the lowest point, in\n"
+             "millimetres (default {default})"},
+    {.id = Id::PrintSizeMm,
+     .option = "--print-size-mm",
+     .link = "",
+     .kind = SettingKind::RunOption,
+     .type = Type::Number,
+     .metavar = "MM",
+     .high = 10000,
+     .lowOpen = true,
+     .noun = "millimetres",
+     .fallback = "100",
+     .description = "an STL solid's longer side, in millimetres",
+     .help = ".stl meshes: the longer side in millimetres, every\n"
+             "axis scaled alike (default {default})"},
 };
 
 constexpr bool InIdOrder() {
@@ -413,6 +466,19 @@ void SetStageValue(const StageSetting& setting, const StageValue& value, RecipeO
     case Id::Point:
     case Id::Tiles:
         break;  // the terrain's points; the tiles are the front end's run option
+    // Meshes
+    case Id::CellSize:
+        o.cellSizeMetres = value.number;
+        break;
+    case Id::MeshError:
+        o.meshErrorMetres = value.number;
+        break;
+    case Id::BaseMm:
+        o.baseMm = value.number;
+        break;
+    case Id::PrintSizeMm:
+        o.printSizeMm = value.number;
+        break;
     }
 }
 
@@ -461,6 +527,11 @@ std::vector<std::string> StageTexts(const StageSetting& setting, const GEO_MakeL
             texts.push_back(ShortestText(o.heightRangeMetres));
         return texts;
     case Id::Tiles:
+    // Meshes
+    case Id::CellSize:
+    case Id::MeshError:
+    case Id::BaseMm:
+    case Id::PrintSizeMm:
         break;
     }
     return texts;

@@ -32,6 +32,11 @@ struct RecipeOptions {
     HeightEdge edge = HeightEdge::Wrap;
     const EngineProfile* engine = nullptr;
     double heightRangeMetres = 1000;
+    // Meshes: run options, no recipe carries them.
+    double cellSizeMetres = 1;
+    double meshErrorMetres = 0;
+    double baseMm = 2;
+    double printSizeMm = 100;
 };
 
 enum class StageSettingId {
@@ -47,6 +52,11 @@ enum class StageSettingId {
     Engine,
     HeightRange,
     Tiles,
+    // Meshes
+    CellSize,
+    MeshError,
+    BaseMm,
+    PrintSizeMm,
 };
 
 // Where a setting lives: the map file holds it (the points), a recipe

@@ -15,6 +15,7 @@
 #include "landform/Waters.h"
 #include "pipeline/InfoJson.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -87,6 +88,7 @@ void MapPipeline::Write(const PipelineOutputs& outputs, const PipelineProgress& 
         if (!refusal.empty())
             throw PipelineFailure(refusal);
     }
+    CheckMeshes(outputs);
     OutputBatch batch;  // each file is written as it is added
     const auto isMapFile = [](const FileOutput& out) {
         return FormOf(out.form).group == FormGroup::MapFile;
@@ -118,6 +120,12 @@ void MapPipeline::Write(const PipelineOutputs& outputs, const PipelineProgress& 
             batch.Add(part.path, part.write);
     }
     AddLayers(batch, outputs, progress);
+    const bool textured =
+        std::any_of(outputs.meshes.begin(), outputs.meshes.end(),
+                    [](const FileOutput& m) { return m.form != FileFormId::MeshStl; });
+    if (textured && !png)
+        png = PicturePng(progress);
+    AddMeshes(batch, outputs, textured ? *png : std::vector<unsigned char>(), progress);
     batch.CommitAll();
 }
 

@@ -95,6 +95,9 @@ uint64_t GenerationBytes(const GEO_MakeLand& p, const PipelineSettings& settings
         pictures = std::max(pictures, FormOf(out.form).writingBytes(cells, uint64_t(p.height)));
     for (const FileOutput& map : outputs.heightmaps)
         heightmap = std::max(heightmap, FormOf(map.form).writingBytes(cells, uint64_t(p.height)));
+    // Meshes are built one tile at a time, but a tile may be the whole map.
+    for (const FileOutput& mesh : outputs.meshes)
+        heightmap = std::max(heightmap, FormOf(mesh.form).writingBytes(cells, uint64_t(p.height)));
     // Stages reshape a copy of the altitudes with one more grid beside it;
     // relief shading keeps the copy while the picture is drawn. The shaped
     // map the pictures and heightmaps are drawn from is a second map's cells.

@@ -34,11 +34,13 @@ struct LayerOutput {
     std::string path;
 };
 
-// Map files and pictures, heightmaps (each with its tiles and sidecar), layers.
+// Map files and pictures, heightmaps (each with its tiles and sidecar),
+// layers, meshes (each with its tiles).
 struct PipelineOutputs {
     std::vector<FileOutput> files;
     std::vector<FileOutput> heightmaps;
     std::vector<LayerOutput> layers;
+    std::vector<FileOutput> meshes;
 
     bool Drains() const { return !layers.empty(); }
 };
