@@ -40,8 +40,9 @@ class GltfBuilder {
   public:
     // A buffer view of the bytes, padded to four; its index.
     size_t View(const void* data, size_t bytes, uint32_t target) {
-        views_ += Separator(views_) + "{\"buffer\":0,\"byteOffset\":" +
-                  std::to_string(binary_.size()) + ",\"byteLength\":" + std::to_string(bytes) +
+        views_ += Separator(views_) +
+                  "{\"buffer\":0,\"byteOffset\":" + std::to_string(binary_.size()) +
+                  ",\"byteLength\":" + std::to_string(bytes) +
                   (target ? ",\"target\":" + std::to_string(target) : std::string()) + "}";
         Append(binary_, data, bytes);
         binary_.resize((binary_.size() + 3) & ~size_t(3), 0);
@@ -62,8 +63,8 @@ class GltfBuilder {
     size_t Indices(const std::vector<uint32_t>& indices) {
         const size_t view =
             View(indices.data(), indices.size() * sizeof(uint32_t), elementArrayBuffer);
-        return AddAccessor("{\"bufferView\":" + std::to_string(view) + ",\"componentType\":" +
-                           std::to_string(unsignedInt) + ",\"count\":" +
+        return AddAccessor("{\"bufferView\":" + std::to_string(view) +
+                           ",\"componentType\":" + std::to_string(unsignedInt) + ",\"count\":" +
                            std::to_string(indices.size()) + ",\"type\":\"SCALAR\"}");
     }
 
@@ -75,10 +76,11 @@ class GltfBuilder {
         meshes_ += Separator(meshes_) + "{\"name\":\"" + name +
                    "\",\"primitives\":[{\"attributes\":{\"POSITION\":" + std::to_string(position) +
                    ",\"NORMAL\":" + std::to_string(normal) +
-                   ",\"TEXCOORD_0\":" + std::to_string(uv) + "},\"indices\":" +
-                   std::to_string(indices) + ",\"material\":" + std::to_string(material) + "}]}";
-        nodes_ += Separator(nodes_) + "{\"name\":\"" + name + "\",\"mesh\":" +
-                  std::to_string(meshCount_++) + "}";
+                   ",\"TEXCOORD_0\":" + std::to_string(uv) +
+                   "},\"indices\":" + std::to_string(indices) +
+                   ",\"material\":" + std::to_string(material) + "}]}";
+        nodes_ += Separator(nodes_) + "{\"name\":\"" + name +
+                  "\",\"mesh\":" + std::to_string(meshCount_++) + "}";
     }
 
     std::string Json(size_t pictureView) const {

@@ -20,8 +20,8 @@ std::string Beside(const std::string& objPath, const std::string& ending) {
 }  // namespace
 
 std::string ObjText(const TerrainMesh& mesh, const std::string& materialFile) {
-    std::string text = "# glenvar terrain: metres, x east, y up, z south\nmtllib " +
-                       materialFile + "\no land\n";
+    std::string text =
+        "# glenvar terrain: metres, x east, y up, z south\nmtllib " + materialFile + "\no land\n";
     text.reserve(text.size() + 100 * mesh.VertexCount() + 40 * mesh.TriangleCount());
     for (size_t v = 0; v < mesh.VertexCount(); ++v) {
         text += 'v';

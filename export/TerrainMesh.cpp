@@ -61,14 +61,20 @@ TerrainMesh GridMesh(const HeightWindow& window, const HeightTile& tile, const M
                                   {float((x + 0.5) / pictureW), float((y + 0.5) / pictureH)});
             mesh.cells.push_back(uint32_t(mesh.cells.size()));
         }
-    mesh.indices.reserve(3 * GridTriangles(tile.width, tile.height));
-    const uint32_t w = uint32_t(tile.width);
-    for (uint32_t y = 0; y + 1 < uint32_t(tile.height); ++y)
+    mesh.indices = GridIndices(tile.width, tile.height);
+    return mesh;
+}
+
+std::vector<uint32_t> GridIndices(int32_t columns, int32_t rows) {
+    std::vector<uint32_t> indices;
+    indices.reserve(3 * GridTriangles(columns, rows));
+    const uint32_t w = uint32_t(columns);
+    for (uint32_t y = 0; y + 1 < uint32_t(rows); ++y)
         for (uint32_t x = 0; x + 1 < w; ++x) {
             const uint32_t i = y * w + x;
-            mesh.indices.insert(mesh.indices.end(), {i, i + w, i + 1, i + 1, i + w, i + w + 1});
+            indices.insert(indices.end(), {i, i + w, i + 1, i + 1, i + w, i + w + 1});
         }
-    return mesh;
+    return indices;
 }
 
 TerrainMesh WaterMesh(const TerrainMesh& land, double altitude, const MeshScale& scale) {
@@ -79,8 +85,8 @@ TerrainMesh WaterMesh(const TerrainMesh& land, double altitude, const MeshScale&
     const size_t last = land.VertexCount() - 1;
     const size_t corners[] = {0, size_t(land.columns) - 1, last + 1 - size_t(land.columns), last};
     for (size_t corner : corners) {
-        water.positions.insert(water.positions.end(), {land.positions[3 * corner], y,
-                                                       land.positions[3 * corner + 2]});
+        water.positions.insert(water.positions.end(),
+                               {land.positions[3 * corner], y, land.positions[3 * corner + 2]});
         water.normals.insert(water.normals.end(), {0.0f, 1.0f, 0.0f});
         water.texCoords.insert(water.texCoords.end(),
                                {land.texCoords[2 * corner], land.texCoords[2 * corner + 1]});

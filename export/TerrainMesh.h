@@ -34,6 +34,9 @@ struct TerrainMesh {
 // Triangles a grid of columns x rows samples gives unsimplified.
 uint64_t GridTriangles(int64_t columns, int64_t rows);
 
+// The triangles of a columns x rows grid of vertices, row by row.
+std::vector<uint32_t> GridIndices(int32_t columns, int32_t rows);
+
 // The mesh of `tile` of the window (the whole window when it spans it). The
 // normals come from the whole window's heights, so tiles agree on their
 // shared edges; at the window's own edges they are one-sided.

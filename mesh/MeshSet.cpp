@@ -46,14 +46,13 @@ void WriteText(Archive& archive, const std::string& text) {
 std::string MeshRefusal(int32_t columns, int32_t rows, const MeshLayout& layout) {
     if (TilesFor(columns, rows, layout).empty())
         return "--tiles: " + std::to_string(layout.tileColumns) + "x" +
-               std::to_string(layout.tileRows) + " tiles of a " + std::to_string(columns) +
-               " x " + std::to_string(rows) + " mesh would have fewer than two samples a side";
+               std::to_string(layout.tileRows) + " tiles of a " + std::to_string(columns) + " x " +
+               std::to_string(rows) + " mesh would have fewer than two samples a side";
     const uint64_t triangles = GridTriangles(columns, rows);
     if (layout.errorMetres == 0 && triangles > maxWholeMeshTriangles)
         return "--mesh-error: 0 keeps all " + std::to_string(triangles) + " triangles of a " +
-               std::to_string(columns) + " x " + std::to_string(rows) +
-               " mesh, more than the " + std::to_string(maxWholeMeshTriangles) +
-               " a mesh may have; give an error in metres";
+               std::to_string(columns) + " x " + std::to_string(rows) + " mesh, more than the " +
+               std::to_string(maxWholeMeshTriangles) + " a mesh may have; give an error in metres";
     return {};
 }
 
@@ -73,14 +72,13 @@ std::vector<MeshPart> MeshParts(const FileForm& form, const HeightWindow& window
         const std::string file = tiled ? TilePath(path, tile) : path;
         switch (form.id) {
         case FileFormId::MeshGlb:
-            parts.push_back({file, [&window, &layout, &picturePng, tile](Archive& a) {
-                                 const TerrainMesh land = LayoutMesh(window, tile, layout);
-                                 const TerrainMesh water =
-                                     WaterMesh(land, layout.waterLevel, layout.scale);
-                                 WriteBytes(a, EncodeGlb(land, layout.waterLevel > 0 ? &water
-                                                                                     : nullptr,
-                                                         picturePng));
-                             }});
+            parts.push_back(
+                {file, [&window, &layout, &picturePng, tile](Archive& a) {
+                     const TerrainMesh land = LayoutMesh(window, tile, layout);
+                     const TerrainMesh water = WaterMesh(land, layout.waterLevel, layout.scale);
+                     WriteBytes(
+                         a, EncodeGlb(land, layout.waterLevel > 0 ? &water : nullptr, picturePng));
+                 }});
             break;
         case FileFormId::MeshStl:
             parts.push_back({file, [&window, &layout, tile](Archive& a) {

@@ -7,13 +7,13 @@
 
 #include "export/TerrainMesh.h"
 
-// The largest vertical distance from a sample of the full grid mesh to the
-// surface of `simplified` above or below it (a vertical distance is never
-// less than the distance to the surface); infinity when a sample lies under
-// no triangle.
-double GridDeviation(const TerrainMesh& full, const TerrainMesh& simplified);
+// Whether every sample of the full grid mesh lies within `errorMetres` of
+// the surface of `simplified` (a mesh of the same grid's vertices), by its
+// distance in space: on a steep slope a sample may lie far above the
+// surface straight below it and still close to the surface beside it.
+bool WithinError(const TerrainMesh& full, const TerrainMesh& simplified, double errorMetres);
 
-// `full` (a GridMesh) with its triangles reduced so that GridDeviation stays
-// within `errorMetres`; its edge samples are all kept, so tiles still meet
-// and a solid can be closed. An error of 0 keeps every triangle.
+// `full` (a GridMesh) with its triangles reduced so that WithinError holds;
+// its edge samples are all kept, so tiles still meet and a solid can be
+// closed. An error of 0 keeps every triangle.
 TerrainMesh SimplifiedMesh(const TerrainMesh& full, double errorMetres);

@@ -1,0 +1,106 @@
+// The simplified surface against every sample of the full grid, measured by
+// a plain search over all triangles (the distance to the face's plane when
+// the foot falls inside, else to the nearest edge), not by the simplifier's
+// own Voronoi regions and bins.
+
+#include "export/HeightWindow.h"
+#include "mesh/SimplifiedMesh.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+struct V {
+    double x, y, z;
+};
+V Sub(V a, V b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+double Dot(V a, V b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+V Cross(V a, V b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+double SegmentDistance(V p, V a, V b) {
+    const V ab = Sub(b, a);
+    const double t = std::clamp(Dot(Sub(p, a), ab) / Dot(ab, ab), 0.0, 1.0);
+    const V d = Sub(p, {a.x + t * ab.x, a.y + t * ab.y, a.z + t * ab.z});
+    return std::sqrt(Dot(d, d));
+}
+
+double TriangleDistance(V p, V a, V b, V c) {
+    const V n = Cross(Sub(b, a), Sub(c, a));
+    const double nn = Dot(n, n);
+    double best = std::min({SegmentDistance(p, a, b), SegmentDistance(p, b, c),
+                            SegmentDistance(p, c, a)});
+    if (nn == 0)
+        return best;
+    // The foot inside when it lies on the inner side of all three edges.
+    const bool inside = Dot(Cross(Sub(b, a), Sub(p, a)), n) >= 0 &&
+                        Dot(Cross(Sub(c, b), Sub(p, b)), n) >= 0 &&
+                        Dot(Cross(Sub(a, c), Sub(p, c)), n) >= 0;
+    if (inside)
+        best = std::min(best, std::fabs(Dot(Sub(p, a), n)) / std::sqrt(nn));
+    return best;
+}
+
+V At(const TerrainMesh& m, size_t v) {
+    return {m.positions[3 * v], m.positions[3 * v + 1], m.positions[3 * v + 2]};
+}
+
+double BruteDeviation(const TerrainMesh& full, const TerrainMesh& simple) {
+    double worst = 0;
+    for (size_t v = 0; v < full.VertexCount(); ++v) {
+        double nearest = std::numeric_limits<double>::infinity();
+        for (size_t t = 0; t < simple.indices.size(); t += 3)
+            nearest = std::min(nearest, TriangleDistance(At(full, v), At(simple, simple.indices[t]),
+                                                         At(simple, simple.indices[t + 1]),
+                                                         At(simple, simple.indices[t + 2])));
+        worst = std::max(worst, nearest);
+    }
+    return worst;
+}
+
+// Rolling hills with a cliff: smooth almost everywhere, a step the
+// simplifier must keep.
+AltitudeGrid Hills(int32_t w, int32_t h) {
+    AltitudeGrid grid(w, h);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            grid.altitudes[size_t(y) * size_t(w) + size_t(x)] =
+                0.3 + 0.1 * std::sin(x * 0.07) * std::cos(y * 0.05) + (x > w / 2 ? 0.05 : 0.0);
+    return grid;
+}
+
+TEST(SimplifiedMesh, KeepsEverySampleWithinTheErrorAndItsEdges) {
+    const AltitudeGrid grid = Hills(96, 80);
+    const HeightWindow window = HeightWindow::OfGrid(grid);
+    for (const MeshScale scale : {MeshScale{2.0, 500}, MeshScale{10.0, 200}}) {
+        const TerrainMesh full = GridMesh(window, {0, 0, 0, 0, 96, 80}, scale);
+        for (double error : {0.25, 1.0, 4.0}) {
+            const TerrainMesh simple = SimplifiedMesh(full, error);
+            const double deviation = BruteDeviation(full, simple);
+            EXPECT_LE(deviation, error) << error;
+            EXPECT_LT(simple.TriangleCount(), full.TriangleCount()) << error;
+            // A bound a little tighter than the truth is refused.
+            EXPECT_FALSE(WithinError(full, simple, deviation * 0.999)) << error;
+            EXPECT_TRUE(WithinError(full, simple, deviation * 1.001)) << error;
+            // Every edge sample stays, so tiles meet and a solid closes.
+            size_t edge = 0;
+            for (uint32_t cell : simple.cells) {
+                const uint32_t x = cell % 96, y = cell / 96;
+                edge += x == 0 || y == 0 || x == 95 || y == 79;
+            }
+            EXPECT_EQ(edge, size_t(2 * 96 + 2 * 80 - 4)) << error;
+        }
+    }
+    const TerrainMesh full = GridMesh(window, {0, 0, 0, 0, 96, 80}, {});
+    EXPECT_EQ(SimplifiedMesh(full, 0).indices, full.indices);
+}
+
+}  // namespace
