@@ -55,7 +55,8 @@ void MapPipeline::AddMeshes(OutputBatch& batch, const PipelineOutputs& outputs,
     for (const FileOutput& out : outputs.meshes) {
         if (progress.step)
             progress.step("mesh");
-        for (const MeshPart& part : MeshParts(FormOf(out.form), window, layout, picturePng, out.path))
+        for (const MeshPart& part :
+             MeshParts(FormOf(out.form), window, layout, picturePng, out.path))
             batch.Add(part.path, part.write);
     }
 }
@@ -64,8 +65,9 @@ TerrainMesh MapPipeline::Mesh(const StageSink& progress) {
     PipelineSettings whole = settings_;
     whole.tileColumns = whole.tileRows = 1;
     const MeshLayout layout = MeshLayoutOf(whole, seed_.waterLevel);
-    const std::string refusal = MeshRefusal(MeshWindow(seed_, settings_.recipe.edge).Width(),
-                                            MeshWindow(seed_, settings_.recipe.edge).Height(), layout);
+    const std::string refusal =
+        MeshRefusal(MeshWindow(seed_, settings_.recipe.edge).Width(),
+                    MeshWindow(seed_, settings_.recipe.edge).Height(), layout);
     if (!refusal.empty())
         throw PipelineFailure(refusal);
     const HeightWindow window = MeshWindow(Shown(progress), settings_.recipe.edge);

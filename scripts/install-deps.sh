@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpng-dev libtiff-dev   # PNG pictures and heightmaps; float TIFF heightmaps
   libopenexr-dev openexr   # EXR heightmaps; exrheader reads them back in the tests
+  libmeshoptimizer-dev   # mesh simplification
+  admesh assimp-utils   # the mesh tests' independent readers (closed STL solids, every form)
   fonts-ipafont-gothic
   qt6-translations-l10n   # Qt's own dialogs in Japanese (qtbase_ja.qm)
   xvfb xauth openbox xdotool imagemagick   # the real-window smoke run
