@@ -3,8 +3,8 @@
 // the foot falls inside, else to the nearest edge), not by the simplifier's
 // own Voronoi regions and bins.
 
-#include "export/HeightWindow.h"
 #include "mesh/SimplifiedMesh.h"
+#include "export/HeightWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -36,8 +36,8 @@ double SegmentDistance(V p, V a, V b) {
 double TriangleDistance(V p, V a, V b, V c) {
     const V n = Cross(Sub(b, a), Sub(c, a));
     const double nn = Dot(n, n);
-    double best = std::min({SegmentDistance(p, a, b), SegmentDistance(p, b, c),
-                            SegmentDistance(p, c, a)});
+    double best =
+        std::min({SegmentDistance(p, a, b), SegmentDistance(p, b, c), SegmentDistance(p, c, a)});
     if (nn == 0)
         return best;
     // The foot inside when it lies on the inner side of all three edges.
