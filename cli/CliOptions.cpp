@@ -52,6 +52,9 @@ std::initializer_list<FormGroup> GroupsOf(Command command, std::string_view opti
         return heightmaps;
     if (option == "--mesh")
         return meshes;
+    static constexpr std::initializer_list<FormGroup> vectors = {FormGroup::Vectors};
+    if (option == "--vectors")
+        return vectors;
     if (option == "-o")
         return command == Command::Generate ? generated : rendered;
     return option.empty() && command != Command::Generate ? inputs
@@ -160,6 +163,8 @@ void SetOther(Options& o, const CommandOption& option, const std::string& text) 
         o.heightmaps.push_back(OutputFor(option, text, o.command));
     } else if (name == "--mesh") {
         o.meshes.push_back(OutputFor(option, text, o.command));
+    } else if (name == "--vectors") {
+        o.vectors.push_back(OutputFor(option, text, o.command));
     } else if (name == "--json") {
         o.json = true;
     } else {
@@ -184,6 +189,8 @@ void RefuseRepeatedPaths(const Options& o) {
         check("--layer", layer.path);
     for (const Output& mesh : o.meshes)
         check("--mesh", mesh.path);
+    for (const Output& shapes : o.vectors)
+        check("--vectors", shapes.path);
 }
 
 // What holds only for the whole line: an input or outputs, points on the grid.
@@ -192,8 +199,8 @@ void CheckComplete(const Options& o, bool inputSeen) {
     if (o.command != Command::Generate && !inputSeen)
         throw Failure{name + ": no input file given; see glenvar-cli " + name + " --help"};
     // A heightmap is an output too.
-    const bool noOutput =
-        o.outputs.empty() && o.heightmaps.empty() && o.layers.empty() && o.meshes.empty();
+    const bool noOutput = o.outputs.empty() && o.heightmaps.empty() && o.layers.empty() &&
+                          o.meshes.empty() && o.vectors.empty();
     if (o.command == Command::Generate && noOutput)
         throw Failure{"generate: no output given; add -o FILE (.ld, .dat or .png)"};
     if (o.command == Command::Render && noOutput)

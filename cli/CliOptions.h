@@ -82,6 +82,9 @@ struct Options {
     double baseMm = 2;
     double printSizeMm = 100;
 
+    // generate and render: land, lakes and rivers as shapes (.geojson)
+    std::vector<Output> vectors;
+
     // generate: the file whose recipe gives every parameter and stage
     std::string recipe;
 

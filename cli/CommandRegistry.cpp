@@ -42,6 +42,15 @@ const CommandOption meshOption = {.name = "--mesh",
                                           ".obj with FILE.mtl and FILE_texture.png beside it",
                                   .extensions = "glb|stl|obj"};
 
+const CommandOption vectorsOption = {.name = "--vectors",
+                                     .metavar = "FILE",
+                                     .help = "also write land, lakes and rivers as GeoJSON shapes\n"
+                                             "in metres (--cell-size-m): polygons along the\n"
+                                             "cells' sides, lakes as holes; rivers (--rivers A)\n"
+                                             "as lines with drained area, Strahler order and\n"
+                                             "length; cut where the map wraps (cutAtMapEdge)",
+                                     .extensions = "geojson"};
+
 // The stages and the picture and heightmap layout generate and render share.
 std::vector<CommandOption> SharedStages() {
     return {Stage(Id::Smooth),      Stage(Id::Erode),     Stage(Id::ErosionK),
@@ -49,7 +58,7 @@ std::vector<CommandOption> SharedStages() {
             Stage(Id::Shade),       Stage(Id::Edge),      Stage(Id::Engine),
             Stage(Id::HeightRange), Stage(Id::Tiles),     meshOption,
             Stage(Id::CellSize),    Stage(Id::MeshError), Stage(Id::BaseMm),
-            Stage(Id::PrintSizeMm)};
+            Stage(Id::PrintSizeMm), vectorsOption};
 }
 
 std::vector<CommandOption> Joined(std::vector<CommandOption> head,

@@ -35,6 +35,8 @@ PipelineOutputs PipelineOutputsOf(const Options& o) {
     }
     for (const Output& mesh : o.meshes)
         outputs.meshes.push_back({mesh.path, mesh.kind});
+    for (const Output& shapes : o.vectors)
+        outputs.vectors.push_back({shapes.path, shapes.kind});
     return outputs;
 }
 

@@ -79,6 +79,8 @@ std::vector<cli::NamedFile> OutputFiles(const Options& o) {
              MeshPaths(FormOf(mesh.kind), mesh.path, o.tileColumns, o.tileRows))
             files.push_back(
                 {path == mesh.path ? "--mesh" : "--mesh " + mesh.path + "'s part", path});
+    for (const cli::Output& shapes : o.vectors)
+        files.push_back({"--vectors", shapes.path});
     return files;
 }
 

@@ -45,6 +45,12 @@ uint64_t ObjBytes(uint64_t cells, uint64_t) {
     return (60 + 150 + 200) * cells;
 }
 
+// The drainage with its masks (counted with the layers), the outlines'
+// bookkeeping and the text, a few dozen bytes a cell on a busy coast.
+uint64_t GeoJsonBytes(uint64_t cells, uint64_t) {
+    return 64 * cells;
+}
+
 // Messages list the extensions in this order.
 constexpr FileForm forms[] = {
     {FileFormId::Map, FormGroup::MapFile, ".ld",
@@ -69,6 +75,9 @@ constexpr FileForm forms[] = {
      "mesh, binary STL: a closed solid with a base, in millimetres", &StlBytes},
     {FileFormId::MeshObj, FormGroup::Mesh, ".obj",
      "mesh, Wavefront OBJ in metres with its .mtl and the picture as texture", &ObjBytes},
+    // Vectors
+    {FileFormId::VectorsGeoJson, FormGroup::Vectors, ".geojson",
+     "shapes, GeoJSON in metres: land and lake polygons, river lines", &GeoJsonBytes},
 };
 
 bool InGroups(const FileForm& form, std::initializer_list<FormGroup> groups) {

@@ -51,9 +51,10 @@ void WriteForm(const FileForm& form, const ExportSource& source, Archive& archiv
     case FileFormId::MeshGlb:
     case FileFormId::MeshStl:
     case FileFormId::MeshObj:
+    case FileFormId::VectorsGeoJson:
         break;
     }
-    throw std::logic_error("meshes are written as a set (mesh/MeshSet.h)");
+    throw std::logic_error("meshes and shapes are written by the map pipeline");
 }
 
 void SaveForm(const FileForm& form, const ExportSource& source,

@@ -146,6 +146,8 @@ class MapPipeline {
     void CheckMeshes(const PipelineOutputs& outputs);
     void AddMeshes(OutputBatch& batch, const PipelineOutputs& outputs,
                    const std::vector<unsigned char>& picturePng, const PipelineProgress& progress);
+    void AddVectors(OutputBatch& batch, const PipelineOutputs& outputs,
+                    const PipelineProgress& progress);
 
     GEO_MakeLand seed_;
     MapFileKind kind_;

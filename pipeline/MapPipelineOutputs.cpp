@@ -126,6 +126,7 @@ void MapPipeline::Write(const PipelineOutputs& outputs, const PipelineProgress& 
     if (textured && !png)
         png = PicturePng(progress);
     AddMeshes(batch, outputs, textured ? *png : std::vector<unsigned char>(), progress);
+    AddVectors(batch, outputs, progress);
     batch.CommitAll();
 }
 

@@ -96,6 +96,9 @@ uint64_t GenerationBytes(const GEO_MakeLand& p, const PipelineSettings& settings
     for (const FileOutput& map : outputs.heightmaps)
         heightmap = std::max(heightmap, FormOf(map.form).writingBytes(cells, uint64_t(p.height)));
     // Meshes are built one tile at a time, but a tile may be the whole map.
+    for (const FileOutput& shapes : outputs.vectors)
+        heightmap =
+            std::max(heightmap, FormOf(shapes.form).writingBytes(cells, uint64_t(p.height)));
     for (const FileOutput& mesh : outputs.meshes)
         heightmap = std::max(heightmap, FormOf(mesh.form).writingBytes(cells, uint64_t(p.height)));
     // Stages reshape a copy of the altitudes with one more grid beside it;

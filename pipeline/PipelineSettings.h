@@ -35,14 +35,15 @@ struct LayerOutput {
 };
 
 // Map files and pictures, heightmaps (each with its tiles and sidecar),
-// layers, meshes (each with its tiles).
+// layers, meshes (each with its tiles), shapes.
 struct PipelineOutputs {
     std::vector<FileOutput> files;
     std::vector<FileOutput> heightmaps;
     std::vector<LayerOutput> layers;
     std::vector<FileOutput> meshes;
+    std::vector<FileOutput> vectors;
 
-    bool Drains() const { return !layers.empty(); }
+    bool Drains() const { return !layers.empty() || !vectors.empty(); }
 };
 
 // Where a pipeline reports. The sinks may stop it (Stopped); a step names
