@@ -12,6 +12,7 @@ packages=(
   libopenexr-dev openexr   # EXR heightmaps; exrheader reads them back in the tests
   libmeshoptimizer-dev   # mesh simplification
   admesh assimp-utils   # the mesh tests' independent readers (closed STL solids, every form)
+  python3-shapely gdal-bin   # the shape tests' independent readers (validity, GDAL's view)
   fonts-ipafont-gothic
   qt6-translations-l10n   # Qt's own dialogs in Japanese (qtbase_ja.qm)
   xvfb xauth openbox xdotool imagemagick   # the real-window smoke run
