@@ -7,6 +7,7 @@
 #include "python/GenerationArguments.h"
 #include "python/GilRelease.h"
 #include "python/Interrupts.h"
+#include "python/MeshMethods.h"
 #include "python/PythonMap.h"
 #include "python/TypedArguments.h"
 
@@ -320,6 +321,8 @@ PYBIND11_MODULE(_glenvar, m) {
                    std::to_string(grid.height) + ", seed " + std::to_string(map.Terrain().seed) +
                    ">";
         });
+    auto mapClass = py::reinterpret_borrow<py::class_<PythonMap>>(m.attr("Map"));
+    glenvar_python::DefineMeshMethods(mapClass);
     m.attr("Map").attr("__module__") = "glenvar";
 
     m.def("parameters", &PythonParameters,
