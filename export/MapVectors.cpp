@@ -1,5 +1,6 @@
 #include "export/MapVectors.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -153,6 +154,9 @@ std::vector<VectorPolygon> MaskPolygons(int32_t width, int32_t height,
                 polygons[owner].cutAtMapEdge |= wraps && onEdge;
                 const bool outline = TwiceArea(ring) > 0;
                 ToMetres(ring, height, cellMetres);
+                // North up turns the tracing's clockwise round: outlines run
+                // counter-clockwise, as GeoJSON's right-hand rule asks.
+                std::reverse(ring.begin(), ring.end());
                 if (outline)
                     polygons[owner].rings.insert(polygons[owner].rings.begin(), std::move(ring));
                 else
