@@ -29,7 +29,8 @@ const AltitudeGrid& SmoothedGrid() {
             v = double(random() % 1000) / 999.0;
         for (int32_t y = 0; y < side; ++y)
             for (int32_t x = 0; x < side; ++x)
-                g.altitudes[size_t(y) * side + size_t(x)] = lattice[size_t(y / 64) * 65 + size_t(x / 64)];
+                g.altitudes[size_t(y) * side + size_t(x)] =
+                    lattice[size_t(y / 64) * 65 + size_t(x / 64)];
         Smooth(g, 32, false);
         Smooth(g, 8, false);
         return g;

@@ -42,9 +42,10 @@ RecipeOptions MeshOptions(const py::kwargs& given, bool saving) {
         const std::string keyword = py::str(name);
         bool known = false;
         for (const MeshKeyword& k : meshKeywords)
-            if (keyword == k.keyword && (saving || (k.id != Id::BaseMm && k.id != Id::PrintSizeMm))) {
-                SetStageValue(StageRow(k.id), {MeshNumber(k, py::reinterpret_borrow<py::object>(value))},
-                              options);
+            if (keyword == k.keyword &&
+                (saving || (k.id != Id::BaseMm && k.id != Id::PrintSizeMm))) {
+                SetStageValue(StageRow(k.id),
+                              {MeshNumber(k, py::reinterpret_borrow<py::object>(value))}, options);
                 known = true;
             }
         if (saving && (keyword == "regions" || keyword == "shade")) {
@@ -81,14 +82,11 @@ void DefineMeshMethods(py::class_<PythonMap>& map) {
            "mesh",
            [](PythonMap& self, const py::kwargs& given) {
                const RecipeOptions options = MeshOptions(given, false);
-               auto mesh = std::make_unique<TerrainMesh>(
-                   Interruptible([&](InterruptWatch& watch) {
-                       return self.Mesh(options, watch.Stages());
-                   }));
+               auto mesh = std::make_unique<TerrainMesh>(Interruptible(
+                   [&](InterruptWatch& watch) { return self.Mesh(options, watch.Stages()); }));
                const TerrainMesh* held = mesh.get();
-               const py::capsule owner(mesh.release(), [](void* p) {
-                   delete static_cast<TerrainMesh*>(p);
-               });
+               const py::capsule owner(mesh.release(),
+                                       [](void* p) { delete static_cast<TerrainMesh*>(p); });
                return py::make_tuple(Columns(owner, held->positions.data(), "f"),
                                      Columns(owner, held->indices.data(), "I"));
            },
@@ -102,9 +100,8 @@ void DefineMeshMethods(py::class_<PythonMap>& map) {
             [](PythonMap& self, const py::object& pathValue, const py::kwargs& given) {
                 const std::filesystem::path path = PathArgument("path", pathValue);
                 const RecipeOptions options = MeshOptions(given, true);
-                Interruptible([&](InterruptWatch& watch) {
-                    self.SaveMesh(path, options, watch.Stages());
-                });
+                Interruptible(
+                    [&](InterruptWatch& watch) { self.SaveMesh(path, options, watch.Stages()); });
             },
             py::arg("path"),
             "save_mesh(path, *, error_m=0.0, cell_size_m=1.0, height_range_m=1000.0, "
