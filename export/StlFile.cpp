@@ -60,9 +60,15 @@ std::vector<unsigned char> EncodeStl(const TerrainMesh& mesh, const PrintFrame& 
         top[v] = {float(p[0] * s), float(-double(p[2]) * s),
                   float(frame.baseMm + (p[1] - frame.lowestMetres) * s)};
     }
+    // Only the edge's samples are looked up: a map of every vertex would
+    // cost more than the mesh on a large grid.
     std::unordered_map<uint32_t, uint32_t> vertexOfCell;
-    for (uint32_t v = 0; v < mesh.cells.size(); ++v)
-        vertexOfCell.emplace(mesh.cells[v], v);
+    const uint32_t w = uint32_t(mesh.columns), h = uint32_t(mesh.rows);
+    for (uint32_t v = 0; v < mesh.cells.size(); ++v) {
+        const uint32_t x = mesh.cells[v] % w, y = mesh.cells[v] / w;
+        if (x == 0 || y == 0 || x + 1 == w || y + 1 == h)
+            vertexOfCell.emplace(mesh.cells[v], v);
+    }
     const std::vector<uint32_t> loop = EdgeLoop(mesh.columns, mesh.rows);
     std::vector<Vec> edge, base;
     for (uint32_t cell : loop) {

@@ -23,6 +23,7 @@ struct MeshLayout {
     int32_t tileColumns = 1;
     int32_t tileRows = 1;
     double waterLevel = 0;  // an altitude; the water mesh is left out at 0
+    bool twoThreads = false;
 };
 
 // Triangles at most in a mesh kept whole (an error of 0): 8192 x 8192 cells.

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <thread>
+#include <unordered_map>
 
 namespace {
 
@@ -136,6 +138,84 @@ TerrainMesh BlockOf(const TerrainMesh& full, const HeightTile& block) {
     return mesh;
 }
 
+// Whether the simplified block is still a height field over its whole
+// rectangle: every triangle turned as the grid's are, none standing on its
+// edge (the library may fold one vertically onto the locked border, where
+// it measures no error), and every edge sample in use, so that neighbours
+// and a solid's walls meet it.
+bool Unfolded(const TerrainMesh& block, const std::vector<uint32_t>& indices) {
+    std::vector<uint8_t> used(block.VertexCount(), 0);
+    for (size_t t = 0; t < indices.size(); t += 3) {
+        const GridPoint a = PointOf(block, indices[t]), b = PointOf(block, indices[t + 1]),
+                        c = PointOf(block, indices[t + 2]);
+        if (Edge(a, b, c) >= 0)  // the grid's triangles are negative
+            return false;
+        used[indices[t]] = used[indices[t + 1]] = used[indices[t + 2]] = 1;
+    }
+    const size_t w = size_t(block.columns), h = size_t(block.rows);
+    for (size_t v = 0; v < used.size(); ++v) {
+        const size_t x = v % w, y = v / w;
+        if ((x == 0 || y == 0 || x + 1 == w || y + 1 == h) && !used[v])
+            return false;
+    }
+    return true;
+}
+
+// The library may fold a triangle upright onto the locked border (it
+// measures no error there): three samples in a line in the grid, the middle
+// one hanging on the other two. Each such sliver and the triangle across
+// its long side become two triangles through the middle sample, so the
+// surface stays a height field; false when a sliver has no such neighbour.
+bool SplitSlivers(const TerrainMesh& block, std::vector<uint32_t>& indices) {
+    // A neighbour may itself lie in the line: a few rounds, then give up.
+    for (int round = 0; round < 8; ++round) {
+        bool found = false;
+        std::unordered_map<uint64_t, size_t> across;  // directed edge -> triangle
+        const auto key = [](uint32_t a, uint32_t b) { return (uint64_t(a) << 32) | b; };
+        for (size_t t = 0; t < indices.size(); t += 3)
+            for (size_t k = 0; k < 3; ++k)
+                across[key(indices[t + k], indices[t + (k + 1) % 3])] = t;
+        std::vector<uint8_t> changed(indices.size() / 3, 0);
+        for (size_t t = 0; t < indices.size(); t += 3) {
+            if (changed[t / 3])
+                continue;
+            const uint32_t v[3] = {indices[t], indices[t + 1], indices[t + 2]};
+            const GridPoint p[3] = {PointOf(block, v[0]), PointOf(block, v[1]),
+                                    PointOf(block, v[2])};
+            if (Edge(p[0], p[1], p[2]) != 0)
+                continue;
+            // The middle sample lies between the other two.
+            size_t m = 0;
+            for (size_t k = 0; k < 3; ++k) {
+                const GridPoint& a = p[(k + 1) % 3];
+                const GridPoint& b = p[(k + 2) % 3];
+                if ((p[k].x - a.x) * (p[k].x - b.x) <= 0 && (p[k].y - a.y) * (p[k].y - b.y) <= 0)
+                    m = k;
+            }
+            const uint32_t a = v[(m + 1) % 3], b = v[(m + 2) % 3], middle = v[m];
+            const auto other = across.find(key(b, a));
+            if (other == across.end())
+                return false;
+            const size_t u = other->second;
+            if (changed[u / 3])
+                continue;  // split already this round: the next round sees it anew
+            uint32_t x = 0;
+            for (size_t k = 0; k < 3; ++k)
+                if (indices[u + k] != a && indices[u + k] != b)
+                    x = indices[u + k];
+            // The neighbour runs b -> a -> x: split its side b -> a at the middle.
+            const uint32_t split[6] = {b, middle, x, middle, a, x};
+            std::copy(split, split + 3, indices.begin() + ptrdiff_t(u));
+            std::copy(split + 3, split + 6, indices.begin() + ptrdiff_t(t));
+            changed[t / 3] = changed[u / 3] = 1;
+            found = true;
+        }
+        if (!found)
+            return true;
+    }
+    return false;
+}
+
 // The block's triangles as few as its error allows, as indices into the block.
 std::vector<uint32_t> SimplifiedBlock(const TerrainMesh& block, double errorMetres) {
     const float extent =
@@ -155,8 +235,9 @@ std::vector<uint32_t> SimplifiedBlock(const TerrainMesh& block, double errorMetr
                                         meshopt_SimplifyLockBorder, nullptr));
         TerrainMesh kept = block;
         kept.indices = indices;
-        if (WithinError(block, kept, errorMetres))
-            return indices;
+        if (SplitSlivers(block, kept.indices) && Unfolded(block, kept.indices) &&
+            WithinError(block, kept, errorMetres))
+            return kept.indices;
     }
     return block.indices;
 }
@@ -211,17 +292,32 @@ bool WithinError(const TerrainMesh& full, const TerrainMesh& simplified, double 
     return true;
 }
 
-TerrainMesh SimplifiedMesh(const TerrainMesh& full, double errorMetres) {
+TerrainMesh SimplifiedMesh(const TerrainMesh& full, double errorMetres, bool twoThreads) {
     if (errorMetres <= 0 || full.TriangleCount() == 0)
         return full;
     const auto blocksAlong = [](int32_t samples) {
         return std::max<int32_t>(1, (samples - 2) / (blockSide - 1) + 1);
     };
+    const std::vector<HeightTile> blocks =
+        TilesOf(full.columns, full.rows, blocksAlong(full.columns), blocksAlong(full.rows));
+    // Each block alone, its triangles kept apart and joined in block order:
+    // the same mesh on one thread or two.
+    std::vector<std::vector<uint32_t>> kept(blocks.size());
+    const auto work = [&](size_t first, size_t step) {
+        for (size_t b = first; b < blocks.size(); b += step)
+            kept[b] = SimplifiedBlock(BlockOf(full, blocks[b]), errorMetres);
+    };
+    if (twoThreads && blocks.size() > 1) {
+        std::thread second(work, 1, 2);
+        work(0, 2);
+        second.join();
+    } else {
+        work(0, 1);
+    }
     std::vector<uint32_t> indices;
-    for (const HeightTile& block :
-         TilesOf(full.columns, full.rows, blocksAlong(full.columns), blocksAlong(full.rows))) {
-        const std::vector<uint32_t> kept = SimplifiedBlock(BlockOf(full, block), errorMetres);
-        for (uint32_t local : kept) {
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        const HeightTile& block = blocks[b];
+        for (uint32_t local : kept[b]) {
             const uint32_t x = uint32_t(block.x) + local % uint32_t(block.width);
             const uint32_t y = uint32_t(block.y) + local / uint32_t(block.width);
             indices.push_back(y * uint32_t(full.columns) + x);

@@ -15,5 +15,6 @@ bool WithinError(const TerrainMesh& full, const TerrainMesh& simplified, double 
 
 // `full` (a GridMesh) with its triangles reduced so that WithinError holds;
 // its edge samples are all kept, so tiles still meet and a solid can be
-// closed. An error of 0 keeps every triangle.
-TerrainMesh SimplifiedMesh(const TerrainMesh& full, double errorMetres);
+// closed. An error of 0 keeps every triangle. The same mesh on one thread
+// or two.
+TerrainMesh SimplifiedMesh(const TerrainMesh& full, double errorMetres, bool twoThreads = false);

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
 
 namespace {
 
@@ -101,6 +102,37 @@ TEST(SimplifiedMesh, KeepsEverySampleWithinTheErrorAndItsEdges) {
     }
     const TerrainMesh full = GridMesh(window, {0, 0, 0, 0, 96, 80}, {});
     EXPECT_EQ(SimplifiedMesh(full, 0).indices, full.indices);
+}
+
+// Blocks simplified apart and joined: the edges between them hold every
+// sample (no crack), and two threads give the very same mesh.
+TEST(SimplifiedMesh, BlocksMeetAndThreadsAgree) {
+    const AltitudeGrid grid = Hills(600, 300);
+    const TerrainMesh full =
+        GridMesh(HeightWindow::OfGrid(grid), {0, 0, 0, 0, 600, 300}, {1.0, 300});
+    const TerrainMesh one = SimplifiedMesh(full, 0.5, false);
+    const TerrainMesh two = SimplifiedMesh(full, 0.5, true);
+    EXPECT_EQ(one.indices, two.indices);
+    EXPECT_EQ(one.cells, two.cells);
+    EXPECT_LT(one.TriangleCount() * 4, full.TriangleCount());
+    EXPECT_TRUE(WithinError(full, one, 0.5));
+    // Every edge is shared by two triangles or lies on the grid's border.
+    std::map<std::pair<uint32_t, uint32_t>, int> edges;
+    for (size_t t = 0; t < one.indices.size(); t += 3)
+        for (int k = 0; k < 3; ++k) {
+            const uint32_t a = one.cells[one.indices[t + k]];
+            const uint32_t b = one.cells[one.indices[t + (k + 1) % 3]];
+            ++edges[{std::min(a, b), std::max(a, b)}];
+        }
+    for (const auto& [edge, count] : edges) {
+        const auto onBorder = [](uint32_t c) {
+            return c % 600 == 0 || c % 600 == 599 || c / 600 == 0 || c / 600 == 299;
+        };
+        const bool border = onBorder(edge.first) && onBorder(edge.second) &&
+                            (edge.first % 600 == edge.second % 600 ||
+                             edge.first / 600 == edge.second / 600);
+        EXPECT_EQ(count, border ? 1 : 2) << edge.first << "-" << edge.second;
+    }
 }
 
 }  // namespace
