@@ -115,7 +115,7 @@ class TriangleBins {
 
 // How many attempts halve the error asked of the library before a block is
 // kept whole.
-constexpr int attempts = 8;
+constexpr int attempts = 3;
 
 // Samples a side of the blocks simplified one by one. meshoptimizer weighs
 // its error in floats scaled to the mesh's extent: over a whole large map
@@ -138,34 +138,12 @@ TerrainMesh BlockOf(const TerrainMesh& full, const HeightTile& block) {
     return mesh;
 }
 
-// Whether the simplified block is still a height field over its whole
-// rectangle: every triangle turned as the grid's are, none standing on its
-// edge (the library may fold one vertically onto the locked border, where
-// it measures no error), and every edge sample in use, so that neighbours
-// and a solid's walls meet it.
-bool Unfolded(const TerrainMesh& block, const std::vector<uint32_t>& indices) {
-    std::vector<uint8_t> used(block.VertexCount(), 0);
-    for (size_t t = 0; t < indices.size(); t += 3) {
-        const GridPoint a = PointOf(block, indices[t]), b = PointOf(block, indices[t + 1]),
-                        c = PointOf(block, indices[t + 2]);
-        if (Edge(a, b, c) >= 0)  // the grid's triangles are negative
-            return false;
-        used[indices[t]] = used[indices[t + 1]] = used[indices[t + 2]] = 1;
-    }
-    const size_t w = size_t(block.columns), h = size_t(block.rows);
-    for (size_t v = 0; v < used.size(); ++v) {
-        const size_t x = v % w, y = v / w;
-        if ((x == 0 || y == 0 || x + 1 == w || y + 1 == h) && !used[v])
-            return false;
-    }
-    return true;
-}
-
 // The library may fold a triangle upright onto the locked border (it
 // measures no error there): three samples in a line in the grid, the middle
 // one hanging on the other two. Each such sliver and the triangle across
 // its long side become two triangles through the middle sample, so the
-// surface stays a height field; false when a sliver has no such neighbour.
+// surface stays a height field where it can; false when some sliver stays
+// (no neighbour across it, or one in the same line).
 bool SplitSlivers(const TerrainMesh& block, std::vector<uint32_t>& indices) {
     // A neighbour may itself lie in the line: a few rounds, then give up.
     for (int round = 0; round < 8; ++round) {
@@ -235,8 +213,7 @@ std::vector<uint32_t> SimplifiedBlock(const TerrainMesh& block, double errorMetr
                                         meshopt_SimplifyLockBorder, nullptr));
         TerrainMesh kept = block;
         kept.indices = indices;
-        if (SplitSlivers(block, kept.indices) && Unfolded(block, kept.indices) &&
-            WithinError(block, kept, errorMetres))
+        if (SplitSlivers(block, kept.indices) && WithinError(block, kept, errorMetres))
             return kept.indices;
     }
     return block.indices;

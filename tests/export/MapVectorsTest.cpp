@@ -41,8 +41,8 @@ int Saddles(int w, int h, const std::vector<uint8_t>& m) {
     int count = 0;
     for (int y = 1; y < h; ++y)
         for (int x = 1; x < w; ++x) {
-            const bool nw = m[(y - 1) * w + x - 1], ne = m[(y - 1) * w + x],
-                       sw = m[y * w + x - 1], se = m[y * w + x];
+            const bool nw = m[(y - 1) * w + x - 1], ne = m[(y - 1) * w + x], sw = m[y * w + x - 1],
+                       se = m[y * w + x];
             count += (nw && se && !ne && !sw) || (ne && sw && !nw && !se);
         }
     return count;
@@ -125,8 +125,8 @@ TEST(MapVectors, RiversFollowStrahlerAndAreCutAtTheWrap) {
     receivers[9] = 10;
     receivers[4] = 10;
     receivers[10] = 11;
-    receivers[11] = 6;   // (5, 1) to (0, 1): across the east edge
-    receivers[6] = 13;   // a diagonal step into the sea
+    receivers[11] = 6;  // (5, 1) to (0, 1): across the east edge
+    receivers[6] = 13;  // a diagonal step into the sea
     const FlowGraph flow = FlowGraph::OfReceivers(w, h, receivers);
     std::vector<uint8_t> rivers(w * h, 0);
     for (uint32_t i : {1u, 7u, 8u, 9u, 4u, 10u, 11u, 6u})
