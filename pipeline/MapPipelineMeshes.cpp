@@ -19,6 +19,7 @@ MeshLayout MeshLayoutOf(const PipelineSettings& s, double waterLevel) {
     layout.tileColumns = s.tileColumns;
     layout.tileRows = s.tileRows;
     layout.waterLevel = waterLevel;
+    layout.twoThreads = s.threads == 2;
     return layout;
 }
 
