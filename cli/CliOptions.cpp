@@ -49,8 +49,14 @@ std::initializer_list<FormGroup> GroupsOf(Command command, std::string_view opti
     static constexpr std::initializer_list<FormGroup> rendered = {FormGroup::Picture};
     static constexpr std::initializer_list<FormGroup> heightmaps = {FormGroup::Heightmap};
     static constexpr std::initializer_list<FormGroup> inputs = {FormGroup::MapFile};
+    static constexpr std::initializer_list<FormGroup> meshes = {FormGroup::Mesh};
     if (option == "--heightmap")
         return heightmaps;
+    if (option == "--mesh")
+        return meshes;
+    static constexpr std::initializer_list<FormGroup> vectors = {FormGroup::Vectors};
+    if (option == "--vectors")
+        return vectors;
     if (option == "-o")
         return command == Command::Generate ? generated : rendered;
     return option.empty() && command != Command::Generate ? inputs
@@ -75,7 +81,7 @@ void SetParameter(Options& o, const ParameterRow& row, std::string_view option,
 
 // A setting a recipe may carry too, read by its row (export/StageSettings.h).
 void SetStage(Options& o, const StageSetting& setting, const std::string& text) {
-    if (setting.kind == SettingKind::RunOption) {  // the tiles: this run's alone
+    if (setting.id == StageSettingId::Tiles) {  // this run's alone, two numbers
         const StageReading tiles = ReadStageText(setting, text);
         if (const auto* refusal = std::get_if<StageRefusal>(&tiles))
             throw Failure{CommandLineWords(*refusal)};
@@ -83,12 +89,15 @@ void SetStage(Options& o, const StageSetting& setting, const std::string& text) 
         o.tileRows = std::get<StageValue>(tiles).second;
         return;
     }
-    RecipeOptions r{o.stages,       o.riverThreshold, o.regions,           o.shade,
-                    o.edge,         o.engine,         o.heightRangeMetres, o.climate,
-                    o.biomeColours, o.boundary,       o.cellSizeMetres};
+    RecipeOptions r{o.stages,         o.riverThreshold,    o.regions, o.shade,        o.edge,
+                    o.engine,         o.heightRangeMetres, o.climate, o.biomeColours, o.boundary,
+                    o.cellSizeMetres, o.meshErrorMetres,   o.baseMm,  o.printSizeMm};
     SetStageSetting(setting, text, o.terrain, r);
     o.boundary = r.boundary;
     o.cellSizeMetres = r.cellSizeMetres;
+    o.meshErrorMetres = r.meshErrorMetres;
+    o.baseMm = r.baseMm;
+    o.printSizeMm = r.printSizeMm;
     o.stages = r.stages;
     o.riverThreshold = r.riverThreshold;
     o.regions = r.regions;
@@ -196,6 +205,10 @@ void SetOther(Options& o, const CommandOption& option, const std::string& text) 
         o.outputs.push_back(OutputFor(option, text, o.command));
     } else if (name == "--heightmap") {
         o.heightmaps.push_back(OutputFor(option, text, o.command));
+    } else if (name == "--mesh") {
+        o.meshes.push_back(OutputFor(option, text, o.command));
+    } else if (name == "--vectors") {
+        o.vectors.push_back(OutputFor(option, text, o.command));
     } else if (name == "--json") {
         o.json = true;
     } else if (name == "--crs") {
@@ -227,6 +240,10 @@ void RefuseRepeatedPaths(const Options& o) {
     for (const MaskRequest& masks : o.masks)
         for (const std::string& path : MaskPaths(masks, {o.edge, o.tileColumns, o.tileRows}))
             check("--masks", path);
+    for (const Output& mesh : o.meshes)
+        check("--mesh", mesh.path);
+    for (const Output& shapes : o.vectors)
+        check("--vectors", shapes.path);
 }
 
 // What holds only for the whole line: an input or outputs, points on the grid.
@@ -235,8 +252,8 @@ void CheckComplete(const Options& o, bool inputSeen) {
     if (o.command != Command::Generate && !inputSeen)
         throw Failure{name + ": no input file given; see glenvar-cli " + name + " --help"};
     // A heightmap is an output too.
-    const bool noOutput =
-        o.outputs.empty() && o.heightmaps.empty() && o.layers.empty() && o.masks.empty();
+    const bool noOutput = o.outputs.empty() && o.heightmaps.empty() && o.layers.empty() &&
+                          o.masks.empty() && o.meshes.empty() && o.vectors.empty();
     if (o.command == Command::Generate && noOutput)
         throw Failure{"generate: no output given; add -o FILE (.ld, .dat or .png)"};
     if (o.command == Command::Render && noOutput)

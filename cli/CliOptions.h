@@ -88,6 +88,15 @@ struct Options {
     int32_t tileColumns = 1;
     int32_t tileRows = 1;
 
+    // generate and render: meshes (export/TerrainMesh.h), their tiles as the heightmaps'
+    std::vector<Output> meshes;
+    double meshErrorMetres = 0;
+    double baseMm = 2;
+    double printSizeMm = 100;
+
+    // generate and render: land, lakes and rivers as shapes (.geojson)
+    std::vector<Output> vectors;
+
     // generate: the file whose recipe gives every parameter and stage
     std::string recipe;
 
@@ -115,7 +124,7 @@ ParseResult Parse(const std::vector<std::string>& args);
 std::string UsageText(Command topic);
 std::string VersionText();
 
-// The extensions a file option of the command takes ("-o", "--heightmap"; ""
+// The extensions a file option of the command takes ("-o", "--heightmap", "--mesh"; ""
 // for the map file that render and info read), in the order messages list them.
 std::vector<std::string_view> AcceptedExtensions(Command command, std::string_view option);
 

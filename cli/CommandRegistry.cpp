@@ -54,6 +54,25 @@ const CommandOption crsOption = {.name = "--crs",
                                          "definition GDAL accepts (EPSG:32633, WKT); an\n"
                                          "imported map keeps its own"};
 
+const CommandOption meshOption = {.name = "--mesh",
+                                  .metavar = "FILE",
+                                  .help = "also write the heights as a mesh (repeatable), one\n"
+                                          "per tile with --tiles: .glb binary glTF in metres\n"
+                                          "(--cell-size-m, --height-range-m) with normals, the\n"
+                                          "picture as texture and the water as its own mesh;\n"
+                                          ".stl a closed solid with a base for printing;\n"
+                                          ".obj with FILE.mtl and FILE_texture.png beside it",
+                                  .extensions = "glb|stl|obj"};
+
+const CommandOption vectorsOption = {.name = "--vectors",
+                                     .metavar = "FILE",
+                                     .help = "also write land, lakes and rivers as GeoJSON shapes\n"
+                                             "in metres (--cell-size-m): polygons along the\n"
+                                             "cells' sides, lakes as holes; rivers (--rivers A)\n"
+                                             "as lines with drained area, Strahler order and\n"
+                                             "length; cut where the map wraps (cutAtMapEdge)",
+                                     .extensions = "geojson"};
+
 // The stages and the picture and heightmap layout generate and render share.
 std::vector<CommandOption> StagesAndLayout() {
     return {Stage(Id::Smooth),
@@ -74,7 +93,12 @@ std::vector<CommandOption> StagesAndLayout() {
             Stage(Id::Colours),
             Stage(Id::Boundary),
             Stage(Id::CellSize),
-            crsOption};
+            crsOption,
+            meshOption,
+            Stage(Id::MeshError),
+            Stage(Id::BaseMm),
+            Stage(Id::PrintSizeMm),
+            vectorsOption};
 }
 
 // Erosion's further laws, after the rest.

@@ -15,6 +15,9 @@ PipelineSettings PipelineSettingsOf(const Options& o) {
     s.recipe.biomeColours = o.biomeColours;
     s.recipe.boundary = o.boundary;
     s.recipe.cellSizeMetres = o.cellSizeMetres;
+    s.recipe.meshErrorMetres = o.meshErrorMetres;
+    s.recipe.baseMm = o.baseMm;
+    s.recipe.printSizeMm = o.printSizeMm;
     s.tileColumns = o.tileColumns;
     s.tileRows = o.tileRows;
     s.threads = o.threads;
@@ -31,6 +34,10 @@ PipelineOutputs PipelineOutputsOf(const Options& o) {
     for (const Layer& layer : o.layers)
         outputs.layers.push_back({::LayerKind(int(layer.kind)), layer.path});
     outputs.masks = o.masks;
+    for (const Output& mesh : o.meshes)
+        outputs.meshes.push_back({mesh.path, mesh.kind});
+    for (const Output& shapes : o.vectors)
+        outputs.vectors.push_back({shapes.path, shapes.kind});
     return outputs;
 }
 

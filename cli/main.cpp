@@ -19,6 +19,7 @@
 #include "export/Sidecar.h"
 #include "geo/GeoTiffFile.h"
 #include "geo/HeightReader.h"
+#include "mesh/MeshSet.h"
 #include "pipeline/MapPipeline.h"
 #include "pipeline/MemoryNeed.h"
 
@@ -82,6 +83,13 @@ std::vector<cli::NamedFile> OutputFiles(const Options& o) {
     for (const MaskRequest& masks : o.masks)
         for (const std::string& path : MaskPaths(masks, {o.edge, o.tileColumns, o.tileRows}))
             files.push_back({"--masks", path});
+    for (const cli::Output& mesh : o.meshes)
+        for (const std::string& path :
+             MeshPaths(FormOf(mesh.kind), mesh.path, o.tileColumns, o.tileRows))
+            files.push_back(
+                {path == mesh.path ? "--mesh" : "--mesh " + mesh.path + "'s part", path});
+    for (const cli::Output& shapes : o.vectors)
+        files.push_back({"--vectors", shapes.path});
     return files;
 }
 
@@ -96,6 +104,9 @@ void RefuseSameFiles(const Options& o, const std::vector<cli::NamedFile>& output
     if (o.tileColumns != 1 || o.tileRows != 1)
         for (const cli::Heightmap& map : o.heightmaps)
             files.push_back({"--heightmap", map.path});
+    if (o.tileColumns != 1 || o.tileRows != 1)
+        for (const cli::Output& mesh : o.meshes)
+            files.push_back({"--mesh", mesh.path});
     files.insert(files.end(), outputs.begin(), outputs.end());
     if (const auto same = cli::FindSameFile(files))
         throw UsageFailure(
@@ -157,6 +168,10 @@ int RunGenerate(const Options& o, cli::ProgressBar& bar) {
     CheckOutputs(o);
     const PipelineSettings settings = SettingsOf(o);
     const PipelineOutputs outputs = cli::PipelineOutputsOf(o);
+    if (!outputs.meshes.empty())
+        if (const std::string mesh = MeshesRefusal(o.terrain.width, o.terrain.height, settings);
+            !mesh.empty())
+            throw UsageFailure(mesh);
     const std::string refusal =
         MemoryRefusal(o.terrain.width, o.terrain.height,
                       GenerationBytes(o.terrain, settings, outputs), AvailableBytes());

@@ -13,8 +13,11 @@ constexpr std::array<EngineProfile, 3> profiles = {{
      "16-bit greyscale PNG or .r16 (little-endian); sample 32768 is the landscape's zero"},
     {Engine::Unity, "unity", "Unity", powerOfTwoPlusOne, ".r16",
      "raw 16-bit, little-endian (byte order Windows); sample 0 is the terrain's base"},
-    {Engine::Godot, "godot", "Godot", powerOfTwoPlusOne, ".exr",
-     "32-bit float EXR (Godot reads PNG at 8 bits); a sample is the altitude itself"},
+    // Godot 3 reads an EXR's floats as halves and a 16-bit PNG at 8 bits:
+    // only raw 16-bit words, read by docs/godot/GlenvarR16.gd, arrive whole.
+    {Engine::Godot, "godot", "Godot", powerOfTwoPlusOne, ".r16",
+     "raw 16-bit, little-endian, read with docs/godot/GlenvarR16.gd (Godot 3 reads EXR as half "
+     "floats and PNG at 8 bits); sample / 65535 is the altitude"},
 }};
 
 std::string Nearest(std::span<const int32_t> sizes, int32_t side) {

@@ -18,13 +18,20 @@ enum class FileFormId {
     HeightmapPng,
     HeightmapR16,
     HeightmapTiff,
-    HeightmapExr
+    HeightmapExr,
+    // Meshes
+    MeshGlb,
+    MeshStl,
+    MeshObj,
+    // Vectors
+    VectorsGeoJson,
 };
 
 // Which option names files of the form: the map files and the picture are
 // outputs (a loaded map is only rendered, so rendering takes pictures alone),
-// heightmaps come one per --heightmap.
-enum class FormGroup { MapFile, Picture, Heightmap };
+// heightmaps come one per --heightmap, meshes one per --mesh, shapes one
+// per --vectors.
+enum class FormGroup { MapFile, Picture, Heightmap, Mesh, Vectors };
 
 struct FileForm {
     FileFormId id;

@@ -31,6 +31,26 @@ uint64_t HeightmapExrBytes(uint64_t cells, uint64_t) {
     return 8 * cells;
 }
 
+// A mesh a cell: its vertex and two triangles (60 bytes), the simplifier's
+// tables while it works (about 150) and the encoded file.
+uint64_t GlbBytes(uint64_t cells, uint64_t) {
+    return (60 + 150 + 60) * cells;
+}
+
+uint64_t StlBytes(uint64_t cells, uint64_t) {
+    return (60 + 150 + 12 + 100) * cells;
+}
+
+uint64_t ObjBytes(uint64_t cells, uint64_t) {
+    return (60 + 150 + 200) * cells;
+}
+
+// The drainage with its masks (counted with the layers), the outlines'
+// bookkeeping and the text, a few dozen bytes a cell on a busy coast.
+uint64_t GeoJsonBytes(uint64_t cells, uint64_t) {
+    return 64 * cells;
+}
+
 // Messages list the extensions in this order.
 constexpr FileForm forms[] = {
     {FileFormId::Map, FormGroup::MapFile, ".ld",
@@ -47,6 +67,17 @@ constexpr FileForm forms[] = {
      &HeightmapTiffBytes},
     {FileFormId::HeightmapExr, FormGroup::Heightmap, ".exr", "heightmap, 32-bit float EXR",
      &HeightmapExrBytes},
+    // Meshes
+    {FileFormId::MeshGlb, FormGroup::Mesh, ".glb",
+     "mesh, binary glTF 2.0 in metres with normals, the picture as texture and the water",
+     &GlbBytes},
+    {FileFormId::MeshStl, FormGroup::Mesh, ".stl",
+     "mesh, binary STL: a closed solid with a base, in millimetres", &StlBytes},
+    {FileFormId::MeshObj, FormGroup::Mesh, ".obj",
+     "mesh, Wavefront OBJ in metres with its .mtl and the picture as texture", &ObjBytes},
+    // Vectors
+    {FileFormId::VectorsGeoJson, FormGroup::Vectors, ".geojson",
+     "shapes, GeoJSON in metres: land and lake polygons, river lines", &GeoJsonBytes},
 };
 
 bool InGroups(const FileForm& form, std::initializer_list<FormGroup> groups) {

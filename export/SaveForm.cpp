@@ -48,7 +48,13 @@ void WriteForm(const FileForm& form, const ExportSource& source, Archive& archiv
     case FileFormId::HeightmapExr:
         WriteBytes(archive, EncodeHeightmapExr(heights(), source.recipe));
         return;
+    case FileFormId::MeshGlb:
+    case FileFormId::MeshStl:
+    case FileFormId::MeshObj:
+    case FileFormId::VectorsGeoJson:
+        break;
     }
+    throw std::logic_error("meshes and shapes are written by the map pipeline");
 }
 
 void SaveForm(const FileForm& form, const ExportSource& source,

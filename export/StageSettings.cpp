@@ -355,6 +355,45 @@ constexpr StageSetting rows[] = {
              "shared among every lower neighbour by slope (mfd,\n"
              "Quinn et al.), so hillslopes show no grid; rivers\n"
              "and lakes stay d8; erosion then crosses lakes"},
+    {.id = Id::MeshError,
+     .option = "--mesh-error",
+     .link = "",
+     .kind = SettingKind::RunOption,
+     .type = Type::Number,
+     .metavar = "M",
+     .high = 1e6,
+     .noun = "metres",
+     .fallback = "0",
+     .description = "metres a mesh's surface may stray from any cell's height (0: every cell)",
+     .help = "simplify meshes: every cell's height stays within M\n"
+             "metres of the surface (default {default}, every cell\n"
+             "a vertex)"},
+    {.id = Id::BaseMm,
+     .option = "--base-mm",
+     .link = "",
+     .kind = SettingKind::RunOption,
+     .type = Type::Number,
+     .metavar = "MM",
+     .high = 1000,
+     .lowOpen = true,
+     .noun = "millimetres",
+     .fallback = "2",
+     .description = "an STL solid's base below its lowest point, in millimetres",
+     .help = ".stl meshes: the base below the lowest point, in\n"
+             "millimetres (default {default})"},
+    {.id = Id::PrintSizeMm,
+     .option = "--print-size-mm",
+     .link = "",
+     .kind = SettingKind::RunOption,
+     .type = Type::Number,
+     .metavar = "MM",
+     .high = 10000,
+     .lowOpen = true,
+     .noun = "millimetres",
+     .fallback = "100",
+     .description = "an STL solid's longer side, in millimetres",
+     .help = ".stl meshes: the longer side in millimetres, every\n"
+             "axis scaled alike (default {default})"},
 };
 
 constexpr bool InIdOrder() {
@@ -651,6 +690,16 @@ void SetStageValue(const StageSetting& setting, const StageValue& value, RecipeO
     case Id::FlowDirections:
         o.stages.multipleFlow = value.number != 0;
         break;
+    // Meshes
+    case Id::MeshError:
+        o.meshErrorMetres = value.number;
+        break;
+    case Id::BaseMm:
+        o.baseMm = value.number;
+        break;
+    case Id::PrintSizeMm:
+        o.printSizeMm = value.number;
+        break;
     }
 }
 
@@ -699,6 +748,10 @@ std::vector<std::string> StageTexts(const StageSetting& setting, const GEO_MakeL
             texts.push_back(ShortestText(o.heightRangeMetres));
         return texts;
     case Id::Tiles:
+    // Meshes
+    case Id::MeshError:
+    case Id::BaseMm:
+    case Id::PrintSizeMm:
         break;
     // Climate and biomes
     case Id::Latitudes:

@@ -48,6 +48,10 @@ struct RecipeOptions {
     // grown map) and the metres a cell spans.
     std::optional<Boundary> boundary;
     double cellSizeMetres = 1;
+    // Meshes: run options, no recipe carries them.
+    double meshErrorMetres = 0;
+    double baseMm = 2;
+    double printSizeMm = 100;
 };
 
 enum class StageSettingId {
@@ -78,6 +82,10 @@ enum class StageSettingId {
     CrossLakes,
     Droplets,
     FlowDirections,
+    // Meshes
+    MeshError,
+    BaseMm,
+    PrintSizeMm,
 };
 
 // Where a setting lives: the map file holds it (the points), a recipe

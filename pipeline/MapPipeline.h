@@ -17,6 +17,8 @@
 #include "pipeline/ImportedHeights.h"
 #include "pipeline/PipelineSettings.h"
 
+struct TerrainMesh;
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -63,6 +65,11 @@ struct MapWaters {
     uint32_t threshold = 0;
     std::shared_ptr<const std::vector<uint8_t>> rivers;
 };
+
+// Why the settings' meshes of a width x height map cannot be written (too
+// many triangles kept whole, tiles too small), or empty: checked before the
+// map is made.
+std::string MeshesRefusal(int32_t width, int32_t height, const PipelineSettings& settings);
 
 class MapPipeline {
   public:
@@ -147,6 +154,11 @@ class MapPipeline {
     // pictures and heightmaps of the shaped one, layers of its water.
     void Write(const PipelineOutputs& outputs, const PipelineProgress& progress);
 
+    // The shaped heights as one mesh, laid out and simplified as the
+    // settings say (MapPipelineMeshes.cpp). Throws PipelineFailure with
+    // MeshRefusal's words.
+    TerrainMesh Mesh(const StageSink& progress = {});
+
     // How often each part was computed, for tests that hold it to once per change.
     struct Computations {
         int shapings = 0;
@@ -174,6 +186,12 @@ class MapPipeline {
                   const PipelineProgress& progress);
     // Why the masks asked for cannot be written, or empty.
     std::string MaskLayoutRefusal(const PipelineOutputs& outputs) const;
+    // Refuses, before anything is written, meshes the settings cannot give.
+    void CheckMeshes(const PipelineOutputs& outputs);
+    void AddMeshes(OutputBatch& batch, const PipelineOutputs& outputs,
+                   const std::vector<unsigned char>& picturePng, const PipelineProgress& progress);
+    void AddVectors(OutputBatch& batch, const PipelineOutputs& outputs,
+                    const PipelineProgress& progress);
 
     GEO_MakeLand seed_;
     MapFileKind kind_;

@@ -18,6 +18,7 @@
 #include "landform/Waters.h"
 #include "pipeline/InfoJson.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 
@@ -148,6 +149,7 @@ void MapPipeline::Write(const PipelineOutputs& outputs, const PipelineProgress& 
     }
     if (const std::string refusal = MaskLayoutRefusal(outputs); !refusal.empty())
         throw PipelineFailure(refusal);
+    CheckMeshes(outputs);
     OutputBatch batch;  // each file is written as it is added
     const auto isMapFile = [](const FileOutput& out) {
         return FormOf(out.form).group == FormGroup::MapFile;
@@ -181,6 +183,13 @@ void MapPipeline::Write(const PipelineOutputs& outputs, const PipelineProgress& 
     AddLayers(batch, outputs, progress);
     AddClimateLayers(batch, outputs, progress);
     AddMasks(batch, outputs, progress);
+    const bool textured =
+        std::any_of(outputs.meshes.begin(), outputs.meshes.end(),
+                    [](const FileOutput& m) { return m.form != FileFormId::MeshStl; });
+    if (textured && !png)
+        png = PicturePng(progress);
+    AddMeshes(batch, outputs, textured ? *png : std::vector<unsigned char>(), progress);
+    AddVectors(batch, outputs, progress);
     batch.CommitAll();
 }
 

@@ -92,6 +92,11 @@ uint64_t WritingBytes(uint64_t cells, uint64_t height, const PipelineSettings& s
         pictures = std::max(pictures, FormOf(out.form).writingBytes(cells, height));
     for (const FileOutput& map : outputs.heightmaps)
         heightmap = std::max(heightmap, FormOf(map.form).writingBytes(cells, height));
+    // Meshes are built one tile at a time, but a tile may be the whole map.
+    for (const FileOutput& shapes : outputs.vectors)
+        heightmap = std::max(heightmap, FormOf(shapes.form).writingBytes(cells, height));
+    for (const FileOutput& mesh : outputs.meshes)
+        heightmap = std::max(heightmap, FormOf(mesh.form).writingBytes(cells, height));
     // Stages reshape a copy of the altitudes with one more grid beside it;
     // relief shading keeps the copy while the picture is drawn. The shaped
     // map the pictures and heightmaps are drawn from is a second map's cells.

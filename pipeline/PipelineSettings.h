@@ -44,18 +44,20 @@ struct LayerOutput {
 };
 
 // Map files and pictures, heightmaps (each with its tiles and sidecar),
-// layers, engines' material masks.
+// layers, engines' material masks, meshes (each with its tiles), shapes.
 struct PipelineOutputs {
     std::vector<FileOutput> files;
     std::vector<FileOutput> heightmaps;
     std::vector<LayerOutput> layers;
     std::vector<MaskRequest> masks;
+    std::vector<FileOutput> meshes;
+    std::vector<FileOutput> vectors;
 
     bool Drains() const {
         for (const LayerOutput& layer : layers)
             if (WaterLayer(layer.kind))
                 return true;
-        return !masks.empty();
+        return !masks.empty() || !vectors.empty();
     }
     // Whether the climate is needed beside the pictures' colours.
     bool Climate() const {

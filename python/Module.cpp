@@ -9,6 +9,7 @@
 #include "python/GilRelease.h"
 #include "python/ImportedMaps.h"
 #include "python/Interrupts.h"
+#include "python/MeshMethods.h"
 #include "python/PythonMap.h"
 #include "python/TypedArguments.h"
 
@@ -337,6 +338,7 @@ PYBIND11_MODULE(_glenvar, m) {
                    std::to_string(grid.height) + ", seed " + std::to_string(map.Terrain().seed) +
                    ">";
         });
+    glenvar_python::DefineMeshMethods(mapClass);
     m.attr("Map").attr("__module__") = "glenvar";
     glenvar_python::DefineClimateMethods(mapClass, m);
 

@@ -255,6 +255,46 @@ void PythonMap::Save(const std::filesystem::path& path, bool heightmap, bool reg
     pipeline_.Write(outputs, sinks);
 }
 
+namespace {
+
+// The settings of `options` that shape a mesh and its texture.
+PipelineSettings MeshSettings(PipelineSettings settings, const RecipeOptions& options) {
+    RecipeOptions& r = settings.recipe;
+    r.regions = options.regions;
+    r.shade = options.shade;
+    r.riverThreshold = options.riverThreshold;
+    r.heightRangeMetres = options.heightRangeMetres;
+    r.cellSizeMetres = options.cellSizeMetres;
+    r.meshErrorMetres = options.meshErrorMetres;
+    r.baseMm = options.baseMm;
+    r.printSizeMm = options.printSizeMm;
+    return settings;
+}
+
+}  // namespace
+
+TerrainMesh PythonMap::Mesh(const RecipeOptions& options, const StageSink& progress) {
+    std::lock_guard<std::mutex> hold(lock_);
+    pipeline_.SetSettings(MeshSettings(pipeline_.Settings(), options));
+    return pipeline_.Mesh(progress);
+}
+
+void PythonMap::SaveMesh(const std::filesystem::path& path, const RecipeOptions& options,
+                         const StageSink& progress) {
+    const std::string name = path.string();
+    const FileForm* form = FormForPath(name, {FormGroup::Mesh});
+    if (form == nullptr)
+        throw ArgumentError("FILE must end in " + ExtensionChoice({FormGroup::Mesh}) + ", got \"" +
+                            name + "\"");
+    std::lock_guard<std::mutex> hold(lock_);
+    pipeline_.SetSettings(MeshSettings(pipeline_.Settings(), options));
+    PipelineOutputs outputs;
+    outputs.meshes.push_back({name, form->id});
+    PipelineProgress sinks;
+    sinks.stages = progress;
+    pipeline_.Write(outputs, sinks);
+}
+
 std::string PythonMap::InfoJson(uint32_t riverThreshold, const StageSink& progress) {
     std::lock_guard<std::mutex> hold(lock_);
     PipelineSettings settings = pipeline_.Settings();

@@ -6,6 +6,7 @@
 
 #include "core/GEO_MakeLand.h"
 #include "core/Picture.h"
+#include "export/TerrainMesh.h"
 #include "landform/LandformStages.h"
 #include "pipeline/MapPipeline.h"
 #include "python/GenerationArguments.h"
@@ -65,6 +66,15 @@ class PythonMap {
     // sidecar. A reshaped map has no map file: those hold the seed's map.
     void Save(const std::filesystem::path& path, bool heightmap, bool regions, bool shade,
               uint32_t riverThreshold, const StageSink& progress = {});
+    // The heights as one mesh (export/TerrainMesh.h), with the mesh settings
+    // of `options` (cell size, height range, error), as glenvar-cli's --mesh
+    // writes it untiled.
+    TerrainMesh Mesh(const RecipeOptions& options, const StageSink& progress = {});
+    // A .glb, .stl or .obj (with its .mtl and texture) as glenvar-cli's
+    // --mesh writes it with the same options (the texture's picture options
+    // and the mesh settings).
+    void SaveMesh(const std::filesystem::path& path, const RecipeOptions& options,
+                  const StageSink& progress = {});
     // What `glenvar-cli info --json` prints, with the water figures of
     // `--rivers A` when riverThreshold > 0.
     std::string InfoJson(uint32_t riverThreshold, const StageSink& progress = {});

@@ -150,10 +150,11 @@ TEST(EngineWarnings, FormsTheEngineReadsPoorly) {
         bool warned;
     };
     const Case cases[] = {
-        {"unity", FileFormId::HeightmapR16, false}, {"unity", FileFormId::HeightmapPng, true},
-        {"godot", FileFormId::HeightmapExr, false}, {"godot", FileFormId::HeightmapPng, true},
-        {"godot", FileFormId::HeightmapTiff, true}, {"unreal", FileFormId::HeightmapTiff, true},
-        {"unreal", FileFormId::HeightmapExr, true}, {"unity", FileFormId::HeightmapExr, true},
+        {"unity", FileFormId::HeightmapR16, false},  {"unity", FileFormId::HeightmapPng, true},
+        {"godot", FileFormId::HeightmapR16, false},  {"godot", FileFormId::HeightmapPng, true},
+        {"godot", FileFormId::HeightmapExr, true},   {"godot", FileFormId::HeightmapTiff, true},
+        {"unreal", FileFormId::HeightmapTiff, true}, {"unreal", FileFormId::HeightmapExr, true},
+        {"unity", FileFormId::HeightmapExr, true},
     };
     for (const Case& c : cases) {
         const GEO_MakeLand& t = std::string(c.engine) == "unreal" ? t126 : t32;
