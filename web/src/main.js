@@ -4,7 +4,8 @@
 import { ParameterForm } from "./form.js";
 import { buildStageFields } from "./stagefields.js";
 import { MapView } from "./view.js";
-import { picturePng, heightmapPng, heightmapR16, isPng, pngRecipe } from "./png.js";
+import { picturePng, heightmapPng, heightmapR16, pngRecipe } from "./png.js";
+import { heightFileKind, isHeightPng, pngHeader } from "./heightfile.js";
 import { RequestGate } from "./busy.js";
 import { describeSliders } from "./access.js";
 import { currentLanguage, fileLimit, setLanguage, text } from "./texts.js";
@@ -121,6 +122,8 @@ function showMap(result, settings) {
   $("regions").disabled = !hasCells || p.points.length === 0;
   $("water").disabled = !hasCells;
   $("view3d").disabled = !hasCells;
+  // An imported map's edges are its own setting: open, or joined.
+  $("wrap-label").hidden = !source?.heightFile;
   describeMap(hasCells);
   document.body.dataset.state = "map";
 }
@@ -159,7 +162,8 @@ function showPending(job) {
   document.body.dataset.state = "waiting";
 }
 
-function showLink(address = form.address()) {
+// A map made from a file has no address: no setting rebuilds it.
+function showLink(address = source?.heightFile ? "" : form.address()) {
   history.replaceState(null, "", address ? `?${address}` : location.pathname);
   $("link").href = location.href;
 }
@@ -176,7 +180,7 @@ function generate({ again = false } = {}) {
   params.waterLevel = form.values.waterLevel;
   const request = JSON.stringify([params, form.stages, form.regions]);
   if (!again && gate.busy && running?.kind === "generate" && running.request === request) return;
-  showLink();
+  showLink(form.address());
   showPending(null);
   const work = job("generate", request, async (signal) => {
     const call = callsOf(signal);
@@ -295,10 +299,14 @@ async function open(file) {
       return;
     }
     signal.throwIfAborted();
-    if (isPng(bytes)) {
+    const kind = heightFileKind(bytes);
+    // A picture (8-bit or colour) names its map in its recipe; a 16-bit grey PNG holds heights.
+    if (kind === "png" && !isHeightPng(pngHeader(bytes))) {
+      if (pngRecipe(bytes) === null) return message(text("notHeightPng", file.name));
       regrow = openRecipe(bytes);
       return;
     }
+    if (kind) return openHeights(call, bytes, file.name);
     // The bytes stay with the page (out of its heap, as a Blob) for a restore;
     // the worker takes the array itself.
     const kept = new Blob([bytes]);
@@ -313,6 +321,36 @@ async function open(file) {
     await showSurface(call);
   });
   if (regrow) await generate();
+}
+
+// Heights from a file, with open edges unless the page joins them; the map
+// has no recipe, so the address holds no settings while it is shown.
+async function openHeights(call, bytes, name) {
+  const kept = new Blob([bytes]);
+  const wrap = $("wrap-edges").checked;
+  const result = await call("importHeights", form.stages, bytes, name, wrap);
+  if (result.refused) return message(text(result.refused, ...result.args));
+  if (result.message) return message(refusedBy(result, (why) => text("loadFailed", name, why)));
+  form.regions = false;
+  $("regions").checked = false;
+  showPending(null);
+  newMap(result, { heightFile: kept, name, wrap }, { ...settingsOf(form), address: "" });
+  showLink();
+  await showSurface(call);
+}
+
+// The imported map's edges changed: the same heights shaped and drawn again.
+function changeWrap(wrap) {
+  if (!source?.heightFile) return;
+  source.wrap = wrap;
+  heights = null;
+  if (gate.busy && running?.kind === "render") stopJob({ restoreForm: false });
+  gate.latest(job("render", "", async (signal) => {
+    const call = callsOf(signal);
+    await call("importedWrap", wrap);
+    showMap(await call("render", form.stages, form.regions), shownSettings);
+    await showSurface(call);
+  }));
 }
 
 function wireFiles() {
@@ -345,7 +383,9 @@ function wireFiles() {
     const { h, file } = await heightmap(signal);
     download(new TextEncoder().encode(h.sidecar), `${file}.json`, "application/json");
   });
-  $("open").accept = [forms.map.extension, forms.raw.extension, forms.picture.extension].join(",");
+  $("open").accept = [forms.map.extension, forms.raw.extension, forms.picture.extension,
+                      ".tif", ".tiff"].join(",");
+  $("wrap-edges").onchange = (e) => changeWrap(e.target.checked);
   // A file chosen while the page is busy would be refused; no chooser then.
   $("open-button").onclick = () => gate.busy || $("open").click();
   $("open").onchange = (e) => {

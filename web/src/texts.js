@@ -34,6 +34,12 @@ const texts = {
     "phase-draining": "排水",
     steps: (done, total) => `${done} / ${total}`,
     placementTouch: "地図をﾀｯﾌﾟして集中点を置き、「完了」で地図を作ります。",
+    // Heights from a file.
+    notHeightPng: (name) => `${name} は16ﾋﾞｯﾄ ｸﾞﾚｰの高さ画像ではなく、地図の作り方も記録されていません。`,
+    heightsTooLarge: (w, h, side) =>
+      `高さのﾌｧｲﾙが大きすぎます (${w} × ${h} ｾﾙ)。このﾍﾟｰｼﾞで開けるのは ${side} × ${side} ｾﾙまでです。`,
+    notOneBand: (name, n) => `${name} には ${n} 個のﾊﾞﾝﾄﾞがあります。高さのﾌｧｲﾙはﾊﾞﾝﾄﾞ 1 個です。`,
+    unreadableHeights: (name, why) => `${name} を高さとして読み込めませんでした (${why})。`,
   },
   en: {
     tooLarge: `The file is too large: this page opens files of up to ${fileLimit} bytes (1 GiB).`,
@@ -76,6 +82,12 @@ const texts = {
     placementTouch: "Tap the map to place the concentration points; Done makes the map.",
     generateFailed: (why) => `The map could not be made: ${why}.`,
     loadFailed: (name, why) => `${name} could not be opened: ${why}.`,
+    notHeightPng: (name) => `${name} is no 16-bit grey heightmap and holds no recipe of a map: ` +
+      "this page opens 16-bit grey PNG heightmaps.",
+    heightsTooLarge: (w, h, side) => `The heightmap is too large: ${w} × ${h} cells; ` +
+      `this page opens heightmaps of up to ${side} × ${side} cells.`,
+    notOneBand: (name, n) => `${name}: a heightmap has one band; this raster has ${n}.`,
+    unreadableHeights: (name, why) => `${name} could not be read as heights (${why}).`,
   },
 };
 
