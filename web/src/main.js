@@ -331,6 +331,9 @@ async function openHeights(call, bytes, name) {
   const result = await call("importHeights", form.stages, bytes, name, wrap);
   if (result.refused) return message(text(result.refused, ...result.args));
   if (result.message) return message(refusedBy(result, (why) => text("loadFailed", name, why)));
+  // The form keeps its parameters for the next map grown; the water slider
+  // shows this map's level, which later redraws keep.
+  form.show({ waterLevel: result.parameters.waterLevel });
   form.regions = false;
   $("regions").checked = false;
   showPending(null);
