@@ -161,5 +161,18 @@ test("an Int16 GeoTIFF with NoData: the CLI's picture; a file too large, 8-bit o
   assert.match(await refusal(page, file("flat.png")), /^flat\.png could not be opened: .*same height/);
   // Every refusal kept the map shown.
   await assertShows(page, dem, "GeoTIFF after the refusals");
+
+  // A long erosion cancelled: the fresh worker is given the file's heights again.
+  await page.$eval("#erode", (e) => {
+    e.value = "1000";
+    e.dispatchEvent(new Event("change"));
+  });
+  await page.waitForSelector("body.busy");
+  await page.click("#cancel");
+  await idle(page);
+  await page.click("#shade");
+  await idle(page);
+  cli("shape", file("dem.tif"), "-o", file("flat-dem.png"));
+  await assertShows(page, decode(readFileSync(file("flat-dem.png"))), "GeoTIFF after a cancel");
   await page.close();
 });
