@@ -38,10 +38,18 @@ function fromPng(bytes, name, side) {
   if (!isHeightPng(header)) return refusal("notHeightPng", name);
   const large = tooLarge(header.width, header.height, side);
   if (large) return large;
-  const png = decode(bytes);
+  let png;
+  try {
+    png = decode(bytes);
+  } catch (e) {
+    return refusal("unreadableHeights", name, String(e?.message ?? e));
+  }
   const heights = Float64Array.from(png.data, (s) => s / 65535);
+  // A transparent grey is GDAL's NoData: the cells holding that sample.
+  const noDataValue = png.transparency?.length === 1 ? png.transparency[0] : null;
+  const noData = noDataValue === null ? null : Uint8Array.from(png.data, (s) => s === noDataValue);
   return { heights: { name, sampleType: "UInt16 PNG", units: "unitless", sampleBits: 16,
-                      width: png.width, height: png.height, heights, noData: null, noDataValue: null } };
+                      width: png.width, height: png.height, heights, noData, noDataValue } };
 }
 
 // GDAL's sample type names, by TIFF sample format (1 unsigned, 2 signed, 3 float) and bits.

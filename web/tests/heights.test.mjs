@@ -174,5 +174,22 @@ test("an Int16 GeoTIFF with NoData: the CLI's picture; a file too large, 8-bit o
   await idle(page);
   cli("shape", file("dem.tif"), "-o", file("flat-dem.png"));
   await assertShows(page, decode(readFileSync(file("flat-dem.png"))), "GeoTIFF after a cancel");
+
+  // A transparent grey sample is NoData, as GDAL reads it.
+  execFileSync("/usr/bin/python3", ["-c", `
+import struct, sys, zlib
+w, h = 40, 30
+rows = b"".join(b"\\0" + b"".join(struct.pack(">H", 30000 if 10 <= x < 20 and y < 9 else
+                                                   (x * 1500 + y * 700) % 60000 + 1)
+                                  for x in range(w)) for y in range(h))
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+open(sys.argv[1], "wb").write(b"\\x89PNG\\r\\n\\x1a\\n" +
+    chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 16, 0, 0, 0, 0)) +
+    chunk(b"tRNS", struct.pack(">H", 30000)) + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+`, file("holes.png")]);
+  await openFile(page, file("holes.png"), 40);
+  cli("shape", file("holes.png"), "-o", file("holes-cli.png"));
+  await assertShows(page, decode(readFileSync(file("holes-cli.png"))), "PNG with a transparent grey");
   await page.close();
 });
