@@ -330,7 +330,11 @@ async function openHeights(call, bytes, name) {
   const wrap = $("wrap-edges").checked;
   const result = await call("importHeights", form.stages, bytes, name, wrap);
   if (result.refused) return message(text(result.refused, ...result.args));
-  if (result.message) return message(refusedBy(result, (why) => text("loadFailed", name, why)));
+  if (result.message) {
+    // glenvar-cli's words name the file: "NAME: why".
+    const why = result.englishMessage.replace(`${name}: `, "");
+    return message(text("heightsRefused", name, why, result.message));
+  }
   // The form keeps its parameters for the next map grown; the water slider
   // shows this map's level, which later redraws keep.
   form.show({ waterLevel: result.parameters.waterLevel });
