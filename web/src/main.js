@@ -73,8 +73,12 @@ const gate = new RequestGate({
 // press is refused), keeping the focus a disabled button would lose.
 function enableFiles() {
   const hasCells = map !== null && map.width > 0 && map.height > 0;
+  // Heights from a file have no parameters that rebuild them: no map file
+  // holds them, as glenvar-cli shape writes none.
+  const imported = Boolean(source?.heightFile);
   for (const id of ["save-ld", "save-dat", "save-png", "save-height", "save-sidecar", "open-button"]) {
-    if (id !== "open-button") $(id).disabled = !hasCells;
+    const mapFile = id === "save-ld" || id === "save-dat";
+    if (id !== "open-button") $(id).disabled = !hasCells || (mapFile && imported);
     $(id).setAttribute("aria-disabled", String(gate.busy));
   }
 }
@@ -123,7 +127,7 @@ function showMap(result, settings) {
   $("water").disabled = !hasCells;
   $("view3d").disabled = !hasCells;
   // An imported map's edges are its own setting: open, or joined.
-  $("wrap-label").hidden = !source?.heightFile;
+  $("wrap-check").hidden = !source?.heightFile;
   describeMap(hasCells);
   document.body.dataset.state = "map";
 }

@@ -108,12 +108,14 @@ test("a 16-bit PNG heightmap and a float TIFF: the CLI's pictures with open and 
   await assertShows(page, open, "open edges");
   // The map has no recipe: the address holds no setting, the picture no recipe.
   assert.equal(await page.evaluate(() => location.search), "");
+  assert.deepEqual(await page.$$eval("#save-ld, #save-dat", (l) => l.map((e) => e.disabled)),
+                   [true, true]);
   await page.click("#save-png");
   const saved = await downloadedFile(folder, "LandData.png");
   assert.equal(pngRecipe(saved), null);
   assert.ok(bytes(decode(saved).data).equals(bytes(open.data)), "saved picture differs");
 
-  assert.equal(await page.$eval("#wrap-label", (e) => e.hidden), false);
+  assert.equal(await page.$eval("#wrap-check", (e) => e.hidden), false);
   await page.click("#wrap-edges");
   await idle(page);
   await assertShows(page, shaped(file("h.png"), "wrap.png", "--boundary", "wrap"), "joined edges");
