@@ -5,7 +5,7 @@ import { ParameterForm } from "./form.js";
 import { buildStageFields } from "./stagefields.js";
 import { MapView } from "./view.js";
 import { picturePng, heightmapPng, heightmapR16, pngRecipe } from "./png.js";
-import { heightFileKind, isHeightPng, pngHeader } from "./heightfile.js";
+import { heightFileKind, isHeightPng, pngHeader } from "./heightheader.js";
 import { RequestGate } from "./busy.js";
 import { describeSliders } from "./access.js";
 import { currentLanguage, fileLimit, setLanguage, text } from "./texts.js";
