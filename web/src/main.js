@@ -83,6 +83,11 @@ function enableFiles() {
   }
 }
 
+// The settings of the map about to be shown: an imported map's have no
+// address and keep its edges.
+const settingsNow = () =>
+  source?.heightFile ? { ...settingsOf(form), address: "", wrap: source.wrap } : settingsOf(form);
+
 // A job that a settings change can make out of date records what it was asked.
 const job = (kind, request, body) => (signal) => {
   running = { kind, request };
@@ -213,7 +218,7 @@ function render(regions, waterLevel) {
   if (gate.busy && running?.kind === "render") stopJob({ restoreForm: false });
   gate.latest(job("render", "", async (signal) => {
     const call = callsOf(signal);
-    const settings = settingsOf(form);
+    const settings = settingsNow();
     showMap(await call("render", form.stages, regions, level), settings);
     await showSurface(call);
   }));
@@ -227,6 +232,11 @@ function render(regions, waterLevel) {
 function stopJob({ restoreForm }) {
   if (!gate.cancel(new Cancelled("cancelled"))) return false;
   worker.restart();
+  // The imported map's edges go back to the shown picture's, with the form.
+  if (restoreForm && source?.heightFile && shownSettings) {
+    source.wrap = shownSettings.wrap;
+    $("wrap-edges").checked = source.wrap;
+  }
   if (source) {
     worker.call("restore", source, map.parameters.waterLevel).catch((e) => {
       if (!(e instanceof Cancelled)) message(failureText(e));
@@ -345,7 +355,7 @@ async function openHeights(call, bytes, name) {
   form.regions = false;
   $("regions").checked = false;
   showPending(null);
-  newMap(result, { heightFile: kept, name, wrap }, { ...settingsOf(form), address: "" });
+  newMap(result, { heightFile: kept, name, wrap }, { ...settingsOf(form), address: "", wrap });
   showLink();
   await showSurface(call);
 }
@@ -359,7 +369,7 @@ function changeWrap(wrap) {
   gate.latest(job("render", "", async (signal) => {
     const call = callsOf(signal);
     await call("importedWrap", wrap);
-    showMap(await call("render", form.stages, form.regions), shownSettings);
+    showMap(await call("render", form.stages, form.regions), settingsNow());
     await showSurface(call);
   }));
 }

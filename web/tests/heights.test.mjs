@@ -144,7 +144,7 @@ test("a 16-bit PNG heightmap and a float TIFF: the CLI's pictures with open and 
 
 test("an Int16 GeoTIFF with NoData: the CLI's picture; a file too large, 8-bit or flat is refused", async () => {
   elevationModel(file("dem.tif"));
-  const page = await openPage(session, "shade=1");
+  const page = await openPage(session, "shade=1&seed=9");
   await page.select("#language", "en");
   await openFile(page, file("dem.tif"), 180);
   cli("shape", file("dem.tif"), "--shade", "-o", file("dem.png"));
@@ -178,7 +178,12 @@ d = None
   // Every refusal kept the map shown.
   await assertShows(page, dem, "GeoTIFF after the refusals");
 
-  // A long erosion cancelled: the fresh worker is given the file's heights again.
+  // A long erosion cancelled: the fresh worker is given the file's heights
+  // again, and the address stays without the settings of a grown map.
+  await page.click("#shade");
+  await idle(page);
+  cli("shape", file("dem.tif"), "-o", file("flat-dem.png"));
+  await assertShows(page, decode(readFileSync(file("flat-dem.png"))), "GeoTIFF unshaded");
   await page.$eval("#erode", (e) => {
     e.value = "1000";
     e.dispatchEvent(new Event("change"));
@@ -186,10 +191,10 @@ d = None
   await page.waitForSelector("body.busy");
   await page.click("#cancel");
   await idle(page);
+  assert.equal(await page.evaluate(() => location.search), "");
   await page.click("#shade");
   await idle(page);
-  cli("shape", file("dem.tif"), "-o", file("flat-dem.png"));
-  await assertShows(page, decode(readFileSync(file("flat-dem.png"))), "GeoTIFF after a cancel");
+  await assertShows(page, dem, "GeoTIFF after a cancel");
 
   // A transparent grey sample is NoData, as GDAL reads it.
   execFileSync("/usr/bin/python3", ["-c", `
@@ -205,7 +210,7 @@ open(sys.argv[1], "wb").write(b"\\x89PNG\\r\\n\\x1a\\n" +
     chunk(b"tRNS", struct.pack(">H", 30000)) + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
 `, file("holes.png")]);
   await openFile(page, file("holes.png"), 40);
-  cli("shape", file("holes.png"), "-o", file("holes-cli.png"));
+  cli("shape", file("holes.png"), "--shade", "-o", file("holes-cli.png"));
   await assertShows(page, decode(readFileSync(file("holes-cli.png"))), "PNG with a transparent grey");
   await page.close();
 });
