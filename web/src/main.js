@@ -213,8 +213,9 @@ function render(regions, waterLevel) {
     return generate({ again: true });
   }
   // A level not yet drawn goes with every later redraw, as a fresh worker holds the shown map's.
-  const level = waterLevel ?? (map && !Object.is(form.values.waterLevel, map.parameters.waterLevel)
-    ? form.values.waterLevel : undefined);
+  // An imported map keeps its own level until the slider moves it.
+  const level = waterLevel ?? (map && !source?.heightFile &&
+    !Object.is(form.values.waterLevel, map.parameters.waterLevel) ? form.values.waterLevel : undefined);
   if (gate.busy && running?.kind === "render") stopJob({ restoreForm: false });
   gate.latest(job("render", "", async (signal) => {
     const call = callsOf(signal);
@@ -244,6 +245,7 @@ function stopJob({ restoreForm }) {
   }
   if (restoreForm && shownSettings) {
     restoreSettings(form, shownSettings, { keepValues: placing });
+    if (source?.heightFile) showImportedLevel(map.parameters.waterLevel);
     $("regions").checked = form.regions;
     showLink(shownSettings.address);
   }
@@ -337,6 +339,15 @@ async function open(file) {
   if (regrow) await generate();
 }
 
+// An imported map's water level (its sea level, or Glenvar's 0..1 level) is
+// its own: the slider shows it, while the form keeps the level of the next
+// map grown, so that no elevation model's level reaches a generation.
+function showImportedLevel(level) {
+  const pos = form.position("waterLevel", level);
+  $("water").value = String(pos);
+  $("water-label").textContent = glenvar.sliderLabel("waterLevel", pos);
+}
+
 // Heights from a file, with open edges unless the page joins them; the map
 // has no recipe, so the address holds no settings while it is shown.
 async function openHeights(call, bytes, name) {
@@ -349,9 +360,7 @@ async function openHeights(call, bytes, name) {
     const why = result.englishMessage.replace(`${name}: `, "");
     return message(text("heightsRefused", name, why, result.message));
   }
-  // The form keeps its parameters for the next map grown; the water slider
-  // shows this map's level, which later redraws keep.
-  form.show({ waterLevel: result.parameters.waterLevel });
+  showImportedLevel(result.parameters.waterLevel);
   form.regions = false;
   $("regions").checked = false;
   showPending(null);

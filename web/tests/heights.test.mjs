@@ -212,5 +212,10 @@ open(sys.argv[1], "wb").write(b"\\x89PNG\\r\\n\\x1a\\n" +
   await openFile(page, file("holes.png"), 40);
   cli("shape", file("holes.png"), "--shade", "-o", file("holes-cli.png"));
   await assertShows(page, decode(readFileSync(file("holes-cli.png"))), "PNG with a transparent grey");
+  // The next map grown has the form's level, not the elevation model's sea level.
+  await page.click("#generate");
+  await page.waitForFunction(() => document.getElementById("map").width !== 40, { timeout: 120000 });
+  await idle(page);
+  assert.equal(await page.evaluate(() => location.search), "?seed=9&shade=1");
   await page.close();
 });
