@@ -102,7 +102,8 @@ case "$command" in
     export GLENVAR_SCREENSHOTS=${GLENVAR_SCREENSHOTS:-$PWD/build-web/screenshots}
     node --test --test-concurrency=1 web/tests/busy.test.mjs web/tests/units.test.mjs \
       web/tests/page.test.mjs web/tests/reach.test.mjs web/tests/cancel.test.mjs \
-      web/tests/settings.test.mjs web/tests/tool.test.mjs web/tests/biomes.test.mjs
+      web/tests/settings.test.mjs web/tests/tool.test.mjs web/tests/biomes.test.mjs \
+      web/tests/heights.test.mjs
     ;;
   bench)
     build_site

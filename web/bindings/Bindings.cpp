@@ -117,6 +117,42 @@ val Load(val bytes) {
     return out;
 }
 
+// Heights the page decoded: {name, sampleType, units ("unitless", "metre",
+// "foot"), sampleBits, width, height, heights (Float64Array, row by row),
+// noData (Uint8Array, 1 a cell without a height; null for none), noDataValue
+// (null for none)}, its edges joined when `wrap`. "" when the map was made,
+// else the refusal.
+std::string ImportHeights(val file, bool wrap) {
+    ImportedHeights imported;
+    imported.path = file["name"].as<std::string>();
+    imported.sampleType = file["sampleType"].as<std::string>();
+    const std::string units = file["units"].as<std::string>();
+    imported.units = units == "metre"  ? HeightUnits::Metres
+                     : units == "foot" ? HeightUnits::Feet
+                                       : HeightUnits::Unitless;
+    imported.sampleBits = file["sampleBits"].as<int32_t>();
+    AltitudeGrid& g = imported.heights;
+    g.width = file["width"].as<int32_t>();
+    g.height = file["height"].as<int32_t>();
+    const val heights = file["heights"];
+    g.altitudes.resize(heights["length"].as<size_t>());
+    val(emscripten::typed_memory_view(g.altitudes.size(), g.altitudes.data()))
+        .call<void>("set", heights);
+    const val noData = file["noData"];
+    if (!noData.isNull() && !noData.isUndefined()) {
+        g.noData.resize(noData["length"].as<size_t>());
+        val(emscripten::typed_memory_view(g.noData.size(), g.noData.data()))
+            .call<void>("set", noData);
+    }
+    const val noDataValue = file["noDataValue"];
+    if (noDataValue.isNumber())
+        imported.geo.noData = noDataValue.as<double>();
+    return Map().Import(std::move(imported), wrap);
+}
+void SetImportedWrap(bool wrap) {
+    Map().SetImportedWrap(wrap);
+}
+
 // The terrain's parameters, for the form after a load.
 val Parameters() {
     const GEO_MakeLand& t = Map().terrain();
@@ -494,6 +530,8 @@ val FileFormList() {
 EMSCRIPTEN_BINDINGS(glenvar) {
     emscripten::function("generate", &Generate);
     emscripten::function("load", &Load);
+    emscripten::function("importHeights", &ImportHeights);
+    emscripten::function("setImportedWrap", &SetImportedWrap);
     emscripten::function("parameters", &Parameters);
     emscripten::function("render", &Render);
     emscripten::function("placementPicture", &PlacementPicture);

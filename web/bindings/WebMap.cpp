@@ -56,6 +56,9 @@ PipelineSettings WebMap::Settings(bool regions) const {
     settings.recipe.edge = stages_.edge;
     settings.recipe.climate = stages_.climate;
     settings.recipe.biomeColours = stages_.biomeColours;
+    // Unset, an imported map's edges are open and a grown map's wrap.
+    if (importedWrap_)
+        settings.recipe.boundary = Boundary::Wrap;
     return settings;
 }
 
@@ -116,6 +119,23 @@ LoadResult WebMap::Load(std::vector<unsigned char> bytes, std::string& message) 
         message = DesktopFailureText(englishFailure_);
     }
     return LoadResult::Failed;
+}
+
+std::string WebMap::Import(ImportedHeights heights, bool wrap) {
+    const bool keptWrap = importedWrap_;
+    try {
+        importedWrap_ = wrap;
+        pipeline_ = MapPipeline::Imported(std::move(heights), std::nullopt, Settings(false));
+        return "";
+    } catch (...) {
+        importedWrap_ = keptWrap;
+        return DesktopFailureText(englishFailure_);
+    }
+}
+
+void WebMap::SetImportedWrap(bool wrap) {
+    importedWrap_ = wrap;
+    pipeline_.SetSettings(Settings(false));
 }
 
 bool WebMap::GridSize(int32_t& width, int32_t& height) const {

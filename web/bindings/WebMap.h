@@ -41,6 +41,14 @@ class WebMap {
     std::string Generate(const GEO_MakeLand& settings, const ProgressSink& progress);
     // Reads a map or raw file; on failure `message` gets the desktop's text.
     LoadResult Load(std::vector<unsigned char> bytes, std::string& message);
+    // Heights the page decoded from a heightmap or elevation model, taken as
+    // glenvar-cli's `shape` takes them (the same refusals), its edges joined
+    // when `wrap`. "" when the map was made; otherwise the message, with the
+    // old map and its edges kept.
+    std::string Import(ImportedHeights heights, bool wrap);
+    // Whether an imported map's edges join (glenvar-cli's --boundary wrap);
+    // open by default. A grown map wraps either way.
+    void SetImportedWrap(bool wrap);
 
     // The stages every later picture, report and heightmap shows; the map
     // files keep the seed's map.
@@ -86,6 +94,7 @@ class WebMap {
     std::vector<Sample> Heights(bool asFile, int32_t& width, int32_t& height, Convert convert);
 
     WebStages stages_;
+    bool importedWrap_ = false;
     std::string englishFailure_;
     // The seed's map (none at first) with what the page's redraws share.
     MapPipeline pipeline_;

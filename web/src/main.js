@@ -4,7 +4,8 @@
 import { ParameterForm } from "./form.js";
 import { buildStageFields } from "./stagefields.js";
 import { MapView } from "./view.js";
-import { picturePng, heightmapPng, heightmapR16, isPng, pngRecipe } from "./png.js";
+import { picturePng, heightmapPng, heightmapR16, pngRecipe } from "./png.js";
+import { heightFileKind, isHeightPng, pngHeader } from "./heightheader.js";
 import { RequestGate } from "./busy.js";
 import { describeSliders } from "./access.js";
 import { currentLanguage, fileLimit, setLanguage, text } from "./texts.js";
@@ -72,11 +73,20 @@ const gate = new RequestGate({
 // press is refused), keeping the focus a disabled button would lose.
 function enableFiles() {
   const hasCells = map !== null && map.width > 0 && map.height > 0;
+  // Heights from a file have no parameters that rebuild them: no map file
+  // holds them, as glenvar-cli shape writes none.
+  const imported = Boolean(source?.heightFile);
   for (const id of ["save-ld", "save-dat", "save-png", "save-height", "save-sidecar", "open-button"]) {
-    if (id !== "open-button") $(id).disabled = !hasCells;
+    const mapFile = id === "save-ld" || id === "save-dat";
+    if (id !== "open-button") $(id).disabled = !hasCells || (mapFile && imported);
     $(id).setAttribute("aria-disabled", String(gate.busy));
   }
 }
+
+// The settings of the map about to be shown: an imported map's have no
+// address and keep its edges.
+const settingsNow = () =>
+  source?.heightFile ? { ...settingsOf(form), address: "", wrap: source.wrap } : settingsOf(form);
 
 // A job that a settings change can make out of date records what it was asked.
 const job = (kind, request, body) => (signal) => {
@@ -121,6 +131,8 @@ function showMap(result, settings) {
   $("regions").disabled = !hasCells || p.points.length === 0;
   $("water").disabled = !hasCells;
   $("view3d").disabled = !hasCells;
+  // An imported map's edges are its own setting: open, or joined.
+  $("wrap-check").hidden = !source?.heightFile;
   describeMap(hasCells);
   document.body.dataset.state = "map";
 }
@@ -159,7 +171,8 @@ function showPending(job) {
   document.body.dataset.state = "waiting";
 }
 
-function showLink(address = form.address()) {
+// A map made from a file has no address: no setting rebuilds it.
+function showLink(address = source?.heightFile ? "" : form.address()) {
   history.replaceState(null, "", address ? `?${address}` : location.pathname);
   $("link").href = location.href;
 }
@@ -176,7 +189,7 @@ function generate({ again = false } = {}) {
   params.waterLevel = form.values.waterLevel;
   const request = JSON.stringify([params, form.stages, form.regions]);
   if (!again && gate.busy && running?.kind === "generate" && running.request === request) return;
-  showLink();
+  showLink(form.address());
   showPending(null);
   const work = job("generate", request, async (signal) => {
     const call = callsOf(signal);
@@ -200,12 +213,13 @@ function render(regions, waterLevel) {
     return generate({ again: true });
   }
   // A level not yet drawn goes with every later redraw, as a fresh worker holds the shown map's.
-  const level = waterLevel ?? (map && !Object.is(form.values.waterLevel, map.parameters.waterLevel)
-    ? form.values.waterLevel : undefined);
+  // An imported map keeps its own level until the slider moves it.
+  const level = waterLevel ?? (map && !source?.heightFile &&
+    !Object.is(form.values.waterLevel, map.parameters.waterLevel) ? form.values.waterLevel : undefined);
   if (gate.busy && running?.kind === "render") stopJob({ restoreForm: false });
   gate.latest(job("render", "", async (signal) => {
     const call = callsOf(signal);
-    const settings = settingsOf(form);
+    const settings = settingsNow();
     showMap(await call("render", form.stages, regions, level), settings);
     await showSurface(call);
   }));
@@ -219,6 +233,11 @@ function render(regions, waterLevel) {
 function stopJob({ restoreForm }) {
   if (!gate.cancel(new Cancelled("cancelled"))) return false;
   worker.restart();
+  // The imported map's edges go back to the shown picture's, with the form.
+  if (restoreForm && source?.heightFile && shownSettings) {
+    source.wrap = shownSettings.wrap;
+    $("wrap-edges").checked = source.wrap;
+  }
   if (source) {
     worker.call("restore", source, map.parameters.waterLevel).catch((e) => {
       if (!(e instanceof Cancelled)) message(failureText(e));
@@ -226,6 +245,7 @@ function stopJob({ restoreForm }) {
   }
   if (restoreForm && shownSettings) {
     restoreSettings(form, shownSettings, { keepValues: placing });
+    if (source?.heightFile) showImportedLevel(map.parameters.waterLevel);
     $("regions").checked = form.regions;
     showLink(shownSettings.address);
   }
@@ -295,10 +315,14 @@ async function open(file) {
       return;
     }
     signal.throwIfAborted();
-    if (isPng(bytes)) {
+    const kind = heightFileKind(bytes);
+    // A picture (8-bit or colour) names its map in its recipe; a 16-bit grey PNG holds heights.
+    if (kind === "png" && !isHeightPng(pngHeader(bytes))) {
+      if (pngRecipe(bytes) === null) return message(text("notHeightPng", file.name));
       regrow = openRecipe(bytes);
       return;
     }
+    if (kind) return openHeights(call, bytes, file.name);
     // The bytes stay with the page (out of its heap, as a Blob) for a restore;
     // the worker takes the array itself.
     const kept = new Blob([bytes]);
@@ -313,6 +337,50 @@ async function open(file) {
     await showSurface(call);
   });
   if (regrow) await generate();
+}
+
+// An imported map's water level (its sea level, or Glenvar's 0..1 level) is
+// its own: the slider shows it, while the form keeps the level of the next
+// map grown, so that no elevation model's level reaches a generation.
+function showImportedLevel(level) {
+  const pos = form.position("waterLevel", level);
+  $("water").value = String(pos);
+  $("water-label").textContent = glenvar.sliderLabel("waterLevel", pos);
+}
+
+// Heights from a file, with open edges unless the page joins them; the map
+// has no recipe, so the address holds no settings while it is shown.
+async function openHeights(call, bytes, name) {
+  const kept = new Blob([bytes]);
+  const wrap = $("wrap-edges").checked;
+  const result = await call("importHeights", form.stages, bytes, name, wrap);
+  if (result.refused) return message(text(result.refused, ...result.args));
+  if (result.message) {
+    // glenvar-cli's words name the file: "NAME: why".
+    const why = result.englishMessage.replace(`${name}: `, "");
+    return message(text("heightsRefused", name, why, result.message));
+  }
+  showImportedLevel(result.parameters.waterLevel);
+  form.regions = false;
+  $("regions").checked = false;
+  showPending(null);
+  newMap(result, { heightFile: kept, name, wrap }, { ...settingsOf(form), address: "", wrap });
+  showLink();
+  await showSurface(call);
+}
+
+// The imported map's edges changed: the same heights shaped and drawn again.
+function changeWrap(wrap) {
+  if (!source?.heightFile) return;
+  source.wrap = wrap;
+  heights = null;
+  if (gate.busy && running?.kind === "render") stopJob({ restoreForm: false });
+  gate.latest(job("render", "", async (signal) => {
+    const call = callsOf(signal);
+    await call("importedWrap", wrap);
+    showMap(await call("render", form.stages, form.regions), settingsNow());
+    await showSurface(call);
+  }));
 }
 
 function wireFiles() {
@@ -345,7 +413,9 @@ function wireFiles() {
     const { h, file } = await heightmap(signal);
     download(new TextEncoder().encode(h.sidecar), `${file}.json`, "application/json");
   });
-  $("open").accept = [forms.map.extension, forms.raw.extension, forms.picture.extension].join(",");
+  $("open").accept = [forms.map.extension, forms.raw.extension, forms.picture.extension,
+                      ".tif", ".tiff"].join(",");
+  $("wrap-edges").onchange = (e) => changeWrap(e.target.checked);
   // A file chosen while the page is busy would be refused; no chooser then.
   $("open-button").onclick = () => gate.busy || $("open").click();
   $("open").onchange = (e) => {

@@ -4,6 +4,19 @@
 
 export const fileLimit = 1073741824; // 1 GiB: the file, its copy in the module and the map fit in 4 GiB
 
+// glenvar-cli's refusals of imported heights (pipeline/ImportedHeights.cpp), in Japanese.
+const japaneseHeightRefusals = [
+  [/^the raster has (\d+) x (\d+) cells; at least 2 x 2 are needed$/,
+    (w, h) => `${w} × ${h} ｾﾙしかありません (2 × 2 ｾﾙ以上が必要です)`],
+  [/^cell (\d+),(\d+) holds (NaN|an infinity), which is no height$/,
+    (x, y, v) => `ｾﾙ ${x},${y} が${v === "NaN" ? " NaN " : "無限大"}で、高さではありません`],
+  [/^every cell is NoData$/, () => "すべてのｾﾙが NoData です"],
+  [/^every cell holds the same height; there is no land to shape$/,
+    () => "すべてのｾﾙが同じ高さで、形作る土地がありません"],
+  [/^the NoData value lies inside the range of the heights/,
+    () => "NoData の値が高さの範囲内にあり、本当の高さと区別できません"],
+];
+
 const texts = {
   ja: {
     tooLarge: `ﾌｧｲﾙが大きすぎます。このﾍﾟｰｼﾞで開けるのは ${fileLimit} ﾊﾞｲﾄ (1 GiB) までです。`,
@@ -34,6 +47,20 @@ const texts = {
     "phase-draining": "排水",
     steps: (done, total) => `${done} / ${total}`,
     placementTouch: "地図をﾀｯﾌﾟして集中点を置き、「完了」で地図を作ります。",
+    // Heights from a file.
+    notHeightPng: (name) => `${name} は16ﾋﾞｯﾄ ｸﾞﾚｰの高さ画像ではなく、地図の作り方も記録されていません。`,
+    heightsTooLarge: (w, h, side) =>
+      `高さのﾌｧｲﾙが大きすぎます (${w} × ${h} ｾﾙ)。このﾍﾟｰｼﾞで開けるのは ${side} × ${side} ｾﾙまでです。`,
+    notOneBand: (name, n) => `${name} には ${n} 個のﾊﾞﾝﾄﾞがあります。高さのﾌｧｲﾙはﾊﾞﾝﾄﾞ 1 個です。`,
+    unreadableHeights: (name, why) => `${name} を高さとして読み込めませんでした (${why})。`,
+    // The refusals of imported heights glenvar-cli words; others as the desktop program words them.
+    heightsRefused: (name, why, desktop) => {
+      for (const [pattern, worded] of japaneseHeightRefusals) {
+        const m = why.match(pattern);
+        if (m) return `${name} を開けません: ${worded(...m.slice(1))}。`;
+      }
+      return desktop;
+    },
   },
   en: {
     tooLarge: `The file is too large: this page opens files of up to ${fileLimit} bytes (1 GiB).`,
@@ -76,6 +103,13 @@ const texts = {
     placementTouch: "Tap the map to place the concentration points; Done makes the map.",
     generateFailed: (why) => `The map could not be made: ${why}.`,
     loadFailed: (name, why) => `${name} could not be opened: ${why}.`,
+    notHeightPng: (name) => `${name} is no 16-bit grey heightmap and holds no recipe of a map: ` +
+      "this page opens 16-bit grey PNG heightmaps.",
+    heightsTooLarge: (w, h, side) => `The heightmap is too large: ${w} × ${h} cells; ` +
+      `this page opens heightmaps of up to ${side} × ${side} cells.`,
+    notOneBand: (name, n) => `${name}: a heightmap has one band; this raster has ${n}.`,
+    unreadableHeights: (name, why) => `${name} could not be read as heights (${why}).`,
+    heightsRefused: (name, why) => `${name} could not be opened: ${why}.`,
   },
 };
 

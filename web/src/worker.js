@@ -2,6 +2,8 @@
 // {id, op, args} and is answered with {id, result} or {id, error}; progress
 // goes out as {progress} while a call runs.
 /* global importScripts, createGlenvar */
+import { readHeightFile } from "./heightfile.js";
+
 importScripts("glenvar.js");
 
 const ready = createGlenvar();
@@ -37,6 +39,18 @@ function reload(m, file) {
   return kind === "failed" ? message : "";
 }
 
+// The largest side of a map the page grows, in cells, limits the heights it opens too.
+const largestSide = (m) => m.parameterTable().find((r) => r.name === "width").editHigh;
+
+// A heightmap's bytes into the module: {heights} made the map, else
+// {refused, args} (for the page to word) or {message, englishMessage}.
+async function importFile(m, bytes, name, wrap) {
+  const read = await readHeightFile(bytes, name, largestSide(m));
+  if (!read.heights) return read;
+  const message = m.importHeights(read.heights, wrap);
+  return message ? { message, englishMessage: m.englishFailure() } : { heights: true };
+}
+
 const ops = {
   generate: staged((m, [params, regions]) => {
     const message = m.generate(params, progress);
@@ -52,14 +66,31 @@ const ops = {
     if (kind === "failed") return { message, englishMessage: m.englishFailure() };
     return { kind, ...picture(m, false) };
   }),
+  // A heightmap or elevation model file (its bytes, its name) with open
+  // edges unless `wrap`: the map and its picture, or the refusal.
+  importHeights: async (m, [stages, bytes, name, wrap]) => {
+    const refused = m.setStages(stages);
+    if (refused) throw new Error(refused);
+    const made = await importFile(m, bytes, name, wrap);
+    return made.heights ? { kind: "heights", ...picture(m, false) } : made;
+  },
+  // An imported map's edges: joined (wrap) or open.
+  importedWrap: (m, [wrap]) => m.setImportedWrap(wrap),
   // The shown map again in a fresh worker after a cancelled job: its
   // generation request or the bytes of its file (a Blob), and its water
   // level; nothing is drawn, as the page still shows its picture. Its
   // generation reports as any other, as the job after it waits for it.
-  restore: (m, [source, waterLevel]) => {
+  restore: async (m, [source, waterLevel]) => {
     // Its end is no drawing's start: no picture follows.
     const generating = (phase, done, total) => phase !== "done" && progress(phase, done, total);
-    const message = source.params ? m.generate(source.params, generating) : reload(m, source.file);
+    let message;
+    if (source.heightFile) {
+      const bytes = new Uint8Array(new FileReaderSync().readAsArrayBuffer(source.heightFile));
+      const made = await importFile(m, bytes, source.name, source.wrap);
+      message = made.heights ? "" : made.message ?? made.refused;
+    } else {
+      message = source.params ? m.generate(source.params, generating) : reload(m, source.file);
+    }
     if (message) throw new Error(message);
     // Only a level moved since: a file's own level keeps its very bits.
     if (!Object.is(m.parameters().waterLevel, waterLevel)) m.setWaterLevel(waterLevel);
@@ -86,7 +117,14 @@ function transferables(result) {
   return list;
 }
 
-onmessage = async ({ data: { id, op, args } }) => {
+// One call after another: an import awaits its decoding, and the calls
+// that follow must find its map.
+let queue = Promise.resolve();
+onmessage = ({ data }) => {
+  queue = queue.then(() => answer(data));
+};
+
+async function answer({ id, op, args }) {
   let m;
   try {
     m = await ready;
@@ -95,9 +133,9 @@ onmessage = async ({ data: { id, op, args } }) => {
     return;
   }
   try {
-    const result = ops[op](m, args ?? []);
+    const result = await ops[op](m, args ?? []);
     postMessage({ id, result }, transferables(result));
   } catch (e) {
     postMessage({ id, error: String(e?.message ?? e) });
   }
-};
+}
