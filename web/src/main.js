@@ -382,17 +382,18 @@ function wireStages() {
       changed((t) => (form.stages[key] = read.value))(e);
     });
   }
-  // The climate and the colours: a new picture of the same heights. A text
-  // glenvar-cli would refuse is told at once and the control shows the stage again.
+  // The climate, the colours and erosion's switches. A text glenvar-cli
+  // would refuse is told at once and the control shows the stage again.
   for (const r of form.otherStages) {
     $(r.name).addEventListener("change", (e) => {
-      const read = form.stageValue(r.name, form.stageText(r, e.target));
+      const read = form.controlStage(r, e.target);
       if (read.error) {
         form.showStages();
         return message(read.error, e.target);
       }
       if (read.value === form.stages[r.name]) return;
       form.stages[r.name] = read.value;
+      heights = null; // erosion's switches shape the heights
       form.refusals = form.refusals.filter((f) => f.key !== r.name);
       showLink();
       if (map && !placing) render(form.regions);
