@@ -1,0 +1,99 @@
+// Erosion's further laws on the page against glenvar-cli: a link's uplift,
+// deposition and droplets, and the switches' water across lakes and multiple
+// flow directions, give glenvar-cli's pixels; the address carries them.
+import { test, before, after } from "node:test";
+import assert from "node:assert/strict";
+import { execFileSync } from "node:child_process";
+import { mkdtempSync, readFileSync, rmSync } from "node:fs";
+import { tmpdir } from "node:os";
+import { join } from "node:path";
+import { decode } from "fast-png";
+import { openPage, startBrowser } from "./browser.js";
+
+const work = mkdtempSync(join(tmpdir(), "glenvar-erosion-laws-test-"));
+let session;
+
+before(async () => {
+  session = await startBrowser();
+});
+after(async () => {
+  await session?.close();
+  rmSync(work, { recursive: true, force: true });
+});
+
+const map = { seed: "7", width: "240", height: "160" };
+
+// glenvar-cli's picture of the test's map with `stages`: their link keys are its options.
+function cliPicture(name, stages) {
+  const switches = ["cross-lakes", "shade"];
+  const options = Object.entries({ ...map, ...stages })
+    .flatMap(([k, v]) => (switches.includes(k) ? [`--${k}`] : [`--${k}`, v]));
+  const png = join(work, `${name}.png`);
+  execFileSync(process.env.GLENVAR_CLI, ["generate", ...options, "--stencils",
+    join(work, "makeland.bin"), "-o", png]);
+  return decode(readFileSync(png));
+}
+
+async function assertShows(page, picture, what) {
+  const { width, height, data } = await page.evaluate(() => {
+    const c = document.getElementById("map");
+    const d = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
+    return { width: c.width, height: c.height, data: Array.from(d) };
+  });
+  assert.deepEqual([width, height], [picture.width, picture.height], what);
+  const rgb = new Uint8Array(width * height * 3);
+  for (let i = 0, j = 0; i < rgb.length; i += 3, j += 4) rgb.set(data.slice(j, j + 3), i);
+  assert.ok(Buffer.from(rgb).equals(Buffer.from(picture.data)), `${what}: canvas pixels differ`);
+}
+
+const differs = (a, b) => !Buffer.from(a.data).equals(Buffer.from(b.data));
+const idle = (page) => page.waitForSelector("body:not(.busy)");
+const tick = (page, id) => page.click(`#${id}`).then(() => idle(page));
+
+test("a link with uplift, deposition and droplets shows glenvar-cli's picture", async () => {
+  const laws = { erode: "50", erodibility: "0.05", uplift: "0.0005", deposition: "1",
+                 droplets: "20000", rivers: "200" };
+  const page = await openPage(session, new URLSearchParams({ ...map, ...laws }).toString());
+  const linked = cliPicture("linked", laws);
+  await assertShows(page, linked, "linked laws");
+  // The laws are heard: without them, or without the droplets, the picture is another.
+  const { uplift, deposition, droplets, ...plain } = laws;
+  assert.ok(uplift && deposition && droplets);
+  assert.ok(differs(cliPicture("plain", plain), linked), "the laws change nothing");
+  const withoutDroplets = cliPicture("no-droplets", { ...plain, uplift, deposition });
+  assert.ok(differs(withoutDroplets, linked), "the droplets change nothing");
+  await page.$eval("#droplets", (e) => {
+    e.value = "0";
+    e.dispatchEvent(new Event("change"));
+  });
+  await idle(page);
+  await assertShows(page, withoutDroplets, "droplets set to 0");
+  assert.doesNotMatch(await page.evaluate(() => location.search), /droplets/);
+  await page.close();
+});
+
+test("the switches: water across lakes and multiple flow directions, kept by the link", async () => {
+  const stages = { erode: "30", erodibility: "0.05", diffusion: "0.5" };
+  const page = await openPage(session, new URLSearchParams({ ...map, ...stages }).toString());
+  await assertShows(page, cliPicture("diffused", stages), "diffusion");
+  await tick(page, "flow-directions");
+  await tick(page, "cross-lakes");
+  const search = await page.evaluate(() => location.search);
+  assert.match(search, /flow-directions=mfd/);
+  assert.match(search, /cross-lakes=1/);
+  const both = { ...stages, "flow-directions": "mfd", "cross-lakes": "1" };
+  const picture = cliPicture("switched", both);
+  assert.ok(differs(picture, cliPicture("diffused", stages)), "the switches change nothing");
+  await assertShows(page, picture, "both switches");
+  // The link opens the same map, its switches on.
+  const reopened = await openPage(session, search.slice(1));
+  await assertShows(reopened, picture, "reopened link");
+  assert.deepEqual(await reopened.$$eval("#flow-directions, #cross-lakes", (e) => e.map((c) => c.checked)),
+                   [true, true]);
+  await reopened.close();
+  // Off again: the plain diffusion's picture.
+  await tick(page, "flow-directions");
+  await tick(page, "cross-lakes");
+  await assertShows(page, cliPicture("diffused", stages), "switches off");
+  await page.close();
+});
