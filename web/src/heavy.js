@@ -9,9 +9,9 @@
 export const heavyWork = 300e6;
 
 // Erosion's further laws (uplift, deposition, diffusion, water across lakes,
-// multiple flow directions) make a step cost about six plain ones; a droplet
-// costs about thirty cell-steps whatever the map's size (measured natively
-// on a 1024 x 1024 map).
+// multiple flow directions) make a step cost five to six plain ones; a
+// droplet costs twenty-five to thirty cell-steps whatever the map's size
+// (measured on a 1024 x 1024 map, in the page and natively).
 const lawStep = 6;
 const dropletWork = 30;
 

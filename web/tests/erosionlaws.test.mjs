@@ -8,7 +8,7 @@ import { mkdtempSync, readFileSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { decode } from "fast-png";
-import { openPage, startBrowser } from "./browser.js";
+import { countGenerations, openPage, startBrowser } from "./browser.js";
 
 const work = mkdtempSync(join(tmpdir(), "glenvar-erosion-laws-test-"));
 let session;
@@ -96,4 +96,22 @@ test("the switches: water across lakes and multiple flow directions, kept by the
   await tick(page, "cross-lakes");
   await assertShows(page, cliPicture("diffused", stages), "switches off");
   await page.close();
+});
+
+test("a link's droplets and laws count towards a long job", async () => {
+  // 20 million droplets on a small map, and 60 steps with deposition on a
+  // larger one: each waits for a click; the same steps without a law do not.
+  for (const [query, said, heavy] of [
+    ["width=300&height=200&droplets=20000000", "、水滴 20000000 個。", true],
+    ["width=1000&height=1000&erode=60&deposition=1", "、侵食 60 回。", true],
+    ["width=1000&height=1000&erode=60", null, false]]) {
+    const page = await session.browser.newPage();
+    await countGenerations(page);
+    await page.goto(`${session.base}?${query}`);
+    await page.waitForSelector("body[data-ready='1']", { timeout: 120000 });
+    assert.equal(await page.$eval("#pending", (e) => e.hidden), !heavy, query);
+    assert.equal(await page.evaluate(() => window.generations), heavy ? 0 : 1, query);
+    if (said) assert.ok((await page.$eval("#pending-text", (e) => e.textContent)).includes(said), query);
+    await page.close();
+  }
 });
