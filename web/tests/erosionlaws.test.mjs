@@ -1,6 +1,7 @@
 // Erosion's further laws on the page against glenvar-cli: a link's uplift,
 // deposition and droplets, and the switches' water across lakes and multiple
-// flow directions, give glenvar-cli's pixels; the address carries them.
+// flow directions, give glenvar-cli's pixels; the address and a saved
+// picture's recipe carry them, and they count towards a long link's work.
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
@@ -8,7 +9,7 @@ import { mkdtempSync, readFileSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { decode } from "fast-png";
-import { countGenerations, openPage, startBrowser } from "./browser.js";
+import { countGenerations, downloadedFile, openPage, startBrowser } from "./browser.js";
 
 const work = mkdtempSync(join(tmpdir(), "glenvar-erosion-laws-test-"));
 let session;
@@ -50,12 +51,24 @@ const differs = (a, b) => !Buffer.from(a.data).equals(Buffer.from(b.data));
 const idle = (page) => page.waitForSelector("body:not(.busy)");
 const tick = (page, id) => page.click(`#${id}`).then(() => idle(page));
 
-test("a link with uplift, deposition and droplets shows glenvar-cli's picture", async () => {
+test("a link with uplift, deposition and droplets shows glenvar-cli's picture, saved and reopened", async () => {
   const laws = { erode: "50", erodibility: "0.05", uplift: "0.0005", deposition: "1",
                  droplets: "20000", rivers: "200" };
-  const page = await openPage(session, new URLSearchParams({ ...map, ...laws }).toString());
+  const folder = mkdtempSync(join(work, "downloads-"));
+  const page = await openPage(session, new URLSearchParams({ ...map, ...laws }).toString(), folder);
   const linked = cliPicture("linked", laws);
   await assertShows(page, linked, "linked laws");
+  // The saved picture's recipe names the laws: opened on a page of defaults, the same map.
+  await page.click("#save-png");
+  await downloadedFile(folder, "LandData.png");
+  const reopened = await openPage(session, "");
+  await (await reopened.$("#open")).uploadFile(join(folder, "LandData.png"));
+  await reopened.waitForFunction(() => document.getElementById("map").width === 240);
+  await idle(reopened);
+  await assertShows(reopened, linked, "reopened picture");
+  assert.deepEqual(await reopened.$eval("#side", () => ["uplift", "deposition", "droplets"]
+    .map((id) => document.getElementById(id).value)), ["0.0005", "1", "20000"]);
+  await reopened.close();
   // The laws are heard: without them, or without the droplets, the picture is another.
   const { uplift, deposition, droplets, ...plain } = laws;
   assert.ok(uplift && deposition && droplets);
