@@ -447,7 +447,8 @@ function wire() {
     $("water-label").textContent = glenvar.sliderLabel("waterLevel", pos);
     if (level === map?.parameters.waterLevel) return;
     form.values.waterLevel = level;
-    if (form.stages.erode > 0) heights = null; // the water is the erosion's base: new heights
+    // The water is the erosion's and the droplets' base: new heights.
+    if (form.stages.erode > 0 || form.stages.droplets > 0) heights = null;
     // A new water level shows the map itself, as on the desktop.
     form.regions = false;
     $("regions").checked = false;

@@ -128,3 +128,32 @@ test("a link's droplets and laws count towards a long job", async () => {
     await page.close();
   }
 });
+
+test("droplets alone: a new water level gives the 3D view new heights", async () => {
+  const page = await session.browser.newPage();
+  await page.evaluateOnNewDocument(() => {
+    window.heightCalls = 0;
+    const post = Worker.prototype.postMessage;
+    Worker.prototype.postMessage = function (data, ...rest) {
+      if (data?.op === "heightSamples") ++window.heightCalls;
+      return post.call(this, data, ...rest);
+    };
+  });
+  await page.goto(`${session.base}?${new URLSearchParams({ ...map, droplets: "20000" })}`);
+  await page.waitForSelector("body[data-ready='1']", { timeout: 120000 });
+  await page.click("#view3d");
+  await page.waitForFunction(() => document.getElementById("surface")?.dataset.frames > 0,
+                             { timeout: 60000 });
+  await idle(page);
+  assert.equal(await page.evaluate(() => window.heightCalls), 1);
+  await page.$eval("#water", (e) => {
+    e.value = "30000";
+    e.dispatchEvent(new Event("change"));
+  });
+  await page.waitForFunction(() => document.getElementById("surface").dataset.waterLevel ===
+                             String(30000 * 0.00001));
+  await idle(page);
+  // The droplets ran down to the new water: the heights are asked for again.
+  assert.equal(await page.evaluate(() => window.heightCalls), 2);
+  await page.close();
+});
