@@ -284,7 +284,7 @@ constexpr StageSetting rows[] = {
     // Erosion's further laws: each means something only with --erode.
     {.id = Id::Uplift,
      .option = "--uplift",
-     .link = "",
+     .link = "uplift",
      .type = Type::Number,
      .metavar = "U",
      .keyword = "uplift",
@@ -294,10 +294,14 @@ constexpr StageSetting rows[] = {
      .help = "each erosion step raises the land by U, {range}\n"
              "(default {default}): the water stays the base level,\n"
              "so enough steps reach a steady state; water\n"
-             "then crosses lakes while eroding"},
+             "then crosses lakes while eroding",
+     .japanese = "隆起",
+     .englishLabel = "Uplift",
+     .gloss = "height the land rises each erosion step",
+     .step = 0.0001},
     {.id = Id::Deposition,
      .option = "--deposition",
-     .link = "",
+     .link = "deposition",
      .type = Type::Number,
      .metavar = "G",
      .keyword = "deposition",
@@ -307,10 +311,14 @@ constexpr StageSetting rows[] = {
      .help = "rivers drop sediment, G times what they carry\n"
              "over what they drain, {range} (default {default}):\n"
              "Yuan et al.'s law, so valleys fill and plains\n"
-             "form; water then crosses lakes while eroding"},
+             "form; water then crosses lakes while eroding",
+     .japanese = "堆積",
+     .englishLabel = "Deposition",
+     .gloss = "sediment the rivers drop, G; 0 = none",
+     .step = 0.1},
     {.id = Id::Diffusion,
      .option = "--diffusion",
-     .link = "",
+     .link = "diffusion",
      .type = Type::Number,
      .metavar = "D",
      .keyword = "diffusion",
@@ -319,19 +327,26 @@ constexpr StageSetting rows[] = {
      .description = "hillslope diffusivity D in cells squared per erosion step (0: none)",
      .help = "hillslopes diffuse by D cells squared each erosion\n"
              "step, {range} (default {default}), implicitly, so any D\n"
-             "is stable; water then crosses lakes while eroding"},
+             "is stable; water then crosses lakes while eroding",
+     .japanese = "斜面拡散",
+     .englishLabel = "Hillslope diffusion",
+     .gloss = "diffusivity D in cells² per erosion step; 0 = none",
+     .step = 0.1},
     {.id = Id::CrossLakes,
      .option = "--cross-lakes",
-     .link = "",
+     .link = "cross-lakes",
      .takesValue = false,
      .type = Type::Switch,
      .keyword = "cross_lakes",
      .description = "water crosses lakes to their outlets while eroding",
      .help = "while eroding, water crosses lakes to their\n"
-             "outlets instead of stopping in every pit"},
+             "outlets instead of stopping in every pit",
+     .japanese = "湖を越える流れ",
+     .englishLabel = "Flow across lakes",
+     .gloss = "while eroding, water crosses lakes to their outlets"},
     {.id = Id::Droplets,
      .option = "--droplets",
-     .link = "",
+     .link = "droplets",
      .metavar = "N",
      .keyword = "droplets",
      .high = maxDroplets,
@@ -340,12 +355,17 @@ constexpr StageSetting rows[] = {
      .help = "N water droplets run downhill after the erosion,\n"
              "{range} (default {default}), taking up sediment and\n"
              "dropping it where they slow (Beyer's scheme);\n"
-             "their starts follow from the map's seed"},
+             "their starts follow from the map's seed",
+     .japanese = "水滴侵食",
+     .englishLabel = "Droplets",
+     .gloss = "water droplets eroding after the erosion; 0 = none",
+     .step = 1000},
     {.id = Id::FlowDirections,
      .option = "--flow-directions",
-     .link = "",
+     .link = "flow-directions",
      .type = Type::Choice,
      .metavar = "d8|mfd",
+     .keyword = "flow_directions",
      .choices = "d8|mfd",
      .fallback = "d8",
      .description = "drained areas for erosion and the flow layer down the steepest slope "
@@ -354,7 +374,10 @@ constexpr StageSetting rows[] = {
              "down the steepest slope only (d8, default), or\n"
              "shared among every lower neighbour by slope (mfd,\n"
              "Quinn et al.), so hillslopes show no grid; rivers\n"
-             "and lakes stay d8; erosion then crosses lakes"},
+             "and lakes stay d8; erosion then crosses lakes",
+     .japanese = "多方向流",
+     .englishLabel = "Multiple flow directions",
+     .gloss = "drained areas shared among every lower neighbour, so slopes show no grid"},
     {.id = Id::MeshError,
      .option = "--mesh-error",
      .link = "",

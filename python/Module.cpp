@@ -122,7 +122,20 @@ py::arg_v RowArgument(Id id) {
         fallback = py::int_(int64_t(StageDefault(row)));
     else if (row.type == SettingType::Number)
         fallback = py::float_(StageDefault(row));
+    else if (row.type == SettingType::Choice)
+        fallback = py::str(std::string(row.fallback));
     return py::arg(row.keyword.data()) = fallback;
+}
+
+// A choice's word, read as glenvar-cli reads its option's.
+StageValue ChoiceArgument(Id id, const py::object& value) {
+    const StageSetting& row = StageRow(id);
+    if (!py::isinstance<py::str>(value))
+        throw py::type_error(std::string(row.keyword) + " must be a str");
+    const StageReading read = ReadStageText(row, value.cast<std::string>());
+    if (const auto* refusal = std::get_if<StageRefusal>(&read))
+        throw glenvar_python::KeywordRefusal(row.keyword, refusal->expected, refusal->got);
+    return std::get<StageValue>(read);
 }
 
 bool Flag(Id id, const py::object& value) {
@@ -275,7 +288,7 @@ PYBIND11_MODULE(_glenvar, m) {
             [](PythonMap& map, const py::object& steps, const py::object& k,
                const py::object& thermal, const py::object& uplift, const py::object& deposition,
                const py::object& diffusion, const py::object& crossLakes,
-               const py::object& droplets) {
+               const py::object& droplets, const py::object& flowDirections) {
                 RecipeOptions checked;
                 for (const auto& [id, value] :
                      {std::pair{Id::Erode, steps}, {Id::ErosionK, k}, {Id::Thermal, thermal}})
@@ -287,6 +300,8 @@ PYBIND11_MODULE(_glenvar, m) {
                                                 {Id::Droplets, droplets}})
                     SetStageValue(StageRow(id), {StageArgument(id, value)}, checked);
                 checked.stages.crossLakes = Flag(Id::CrossLakes, crossLakes);
+                SetStageValue(StageRow(Id::FlowDirections),
+                              ChoiceArgument(Id::FlowDirections, flowDirections), checked);
                 const LandformStages& stages = checked.stages;
                 return glenvar_python::Interruptible([&](glenvar_python::InterruptWatch& watch) {
                     return map.Staged(stages, watch.Stages());
@@ -294,10 +309,11 @@ PYBIND11_MODULE(_glenvar, m) {
             },
             py::arg("steps"), py::kw_only(), RowArgument(Id::ErosionK), RowArgument(Id::Thermal),
             RowArgument(Id::Uplift), RowArgument(Id::Deposition), RowArgument(Id::Diffusion),
-            RowArgument(Id::CrossLakes), RowArgument(Id::Droplets),
+            RowArgument(Id::CrossLakes), RowArgument(Id::Droplets), RowArgument(Id::FlowDirections),
             "A new map of the altitudes eroded: `steps` of stream-power erosion down to the map's "
             "water level (with `uplift`, `deposition` and `diffusion` per step, water crossing "
-            "lakes when any is set or `cross_lakes`), then `droplets` water droplets, then "
+            "lakes when any is set, `cross_lakes` or `flow_directions` 'mfd', which shares each "
+            "cell's water among all its lower neighbours), then `droplets` water droplets, then "
             "`thermal` steps of talus erosion (glenvar.SETTINGS gives the ranges and defaults). "
             "This map stays as it is.")
         .def(

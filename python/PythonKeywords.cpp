@@ -53,8 +53,9 @@ std::string StubKeyword(const StageSetting& row) {
     case SettingType::Switch:
         return keyword + ": bool = False";
     case SettingType::Choice:
-        return keyword + ": Optional[str] = " +
-               (row.fallback.empty() ? "None" : "\"" + std::string(row.fallback) + "\"");
+        if (row.fallback.empty())
+            return keyword + ": Optional[str] = None";
+        return keyword + ": str = \"" + std::string(row.fallback) + "\"";
     case SettingType::Point:
     case SettingType::Tiles:
     case SettingType::Span:

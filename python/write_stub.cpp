@@ -36,8 +36,9 @@ std::vector<std::string> GenerateKeywords() {
 const std::map<std::string, std::vector<std::string>>& Placeholders() {
     static const std::map<std::string, std::vector<std::string>> lines = {
         {"@GENERATE_KEYWORDS@", GenerateKeywords()},
-        {"@ERODE_KEYWORDS@", StageKeywords({Id::ErosionK, Id::Thermal, Id::Uplift, Id::Deposition,
-                                            Id::Diffusion, Id::CrossLakes, Id::Droplets})},
+        {"@ERODE_KEYWORDS@",
+         StageKeywords({Id::ErosionK, Id::Thermal, Id::Uplift, Id::Deposition, Id::Diffusion,
+                        Id::CrossLakes, Id::Droplets, Id::FlowDirections})},
         {"@PICTURE_KEYWORDS@", StageKeywords({Id::Regions, Id::Shade, Id::Rivers})},
         {"@INFO_KEYWORDS@", StageKeywords({Id::Rivers})},
         {"@SAVE_KEYWORDS@", StageKeywords({Id::Regions, Id::Shade, Id::Rivers})},

@@ -64,7 +64,8 @@ def test_defaults_agree_with_the_help_and_the_stub(cli):
     rows = {s.keyword: s.default for s in glenvar.SETTINGS}
     methods = {n.name: n for n in ast.walk(stub) if isinstance(n, ast.FunctionDef)}
     for name, keywords in [("erode", {"erodibility", "thermal", "uplift", "deposition",
-                                      "diffusion", "cross_lakes", "droplets"}),
+                                      "diffusion", "cross_lakes", "droplets",
+                                      "flow_directions"}),
                            ("picture", {"water_level", "regions", "shade", "rivers"}),
                            ("info", {"rivers"}), ("save", {"heightmap", "regions", "shade",
                                                            "rivers"})]:

@@ -209,6 +209,31 @@ std::string ReadClimate(const val& s, RecipeOptions& options) {
     return {};
 }
 
+// Erosion's further laws as the page holds them: the numbers, the
+// cross-lakes switch a bool, the flow directions their word; into `options`
+// through the rows, so that each is refused where glenvar-cli refuses it.
+std::string ReadErosionLaws(const val& s, RecipeOptions& options) {
+    using Id = StageSettingId;
+    for (const Id id : {Id::Uplift, Id::Deposition, Id::Diffusion, Id::CrossLakes, Id::Droplets,
+                        Id::FlowDirections}) {
+        const StageSetting& row = StageRow(id);
+        const val v = s[std::string(row.link)];
+        if (row.type == SettingType::Switch) {
+            // A switch is set by being named; unnamed it keeps its default.
+            if (v.as<bool>())
+                SetStageValue(row, StageValue{}, options);
+            continue;
+        }
+        const StageReading read = row.type == SettingType::Choice
+                                      ? ReadStageText(row, v.as<std::string>())
+                                      : CheckStageNumber(row, v.as<double>());
+        if (const auto* refusal = std::get_if<StageRefusal>(&read))
+            return CommandLineWords(*refusal);
+        SetStageValue(row, std::get<StageValue>(read), options);
+    }
+    return {};
+}
+
 // The stages the page's controls set, each under its row's link key. A value
 // out of its row's range (NaN included) changes nothing and comes back as
 // the refusal's text; "" when the stages were set.
@@ -229,10 +254,17 @@ std::string SetStages(val s) {
     RecipeOptions climate;
     if (std::string refused = ReadClimate(s, climate); !refused.empty())
         return refused;
+    RecipeOptions laws;
+    if (std::string refused = ReadErosionLaws(s, laws); !refused.empty())
+        return refused;
     WebStages stages;
     stages.climate = climate.climate;
     stages.biomeColours = climate.biomeColours;
-    stages.landform = {int32_t(smooth), int32_t(erode), k, int32_t(thermal)};
+    stages.landform = laws.stages;
+    stages.landform.smoothRadius = int32_t(smooth);
+    stages.landform.erodeSteps = int32_t(erode);
+    stages.landform.erodibility = k;
+    stages.landform.thermalSteps = int32_t(thermal);
     stages.riverThreshold = uint32_t(rivers);
     stages.shade = s[std::string(StageRow(Id::Shade).link)].as<bool>();
     stages.edge =

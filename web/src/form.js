@@ -61,7 +61,8 @@ export class ParameterForm {
     // The stages typed into number fields, in glenvar-cli's order.
     this.fieldStages = this.stageRows.filter((r) => ["integer", "number"].includes(r.type) &&
                                                     r.name !== "smooth");
-    // The rest (latitudes, wind, colours): a checkbox, a list or a text field each.
+    // The rest (latitudes, wind, colours, erosion's switches): a checkbox, a
+    // list or a text field each.
     this.otherStages = this.stageRows.filter((r) => !ownStages.includes(r.name) &&
                                                     !this.fieldStages.includes(r));
     this.stages = { ...this.noStages };
@@ -185,9 +186,16 @@ export class ParameterForm {
     c.edge.checked = this.stages.edge === "repeat";
     for (const { name } of this.fieldStages) c[name].value = String(this.stages[name]);
     for (const r of this.otherStages) {
-      if (c[r.name].type === "checkbox") c[r.name].checked = this.stages[r.name] === r.choices[1];
+      if (r.type === "switch") c[r.name].checked = this.stages[r.name];
+      else if (c[r.name].type === "checkbox") c[r.name].checked = this.stages[r.name] === r.choices[1];
       else c[r.name].value = this.stages[r.name];
     }
+  }
+
+  // The stage a control of otherStages holds: {value}, or {error} as stageValue.
+  controlStage(r, control) {
+    if (r.type === "switch") return { value: control.checked };
+    return this.stageValue(r.name, this.stageText(r, control));
   }
 
   // The text glenvar-cli would be given for a stage's control.
@@ -306,8 +314,10 @@ export class ParameterForm {
   // The stages of an address; a value glenvar-cli would refuse is refused
   // by the next read, and the stage keeps its default.
   stagesFromAddress(q) {
-    this.stages = { ...this.noStages, shade: q.get("shade") === "1" };
+    this.stages = { ...this.noStages };
     for (const { name, type } of this.stageRows) {
+      // A switch is on when its link says 1, as the address writes it.
+      if (type === "switch") this.stages[name] = q.get(name) === "1";
       if (!q.has(name) || type === "switch") continue;
       const written = q.get(name);
       const read = this.stageValue(name, written);

@@ -452,17 +452,18 @@ function wireStages() {
       changed((t) => (form.stages[key] = read.value))(e);
     });
   }
-  // The climate and the colours: a new picture of the same heights. A text
-  // glenvar-cli would refuse is told at once and the control shows the stage again.
+  // The climate, the colours and erosion's switches. A text glenvar-cli
+  // would refuse is told at once and the control shows the stage again.
   for (const r of form.otherStages) {
     $(r.name).addEventListener("change", (e) => {
-      const read = form.stageValue(r.name, form.stageText(r, e.target));
+      const read = form.controlStage(r, e.target);
       if (read.error) {
         form.showStages();
         return message(read.error, e.target);
       }
       if (read.value === form.stages[r.name]) return;
       form.stages[r.name] = read.value;
+      heights = null; // erosion's switches shape the heights
       form.refusals = form.refusals.filter((f) => f.key !== r.name);
       showLink();
       if (map && !placing) render(form.regions);
@@ -516,7 +517,8 @@ function wire() {
     $("water-label").textContent = glenvar.sliderLabel("waterLevel", pos);
     if (level === map?.parameters.waterLevel) return;
     form.values.waterLevel = level;
-    if (form.stages.erode > 0) heights = null; // the water is the erosion's base: new heights
+    // The water is the erosion's and the droplets' base: new heights.
+    if (form.stages.erode > 0 || form.stages.droplets > 0) heights = null;
     // A new water level shows the map itself, as on the desktop.
     form.regions = false;
     $("regions").checked = false;

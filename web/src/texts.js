@@ -39,6 +39,7 @@ const texts = {
       (job.smooth > 0 ? `、平滑化 ${job.smooth}` : "") +
       (job.erode > 0 ? `、侵食 ${job.erode} 回` : "") +
       (job.thermal > 0 ? `、崩落 ${job.thermal} 回` : "") +
+      (job.droplets > 0 ? `、水滴 ${job.droplets} 個` : "") +
       "。「開始」を押すと作り始めます (途中で Esc か「ｷｬﾝｾﾙ」で止められます)。",
     // The stages' progress; the generation's phases are the desktop program's.
     "phase-smoothing": "平滑化",
@@ -89,6 +90,7 @@ const texts = {
       (job.smooth > 0 ? `, smoothing radius ${job.smooth}` : "") +
       (job.erode > 0 ? `, ${job.erode} erosion steps` : "") +
       (job.thermal > 0 ? `, ${job.thermal} talus steps` : "") +
+      (job.droplets > 0 ? `, ${job.droplets} droplets` : "") +
       ". Press Start to make it (Esc or Cancel stops it midway).",
     "phase-smoothing": "Smoothing",
     "phase-eroding": "Eroding",

@@ -112,7 +112,7 @@ test("keyboard and screen reader: names, tab order, slider texts, messages that 
 
   // Tab reaches every control, the open command and the map included.
   const reached = new Set();
-  for (let i = 0; i < 40; ++i) {
+  for (let i = 0; i < 60; ++i) {
     await page.keyboard.press("Tab");
     reached.add(await page.evaluate(() => document.activeElement.id));
   }

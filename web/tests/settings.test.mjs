@@ -44,7 +44,8 @@ test("each stage row reads and refuses as glenvar-cli, with its range and defaul
   assert.deepEqual(rows.map((r) => r.option),
                    ["--point", "--smooth", "--erode", "--erodibility", "--thermal", "--rivers",
                     "--regions", "--shade", "--edge", "--latitudes", "--lapse-rate",
-                    "--wind-from", "--colours"]);
+                    "--wind-from", "--colours", "--uplift", "--deposition", "--diffusion",
+                    "--cross-lakes", "--droplets", "--flow-directions"]);
   // The stage section is made from the rows: each field's id, labels and gloss
   // are its row's, and its control what the page had by hand.
   const fields = await page.$$eval("[aria-labelledby=shape-caption] .row", (divs) => divs.map((d) => {
@@ -63,7 +64,10 @@ test("each stage row reads and refuses as glenvar-cli, with its range and defaul
                     ["rivers", "number", "100", "0"], ["shade", "checkbox", null, null],
                     ["edge", "checkbox", null, null], ["latitudes", "text", null, "90,-90"],
                     ["lapse-rate", "number", "0.1", "6.5"], ["wind-from", "select-one", null, null],
-                    ["colours", "checkbox", null, null]]);
+                    ["colours", "checkbox", null, null], ["uplift", "number", "0.0001", "0"],
+                    ["deposition", "number", "0.1", "0"], ["diffusion", "number", "0.1", "0"],
+                    ["cross-lakes", "checkbox", null, null], ["droplets", "number", "1000", "0"],
+                    ["flow-directions", "checkbox", null, null]]);
   // The wind's list holds every word glenvar-cli takes, the default first.
   const wind = rows.find((r) => r.name === "wind-from");
   assert.deepEqual(await page.$$eval("#wind-from option", (o) => o.map((e) => e.value)),
@@ -95,7 +99,8 @@ test("each stage row reads and refuses as glenvar-cli, with its range and defaul
   const words = { "--latitudes": ["60,10", "10,60", "90,-90", "91,0", "0,-90.5", "0x1,0", "60, 10",
                                   "60,", "60", "NaN,0", "1e1,0", ""],
                   "--wind-from": ["W", "west", "bands", "w", "West", "north-west", "NNE", ""],
-                  "--colours": ["biomes", "heights", "Biomes", "1", ""] };
+                  "--colours": ["biomes", "heights", "Biomes", "1", ""],
+                  "--flow-directions": ["mfd", "d8", "MFD", "d4", "1", ""] };
   const cases = Object.entries(words).flatMap(([option, list]) => list.map((t) => [option, t]));
   const choiceReads = await page.evaluate(async (cases, links) => {
     const m = await createGlenvar();
@@ -120,7 +125,11 @@ test("a link's stage value that glenvar-cli refuses gets the dialog's message", 
                                ["latitudes=10,60",
                                 "緯度には -90 から 90 までの数値を 北,南 の順に指定してください。"],
                                ["colours=grey", "植生図には heights, biomes のいずれかを指定して" +
-                                "ください。"]]) {
+                                "ください。"],
+                               ["uplift=0.02", "0 から 0.01 までの数値を入力してください。"],
+                               ["droplets=1.5", "0 から 67108864 までの整数を入力してください。"],
+                               ["flow-directions=MFD",
+                                "多方向流には d8, mfd のいずれかを指定してください。"]]) {
     const page = await openPage(session, query);
     assert.equal(await page.$eval("#message-text", (e) => e.textContent), said, query);
     await page.close();
