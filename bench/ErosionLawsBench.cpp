@@ -40,7 +40,7 @@ void PerCell(benchmark::State& state) {
         cells, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-// Steps in a row on the same map, as the command line runs them; the walks
+// Steps in a row on the same map, as the command line runs them; the rounds
 // the deposition needed are counted too.
 void BM_SedimentStep(benchmark::State& state) {
     std::vector<double> a = Altitudes();
@@ -48,17 +48,18 @@ void BM_SedimentStep(benchmark::State& state) {
     FlowGraph graph(side, side);
     DepressionRouter router(GridNeighbours(side, side, Boundary::Wrap));
     SedimentStep step;
-    int64_t walks = 0, pits = 0;
+    int64_t rounds = 0, pits = 0;
     for (auto _ : state) {
         graph.RouteSteepest(a, waterLevel, worker);
         router.Route(graph, a, waterLevel, {});
         step.Run(graph, a, SedimentLaw{0.01, 1.0});
-        walks += step.Walks();
+        rounds += step.Rounds();
         pits += router.PitsCrossed();
         benchmark::DoNotOptimize(a.data());
     }
     PerCell(state);
-    state.counters["walks"] = benchmark::Counter(double(walks), benchmark::Counter::kAvgIterations);
+    state.counters["rounds"] =
+        benchmark::Counter(double(rounds), benchmark::Counter::kAvgIterations);
     state.counters["pits"] = benchmark::Counter(double(pits), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_SedimentStep)->Apply(OneAndTwoThreads)->UseRealTime();
