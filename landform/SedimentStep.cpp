@@ -3,6 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// A cell's state: bit 0 whether it is cut, the bits above how often it
+// turned.
+constexpr uint8_t cutBit = 1, turn = 2, maxTurns = 4;
+
+}  // namespace
+
 void SedimentStep::Lay(const FlowGraph& graph, const std::vector<double>& h, const SedimentLaw& law,
                        const std::vector<double>* areas) {
     // Everything the walks read, laid out in stack order: the walks then
@@ -22,6 +30,7 @@ void SedimentStep::Lay(const FlowGraph& graph, const std::vector<double>& h, con
     f_.resize(n);
     deposit_.resize(n);
     start_.resize(n);
+    drop_.resize(n);
     c_.resize(n);
     e_.resize(n);
     loss_.resize(n);
@@ -34,8 +43,9 @@ void SedimentStep::Lay(const FlowGraph& graph, const std::vector<double>& h, con
         f_[p] = (diagonalReceiver[c] ? diagonal : straight) * std::sqrt(a);
         deposit_[p] = law.deposition / a;
         start_[p] = h[c];
+        drop_[p] = h[c] - h[rec[c]];
         // Level ground guessed cut: what is deposited on it usually lifts it.
-        cut_[p] = !(h[rec[c]] > h[c]);
+        cut_[p] = drop_[p] < 0 ? 0 : cutBit;
         root_[p] = receiver_[p] == p ? uint32_t(p) : root_[receiver_[p]];
     }
     // Every tree is solved in the first round.
@@ -43,7 +53,7 @@ void SedimentStep::Lay(const FlowGraph& graph, const std::vector<double>& h, con
     again_.assign(n, 0);
 }
 
-void SedimentStep::SolveUp() {
+void SedimentStep::SolveUp(bool all) {
     // Donors before their receivers: the stack from its top. Written in
     // losses L (start - h'), small numbers, rather than heights, whose sums
     // over a large basin would swamp them. A cell's sediment S = c + e L;
@@ -51,22 +61,27 @@ void SedimentStep::SolveUp() {
     //   else: L = -G/A S
     // and it sends on S + L = c + (1 + e) L to its receiver.
     const size_t n = receiver_.size();
-    for (size_t p = 0; p < n; ++p)
-        if (redo_[root_[p]]) {
-            c_[p] = 0;
-            e_[p] = 0;
-        }
+    if (all) {
+        std::fill(c_.begin(), c_.end(), 0.0);
+        std::fill(e_.begin(), e_.end(), 0.0);
+    } else {
+        for (size_t p = 0; p < n; ++p)
+            if (redo_[root_[p]]) {
+                c_[p] = 0;
+                e_[p] = 0;
+            }
+    }
     for (size_t p = n; p-- > 0;) {
         const uint32_t r = receiver_[p];
-        if (r == p || !redo_[root_[p]])
+        if (r == p || (!all && !redo_[root_[p]]))
             continue;
         const double g = deposit_[p];
         double a, b;
-        if (cut_[p]) {
+        if (cut_[p] & cutBit) {
             const double f = f_[p];
-            const double d = 1 + f + g * e_[p];
-            a = (f * (start_[p] - start_[r]) - g * c_[p]) / d;
-            b = f / d;
+            const double over = 1 / (1 + f + g * e_[p]);
+            a = (f * drop_[p] - g * c_[p]) * over;
+            b = f * over;
         } else {
             a = -g * c_[p] / (1 + g * e_[p]);
             b = 0;
@@ -93,9 +108,14 @@ int64_t SedimentStep::SolveDown() {
         if (redo_[root_[p]] == 0)
             continue;
         loss_[p] = c_[p] + e_[p] * loss_[r];
-        const double h = start_[p] - loss_[p], below = start_[r] - loss_[r];
-        if (cut_[p] ? h < below : below < h) {
-            cut_[p] = !cut_[p];
+        // Below its receiver when the drop is less than the losses' difference.
+        const double lower = loss_[p] - loss_[r];
+        // A cell turning back and forth sits where both ways meet, at its
+        // receiver's height, and only rounding tells them apart: after a
+        // few turns it stays, else it would swing for ever.
+        if (cut_[p] / turn < maxTurns &&
+            ((cut_[p] & cutBit) ? drop_[p] < lower : lower < drop_[p])) {
+            cut_[p] = uint8_t((cut_[p] ^ cutBit) + turn);
             ++turned;
             again_[root_[p]] = 1;
         }
@@ -133,7 +153,7 @@ void SedimentStep::Run(const FlowGraph& graph, std::vector<double>& altitudes,
     }
     Lay(graph, altitudes, law, area);
     for (;;) {
-        SolveUp();
+        SolveUp(rounds_ == 1);
         if (SolveDown() == 0 || rounds_ >= law.maxRounds)
             break;
         ++rounds_;

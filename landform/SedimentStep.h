@@ -47,17 +47,19 @@ class SedimentStep {
   private:
     void Lay(const FlowGraph& graph, const std::vector<double>& h, const SedimentLaw& law,
              const std::vector<double>* area);
-    void SolveUp();
+    // `all`: every tree, as in the first round.
+    void SolveUp(bool all);
     int64_t SolveDown();
     static void PlainWalk(const FlowGraph& graph, std::vector<double>& h, double erodibility,
                           const std::vector<double>* area);
 
     // By place in the stack: the receiver's place, f, G / A, the heights
-    // before the step, whether the cell is cut; going up, the sediment sent
+    // before the step and the drop to the receiver, whether the cell is cut
+    // (and has turned); going up, the sediment sent
     // in as c + e (own loss), then the loss as a + b (receiver's loss) in
     // the same two arrays; and the losses.
     std::vector<uint32_t> position_, receiver_;
-    std::vector<double> f_, deposit_, start_, c_, e_, loss_;
+    std::vector<double> f_, deposit_, start_, drop_, c_, e_, loss_;
     std::vector<uint8_t> cut_;
     // By place: the place of the cell's outlet; by an outlet's place:
     // whether its tree is solved this round, and again the next.
