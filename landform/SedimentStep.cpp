@@ -3,6 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// A cell's state: bit 0 whether it is cut, the bits above how often it
+// turned.
+constexpr uint8_t cutBit = 1, turn = 2, maxTurns = 4;
+
+}  // namespace
+
 void SedimentStep::Lay(const FlowGraph& graph, const std::vector<double>& h, const SedimentLaw& law,
                        const std::vector<double>* areas) {
     // Everything the walks read, laid out in stack order: the walks then
@@ -19,52 +27,102 @@ void SedimentStep::Lay(const FlowGraph& graph, const std::vector<double>& h, con
     for (size_t p = 0; p < n; ++p)
         position_[stack[p]] = uint32_t(p);
     receiver_.resize(n);
-    keep_.resize(n);
+    f_.resize(n);
     deposit_.resize(n);
     start_.resize(n);
-    height_.resize(n);
-    lossInOrder_.resize(n);
-    sediment_.resize(n);
+    drop_.resize(n);
+    c_.resize(n);
+    e_.resize(n);
+    loss_.resize(n);
+    cut_.resize(n);
+    root_.resize(n);
     for (size_t p = 0; p < n; ++p) {
         const uint32_t c = stack[p];
         const double a = areas ? (*areas)[c] : double(area[c]);
-        const double f = (diagonalReceiver[c] ? diagonal : straight) * std::sqrt(a);
         receiver_[p] = position_[rec[c]];
-        keep_[p] = f / (1 + f);
+        f_[p] = (diagonalReceiver[c] ? diagonal : straight) * std::sqrt(a);
         deposit_[p] = law.deposition / a;
         start_[p] = h[c];
-        height_[p] = h[c];
-        lossInOrder_[p] = loss_[c];
+        drop_[p] = h[c] - h[rec[c]];
+        // Level ground guessed cut: what is deposited on it usually lifts it.
+        cut_[p] = drop_[p] < 0 ? 0 : cutBit;
+        root_[p] = receiver_[p] == p ? uint32_t(p) : root_[receiver_[p]];
     }
+    // Every tree is solved in the first round.
+    redo_.assign(n, 1);
+    again_.assign(n, 0);
 }
 
-void SedimentStep::Accumulate() {
-    // Donors before their receivers: the stack from its top. Fixed order, so
-    // the sums are the same everywhere.
-    std::fill(sediment_.begin(), sediment_.end(), 0.0);
-    for (size_t p = receiver_.size(); p-- > 0;) {
+void SedimentStep::SolveUp(bool all) {
+    // Donors before their receivers: the stack from its top. Written in
+    // losses L (start - h'), small numbers, rather than heights, whose sums
+    // over a large basin would swamp them. A cell's sediment S = c + e L;
+    //   cut:  L (1 + f) = f (start - start_r) + f L_r - G/A S
+    //   else: L = -G/A S
+    // and it sends on S + L = c + (1 + e) L to its receiver.
+    const size_t n = receiver_.size();
+    if (all) {
+        std::fill(c_.begin(), c_.end(), 0.0);
+        std::fill(e_.begin(), e_.end(), 0.0);
+    } else {
+        for (size_t p = 0; p < n; ++p)
+            if (redo_[root_[p]]) {
+                c_[p] = 0;
+                e_[p] = 0;
+            }
+    }
+    for (size_t p = n; p-- > 0;) {
         const uint32_t r = receiver_[p];
-        if (r != p)
-            sediment_[r] += sediment_[p] + lossInOrder_[p];
+        if (r == p || (!all && !redo_[root_[p]]))
+            continue;
+        const double g = deposit_[p];
+        double a, b;
+        if (cut_[p] & cutBit) {
+            const double f = f_[p];
+            const double over = 1 / (1 + f + g * e_[p]);
+            a = (f * drop_[p] - g * c_[p]) * over;
+            b = f * over;
+        } else {
+            a = -g * c_[p] / (1 + g * e_[p]);
+            b = 0;
+        }
+        c_[r] += c_[p] + (1 + e_[p]) * a;
+        e_[r] += (1 + e_[p]) * b;
+        c_[p] = a;
+        e_[p] = b;
     }
 }
 
-double SedimentStep::Walk() {
-    double moved = 0;
-    for (size_t p = 0; p < receiver_.size(); ++p) {
+int64_t SedimentStep::SolveDown() {
+    // Receivers before donors. A cut cell must end no lower than its
+    // receiver, a filled one no higher (level, both agree); the guesses that
+    // were wrong are turned, and only their trees solved again next round.
+    int64_t turned = 0;
+    const size_t n = receiver_.size();
+    for (size_t p = 0; p < n; ++p) {
         const uint32_t r = receiver_[p];
         if (r == p) {
-            lossInOrder_[p] = 0;
+            loss_[p] = 0;
             continue;
         }
-        const double lifted = start_[p] + deposit_[p] * sediment_[p];
-        const double below = height_[r];
-        const double next = below < lifted ? lifted - (lifted - below) * keep_[p] : lifted;
-        moved = std::max(moved, std::fabs(next - height_[p]));
-        height_[p] = next;
-        lossInOrder_[p] = start_[p] - next;
+        if (redo_[root_[p]] == 0)
+            continue;
+        loss_[p] = c_[p] + e_[p] * loss_[r];
+        // Below its receiver when the drop is less than the losses' difference.
+        const double lower = loss_[p] - loss_[r];
+        // A cell turning back and forth sits where both ways meet, at its
+        // receiver's height, and only rounding tells them apart: after a
+        // few turns it stays, else it would swing for ever.
+        if (cut_[p] / turn < maxTurns &&
+            ((cut_[p] & cutBit) ? drop_[p] < lower : lower < drop_[p])) {
+            cut_[p] = uint8_t((cut_[p] ^ cutBit) + turn);
+            ++turned;
+            again_[root_[p]] = 1;
+        }
     }
-    return moved;
+    redo_.swap(again_);
+    std::fill(again_.begin(), again_.end(), 0);
+    return turned;
 }
 
 void SedimentStep::PlainWalk(const FlowGraph& graph, std::vector<double>& h, double erodibility,
@@ -88,27 +146,19 @@ void SedimentStep::PlainWalk(const FlowGraph& graph, std::vector<double>& h, dou
 
 void SedimentStep::Run(const FlowGraph& graph, std::vector<double>& altitudes,
                        const SedimentLaw& law, const std::vector<double>* area) {
-    walks_ = 1;
+    rounds_ = 1;
     if (law.deposition == 0) {
         PlainWalk(graph, altitudes, law.erodibility, area);
         return;
     }
-    // The first walk's sediment is what the last step's walks left: steps
-    // in a row lose much the same. Any start ends at the same heights within
-    // the tolerance.
-    if (loss_.size() != altitudes.size())
-        loss_.assign(altitudes.size(), 0.0);
     Lay(graph, altitudes, law, area);
     for (;;) {
-        Accumulate();
-        const double moved = Walk();
-        if (moved <= law.tolerance || walks_ >= law.maxWalks)
+        SolveUp(rounds_ == 1);
+        if (SolveDown() == 0 || rounds_ >= law.maxRounds)
             break;
-        ++walks_;
+        ++rounds_;
     }
     const std::vector<uint32_t>& stack = graph.Stack();
-    for (size_t p = 0; p < stack.size(); ++p) {
-        altitudes[stack[p]] = height_[p];
-        loss_[stack[p]] = lossInOrder_[p];
-    }
+    for (size_t p = 0; p < stack.size(); ++p)
+        altitudes[stack[p]] = start_[p] - loss_[p];
 }

@@ -6,18 +6,23 @@
 //     dh/dt = U - K sqrt(A) S + (G / A) Qs,   Qs = what the cells upstream
 //                                                  lost, uplift included
 //
-// Uplift is already in the heights given. Walking the stack from the outlets
-// upwards, each cell is solved after its receiver,
+// Uplift is already in the heights given. Each cell is solved after its
+// receiver,
 //
 //     h' = (h + (G / A) Qs + f h'_receiver) / (1 + f),   f = K sqrt(A) / d,
 //
-// and, as Qs depends on the heights upstream that are solved later, the walk
-// is repeated with the sediment of the last one until no height moves more
-// than `tolerance` (Gauss-Seidel, as the paper does); the first walk starts
-// from the losses of the step before. G = 0 needs one walk:
-// Braun and Willett's scheme. A cell whose receiver stands above it (water
-// crossing a lake) is not cut, only filled. Outlets keep their heights; the
-// sediment reaching them leaves with the water. Sequential, fixed order.
+// a cell whose receiver stands at or above what it would reach uncut
+// (water crossing a lake, or filling) is only filled: h' = h + (G / A) Qs.
+// Qs depends on the heights upstream and they on the heights below, but
+// along the tree of receivers the system solves exactly in two walks: up the
+// stack from its top, each cell's loss is an affine function of its
+// receiver's loss, and the sediment it sends an affine function of its own;
+// down the stack the losses follow. Which cells are cut is guessed from the
+// heights before the step and the walks are redone, with the guesses that
+// proved wrong turned, until every cell agrees (usually one or two rounds).
+// G = 0 needs one walk: Braun and Willett's scheme. Outlets keep their
+// heights; the sediment reaching them leaves with the water. Sequential,
+// fixed order, only + - * /: the same bytes everywhere.
 
 #include "landform/FlowGraph.h"
 
@@ -27,14 +32,13 @@
 struct SedimentLaw {
     double erodibility = 0.01;  // K, with the time step and cell size folded in
     double deposition = 0;      // G, dimensionless
-    double tolerance = 1e-7;    // of the heights, between two walks
-    int32_t maxWalks = 100;
+    int32_t maxRounds = 100;    // of the two walks, when guesses keep turning
 };
 
 class SedimentStep {
   public:
-    // Walks done by the last step.
-    int32_t Walks() const { return walks_; }
+    // Rounds of the two walks done by the last step (1 for G = 0).
+    int32_t Rounds() const { return rounds_; }
 
     // `area`, when given, replaces the graph's drained areas (one per cell).
     void Run(const FlowGraph& graph, std::vector<double>& altitudes, const SedimentLaw& law,
@@ -43,17 +47,23 @@ class SedimentStep {
   private:
     void Lay(const FlowGraph& graph, const std::vector<double>& h, const SedimentLaw& law,
              const std::vector<double>* area);
-    void Accumulate();
-    double Walk();
+    // `all`: every tree, as in the first round.
+    void SolveUp(bool all);
+    int64_t SolveDown();
     static void PlainWalk(const FlowGraph& graph, std::vector<double>& h, double erodibility,
                           const std::vector<double>* area);
 
-    // By cell: the losses of the last step, the next one's first guess.
-    std::vector<double> loss_;
-    // By place in the stack: the receiver's place, f / (1 + f), G / A, the
-    // heights before the step and as walked, the losses, and the sediment
-    // reaching each from upstream, itself left out.
+    // By place in the stack: the receiver's place, f, G / A, the heights
+    // before the step and the drop to the receiver, whether the cell is cut
+    // (and has turned); going up, the sediment sent
+    // in as c + e (own loss), then the loss as a + b (receiver's loss) in
+    // the same two arrays; and the losses.
     std::vector<uint32_t> position_, receiver_;
-    std::vector<double> keep_, deposit_, start_, height_, lossInOrder_, sediment_;
-    int32_t walks_ = 0;
+    std::vector<double> f_, deposit_, start_, drop_, c_, e_, loss_;
+    std::vector<uint8_t> cut_;
+    // By place: the place of the cell's outlet; by an outlet's place:
+    // whether its tree is solved this round, and again the next.
+    std::vector<uint32_t> root_;
+    std::vector<uint8_t> redo_, again_;
+    int32_t rounds_ = 0;
 };
