@@ -16,6 +16,7 @@
 #include "landform/FlowGraph.h"
 #include "pipeline/ImportedHeights.h"
 #include "pipeline/PipelineSettings.h"
+#include "export/TiffPlacement.h"
 
 struct TerrainMesh;
 
@@ -94,6 +95,9 @@ class MapPipeline {
     const HeightSource* Source() const { return source_.get(); }
     // The edges the stages see: the settings', else open for imported heights.
     Boundary Edges() const;
+    // Where the map lies for GIS: a grown map in metres from its south-west
+    // corner, an imported one in its file's georeference and units.
+    TiffPlacement Placement() const;
 
     // Grows the map the parameters describe on the settings' threads; the
     // sink may stop it (Stopped).

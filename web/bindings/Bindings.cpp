@@ -513,8 +513,8 @@ val Texts() {
 val FileFormList() {
     static constexpr const char* keys[] = {
         "map",          "raw",     "picture", "heightmapPng", "heightmapR16",  "heightmapTiff",
-        "heightmapExr", "meshGlb", "meshStl", "meshObj",      "vectorsGeoJson"};
-    static_assert(std::size(keys) == size_t(FileFormId::VectorsGeoJson) + 1);
+        "heightmapExr", "meshGlb", "meshStl", "meshObj",      "vectorsGeoJson", "vectorsGeoPackage"};
+    static_assert(std::size(keys) == size_t(FileFormId::VectorsGeoPackage) + 1);
     val forms = val::object();
     for (const FileForm& form : FileForms()) {
         val entry = val::object();
