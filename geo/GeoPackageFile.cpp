@@ -71,8 +71,7 @@ OGRGeometryH LineOf(const std::vector<VectorPoint>& points, OGRwkbGeometryType t
 }
 
 // Takes the geometry; writes the feature the setter filled.
-template <typename Fill>
-void AddFeature(OGRLayerH layer, OGRGeometryH geometry, Fill fill) {
+template <typename Fill> void AddFeature(OGRLayerH layer, OGRGeometryH geometry, Fill fill) {
     OGRFeatureH feature = OGR_F_Create(OGR_L_GetLayerDefn(layer));
     OGR_F_SetGeometryDirectly(feature, geometry);
     fill(feature);

@@ -11,12 +11,12 @@
 #include "core/GEO_MakeLand.h"
 #include "core/Picture.h"
 #include "data/Failures.h"
+#include "export/TiffPlacement.h"
 #include "landform/AltitudeGrid.h"
 #include "landform/Climate.h"
 #include "landform/FlowGraph.h"
 #include "pipeline/ImportedHeights.h"
 #include "pipeline/PipelineSettings.h"
-#include "export/TiffPlacement.h"
 
 struct TerrainMesh;
 
@@ -98,6 +98,10 @@ class MapPipeline {
     // Where the map lies for GIS: a grown map in metres from its south-west
     // corner, an imported one in its file's georeference and units.
     TiffPlacement Placement() const;
+    // The imported map's NoData cells marked 1, one a cell; nullptr when none.
+    const uint8_t* Holes() const {
+        return source_ && !source_->noData.empty() ? source_->noData.data() : nullptr;
+    }
 
     // Grows the map the parameters describe on the settings' threads; the
     // sink may stop it (Stopped).

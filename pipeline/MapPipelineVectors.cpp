@@ -46,8 +46,8 @@ void MapPipeline::AddVectors(OutputBatch& batch, const PipelineOutputs& outputs,
             if (!encode)
                 throw PipelineFailure(out.path + ": GeoPackage needs GDAL, which is not here; "
                                                  "write .geojson instead");
-            geoPackage = std::make_shared<const std::vector<unsigned char>>(
-                encode(shapes, placement.crs));
+            geoPackage =
+                std::make_shared<const std::vector<unsigned char>>(encode(shapes, placement.crs));
         } else if (out.form == FileFormId::VectorsGeoJson && !text) {
             text = std::make_shared<const std::string>(GeoJsonText(shapes));
         }
