@@ -37,7 +37,8 @@ TerrainMesh WithoutHoles(const TerrainMesh& mesh, const HeightWindow& window,
         return mesh;
     const auto sample = [&mesh](uint32_t vertex) {
         const uint32_t cell = mesh.cells[vertex];
-        return Sample{int64_t(cell % uint32_t(mesh.columns)), int64_t(cell / uint32_t(mesh.columns))};
+        return Sample{int64_t(cell % uint32_t(mesh.columns)),
+                      int64_t(cell / uint32_t(mesh.columns))};
     };
     std::vector<uint32_t> kept;
     kept.reserve(mesh.indices.size());
