@@ -116,6 +116,8 @@ with tempfile.TemporaryDirectory() as scratch:
         srs = layers["land"][1]
         check(srs is not None and srs.GetAuthorityCode(None) == "32633",
               "imported: the GeoPackage in EPSG:32633")
+        check(not any(f["properties"]["cutAtMapEdge"] for fs in kinds.values() for f in fs),
+              "imported: open edges cut nothing")
         land = unary_union([shape(f["geometry"]) for f in kinds["land"]])
         x0, y0, x1, y1 = land.bounds
         check(X0 <= x0 and x1 <= X0 + W * CELL and Y0 - H * CELL <= y0 and y1 <= Y0,
