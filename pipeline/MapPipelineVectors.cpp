@@ -37,7 +37,10 @@ void MapPipeline::AddVectors(OutputBatch& batch, const PipelineOutputs& outputs,
     shapes.lakes = MaskPolygons(grid.width, grid.height, lakes, shapes.cellMetres, wraps);
     shapes.rivers = RiverReaches(w.drained->flow, *w.rivers, shapes.cellMetres);
     const TiffPlacement placement = Placement();
-    PlaceShapes(shapes, placement.transform, grid.height);
+    // A grown map's shapes are already in its metres; moving them through its
+    // transform would only round them.
+    if (source_)
+        PlaceShapes(shapes, placement.transform, grid.height);
     std::shared_ptr<const std::string> text;
     std::shared_ptr<const std::vector<unsigned char>> geoPackage;
     for (const FileOutput& out : outputs.vectors) {
