@@ -66,12 +66,13 @@ const CommandOption meshOption = {.name = "--mesh",
 
 const CommandOption vectorsOption = {.name = "--vectors",
                                      .metavar = "FILE",
-                                     .help = "also write land, lakes and rivers as GeoJSON shapes\n"
-                                             "in metres (--cell-size-m): polygons along the\n"
+                                     .help = "also write land, lakes and rivers as .geojson or\n"
+                                             ".gpkg shapes in metres (--cell-size-m), or in an\n"
+                                             "imported map's own georeference: polygons along the\n"
                                              "cells' sides, lakes as holes; rivers (--rivers A)\n"
                                              "as lines with drained area, Strahler order and\n"
                                              "length; cut where the map wraps (cutAtMapEdge)",
-                                     .extensions = "geojson"};
+                                     .extensions = "geojson|gpkg"};
 
 // The stages and the picture and heightmap layout generate and render share.
 std::vector<CommandOption> StagesAndLayout() {

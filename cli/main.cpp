@@ -17,6 +17,7 @@
 #include "export/HeightmapSet.h"
 #include "export/RecipeFile.h"
 #include "export/Sidecar.h"
+#include "geo/GeoPackageFile.h"
 #include "geo/GeoTiffFile.h"
 #include "geo/HeightReader.h"
 #include "mesh/MeshSet.h"
@@ -295,6 +296,7 @@ int main(int argc, char** argv) {
     }
     cli::InstallSignalHandlers();
     UseGeoTiffs();
+    UseGeoPackages();
     cli::ProgressBar bar;
     try {
         if (const std::string file = parsed.options->recipe; !file.empty()) {

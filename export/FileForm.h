@@ -25,6 +25,7 @@ enum class FileFormId {
     MeshObj,
     // Vectors
     VectorsGeoJson,
+    VectorsGeoPackage,
 };
 
 // Which option names files of the form: the map files and the picture are

@@ -51,6 +51,11 @@ uint64_t GeoJsonBytes(uint64_t cells, uint64_t) {
     return 64 * cells;
 }
 
+// The GeoJSON's bookkeeping and SQLite's pages beside GDAL's geometries.
+uint64_t GeoPackageBytes(uint64_t cells, uint64_t) {
+    return 96 * cells;
+}
+
 // Messages list the extensions in this order.
 constexpr FileForm forms[] = {
     {FileFormId::Map, FormGroup::MapFile, ".ld",
@@ -78,6 +83,9 @@ constexpr FileForm forms[] = {
     // Vectors
     {FileFormId::VectorsGeoJson, FormGroup::Vectors, ".geojson",
      "shapes, GeoJSON in metres: land and lake polygons, river lines", &GeoJsonBytes},
+    {FileFormId::VectorsGeoPackage, FormGroup::Vectors, ".gpkg",
+     "shapes, GeoPackage: layers land, lakes and rivers in the map's coordinate system",
+     &GeoPackageBytes},
 };
 
 bool InGroups(const FileForm& form, std::initializer_list<FormGroup> groups) {

@@ -52,6 +52,7 @@ void WriteForm(const FileForm& form, const ExportSource& source, Archive& archiv
     case FileFormId::MeshStl:
     case FileFormId::MeshObj:
     case FileFormId::VectorsGeoJson:
+    case FileFormId::VectorsGeoPackage:
         break;
     }
     throw std::logic_error("meshes and shapes are written by the map pipeline");

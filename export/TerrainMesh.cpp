@@ -7,12 +7,17 @@
 namespace {
 
 // The slope across a sample from its neighbours inside the window, one-sided
-// at its edges, so that the map's wrap never reaches the mesh.
+// at its edges and beside holes, so that neither the map's wrap nor a NoData
+// cell's stand-in height bends it.
 double Slope(const HeightWindow& w, int32_t x, int32_t y, bool eastward, double cell) {
     const int32_t limit = eastward ? w.Width() : w.Height();
     const int32_t at = eastward ? x : y;
-    const int32_t before = at > 0 ? at - 1 : at;
-    const int32_t after = at + 1 < limit ? at + 1 : at;
+    // A hole (NoData) beside the sample counts as the window's edge.
+    const auto present = [&](int32_t i) {
+        return i >= 0 && i < limit && !(eastward ? w.Hole(i, y) : w.Hole(x, i));
+    };
+    const int32_t before = present(at - 1) ? at - 1 : at;
+    const int32_t after = present(at + 1) ? at + 1 : at;
     if (before == after)
         return 0;
     const double low = eastward ? w.At(before, y) : w.At(x, before);

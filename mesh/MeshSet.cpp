@@ -2,6 +2,7 @@
 
 #include "data/Archive.h"
 #include "export/GlbFile.h"
+#include "export/MeshHoles.h"
 #include "export/ObjFile.h"
 #include "export/StlFile.h"
 #include "mesh/SimplifiedMesh.h"
@@ -62,6 +63,11 @@ TerrainMesh LayoutMesh(const HeightWindow& window, const HeightTile& tile,
                           layout.twoThreads);
 }
 
+TerrainMesh SurfaceMesh(const HeightWindow& window, const HeightTile& tile,
+                        const MeshLayout& layout) {
+    return WithoutHoles(LayoutMesh(window, tile, layout), window, tile);
+}
+
 std::vector<MeshPart> MeshParts(const FileForm& form, const HeightWindow& window,
                                 const MeshLayout& layout,
                                 const std::vector<unsigned char>& picturePng,
@@ -77,8 +83,8 @@ std::vector<MeshPart> MeshParts(const FileForm& form, const HeightWindow& window
                 {file, [&window, &layout, &picturePng, tile](Archive& a) {
                      const TerrainMesh land = LayoutMesh(window, tile, layout);
                      const TerrainMesh water = WaterMesh(land, layout.waterLevel, layout.scale);
-                     WriteBytes(
-                         a, EncodeGlb(land, layout.waterLevel > 0 ? &water : nullptr, picturePng));
+                     WriteBytes(a, EncodeGlb(WithoutHoles(land, window, tile),
+                                             layout.waterLevel > 0 ? &water : nullptr, picturePng));
                  }});
             break;
         case FileFormId::MeshStl:
@@ -89,7 +95,7 @@ std::vector<MeshPart> MeshParts(const FileForm& form, const HeightWindow& window
             break;
         default:
             parts.push_back({file, [&window, &layout, tile, name = FileName(material)](Archive& a) {
-                                 WriteText(a, ObjText(LayoutMesh(window, tile, layout), name));
+                                 WriteText(a, ObjText(SurfaceMesh(window, tile, layout), name));
                              }});
             break;
         }

@@ -50,6 +50,12 @@ std::vector<MeshPart> MeshParts(const FileForm& form, const HeightWindow& window
 std::vector<std::string> MeshPaths(const FileForm& form, const std::string& path,
                                    int32_t tileColumns, int32_t tileRows);
 
-// The mesh of one tile, simplified, as every form writes it (Python's arrays too).
+// The mesh of one tile, simplified, as every form writes it.
 TerrainMesh LayoutMesh(const HeightWindow& window, const HeightTile& tile,
                        const MeshLayout& layout);
+
+// The same without what lies over the window's holes (NoData), as the .glb
+// and .obj land and Python's arrays hold it. An .stl stays a closed solid:
+// its holes keep their stand-in height.
+TerrainMesh SurfaceMesh(const HeightWindow& window, const HeightTile& tile,
+                        const MeshLayout& layout);

@@ -11,6 +11,7 @@
 #include "core/GEO_MakeLand.h"
 #include "core/Picture.h"
 #include "data/Failures.h"
+#include "export/TiffPlacement.h"
 #include "landform/AltitudeGrid.h"
 #include "landform/Climate.h"
 #include "landform/FlowGraph.h"
@@ -94,6 +95,13 @@ class MapPipeline {
     const HeightSource* Source() const { return source_.get(); }
     // The edges the stages see: the settings', else open for imported heights.
     Boundary Edges() const;
+    // Where the map lies for GIS: a grown map in metres from its south-west
+    // corner, an imported one in its file's georeference and units.
+    TiffPlacement Placement() const;
+    // The imported map's NoData cells marked 1, one a cell; nullptr when none.
+    const uint8_t* Holes() const {
+        return source_ && !source_->noData.empty() ? source_->noData.data() : nullptr;
+    }
 
     // Grows the map the parameters describe on the settings' threads; the
     // sink may stop it (Stopped).

@@ -51,7 +51,8 @@ void MapPipeline::AddMeshes(OutputBatch& batch, const PipelineOutputs& outputs,
                             const PipelineProgress& progress) {
     if (outputs.meshes.empty())
         return;
-    const HeightWindow window = MeshWindow(Shown(progress.stages), settings_.recipe.edge);
+    const HeightWindow window =
+        MeshWindow(Shown(progress.stages), settings_.recipe.edge).WithHoles(Holes());
     const MeshLayout layout = MeshLayoutOf(settings_, seed_.waterLevel);
     for (const FileOutput& out : outputs.meshes) {
         if (progress.step)
@@ -71,6 +72,7 @@ TerrainMesh MapPipeline::Mesh(const StageSink& progress) {
                     MeshWindow(seed_, settings_.recipe.edge).Height(), layout);
     if (!refusal.empty())
         throw PipelineFailure(refusal);
-    const HeightWindow window = MeshWindow(Shown(progress), settings_.recipe.edge);
-    return LayoutMesh(window, {0, 0, 0, 0, window.Width(), window.Height()}, layout);
+    const HeightWindow window =
+        MeshWindow(Shown(progress), settings_.recipe.edge).WithHoles(Holes());
+    return SurfaceMesh(window, {0, 0, 0, 0, window.Width(), window.Height()}, layout);
 }

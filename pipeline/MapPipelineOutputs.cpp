@@ -87,6 +87,14 @@ TiffPlacement PlacementOf(const PipelineSettings& s, const HeightSource* source,
     return p;
 }
 
+}  // namespace
+
+TiffPlacement MapPipeline::Placement() const {
+    return PlacementOf(settings_, source_.get(), seed_.CellGridSize().height);
+}
+
+namespace {
+
 HeightmapLayout LayoutOf(const PipelineSettings& s, const std::string& recipe) {
     HeightmapLayout layout;
     layout.edge = s.recipe.edge;

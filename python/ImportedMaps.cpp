@@ -1,6 +1,7 @@
 #include "python/ImportedMaps.h"
 
 #include "data/Failures.h"
+#include "geo/GeoPackageFile.h"
 #include "geo/GeoTiffFile.h"
 #include "geo/HeightReader.h"
 #include "pipeline/MemoryNeed.h"
@@ -110,6 +111,7 @@ std::unique_ptr<PythonMap> ImportedFile(const std::filesystem::path& path) {
 
 void DefineImports(py::module_& m) {
     UseGeoTiffs();
+    UseGeoPackages();
     m.def("_from_heights", &FromHeights, py::arg("heights"), py::arg("wrap"), py::arg("nodata"),
           py::arg("cell_size"), py::arg("water_level"),
           "The map of a C-contiguous float64 array's heights, copied; see glenvar.from_heights.");

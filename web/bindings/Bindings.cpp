@@ -544,9 +544,10 @@ val Texts() {
 // The file forms, keyed as the page names them: {map: {extension, description}, ...}.
 val FileFormList() {
     static constexpr const char* keys[] = {
-        "map",          "raw",     "picture", "heightmapPng", "heightmapR16",  "heightmapTiff",
-        "heightmapExr", "meshGlb", "meshStl", "meshObj",      "vectorsGeoJson"};
-    static_assert(std::size(keys) == size_t(FileFormId::VectorsGeoJson) + 1);
+        "map",          "raw",           "picture",        "heightmapPng",
+        "heightmapR16", "heightmapTiff", "heightmapExr",   "meshGlb",
+        "meshStl",      "meshObj",       "vectorsGeoJson", "vectorsGeoPackage"};
+    static_assert(std::size(keys) == size_t(FileFormId::VectorsGeoPackage) + 1);
     val forms = val::object();
     for (const FileForm& form : FileForms()) {
         val entry = val::object();
