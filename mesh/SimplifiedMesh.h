@@ -1,9 +1,6 @@
 #pragma once
 // A terrain mesh with fewer triangles, every sample of its full grid within
-// a given distance of the simplified surface. meshoptimizer does the
-// simplifying; its error bound is a quadric estimate, so the result is
-// measured here against every sample and simplified again more gently until
-// it keeps the bound.
+// a given distance of the simplified surface.
 
 #include "export/TerrainMesh.h"
 
