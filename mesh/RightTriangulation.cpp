@@ -11,8 +11,9 @@ constexpr float forced = std::numeric_limits<float>::infinity();
 
 class Hierarchy {
   public:
-    Hierarchy(const TerrainMesh& full, bool twoThreads)
-        : full_(full), columns_(full.columns), rows_(full.rows), twoThreads_(twoThreads) {
+    Hierarchy(const float* heights, size_t stride, int32_t columns, int32_t rows, bool twoThreads)
+        : heights_(heights), stride_(stride), columns_(columns), rows_(rows),
+          twoThreads_(twoThreads) {
         while (side_ < columns_ - 1 || side_ < rows_ - 1)
             side_ *= 2;
         size_ = side_ + 1;
@@ -42,7 +43,7 @@ class Hierarchy {
     double Height(int32_t x, int32_t y) const {
         const size_t v =
             size_t(std::min(y, rows_ - 1)) * size_t(columns_) + size_t(std::min(x, columns_ - 1));
-        return double(full_.positions[3 * v + 1]);
+        return double(heights_[stride_ * v]);
     }
 
     float At(int32_t x, int32_t y) const {
@@ -138,7 +139,8 @@ class Hierarchy {
             indices.insert(indices.end(), {vertex(ax, ay), vertex(cx, cy), vertex(bx, by)});
     }
 
-    const TerrainMesh& full_;
+    const float* heights_;
+    size_t stride_;
     int32_t columns_, rows_;
     bool twoThreads_;
     int32_t side_ = 1, size_ = 2;
@@ -149,5 +151,11 @@ class Hierarchy {
 
 std::vector<uint32_t> RightTriangulation(const TerrainMesh& full, double errorMetres,
                                          bool twoThreads) {
-    return Hierarchy(full, twoThreads).Triangles(errorMetres);
+    return RightTriangulation(full.positions.data() + 1, 3, full.columns, full.rows, errorMetres,
+                              twoThreads);
+}
+
+std::vector<uint32_t> RightTriangulation(const float* heights, size_t stride, int32_t columns,
+                                         int32_t rows, double errorMetres, bool twoThreads) {
+    return Hierarchy(heights, stride, columns, rows, twoThreads).Triangles(errorMetres);
 }

@@ -17,3 +17,8 @@
 // every edge sample is a vertex. The same triangles on one thread or two.
 std::vector<uint32_t> RightTriangulation(const TerrainMesh& full, double errorMetres,
                                          bool twoThreads);
+
+// The same over a columns x rows grid of heights in metres, each `stride`
+// floats after the last, row by row; the indices count the grid's samples.
+std::vector<uint32_t> RightTriangulation(const float* heights, size_t stride, int32_t columns,
+                                         int32_t rows, double errorMetres, bool twoThreads);

@@ -1,5 +1,6 @@
 #include "mesh/SimplifiedMesh.h"
 
+#include "export/HeightWindow.h"
 #include "mesh/RightTriangulation.h"
 
 #include <algorithm>
@@ -165,4 +166,19 @@ TerrainMesh SimplifiedMesh(const TerrainMesh& full, double errorMetres, bool two
     if (errorMetres <= 0 || full.TriangleCount() == 0)
         return full;
     return KeptTriangles(full, RightTriangulation(full, errorMetres, twoThreads));
+}
+
+TerrainMesh SimplifiedGridMesh(const HeightWindow& window, const HeightTile& tile,
+                               const MeshScale& scale, double errorMetres, bool twoThreads) {
+    if (errorMetres <= 0 || GridTriangles(tile.width, tile.height) == 0)
+        return GridMesh(window, tile, scale);
+    // The heights as GridMesh rounds them, so the bound holds for its vertices.
+    std::vector<float> heights;
+    heights.reserve(size_t(tile.width) * size_t(tile.height));
+    for (int32_t y = tile.y; y < tile.y + tile.height; ++y)
+        for (int32_t x = tile.x; x < tile.x + tile.width; ++x)
+            heights.push_back(float(window.At(x, y) * scale.heightRangeMetres));
+    return GridMeshKeeping(
+        window, tile, scale,
+        RightTriangulation(heights.data(), 1, tile.width, tile.height, errorMetres, twoThreads));
 }

@@ -15,3 +15,8 @@ bool WithinError(const TerrainMesh& full, const TerrainMesh& simplified, double 
 // closed. An error of 0 keeps every triangle. The same mesh on one thread
 // or two.
 TerrainMesh SimplifiedMesh(const TerrainMesh& full, double errorMetres, bool twoThreads = false);
+
+// SimplifiedMesh(GridMesh(window, tile, scale), ...), the same bytes, without
+// building the whole grid mesh first.
+TerrainMesh SimplifiedGridMesh(const HeightWindow& window, const HeightTile& tile,
+                               const MeshScale& scale, double errorMetres, bool twoThreads = false);
