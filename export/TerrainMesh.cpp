@@ -2,6 +2,7 @@
 
 #include "export/HeightWindow.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -134,6 +135,11 @@ TerrainMesh GridMeshKeeping(const HeightWindow& window, const HeightTile& tile,
     TerrainMesh kept;
     kept.columns = tile.width;
     kept.rows = tile.height;
+    const size_t count = size_t(std::count(remap.begin(), remap.end(), 0u));
+    kept.positions.reserve(3 * count);
+    kept.normals.reserve(3 * count);
+    kept.texCoords.reserve(2 * count);
+    kept.cells.reserve(count);
     uint32_t next = 0;
     for (size_t v = 0; v < remap.size(); ++v) {
         if (remap[v] == unused)

@@ -54,12 +54,15 @@ class Hierarchy {
 
     // A triangle's samples lie within its midpoint's height above or below
     // the midpoint's interpolation plus its children's bound: the children's
-    // planes part from the parent's by at most that height. Rounded up into
-    // a float, so the bound is never short.
+    // planes part from the parent's by at most that height. The sum of floats
+    // is exact in a double; rounded up into a float, the bound is never short.
     void Raise(int32_t x, int32_t y, double interpolated, float children) {
         const double bound = std::fabs(Height(x, y) - interpolated) + double(children);
+        float up = float(bound);
+        if (double(up) < bound)
+            up = std::nextafter(up, forced);
         float& e = errors_[Index(x, y)];
-        e = std::max(e, std::nextafter(float(bound), forced));
+        e = std::max(e, up);
     }
 
     // Rows [first, last) of one level's midpoints, each written once.
@@ -79,22 +82,23 @@ class Hierarchy {
             const int32_t squares = side_ / s;
             // Midpoints of sides s long, between two squares' centres of
             // the level below (none below s = 2: unit triangles hold no other
-            // sample).
+            // sample); rows of sides along x, then those along y, each row by
+            // row for the cache.
+            const auto side = [&](int32_t x, int32_t y, int32_t dx, int32_t dy) {
+                const float children = q == 0 ? 0.0f
+                                              : std::max({At(x - q, y - q), At(x + q, y - q),
+                                                          At(x - q, y + q), At(x + q, y + q)});
+                Raise(x, y, (Height(x - dx, y - dy) + Height(x + dx, y + dy)) / 2, children);
+            };
             Rows(squares + 1, [&](int32_t first, int32_t last) {
                 for (int32_t j = first; j < last; ++j)
-                    for (int32_t i = 0; i < squares; ++i) {
-                        const int32_t x = i * s + h, y = j * s;
-                        const float ch = q == 0 ? 0.0f
-                                                : std::max({At(x - q, y - q), At(x + q, y - q),
-                                                            At(x - q, y + q), At(x + q, y + q)});
-                        Raise(x, y, (Height(x - h, y) + Height(x + h, y)) / 2, ch);
-                        const int32_t vx = j * s, vy = i * s + h;
-                        const float cv = q == 0
-                                             ? 0.0f
-                                             : std::max({At(vx - q, vy - q), At(vx + q, vy - q),
-                                                         At(vx - q, vy + q), At(vx + q, vy + q)});
-                        Raise(vx, vy, (Height(vx, vy - h) + Height(vx, vy + h)) / 2, cv);
-                    }
+                    for (int32_t i = 0; i < squares; ++i)
+                        side(i * s + h, j * s, h, 0);
+            });
+            Rows(squares, [&](int32_t first, int32_t last) {
+                for (int32_t j = first; j < last; ++j)
+                    for (int32_t i = 0; i <= squares; ++i)
+                        side(i * s, j * s + h, 0, h);
             });
             // Centres of squares s wide, split along the diagonal towards
             // their parent square's centre.
