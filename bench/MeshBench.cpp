@@ -61,7 +61,7 @@ void BM_MeshGlb(benchmark::State& state) {
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         const TerrainMesh mesh =
-            SimplifiedMesh(GridMesh(window, {0, 0, 0, 0, side, side}, {1, 1000}), 1.0);
+            SimplifiedGridMesh(window, {0, 0, 0, 0, side, side}, {1, 1000}, 1.0);
         benchmark::DoNotOptimize(EncodeGlb(mesh, nullptr, {}).data());
         const std::chrono::duration<double, std::nano> took =
             std::chrono::steady_clock::now() - start;

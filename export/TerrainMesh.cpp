@@ -2,6 +2,7 @@
 
 #include "export/HeightWindow.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -35,6 +36,20 @@ void AddNormal(TerrainMesh& mesh, const HeightWindow& w, int32_t x, int32_t y,
                         {float(-sx / length), float(1 / length), float(-sz / length)});
 }
 
+// Texture coordinates put each vertex on its pixel's centre; past the
+// picture (a closed edge) they wrap onto its first column, as the samples do.
+void AddVertex(TerrainMesh& mesh, const HeightWindow& window, const HeightTile& tile, int32_t x,
+               int32_t y, const MeshScale& scale) {
+    const double pictureW = double(window.Width()), pictureH = double(window.Height());
+    mesh.positions.insert(mesh.positions.end(), {float(double(x) * scale.cellSizeMetres),
+                                                 float(window.At(x, y) * scale.heightRangeMetres),
+                                                 float(double(y) * scale.cellSizeMetres)});
+    AddNormal(mesh, window, x, y, scale);
+    mesh.texCoords.insert(mesh.texCoords.end(),
+                          {float((x + 0.5) / pictureW), float((y + 0.5) / pictureH)});
+    mesh.cells.push_back(uint32_t(y - tile.y) * uint32_t(tile.width) + uint32_t(x - tile.x));
+}
+
 }  // namespace
 
 uint64_t GridTriangles(int64_t columns, int64_t rows) {
@@ -52,20 +67,9 @@ TerrainMesh GridMesh(const HeightWindow& window, const HeightTile& tile, const M
     mesh.normals.reserve(3 * count);
     mesh.texCoords.reserve(2 * count);
     mesh.cells.reserve(count);
-    // Texture coordinates put each vertex on its pixel's centre; past the
-    // picture (a closed edge) they wrap onto its first column, as the samples do.
-    const double pictureW = double(window.Width()), pictureH = double(window.Height());
     for (int32_t y = tile.y; y < tile.y + tile.height; ++y)
-        for (int32_t x = tile.x; x < tile.x + tile.width; ++x) {
-            mesh.positions.insert(mesh.positions.end(),
-                                  {float(double(x) * scale.cellSizeMetres),
-                                   float(window.At(x, y) * scale.heightRangeMetres),
-                                   float(double(y) * scale.cellSizeMetres)});
-            AddNormal(mesh, window, x, y, scale);
-            mesh.texCoords.insert(mesh.texCoords.end(),
-                                  {float((x + 0.5) / pictureW), float((y + 0.5) / pictureH)});
-            mesh.cells.push_back(uint32_t(mesh.cells.size()));
-        }
+        for (int32_t x = tile.x; x < tile.x + tile.width; ++x)
+            AddVertex(mesh, window, tile, x, y, scale);
     mesh.indices = GridIndices(tile.width, tile.height);
     return mesh;
 }
@@ -120,6 +124,34 @@ TerrainMesh KeptTriangles(const TerrainMesh& mesh, const std::vector<uint32_t>& 
         kept.texCoords.insert(kept.texCoords.end(), &mesh.texCoords[2 * v],
                               &mesh.texCoords[2 * v] + 2);
         kept.cells.push_back(mesh.cells[v]);
+    }
+    kept.indices.reserve(indices.size());
+    for (uint32_t index : indices)
+        kept.indices.push_back(remap[index]);
+    return kept;
+}
+
+TerrainMesh GridMeshKeeping(const HeightWindow& window, const HeightTile& tile,
+                            const MeshScale& scale, const std::vector<uint32_t>& indices) {
+    constexpr uint32_t unused = UINT32_MAX;
+    std::vector<uint32_t> remap(size_t(tile.width) * size_t(tile.height), unused);
+    for (uint32_t index : indices)
+        remap[index] = 0;
+    TerrainMesh kept;
+    kept.columns = tile.width;
+    kept.rows = tile.height;
+    const size_t count = size_t(std::count(remap.begin(), remap.end(), 0u));
+    kept.positions.reserve(3 * count);
+    kept.normals.reserve(3 * count);
+    kept.texCoords.reserve(2 * count);
+    kept.cells.reserve(count);
+    uint32_t next = 0;
+    for (size_t v = 0; v < remap.size(); ++v) {
+        if (remap[v] == unused)
+            continue;
+        remap[v] = next++;
+        AddVertex(kept, window, tile, tile.x + int32_t(v % size_t(tile.width)),
+                  tile.y + int32_t(v / size_t(tile.width)), scale);
     }
     kept.indices.reserve(indices.size());
     for (uint32_t index : indices)

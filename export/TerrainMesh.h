@@ -42,6 +42,11 @@ std::vector<uint32_t> GridIndices(int32_t columns, int32_t rows);
 // shared edges; at the window's own edges they are one-sided.
 TerrainMesh GridMesh(const HeightWindow& window, const HeightTile& tile, const MeshScale& scale);
 
+// KeptTriangles of the GridMesh of `tile` with `indices` (three a triangle,
+// counting the tile's samples), without building the whole grid first.
+TerrainMesh GridMeshKeeping(const HeightWindow& window, const HeightTile& tile,
+                            const MeshScale& scale, const std::vector<uint32_t>& indices);
+
 // A flat rectangle over the mesh's extent at the height of `altitude`, for
 // water drawn as a mesh of its own.
 TerrainMesh WaterMesh(const TerrainMesh& land, double altitude, const MeshScale& scale);

@@ -59,8 +59,7 @@ std::string MeshRefusal(int32_t columns, int32_t rows, const MeshLayout& layout)
 
 TerrainMesh LayoutMesh(const HeightWindow& window, const HeightTile& tile,
                        const MeshLayout& layout) {
-    return SimplifiedMesh(GridMesh(window, tile, layout.scale), layout.errorMetres,
-                          layout.twoThreads);
+    return SimplifiedGridMesh(window, tile, layout.scale, layout.errorMetres, layout.twoThreads);
 }
 
 TerrainMesh SurfaceMesh(const HeightWindow& window, const HeightTile& tile,

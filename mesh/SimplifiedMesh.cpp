@@ -1,12 +1,11 @@
 #include "mesh/SimplifiedMesh.h"
 
-#include <meshoptimizer.h>
+#include "export/HeightWindow.h"
+#include "mesh/RightTriangulation.h"
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <thread>
-#include <unordered_map>
 
 namespace {
 
@@ -113,112 +112,6 @@ class TriangleBins {
     std::vector<std::vector<uint32_t>> bins_;
 };
 
-// How many attempts halve the error asked of the library before a block is
-// kept whole.
-constexpr int attempts = 3;
-
-// Samples a side of the blocks simplified one by one. meshoptimizer weighs
-// its error in floats scaled to the mesh's extent: over a whole large map
-// that rounding alone passes a metre, over a block it stays far below.
-constexpr int32_t blockSide = 256;
-
-// The grid mesh of one block of `full`, its cells counted within the block.
-TerrainMesh BlockOf(const TerrainMesh& full, const HeightTile& block) {
-    TerrainMesh mesh;
-    mesh.columns = block.width;
-    mesh.rows = block.height;
-    for (int32_t y = block.y; y < block.y + block.height; ++y)
-        for (int32_t x = block.x; x < block.x + block.width; ++x) {
-            const size_t v = size_t(y) * size_t(full.columns) + size_t(x);
-            mesh.positions.insert(mesh.positions.end(), &full.positions[3 * v],
-                                  &full.positions[3 * v] + 3);
-            mesh.cells.push_back(uint32_t(mesh.cells.size()));
-        }
-    mesh.indices = GridIndices(block.width, block.height);
-    return mesh;
-}
-
-// The library may fold a triangle upright onto the locked border (it
-// measures no error there): three samples in a line in the grid, the middle
-// one hanging on the other two. Each such sliver and the triangle across
-// its long side become two triangles through the middle sample, so the
-// surface stays a height field where it can; false when some sliver stays
-// (no neighbour across it, or one in the same line).
-bool SplitSlivers(const TerrainMesh& block, std::vector<uint32_t>& indices) {
-    // A neighbour may itself lie in the line: a few rounds, then give up.
-    for (int round = 0; round < 8; ++round) {
-        bool found = false;
-        std::unordered_map<uint64_t, size_t> across;  // directed edge -> triangle
-        const auto key = [](uint32_t a, uint32_t b) { return (uint64_t(a) << 32) | b; };
-        for (size_t t = 0; t < indices.size(); t += 3)
-            for (size_t k = 0; k < 3; ++k)
-                across[key(indices[t + k], indices[t + (k + 1) % 3])] = t;
-        std::vector<uint8_t> changed(indices.size() / 3, 0);
-        for (size_t t = 0; t < indices.size(); t += 3) {
-            if (changed[t / 3])
-                continue;
-            const uint32_t v[3] = {indices[t], indices[t + 1], indices[t + 2]};
-            const GridPoint p[3] = {PointOf(block, v[0]), PointOf(block, v[1]),
-                                    PointOf(block, v[2])};
-            if (Edge(p[0], p[1], p[2]) != 0)
-                continue;
-            // The middle sample lies between the other two.
-            size_t m = 0;
-            for (size_t k = 0; k < 3; ++k) {
-                const GridPoint& a = p[(k + 1) % 3];
-                const GridPoint& b = p[(k + 2) % 3];
-                if ((p[k].x - a.x) * (p[k].x - b.x) <= 0 && (p[k].y - a.y) * (p[k].y - b.y) <= 0)
-                    m = k;
-            }
-            const uint32_t a = v[(m + 1) % 3], b = v[(m + 2) % 3], middle = v[m];
-            const auto other = across.find(key(b, a));
-            if (other == across.end())
-                return false;
-            const size_t u = other->second;
-            if (changed[u / 3])
-                continue;  // split already this round: the next round sees it anew
-            uint32_t x = 0;
-            for (size_t k = 0; k < 3; ++k)
-                if (indices[u + k] != a && indices[u + k] != b)
-                    x = indices[u + k];
-            // The neighbour runs b -> a -> x: split its side b -> a at the middle.
-            const uint32_t split[6] = {b, middle, x, middle, a, x};
-            std::copy(split, split + 3, indices.begin() + ptrdiff_t(u));
-            std::copy(split + 3, split + 6, indices.begin() + ptrdiff_t(t));
-            changed[t / 3] = changed[u / 3] = 1;
-            found = true;
-        }
-        if (!found)
-            return true;
-    }
-    return false;
-}
-
-// The block's triangles as few as its error allows, as indices into the block.
-std::vector<uint32_t> SimplifiedBlock(const TerrainMesh& block, double errorMetres) {
-    const float extent =
-        meshopt_simplifyScale(block.positions.data(), block.VertexCount(), 3 * sizeof(float));
-    if (!(extent > 0))
-        return block.indices;
-    // The library's error is relative to the extent, and its quadrics
-    // measure less than the distance to the surface: on smoothed maps a
-    // quarter of the error was the first to keep it in nearly every block.
-    double relative = errorMetres / double(extent) / 4;
-    std::vector<uint32_t> indices(block.indices.size());
-    for (int attempt = 0; attempt < attempts; ++attempt, relative /= 2) {
-        indices.resize(block.indices.size());
-        indices.resize(meshopt_simplify(indices.data(), block.indices.data(), block.indices.size(),
-                                        block.positions.data(), block.VertexCount(),
-                                        3 * sizeof(float), 0, float(relative),
-                                        meshopt_SimplifyLockBorder, nullptr));
-        TerrainMesh kept = block;
-        kept.indices = indices;
-        if (SplitSlivers(block, kept.indices) && WithinError(block, kept, errorMetres))
-            return kept.indices;
-    }
-    return block.indices;
-}
-
 }  // namespace
 
 bool WithinError(const TerrainMesh& full, const TerrainMesh& simplified, double errorMetres) {
@@ -272,33 +165,20 @@ bool WithinError(const TerrainMesh& full, const TerrainMesh& simplified, double 
 TerrainMesh SimplifiedMesh(const TerrainMesh& full, double errorMetres, bool twoThreads) {
     if (errorMetres <= 0 || full.TriangleCount() == 0)
         return full;
-    const auto blocksAlong = [](int32_t samples) {
-        return std::max<int32_t>(1, (samples - 2) / (blockSide - 1) + 1);
-    };
-    const std::vector<HeightTile> blocks =
-        TilesOf(full.columns, full.rows, blocksAlong(full.columns), blocksAlong(full.rows));
-    // Each block alone, its triangles kept apart and joined in block order:
-    // the same mesh on one thread or two.
-    std::vector<std::vector<uint32_t>> kept(blocks.size());
-    const auto work = [&](size_t first, size_t step) {
-        for (size_t b = first; b < blocks.size(); b += step)
-            kept[b] = SimplifiedBlock(BlockOf(full, blocks[b]), errorMetres);
-    };
-    if (twoThreads && blocks.size() > 1) {
-        std::thread second(work, 1, 2);
-        work(0, 2);
-        second.join();
-    } else {
-        work(0, 1);
-    }
-    std::vector<uint32_t> indices;
-    for (size_t b = 0; b < blocks.size(); ++b) {
-        const HeightTile& block = blocks[b];
-        for (uint32_t local : kept[b]) {
-            const uint32_t x = uint32_t(block.x) + local % uint32_t(block.width);
-            const uint32_t y = uint32_t(block.y) + local / uint32_t(block.width);
-            indices.push_back(y * uint32_t(full.columns) + x);
-        }
-    }
-    return KeptTriangles(full, indices);
+    return KeptTriangles(full, RightTriangulation(full, errorMetres, twoThreads));
+}
+
+TerrainMesh SimplifiedGridMesh(const HeightWindow& window, const HeightTile& tile,
+                               const MeshScale& scale, double errorMetres, bool twoThreads) {
+    if (errorMetres <= 0 || GridTriangles(tile.width, tile.height) == 0)
+        return GridMesh(window, tile, scale);
+    // The heights as GridMesh rounds them, so the bound holds for its vertices.
+    std::vector<float> heights;
+    heights.reserve(size_t(tile.width) * size_t(tile.height));
+    for (int32_t y = tile.y; y < tile.y + tile.height; ++y)
+        for (int32_t x = tile.x; x < tile.x + tile.width; ++x)
+            heights.push_back(float(window.At(x, y) * scale.heightRangeMetres));
+    return GridMeshKeeping(
+        window, tile, scale,
+        RightTriangulation(heights.data(), 1, tile.width, tile.height, errorMetres, twoThreads));
 }

@@ -1,9 +1,6 @@
 #pragma once
 // A terrain mesh with fewer triangles, every sample of its full grid within
-// a given distance of the simplified surface. meshoptimizer does the
-// simplifying; its error bound is a quadric estimate, so the result is
-// measured here against every sample and simplified again more gently until
-// it keeps the bound.
+// a given distance of the simplified surface.
 
 #include "export/TerrainMesh.h"
 
@@ -18,3 +15,8 @@ bool WithinError(const TerrainMesh& full, const TerrainMesh& simplified, double 
 // closed. An error of 0 keeps every triangle. The same mesh on one thread
 // or two.
 TerrainMesh SimplifiedMesh(const TerrainMesh& full, double errorMetres, bool twoThreads = false);
+
+// SimplifiedMesh(GridMesh(window, tile, scale), ...), the same bytes, without
+// building the whole grid mesh first.
+TerrainMesh SimplifiedGridMesh(const HeightWindow& window, const HeightTile& tile,
+                               const MeshScale& scale, double errorMetres, bool twoThreads = false);

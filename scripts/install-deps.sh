@@ -11,7 +11,6 @@ packages=(
   libpng-dev libtiff-dev   # PNG pictures and heightmaps; float TIFF heightmaps
   libopenexr-dev openexr   # EXR heightmaps; exrheader reads them back in the tests
   libgdal-dev gdal-bin python3-gdal   # imported rasters and GeoTIFFs (geo/); gdalinfo and osgeo in the tests
-  libmeshoptimizer-dev   # mesh simplification
   admesh assimp-utils   # the mesh tests' independent readers (closed STL solids, every form)
   python3-shapely   # the shape tests' independent reader (validity; GDAL's view through gdal-bin)
   fonts-ipafont-gothic

@@ -143,3 +143,20 @@ TEST(SimplifiedMesh, BlocksMeetAndThreadsAgree) {
 }
 
 }  // namespace
+
+// The fast path from the heights builds the very mesh the grid mesh would
+// simplify to, on a tile away from the window's corner.
+TEST(SimplifiedMesh, FromTheHeightsMatchesTheGridMesh) {
+    const AltitudeGrid grid = Hills(120, 90);
+    const HeightWindow window = HeightWindow::OfGrid(grid);
+    const HeightTile tile{1, 1, 40, 30, 70, 45};
+    for (double error : {0.0, 0.3, 2.0}) {
+        const TerrainMesh slow = SimplifiedMesh(GridMesh(window, tile, {2.0, 300}), error, false);
+        const TerrainMesh fast = SimplifiedGridMesh(window, tile, {2.0, 300}, error, true);
+        EXPECT_EQ(fast.positions, slow.positions) << error;
+        EXPECT_EQ(fast.normals, slow.normals) << error;
+        EXPECT_EQ(fast.texCoords, slow.texCoords) << error;
+        EXPECT_EQ(fast.cells, slow.cells) << error;
+        EXPECT_EQ(fast.indices, slow.indices) << error;
+    }
+}
