@@ -62,10 +62,11 @@ TEST(MeshHoles, NoTriangleTouchesOrSpansAHole) {
         }
         for (int32_t y = 0; y < 6; ++y)
             for (int32_t x = 0; x < 7; ++x)
-                if (g.holes[size_t(y * 7 + x)])
+                if (g.holes[size_t(y * 7 + x)]) {
                     EXPECT_FALSE(
                         InTriangle(p[0][0], p[0][1], p[1][0], p[1][1], p[2][0], p[2][1], x, y))
                         << "triangle " << t / 3 << " over hole " << x << "," << y;
+                }
     }
     EXPECT_EQ(used.size(), kept.VertexCount()) << "no vertex left unused";
     for (uint32_t cell : used)
