@@ -6,6 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
 bash scripts/check-format.sh
+# npm packages first: the mesh tests read .glb files with the glTF validator.
+bash scripts/web.sh deps
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j2
 unset QT_QPA_PLATFORM

@@ -84,6 +84,7 @@ native_timing() {
 
 case "$command" in
   build) build_site ;;
+  deps) install_tools ;;
   serve)
     build_site
     echo "Serving on http://localhost:${PORT:-8000}/ (Ctrl+C stops)"
@@ -103,7 +104,7 @@ case "$command" in
     node --test --test-concurrency=1 web/tests/busy.test.mjs web/tests/units.test.mjs \
       web/tests/page.test.mjs web/tests/reach.test.mjs web/tests/cancel.test.mjs \
       web/tests/settings.test.mjs web/tests/tool.test.mjs web/tests/biomes.test.mjs \
-      web/tests/heights.test.mjs
+      web/tests/heights.test.mjs web/tests/erosionlaws.test.mjs
     ;;
   bench)
     build_site
@@ -111,5 +112,5 @@ case "$command" in
     native_timing
     node web/bench/bench.mjs
     ;;
-  *) echo "usage: bash scripts/web.sh [build|serve|test|bench]" >&2; exit 2 ;;
+  *) echo "usage: bash scripts/web.sh [build|serve|test|bench|deps]" >&2; exit 2 ;;
 esac
