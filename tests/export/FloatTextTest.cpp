@@ -25,10 +25,11 @@ float FromBits(uint32_t bits) {
 TEST(FloatText, PrintfFormMatchesToCharsOnMeshValuesAndEdges) {
     // Coordinates, normals' components and texture coordinates, and the
     // forms' boundaries: where fixed and exponent swap, powers of ten, extremes.
-    const float values[] = {0.0f,    -0.0f,    1.0f,   -1.0f,  0.5f,        95.25f,
-                            1e-4f,   1.5e-4f,  1e-5f,  0.001f, 123456.0f,   1234567.0f,
-                            1e5f,    1e6f,     1e7f,   1e10f,  16777216.0f, 123456790.0f,
-                            3.4e38f, 1.17549435e-38f, 1e-45f, 0.1f, 1.0f / 3, 0.0052083335f};
+    const float values[] = {0.0f,      -0.0f,       1.0f,         -1.0f,        0.5f,
+                            95.25f,    1e-4f,       1.5e-4f,      1e-5f,        0.001f,
+                            123456.0f, 1234567.0f,  1e5f,         1e6f,         1e7f,
+                            1e10f,     16777216.0f, 123456790.0f, 3.4e38f,      1.17549435e-38f,
+                            1e-45f,    0.1f,        1.0f / 3,     0.0052083335f};
     for (float v : values)
         EXPECT_EQ(ShortestFloatTextByPrintf(v), ToChars(v)) << ToChars(v);
 }
