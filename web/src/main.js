@@ -76,8 +76,8 @@ function enableFiles() {
   // Heights from a file have no parameters that rebuild them: no map file
   // holds them, as glenvar-cli shape writes none.
   const imported = Boolean(source?.heightFile);
-  for (const id of ["save-ld", "save-dat", "save-png", "save-height", "save-sidecar", "save-glb", "save-stl",
-                    "open-button"]) {
+  for (const id of ["save-ld", "save-dat", "save-png", "save-height", "save-sidecar",
+                    "save-glb", "save-stl", "open-button"]) {
     const mapFile = id === "save-ld" || id === "save-dat";
     if (id !== "open-button") $(id).disabled = !hasCells || (mapFile && imported);
     $(id).setAttribute("aria-disabled", String(gate.busy));
@@ -415,9 +415,10 @@ function wireFiles() {
     download(new TextEncoder().encode(h.sidecar), `${file}.json`, "application/json");
   });
   // The 3D view's surface as glenvar-cli --mesh writes it (its default
-  // layout, untiled); the .glb's texture is the picture as saved above.
+  // layout, untiled), the .glb's texture the picture in libpng's very bytes.
   const saveMesh = (glb) => () => gate.run(async (signal) => {
-    const png = glb ? picturePng(map.width, map.height, map.rgba, map.recipe) : new Uint8Array();
+    const png = glb ? (await import("./libpngform.js")).libpngPicturePng(
+      map.width, map.height, map.rgba, map.recipe) : new Uint8Array();
     const made = await callsOf(signal)("mesh", form.stages, glb, {}, png);
     if (made.message) return message(refusedBy(made, (why) => text("meshFailed", why)));
     download(made.bytes, name(glb ? "meshGlb" : "meshStl"), glb ? "model/gltf-binary" : "model/stl");

@@ -1,14 +1,17 @@
-// The 3D view's downloads against glenvar-cli --mesh for the same map: the
-// .stl byte for byte; the .glb's JSON and geometry byte for byte, and its
-// texture the same picture (the page encodes its PNGs itself, so the PNG's
-// compressed bytes may differ from libpng's).
+// The 3D view's downloads against glenvar-cli --mesh for the same map, byte
+// for byte; and the page's libpng-form picture PNG, that the .glb embeds,
+// against libpng's own as glenvar-cli writes it, at sizes where libpng
+// narrows its window or splits its data.
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
-import { mkdtempSync, readFileSync, rmSync } from "node:fs";
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { decode } from "fast-png";
+import { encode } from "fast-png";
+import { libpngPicturePng } from "../src/libpngform.js";
+import { pngRecipe } from "../src/png.js";
 import { downloadedFile, openPage, startBrowser } from "./browser.js";
 
 const work = mkdtempSync(join(tmpdir(), "glenvar-meshes-test-"));
@@ -63,7 +66,8 @@ test("the 3D view's .glb and .stl are glenvar-cli's for a map with smoothing and
   assert.ok(stl.equals(readFileSync(stlPath)), ".stl differs from glenvar-cli's");
   await page.waitForSelector("body:not(.busy)");
   await page.click("#save-glb");
-  const pageGlb = readGlb(await downloadedFile(folder, "LandData.glb"));
+  const glb = await downloadedFile(folder, "LandData.glb");
+  const pageGlb = readGlb(glb);
   const cliGlb = readGlb(readFileSync(glbPath));
   assert.deepEqual(layoutFree(pageGlb.json), layoutFree(cliGlb.json));
   const image = cliGlb.json.images[0].bufferView;
@@ -76,5 +80,30 @@ test("the 3D view's .glb and .stl are glenvar-cli's for a map with smoothing and
   assert.deepEqual([pageTexture.width, pageTexture.height], [120, 100]);
   assert.ok(Buffer.from(pageTexture.data).equals(Buffer.from(cliTexture.data)),
             "the texture's pixels differ");
+  assert.ok(glb.equals(readFileSync(glbPath)), "the texture's PNG bytes differ");
   await page.close();
+});
+
+const rgbaOf = (picture) => {
+  const rgba = new Uint8Array(picture.width * picture.height * 4);
+  for (let i = 0, j = 0; j < rgba.length; i += 3, j += 4) {
+    rgba.set(picture.data.subarray(i, i + 3), j);
+  }
+  return rgba;
+};
+
+test("the libpng-form picture PNG is glenvar-cli's, small and large", () => {
+  // 2 x 2 to 3 x 3: the least window; 40 x 30: a narrowed one; 130 x 90: two IDAT chunks.
+  for (const [width, height] of [[2, 2], [3, 3], [9, 7], [40, 30], [130, 90]]) {
+    const samples = new Uint16Array(width * height);
+    for (let i = 0; i < samples.length; ++i) samples[i] = (i * 7919 + (i % width) * 4001) % 65536;
+    const heights = join(work, `h${width}x${height}.png`);
+    writeFileSync(heights, encode({ width, height, data: samples, channels: 1, depth: 16 }));
+    const out = join(work, `p${width}x${height}.png`);
+    execFileSync(process.env.GLENVAR_CLI, ["shape", heights, "--rivers", "3", "-o", out]);
+    const cli = readFileSync(out);
+    const picture = decode(cli);
+    const ours = libpngPicturePng(width, height, rgbaOf(picture), pngRecipe(cli));
+    assert.ok(Buffer.from(ours).equals(cli), `${width} x ${height}: the PNG bytes differ`);
+  }
 });
