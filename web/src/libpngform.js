@@ -29,33 +29,36 @@ function chunk(type, data) {
   return out;
 }
 
-const cost = (v) => (v < 128 ? v : 256 - v);
-
 function paeth(a, b, c) {
   const pa = Math.abs(b - c), pb = Math.abs(a - c), pc = Math.abs(b - c + a - c);
   return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
 }
 
-// One row's filter byte and bytes, as libpng picks them. (A map has at least
-// 2 x 2 cells: libpng's rules for pictures one pixel wide or high never apply.)
-function filtered(row, prev, bpp) {
-  const n = row.length;
-  const tries = [
-    (i) => row[i],
-    (i) => row[i] - (i >= bpp ? row[i - bpp] : 0),
-    (i) => row[i] - prev[i],
-    (i) => row[i] - ((i >= bpp ? row[i - bpp] : 0) + prev[i]) / 2 | 0,
-    (i) => row[i] - paeth(i >= bpp ? row[i - bpp] : 0, prev[i], i >= bpp ? prev[i - bpp] : 0),
-  ];
-  let best = 0, least = Infinity;
-  for (let f = 0; f < tries.length; ++f) {
-    let sum = 0;
-    for (let i = 0; i < n && sum < least; ++i) sum += cost(tries[f](i) & 0xff);
-    if (sum < least) [best, least] = [f, sum];
+// Row bytes under filter f (0 none, 1 sub, 2 up, 3 average, 4 Paeth) into `to`.
+function filter(f, row, prev, bpp, to) {
+  for (let i = 0; i < row.length; ++i) {
+    const a = i >= bpp ? row[i - bpp] : 0, b = prev[i], c = i >= bpp ? prev[i - bpp] : 0;
+    const p = f === 0 ? 0 : f === 1 ? a : f === 2 ? b : f === 3 ? (a + b) >> 1 : paeth(a, b, c);
+    to[i] = row[i] - p;
   }
-  const out = new Uint8Array(n + 1);
-  out[0] = best;
-  for (let i = 0; i < n; ++i) out[i + 1] = tries[best](i) & 0xff;
+}
+
+// One row's filter byte and bytes, as libpng picks them: the least sum of
+// the bytes taken as signed, the earlier filter on a tie. (A map has at least
+// 2 x 2 cells: libpng's rules for pictures one pixel wide or high never apply.)
+function filtered(row, prev, bpp, scratch) {
+  const out = new Uint8Array(row.length + 1);
+  let least = Infinity;
+  for (let f = 0; f < 5; ++f) {
+    filter(f, row, prev, bpp, scratch);
+    let sum = 0;
+    for (const v of scratch) sum += v < 128 ? v : 256 - v;
+    if (sum < least) {
+      least = sum;
+      out[0] = f;
+      out.set(scratch, 1);
+    }
+  }
   return out;
 }
 
@@ -87,12 +90,13 @@ export function libpngPicturePng(width, height, rgba, recipe) {
   const rowBytes = width * 3;
   const raw = new Uint8Array(height * (rowBytes + 1));
   let prev = new Uint8Array(rowBytes);
+  const scratch = new Uint8Array(rowBytes);
   for (let y = 0; y < height; ++y) {
     const row = new Uint8Array(rowBytes);
     for (let x = 0, i = y * width * 4; x < rowBytes; x += 3, i += 4) {
       row.set(rgba.subarray(i, i + 3), x);
     }
-    raw.set(filtered(row, prev, 3), y * (rowBytes + 1));
+    raw.set(filtered(row, prev, 3, scratch), y * (rowBytes + 1));
     prev = row;
   }
   const size = raw.length;

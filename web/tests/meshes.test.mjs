@@ -9,6 +9,7 @@ import { mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { decode } from "fast-png";
+import { inflate } from "pako";
 import { encode } from "fast-png";
 import { libpngPicturePng } from "../src/libpngform.js";
 import { pngRecipe } from "../src/png.js";
@@ -52,7 +53,7 @@ function layoutFree(json) {
 
 const map = { seed: "11", width: "120", height: "100", smooth: "2", rivers: "60" };
 
-test("the 3D view's .glb and .stl are glenvar-cli's for a map with smoothing and rivers", async () => {
+test("the 3D view's .glb and .stl are glenvar-cli's for a map with smoothing, rivers", async () => {
   const glbPath = join(work, "m.glb");
   const stlPath = join(work, "m.stl");
   const options = Object.entries(map).flatMap(([k, v]) => [`--${k}`, v]);
@@ -92,18 +93,42 @@ const rgbaOf = (picture) => {
   return rgba;
 };
 
-test("the libpng-form picture PNG is glenvar-cli's, small and large", () => {
-  // 2 x 2 to 3 x 3: the least window; 40 x 30: a narrowed one; 130 x 90: two IDAT chunks.
-  for (const [width, height] of [[2, 2], [3, 3], [9, 7], [40, 30], [130, 90]]) {
+// The filter bytes of a PNG's rows, read back with pako.
+function rowFilters(png, width, height) {
+  const idat = [];
+  for (let at = 8; at < png.length; at += 12 + png.readUInt32BE(at)) {
+    if (png.toString("latin1", at + 4, at + 8) === "IDAT") {
+      idat.push(png.subarray(at + 8, at + 8 + png.readUInt32BE(at)));
+    }
+  }
+  const raw = inflate(Buffer.concat(idat));
+  return Array.from({ length: height }, (_, y) => raw[y * (width * 3 + 1)]);
+}
+
+test("the libpng-form picture PNG is glenvar-cli's, small and large, under every filter", () => {
+  const hashed = (x, y, i) => (i * 7919 + x * 4001) % 65536;
+  const cone = (x, y) => Math.round(65535 * Math.max(0, 1 - Math.hypot(x - 100, y - 75) / 110));
+  const bilinear = (x, y) => x * y * 2;
+  // 2 x 2 to 9 x 7: the least windows; 40 x 30: a narrowed one; 130 x 90: two
+  // IDAT chunks; the shaded cone and the bilinear heights: libpng's five filters.
+  const cases = [[2, 2, hashed], [3, 3, hashed], [9, 7, hashed], [40, 30, hashed],
+                 [130, 90, hashed], [200, 150, cone, ["--shade"]], [200, 150, bilinear]];
+  const used = new Set();
+  for (const [width, height, heightAt, options = []] of cases) {
     const samples = new Uint16Array(width * height);
-    for (let i = 0; i < samples.length; ++i) samples[i] = (i * 7919 + (i % width) * 4001) % 65536;
+    for (let i = 0; i < samples.length; ++i) {
+      samples[i] = heightAt(i % width, Math.floor(i / width), i);
+    }
     const heights = join(work, `h${width}x${height}.png`);
     writeFileSync(heights, encode({ width, height, data: samples, channels: 1, depth: 16 }));
     const out = join(work, `p${width}x${height}.png`);
-    execFileSync(process.env.GLENVAR_CLI, ["shape", heights, "--rivers", "3", "-o", out]);
+    execFileSync(process.env.GLENVAR_CLI,
+                 ["shape", heights, "--rivers", "3", ...options, "-o", out]);
     const cli = readFileSync(out);
+    rowFilters(cli, width, height).forEach((f) => used.add(f));
     const picture = decode(cli);
     const ours = libpngPicturePng(width, height, rgbaOf(picture), pngRecipe(cli));
     assert.ok(Buffer.from(ours).equals(cli), `${width} x ${height}: the PNG bytes differ`);
   }
+  assert.deepEqual([...used].sort(), [0, 1, 2, 3, 4], "libpng's filters not all tried");
 });
