@@ -1,10 +1,10 @@
 #include "export/GlbFile.h"
 
 #include "data/Failures.h"
+#include "export/FloatText.h"
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
 #include <cstring>
 #include <string>
 
@@ -16,9 +16,7 @@ constexpr uint32_t floatComponent = 5126, unsignedInt = 5125;
 // Shortest text that reads back as the same float, so that an accessor's
 // bounds are exactly its values' bounds.
 std::string FloatText(float value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    return std::string(text, end);
+    return ShortestFloatText(value);
 }
 
 void Append(std::vector<unsigned char>& out, const void* data, size_t bytes) {

@@ -1,15 +1,15 @@
 #include "export/ObjFile.h"
 
-#include <charconv>
+#include "export/FloatText.h"
+
 #include <filesystem>
 
 namespace {
 
 // Shortest text that reads back as the same float: the file is as exact as the mesh.
 void AppendFloat(std::string& text, float value) {
-    char digits[32];
     text += ' ';
-    text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    text += ShortestFloatText(value);
 }
 
 std::string Beside(const std::string& objPath, const std::string& ending) {

@@ -166,6 +166,12 @@ class MapPipeline {
     // settings say (MapPipelineMeshes.cpp). Throws PipelineFailure with
     // MeshRefusal's words.
     TerrainMesh Mesh(const StageSink& progress = {});
+    // The bytes of the mesh file of `form` (.glb or .stl) as Write gives it
+    // untiled, its texture `picturePng`; for front ends that write no files.
+    // Throws PipelineFailure with MeshRefusal's words.
+    std::vector<unsigned char> MeshFileBytes(FileFormId form,
+                                             const std::vector<unsigned char>& picturePng,
+                                             const StageSink& progress = {});
 
     // How often each part was computed, for tests that hold it to once per change.
     struct Computations {

@@ -3,6 +3,8 @@
 
 #include "pipeline/MapPipeline.h"
 
+#include "data/Archive.h"
+#include "data/FileDevices.h"
 #include "data/OutputBatch.h"
 #include "export/HeightWindow.h"
 #include "mesh/MeshSet.h"
@@ -75,4 +77,27 @@ TerrainMesh MapPipeline::Mesh(const StageSink& progress) {
     const HeightWindow window =
         MeshWindow(Shown(progress), settings_.recipe.edge).WithHoles(Holes());
     return SurfaceMesh(window, {0, 0, 0, 0, window.Width(), window.Height()}, layout);
+}
+
+std::vector<unsigned char> MapPipeline::MeshFileBytes(FileFormId form,
+                                                      const std::vector<unsigned char>& picturePng,
+                                                      const StageSink& progress) {
+    const GEO_MakeLand::GridSize size = seed_.CellGridSize();
+    if (!size.formsGrid)
+        throw PipelineFailure("the map's cells do not form a grid of its size");
+    PipelineSettings whole = settings_;
+    whole.tileColumns = whole.tileRows = 1;
+    const std::string refusal = MeshesRefusal(size.width, size.height, whole);
+    if (!refusal.empty())
+        throw PipelineFailure(refusal);
+    const HeightWindow window =
+        MeshWindow(Shown(progress), settings_.recipe.edge).WithHoles(Holes());
+    const MeshLayout layout = MeshLayoutOf(whole, seed_.waterLevel);
+    MemorySink sink;
+    Archive archive(sink);
+    // Untiled, a .glb or .stl is a single part; the path only names it.
+    for (const MeshPart& part : MeshParts(FormOf(form), window, layout, picturePng, "mesh"))
+        part.write(archive);
+    archive.Close();
+    return sink.bytes();
 }

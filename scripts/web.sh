@@ -104,7 +104,7 @@ case "$command" in
     node --test --test-concurrency=1 web/tests/busy.test.mjs web/tests/units.test.mjs \
       web/tests/page.test.mjs web/tests/reach.test.mjs web/tests/cancel.test.mjs \
       web/tests/settings.test.mjs web/tests/tool.test.mjs web/tests/biomes.test.mjs \
-      web/tests/heights.test.mjs web/tests/erosionlaws.test.mjs
+      web/tests/heights.test.mjs web/tests/erosionlaws.test.mjs web/tests/meshes.test.mjs
     ;;
   bench)
     build_site

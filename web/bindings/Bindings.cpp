@@ -401,6 +401,33 @@ val RecipeAddress(const std::string& recipe) {
     }
     return pairs;
 }
+// {bytes} of the shown map's .glb (glb) or .stl, or {message, englishMessage};
+// `options` holds errorMetres, cellSizeMetres, heightRangeMetres, baseMm and
+// printSizeMm, each left out for glenvar-cli's default.
+val MeshBytes(bool glb, val options, val picturePng) {
+    WebMeshOptions o;
+    const auto take = [&options](const char* name, double& value) {
+        if (!options[name].isUndefined())
+            value = options[name].as<double>();
+    };
+    take("errorMetres", o.errorMetres);
+    take("cellSizeMetres", o.cellSizeMetres);
+    take("heightRangeMetres", o.heightRangeMetres);
+    take("baseMm", o.baseMm);
+    take("printSizeMm", o.printSizeMm);
+    std::vector<unsigned char> png(picturePng["length"].as<size_t>());
+    val(emscripten::typed_memory_view(png.size(), png.data())).call<void>("set", picturePng);
+    std::string message;
+    std::vector<unsigned char> bytes = Map().MeshBytes(glb, o, png, message);
+    val out = val::object();
+    if (!message.empty()) {
+        out.set("message", message);
+        out.set("englishMessage", Map().EnglishFailure());
+    } else {
+        out.set("bytes", Held(std::move(bytes)));
+    }
+    return out;
+}
 val MapFileBytes() {
     return Held(Map().MapFileBytes());
 }
@@ -573,6 +600,7 @@ EMSCRIPTEN_BINDINGS(glenvar) {
     emscripten::function("recipe", &Recipe);
     emscripten::function("sidecar", &Sidecar);
     emscripten::function("recipeAddress", &RecipeAddress);
+    emscripten::function("meshBytes", &MeshBytes);
     emscripten::function("mapFileBytes", &MapFileBytes);
     emscripten::function("rawFileBytes", &RawFileBytes);
     emscripten::function("report", &Report);

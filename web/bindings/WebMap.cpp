@@ -189,6 +189,31 @@ std::vector<float> WebMap::HeightFloats(bool asFile, int32_t& width, int32_t& he
                           [](double altitude) { return static_cast<float>(altitude); });
 }
 
+std::vector<unsigned char> WebMap::MeshBytes(bool glb, const WebMeshOptions& options,
+                                             const std::vector<unsigned char>& picturePng,
+                                             std::string& message) {
+    int32_t w = 0, h = 0;
+    if (!GridSize(w, h))
+        return {};
+    PipelineSettings settings = Settings(false);
+    settings.recipe.meshErrorMetres = options.errorMetres;
+    settings.recipe.cellSizeMetres = options.cellSizeMetres;
+    settings.recipe.heightRangeMetres = options.heightRangeMetres;
+    settings.recipe.baseMm = options.baseMm;
+    settings.recipe.printSizeMm = options.printSizeMm;
+    std::vector<unsigned char> bytes;
+    try {
+        pipeline_.SetSettings(settings);
+        bytes =
+            pipeline_.MeshFileBytes(glb ? FileFormId::MeshGlb : FileFormId::MeshStl, picturePng);
+    } catch (...) {
+        message = DesktopFailureText(englishFailure_);
+    }
+    // Later pictures and heightmaps go on with the page's own settings.
+    pipeline_.SetSettings(Settings(false));
+    return bytes;
+}
+
 std::string WebMap::Sidecar(bool floatSamples, bool bigEndian, const std::string& recipe) {
     int32_t w = 0, h = 0;
     if (!GridSize(w, h))

@@ -17,6 +17,16 @@
 #include <string>
 #include <vector>
 
+// How the page's meshes are laid out, as glenvar-cli's --mesh-error-m,
+// --cell-size-m, --height-range-m, --base-mm and --print-size-mm set them.
+struct WebMeshOptions {
+    double errorMetres = 0;
+    double cellSizeMetres = 1;
+    double heightRangeMetres = 1000;
+    double baseMm = 2;
+    double printSizeMm = 100;
+};
+
 enum class LoadResult { Map, Raw, None, Failed };
 
 // What the page does with a map after it is grown: its stages and relief
@@ -77,6 +87,12 @@ class WebMap {
     // The land cells of each biome (by id) when the pictures show biomes;
     // empty otherwise, so a height view never waits for the climate.
     std::vector<double> BiomeCells();
+    // The shown map's .glb (glb) or .stl file, as glenvar-cli --mesh writes it
+    // untiled with `picturePng` as the picture; on a refusal, empty bytes and
+    // `message` the desktop's text.
+    std::vector<unsigned char> MeshBytes(bool glb, const WebMeshOptions& options,
+                                         const std::vector<unsigned char>& picturePng,
+                                         std::string& message);
     std::vector<unsigned char> MapFileBytes() const;
     std::vector<unsigned char> RawFileBytes() const;
 

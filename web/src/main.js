@@ -76,7 +76,8 @@ function enableFiles() {
   // Heights from a file have no parameters that rebuild them: no map file
   // holds them, as glenvar-cli shape writes none.
   const imported = Boolean(source?.heightFile);
-  for (const id of ["save-ld", "save-dat", "save-png", "save-height", "save-sidecar", "open-button"]) {
+  for (const id of ["save-ld", "save-dat", "save-png", "save-height", "save-sidecar",
+                    "save-glb", "save-stl", "open-button"]) {
     const mapFile = id === "save-ld" || id === "save-dat";
     if (id !== "open-button") $(id).disabled = !hasCells || (mapFile && imported);
     $(id).setAttribute("aria-disabled", String(gate.busy));
@@ -413,6 +414,17 @@ function wireFiles() {
     const { h, file } = await heightmap(signal);
     download(new TextEncoder().encode(h.sidecar), `${file}.json`, "application/json");
   });
+  // The 3D view's surface as glenvar-cli --mesh writes it (its default
+  // layout, untiled), the .glb's texture the picture in libpng's very bytes.
+  const saveMesh = (glb) => () => gate.run(async (signal) => {
+    const png = glb ? (await import("./libpngform.js")).libpngPicturePng(
+      map.width, map.height, map.rgba, map.recipe) : new Uint8Array();
+    const made = await callsOf(signal)("mesh", form.stages, glb, {}, png);
+    if (made.message) return message(refusedBy(made, (why) => text("meshFailed", why)));
+    download(made.bytes, name(glb ? "meshGlb" : "meshStl"), glb ? "model/gltf-binary" : "model/stl");
+  });
+  $("save-glb").onclick = saveMesh(true);
+  $("save-stl").onclick = saveMesh(false);
   $("open").accept = [forms.map.extension, forms.raw.extension, forms.picture.extension,
                       ".tif", ".tiff"].join(",");
   $("wrap-edges").onchange = (e) => changeWrap(e.target.checked);

@@ -19,7 +19,7 @@ function crc32(bytes) {
 }
 
 // The uncompressed iTXt chunk: keyword, no compression, no language, no translated keyword.
-function recipeChunk(recipe) {
+export function recipeChunk(recipe) {
   const data = new Uint8Array([...new TextEncoder().encode(keyword), 0, 0, 0, 0, 0,
                                ...new TextEncoder().encode(recipe)]);
   const chunk = new Uint8Array(12 + data.length);

@@ -104,6 +104,7 @@ const texts = {
     enterNumberInRangeOf: (name, lo, hi) => `${name}: enter a number from ${lo} to ${hi}.`,
     placementTouch: "Tap the map to place the concentration points; Done makes the map.",
     generateFailed: (why) => `The map could not be made: ${why}.`,
+    meshFailed: (why) => `The 3D model could not be made: ${why}.`,
     loadFailed: (name, why) => `${name} could not be opened: ${why}.`,
     notHeightPng: (name) => `${name} is no 16-bit grey heightmap and holds no recipe of a map: ` +
       "this page opens 16-bit grey PNG heightmaps.",

@@ -98,6 +98,12 @@ const ops = {
   placement: (m, [width, height, points]) => ({
     width, height, rgba: copy(m.placementPicture(width, height, points)),
   }),
+  // The shown map's .glb (glb) or .stl as glenvar-cli --mesh writes it, the
+  // .glb with the picture PNG `png`: {bytes}, or the refusal.
+  mesh: staged((m, [glb, options, png]) => {
+    const made = m.meshBytes(glb, options, png);
+    return made.bytes ? { bytes: copy(made.bytes) } : made;
+  }),
   mapFile: (m) => copy(m.mapFileBytes()),
   rawFile: (m) => copy(m.rawFileBytes()),
   heightSamples: staged((m) => heights(m, false, false)),
