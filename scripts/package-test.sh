@@ -90,7 +90,8 @@ completions=$(cd "$scratch/work" && bash -c '
   complete_words glenvar-cli generate --heightmap ""
   complete_words glenvar-cli info ""
   complete_words glenvar-cli info --j')
-expected=$'a.r16 b.tif map.png\nc.dat map.ld\n--json'
+# info reads every form shape reads: maps and heightmaps alike.
+expected=$'a.r16 b.tif map.png\na.r16 b.tif c.dat map.ld map.png\n--json'
 [ "$(sort_words() { for w in $1; do echo "$w"; done | sort | xargs; }
   while read -r line; do sort_words "$line"; done <<<"$completions")" = "$expected" ] ||
   { echo "package-test: completions were:"$'\n'"$completions" >&2; exit 1; }
