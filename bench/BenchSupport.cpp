@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <thread>
 #include <vector>
 
@@ -90,4 +91,19 @@ double ReferenceLargestGenerateSeconds(bool twoThreads) {
     const double stampScale = double(t.progressTotal) / double(stampSample);
     return spent.drawing + spent.stamping * stampScale + spent.totals + spent.regions +
            ReferenceLabelSeconds(t, cellSample, twoThreads);
+}
+
+const std::vector<double>& SquareAltitudes(int32_t side) {
+    static std::map<int32_t, std::vector<double>> made;
+    std::vector<double>& a = made[side];
+    if (a.empty()) {
+        GEO_MakeLand t;
+        t.width = t.height = side;
+        t.twoThreads = 1;
+        t.Generate(DiscTable());
+        a.resize(size_t(t.GetSize()));
+        for (size_t i = 0; i < a.size(); ++i)
+            a[i] = t[int32_t(i)].altitude;
+    }
+    return a;
 }

@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <vector>
 
 const GEO_LandCircleArray& DiscTable();
 
@@ -21,6 +22,10 @@ void Largest(GEO_MakeLand& t);
 // the reference's). Users change nothing but the thread mode.
 GEO_MakeLand& DefaultMap();
 GEO_MakeLand& LargestMap();
+
+// The altitudes of a side x side map of the default settings, generated once
+// per side; the stage benchmarks copy them.
+const std::vector<double>& SquareAltitudes(int32_t side);
 
 // Memory a generation with its picture is allowed: the 16-byte cells, the
 // 4-byte pixels and one 16-byte entry per stamp for its drawn values.

@@ -21,20 +21,6 @@ namespace {
 constexpr int32_t side = 4096;
 constexpr double cells = double(side) * side;
 
-const std::vector<double>& Altitudes() {
-    static const std::vector<double> altitudes = [] {
-        GEO_MakeLand t;
-        t.width = t.height = side;
-        t.twoThreads = 1;
-        t.Generate(DiscTable());
-        std::vector<double> a(size_t(t.GetSize()));
-        for (size_t i = 0; i < a.size(); ++i)
-            a[i] = t[int32_t(i)].altitude;
-        return a;
-    }();
-    return altitudes;
-}
-
 constexpr double waterLevel = 0.5;
 
 // Seconds per cell (and step), shown with an SI prefix: 40n is 40 ns.
@@ -44,7 +30,7 @@ void PerCell(benchmark::State& state, double steps = 1) {
 }
 
 void BM_Drainage(benchmark::State& state) {
-    const std::vector<double>& a = Altitudes();
+    const std::vector<double>& a = SquareAltitudes(side);
     for (auto _ : state) {
         const FlowGraph d = FlowGraph::Drained(side, side, a, waterLevel, state.range(0) == 2);
         benchmark::DoNotOptimize(d.Area().data());
@@ -54,7 +40,7 @@ void BM_Drainage(benchmark::State& state) {
 BENCHMARK(BM_Drainage)->Apply(OneAndTwoThreads)->UseRealTime();
 
 void BM_DrainageFill(benchmark::State& state) {
-    const std::vector<double>& a = Altitudes();
+    const std::vector<double>& a = SquareAltitudes(side);
     for (auto _ : state) {
         const std::vector<double> filled = FillDepressions(side, side, a, waterLevel);
         benchmark::DoNotOptimize(filled.data());
@@ -67,7 +53,7 @@ BENCHMARK(BM_DrainageFill)->Unit(benchmark::kMillisecond)->Repetitions(3)->UseRe
 // banded winds and one diagonal wind, whose lines wrap across both edges.
 void BM_Climate(benchmark::State& state) {
     AltitudeGrid grid(side, side);
-    grid.altitudes = Altitudes();
+    grid.altitudes = SquareAltitudes(side);
     ClimateSettings settings;
     settings.wind = state.range(1) == 0 ? WindFrom::Bands : WindFrom::NE;
     for (auto _ : state) {
@@ -85,7 +71,8 @@ BENCHMARK(BM_Climate)
 
 // Steepest descent, then the flats, then the areas, on the filled surface.
 void BM_DrainageRouting(benchmark::State& state) {
-    const std::vector<double> filled = FillDepressions(side, side, Altitudes(), waterLevel);
+    const std::vector<double> filled =
+        FillDepressions(side, side, SquareAltitudes(side), waterLevel);
     std::vector<uint32_t> receivers(filled.size()), area, stack;
     std::vector<uint8_t> diagonal(filled.size());
     ChunkWorker worker(state.range(0) == 2);
@@ -102,7 +89,7 @@ BENCHMARK(BM_DrainageRouting)->Apply(OneAndTwoThreads)->UseRealTime();
 
 // Steps in a row on the same map, as the command line runs them.
 void BM_StreamPowerStep(benchmark::State& state) {
-    std::vector<double> a = Altitudes();
+    std::vector<double> a = SquareAltitudes(side);
     ChunkWorker worker(state.range(0) == 2);
     FlowGraph graph(side, side);
     for (auto _ : state) {
@@ -117,7 +104,7 @@ BENCHMARK(BM_StreamPowerStep)->Apply(OneAndTwoThreads)->UseRealTime();
 // Four steps a call, so that the scratch grid and the worker are paid once
 // per four steps, much as in a run of many.
 void BM_ThermalStep(benchmark::State& state) {
-    std::vector<double> a = Altitudes();
+    std::vector<double> a = SquareAltitudes(side);
     for (auto _ : state) {
         ErodeThermal(side, side, a, 4, defaultTalus, state.range(0) == 2);
         benchmark::DoNotOptimize(a.data());

@@ -21,46 +21,49 @@ constexpr int32_t side = 4096;
 constexpr double cells = double(side) * side;
 constexpr double waterLevel = 0.5;
 
-const std::vector<double>& Altitudes() {
-    static const std::vector<double> altitudes = [] {
-        GEO_MakeLand t;
-        t.width = t.height = side;
-        t.twoThreads = 1;
-        t.Generate(DiscTable());
-        std::vector<double> a(size_t(t.GetSize()));
-        for (size_t i = 0; i < a.size(); ++i)
-            a[i] = t[int32_t(i)].altitude;
-        return a;
-    }();
-    return altitudes;
-}
-
 void PerCell(benchmark::State& state) {
     state.counters["per_cell"] = benchmark::Counter(
         cells, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-// Steps in a row on the same map, as the command line runs them; the rounds
-// the deposition needed are counted too.
-void BM_SedimentStep(benchmark::State& state) {
-    std::vector<double> a = Altitudes();
-    ChunkWorker worker(state.range(0) == 2);
-    FlowGraph graph(side, side);
-    DepressionRouter router(GridNeighbours(side, side, Boundary::Wrap));
-    SedimentStep step;
-    int64_t rounds = 0, pits = 0;
-    for (auto _ : state) {
+// One step of the law with deposition and water across lakes, as erosion runs it.
+struct LawStep {
+    explicit LawStep(bool twoThreads) : worker(twoThreads) {}
+    void Run(std::vector<double>& a) {
         graph.RouteSteepest(a, waterLevel, worker);
         router.Route(graph, a, waterLevel, {});
         step.Run(graph, a, SedimentLaw{0.01, 1.0});
-        rounds += step.Rounds();
-        pits += router.PitsCrossed();
+    }
+    ChunkWorker worker;
+    FlowGraph graph{side, side};
+    DepressionRouter router{GridNeighbours(side, side, Boundary::Wrap)};
+    SedimentStep step;
+};
+
+// Times steps in a row on `a` (after one untimed when `warm`), counting the
+// deposition's rounds and the pits crossed.
+void TimeLawSteps(benchmark::State& state, std::vector<double>& a, bool warm) {
+    LawStep step(state.range(0) == 2);
+    if (warm)
+        step.Run(a);
+    int64_t rounds = 0, pits = 0;
+    for (auto _ : state) {
+        step.Run(a);
+        rounds += step.step.Rounds();
+        pits += step.router.PitsCrossed();
         benchmark::DoNotOptimize(a.data());
     }
     PerCell(state);
     state.counters["rounds"] =
         benchmark::Counter(double(rounds), benchmark::Counter::kAvgIterations);
     state.counters["pits"] = benchmark::Counter(double(pits), benchmark::Counter::kAvgIterations);
+}
+
+// Steps in a row on the same map, as the command line runs them; the rounds
+// the deposition needed are counted too.
+void BM_SedimentStep(benchmark::State& state) {
+    std::vector<double> a = SquareAltitudes(side);
+    TimeLawSteps(state, a, false);
 }
 BENCHMARK(BM_SedimentStep)->Apply(OneAndTwoThreads)->UseRealTime();
 
@@ -69,45 +72,19 @@ BENCHMARK(BM_SedimentStep)->Apply(OneAndTwoThreads)->UseRealTime();
 // command line's second step on.
 void BM_SedimentStepSettled(benchmark::State& state) {
     static const std::vector<double> settled = [] {
-        std::vector<double> a = Altitudes();
-        ChunkWorker worker(false);
-        FlowGraph graph(side, side);
-        DepressionRouter router(GridNeighbours(side, side, Boundary::Wrap));
-        SedimentStep step;
-        for (int s = 0; s < 10; ++s) {
-            graph.RouteSteepest(a, waterLevel, worker);
-            router.Route(graph, a, waterLevel, {});
-            step.Run(graph, a, SedimentLaw{0.01, 1.0});
-        }
+        std::vector<double> a = SquareAltitudes(side);
+        LawStep step(false);
+        for (int s = 0; s < 10; ++s)
+            step.Run(a);
         return a;
     }();
     std::vector<double> a = settled;
-    ChunkWorker worker(state.range(0) == 2);
-    FlowGraph graph(side, side);
-    DepressionRouter router(GridNeighbours(side, side, Boundary::Wrap));
-    SedimentStep step;
-    const auto run = [&] {
-        graph.RouteSteepest(a, waterLevel, worker);
-        router.Route(graph, a, waterLevel, {});
-        step.Run(graph, a, SedimentLaw{0.01, 1.0});
-    };
-    run();
-    int64_t rounds = 0, pits = 0;
-    for (auto _ : state) {
-        run();
-        rounds += step.Rounds();
-        pits += router.PitsCrossed();
-        benchmark::DoNotOptimize(a.data());
-    }
-    PerCell(state);
-    state.counters["rounds"] =
-        benchmark::Counter(double(rounds), benchmark::Counter::kAvgIterations);
-    state.counters["pits"] = benchmark::Counter(double(pits), benchmark::Counter::kAvgIterations);
+    TimeLawSteps(state, a, true);
 }
 BENCHMARK(BM_SedimentStepSettled)->Apply(OneAndTwoThreads)->UseRealTime();
 
 void BM_DiffusionStep(benchmark::State& state) {
-    std::vector<double> a = Altitudes();
+    std::vector<double> a = SquareAltitudes(side);
     ChunkWorker worker(state.range(0) == 2);
     HillslopeDiffusion diffusion(side, side, Boundary::Wrap, {});
     for (auto _ : state) {

@@ -38,3 +38,13 @@ std::string TilePath(const std::string& path, const HeightTile& tile) {
     name += p.extension();
     return (p.parent_path() / name).string();
 }
+
+std::vector<std::string> TilePaths(const std::string& path, int32_t columns, int32_t rows) {
+    if (columns == 1 && rows == 1)
+        return {path};
+    std::vector<std::string> paths;
+    for (int32_t row = 0; row < rows; ++row)
+        for (int32_t column = 0; column < columns; ++column)
+            paths.push_back(TilePath(path, {column, row, 0, 0, 0, 0}));
+    return paths;
+}

@@ -28,3 +28,6 @@ std::vector<HeightTile> TilesOf(int32_t w, int32_t h, int32_t columns, int32_t r
 
 // "base_x{i}_y{j}.ext" for "base.ext".
 std::string TilePath(const std::string& path, const HeightTile& tile);
+
+// The file of each of K x L tiles in TilesOf's order, or `path` alone for one.
+std::vector<std::string> TilePaths(const std::string& path, int32_t columns, int32_t rows);

@@ -113,15 +113,7 @@ std::vector<HeightmapPart> HeightmapParts(const FileForm& form, const GEO_MakeLa
 
 std::vector<std::string> HeightmapPaths(const std::string& path, int32_t tileColumns,
                                         int32_t tileRows) {
-    std::vector<std::string> paths;
-    if (tileColumns == 1 && tileRows == 1) {
-        paths.push_back(path);
-    } else {
-        // TilesOf's order: row by row from the top left.
-        for (int32_t row = 0; row < tileRows; ++row)
-            for (int32_t column = 0; column < tileColumns; ++column)
-                paths.push_back(TilePath(path, {column, row, 0, 0, 0, 0}));
-    }
+    std::vector<std::string> paths = TilePaths(path, tileColumns, tileRows);
     paths.push_back(SidecarPath(path));
     return paths;
 }

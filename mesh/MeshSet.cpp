@@ -111,14 +111,7 @@ std::vector<MeshPart> MeshParts(const FileForm& form, const HeightWindow& window
 
 std::vector<std::string> MeshPaths(const FileForm& form, const std::string& path,
                                    int32_t tileColumns, int32_t tileRows) {
-    std::vector<std::string> paths;
-    if (tileColumns == 1 && tileRows == 1) {
-        paths.push_back(path);
-    } else {
-        for (int32_t row = 0; row < tileRows; ++row)
-            for (int32_t column = 0; column < tileColumns; ++column)
-                paths.push_back(TilePath(path, {column, row, 0, 0, 0, 0}));
-    }
+    std::vector<std::string> paths = TilePaths(path, tileColumns, tileRows);
     if (form.id == FileFormId::MeshObj) {
         paths.push_back(MaterialPath(path));
         paths.push_back(TexturePath(path));
